@@ -1,0 +1,189 @@
+// The extrusion object (one solid of the document), its options copy, its editor links and the document list.
+#pragma once
+
+#include "model/UnMessageSink.h"
+#include "model/UnTgroupObj.h"
+#include "model/unVectorCalc.h"
+#include "scene/UnBmpTex.h"
+
+#include <array>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+class TExtrStream;
+class TProfileObj;
+
+class ESaveOptionsError : public std::runtime_error {
+  public:
+    ESaveOptionsError() : std::runtime_error("ClsExtrOptions: save error ") {}
+};
+
+class ELoadOptionsError : public std::runtime_error {
+  public:
+    ELoadOptionsError() : std::runtime_error("ClsExtrOptions: load error ") {}
+};
+
+// A record whose version mark is not "PALV10": the whole load stops with this message.
+class EFileVersionError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+// The options copy held by the object's properties dialog: what the dialog shows and edits, and what
+// the options block of the object file stores.
+class TfrmExtrOption {
+  public:
+    std::vector<TTextureObj> Textures;
+    int32_t Precision = 2;
+    int32_t ProfileScale = 50;
+    int32_t PathScale = 100;
+    bool Lathe = false;
+    std::string TexDir;
+    bool RoundCorner = false;
+    bool EmbCorner = false;
+    TColor CornersColor = 0xFFFFFF;
+    std::string CornersTexture;
+    TColor TopColor = 0xFFFFFF;
+    std::string TopTexture;
+    TColor BottomColor = 0xFFFFFF;
+    std::string BottomTexture;
+    int32_t CoordX = 0, CoordY = 0, CoordZ = 0;
+    int32_t RotX = 0, RotY = 0, RotZ = 0;
+    std::string Name = "extrobj";
+
+    void SetTextures(const std::vector<TTextureObj>& table) { Textures = table; }
+    // The options block; failures become ESaveOptionsError / ELoadOptionsError.
+    void SaveToStream(TExtrStream& stream) const;
+    void LoadFromStream(TExtrStream& stream);
+};
+
+// The window that edits an object's options copy (OK stores into it; the three colour/texture
+// buttons store at once; Cancel leaves it alone).
+class TOptionsDialogWindow {
+  public:
+    virtual ~TOptionsDialogWindow() = default;
+    virtual void ShowModal(TfrmExtrOption& options) = 0;
+};
+
+// The profile/path editor window.
+class TOutlineEditorWindow {
+  public:
+    virtual ~TOutlineEditorWindow() = default;
+    virtual void SetCaption(const std::string& caption) = 0;
+    virtual void SetPathMode(bool pathMode) = 0;
+    virtual void Reset() = 0;
+    virtual void SetTextures(const std::vector<TTextureObj>& textures) = 0;
+    // groups is null in path mode.
+    virtual void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
+                         bool closed) = 0;
+    virtual void ShowModal() = 0;
+    virtual bool Saved() const = 0;
+    virtual bool Closed() const = 0;
+    // Fills outline[0..count-1]; in profile mode groups receives the editor's group list, in path
+    // mode it is left untouched.
+    virtual void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) = 0;
+};
+
+// Creates the windows the objects open; the application installs one at start, tests install fakes.
+class TObjectWindowFactory {
+  public:
+    virtual ~TObjectWindowFactory() = default;
+    virtual std::unique_ptr<TOutlineEditorWindow> CreateOutlineEditor() = 0;
+    virtual std::unique_ptr<TOptionsDialogWindow> CreateOptionsDialog() = 0;
+};
+
+void setObjectWindowFactory(TObjectWindowFactory* factory);
+TObjectWindowFactory* objectWindowFactory();
+
+// Directory of the running program, ending in "/".
+std::string ProgramDirectory();
+
+class TExtrObj {
+  public:
+    TExtrObj();
+    ~TExtrObj();
+    TExtrObj(const TExtrObj&) = delete;
+    TExtrObj& operator=(const TExtrObj&) = delete;
+
+    std::string Name = "extrobj";
+    uint32_t DisplayList = 0;
+    Vec3 Position{};
+    Vec3 Rotation{};
+    std::array<OutlineVertex, MaxOutlineVertices> Profile{}; // slots 1..100 at indices 0..99
+    int32_t ProfileCount = 0;
+    TGroupListRef Groups;
+    std::array<OutlineVertex, MaxOutlineVertices> Path{};
+    int32_t PathCount = 0;
+    bool PathClosed = false;
+    int32_t Precision = 2;
+    int32_t ProfileScale = 50;
+    int32_t PathScale = 100;
+    bool Lathe = false;
+    std::string TexDir;
+    bool RoundCorner = false;
+    bool EmbCorner = false;
+    TColor CornersColor = 0xFFFFFF;
+    std::string CornersTexture;
+    TColor TopColor = 0xFFFFFF;
+    std::string TopTexture;
+    TColor BottomColor = 0xFFFFFF;
+    std::string BottomTexture;
+    TfrmExtrOption Options;
+    std::unique_ptr<TOutlineEditorWindow> ProfileEditor;
+    std::unique_ptr<TOutlineEditorWindow> PathEditor;
+    std::unique_ptr<TOptionsDialogWindow> OptionsDialog;
+
+    void SetName(const std::string& value);
+    void SetDisplayList(uint32_t value);
+    void SetPosition(const Vec3& value);
+    void SetRotation(const Vec3& value);
+    void SetPathClosed(bool value);
+    void SetPrecision(int32_t value);
+    void SetProfileScale(int32_t value);
+    void SetPathScale(int32_t value);
+    void SetLathe(bool value);
+    void SetTexDir(const std::string& value);
+    void SetRoundCorner(bool value);
+    void SetEmbCorner(bool value);
+    void SetCornersColor(TColor value);
+    void SetCornersTexture(const std::string& value);
+    void SetTopColor(TColor value);
+    void SetTopTexture(const std::string& value);
+    void SetBottomColor(TColor value);
+    void SetBottomTexture(const std::string& value);
+
+    // Copies this object into dest (outlines, shared groups, placement, options; not the name).
+    void Assign(TExtrObj& dest) const;
+    void EditProfile();
+    void EditPath();
+    void EditOptions();
+    void BuildElementLists(TProfileObj& profileList, TProfileObj& pathList) const;
+    void ApplyGroups(TProfileObj& profileList, const TGroupPropertyList* groups) const;
+    int32_t NormalizeLatheProfile();
+    // Segments are bounded so that at most MaxOutlineVertices path vertices are written.
+    void MakeCirclePath(int32_t radius, int32_t segments);
+    bool IsComplete() const { return ProfileCount > 0 && PathCount > 0; }
+
+    void SaveToStream(TExtrStream& stream) const;
+    // dir: directory of the file being read, ending in "/".
+    void LoadFromStream(TExtrStream& stream, const std::string& dir);
+};
+
+class TExtrObjList {
+  public:
+    int Add(std::unique_ptr<TExtrObj> object);
+    bool Delete(int position);
+    TExtrObj& Items(int position) const { return *Objects.at(position); }
+    int Count() const { return static_cast<int>(Objects.size()); }
+    void Clear() { Objects.clear(); }
+
+    // Writes through a temporary file renamed over fileName on success; any failure throws.
+    void SaveToFile(const std::string& fileName) const;
+    // Replaces the objects when the whole file reads back; any failure throws and leaves the list as it was.
+    void LoadFromFile(const std::string& fileName, TMessageSink* messages);
+
+  private:
+    std::vector<std::unique_ptr<TExtrObj>> Objects;
+};

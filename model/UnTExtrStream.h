@@ -1,0 +1,53 @@
+// Typed binary stream of the object file: little-endian integers, singles, Booleans, colours and strings.
+#pragma once
+
+#include "model/unVectorCalc.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <stdexcept>
+#include <string>
+
+class EExtrStrError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+enum class TExtrStreamMode { Create, Read };
+
+// Every failure raises EExtrStrError "<code>: ExtrStream: Error in <operation> <cause>".
+// The key names the value for the caller; it is neither stored nor reported.
+class TExtrStream {
+  public:
+    TExtrStream(const std::string& fileName, TExtrStreamMode mode);
+    virtual ~TExtrStream();
+    TExtrStream(const TExtrStream&) = delete;
+    TExtrStream& operator=(const TExtrStream&) = delete;
+
+    // Flushes and closes the file (code 11); the destructor closes silently if Free was not called.
+    virtual void Free();
+    virtual int32_t readInteger(const std::string& key);
+    virtual float readSingle(const std::string& key);
+    virtual TColor readColor(const std::string& key);
+    virtual void readString(const std::string& key, int32_t length, std::string& out);
+    virtual bool readBoolean(const std::string& key);
+    virtual void writeInteger(const std::string& key, int32_t value);
+    virtual void writeSingle(const std::string& key, float value);
+    virtual void writeBoolean(const std::string& key, bool value);
+    virtual void writeColor(const std::string& key, TColor value);
+    virtual void writeString(const std::string& key, const std::string& value);
+    virtual void writeStringBuffer(const std::string& key, const std::string& value);
+
+    // Reads a length-prefixed string, refusing lengths outside 0..maxLength or beyond the file's end.
+    std::string readCheckedString(const std::string& key, int32_t maxLength);
+    // Bytes left to read (read mode).
+    int64_t remaining() const;
+
+  private:
+    std::FILE* FileStream = nullptr;
+    std::string FileName;
+    int64_t Size = 0;
+    int64_t Pos = 0;
+    void readBytes(void* dst, size_t n, int code, const char* word);
+    void writeBytes(const void* src, size_t n, int code, const char* word);
+};

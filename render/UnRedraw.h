@@ -1,0 +1,28 @@
+// The document traversal behind every picture and export: element lists, placement, builders, list ids.
+#pragma once
+
+#include "model/UnTExtrObj.h"
+#include "model/unVectorCalc.h"
+
+#include <cstdint>
+#include <string>
+
+// The screen's OpenGL steps around the traversal; the default does nothing (file exports, tests).
+class TRedrawHooks {
+  public:
+    virtual ~TRedrawHooks() = default;
+    // After initRendering: background list and axes marker.
+    virtual void beforeObjects() {}
+    virtual void deleteObjectLists(int32_t /*listId*/) {}
+    virtual void placeObjectList(int32_t /*listId*/, const Vec3& /*position*/,
+                                 const Vec3& /*rotation*/) {}
+    // Before endRendering: replay of the display lists.
+    virtual void drawAllLists() {}
+    // After endRendering: error check and buffer swap of the screen.
+    virtual void afterRendering() {}
+};
+
+// Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
+// always finished. Returns the list id of the last object built (0 when none).
+uint32_t redrawDocument(TExtrObjList& doc, int selectedIndex, const std::string& fileName,
+                        TRedrawHooks* hooks = nullptr);
