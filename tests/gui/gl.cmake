@@ -1,0 +1,1 @@
+# OpenGL scene and screen renderer tests (label gui).

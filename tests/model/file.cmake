@@ -1,0 +1,1 @@
+# Tests of the typed stream and the object file.

@@ -1,0 +1,1 @@
+# Tests of the vector maths, element lists, groups and objects.

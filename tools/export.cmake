@@ -1,0 +1,1 @@
+# palvorin-export.
