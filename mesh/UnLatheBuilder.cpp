@@ -1,1 +1,73 @@
-// (being written)
+// Lathe builder: spins the profile once about the world Y axis, one face list per profile edge.
+#include "mesh/UnLatheBuilder.h"
+
+#include "render/UnTRenderer.h"
+#include "scene/UnBmpTex.h"
+#include "scene/UnOpenGL.h"
+
+#include <cmath>
+
+namespace {
+
+const TQuadVerts FixedTexCoords{Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{1, 1, 0}, Vec3{0, 1, 0}};
+
+// The profile point (x, y) turned by theta radians: angle 0 is +X, growing towards -Z.
+Vec3 spun(const Vec3& p, double theta) {
+    return Vec3{static_cast<float>(p.X * std::cos(theta)), p.Y,
+                static_cast<float>(-p.X * std::sin(theta))};
+}
+
+} // namespace
+
+int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& profile,
+                   int32_t /*precision*/, bool fixedTexCoords, bool selected,
+                   const ColorF* /*highlight*/, int32_t listId) {
+    allocListId(listId);
+    TRenderer& renderer = *currentRenderer();
+    renderer.initObject(name);
+
+    const int m = profile.Count();
+    const int N = path.Count() - 1; // angular steps
+    if (N >= 1 && m >= 1) {
+        profile.ComputeTexCoords(2, true);
+        const float dTheta = static_cast<float>((360.0L / N) * DegToRad);
+        const double du = 1.0 / N;
+        bool textured = false;
+        for (int k = 0; k + 1 < m; ++k) {
+            const TProfileElementObj& a = profile.Items(k);
+            const TProfileElementObj& b = profile.Items(k + 1);
+            renderer.initList(faceListId(listId, k + 1));
+            if (a.GroupStart) {
+                if (!a.Texture.empty()) {
+                    renderer.setTexture(FindTexture(a.Texture));
+                    textured = true;
+                } else {
+                    TTextureObj none;
+                    none.TexId = -1;
+                    renderer.setTexture(none);
+                    textured = false;
+                }
+                renderer.setColor(a.Color);
+            }
+            const float vNear = a.TexV;
+            const float vFar =
+                b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
+            const double R = a.RepeatU;
+            for (int j = 0; j < N; ++j) {
+                const double ta = j * static_cast<double>(dTheta);
+                const double tb = (j + 1) * static_cast<double>(dTheta);
+                const float uA = static_cast<float>((1 - j * du) * R);
+                const float uB = static_cast<float>((1 - (j + 1) * du) * R);
+                renderer.quads(TQuadVerts{spun(a.Point, ta), spun(a.Point, tb), spun(b.Point, tb),
+                                          spun(b.Point, ta)},
+                               textured,
+                               fixedTexCoords ? FixedTexCoords
+                                              : TQuadVerts{Vec3{uA, vNear, 0}, Vec3{uB, vNear, 0},
+                                                           Vec3{uB, vFar, 0}, Vec3{uA, vFar, 0}});
+            }
+            renderer.endList();
+        }
+    }
+    renderer.endObject(listId, m + 1, selected);
+    return listId;
+}

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class EExtrStrError : public std::runtime_error {
   public:
@@ -48,6 +49,8 @@ class TExtrStream {
     std::string FileName;
     int64_t Size = 0;
     int64_t Pos = 0;
+    bool Writing = false;
+    std::vector<char> Buffer; // stdio buffer, lives as long as FileStream
     void readBytes(void* dst, size_t n, int code, const char* word);
     void writeBytes(const void* src, size_t n, int code, const char* word);
 };

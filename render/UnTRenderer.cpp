@@ -1,1 +1,291 @@
-// (being written)
+// The renderer base: tessellator buffering and flush, the current renderer, the export file.
+#include "render/UnTRenderer.h"
+#include "render/UnTRenderer_Exporters.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+
+// ---------------------------------------------------------------------------------------------
+// Errors and number formatting
+
+void rendererError(int32_t code, const std::string& text) {
+    throw EDXFError(std::to_string(code) + ": Renderer: " + text);
+}
+
+void appendFixed6(std::string& out, double v) {
+    char buf[400];
+    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+    if (res.ec != std::errc()) {
+        out += "0.000000";
+        return;
+    }
+    out.append(buf, res.ptr);
+}
+
+void appendDecimal(std::string& out, int64_t v) {
+    char buf[24];
+    auto res = std::to_chars(buf, buf + sizeof buf, v);
+    out.append(buf, res.ptr);
+}
+
+// ---------------------------------------------------------------------------------------------
+// TRenderer
+
+TRenderer::TRenderer() : objectMatrix(Matrix4::Identity()) {}
+
+void TRenderer::initObject(const std::string&) {}
+void TRenderer::initList(int32_t) {}
+void TRenderer::setTexture(TTextureObj) {}
+void TRenderer::setColor(ColorF) {}
+void TRenderer::quads(const TQuadVerts&, bool, const TQuadVerts&) {}
+void TRenderer::triangle(const TTriVerts&, bool, const TTriVerts&) {}
+void TRenderer::endList() {}
+void TRenderer::endObject(int32_t, int32_t, bool) {}
+
+void TRenderer::beginPrimitive(int32_t mode) {
+    primMode = mode;
+    lastVertex = -1;
+}
+
+void TRenderer::texturedVertex(Vec3, Vec3, Vec3) {}
+
+void TRenderer::vertex(Vec3 vertex, Vec3 normal) {
+    if (primMode == PrimTriangles) {
+        if (lastVertex >= 2) flushPrimitive();
+    } else if (lastVertex >= 3) {
+        flushPrimitive();
+    }
+    // A mode that flushes nothing would overrun the four slots: start the buffer afresh instead.
+    if (lastVertex >= 3 || lastVertex < -1) lastVertex = -1;
+    ++lastVertex;
+    primVertices[lastVertex] = vertex;
+    primNormals[lastVertex] = normal;
+}
+
+void TRenderer::endPrimitive() {
+    if (lastVertex > 1) flushPrimitive();
+}
+
+void TRenderer::initRendering(const std::string&) {}
+void TRenderer::endRendering() {}
+
+void TRenderer::extendBounds(Vec3 point) {
+    boundsMin.X = std::min(boundsMin.X, point.X);
+    boundsMin.Y = std::min(boundsMin.Y, point.Y);
+    boundsMin.Z = std::min(boundsMin.Z, point.Z);
+    boundsMax.X = std::max(boundsMax.X, point.X);
+    boundsMax.Y = std::max(boundsMax.Y, point.Y);
+    boundsMax.Z = std::max(boundsMax.Z, point.Z);
+}
+
+void TRenderer::drawSelectionMark() {}
+
+void TRenderer::flushPrimitive() {
+    const bool textured = !textureName.empty();
+    // Writes (a, b, c) when its right-hand normal agrees with the reference normal, else (c, b, a).
+    auto emit = [&](int a, int b, int c, const Vec3& reference) {
+        Vec3 n = TriangleNormal(primVertices[a], primVertices[b], primVertices[c], true);
+        if (SamePoint(n, reference)) {
+            triangle({primVertices[a], primVertices[b], primVertices[c]}, textured,
+                     {primTexCoords[a], primTexCoords[b], primTexCoords[c]});
+        } else {
+            triangle({primVertices[c], primVertices[b], primVertices[a]}, textured,
+                     {primTexCoords[c], primTexCoords[b], primTexCoords[a]});
+        }
+    };
+    auto copySlot = [&](int to, int from) {
+        primVertices[to] = primVertices[from];
+        primNormals[to] = primNormals[from];
+        primTexCoords[to] = primTexCoords[from];
+    };
+    if (lastVertex < 2 || lastVertex > 3) return;
+
+    switch (primMode) {
+    case PrimTriangles:
+        emit(0, 1, 2, primNormals[0]);
+        lastVertex = -1;
+        break;
+    case PrimTriangleStrip:
+        emit(0, 1, 2, primNormals[0]);
+        if (lastVertex == 3) emit(1, 3, 2, primNormals[1]);
+        copySlot(0, 2);
+        copySlot(1, 3);
+        lastVertex = 1;
+        break;
+    case PrimTriangleFan:
+        emit(0, 2, 1, primNormals[0]);
+        if (lastVertex == 3) emit(0, 3, 2, primNormals[0]);
+        copySlot(1, lastVertex);
+        lastVertex = 1;
+        break;
+    default:
+        break;
+    }
+}
+
+void TRenderer::setObjectMatrix(const Matrix4& matrix) {
+    objectMatrix = matrix;
+}
+
+// ---------------------------------------------------------------------------------------------
+// The current renderer
+
+namespace {
+std::unique_ptr<TRenderer> theCurrentRenderer;
+}
+
+TRenderer* currentRenderer() {
+    return theCurrentRenderer.get();
+}
+
+void setCurrentRenderer(std::unique_ptr<TRenderer> renderer) {
+    // The old instance goes first, so an exporter releases its file before anything new starts.
+    theCurrentRenderer.reset();
+    theCurrentRenderer = std::move(renderer);
+}
+
+void useDXFRenderer() {
+    setCurrentRenderer(std::make_unique<TDXFRenderer>());
+}
+void useVRMLRenderer() {
+    setCurrentRenderer(std::make_unique<TVRMLRenderer>());
+}
+void use3DSRenderer() {
+    setCurrentRenderer(std::make_unique<T3DSRenderer>());
+}
+
+// ---------------------------------------------------------------------------------------------
+// TExportFile
+
+namespace {
+std::runtime_error systemError(int err) {
+    return std::runtime_error(err != 0 ? std::strerror(err) : "input/output error");
+}
+} // namespace
+
+TExportFile::~TExportFile() {
+    // An export that stopped early keeps what it wrote so far; errors cannot be reported here.
+    if (file_) {
+        try {
+            close();
+        } catch (...) {
+        }
+    }
+    abandon();
+}
+
+void TExportFile::open(const std::string& fileName) {
+    abandon();
+    errno = 0;
+    std::FILE* f = std::fopen(fileName.c_str(), "wb");
+    if (!f) {
+        int err = errno;
+        throw std::runtime_error("Cannot create file \"" + fileName +
+                                 "\": " + (err != 0 ? std::strerror(err) : "unknown error"));
+    }
+    // Our own buffer does the buffering, so every fwrite reaches the system at once.
+    std::setvbuf(f, nullptr, _IONBF, 0);
+    file_ = f;
+    written_ = 0;
+    buffer_.clear();
+    buffer_.reserve(BufferSize);
+}
+
+void TExportFile::requireOpen() const {
+    if (!file_) throw std::runtime_error("the export file is not open");
+}
+
+void TExportFile::writeRaw(const char* data, size_t size) {
+    if (size == 0) return;
+    errno = 0;
+    size_t done = std::fwrite(data, 1, size, file_);
+    if (done != size) throw systemError(errno);
+    written_ += size;
+}
+
+void TExportFile::flushBuffer() {
+    requireOpen();
+    if (buffer_.empty()) return;
+    // Drop the buffered bytes whatever happens, so a failed flush is not retried on close.
+    std::string pending;
+    pending.swap(buffer_);
+    buffer_.reserve(BufferSize);
+    writeRaw(pending.data(), pending.size());
+}
+
+void TExportFile::write(std::string_view text) {
+    requireOpen();
+    if (buffer_.size() + text.size() > BufferSize) {
+        flushBuffer();
+        if (text.size() >= BufferSize) {
+            writeRaw(text.data(), text.size());
+            return;
+        }
+    }
+    buffer_.append(text);
+}
+
+void TExportFile::writeLine(std::string_view text) {
+    write(text);
+    write("\r\n");
+}
+
+void TExportFile::writeDeferred(std::string_view text) {
+    requireOpen();
+    buffer_.append(text);
+}
+
+void TExportFile::writeU16(uint16_t v) {
+    char b[2] = {char(v & 0xFF), char(v >> 8)};
+    write(std::string_view(b, 2));
+}
+
+void TExportFile::writeU32(uint32_t v) {
+    char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                 char((v >> 24) & 0xFF)};
+    write(std::string_view(b, 4));
+}
+
+void TExportFile::writeF32(float v) {
+    uint32_t bits;
+    static_assert(sizeof bits == sizeof v);
+    std::memcpy(&bits, &v, sizeof bits);
+    writeU32(bits);
+}
+
+void TExportFile::patchU32(uint64_t pos, uint32_t v) {
+    flushBuffer();
+    if (pos + 4 > written_) throw std::runtime_error("length field lies outside the file");
+    errno = 0;
+    if (std::fseek(file_, static_cast<long>(pos), SEEK_SET) != 0) throw systemError(errno);
+    char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
+                 char((v >> 24) & 0xFF)};
+    errno = 0;
+    if (std::fwrite(b, 1, 4, file_) != 4) throw systemError(errno);
+    errno = 0;
+    if (std::fseek(file_, 0, SEEK_END) != 0) throw systemError(errno);
+}
+
+void TExportFile::close() {
+    requireOpen();
+    try {
+        flushBuffer();
+    } catch (...) {
+        abandon();
+        throw;
+    }
+    std::FILE* f = file_;
+    file_ = nullptr;
+    errno = 0;
+    if (std::fclose(f) != 0) throw systemError(errno);
+}
+
+void TExportFile::abandon() noexcept {
+    if (file_) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+    buffer_.clear();
+}

@@ -1,4 +1,4 @@
-// Screen renderers: the solid one compiles the builders' faces into display lists, the wireframe one draws outlines.
+// Screen renderers: solid faces compiled into display lists, and the wireframe variant.
 #pragma once
 
 #include "render/UnTRenderer.h"

@@ -1,4 +1,4 @@
-// The OpenGL scene: initial state, lights, camera, list replay and frame sequence. Needs a current context.
+// The OpenGL scene: initial state, lights, camera, list replay and frames (context needed).
 #pragma once
 
 #include "model/unVectorCalc.h"
@@ -22,6 +22,8 @@ struct TSceneState {
     bool backgroundOn = false;
     uint32_t lastGLError = 0;
     bool ready = false; // initScene ran on a current context
+    // Last defined horizontal viewing direction (X, Z), kept for eye and centre sharing X and Z.
+    float dirX = 0, dirZ = -1;
 };
 
 extern TSceneState scene;
@@ -49,3 +51,6 @@ void placeObjectList(int32_t id, const Vec3& position, const Vec3& rotation);
 void deleteObjectLists(int32_t id);
 void buildCameraRotationList();
 void defineLight(uint32_t light, const ColorF& colour, const float position[4]);
+
+// Unit horizontal viewing direction (X, Z) from eye to centre; the last valid one when undefined.
+void viewDirection(float& fx, float& fz);

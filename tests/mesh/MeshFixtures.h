@@ -1,0 +1,101 @@
+// Element lists, the recording renderer and geometry checks shared by the mesh builder tests.
+#pragma once
+
+#include "RecordingRenderer.h"
+#include "mesh/UnEndCaps.h"
+#include "model/UnTProfileObj.h"
+#include "scene/UnBmpTex.h"
+#include "scene/UnOpenGL.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <utility>
+#include <vector>
+
+// A profile list of the given (x, y) points, no groups.
+inline TProfileObj makeProfile(const std::vector<std::pair<float, float>>& points) {
+    TProfileObj profile;
+    for (const auto& [x, y] : points) {
+        TProfileElementObj e;
+        e.Point = Vec3{x, y, 0};
+        profile.Add(e);
+    }
+    return profile;
+}
+
+// The square of side 2 centred on the origin, closing vertex repeated.
+inline TProfileObj squareProfile() {
+    return makeProfile({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {-1, -1}});
+}
+
+// A path list of the given points in the X/Z plane.
+inline TProfileObj makePath(const std::vector<Vec3>& points) {
+    TProfileObj path;
+    for (const auto& p : points) {
+        TProfileElementObj e;
+        e.Point = p;
+        path.Add(e);
+    }
+    return path;
+}
+
+inline void expectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
+    EXPECT_NEAR(actual.X, expected.X, tolerance);
+    EXPECT_NEAR(actual.Y, expected.Y, tolerance);
+    EXPECT_NEAR(actual.Z, expected.Z, tolerance);
+}
+
+// A texture table entry without an image: enough for the builders' lookups.
+inline void addTableTexture(const std::string& name, int32_t id) {
+    TTextureObj t;
+    t.FileName = name + ".bmp";
+    t.TexName = name;
+    t.TexId = id;
+    textureTable.push_back(t);
+}
+
+// Installs a recording renderer on an empty registry and texture table; cleans up afterwards.
+class MeshTest : public ::testing::Test {
+  protected:
+    RecordingRenderer* rec = nullptr;
+
+    void SetUp() override {
+        textureTable.clear();
+        clearListRegistry();
+        rec = &RecordingRenderer::install();
+    }
+    void TearDown() override {
+        setCurrentRenderer(nullptr);
+        releaseCapTessellator();
+        textureTable.clear();
+        clearListRegistry();
+    }
+};
+
+// Winding number of the closed polygon poly (last point joined to the first) around (x, y).
+inline int windingNumber(const std::vector<std::pair<double, double>>& poly, double x, double y) {
+    int w = 0;
+    for (size_t i = 0; i < poly.size(); ++i) {
+        const auto [x0, y0] = poly[i];
+        const auto [x1, y1] = poly[(i + 1) % poly.size()];
+        const double side = (x1 - x0) * (y - y0) - (x - x0) * (y1 - y0);
+        if (y0 <= y && y1 > y && side > 0) ++w;
+        if (y0 > y && y1 <= y && side < 0) --w;
+    }
+    return w;
+}
+
+inline bool insideTriangleXY(const TTriVerts& t, double x, double y) {
+    auto edge = [&](const Vec3& a, const Vec3& b) {
+        return (double(b.X) - a.X) * (y - a.Y) - (x - a.X) * (double(b.Y) - a.Y);
+    };
+    const double e0 = edge(t[0], t[1]), e1 = edge(t[1], t[2]), e2 = edge(t[2], t[0]);
+    return (e0 > 0 && e1 > 0 && e2 > 0) || (e0 < 0 && e1 < 0 && e2 < 0);
+}
+
+inline double areaXY(const TTriVerts& t) {
+    return std::fabs((double(t[1].X) - t[0].X) * (double(t[2].Y) - t[0].Y) -
+                     (double(t[2].X) - t[0].X) * (double(t[1].Y) - t[0].Y)) /
+           2;
+}
