@@ -1,1 +1,75 @@
-// (being written)
+// The document traversal shared by the main window's redraw and the command-line exporter.
+#include "render/UnRedraw.h"
+
+#include "mesh/UnExtrusionBuilder.h"
+#include "mesh/UnLatheBuilder.h"
+#include "model/UnTProfileObj.h"
+#include "render/UnTRenderer.h"
+#include "scene/UnOpenGL.h"
+
+bool objectDrawable(const TExtrObj& object) {
+    if (object.ProfileCount <= 0 || object.PathCount <= 0) return false;
+    if (object.ProfileCount > MaxOutlineVertices || object.PathCount > MaxOutlineVertices)
+        return false;
+    // The lathe builder takes its angular steps from the path: one vertex gives no step at all.
+    if (object.Lathe && object.PathCount < 2) return false;
+    return true;
+}
+
+namespace {
+
+// Builds one object's mesh into the current renderer and returns the list id it used.
+uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
+                     TRedrawHooks& hooks) {
+    if (object.Lathe) object.NormalizeLatheProfile();
+
+    TProfileObj profileList;
+    TProfileObj pathList;
+    object.BuildElementLists(profileList, pathList);
+
+    placeObject(object.Position, object.Rotation);
+    if (object.DisplayList != 0) hooks.deleteObjectLists(static_cast<int32_t>(object.DisplayList));
+
+    const auto listId = static_cast<int32_t>(object.DisplayList);
+    int32_t id;
+    if (object.Lathe)
+        id = buildLathe(object.Name, pathList, profileList, object.Precision, false, selected,
+                        &highlight, listId);
+    else
+        id = buildExtrusion(object.Name, pathList, profileList, object.Precision, object.PathClosed,
+                            object.Lathe, !object.RoundCorner, object.EmbCorner, false, selected,
+                            &highlight, listId);
+
+    object.SetDisplayList(static_cast<uint32_t>(id));
+    hooks.placeObjectList(id, object.Position, object.Rotation);
+    return static_cast<uint32_t>(id);
+}
+
+} // namespace
+
+uint32_t redrawDocument(TExtrObjList& doc, int selectedIndex, const std::string& fileName,
+                        TRedrawHooks* hooks) {
+    // An empty document makes no renderer call at all, so an export of it writes no file.
+    if (doc.Count() == 0 || currentRenderer() == nullptr) return 0;
+
+    TRedrawHooks noHooks;
+    TRedrawHooks& steps = hooks != nullptr ? *hooks : noHooks;
+
+    currentRenderer()->initRendering(fileName);
+    steps.beforeObjects();
+
+    const ColorF highlight{1, 0, 0, 1};
+    uint32_t lastId = 0;
+    for (int i = 0; i < doc.Count(); ++i) {
+        TExtrObj& object = doc.Items(i);
+        // An incomplete object is left out; the objects after it are still drawn and the frame
+        // (or the export file) is finished.
+        if (!objectDrawable(object)) continue;
+        lastId = buildObject(object, i == selectedIndex, highlight, steps);
+    }
+
+    steps.drawAllLists();
+    currentRenderer()->endRendering();
+    steps.afterRendering();
+    return lastId;
+}

@@ -1,4 +1,5 @@
-// The document traversal behind every picture and export: element lists, placement, builders, list ids.
+// The document traversal behind every picture and export: element lists, placement, builders, list
+// ids.
 #pragma once
 
 #include "model/UnTExtrObj.h"
@@ -21,6 +22,10 @@ class TRedrawHooks {
     // After endRendering: error check and buffer swap of the screen.
     virtual void afterRendering() {}
 };
+
+// True when the traversal builds the object: both outlines in use and, for a lathe object, at least
+// one angular step (two path vertices).
+bool objectDrawable(const TExtrObj& object);
 
 // Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
 // always finished. Returns the list id of the last object built (0 when none).

@@ -1,0 +1,308 @@
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0 or 3DS, or saves it again, from the
+// command line.
+#include "model/UnTExtrObj.h"
+#include "render/UnRedraw.h"
+#include "render/UnTRenderer.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr const char* Program = "palvorin-export";
+constexpr int ExitFailure = 1;
+constexpr int ExitUsage = 2;
+
+enum class Format { DXF, VRML, ThreeDS, PLV };
+
+const char* formatName(Format format) {
+    switch (format) {
+    case Format::DXF:
+        return "DXF";
+    case Format::VRML:
+        return "VRML 2.0";
+    case Format::ThreeDS:
+        return "3DS";
+    case Format::PLV:
+        return "PLV";
+    }
+    return "?";
+}
+
+std::string lowerCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return result;
+}
+
+std::optional<Format> formatFromName(std::string_view name) {
+    const std::string n = lowerCase(name);
+    if (n == "dxf") return Format::DXF;
+    if (n == "vrml" || n == "wrl") return Format::VRML;
+    if (n == "3ds") return Format::ThreeDS;
+    if (n == "plv") return Format::PLV;
+    return std::nullopt;
+}
+
+std::optional<Format> formatFromExtension(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
+    const std::string ext = lowerCase(std::string_view(path).substr(dot + 1));
+    if (ext == "vrml") return std::nullopt; // the extension of a world file is .wrl
+    return formatFromName(ext);
+}
+
+void printHelp() {
+    std::fputs(
+        "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
+        "\n"
+        "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
+        "mesh builders as the program's Refresh, each object at its own position and rotation.\n"
+        "\n"
+        "The format follows OUTPUT's extension (any case) unless --format names it:\n"
+        "  .dxf  dxf    ASCII DXF drawing, one 3DFACE entity per quad or triangle\n"
+        "  .wrl  vrml   VRML 2.0 world, one IndexedFaceSet shape per colour/texture run\n"
+        "  .3ds  3ds    3D Studio file, one mesh and one material per colour/texture run\n"
+        "  .plv  plv    the document itself, loaded and saved again\n"
+        "\n"
+        "Options:\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds or plv; overrides the extension\n"
+        "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
+        "  -h, --help           show this help and exit\n"
+        "\n"
+        "Textures named by the document are read from the document's own directory.\n"
+        "OUTPUT is written to a temporary file in its directory and renamed only when the whole\n"
+        "export succeeded, so a failed export leaves no file behind (and an existing OUTPUT\n"
+        "untouched). A document without any complete object is an error: nothing is written.\n"
+        "Numbers in text formats always use '.' as the decimal separator.\n"
+        "\n"
+        "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
+        "2 for a bad command line.\n",
+        stdout);
+}
+
+int usageError(const std::string& message) {
+    std::fprintf(stderr, "%s: %s\nTry '%s --help' for more information.\n", Program,
+                 message.c_str(), Program);
+    return ExitUsage;
+}
+
+int failure(const std::string& message) {
+    std::fprintf(stderr, "%s: error: %s\n", Program, message.c_str());
+    return ExitFailure;
+}
+
+struct Options {
+    std::string input;
+    std::string output;
+    std::optional<Format> format;
+    bool verbose = false;
+    bool help = false;
+};
+
+// Returns an exit code when the command line is not usable, nullopt otherwise.
+std::optional<int> parseArguments(int argc, char** argv, Options& options) {
+    std::vector<std::string> positional;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            positional.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+        } else if (arg == "-h" || arg == "--help") {
+            options.help = true;
+        } else if (arg == "-v" || arg == "--verbose") {
+            options.verbose = true;
+        } else if (arg == "-f" || arg == "--format" || arg.rfind("--format=", 0) == 0) {
+            std::string value;
+            if (arg.size() > 9 && arg[8] == '=') {
+                value = arg.substr(9);
+            } else if (arg.back() == '=') {
+                return usageError("option '--format' needs a value");
+            } else {
+                if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
+                value = argv[++i];
+            }
+            options.format = formatFromName(value);
+            if (!options.format)
+                return usageError("unknown format '" + value + "' (use dxf, vrml, 3ds or plv)");
+        } else {
+            return usageError("unknown option '" + arg + "'");
+        }
+    }
+    if (options.help) return std::nullopt;
+    if (positional.size() != 2)
+        return usageError(positional.size() < 2 ? "INPUT and OUTPUT are required"
+                                                : "too many arguments");
+    options.input = positional[0];
+    options.output = positional[1];
+    if (!options.format) {
+        options.format = formatFromExtension(options.output);
+        if (!options.format)
+            return usageError("cannot tell the format from '" + options.output +
+                              "': use a .dxf, .wrl, .3ds or .plv name, or --format");
+    }
+    return std::nullopt;
+}
+
+// Progress lines of the loader, shown only with --verbose.
+class StderrMessages : public TMessageSink {
+  public:
+    explicit StderrMessages(bool show) : Show(show) {}
+    void SetMessageString(const std::string& text) override {
+        if (Show) std::fprintf(stderr, "%s: %s\n", Program, text.c_str());
+    }
+
+  private:
+    bool Show;
+};
+
+// A fresh file next to the output that becomes the output on commit and is removed otherwise.
+class TemporaryOutput {
+  public:
+    explicit TemporaryOutput(const std::string& target) : Target(target) {}
+    ~TemporaryOutput() {
+        if (!Path.empty() && !Committed) std::remove(Path.c_str());
+    }
+    TemporaryOutput(const TemporaryOutput&) = delete;
+    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
+
+    // Returns an empty string on success, else the reason.
+    std::string create() {
+        const auto slash = Target.find_last_of('/');
+        const std::string dir = slash == std::string::npos ? std::string(".")
+                                : slash == 0               ? std::string("/")
+                                                           : Target.substr(0, slash);
+        const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
+        std::string pattern = dir + (dir == "/" ? "" : "/") + "." + base + ".XXXXXX";
+        std::vector<char> name(pattern.begin(), pattern.end());
+        name.push_back('\0');
+        const int fd = mkstemp(name.data());
+        if (fd < 0) return "cannot write in directory '" + dir + "': " + std::strerror(errno);
+        // mkstemp makes the file private; give it the mode a plain create would have.
+        const mode_t mask = umask(0);
+        umask(mask);
+        fchmod(fd, 0666 & ~mask);
+        close(fd);
+        Path = name.data();
+        return {};
+    }
+
+    const std::string& path() const { return Path; }
+
+    std::string commit() {
+        if (std::rename(Path.c_str(), Target.c_str()) != 0)
+            return "cannot create '" + Target + "': " + std::strerror(errno);
+        Committed = true;
+        return {};
+    }
+
+  private:
+    std::string Target;
+    std::string Path;
+    bool Committed = false;
+};
+
+// Frees the exporter (which closes its file) on every path out of an export.
+struct RendererReset {
+    ~RendererReset() { setCurrentRenderer(nullptr); }
+};
+
+void writeDocument(TExtrObjList& doc, Format format, const std::string& fileName) {
+    if (format == Format::PLV) {
+        doc.SaveToFile(fileName);
+        return;
+    }
+    RendererReset reset;
+    switch (format) {
+    case Format::DXF:
+        useDXFRenderer();
+        break;
+    case Format::VRML:
+        useVRMLRenderer();
+        break;
+    case Format::ThreeDS:
+        use3DSRenderer();
+        break;
+    case Format::PLV:
+        break;
+    }
+    redrawDocument(doc, 0, fileName);
+}
+
+long long fileSize(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
+}
+
+int run(const Options& options) {
+    struct stat st {};
+    if (stat(options.input.c_str(), &st) != 0)
+        return failure("cannot open '" + options.input + "': " + std::strerror(errno));
+    if (S_ISDIR(st.st_mode)) return failure("'" + options.input + "' is a directory");
+    if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        return failure("'" + options.output + "' is a directory");
+
+    TExtrObjList doc;
+    StderrMessages messages(options.verbose);
+    try {
+        doc.LoadFromFile(options.input, &messages);
+    } catch (const std::exception& e) {
+        return failure("cannot read '" + options.input + "': " + e.what());
+    }
+
+    int drawable = 0;
+    for (int i = 0; i < doc.Count(); ++i)
+        if (objectDrawable(doc.Items(i))) ++drawable;
+    if (drawable == 0)
+        return failure("nothing to export: '" + options.input + "' holds no complete object");
+
+    TemporaryOutput out(options.output);
+    if (std::string problem = out.create(); !problem.empty()) return failure(problem);
+    try {
+        writeDocument(doc, *options.format, out.path());
+    } catch (const std::exception& e) {
+        return failure("export to '" + options.output + "' failed: " + e.what());
+    }
+    const long long bytes = fileSize(out.path());
+    if (bytes <= 0) return failure("export to '" + options.output + "' produced no data");
+    if (std::string problem = out.commit(); !problem.empty()) return failure(problem);
+
+    if (options.verbose)
+        std::fprintf(stderr, "%s: wrote %s (%s, %d of %d objects, %lld bytes)\n", Program,
+                     options.output.c_str(), formatName(*options.format), drawable, doc.Count(),
+                     bytes);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (auto code = parseArguments(argc, argv, options)) return *code;
+    if (options.help) {
+        printHelp();
+        return 0;
+    }
+    try {
+        return run(options);
+    } catch (const std::exception& e) {
+        return failure(e.what());
+    }
+}
