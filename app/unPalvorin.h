@@ -1,0 +1,168 @@
+// The main window: the document, the current object, the 3D view and every command of the program.
+#pragma once
+
+#include "model/UnTExtrObj.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QString>
+
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <string>
+
+namespace Ui {
+class TfrmPalvorin;
+}
+class QAction;
+class QActionGroup;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+class QUrl;
+class TGLCanvas;
+
+class TfrmPalvorin : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TfrmPalvorin(QWidget* parent = nullptr);
+    ~TfrmPalvorin() override;
+
+    // Window state.
+    std::unique_ptr<TExtrObjList> Document;
+    TExtrObj* CurrentObject = nullptr;
+    int32_t SelectedIndex = 0;
+    uint32_t LastListId = 0;
+    int32_t AxesListId = 0;
+    bool SceneReady = false;
+    QString CurrentFileName;
+    bool MouseDown = false;
+    int32_t LastMouseX = 0;
+    int32_t LastMouseY = 0;
+    int32_t MoveMode = 1; // 1: the mouse moves the camera, 2: the current object
+    QIcon SelectedPicture;
+    QIcon UnselectedPicture;
+    QString HelpFile;
+
+    // Rebuilds every mesh and shows the frame (the pipeline behind Refresh and every export).
+    void Redraw();
+    // Shows the display lists of the last redraw again (view changes only).
+    void Repaint();
+    // An empty document with one object "obj1" and a fresh scene.
+    void NewDocument();
+    // The Open command after its dialog: replaces the document by the file's objects.
+    void OpenDocument(const QString& fileName);
+    // The Save command after its dialog.
+    void SaveDocument(const QString& fileName);
+    // One export after its dialog: the file renderer made current, the redraw, the screen renderer
+    // back.
+    void ExportDocument(const QString& fileName, void (*useExportRenderer)());
+
+    TGLCanvas* glcanvas() const;
+    QListWidget* lbObjects() const;
+    QLabel* statusPanel(int index) const;
+    // The toolbar and menu commands by their names ("new", "load", "mnWireframed", ...).
+    QAction* command(const QString& name) const;
+
+    // "Name" with ext in place of its extension (or appended when it has none).
+    static QString ChangeFileExt(const QString& fileName, const QString& ext);
+
+  public slots:
+    void disegnaClick();
+    void mnRefreshClick();
+    void newClick();
+    void loadClick();
+    void mnOpenClick();
+    void saveClick();
+    void mnSaveClick();
+    void mnExpDXFClick();
+    void mnfacesetVRMLClick();
+    void mnExp3DSClick();
+    void editprofileClick();
+    void mnEditprofileClick();
+    void editpathClick();
+    void mnEditpathClick();
+    void optionsClick();
+    void latheClick();
+    void mnLatheClick();
+    void mnWireframedClick();
+    void viewResetClick();
+    void movetypeClick();
+    void btNewobjClick();
+    void btCopyobjClick();
+    void btSelobjClick();
+    void lbObjectsDblClick();
+    void btDelobjClick();
+    void glcanvasMouseDown(int x, int y);
+    void glcanvasMouseMove(int x, int y);
+    void glcanvasMouseUp(int x, int y);
+    void aboutClick();
+    void mnAboutClick();
+    void mnHelpClick();
+    void exitProgramClick();
+    void mnExitClick();
+
+  protected:
+    // Dialog and desktop hooks: the program asks the user through these; tests answer them.
+    // An empty result means the dialog was cancelled.
+    virtual QString chooseOpenFileName(const QString& proposed, const QString& filter);
+    virtual QString chooseSaveFileName(const QString& proposed, const QString& filter,
+                                       const QString& defaultSuffix);
+    virtual void showMessage(QMessageBox::Icon icon, const QString& text);
+    virtual bool openHelp(const QUrl& url);
+
+    void resizeEvent(QResizeEvent* event) override;
+
+  private slots:
+    void glcanvasInit();
+    void glcanvasShutdown();
+    void glcanvasResize(int width, int height);
+    void glcanvasPaint();
+
+  private:
+    // Runs a command; an exception ends it and its message is shown in an error box.
+    template <class Body> void runCommand(Body&& body) {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            reportException(e.what());
+        } catch (...) {
+            reportException("Unknown error");
+        }
+    }
+    void reportException(const char* message);
+    void reportLater(const QString& text);
+
+    void createToolbarAndMenus();
+    void connectCommands();
+    void updateEditCommands();
+    void startScene();
+    void forgetDisplayLists();
+    void closeOpenDisplayList();
+    void drawFrame();
+    void exportCommand(const QString& ext, const QString& description, void (*useRenderer)());
+    void fillObjectList();
+    void addObjectLine(const QString& name, bool selected);
+    void setLinePicture(int index, bool selected);
+    void setStatusName(const std::string& name);
+    void showMoveTypePicture();
+    void replaceObjectPlacement();
+
+    std::unique_ptr<Ui::TfrmPalvorin> ui;
+    QAction* newAction = nullptr;
+    QActionGroup* mouseModes = nullptr;
+    QLabel* panels[3] = {nullptr, nullptr, nullptr};
+    QIcon cameraPicture;
+    QIcon objectPicture;
+    bool redrawPending = false;
+};
+
+// Qt text of an 8-bit string of the model (names, messages): Latin-1.
+QString latin1Text(const std::string& text);
+// A message that may carry system text or file names: UTF-8 when it is valid UTF-8, else Latin-1.
+QString messageText(const char* text);
+// File name bytes for the core's file functions.
+std::string fileNameBytes(const QString& fileName);

@@ -1,0 +1,89 @@
+// The main window's object panel: the object list and Add new, Copy, Select, Delete.
+#include "app/UnGLCanvas.h"
+#include "app/unPalvorin.h"
+#include "scene/UnOpenGL_GL.h"
+#include "ui_unPalvorin.h"
+
+#include <QListWidget>
+
+void TfrmPalvorin::addObjectLine(const QString& name, bool selected) {
+    auto* line = new QListWidgetItem(selected ? SelectedPicture : UnselectedPicture, name);
+    ui->lbObjects->addItem(line);
+}
+
+void TfrmPalvorin::setLinePicture(int index, bool selected) {
+    if (QListWidgetItem* line = ui->lbObjects->item(index))
+        line->setIcon(selected ? SelectedPicture : UnselectedPicture);
+}
+
+// One line per object, the first one marked as the current object.
+void TfrmPalvorin::fillObjectList() {
+    ui->lbObjects->clear();
+    for (int i = 0; i < Document->Count(); ++i)
+        addObjectLine(latin1Text(Document->Items(i).Name), i == 0);
+}
+
+void TfrmPalvorin::btNewobjClick() {
+    runCommand([&] {
+        auto object = std::make_unique<TExtrObj>();
+        object->SetName("obj" + std::to_string(Document->Count() + 1));
+        TExtrObj* added = object.get();
+        const int position = Document->Add(std::move(object));
+        addObjectLine(latin1Text(added->Name), true);
+        setLinePicture(SelectedIndex, false);
+        CurrentObject = added;
+        SelectedIndex = position;
+        setStatusName(added->Name);
+    });
+}
+
+void TfrmPalvorin::btCopyobjClick() {
+    runCommand([&] {
+        if (ui->lbObjects->currentRow() < 0) return;
+        // The source is the current object, whatever line is highlighted.
+        const int source = SelectedIndex;
+        btNewobjClick();
+        Document->Items(source).Assign(*CurrentObject);
+        Redraw();
+    });
+}
+
+void TfrmPalvorin::btSelobjClick() {
+    runCommand([&] {
+        const int row = ui->lbObjects->currentRow();
+        if (row < 0 || row >= Document->Count()) return;
+        CurrentObject = &Document->Items(row);
+        setLinePicture(SelectedIndex, false);
+        setLinePicture(row, true);
+        SelectedIndex = row;
+        setStatusName(CurrentObject->Name);
+        Redraw();
+    });
+}
+
+void TfrmPalvorin::lbObjectsDblClick() {
+    btSelobjClick();
+}
+
+void TfrmPalvorin::btDelobjClick() {
+    runCommand([&] {
+        const int row = ui->lbObjects->currentRow();
+        // The last object of a document cannot be deleted.
+        if (row < 0 || row >= Document->Count() || ui->lbObjects->count() < 2) return;
+        const uint32_t lists = Document->Items(row).DisplayList;
+        if (lists != 0 && ui->glcanvas->context() != nullptr) {
+            ui->glcanvas->makeCurrent();
+            deleteObjectLists(static_cast<int32_t>(lists));
+        }
+        Document->Delete(row);
+        delete ui->lbObjects->takeItem(row);
+        CurrentObject = &Document->Items(0);
+        SelectedIndex = 0;
+        ui->lbObjects->setCurrentRow(0);
+        // Only line 0 is marked now, also when the deleted line came before the old current one.
+        for (int i = 0; i < ui->lbObjects->count(); ++i)
+            setLinePicture(i, i == 0);
+        setStatusName(CurrentObject->Name);
+        Redraw();
+    });
+}

@@ -1,0 +1,216 @@
+// Main window tests of the object panel, the Lathe command and the small dialogs.
+#include "test_app_fixture.h"
+
+#include "app/UnFrmLathe.h"
+#include "app/UnfrmMessage.h"
+#include "app/unAbout.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+
+TEST_F(AppTest, NewWindowHoldsOneObjectNamedObj1) {
+    EXPECT_EQ(w->windowTitle(), "Palvorin");
+    ASSERT_EQ(w->Document->Count(), 1);
+    EXPECT_EQ(w->CurrentObject, &w->Document->Items(0));
+    EXPECT_EQ(w->CurrentObject->Name, "obj1");
+    EXPECT_EQ(objectNames(), QStringList{"obj1"});
+    EXPECT_TRUE(lineSelected(0));
+    EXPECT_EQ(w->statusPanel(0)->text(), "obj1");
+    EXPECT_EQ(w->MoveMode, 1);
+    EXPECT_FALSE(w->SceneReady);
+    // Without editor windows installed, the commands that would open them are off.
+    EXPECT_FALSE(w->command("editprofile")->isEnabled());
+    EXPECT_FALSE(w->command("loadtex")->isEnabled());
+    EXPECT_TRUE(w->command("new")->isEnabled());
+}
+
+TEST_F(AppTest, AddNewAppendsCurrentObjectAndMovesThePicture) {
+    w->btNewobjClick();
+    w->btNewobjClick();
+    EXPECT_EQ(objectNames(), (QStringList{"obj1", "obj2", "obj3"}));
+    EXPECT_EQ(w->SelectedIndex, 2);
+    EXPECT_EQ(w->CurrentObject, &w->Document->Items(2));
+    EXPECT_EQ(w->statusPanel(0)->text(), "obj3");
+    EXPECT_FALSE(lineSelected(0));
+    EXPECT_FALSE(lineSelected(1));
+    EXPECT_TRUE(lineSelected(2));
+}
+
+TEST_F(AppTest, SelectAndDoubleClickMakeTheHighlightedLineCurrent) {
+    w->btNewobjClick();
+    w->btNewobjClick();
+    w->lbObjects()->setCurrentRow(-1);
+    w->btSelobjClick(); // nothing highlighted: nothing changes
+    EXPECT_EQ(w->SelectedIndex, 2);
+
+    w->lbObjects()->setCurrentRow(0);
+    w->btSelobjClick();
+    EXPECT_EQ(w->SelectedIndex, 0);
+    EXPECT_EQ(w->CurrentObject->Name, "obj1");
+    EXPECT_EQ(w->statusPanel(0)->text(), "obj1");
+    EXPECT_TRUE(lineSelected(0));
+    EXPECT_FALSE(lineSelected(2));
+
+    w->lbObjects()->setCurrentRow(1);
+    emit w->lbObjects()->itemDoubleClicked(w->lbObjects()->item(1));
+    EXPECT_EQ(w->SelectedIndex, 1);
+    EXPECT_EQ(w->CurrentObject->Name, "obj2");
+}
+
+TEST_F(AppTest, DeleteRemovesTheHighlightedObjectButNeverTheLast) {
+    w->btNewobjClick();
+    w->btNewobjClick();
+    w->lbObjects()->setCurrentRow(1);
+    w->btDelobjClick();
+    EXPECT_EQ(objectNames(), (QStringList{"obj1", "obj3"}));
+    ASSERT_EQ(w->Document->Count(), 2);
+    EXPECT_EQ(w->Document->Items(1).Name, "obj3");
+    EXPECT_EQ(w->SelectedIndex, 0);
+    EXPECT_EQ(w->CurrentObject, &w->Document->Items(0));
+    EXPECT_EQ(w->lbObjects()->currentRow(), 0);
+    // Only the first line is marked, although obj3 carried the mark before.
+    EXPECT_TRUE(lineSelected(0));
+    EXPECT_FALSE(lineSelected(1));
+
+    // Names can repeat: Count + 1 is 3 again.
+    w->btNewobjClick();
+    EXPECT_EQ(objectNames(), (QStringList{"obj1", "obj3", "obj3"}));
+
+    for (int i = 0; i < 3; ++i) {
+        w->lbObjects()->setCurrentRow(0);
+        w->btDelobjClick();
+    }
+    ASSERT_EQ(w->Document->Count(), 1);
+    EXPECT_EQ(objectNames(), QStringList{"obj3"});
+    EXPECT_EQ(w->CurrentObject, &w->Document->Items(0));
+}
+
+TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
+    TExtrObj& first = w->Document->Items(0);
+    setOutline(first, {{-20, -20}, {20, -20}, {20, 20}, {-20, 20}, {-20, -20}}, {{0, -50}, {0, 50}},
+               false);
+    first.SetProfileScale(120);
+    first.SetPosition(Vec3{5, 6, 7});
+    w->btNewobjClick(); // obj2, empty, current
+    w->lbObjects()->setCurrentRow(0);
+    w->btSelobjClick(); // obj1 current again
+    w->lbObjects()->setCurrentRow(1);
+    w->btCopyobjClick();
+
+    ASSERT_EQ(w->Document->Count(), 3);
+    const TExtrObj& copy = w->Document->Items(2);
+    EXPECT_EQ(w->CurrentObject, &copy);
+    EXPECT_EQ(copy.Name, "obj3");
+    EXPECT_EQ(copy.ProfileCount, 5);
+    EXPECT_EQ(copy.PathCount, 2);
+    EXPECT_EQ(copy.Profile[2].X, 20);
+    EXPECT_EQ(copy.ProfileScale, 120);
+    EXPECT_EQ(copy.Position.Z, 7.0f);
+    EXPECT_EQ(copy.Groups, first.Groups); // shared, not duplicated
+    EXPECT_TRUE(w->SceneReady);           // Copy redraws
+    EXPECT_EQ(w->Document->Items(1).ProfileCount, 0);
+}
+
+TEST_F(AppTest, LatheNeedsAProfile) {
+    w->latheClick();
+    ASSERT_EQ(w->messages.size(), 1);
+    EXPECT_EQ(w->messages[0], "Create first a profile!");
+    EXPECT_EQ(w->messageIcons[0], QMessageBox::Critical);
+    EXPECT_FALSE(w->CurrentObject->Lathe);
+}
+
+TEST_F(AppTest, LatheDialogAcceptedTurnsTheObjectIntoACircle) {
+    setOutline(*w->CurrentObject, {{30, 0}, {80, 0}, {60, 90}, {30, 90}, {30, 0}}, {}, false);
+    whenModal<TfrmLathe>([](TfrmLathe& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), "Create a lathe object");
+        EXPECT_EQ(dialog.subdiv()->value(), 20);
+        dialog.subdiv()->setValue(12);
+        dialog.ok()->click();
+    });
+    w->latheClick();
+    const TExtrObj& o = *w->CurrentObject;
+    EXPECT_TRUE(o.Lathe);
+    EXPECT_TRUE(o.PathClosed);
+    EXPECT_EQ(o.PathCount, 13);
+    EXPECT_EQ(o.Profile[0].X, 0); // shifted onto the axis
+    EXPECT_EQ(o.Profile[1].X, 50);
+    EXPECT_EQ(o.Path[0].X, 50); // radius = profile width
+    EXPECT_EQ(o.Path[0].X, o.Path[12].X);
+    EXPECT_TRUE(w->SceneReady);
+    EXPECT_TRUE(w->messages.isEmpty());
+
+    w->editpathClick();
+    ASSERT_EQ(w->messages.size(), 1);
+    EXPECT_EQ(w->messages[0], "Path of lathe object is not editable!");
+    EXPECT_EQ(w->messageIcons[0], QMessageBox::Warning);
+}
+
+TEST_F(AppTest, LatheDialogCancelledLeavesTheObject) {
+    setOutline(*w->CurrentObject, {{30, 0}, {80, 0}, {60, 90}, {30, 0}}, {}, false);
+    whenModal<TfrmLathe>([](TfrmLathe& dialog) { dialog.cancella()->click(); });
+    w->latheClick();
+    EXPECT_FALSE(w->CurrentObject->Lathe);
+    EXPECT_EQ(w->CurrentObject->PathCount, 0);
+    EXPECT_EQ(w->CurrentObject->Profile[0].X, 30);
+}
+
+TEST(SmallDialogs, LatheDialogSettings) {
+    TfrmLathe dialog;
+    EXPECT_FALSE(dialog.Confirmed);
+    EXPECT_EQ(dialog.subdiv()->minimum(), 3);
+    EXPECT_EQ(dialog.subdiv()->maximum(), 100);
+    EXPECT_EQ(dialog.subdiv()->singleStep(), 10);
+    EXPECT_TRUE(dialog.ok()->isDefault());
+    EXPECT_EQ(dialog.ok()->toolTip(), "Apply");
+    EXPECT_EQ(dialog.cancella()->toolTip(), "Cancel");
+    dialog.show();
+    dialog.close(); // the close box leaves Confirmed alone
+    EXPECT_FALSE(dialog.Confirmed);
+    dialog.okClick();
+    EXPECT_TRUE(dialog.Confirmed);
+    EXPECT_EQ(dialog.result(), QDialog::Accepted);
+}
+
+TEST(SmallDialogs, MessageWindowShowsEachLineAtOnce) {
+    TfrmMessage window;
+    window.show();
+    EXPECT_EQ(window.size(), QSize(361, 82));
+    EXPECT_EQ(window.windowTitle(), "Palvorin");
+    EXPECT_EQ(window.GetMessageString(), "Message");
+    window.SetMessageString("Loading object  2");
+    EXPECT_EQ(window.GetMessageString(), "Loading object  2");
+    EXPECT_EQ(window.lblMessage()->text(), "Loading object  2");
+    // Latin-1 text of the model comes through unchanged.
+    window.SetMessageString("Loading texture  m\xE4rmor.bmp");
+    EXPECT_EQ(window.lblMessage()->text(), QString::fromUtf8("Loading texture  m\u00e4rmor.bmp"));
+    EXPECT_EQ(window.GetMessageString(), "Loading texture  m\xE4rmor.bmp");
+}
+
+TEST_F(AppTest, AboutBoxShowsNameAndVersion) {
+    whenModal<TAboutBox>([](TAboutBox& box) {
+        EXPECT_EQ(box.windowTitle(), "About");
+        EXPECT_EQ(box.findChild<QLabel*>("ProductName")->text(), "Palvorin");
+        EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), "Version 1.5 - 2005");
+        EXPECT_FALSE(box.findChild<QLabel*>("ProgramIcon")->pixmap().isNull());
+        box.findChild<QPushButton*>("okButton")->click();
+    });
+    w->aboutClick();
+    EXPECT_TRUE(w->messages.isEmpty());
+}
+
+TEST_F(AppTest, HelpOpensTheHelpPageBesideTheProgram) {
+    EXPECT_TRUE(w->HelpFile.endsWith("/palvorin.html"));
+    w->HelpFile = QStringLiteral(PALVORIN_SOURCE_DIR "/resources/palvorin.html");
+    w->mnHelpClick();
+    EXPECT_EQ(w->helpOpened, QUrl::fromLocalFile(w->HelpFile));
+    EXPECT_TRUE(w->messages.isEmpty());
+
+    w->helpOpened = QUrl();
+    w->HelpFile = QStringLiteral(PALVORIN_BINARY_DIR "/no-such-help.html");
+    w->mnHelpClick();
+    EXPECT_TRUE(w->helpOpened.isEmpty());
+    ASSERT_EQ(w->messages.size(), 1);
+    EXPECT_TRUE(w->messages[0].contains("no-such-help.html"));
+}
