@@ -14,20 +14,28 @@ void rendererError(int32_t code, const std::string& text) {
     throw EDXFError(std::to_string(code) + ": Renderer: " + text);
 }
 
-void appendFixed6(std::string& out, double v) {
-    char buf[400];
-    auto res = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::fixed, 6);
+char* putFixed6Slow(char* out, double v) {
+    auto res = std::to_chars(out, out + MaxFixed6Length, v, std::chars_format::fixed, 6);
     if (res.ec != std::errc()) {
-        out += "0.000000";
-        return;
+        std::memcpy(out, "0.000000", 8);
+        return out + 8;
     }
-    out.append(buf, res.ptr);
+    return res.ptr;
+}
+
+void appendFixed6(std::string& out, double v) {
+    char buf[MaxFixed6Length];
+    out.append(buf, size_t(putFixed6(buf, v) - buf));
+}
+
+void appendFixed6(std::string& out, float v) {
+    char buf[MaxFixed6Length];
+    out.append(buf, size_t(putFixed6(buf, v) - buf));
 }
 
 void appendDecimal(std::string& out, int64_t v) {
-    char buf[24];
-    auto res = std::to_chars(buf, buf + sizeof buf, v);
-    out.append(buf, res.ptr);
+    char buf[MaxDecimalLength];
+    out.append(buf, size_t(putDecimal(buf, v) - buf));
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -187,10 +195,19 @@ void TExportFile::open(const std::string& fileName) {
     }
     // Our own buffer does the buffering, so every fwrite reaches the system at once.
     std::setvbuf(f, nullptr, _IONBF, 0);
+    if (capacity_ < BufferSize) {
+        try {
+            buffer_.reset(new char[BufferSize]);
+        } catch (...) {
+            std::fclose(f);
+            throw;
+        }
+        capacity_ = BufferSize;
+    }
     file_ = f;
     written_ = 0;
-    buffer_.clear();
-    buffer_.reserve(BufferSize);
+    used_ = 0;
+    room_ = BufferSize;
 }
 
 void TExportFile::requireOpen() const {
@@ -207,24 +224,26 @@ void TExportFile::writeRaw(const char* data, size_t size) {
 
 void TExportFile::flushBuffer() {
     requireOpen();
-    if (buffer_.empty()) return;
     // Drop the buffered bytes whatever happens, so a failed flush is not retried on close.
-    std::string pending;
-    pending.swap(buffer_);
-    buffer_.reserve(BufferSize);
-    writeRaw(pending.data(), pending.size());
+    const size_t pending = used_;
+    used_ = 0;
+    room_ = BufferSize;
+    writeRaw(buffer_.get(), pending);
 }
 
-void TExportFile::write(std::string_view text) {
-    requireOpen();
-    if (buffer_.size() + text.size() > BufferSize) {
-        flushBuffer();
-        if (text.size() >= BufferSize) {
-            writeRaw(text.data(), text.size());
-            return;
-        }
+void TExportFile::writeSlow(std::string_view text) {
+    flushBuffer();
+    if (text.size() >= BufferSize) {
+        writeRaw(text.data(), text.size());
+        return;
     }
-    buffer_.append(text);
+    std::memcpy(buffer_.get(), text.data(), text.size());
+    used_ = text.size();
+}
+
+void TExportFile::makeRoom(size_t n) {
+    if (n > BufferSize) throw std::logic_error("export buffer reservation too large");
+    flushBuffer();
 }
 
 void TExportFile::writeLine(std::string_view text) {
@@ -234,17 +253,29 @@ void TExportFile::writeLine(std::string_view text) {
 
 void TExportFile::writeDeferred(std::string_view text) {
     requireOpen();
-    buffer_.append(text);
+    if (text.size() > capacity_ - used_) {
+        // Rare: grow rather than send, since nothing may reach the disk here.
+        const size_t grown = std::max(capacity_ * 2, used_ + text.size());
+        std::unique_ptr<char[]> bigger(new char[grown]);
+        std::memcpy(bigger.get(), buffer_.get(), used_);
+        buffer_ = std::move(bigger);
+        capacity_ = grown;
+    }
+    std::memcpy(buffer_.get() + used_, text.data(), text.size());
+    used_ += text.size();
+    // Past the usual room, the next write sends everything first.
+    room_ = std::max(room_, used_);
 }
 
 void TExportFile::writeU16(uint16_t v) {
-    char b[2] = {char(v & 0xFF), char(v >> 8)};
+    char b[2];
+    storeU16(b, v);
     write(std::string_view(b, 2));
 }
 
 void TExportFile::writeU32(uint32_t v) {
-    char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                 char((v >> 24) & 0xFF)};
+    char b[4];
+    storeU32(b, v);
     write(std::string_view(b, 4));
 }
 
@@ -260,8 +291,8 @@ void TExportFile::patchU32(uint64_t pos, uint32_t v) {
     if (pos + 4 > written_) throw std::runtime_error("length field lies outside the file");
     errno = 0;
     if (std::fseek(file_, static_cast<long>(pos), SEEK_SET) != 0) throw systemError(errno);
-    char b[4] = {char(v & 0xFF), char((v >> 8) & 0xFF), char((v >> 16) & 0xFF),
-                 char((v >> 24) & 0xFF)};
+    char b[4];
+    storeU32(b, v);
     errno = 0;
     if (std::fwrite(b, 1, 4, file_) != 4) throw systemError(errno);
     errno = 0;
@@ -278,6 +309,8 @@ void TExportFile::close() {
     }
     std::FILE* f = file_;
     file_ = nullptr;
+    room_ = 0;
+    used_ = 0;
     errno = 0;
     if (std::fclose(f) != 0) throw systemError(errno);
 }
@@ -287,5 +320,6 @@ void TExportFile::abandon() noexcept {
         std::fclose(file_);
         file_ = nullptr;
     }
-    buffer_.clear();
+    room_ = 0;
+    used_ = 0;
 }

@@ -4,7 +4,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
@@ -21,6 +24,36 @@ void putU16(uint8_t* at, uint16_t v) {
 void putU32(uint8_t* at, uint32_t v) {
     for (int i = 0; i < 4; ++i)
         at[i] = uint8_t((v >> (8 * i)) & 0xFF);
+}
+
+char* storeF32(char* at, float v) {
+    static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559);
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    return storeU32(at, bits);
+}
+
+char* storeChunk(char* at, uint16_t id, uint32_t length) {
+    return storeU32(storeU16(at, id), length);
+}
+
+// Whether a run of points is already the file's point array: three little-endian floats each.
+constexpr bool NativeVec3Layout = NativeLittleEndian && sizeof(Vec3) == 12 &&
+                                  offsetof(Vec3, Y) == 4 && offsetof(Vec3, Z) == 8 &&
+                                  std::is_trivially_copyable_v<Vec3>;
+
+// Writes count records of recordSize bytes, record i filled by fill(at, i), in runs that fit the
+// export buffer.
+template <class Fill>
+void writeRecords(TExportFile& file, size_t count, size_t recordSize, Fill&& fill) {
+    size_t i = 0;
+    while (i < count) {
+        char* at = file.reserve(recordSize);
+        const size_t end = i + std::min(count - i, file.available() / recordSize);
+        for (; i < end; ++i, at += recordSize)
+            fill(at, i);
+        file.commit(at);
+    }
 }
 
 // The material chunk; the name, the diffuse colour and the total length are patched per material.
@@ -191,18 +224,19 @@ void T3DSRenderer::addPolygon(const Vec3* vertices, const Vec3* texCoords, int n
     // Geometry that arrives before any colour or texture still gets a face and a material.
     if (faceChanged || !faceOpen) initFace();
     const uint32_t base = uint32_t(points.size());
-    for (int k = 0; k < n; ++k) {
+    for (int k = 0; k < n; ++k)
         points.push_back(TransformPoint(vertices[k], objectMatrix));
-        // A textured material gets one texture vertex per point, (0,0) for untextured geometry.
-        if (faceTextured)
+    // A textured material gets one texture vertex per point, (0,0) for untextured geometry.
+    if (faceTextured)
+        for (int k = 0; k < n; ++k)
             texPoints.push_back(textured ? Vec3{texCoords[k].X, texCoords[k].Y, 0} : Vec3{});
-    }
+    faceIndices.push_back(base);
+    faceIndices.push_back(base + 1);
+    faceIndices.push_back(base + 2);
     if (n == 4) {
-        for (uint32_t i : {0u, 1u, 2u, 0u, 2u, 3u})
-            faceIndices.push_back(base + i);
-    } else {
-        for (uint32_t i : {0u, 1u, 2u})
-            faceIndices.push_back(base + i);
+        faceIndices.push_back(base);
+        faceIndices.push_back(base + 2);
+        faceIndices.push_back(base + 3);
     }
 }
 
@@ -228,43 +262,53 @@ void T3DSRenderer::writeMesh(const std::string& name, uint32_t firstPoint, uint3
     const uint32_t triMesh = 6 + pointArray + faceArray + texVertices;
     const uint32_t namedObject = triMesh + 6 + uint32_t(name.size()) + 1;
 
-    outStream.writeU16(0x4000);
-    outStream.writeU32(namedObject);
-    outStream.write(name);
-    outStream.write(std::string_view("\0", 1));
-    outStream.writeU16(0x4100);
-    outStream.writeU32(triMesh);
-    outStream.writeU16(0x4110);
-    outStream.writeU32(pointArray);
-    outStream.writeU16(uint16_t(P));
-    for (uint32_t i = firstPoint; i < firstPoint + P; ++i) {
-        outStream.writeF32(points[i].X);
-        outStream.writeF32(points[i].Y);
-        outStream.writeF32(points[i].Z);
+    // Object, mesh and point array headers (the name is at most 20 characters).
+    char* out = outStream.reserve(64);
+    out = storeChunk(out, 0x4000, namedObject);
+    std::memcpy(out, name.data(), name.size());
+    out += name.size();
+    *out++ = '\0';
+    out = storeChunk(out, 0x4100, triMesh);
+    out = storeChunk(out, 0x4110, pointArray);
+    out = storeU16(out, uint16_t(P));
+    outStream.commit(out);
+    const Vec3* meshPoints = points.data() + firstPoint;
+    if constexpr (NativeVec3Layout) {
+        outStream.write(
+            std::string_view(reinterpret_cast<const char*>(meshPoints), 12 * size_t(P)));
+    } else {
+        writeRecords(outStream, P, 12, [&](char* at, size_t i) {
+            at = storeF32(at, meshPoints[i].X);
+            at = storeF32(at, meshPoints[i].Y);
+            storeF32(at, meshPoints[i].Z);
+        });
     }
     if (X > 0) {
-        outStream.writeU16(0x4140);
-        outStream.writeU32(texVertices);
-        outStream.writeU16(uint16_t(X));
-        for (uint32_t i = firstPoint; i < firstPoint + X; ++i) {
-            outStream.writeF32(texPoints[i].X);
-            outStream.writeF32(texPoints[i].Y);
-        }
+        out = outStream.reserve(8);
+        out = storeChunk(out, 0x4140, texVertices);
+        outStream.commit(storeU16(out, uint16_t(X)));
+        const Vec3* uv = texPoints.data() + firstPoint;
+        writeRecords(outStream, X, 8, [&](char* at, size_t i) {
+            at = storeF32(at, uv[i].X);
+            storeF32(at, uv[i].Y);
+        });
     }
-    outStream.writeU16(0x4120);
-    outStream.writeU32(faceArray);
-    outStream.writeU16(uint16_t(F));
-    for (size_t t = firstTriangle; t < firstTriangle + F; ++t) {
-        for (int k = 0; k < 3; ++k)
-            outStream.writeU16(uint16_t(faceIndices[3 * t + k] - firstPoint));
-        outStream.writeU16(6);
-    }
-    outStream.writeU16(0x4130);
-    outStream.writeU32(materialGroup);
-    outStream.write(std::string_view(materialName, 8));
-    outStream.writeU16(uint16_t(F));
-    for (uint32_t i = 0; i < F; ++i)
-        outStream.writeU16(uint16_t(i));
+    out = outStream.reserve(8);
+    out = storeChunk(out, 0x4120, faceArray);
+    outStream.commit(storeU16(out, uint16_t(F)));
+    const uint32_t* corners = faceIndices.data() + 3 * firstTriangle;
+    writeRecords(outStream, F, 8, [&](char* at, size_t t) {
+        const uint32_t* c = corners + 3 * t;
+        at = storeU16(at, uint16_t(c[0] - firstPoint));
+        at = storeU16(at, uint16_t(c[1] - firstPoint));
+        at = storeU16(at, uint16_t(c[2] - firstPoint));
+        storeU16(at, 6);
+    });
+    out = outStream.reserve(16);
+    out = storeChunk(out, 0x4130, materialGroup);
+    std::memcpy(out, materialName, 8);
+    outStream.commit(storeU16(out + 8, uint16_t(F)));
+    writeRecords(outStream, F, 2, [&](char* at, size_t i) { storeU16(at, uint16_t(i)); });
     editLength += namedObject;
 }
 

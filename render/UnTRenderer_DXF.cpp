@@ -1,6 +1,8 @@
 // The DXF exporter: one 3DFACE entity per quad or triangle, in world coordinates, on one layer.
 #include "render/UnTRenderer_Exporters.h"
 
+#include <cstring>
+
 namespace {
 
 constexpr const char* HeaderLines[] = {"0",        "SECTION", "2",      "HEADER",  "9",
@@ -12,6 +14,20 @@ void appendLine(std::string& out, std::string_view text) {
     out.append(text);
     out.append("\r\n");
 }
+
+// Copies a literal without its terminator.
+template <size_t N> char* put(char* out, const char (&text)[N]) {
+    std::memcpy(out, text, N - 1);
+    return out + (N - 1);
+}
+
+// The group codes of corners 0..3: "1c" before X, "2c" after it, "3c" after Y.
+constexpr const char XCodes[4][5] = {"10\r\n", "11\r\n", "12\r\n", "13\r\n"};
+constexpr const char YCodes[4][7] = {"\r\n20\r\n", "\r\n21\r\n", "\r\n22\r\n", "\r\n23\r\n"};
+constexpr const char ZCodes[4][7] = {"\r\n30\r\n", "\r\n31\r\n", "\r\n32\r\n", "\r\n33\r\n"};
+
+// The most one face can take: its fixed lines, the colour number and twelve coordinates.
+constexpr size_t MaxFaceLength = 64 + MaxDecimalLength + 12 * (MaxFixed6Length + 8);
 
 } // namespace
 
@@ -38,39 +54,36 @@ void TDXFRenderer::initRendering(const std::string& fileName) {
     colorNumber = 0;
 }
 
-void TDXFRenderer::writeFace(const Vec3* corners, const char* literal) {
+void TDXFRenderer::writeFace(const Vec3* vertices, int n, const char* literal) {
     exportStep(outFile, 10, literal, [&] {
-        std::string& t = faceText_;
-        t.clear();
-        t.append("0\r\n3DFACE\r\n8\r\nLAYER1\r\n62\r\n");
-        appendDecimal(t, colorNumber);
-        t.append("\r\n");
+        Vec3 corners[4];
+        for (int c = 0; c < n; ++c)
+            corners[c] = TransformPoint(vertices[c], objectMatrix);
+        // A triangle's fourth corner repeats its third.
+        if (n == 3) corners[3] = corners[2];
+        char* p = outFile.reserve(MaxFaceLength);
+        p = put(p, "0\r\n3DFACE\r\n8\r\nLAYER1\r\n62\r\n");
+        p = putDecimal(p, colorNumber);
+        p = put(p, "\r\n");
         for (int c = 0; c < 4; ++c) {
-            Vec3 p = TransformPoint(corners[c], objectMatrix);
-            appendDecimal(t, 10 + c);
-            t.append("\r\n");
-            appendFixed6(t, p.X);
-            t.append("\r\n");
-            appendDecimal(t, 20 + c);
-            t.append("\r\n");
-            appendFixed6(t, p.Y);
-            t.append("\r\n");
-            appendDecimal(t, 30 + c);
-            t.append("\r\n");
-            appendFixed6(t, p.Z);
-            t.append("\r\n");
+            std::memcpy(p, XCodes[c], 4);
+            p = putFixed6(p + 4, corners[c].X);
+            std::memcpy(p, YCodes[c], 6);
+            p = putFixed6(p + 6, corners[c].Y);
+            std::memcpy(p, ZCodes[c], 6);
+            p = putFixed6(p + 6, corners[c].Z);
+            p = put(p, "\r\n");
         }
-        outFile.write(t);
+        outFile.commit(p);
     });
 }
 
 void TDXFRenderer::quads(const TQuadVerts& vertices, bool, const TQuadVerts&) {
-    writeFace(vertices.data(), "Error in DXF:quads ");
+    writeFace(vertices.data(), 4, "Error in DXF:quads ");
 }
 
 void TDXFRenderer::triangle(const TTriVerts& vertices, bool, const TTriVerts&) {
-    const Vec3 corners[4] = {vertices[0], vertices[1], vertices[2], vertices[2]};
-    writeFace(corners, "Error in DXF:triangle ");
+    writeFace(vertices.data(), 3, "Error in DXF:triangle ");
 }
 
 void TDXFRenderer::endRendering() {

@@ -1,14 +1,24 @@
 // The VRML 2.0 exporter: a Group per object, a Shape with an IndexedFaceSet per face.
 #include "render/UnTRenderer_Exporters.h"
 
+#include <cstring>
+
 namespace {
 
 // Line breaks inside the bracketed lists, each followed by the indent of the next list line.
-const std::string PointBreak12 = "\r\n" + std::string(12, ' ');
-const std::string PointBreak13 = "\r\n" + std::string(13, ' ');
-const std::string TexBreak = "\r\n" + std::string(13, ' ');
-const std::string QuadIndexEnd = " -1 \r\n" + std::string(12, ' ');
-const std::string TriangleIndexEnd = " -1 \r\n" + std::string(14, ' ');
+constexpr std::string_view PointBreak12 = "\r\n            ";
+constexpr std::string_view PointBreak13 = "\r\n             ";
+constexpr std::string_view TexBreak = "\r\n             ";
+constexpr std::string_view QuadIndexEnd = " -1 \r\n            ";
+constexpr std::string_view TriangleIndexEnd = " -1 \r\n              ";
+static_assert(PointBreak12.size() == 2 + 12 && PointBreak13.size() == 2 + 13);
+static_assert(TexBreak.size() == 2 + 13);
+static_assert(QuadIndexEnd.size() == 6 + 12 && TriangleIndexEnd.size() == 6 + 14);
+
+char* put(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
 
 // The file's texture URL: the stored image path with its extension replaced by ".jpg".
 std::string jpegName(const std::string& fileName) {
@@ -137,33 +147,39 @@ void TVRMLRenderer::endFace() {
 void TVRMLRenderer::addPolygon(const Vec3* vertices, const Vec3* texCoords, int n, bool textured) {
     // Geometry that arrives before any colour or texture still gets a Shape of its own.
     if (faceChanged || !faceOpen) initFace();
+    // The polygon's share of each list is formatted here and appended in one piece.
+    char points[4 * (3 * MaxFixed6Length + 5) + 16];
+    char indices[4 * (MaxDecimalLength + 1) + 24];
+    char texts[4 * (2 * MaxFixed6Length + 3) + 16];
+    char* pp = points;
+    char* ip = indices;
+    char* tp = texts;
     for (int k = 0; k < n; ++k) {
-        Vec3 p = TransformPoint(vertices[k], objectMatrix);
-        appendFixed6(pointText, p.X);
-        pointText += ' ';
-        appendFixed6(pointText, p.Y);
-        pointText += ' ';
-        appendFixed6(pointText, p.Z);
-        pointText += " ,";
+        const Vec3 p = TransformPoint(vertices[k], objectMatrix);
+        pp = putFixed6(pp, p.X);
+        *pp++ = ' ';
+        pp = putFixed6(pp, p.Y);
+        *pp++ = ' ';
+        pp = putFixed6(pp, p.Z);
+        pp = put(pp, " ,");
         ++vertexNumber;
-        appendDecimal(indexText, vertexNumber);
-        indexText += ' ';
+        ip = putDecimal(ip, vertexNumber);
+        *ip++ = ' ';
         // A textured face keeps one texture coordinate per point, even for untextured geometry.
         if (faceTextured) {
-            appendFixed6(texCoordText, textured ? texCoords[k].X : 0.0);
-            texCoordText += ' ';
-            appendFixed6(texCoordText, textured ? texCoords[k].Y : 0.0);
-            texCoordText += " ,";
+            tp = putFixed6(tp, textured ? texCoords[k].X : 0.0f);
+            *tp++ = ' ';
+            tp = putFixed6(tp, textured ? texCoords[k].Y : 0.0f);
+            tp = put(tp, " ,");
         }
     }
-    if (n == 4) {
-        pointText += PointBreak13;
-        if (faceTextured) texCoordText += TexBreak;
-        indexText += QuadIndexEnd;
-    } else {
-        pointText += PointBreak12;
-        if (faceTextured) texCoordText += TexBreak;
-        indexText += TriangleIndexEnd;
+    pp = put(pp, n == 4 ? PointBreak13 : PointBreak12);
+    ip = put(ip, n == 4 ? QuadIndexEnd : TriangleIndexEnd);
+    pointText.append(points, size_t(pp - points));
+    indexText.append(indices, size_t(ip - indices));
+    if (faceTextured) {
+        tp = put(tp, TexBreak);
+        texCoordText.append(texts, size_t(tp - texts));
     }
 }
 
