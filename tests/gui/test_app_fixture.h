@@ -3,11 +3,13 @@
 
 #include "app/UnGLCanvas.h"
 #include "app/unPalvorin.h"
+#include "tools/export_fixtures.h"
 
 #include <QApplication>
 #include <QByteArray>
 #include <QFile>
 #include <QImage>
+#include <QLabel>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QTest>
@@ -19,22 +21,11 @@
 #include <functional>
 #include <memory>
 
-namespace AppTestPixels {
-// The view's clear colour (0.7, 0.8, 0.8).
-inline bool isBackground(QRgb p) {
-    return std::abs(qRed(p) - 179) <= 3 && std::abs(qGreen(p) - 204) <= 3 &&
-           std::abs(qBlue(p) - 204) <= 3;
-}
-} // namespace AppTestPixels
-
 // The main window with its questions to the user answered from fields and its messages recorded.
 class TTestWindow : public TfrmPalvorin {
   public:
-    QString openAnswer;
-    QString saveAnswer;
+    QString openAnswer, saveAnswer, lastProposed, lastFilter;
     int dialogsAsked = 0;
-    QString lastProposed;
-    QString lastFilter;
     QStringList messages;
     QList<QMessageBox::Icon> messageIcons;
     QUrl helpOpened;
@@ -46,17 +37,11 @@ class TTestWindow : public TfrmPalvorin {
 
   protected:
     QString chooseOpenFileName(const QString& proposed, const QString& filter) override {
-        ++dialogsAsked;
-        lastProposed = proposed;
-        lastFilter = filter;
-        return openAnswer;
+        return asked(proposed, filter, openAnswer);
     }
     QString chooseSaveFileName(const QString& proposed, const QString& filter,
                                const QString&) override {
-        ++dialogsAsked;
-        lastProposed = proposed;
-        lastFilter = filter;
-        return saveAnswer;
+        return asked(proposed, filter, saveAnswer);
     }
     void showMessage(QMessageBox::Icon icon, const QString& text) override {
         messageIcons.append(icon);
@@ -66,7 +51,44 @@ class TTestWindow : public TfrmPalvorin {
         helpOpened = url;
         return true;
     }
+
+  private:
+    QString asked(const QString& proposed, const QString& filter, const QString& answer) {
+        ++dialogsAsked;
+        lastProposed = proposed;
+        lastFilter = filter;
+        return answer;
+    }
 };
+
+// The view's clear colour (0.7, 0.8, 0.8).
+inline bool isBackground(QRgb p) {
+    return std::abs(qRed(p) - 179) <= 3 && std::abs(qGreen(p) - 204) <= 3 &&
+           std::abs(qBlue(p) - 204) <= 3;
+}
+
+// Pixels of the image, or of the part of it given, that are not background.
+inline int drawnPixels(const QImage& image, QRect part = QRect()) {
+    if (part.isNull()) part = image.rect();
+    int count = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y)
+        for (int x = part.left(); x <= part.right(); ++x)
+            if (!isBackground(image.pixel(x, y))) ++count;
+    return count;
+}
+
+inline QByteArray fileBytes(const QString& name) {
+    QFile f(name);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Profile and path set straight into an object, in editor units.
+inline void setOutline(TExtrObj& object, std::initializer_list<std::pair<int, int>> profile,
+                       std::initializer_list<std::pair<int, int>> path, bool closed) {
+    object.ProfileCount = fixtures::setOutline(object.Profile.data(), profile);
+    object.PathCount = fixtures::setOutline(object.Path.data(), path);
+    object.SetPathClosed(closed);
+}
 
 class AppTest : public ::testing::Test {
   protected:
@@ -84,24 +106,29 @@ class AppTest : public ::testing::Test {
     static QString example(const char* name) {
         return QStringLiteral(PALVORIN_SOURCE_DIR "/examples/") + QLatin1String(name);
     }
-    QStringList objectNames() const {
-        QStringList names;
-        for (int i = 0; i < w->lbObjects()->count(); ++i)
-            names << w->lbObjects()->item(i)->text();
-        return names;
+    void open(const char* exampleName) {
+        w->openAnswer = example(exampleName);
+        w->loadClick();
+        ASSERT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
     }
-    bool lineSelected(int row) const {
-        return w->lbObjects()->item(row)->icon().cacheKey() == w->SelectedPicture.cacheKey();
+    // The object list shows names, the selection picture only on row current, which is the
+    // current object and is named in the status bar.
+    void expectObjects(const QStringList& names, int current) {
+        QStringList shown;
+        QList<int> marked;
+        for (int i = 0; i < w->lbObjects()->count(); ++i) {
+            shown << w->lbObjects()->item(i)->text();
+            if (w->lbObjects()->item(i)->icon().cacheKey() == w->SelectedPicture.cacheKey())
+                marked << i;
+        }
+        EXPECT_EQ(shown, names);
+        EXPECT_EQ(marked, QList<int>{current});
+        EXPECT_EQ(w->SelectedIndex, current);
+        ASSERT_EQ(w->Document->Count(), names.size());
+        EXPECT_EQ(w->CurrentObject, &w->Document->Items(current));
+        EXPECT_EQ(w->statusPanel(0)->text(), names.value(current));
     }
     QImage frame() const { return w->glcanvas()->grabFramebuffer(); }
-    static bool isBackground(QRgb p) { return AppTestPixels::isBackground(p); }
-    static int drawnPixels(const QImage& image) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (!isBackground(image.pixel(x, y))) ++count;
-        return count;
-    }
     void mouse(QEvent::Type type, int x, int y, Qt::MouseButtons held) {
         const QPointF p(x, y);
         QMouseEvent event(type, p, w->glcanvas()->mapToGlobal(p),
@@ -128,31 +155,3 @@ class AppTest : public ::testing::Test {
         timer->start();
     }
 };
-
-inline QByteArray fileBytes(const QString& name) {
-    QFile f(name);
-    if (!f.open(QIODevice::ReadOnly)) return QByteArray();
-    return f.readAll();
-}
-
-// Profile and path set straight into an object, in editor units.
-inline void setOutline(TExtrObj& object, std::initializer_list<std::pair<int, int>> profile,
-                       std::initializer_list<std::pair<int, int>> path, bool closed) {
-    int i = 0;
-    for (auto [x, y] : profile) {
-        object.Profile[i] = OutlineVertex{};
-        object.Profile[i].X = x;
-        object.Profile[i].Y = y;
-        ++i;
-    }
-    object.ProfileCount = i;
-    i = 0;
-    for (auto [x, y] : path) {
-        object.Path[i] = OutlineVertex{};
-        object.Path[i].X = x;
-        object.Path[i].Y = y;
-        ++i;
-    }
-    object.PathCount = i;
-    object.SetPathClosed(closed);
-}

@@ -20,69 +20,65 @@ void makeBoard(TExtrObj& object) {
 
 // Drawn pixels in the lower left corner, where the axes marker sits.
 int markerPixels(const QImage& image) {
-    int count = 0;
-    for (int y = image.height() - image.height() / 8; y < image.height(); ++y)
-        for (int x = 0; x < image.width() / 8; ++x)
-            if (!AppTestPixels::isBackground(image.pixel(x, y))) ++count;
-    return count;
+    const int w = image.width() / 8, h = image.height() / 8;
+    return drawnPixels(image, QRect(0, image.height() - h, w, h));
+}
+
+QPoint centre(const QImage& image) {
+    return QPoint(image.width() / 2, image.height() / 2);
+}
+
+bool wireframe() {
+    return dynamic_cast<TWFRenderer*>(currentRenderer()) != nullptr;
 }
 
 } // namespace
 
-TEST_F(AppTest, OpenedExampleIsDrawnInTheMiddleOfTheView) {
-    const QImage empty = frame();
-    EXPECT_EQ(drawnPixels(empty), 0); // nothing before the first redraw
+class ViewTest : public AppTest {
+  protected:
+    QImage board; // the board's picture in the solid view
+    void SetUp() override {
+        AppTest::SetUp();
+        makeBoard(*w->CurrentObject);
+        w->disegnaClick();
+        board = frame();
+        ASSERT_FALSE(isBackground(board.pixel(centre(board))));
+    }
+};
 
-    w->openAnswer = example("vase.PLV");
-    w->loadClick();
+TEST_F(AppTest, OpenedExampleIsDrawnInTheMiddleOfTheView) {
+    EXPECT_EQ(drawnPixels(frame()), 0); // nothing before the first redraw
+    open("vase.PLV");
     const QImage image = frame();
     ASSERT_FALSE(image.isNull());
-    const int cx = image.width() / 2, cy = image.height() / 2;
-    int solid = 0;
-    for (int y = cy - 10; y <= cy + 10; ++y)
-        for (int x = cx - 10; x <= cx + 10; ++x)
-            if (!isBackground(image.pixel(x, y))) ++solid;
-    EXPECT_EQ(solid, 21 * 21);
+    EXPECT_EQ(drawnPixels(image, QRect(centre(image) - QPoint(10, 10), QSize(21, 21))), 21 * 21);
     // The vase stands in the middle: columns near the sides cross only the thin selection lines.
-    for (int x : {image.width() / 10, image.width() - 2}) {
-        int drawn = 0;
-        for (int y = 0; y < image.height(); ++y)
-            if (!isBackground(image.pixel(x, y))) ++drawn;
-        EXPECT_LE(drawn, 4) << x;
-    }
+    for (int x : {image.width() / 10, image.width() - 2})
+        EXPECT_LE(drawnPixels(image, QRect(x, 0, 1, image.height())), 4) << x;
     EXPECT_GT(markerPixels(image), 10);
 }
 
-TEST_F(AppTest, WireframeDrawsOutlinesOnly) {
-    makeBoard(*w->CurrentObject);
-    w->disegnaClick();
-    const QImage solid = frame();
-    const QPoint centre(solid.width() / 2, solid.height() / 2);
-    EXPECT_FALSE(isBackground(solid.pixel(centre)));
-
+TEST_F(ViewTest, WireframeDrawsOutlinesOnly) {
     w->command("mnWireframed")->trigger();
-    EXPECT_TRUE(dynamic_cast<TWFRenderer*>(currentRenderer()) != nullptr);
+    EXPECT_TRUE(wireframe());
     const QImage lines = frame();
-    for (int dy = -3; dy <= 3; ++dy)
-        for (int dx = -3; dx <= 3; ++dx)
-            EXPECT_TRUE(isBackground(lines.pixel(centre + QPoint(dx, dy))));
-    const int solidCount = drawnPixels(solid), lineCount = drawnPixels(lines);
+    EXPECT_EQ(drawnPixels(lines, QRect(centre(lines) - QPoint(3, 3), QSize(7, 7))), 0);
+    const int lineCount = drawnPixels(lines);
     EXPECT_GT(lineCount, 200);
-    EXPECT_LT(lineCount * 4, solidCount);
+    EXPECT_LT(lineCount * 4, drawnPixels(board));
 
     w->command("mnWireframed")->trigger();
-    EXPECT_TRUE(dynamic_cast<TWFRenderer*>(currentRenderer()) == nullptr);
-    EXPECT_EQ(frame(), solid);
+    EXPECT_FALSE(wireframe());
+    EXPECT_EQ(frame(), board);
 }
 
-TEST_F(AppTest, NewClearsTheViewAndTheModes) {
-    makeBoard(*w->CurrentObject);
+TEST_F(ViewTest, NewClearsTheViewAndTheModes) {
     w->command("mnWireframed")->trigger();
     w->movetypeClick();
     w->newClick();
     EXPECT_EQ(w->MoveMode, 1);
     EXPECT_FALSE(w->command("mnWireframed")->isChecked());
-    EXPECT_TRUE(dynamic_cast<TWFRenderer*>(currentRenderer()) == nullptr);
+    EXPECT_FALSE(wireframe());
     EXPECT_EQ(w->CurrentObject->ProfileCount, 0);
     EXPECT_EQ(drawnPixels(frame()), 0);
 
@@ -91,23 +87,19 @@ TEST_F(AppTest, NewClearsTheViewAndTheModes) {
     w->disegnaClick();
     const QImage image = frame();
     EXPECT_GT(markerPixels(image), 10);
-    EXPECT_FALSE(isBackground(image.pixel(image.width() / 2, image.height() / 2)));
+    EXPECT_FALSE(isBackground(image.pixel(centre(image))));
 }
 
-TEST_F(AppTest, CameraDragsRotatePanAndDolly) {
-    makeBoard(*w->CurrentObject);
-    w->disegnaClick();
-    const QImage before = frame();
-
+TEST_F(ViewTest, CameraDragsRotatePanAndDolly) {
     drag(100, 100, 110, 100); // rotate: 10 pixels right
     EXPECT_FLOAT_EQ(scene.ry, 355.0f);
     EXPECT_FLOAT_EQ(scene.rx, 0.0f);
-    EXPECT_NE(frame(), before);
+    EXPECT_NE(frame(), board);
     EXPECT_EQ(w->CurrentObject->Rotation.Y, 0.0f);
 
     w->command("viewReset")->trigger();
     EXPECT_FLOAT_EQ(scene.ry, 0.0f);
-    EXPECT_EQ(frame(), before);
+    EXPECT_EQ(frame(), board);
 
     w->command("setMouseLRUD")->trigger();
     drag(100, 100, 110, 100); // pan: the camera goes 5 to the left
@@ -120,10 +112,7 @@ TEST_F(AppTest, CameraDragsRotatePanAndDolly) {
     EXPECT_FLOAT_EQ(scene.eye.Y, 10.0f);
 }
 
-TEST_F(AppTest, ObjectDragsMoveOnlyTheCurrentObject) {
-    makeBoard(*w->CurrentObject);
-    w->disegnaClick();
-    const QImage before = frame();
+TEST_F(ViewTest, ObjectDragsMoveOnlyTheCurrentObject) {
     const uint32_t lists = w->CurrentObject->DisplayList;
     w->command("movetype")->trigger();
     EXPECT_EQ(w->MoveMode, 2);
@@ -133,7 +122,7 @@ TEST_F(AppTest, ObjectDragsMoveOnlyTheCurrentObject) {
     EXPECT_FLOAT_EQ(w->CurrentObject->Rotation.X, 0.0f);
     EXPECT_FLOAT_EQ(scene.ry, 0.0f);
     EXPECT_EQ(w->CurrentObject->DisplayList, lists); // placed again, not rebuilt
-    EXPECT_NE(frame(), before);
+    EXPECT_NE(frame(), board);
 
     w->command("setMouseLRUD")->trigger();
     drag(200, 200, 210, 204);
@@ -142,15 +131,12 @@ TEST_F(AppTest, ObjectDragsMoveOnlyTheCurrentObject) {
 
     w->command("setMouseZoom")->trigger();
     drag(200, 200, 200, 190);
-    EXPECT_FLOAT_EQ(w->CurrentObject->Position.Z, 5.0f);
-
-    // Moves without a pressed button do nothing.
-    mouse(QEvent::MouseMove, 300, 300, Qt::NoButton);
+    mouse(QEvent::MouseMove, 300, 300, Qt::NoButton); // without a pressed button: nothing
     EXPECT_FLOAT_EQ(w->CurrentObject->Position.Z, 5.0f);
 
     // The object comes back to where it started: the picture is the first one again.
     w->CurrentObject->SetPosition(Vec3{});
     w->CurrentObject->SetRotation(Vec3{});
     w->disegnaClick();
-    EXPECT_EQ(frame(), before);
+    EXPECT_EQ(frame(), board);
 }

@@ -13,23 +13,7 @@
 #include <utility>
 #include <vector>
 
-// A profile list of the given (x, y) points, no groups.
-inline TProfileObj makeProfile(const std::vector<std::pair<float, float>>& points) {
-    TProfileObj profile;
-    for (const auto& [x, y] : points) {
-        TProfileElementObj e;
-        e.Point = Vec3{x, y, 0};
-        profile.Add(e);
-    }
-    return profile;
-}
-
-// The square of side 2 centred on the origin, closing vertex repeated.
-inline TProfileObj squareProfile() {
-    return makeProfile({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {-1, -1}});
-}
-
-// A path list of the given points in the X/Z plane.
+// A path list of the given points, no groups.
 inline TProfileObj makePath(const std::vector<Vec3>& points) {
     TProfileObj path;
     for (const auto& p : points) {
@@ -38,6 +22,19 @@ inline TProfileObj makePath(const std::vector<Vec3>& points) {
         path.Add(e);
     }
     return path;
+}
+
+// A profile list of the given (x, y) points, no groups.
+inline TProfileObj makeProfile(const std::vector<std::pair<float, float>>& points) {
+    std::vector<Vec3> v;
+    for (const auto& [x, y] : points)
+        v.push_back(Vec3{x, y, 0});
+    return makePath(v);
+}
+
+// The square of side 2 centred on the origin, closing vertex repeated.
+inline TProfileObj squareProfile() {
+    return makeProfile({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}, {-1, -1}});
 }
 
 inline void expectNear(const Vec3& actual, const Vec3& expected, float tolerance = 1e-4f) {
@@ -53,6 +50,38 @@ inline void addTableTexture(const std::string& name, int32_t id) {
     t.TexName = name;
     t.TexId = id;
     textureTable.push_back(t);
+}
+
+using Names = std::vector<std::string>;
+inline Names operator+(Names a, const Names& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// The first n calls in short: the name, the texture of setTexture ("none" for no texture) and
+// "tex" or "flat" for quads and triangles.
+inline Names shape(const std::vector<RecordedCall>& calls, size_t n = SIZE_MAX) {
+    Names out;
+    for (size_t i = 0; i < calls.size() && i < n; ++i) {
+        const RecordedCall& c = calls[i];
+        std::string s = c.name;
+        if (c.name == "setTexture")
+            s += " " + (c.texture.TexId == -1 ? std::string("none") : c.texture.TexName);
+        if (c.name == "quads" || c.name == "triangle") s += c.flag ? " tex" : " flat";
+        out.push_back(s);
+    }
+    return out;
+}
+
+// The last call ends object id with the given list count.
+inline void expectEndObject(const RecordingRenderer& rec, int32_t id, int32_t lists,
+                            bool selected) {
+    ASSERT_FALSE(rec.calls.empty());
+    const RecordedCall& c = rec.calls.back();
+    EXPECT_EQ(c.name, "endObject");
+    EXPECT_EQ(c.a, id);
+    EXPECT_EQ(c.b, lists);
+    EXPECT_EQ(c.flag, selected);
 }
 
 // Installs a recording renderer on an empty registry and texture table; cleans up afterwards.

@@ -25,18 +25,20 @@ std::vector<TTriVerts> triangleCalls(const RecordingRenderer& rec) {
     return out;
 }
 
-std::vector<std::pair<double, double>> outlineOf(const TProfileObj& profile) {
-    std::vector<std::pair<double, double>> poly;
-    for (int k = 0; k + 1 < profile.Count(); ++k)
-        poly.emplace_back(profile.Items(k).Point.X, profile.Items(k).Point.Y);
-    return poly;
+double areaOf(const std::vector<TTriVerts>& triangles) {
+    double area = 0;
+    for (const auto& t : triangles)
+        area += areaXY(t);
+    return area;
 }
 
 // Every sample point is covered by exactly one triangle where the outline winds an odd number of
 // times around it, and by none elsewhere. Samples sit off the grid of whole and half units.
 void expectOddWindingFill(const std::vector<TTriVerts>& triangles,
-                          const std::vector<std::pair<double, double>>& outline, double lo,
+                          const std::vector<std::pair<float, float>>& closedOutline, double lo,
                           double hi) {
+    const std::vector<std::pair<double, double>> outline(closedOutline.begin(),
+                                                         closedOutline.end() - 1);
     for (double y = lo + 0.037; y < hi; y += 0.173) {
         for (double x = lo + 0.029; x < hi; x += 0.161) {
             int covered = 0;
@@ -50,76 +52,67 @@ void expectOddWindingFill(const std::vector<TTriVerts>& triangles,
 
 } // namespace
 
-TEST_F(EndCapsTest, ClosedSquareGivesTwoTrianglesOpenSquareNothing) {
+TEST_F(EndCapsTest, ClosedSquareGivesTwoUntexturedTriangles) {
     auto closed = squareProfile();
     endCap(closed);
+    EXPECT_EQ(shape(rec->calls, 2), (Names{"setTexture none", "setColor"}));
     EXPECT_EQ(rec->count("triangle"), 2u) << rec->log();
-    EXPECT_EQ(rec->calls[0].name, "setTexture");
-    EXPECT_EQ(rec->calls[0].texture.TexId, -1);
-    EXPECT_EQ(rec->calls[1].name, "setColor");
     EXPECT_EQ(rec->count("texturedVertex"), 0u);
-    double area = 0;
-    for (const auto& t : triangleCalls(*rec))
-        area += areaXY(t);
-    EXPECT_NEAR(area, 4.0, 1e-5);
-
-    rec->calls.clear();
-    auto open = makeProfile({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}});
-    endCap(open);
-    EXPECT_TRUE(rec->calls.empty());
-
-    auto two = makeProfile({{0, 0}, {0, 0}});
-    endCap(two);
-    EXPECT_TRUE(rec->calls.empty());
+    EXPECT_NEAR(areaOf(triangleCalls(*rec)), 4.0, 1e-5);
 }
 
-TEST_F(EndCapsTest, ConcaveOutlineIsFilledExactly) {
-    auto L = makeProfile({{0, 0}, {4, 0}, {4, 1}, {1, 1}, {1, 4}, {0, 4}, {0, 0}});
-    endCap(L);
-    const auto triangles = triangleCalls(*rec);
-    ASSERT_FALSE(triangles.empty());
-    double area = 0;
-    for (const auto& t : triangles) {
-        area += areaXY(t);
-        for (const auto& v : t)
-            EXPECT_FLOAT_EQ(v.Z, 10.0f);
-        const double cx = (double(t[0].X) + t[1].X + t[2].X) / 3;
-        const double cy = (double(t[0].Y) + t[1].Y + t[2].Y) / 3;
-        EXPECT_NE(windingNumber(outlineOf(L), cx, cy), 0) << "triangle outside the outline";
-    }
-    EXPECT_NEAR(area, 7.0, 1e-5);
-    expectOddWindingFill(triangles, outlineOf(L), -0.5, 4.5);
-    // The renderer's triangles and the tessellator's own primitives describe the same cap.
-    EXPECT_EQ(rec->primitiveTriangles().size(), triangles.size());
+TEST_F(EndCapsTest, OpenOutlinesAndCapsOfNoAreaAreLeftOut) {
+    addTableTexture("lid", 9);
+    const std::vector<std::pair<float, float>> outlines[] = {
+        {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}},     // open square
+        {{0, 0}, {0, 0}},                         // two points
+        {{0, 0}, {1, 1}, {3, 3}, {0, 0}},         // on one line
+        {{2, 0}, {2, 1}, {2, 5}, {2, 0}},         // on one vertical line
+        {{1, 1}, {1, 1}, {4, 1}, {4, 1}, {1, 1}}, // repeated points
+    };
+    for (const auto& outline : outlines)
+        for (const char* texture : {"", "lid"}) {
+            auto profile = makeProfile(outline);
+            endCap(profile, texture);
+            EXPECT_TRUE(rec->calls.empty()) << rec->log();
+            rec->calls.clear();
+        }
 }
 
-TEST_F(EndCapsTest, SelfCrossingOutlinesFollowTheOddRule) {
-    // A bow tie: the two lobes are filled.
-    auto bowTie = makeProfile({{0, 0}, {2, 2}, {2, 0}, {0, 2}, {0, 0}});
-    endCap(bowTie);
-    auto triangles = triangleCalls(*rec);
-    double area = 0;
-    for (const auto& t : triangles)
-        area += areaXY(t);
-    EXPECT_NEAR(area, 2.0, 1e-4);
-    expectOddWindingFill(triangles, outlineOf(bowTie), -0.5, 2.5);
-
-    // A five-pointed star drawn in one stroke: the middle is covered twice and stays open.
-    rec->calls.clear();
-    std::vector<std::pair<float, float>> star;
+TEST_F(EndCapsTest, ConcaveAndSelfCrossingOutlinesFollowTheOddRule) {
+    std::vector<std::pair<float, float>> star; // five points drawn in one stroke
     for (int i = 0; i <= 5; ++i) {
-        const double a = 3.141592653589793 / 2 + (i * 2 % 5) * 2 * 3.141592653589793 / 5;
+        const double a = M_PI / 2 + (i * 2 % 5) * 2 * M_PI / 5;
         star.emplace_back(static_cast<float>(5 * std::cos(a)), static_cast<float>(5 * std::sin(a)));
     }
     star.back() = star.front();
-    auto pentagram = makeProfile(star);
-    endCap(pentagram);
-    triangles = triangleCalls(*rec);
-    ASSERT_FALSE(triangles.empty());
-    for (const auto& t : triangles)
-        EXPECT_FALSE(insideTriangleXY(t, 0.01, 0.02));
-    expectOddWindingFill(triangles, outlineOf(pentagram), -5.5, 5.5);
-    EXPECT_TRUE(rec->allFinite());
+    const struct {
+        const char* what;
+        std::vector<std::pair<float, float>> outline;
+        double lo, hi, area; // sampled square; area 0: not checked
+    } cases[] = {
+        {"L shape", {{0, 0}, {4, 0}, {4, 1}, {1, 1}, {1, 4}, {0, 4}, {0, 0}}, -0.5, 4.5, 7},
+        {"bow tie: both lobes", {{0, 0}, {2, 2}, {2, 0}, {0, 2}, {0, 0}}, -0.5, 2.5, 2},
+        {"star: the middle is covered twice and stays open", star, -5.5, 5.5, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        rec->calls.clear();
+        auto profile = makeProfile(c.outline);
+        endCap(profile);
+        const auto triangles = triangleCalls(*rec);
+        ASSERT_FALSE(triangles.empty());
+        for (const auto& t : triangles)
+            for (const auto& v : t)
+                EXPECT_FLOAT_EQ(v.Z, 10.0f);
+        expectOddWindingFill(triangles, c.outline, c.lo, c.hi);
+        if (c.area > 0) {
+            EXPECT_NEAR(areaOf(triangles), c.area, 1e-4);
+        }
+        // The renderer's triangles and the tessellator's own primitives describe the same cap.
+        EXPECT_EQ(rec->primitiveTriangles().size(), triangles.size());
+        EXPECT_TRUE(rec->allFinite());
+    }
 }
 
 TEST_F(EndCapsTest, NormalsFaceAwayFromTheSolidAndStartCapMirrorsU) {
@@ -145,17 +138,6 @@ TEST_F(EndCapsTest, NormalsFaceAwayFromTheSolidAndStartCapMirrorsU) {
         for (const auto* t : rec->named("triangle"))
             EXPECT_TRUE(t->flag);
     }
-}
-
-TEST_F(EndCapsTest, CapsOfNoAreaAreLeftOut) {
-    addTableTexture("lid", 9);
-    auto line = makeProfile({{0, 0}, {1, 1}, {3, 3}, {0, 0}});
-    endCap(line, "lid");
-    auto vertical = makeProfile({{2, 0}, {2, 1}, {2, 5}, {2, 0}});
-    endCap(vertical, "lid");
-    auto repeated = makeProfile({{1, 1}, {1, 1}, {4, 1}, {4, 1}, {1, 1}});
-    endCap(repeated);
-    EXPECT_TRUE(rec->calls.empty()) << rec->log();
 }
 
 TEST_F(EndCapsTest, MissingCapTextureStopsBeforeTheTessellator) {

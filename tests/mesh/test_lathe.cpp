@@ -24,18 +24,15 @@ TEST_F(LatheTest, FourStepsGiveQuadsAtRightAngles) {
                                                       "quads", "quads", "endList", "endObject"}));
     EXPECT_EQ(rec->calls[1].a, faceListId(1, 1));
     const auto quads = rec->named("quads");
-    expectNear(quads[0]->verts[0], {1, 0, 0});
-    expectNear(quads[0]->verts[1], {0, 0, -1});
-    expectNear(quads[0]->verts[2], {0, 2, -1});
-    expectNear(quads[0]->verts[3], {1, 2, 0});
-    expectNear(quads[1]->verts[1], {-1, 0, 0});
-    expectNear(quads[2]->verts[1], {0, 0, 1});
-    expectNear(quads[3]->verts[1], {1, 0, 0});
+    const Vec3 first[] = {{1, 0, 0}, {0, 0, -1}, {0, 2, -1}, {1, 2, 0}};
+    for (int i = 0; i < 4; ++i)
+        expectNear(quads[0]->verts[i], first[i]);
+    // each step turns a quarter further
+    const Vec3 turned[] = {{-1, 0, 0}, {0, 0, 1}, {1, 0, 0}};
+    for (int j = 1; j < 4; ++j)
+        expectNear(quads[j]->verts[1], turned[j - 1]);
     EXPECT_FALSE(quads[0]->flag) << "no group start: untextured";
-    const auto& end = rec->calls.back();
-    EXPECT_EQ(end.a, 1);
-    EXPECT_EQ(end.b, 3);
-    EXPECT_TRUE(end.flag);
+    expectEndObject(*rec, 1, 3, true);
 }
 
 TEST_F(LatheTest, TextureUGoesOnceAroundFromRepeatToZero) {
@@ -47,17 +44,17 @@ TEST_F(LatheTest, TextureUGoesOnceAroundFromRepeatToZero) {
     profile.SetTexParams(0, 2, 1, false, false);
     buildLathe("vase", path, profile, 2, false, false, nullptr, 7);
     EXPECT_EQ(rec->calls[1].a, faceListId(7, 1));
-    EXPECT_EQ(rec->calls[2].texture.TexName, "wood");
+    EXPECT_EQ(shape(rec->listCalls(faceListId(7, 1))),
+              (Names{"setTexture wood", "setColor"} + Names(4, "quads tex")));
     const auto quads = rec->named("quads");
     ASSERT_EQ(quads.size(), 4u);
     for (int j = 0; j < 4; ++j) {
-        EXPECT_TRUE(quads[j]->flag);
         EXPECT_FLOAT_EQ(quads[j]->texCoords[0].X, 2 - 0.5f * j);
         EXPECT_FLOAT_EQ(quads[j]->texCoords[1].X, 2 - 0.5f * (j + 1));
         EXPECT_FLOAT_EQ(quads[j]->texCoords[0].Y, 0.0f);
         EXPECT_FLOAT_EQ(quads[j]->texCoords[2].Y, 1.0f);
     }
-    EXPECT_EQ(rec->calls.back().b, 3);
+    expectEndObject(*rec, 7, 3, false);
 }
 
 TEST_F(LatheTest, EachProfileEdgeHasItsOwnList) {
@@ -70,16 +67,11 @@ TEST_F(LatheTest, EachProfileEdgeHasItsOwnList) {
     ASSERT_EQ(lists.size(), 3u);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(lists[k]->a, faceListId(2, k + 1));
-        size_t quads = 0;
-        for (const auto& c : rec->listCalls(faceListId(2, k + 1)))
-            quads += c.name == "quads";
-        EXPECT_EQ(quads, 3u);
+        // Only the group start issues state calls; the edge before it keeps the renderer's state.
+        const Names state = k == 1 ? Names{"setTexture none", "setColor"} : Names{};
+        EXPECT_EQ(shape(rec->listCalls(faceListId(2, k + 1))), state + Names(3, "quads flat"));
     }
-    // Only the group start issues state calls; the edge before it keeps the renderer's state.
-    EXPECT_EQ(rec->listCalls(faceListId(2, 1))[0].name, "quads");
-    EXPECT_EQ(rec->listCalls(faceListId(2, 2))[0].name, "setTexture");
-    EXPECT_EQ(rec->listCalls(faceListId(2, 3))[0].name, "quads");
-    EXPECT_EQ(rec->calls.back().b, 5);
+    expectEndObject(*rec, 2, 5, false);
 }
 
 TEST_F(LatheTest, PathWithoutStepsEmitsOnlyTheObjectBrackets) {

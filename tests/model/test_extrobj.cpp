@@ -1,54 +1,47 @@
 // Tests of the extrusion object: defaults, setters, copying, lathe helpers, editing through fake
 // windows, the list.
-#include "model/UnTExtrObj.h"
-
-#include <gtest/gtest.h>
+#include "ModelTestUtil.h"
 
 #include <cmath>
-#include <filesystem>
 #include <functional>
 
 namespace {
 
 // ---- fake windows ----------------------------------------------------------------------------
 
-struct EditorScript {
-    std::vector<std::string> calls;
-    std::string caption;
-    bool pathMode = false;
-    size_t texturesSeen = 0;
+// What the fake windows were told, and what the user leaves behind in them.
+struct WindowScript {
+    std::vector<std::string> calls; // editor calls, with their caption, mode and data summary
     std::vector<OutlineVertex> dataIn;
     TGroupListRef groupsIn;
-    bool closedIn = false;
-    // What the user leaves behind.
-    bool saved = false;
-    bool closed = false;
+    bool pathMode = false, saved = false, closed = false;
     std::vector<OutlineVertex> result;
     TGroupListRef resultGroups;
+    int editorsMade = 0, dialogsMade = 0, dialogShown = 0;
+    TfrmExtrOption seen, left; // the dialog's copy as found and as left
+    std::function<void(TfrmExtrOption&)> user;
 };
 
-class FakeEditor : public TOutlineEditorWindow {
+// One fake for both kinds of window.
+class FakeWindow : public TOutlineEditorWindow, public TOptionsDialogWindow {
   public:
-    explicit FakeEditor(EditorScript& s) : S(s) {}
+    explicit FakeWindow(WindowScript& s) : S(s) {}
     void SetCaption(const std::string& caption) override {
-        S.calls.push_back("SetCaption");
-        S.caption = caption;
+        S.calls.push_back("Caption " + caption);
     }
     void SetPathMode(bool pathMode) override {
-        S.calls.push_back("SetPathMode");
+        S.calls.push_back(pathMode ? "PathMode on" : "PathMode off");
         S.pathMode = pathMode;
     }
     void Reset() override { S.calls.push_back("Reset"); }
     void SetTextures(const std::vector<TTextureObj>& textures) override {
-        S.calls.push_back("SetTextures");
-        S.texturesSeen = textures.size();
+        S.calls.push_back("Textures " + std::to_string(textures.size()));
     }
     void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                  bool closed) override {
-        S.calls.push_back("SetData");
+        S.calls.push_back("SetData " + std::to_string(count) + (closed ? " closed" : " open"));
         S.dataIn.assign(outline, outline + count);
         S.groupsIn = groups;
-        S.closedIn = closed;
     }
     void ShowModal() override { S.calls.push_back("ShowModal"); }
     bool Saved() const override { return S.saved; }
@@ -56,88 +49,34 @@ class FakeEditor : public TOutlineEditorWindow {
     void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) override {
         S.calls.push_back("GetData");
         count = static_cast<int32_t>(S.result.size());
-        for (size_t i = 0; i < S.result.size(); ++i)
-            outline[i] = S.result[i];
-        if (!S.pathMode) groups = S.resultGroups;
+        std::copy(S.result.begin(), S.result.end(), outline);
+        if (!S.pathMode) groups = S.resultGroups; // path mode leaves the groups alone
     }
-
-  private:
-    EditorScript& S;
-};
-
-struct DialogScript {
-    int shown = 0;
-    TfrmExtrOption seen; // the copy as the dialog found it
-    std::function<void(TfrmExtrOption&)> user;
-};
-
-class FakeDialog : public TOptionsDialogWindow {
-  public:
-    explicit FakeDialog(DialogScript& s) : S(s) {}
     void ShowModal(TfrmExtrOption& options) override {
-        ++S.shown;
+        ++S.dialogShown;
         S.seen = options;
         if (S.user) S.user(options);
+        S.left = options;
     }
 
   private:
-    DialogScript& S;
+    WindowScript& S;
 };
 
-class FakeFactory : public TObjectWindowFactory {
-  public:
-    EditorScript editor;
-    DialogScript dialog;
-    int editorsMade = 0;
-    int dialogsMade = 0;
+class ObjectWindows : public ::testing::Test, public TObjectWindowFactory {
+  protected:
+    WindowScript s;
+    void SetUp() override { setObjectWindowFactory(this); }
+    void TearDown() override { setObjectWindowFactory(nullptr); }
     std::unique_ptr<TOutlineEditorWindow> CreateOutlineEditor() override {
-        ++editorsMade;
-        return std::make_unique<FakeEditor>(editor);
+        ++s.editorsMade;
+        return std::make_unique<FakeWindow>(s);
     }
     std::unique_ptr<TOptionsDialogWindow> CreateOptionsDialog() override {
-        ++dialogsMade;
-        return std::make_unique<FakeDialog>(dialog);
+        ++s.dialogsMade;
+        return std::make_unique<FakeWindow>(s);
     }
 };
-
-class ObjectWindows : public ::testing::Test {
-  protected:
-    void SetUp() override { setObjectWindowFactory(&factory); }
-    void TearDown() override { setObjectWindowFactory(nullptr); }
-    FakeFactory factory;
-};
-
-OutlineVertex V(int32_t x, int32_t y, int32_t group = 0) {
-    OutlineVertex v;
-    v.X = x;
-    v.Y = y;
-    v.Groups[0] = group;
-    return v;
-}
-
-TGroupRef MakeGroup(int32_t id, TColor color) {
-    auto g = std::make_shared<TGroupPropertyObj>();
-    g->Id = id;
-    g->Color = color;
-    return g;
-}
-
-void ExpectOptionsMatchObject(const TExtrObj& o) {
-    EXPECT_EQ(o.Options.Name, o.Name);
-    EXPECT_EQ(o.Options.Precision, o.Precision);
-    EXPECT_EQ(o.Options.ProfileScale, o.ProfileScale);
-    EXPECT_EQ(o.Options.PathScale, o.PathScale);
-    EXPECT_EQ(o.Options.Lathe, o.Lathe);
-    EXPECT_EQ(o.Options.TexDir, o.TexDir);
-    EXPECT_EQ(o.Options.RoundCorner, o.RoundCorner);
-    EXPECT_EQ(o.Options.EmbCorner, o.EmbCorner);
-    EXPECT_EQ(o.Options.CornersColor, o.CornersColor);
-    EXPECT_EQ(o.Options.CornersTexture, o.CornersTexture);
-    EXPECT_EQ(o.Options.TopColor, o.TopColor);
-    EXPECT_EQ(o.Options.TopTexture, o.TopTexture);
-    EXPECT_EQ(o.Options.BottomColor, o.BottomColor);
-    EXPECT_EQ(o.Options.BottomTexture, o.BottomTexture);
-}
 
 void ExpectVec(const Vec3& v, float x, float y, float z) {
     EXPECT_EQ(v.X, x);
@@ -145,43 +84,8 @@ void ExpectVec(const Vec3& v, float x, float y, float z) {
     EXPECT_EQ(v.Z, z);
 }
 
-} // namespace
-
-// ---- object state ----------------------------------------------------------------------------
-
-TEST(ExtrObj, NewObjectDefaults) {
-    TExtrObj o;
-    EXPECT_EQ(o.Name, "extrobj");
-    EXPECT_EQ(o.DisplayList, 0u);
-    ExpectVec(o.Position, 0, 0, 0);
-    ExpectVec(o.Rotation, 0, 0, 0);
-    EXPECT_EQ(o.ProfileCount, 0);
-    EXPECT_EQ(o.PathCount, 0);
-    ASSERT_TRUE(o.Groups);
-    EXPECT_EQ(o.Groups->Count(), 0);
-    EXPECT_FALSE(o.PathClosed);
-    EXPECT_EQ(o.Precision, 2);
-    EXPECT_EQ(o.ProfileScale, 50);
-    EXPECT_EQ(o.PathScale, 100);
-    EXPECT_FALSE(o.Lathe);
-    EXPECT_FALSE(o.RoundCorner);
-    EXPECT_FALSE(o.EmbCorner);
-    EXPECT_EQ(o.CornersColor, 0xFFFFFFu);
-    EXPECT_EQ(o.TopColor, 0xFFFFFFu);
-    EXPECT_EQ(o.BottomColor, 0xFFFFFFu);
-    EXPECT_TRUE(o.CornersTexture.empty() && o.TopTexture.empty() && o.BottomTexture.empty());
-    EXPECT_FALSE(o.IsComplete());
-    // The program's directory: this test program lives there.
-    ASSERT_FALSE(o.TexDir.empty());
-    EXPECT_EQ(o.TexDir.back(), '/');
-    EXPECT_TRUE(std::filesystem::exists(o.TexDir + "test_extrobj"));
-    ExpectOptionsMatchObject(o);
-    EXPECT_EQ(o.Options.CoordX, 0);
-    EXPECT_EQ(o.Options.RotZ, 0);
-}
-
-TEST(ExtrObj, SettersKeepOptionsCopyEqual) {
-    TExtrObj o;
+// Every setting changed through its setter.
+void ConfigureWithSetters(TExtrObj& o) {
     o.SetName("wheel");
     o.SetPrecision(7);
     o.SetProfileScale(120);
@@ -196,16 +100,32 @@ TEST(ExtrObj, SettersKeepOptionsCopyEqual) {
     o.SetTopTexture("t");
     o.SetBottomColor(0x070809);
     o.SetBottomTexture("b");
-    EXPECT_EQ(o.Name, "wheel");
-    EXPECT_EQ(o.PathScale, 300);
-    EXPECT_EQ(o.BottomTexture, "b");
+}
+
+} // namespace
+
+// ---- object state ----------------------------------------------------------------------------
+
+TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
+    TExtrObj o;
+    EXPECT_EQ(o.Name, "extrobj");
+    ASSERT_TRUE(o.Groups);
+    EXPECT_EQ(o.Groups->Count(), 0);
+    EXPECT_FALSE(o.IsComplete());
+    // Default settings are checked byte for byte where an object is saved. The textures folder
+    // starts as the program's folder: this test program lives there.
+    ASSERT_FALSE(o.TexDir.empty());
+    EXPECT_EQ(o.TexDir.back(), '/');
+    EXPECT_TRUE(std::filesystem::exists(o.TexDir + "test_extrobj"));
     ExpectOptionsMatchObject(o);
-    o.SetDisplayList(42);
-    o.SetPathClosed(true);
-    o.SetPosition(Vec3{1.5f, -2, 3});
-    EXPECT_EQ(o.DisplayList, 42u);
-    EXPECT_TRUE(o.PathClosed);
-    ExpectVec(o.Position, 1.5f, -2, 3);
+
+    ConfigureWithSetters(o);
+    EXPECT_EQ(o.Name, "wheel");
+    EXPECT_EQ(o.TexDir, "/tmp/tex/");
+    EXPECT_EQ(Settings(o),
+              std::make_tuple(7, 120, 300, true, true, true, 0x010203u, std::string("c"), 0x040506u,
+                              std::string("t"), 0x070809u, std::string("b")));
+    ExpectOptionsMatchObject(o);
 }
 
 TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
@@ -218,32 +138,21 @@ TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
     ExpectVec(o.Rotation, -400, 5.5f, 10);
 }
 
-TEST(ExtrObj, AssignCopiesAndSharesGroups) {
+TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroups) {
     TExtrObj src, dst;
-    src.Profile[0] = V(1, 2, 5);
+    SetOutline(src.Profile, src.ProfileCount, {V(1, 2, 5)});
     src.Profile[99] = V(-7, 8); // unused slots are copied too
-    src.ProfileCount = 1;
-    src.Path[0] = V(3, 4);
-    src.Path[1] = V(5, 6);
-    src.PathCount = 2;
+    SetOutline(src.Path, src.PathCount, {V(3, 4), V(5, 6)});
     src.Groups->Add(MakeGroup(5, 0x00FF00));
     src.Position = Vec3{1.25f, 2, 3};
     src.Rotation = Vec3{400, 0, -10}; // copied as it is, no reduction
-    src.SetName("source");
+    ConfigureWithSetters(src);
     src.SetDisplayList(9);
     src.SetPathClosed(true);
-    src.SetPrecision(4);
-    src.SetProfileScale(80);
-    src.SetPathScale(150);
-    src.SetRoundCorner(true);
-    src.SetTexDir("/textures/");
-    src.SetTopColor(0x123456);
-    src.SetBottomTexture("stone");
     dst.SetName("target");
     src.Assign(dst);
 
     EXPECT_EQ(dst.Name, "target");
-    EXPECT_EQ(dst.Options.Name, "target");
     EXPECT_EQ(dst.DisplayList, 0u);
     EXPECT_EQ(dst.ProfileCount, 1);
     EXPECT_EQ(dst.Profile[0].Groups[0], 5);
@@ -253,12 +162,8 @@ TEST(ExtrObj, AssignCopiesAndSharesGroups) {
     ExpectVec(dst.Position, 1.25f, 2, 3);
     ExpectVec(dst.Rotation, 400, 0, -10);
     EXPECT_TRUE(dst.PathClosed);
-    EXPECT_EQ(dst.Precision, 4);
-    EXPECT_EQ(dst.PathScale, 150);
-    EXPECT_TRUE(dst.RoundCorner);
-    EXPECT_EQ(dst.TexDir, "/textures/");
-    EXPECT_EQ(dst.TopColor, 0x123456u);
-    EXPECT_EQ(dst.BottomTexture, "stone");
+    EXPECT_EQ(dst.TexDir, src.TexDir);
+    EXPECT_EQ(Settings(dst), Settings(src));
     ExpectOptionsMatchObject(dst);
 
     // One list, seen by both.
@@ -290,60 +195,47 @@ TEST(ExtrObj, SharedGroupsOutliveTheSource) {
 
 TEST(ExtrObj, NormalizeLatheProfileShiftsToZero) {
     TExtrObj o;
-    o.Profile[0] = V(30, 1);
-    o.Profile[1] = V(10, 2);
-    o.Profile[2] = V(50, 3);
+    SetOutline(o.Profile, o.ProfileCount, {V(30, 1), V(10, 2), V(50, 3)});
     o.Profile[3] = V(-500, 0); // unused slot
-    o.ProfileCount = 3;
-    EXPECT_EQ(o.NormalizeLatheProfile(), 40);
-    EXPECT_EQ(o.Profile[0].X, 20);
-    EXPECT_EQ(o.Profile[1].X, 0);
-    EXPECT_EQ(o.Profile[2].X, 40);
-    EXPECT_EQ(o.Profile[2].Y, 3);
-    EXPECT_EQ(o.Profile[3].X, -500);
-    EXPECT_EQ(o.NormalizeLatheProfile(), 40);
-    EXPECT_EQ(o.Profile[0].X, 20);
-}
-
-TEST(ExtrObj, MakeCirclePathFourSegments) {
-    TExtrObj o;
-    o.Path[0] = V(1, 1, 44);
-    o.MakeCirclePath(100, 4);
-    ASSERT_EQ(o.PathCount, 5);
-    const int32_t expected[5][2] = {{100, 0}, {0, 100}, {-100, 0}, {0, -100}, {100, 0}};
-    for (int k = 0; k < 5; ++k) {
-        EXPECT_EQ(o.Path[k].X, expected[k][0]) << k;
-        EXPECT_EQ(o.Path[k].Y, expected[k][1]) << k;
-        EXPECT_EQ(o.Path[k].Groups[0], 0) << k;
-    }
-    EXPECT_TRUE(o.PathClosed);
-    EXPECT_TRUE(o.Lathe);
-    EXPECT_TRUE(o.Options.Lathe);
-}
-
-TEST(ExtrObj, MakeCirclePathRoundsSingleAngles) {
-    TExtrObj o;
-    o.MakeCirclePath(10, 3);
-    ASSERT_EQ(o.PathCount, 4);
-    const int32_t expected[4][2] = {{10, 0}, {-5, 9}, {-5, -9}, {10, 0}};
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(o.Path[k].X, expected[k][0]) << k;
-        EXPECT_EQ(o.Path[k].Y, expected[k][1]) << k;
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass);
+        EXPECT_EQ(o.NormalizeLatheProfile(), 40);
+        EXPECT_EQ(o.Profile[0].X, 20);
+        EXPECT_EQ(o.Profile[1].X, 0);
+        EXPECT_EQ(o.Profile[2].X, 40);
+        EXPECT_EQ(o.Profile[2].Y, 3);
+        EXPECT_EQ(o.Profile[3].X, -500);
     }
 }
 
-TEST(ExtrObj, MakeCirclePathStaysWithinOutline) {
-    TExtrObj o;
-    o.MakeCirclePath(50, 99);
-    EXPECT_EQ(o.PathCount, MaxOutlineVertices);
-    TExtrObj big;
-    big.MakeCirclePath(50, 5000);
-    ASSERT_EQ(big.PathCount, MaxOutlineVertices);
-    EXPECT_EQ(big.Path[99].X, 50);
-    EXPECT_EQ(big.Path[99].Y, 0);
-    for (int k = 0; k < big.PathCount; ++k) {
-        const double r = std::hypot(big.Path[k].X, big.Path[k].Y);
-        EXPECT_NEAR(r, 50, 1.0) << k;
+TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
+    const struct {
+        int32_t radius, segments;
+        std::vector<std::pair<int32_t, int32_t>> points;
+    } cases[] = {{100, 4, {{100, 0}, {0, 100}, {-100, 0}, {0, -100}, {100, 0}}},
+                 {10, 3, {{10, 0}, {-5, 9}, {-5, -9}, {10, 0}}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.segments);
+        TExtrObj o;
+        o.Path[0] = V(1, 1, 44);
+        o.MakeCirclePath(c.radius, c.segments);
+        ASSERT_EQ(o.PathCount, static_cast<int32_t>(c.points.size()));
+        for (int k = 0; k < o.PathCount; ++k) {
+            EXPECT_EQ(o.Path[k].X, c.points[k].first) << k;
+            EXPECT_EQ(o.Path[k].Y, c.points[k].second) << k;
+            EXPECT_EQ(o.Path[k].Groups[0], 0) << k;
+        }
+        EXPECT_TRUE(o.PathClosed && o.Lathe && o.Options.Lathe);
+    }
+
+    for (int32_t segments : {99, 5000}) {
+        TExtrObj big;
+        big.MakeCirclePath(50, segments);
+        ASSERT_EQ(big.PathCount, MaxOutlineVertices) << segments;
+        EXPECT_EQ(big.Path[99].X, 50);
+        EXPECT_EQ(big.Path[99].Y, 0);
+        for (int k = 0; k < big.PathCount; ++k)
+            EXPECT_NEAR(std::hypot(big.Path[k].X, big.Path[k].Y), 50, 1.0) << k;
     }
     TExtrObj none;
     none.PathCount = 2;
@@ -365,81 +257,63 @@ TEST(ExtrObjEditing, NoFactoryIsAClearError) {
     EXPECT_EQ(o.Name, "kept");
 }
 
-TEST_F(ObjectWindows, EditProfileNotSavedKeepsEverything) {
-    TExtrObj o;
-    o.Profile[0] = V(1, 2, 7);
-    o.Profile[1] = V(3, 4);
-    o.ProfileCount = 2;
+TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
+    TExtrObj o, copy;
+    SetOutline(o.Profile, o.ProfileCount, {V(1, 2, 7), V(3, 4)});
     o.Groups->Add(MakeGroup(7, 0));
+    o.Assign(copy);
     const TGroupListRef before = o.Groups;
     textureTable.push_back(TTextureObj{"/x/wood.bmp", "wood", -1, nullptr});
     o.EditProfile();
     textureTable.pop_back();
-
-    const EditorScript& s = factory.editor;
-    EXPECT_EQ(s.calls, (std::vector<std::string>{"SetCaption", "SetPathMode", "Reset",
-                                                 "SetTextures", "SetData", "ShowModal"}));
-    EXPECT_EQ(s.caption, "Profile editor");
-    EXPECT_FALSE(s.pathMode);
-    EXPECT_EQ(s.texturesSeen, 1u);
+    EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Profile editor", "PathMode off", "Reset",
+                                                 "Textures 1", "SetData 2 open", "ShowModal"}));
     ASSERT_EQ(s.dataIn.size(), 2u);
     EXPECT_EQ(s.dataIn[1].X, 3);
     EXPECT_EQ(s.groupsIn, before);
-    EXPECT_FALSE(s.closedIn);
     EXPECT_EQ(o.ProfileCount, 2);
     EXPECT_EQ(o.Groups, before);
-}
 
-TEST_F(ObjectWindows, EditProfileSavedTakesOutlineAndGroups) {
-    TExtrObj src, copy;
-    src.Groups->Add(MakeGroup(1, 0));
-    src.Assign(copy);
-    factory.editor.saved = true;
-    factory.editor.result = {V(0, 0, 2), V(10, 0, 2), V(5, 9)};
-    factory.editor.resultGroups = std::make_shared<TGroupPropertyList>();
-    factory.editor.resultGroups->Add(MakeGroup(2, 0xFF));
-    src.EditProfile();
-    EXPECT_EQ(factory.editor.calls.back(), "GetData");
-    EXPECT_EQ(src.ProfileCount, 3);
-    EXPECT_EQ(src.Profile[2].Y, 9);
-    EXPECT_EQ(src.Groups, factory.editor.resultGroups);
+    s.saved = true;
+    s.result = {V(0, 0, 2), V(10, 0, 2), V(5, 9)};
+    s.resultGroups = std::make_shared<TGroupPropertyList>();
+    s.resultGroups->Add(MakeGroup(2, 0xFF));
+    o.EditProfile();
+    EXPECT_EQ(s.calls.back(), "GetData");
+    EXPECT_EQ(o.ProfileCount, 3);
+    EXPECT_EQ(o.Profile[2].Y, 9);
+    EXPECT_EQ(o.Groups, s.resultGroups);
     // The copy keeps the old list once the source got a new one from the editor.
     ASSERT_EQ(copy.Groups->Count(), 1);
-    EXPECT_EQ(copy.Groups->Items(0).Id, 1);
+    EXPECT_EQ(copy.Groups->Items(0).Id, 7);
 }
 
 TEST_F(ObjectWindows, EditorWindowsAreCreatedOnceAndKept) {
     TExtrObj o;
     o.EditProfile();
     o.EditProfile();
-    EXPECT_EQ(factory.editorsMade, 1);
+    EXPECT_EQ(s.editorsMade, 1);
     o.EditPath();
     o.EditPath();
-    EXPECT_EQ(factory.editorsMade, 2);
+    EXPECT_EQ(s.editorsMade, 2);
     o.EditOptions();
     o.EditOptions();
-    EXPECT_EQ(factory.dialogsMade, 1);
-    EXPECT_EQ(factory.dialog.shown, 2);
+    EXPECT_EQ(s.dialogsMade, 1);
+    EXPECT_EQ(s.dialogShown, 2);
 }
 
 TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
     TExtrObj o;
     o.Groups->Add(MakeGroup(4, 0));
     const TGroupListRef before = o.Groups;
-    o.Path[0] = V(0, 0);
-    o.PathCount = 1;
+    SetOutline(o.Path, o.PathCount, {V(0, 0)});
     o.SetPathClosed(true);
     o.EditPath();
-    EditorScript& s = factory.editor;
-    EXPECT_EQ(s.calls, (std::vector<std::string>{"SetCaption", "SetPathMode", "Reset", "SetData",
-                                                 "ShowModal"}));
-    EXPECT_EQ(s.caption, "Path editor");
-    EXPECT_TRUE(s.pathMode);
+    EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Path editor", "PathMode on", "Reset",
+                                                 "SetData 1 closed", "ShowModal"}));
     EXPECT_EQ(s.groupsIn, nullptr);
-    EXPECT_TRUE(s.closedIn);
     EXPECT_TRUE(o.PathClosed); // not saved: the editor's Closed flag is not read
 
-    s.calls.clear();
     s.saved = true;
     s.closed = false;
     s.result = {V(0, 0), V(0, 50), V(40, 50)};
@@ -451,79 +325,51 @@ TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
     EXPECT_EQ(o.Groups->Count(), 1);
 }
 
-TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinates) {
+TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     TExtrObj o;
+    o.SetName("before");
+    o.SetPrecision(5);
     o.SetTexDir("/data/tex/");
     o.SetPosition(Vec3{1.4f, 0, 2.6f});
     o.SetRotation(Vec3{2.5f, -0.5f, 3.5f});
     textureTable.push_back(TTextureObj{"/x/a.bmp", "a", -1, nullptr});
     textureTable.push_back(TTextureObj{"/x/b.bmp", "b", -1, nullptr});
-    o.EditOptions();
-    textureTable.resize(textureTable.size() - 2);
-    const TfrmExtrOption& seen = factory.dialog.seen;
-    EXPECT_EQ(seen.TexDir, "/data/tex/");
-    EXPECT_EQ(seen.Textures.size(), 2u);
-    EXPECT_EQ(seen.CoordX, 1);
-    EXPECT_EQ(seen.CoordY, 0);
-    EXPECT_EQ(seen.CoordZ, 3);
-    // Halves go to the even neighbour.
-    EXPECT_EQ(seen.RotX, 2);
-    EXPECT_EQ(seen.RotY, 0);
-    EXPECT_EQ(seen.RotZ, 4);
-}
-
-TEST_F(ObjectWindows, EditOptionsCancelKeepsValuesButButtonChanges) {
-    TExtrObj o;
-    o.SetName("before");
-    o.SetPrecision(5);
-    o.SetPosition(Vec3{1.4f, 0, 2.6f});
-    o.SetRotation(Vec3{10.2f, 0, -20.7f});
     // Cancel: only the Top button changed the dialog's copy, as the real dialog does.
-    factory.dialog.user = [](TfrmExtrOption& d) {
+    s.user = [](TfrmExtrOption& d) {
         d.TopColor = 0x00FF00;
         d.TopTexture = "grass";
     };
     o.EditOptions();
+    textureTable.resize(textureTable.size() - 2);
+    EXPECT_EQ(s.seen.TexDir, "/data/tex/");
+    EXPECT_EQ(s.seen.Textures.size(), 2u);
+    EXPECT_EQ(std::tie(s.seen.CoordX, s.seen.CoordY, s.seen.CoordZ), std::make_tuple(1, 0, 3));
+    // Halves go to the even neighbour.
+    EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
+
     EXPECT_EQ(o.Name, "before");
     EXPECT_EQ(o.Precision, 5);
     EXPECT_EQ(o.TopColor, 0x00FF00u);
     EXPECT_EQ(o.TopTexture, "grass");
     ExpectVec(o.Position, 1, 0, 3);
-    ExpectVec(o.Rotation, 10, 0, -21);
+    ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
 }
 
 TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
     TExtrObj o;
-    factory.dialog.user = [](TfrmExtrOption& d) {
+    s.user = [](TfrmExtrOption& d) {
         d.Name = "after";
-        d.Precision = 12;
-        d.ProfileScale = 200;
-        d.PathScale = 10;
-        d.Lathe = true;
         d.TexDir = "/other";
-        d.RoundCorner = true;
-        d.EmbCorner = true;
-        d.CornersColor = 0x111111;
-        d.BottomTexture = "rock";
-        d.CoordX = -50;
-        d.CoordY = 7;
-        d.CoordZ = 9999;
-        d.RotX = 90;
-        d.RotY = -360;
-        d.RotZ = 360;
+        Settings(d) = std::make_tuple(12, 200, 10, true, true, true, 0x111111u, "c", 0x222222u, "t",
+                                      0x333333u, "rock");
+        std::tie(d.CoordX, d.CoordY, d.CoordZ) = std::make_tuple(-50, 7, 9999);
+        std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
     EXPECT_EQ(o.Name, "after");
-    EXPECT_EQ(o.Precision, 12);
-    EXPECT_EQ(o.ProfileScale, 200);
-    EXPECT_EQ(o.PathScale, 10);
-    EXPECT_TRUE(o.Lathe);
     EXPECT_EQ(o.TexDir, "/other");
-    EXPECT_TRUE(o.RoundCorner);
-    EXPECT_TRUE(o.EmbCorner);
-    EXPECT_EQ(o.CornersColor, 0x111111u);
-    EXPECT_EQ(o.BottomTexture, "rock");
+    EXPECT_EQ(Settings(o), Settings(s.left));
     ExpectVec(o.Position, -50, 7, 9999);
     ExpectVec(o.Rotation, 90, -360, 360);
     ExpectOptionsMatchObject(o);
@@ -541,7 +387,6 @@ TEST(ExtrObjList, AddAndDeleteKeepOrderAndDestroy) {
         const int expected = list.Count();
         EXPECT_EQ(list.Add(std::move(o)), expected);
     }
-    ASSERT_EQ(list.Count(), 3);
     EXPECT_TRUE(list.Delete(1));
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.Items(0).Name, "a");

@@ -1,37 +1,9 @@
 // Tests of the element lists: turn angles, texture coordinates, X extent, edge groups and list
 // building.
-#include "model/UnTExtrObj.h"
+#include "ModelTestUtil.h"
 #include "model/UnTProfileObj.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
-#include <initializer_list>
-#include <utility>
-
 namespace {
-
-using XY = std::pair<int32_t, int32_t>;
-
-void SetProfile(TExtrObj& obj, std::initializer_list<XY> pts) {
-    obj.ProfileCount = 0;
-    for (const XY& p : pts) {
-        OutlineVertex v;
-        v.X = p.first;
-        v.Y = p.second;
-        obj.Profile[static_cast<size_t>(obj.ProfileCount++)] = v;
-    }
-}
-
-void SetPath(TExtrObj& obj, std::initializer_list<XY> pts) {
-    obj.PathCount = 0;
-    for (const XY& p : pts) {
-        OutlineVertex v;
-        v.X = p.first;
-        v.Y = p.second;
-        obj.Path[static_cast<size_t>(obj.PathCount++)] = v;
-    }
-}
 
 TProfileObj Line(std::initializer_list<Vec3> pts) {
     TProfileObj list;
@@ -43,97 +15,85 @@ TProfileObj Line(std::initializer_list<Vec3> pts) {
     return list;
 }
 
-TGroupRef MakeGroup(int32_t id, TColor color, const std::string& texture) {
-    auto g = std::make_shared<TGroupPropertyObj>();
-    g->Id = id;
-    g->Color = color;
-    g->Texture = texture;
-    return g;
+// The profile (or path) element list built from an object.
+TProfileObj Build(const TExtrObj& obj, bool path = false) {
+    TProfileObj profileList, pathList;
+    obj.BuildElementLists(profileList, pathList);
+    return path ? pathList : profileList;
 }
 
-void ExpectColor(const ColorF& c, TColor expected) {
-    const ColorF e = ColorToRGB(expected);
-    EXPECT_FLOAT_EQ(c.R, e.R);
-    EXPECT_FLOAT_EQ(c.G, e.G);
-    EXPECT_FLOAT_EQ(c.B, e.B);
+// One float field of every element, in order.
+void ExpectAll(const TProfileObj& p, float TProfileElementObj::*field,
+               std::vector<float> expected) {
+    ASSERT_EQ(p.Count(), static_cast<int>(expected.size()));
+    for (int i = 0; i < p.Count(); ++i)
+        EXPECT_FLOAT_EQ(p.Items(i).*field, expected[static_cast<size_t>(i)]) << "element " << i;
+}
+
+void ExpectPoint(const TProfileElementObj& e, float x, float y, float z) {
+    EXPECT_FLOAT_EQ(e.Point.X, x);
+    EXPECT_FLOAT_EQ(e.Point.Y, y);
+    EXPECT_FLOAT_EQ(e.Point.Z, z);
+}
+
+void ExpectLook(const TProfileElementObj& e, const std::string& texture, TColor color,
+                bool groupStart = false) {
+    const ColorF c = ColorToRGB(color);
+    EXPECT_EQ(e.Texture, texture);
+    EXPECT_FLOAT_EQ(e.Color.R, c.R);
+    EXPECT_FLOAT_EQ(e.Color.G, c.G);
+    EXPECT_FLOAT_EQ(e.Color.B, c.B);
+    EXPECT_EQ(e.GroupStart, groupStart);
 }
 
 void ExpectNoAppearance(const TProfileElementObj& e) {
-    EXPECT_EQ(e.Color.R, 0);
-    EXPECT_EQ(e.Color.G, 0);
-    EXPECT_EQ(e.Color.B, 0);
+    ExpectLook(e, "", 0);
     EXPECT_EQ(e.Color.A, 0);
-    EXPECT_TRUE(e.Texture.empty());
-    EXPECT_FALSE(e.GroupStart);
+}
+
+// A square profile on a straight path, with the given groups.
+void Square(TExtrObj& obj, std::initializer_list<TGroupRef> groups) {
+    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(10, 10), V(0, 10)});
+    SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 100)});
+    for (const TGroupRef& g : groups)
+        obj.Groups->Add(g);
 }
 
 } // namespace
 
-TEST(ElementAngles, TurnSignFollowsPathDirection) {
-    TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}, {0, 10}});
-    SetPath(obj, {{0, 0}, {10, 0}, {10, 10}});
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    ASSERT_EQ(path.Count(), 3);
-    EXPECT_FLOAT_EQ(path.Items(2).Point.X, 10);
-    EXPECT_FLOAT_EQ(path.Items(2).Point.Y, 0);
-    EXPECT_FLOAT_EQ(path.Items(2).Point.Z, 10);
-    path.ComputeAngles();
-    EXPECT_FLOAT_EQ(path.Items(0).Angle, 270);
-    EXPECT_FLOAT_EQ(path.Items(1).Angle, 270);
-    EXPECT_FLOAT_EQ(path.Items(2).Angle, 90);
-
-    SetPath(obj, {{0, 0}, {10, 0}, {10, -10}});
-    TProfileObj profile2, mirrored;
-    obj.BuildElementLists(profile2, mirrored);
-    mirrored.ComputeAngles();
-    EXPECT_FLOAT_EQ(mirrored.Items(0).Angle, 90);
-    EXPECT_FLOAT_EQ(mirrored.Items(1).Angle, 90);
-    EXPECT_FLOAT_EQ(mirrored.Items(2).Angle, 270);
-}
-
-TEST(ElementAngles, ZigZagAndParallelEnds) {
-    // Right turn then left turn; first and last edges are parallel, so the ends get 0 and 360.
-    TProfileObj p = Line({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {20, 0, 10}});
-    p.ComputeAngles();
-    EXPECT_FLOAT_EQ(p.Items(1).Angle, 270);
-    EXPECT_FLOAT_EQ(p.Items(2).Angle, 90);
-    EXPECT_FLOAT_EQ(p.Items(0).Angle, 0);
-    EXPECT_FLOAT_EQ(p.Items(3).Angle, 360);
-}
-
-TEST(ElementAngles, ShortListsGetZero) {
-    TProfileObj two = Line({{0, 0, 0}, {10, 0, 0}});
-    two.Items(0).Angle = two.Items(1).Angle = 45;
-    two.ComputeAngles();
-    EXPECT_EQ(two.Items(0).Angle, 0);
-    EXPECT_EQ(two.Items(1).Angle, 0);
-    TProfileObj one = Line({{5, 0, 0}});
-    one.Items(0).Angle = 45;
-    one.ComputeAngles();
-    EXPECT_EQ(one.Items(0).Angle, 0);
-    TProfileObj none;
-    none.ComputeAngles();
-    EXPECT_EQ(none.Count(), 0);
+TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
+    // Editor paths run in world X/Z; parallel first and last edges give the ends 0 and 360; fewer
+    // than three elements get 0 whatever they held.
+    struct Case {
+        const char* what;
+        TProfileObj list;
+        std::vector<float> angles;
+    } cases[] = {
+        {"left turns", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}), {270, 270, 90}},
+        {"mirrored", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, -10}}), {90, 90, 270}},
+        {"zig-zag", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {20, 0, 10}}), {0, 270, 90, 360}},
+        {"two", Line({{0, 0, 0}, {10, 0, 0}}), {0, 0}},
+        {"one", Line({{5, 0, 0}}), {0}},
+        {"none", Line({}), {}},
+    };
+    for (Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        for (int i = 0; i < c.list.Count(); ++i)
+            c.list.Items(i).Angle = 45;
+        c.list.ComputeAngles();
+        ExpectAll(c.list, &TProfileElementObj::Angle, c.angles);
+    }
 }
 
 TEST(ElementTexCoords, PerGroupSegmentsRestartAtGroupStart) {
     TProfileObj p = Line({{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}});
     p.SetGroupStart(2, true);
     p.ComputeTexCoords(2, true);
-    EXPECT_FLOAT_EQ(p.Items(0).TexV, 0);
-    EXPECT_FLOAT_EQ(p.Items(1).TexV, 0.5f);
-    EXPECT_FLOAT_EQ(p.Items(2).TexV, 0);
-    EXPECT_FLOAT_EQ(p.Items(3).TexV, 1);
-    for (int i = 0; i < 4; ++i)
-        EXPECT_EQ(p.Items(i).TexU, 0) << i;
-
+    ExpectAll(p, &TProfileElementObj::TexV, {0, 0.5f, 0, 1});
+    ExpectAll(p, &TProfileElementObj::TexU, {0, 0, 0, 0});
     // Without perGroup the group start is ignored: one segment 30 long.
     p.ComputeTexCoords(2, false);
-    EXPECT_FLOAT_EQ(p.Items(1).TexV, 1.0f / 3);
-    EXPECT_FLOAT_EQ(p.Items(2).TexV, 2.0f / 3);
-    EXPECT_FLOAT_EQ(p.Items(3).TexV, 1);
+    ExpectAll(p, &TProfileElementObj::TexV, {0, 1.0f / 3, 2.0f / 3, 1});
 }
 
 TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
@@ -144,11 +104,8 @@ TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
     p.Items(0).TexV = p.Items(1).TexV = 7;
     p.ComputeTexCoords(1, true);
     // Element 0 gets both coordinates from its flips, whatever the mode.
-    EXPECT_FLOAT_EQ(p.Items(0).TexU, 2);
+    ExpectAll(p, &TProfileElementObj::TexU, {2, 3 * 0.25f, 1 - 0.5f, 1});
     EXPECT_FLOAT_EQ(p.Items(0).TexV, 5);
-    EXPECT_FLOAT_EQ(p.Items(1).TexU, 3 * 0.25f);
-    EXPECT_FLOAT_EQ(p.Items(2).TexU, 1 - 0.5f);
-    EXPECT_FLOAT_EQ(p.Items(3).TexU, 1);
     EXPECT_FLOAT_EQ(p.Items(1).TexV, 7); // mode 1 leaves V of the others alone
 }
 
@@ -160,31 +117,22 @@ TEST(ElementTexCoords, ZeroLengthSegmentGivesZeroNotNaN) {
     EXPECT_EQ(p.Items(2).TexV, 1);
 }
 
-TEST(ElementTexCoords, PlanarFromExtent) {
+TEST(ElementTexCoords, PlanarFromExtentAndFlatOutlinesStayFinite) {
     TProfileObj p = Line({{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}});
     p.PlanarTexCoords(false);
-    EXPECT_FLOAT_EQ(p.Items(0).TexU, 0);
-    EXPECT_FLOAT_EQ(p.Items(0).TexV, 0);
-    EXPECT_FLOAT_EQ(p.Items(2).TexU, 1);
-    EXPECT_FLOAT_EQ(p.Items(2).TexV, 1);
-    EXPECT_FLOAT_EQ(p.Items(3).TexU, 0.25f);
-    EXPECT_FLOAT_EQ(p.Items(3).TexV, 0.5f);
+    ExpectAll(p, &TProfileElementObj::TexU, {0, 1, 1, 0.25f});
+    ExpectAll(p, &TProfileElementObj::TexV, {0, 0, 1, 0.5f});
     p.PlanarTexCoords(true);
-    EXPECT_FLOAT_EQ(p.Items(0).TexU, 1);
-    EXPECT_FLOAT_EQ(p.Items(3).TexU, 0.75f);
+    ExpectAll(p, &TProfileElementObj::TexU, {1, 0, 0, 0.75f});
     EXPECT_FLOAT_EQ(p.Items(3).TexV, 0.5f);
-}
 
-TEST(ElementTexCoords, PlanarFlatOutlineStaysFinite) {
     TProfileObj flat = Line({{0, 3, 0}, {10, 3, 0}, {20, 3, 0}});
     flat.PlanarTexCoords(false);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(flat.Items(i).TexV, 0) << i;
+    ExpectAll(flat, &TProfileElementObj::TexV, {0, 0, 0});
     EXPECT_FLOAT_EQ(flat.Items(1).TexU, 0.5f);
     TProfileObj vertical = Line({{4, 0, 0}, {4, 10, 0}});
     vertical.PlanarTexCoords(true);
-    EXPECT_EQ(vertical.Items(0).TexU, 1);
-    EXPECT_EQ(vertical.Items(1).TexU, 1);
+    ExpectAll(vertical, &TProfileElementObj::TexU, {1, 1});
     EXPECT_FLOAT_EQ(vertical.Items(1).TexV, 1);
 }
 
@@ -195,172 +143,114 @@ TEST(ElementExtent, XRangeAndMaxAbsX) {
     EXPECT_EQ(max, 5);
     EXPECT_EQ(min, -7);
     EXPECT_EQ(p.MaxAbsX(), 7);
-    TProfileObj q = Line({{2, 0, 0}, {9, 0, 0}, {4, 0, 0}});
-    EXPECT_EQ(q.MaxAbsX(), 9);
-    TProfileObj r = Line({{-2, 0, 0}, {-9, 0, 0}});
-    r.XRange(max, min);
+    EXPECT_EQ(Line({{2, 0, 0}, {9, 0, 0}, {4, 0, 0}}).MaxAbsX(), 9);
+    Line({{-2, 0, 0}, {-9, 0, 0}}).XRange(max, min);
     EXPECT_EQ(max, -2);
     EXPECT_EQ(min, -9);
 }
 
 TEST(ElementAttributes, AssignAttributesKeepsDestinationPoint) {
-    TProfileElementObj src;
-    src.GroupStart = true;
-    src.Color = ColorF{0.1f, 0.2f, 0.3f, 0.4f};
-    src.Texture = "wood";
-    src.TexU = 0.5f;
-    src.TexV = 0.75f;
-    src.RepeatU = 3;
-    src.RepeatV = 4;
-    src.FlipU = true;
-    src.FlipV = true;
-    src.Point = Vec3{1, 2, 3};
-    src.Angle = 90;
+    const TProfileElementObj src{
+        true, {0.1f, 0.2f, 0.3f, 0.4f}, "wood", 0.5f, 0.75f, 3, 4, true, true, {1, 2, 3}, 90};
     TProfileElementObj dst;
     dst.Point = Vec3{7, 8, 9};
     src.AssignAttributes(dst);
-    EXPECT_TRUE(dst.GroupStart);
-    EXPECT_FLOAT_EQ(dst.Color.A, 0.4f);
-    EXPECT_EQ(dst.Texture, "wood");
-    EXPECT_FLOAT_EQ(dst.TexV, 0.75f);
-    EXPECT_EQ(dst.RepeatV, 4);
-    EXPECT_TRUE(dst.FlipU);
-    EXPECT_FLOAT_EQ(dst.Angle, 90);
-    EXPECT_FLOAT_EQ(dst.Point.X, 7);
-    EXPECT_FLOAT_EQ(dst.Point.Z, 9);
+    auto attributes = [](const TProfileElementObj& e) {
+        return std::tie(e.GroupStart, e.Color.R, e.Color.G, e.Color.B, e.Color.A, e.Texture, e.TexU,
+                        e.TexV, e.RepeatU, e.RepeatV, e.FlipU, e.FlipV, e.Angle);
+    };
+    EXPECT_EQ(attributes(dst), attributes(src));
+    ExpectPoint(dst, 7, 8, 9);
 }
 
 TEST(ElementGroups, MembersTakeGroupAppearanceFirstBecomesStart) {
     TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    SetPath(obj, {{0, 0}, {0, 100}});
+    Square(obj, {MakeGroup(7, 0x0000FF, "brick", 2, 3, false, true)});
     obj.Profile[1].Groups[0] = 7;
     obj.Profile[2].Groups[0] = 7;
     obj.Profile[3].Groups[4] = 99; // no such group
-    auto g = MakeGroup(7, 0x0000FF, "brick");
-    g->RepeatU = 2;
-    g->RepeatV = 3;
-    g->FlipV = true;
-    obj.Groups->Add(g);
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
+    const TProfileObj profile = Build(obj);
     ASSERT_EQ(profile.Count(), 4);
     ExpectNoAppearance(profile.Items(0));
     ExpectNoAppearance(profile.Items(3));
     for (int i : {1, 2}) {
-        ExpectColor(profile.Items(i).Color, 0x0000FF);
-        EXPECT_EQ(profile.Items(i).Texture, "brick");
-        EXPECT_EQ(profile.Items(i).RepeatU, 2);
-        EXPECT_EQ(profile.Items(i).RepeatV, 3);
-        EXPECT_FALSE(profile.Items(i).FlipU);
-        EXPECT_TRUE(profile.Items(i).FlipV);
+        const TProfileElementObj& e = profile.Items(i);
+        ExpectLook(e, "brick", 0x0000FF, i == 1);
+        EXPECT_EQ(std::tie(e.RepeatU, e.RepeatV, e.FlipU, e.FlipV),
+                  std::make_tuple(2, 3, false, true));
     }
-    EXPECT_TRUE(profile.Items(1).GroupStart);
-    EXPECT_FALSE(profile.Items(2).GroupStart);
 }
 
 TEST(ElementGroups, LaterGroupWinsExceptOverEarlierGroupStart) {
     TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    SetPath(obj, {{0, 0}, {0, 100}});
+    Square(obj, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
     // Group 1 on vertices 2 and 3; group 2 on vertices 1, 2 and 3.
     obj.Profile[1].Groups[0] = 1;
     obj.Profile[2].Groups[0] = 1;
     obj.Profile[0].Groups[3] = 2;
     obj.Profile[1].Groups[1] = 2;
     obj.Profile[2].Groups[9] = 2;
-    obj.Groups->Add(MakeGroup(1, 0x00FF00, "first"));
-    obj.Groups->Add(MakeGroup(2, 0xFF0000, "second"));
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Items(0).Texture, "second");
-    EXPECT_TRUE(profile.Items(0).GroupStart);
-    EXPECT_EQ(profile.Items(1).Texture, "first"); // starts group 1: keeps it
-    ExpectColor(profile.Items(1).Color, 0x00FF00);
-    EXPECT_TRUE(profile.Items(1).GroupStart);
-    EXPECT_EQ(profile.Items(2).Texture, "second");
-    ExpectColor(profile.Items(2).Color, 0xFF0000);
-    EXPECT_FALSE(profile.Items(2).GroupStart);
+    const TProfileObj profile = Build(obj);
+    ExpectLook(profile.Items(0), "second", 0xFF0000, true);
+    ExpectLook(profile.Items(1), "first", 0x00FF00, true); // starts group 1: keeps it
+    ExpectLook(profile.Items(2), "second", 0xFF0000);
     ExpectNoAppearance(profile.Items(3));
-}
 
-TEST(ElementGroups, GroupWhoseFirstMemberStartsAnotherGetsNoStart) {
-    TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}, {10, 10}, {0, 10}});
-    SetPath(obj, {{0, 0}, {0, 100}});
-    obj.Profile[1].Groups[0] = 1;
-    obj.Profile[1].Groups[1] = 2;
-    obj.Profile[2].Groups[1] = 2;
-    obj.Groups->Add(MakeGroup(1, 0x00FF00, "first"));
-    obj.Groups->Add(MakeGroup(2, 0xFF0000, "second"));
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Items(1).Texture, "first");
-    EXPECT_TRUE(profile.Items(1).GroupStart);
-    EXPECT_EQ(profile.Items(2).Texture, "second");
-    EXPECT_FALSE(profile.Items(2).GroupStart);
+    // A group whose first member already starts another group gets no start of its own.
+    TExtrObj other;
+    Square(other, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
+    other.Profile[1].Groups[0] = 1;
+    other.Profile[1].Groups[1] = 2;
+    other.Profile[2].Groups[1] = 2;
+    const TProfileObj second = Build(other);
+    ExpectLook(second.Items(1), "first", 0x00FF00, true);
+    ExpectLook(second.Items(2), "second", 0xFF0000);
 }
 
 TEST(ElementLists, WorldCoordinatesFromScales) {
     TExtrObj obj;
-    SetProfile(obj, {{10, -20}, {-3, 7}});
-    SetPath(obj, {{3, 4}, {-5, 11}});
+    SetOutline(obj.Profile, obj.ProfileCount, {V(10, -20), V(-3, 7)});
+    SetOutline(obj.Path, obj.PathCount, {V(3, 4), V(-5, 11)});
     obj.SetProfileScale(50);
     obj.SetPathScale(200);
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
+    const TProfileObj profile = Build(obj), path = Build(obj, true);
     ASSERT_EQ(profile.Count(), 2);
     ASSERT_EQ(path.Count(), 2);
-    EXPECT_FLOAT_EQ(profile.Items(0).Point.X, 5);
-    EXPECT_FLOAT_EQ(profile.Items(0).Point.Y, -10);
-    EXPECT_FLOAT_EQ(profile.Items(0).Point.Z, 0);
-    EXPECT_FLOAT_EQ(profile.Items(1).Point.X, -1.5f);
-    EXPECT_FLOAT_EQ(profile.Items(1).Point.Y, 3.5f);
-    // Editor Y becomes world Z.
-    EXPECT_FLOAT_EQ(path.Items(1).Point.X, -10);
-    EXPECT_FLOAT_EQ(path.Items(1).Point.Y, 0);
-    EXPECT_FLOAT_EQ(path.Items(1).Point.Z, 22);
+    ExpectPoint(profile.Items(0), 5, -10, 0);
+    ExpectPoint(profile.Items(1), -1.5f, 3.5f, 0);
+    ExpectPoint(path.Items(1), -10, 0, 22); // editor Y becomes world Z
 }
 
 TEST(ElementLists, CapAndCornerAppearance) {
     TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}, {0, 10}});
-    SetPath(obj, {{0, 0}, {0, 10}, {10, 10}});
+    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(0, 10)});
+    SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 10), V(10, 10)});
     obj.SetCornersColor(0x112233);
     obj.SetCornersTexture("corner");
     obj.SetTopColor(0x445566);
     obj.SetTopTexture("top");
     obj.SetBottomColor(0x778899);
     obj.SetBottomTexture("bottom");
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(path.Items(0).Texture, "top");
-    ExpectColor(path.Items(0).Color, 0x445566);
-    EXPECT_EQ(path.Items(1).Texture, "corner");
-    ExpectColor(path.Items(1).Color, 0x112233);
-    EXPECT_EQ(path.Items(2).Texture, "bottom");
-    ExpectColor(path.Items(2).Color, 0x778899);
+    const TProfileObj open = Build(obj, true);
+    ExpectLook(open.Items(0), "top", 0x445566);
+    ExpectLook(open.Items(1), "corner", 0x112233);
+    ExpectLook(open.Items(2), "bottom", 0x778899);
 
     obj.SetPathClosed(true);
-    TProfileObj profile2, closed;
-    obj.BuildElementLists(profile2, closed);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(closed.Items(i).Texture, "corner") << i;
-        ExpectColor(closed.Items(i).Color, 0x112233);
-    }
+    const TProfileObj closed = Build(obj, true);
+    for (int i = 0; i < 3; ++i)
+        ExpectLook(closed.Items(i), "corner", 0x112233);
 
     obj.SetPathClosed(false);
-    SetPath(obj, {{5, 5}});
-    TProfileObj profile3, single;
-    obj.BuildElementLists(profile3, single);
+    SetOutline(obj.Path, obj.PathCount, {V(5, 5)});
+    const TProfileObj single = Build(obj, true);
     ASSERT_EQ(single.Count(), 1);
-    EXPECT_EQ(single.Items(0).Texture, "bottom");
-    ExpectColor(single.Items(0).Color, 0x778899);
+    ExpectLook(single.Items(0), "bottom", 0x778899);
 }
 
 TEST(ElementLists, EmptyOutlineBuildsNothing) {
     TExtrObj obj;
-    SetProfile(obj, {{0, 0}, {10, 0}});
+    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0)});
     TProfileObj profile, path;
     obj.BuildElementLists(profile, path);
     EXPECT_EQ(profile.Count(), 0);

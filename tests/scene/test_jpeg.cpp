@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -47,52 +48,38 @@ Bytes encodeJpeg(int width, int height, int components, const Bytes& topDown) {
     return out;
 }
 
-struct Rgb {
-    int R, G, B;
-};
-
 // 16 x 8 picture: top half red | green, bottom half blue | yellow.
-Rgb blockColour(int x, int y) {
-    if (y < 4) return x < 8 ? Rgb{255, 0, 0} : Rgb{0, 255, 0};
-    return x < 8 ? Rgb{0, 0, 255} : Rgb{255, 255, 0};
+PaletteEntry blockColour(int x, int y) {
+    if (y < 4) return x < 8 ? PaletteEntry{255, 0, 0} : PaletteEntry{0, 255, 0};
+    return x < 8 ? PaletteEntry{0, 0, 255} : PaletteEntry{255, 255, 0};
 }
 
 Bytes blockPicture() {
     Bytes rgb;
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 16; ++x) {
-            Rgb c = blockColour(x, y);
-            rgb.insert(rgb.end(), {uint8_t(c.R), uint8_t(c.G), uint8_t(c.B)});
-        }
+        for (int x = 0; x < 16; ++x)
+            rgb.insert(rgb.end(), {blockColour(x, y).R, blockColour(x, y).G, blockColour(x, y).B});
     return rgb;
 }
 
-class JpegTest : public ::testing::Test {
-  protected:
-    std::filesystem::path dir = makeScratchDir();
-    void TearDown() override {
-        std::filesystem::remove_all(dir);
-        textureTable.clear();
-    }
-    std::string write(const std::string& name, const Bytes& bytes) {
-        auto path = dir / name;
-        writeFile(path, bytes);
-        return path.string();
-    }
-};
+using JpegTest = ScratchTest;
 
 } // namespace
 
-TEST_F(JpegTest, DecodesColoursWithTheBottomRowFirst) {
+TEST_F(JpegTest, AddTextureDecodesColoursWithTheBottomRowFirst) {
     const std::string f = write("blocks.jpg", encodeJpeg(16, 8, 3, blockPicture()));
-    TTextureImage img = loadTextureImage(f);
+    addTexture(f, "blocks");
+    const auto image = FindTexture("blocks").Image;
+    ASSERT_TRUE(image);
+    const TTextureImage& img = *image;
     ASSERT_EQ(img.Width, 16);
     ASSERT_EQ(img.Height, 8);
     ASSERT_EQ(img.Pixels.size(), 16u * 8 * 3);
-    const int tolerance = 24; // the colour edges ring slightly even at quality 100
+    // The colour edges ring slightly even at quality 100. Buffer row 0 is the picture's bottom.
+    const int tolerance = 24;
     for (int row = 0; row < 8; ++row)
         for (int x = 0; x < 16; ++x) {
-            Rgb want = blockColour(x, 7 - row); // buffer row 0 is the bottom of the picture
+            const PaletteEntry want = blockColour(x, 7 - row);
             const uint8_t* p = &img.Pixels[(size_t(row) * 16 + x) * 3];
             EXPECT_NEAR(p[0], want.R, tolerance) << x << "," << row;
             EXPECT_NEAR(p[1], want.G, tolerance) << x << "," << row;
@@ -101,10 +88,8 @@ TEST_F(JpegTest, DecodesColoursWithTheBottomRowFirst) {
 }
 
 TEST_F(JpegTest, GreyPictureBecomesRgb) {
-    Bytes grey;
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x)
-            grey.push_back(y < 4 ? 40 : 200);
+    Bytes grey(8 * 8, 200);
+    std::fill(grey.begin(), grey.begin() + 32, 40); // top half dark
     TTextureImage img = loadJpegImage(write("grey.jpg", encodeJpeg(8, 8, 1, grey)));
     ASSERT_EQ(img.Pixels.size(), 8u * 8 * 3);
     for (int row = 0; row < 8; ++row) {
@@ -115,51 +100,23 @@ TEST_F(JpegTest, GreyPictureBecomesRgb) {
     }
 }
 
-TEST_F(JpegTest, AddTextureTakesJpegFiles) {
-    const std::string f = write("blocks.jpg", encodeJpeg(16, 8, 3, blockPicture()));
-    addTexture(f, "blocks");
-    TTextureObj t = FindTexture("blocks");
-    EXPECT_EQ(t.FileName, f);
-    ASSERT_TRUE(t.Image);
-    EXPECT_EQ(t.Image->Width, 16);
-    EXPECT_EQ(t.Image->Height, 8);
-    EXPECT_GE(t.TexId, 0);
-}
-
-TEST_F(JpegTest, DamagedJpegFailsWithTheBmpMessage) {
+TEST_F(JpegTest, DamagedOrOversizedJpegIsRefused) {
     Bytes good = encodeJpeg(16, 8, 3, blockPicture());
     // cut inside the compressed data: an early end is an error, not a half grey picture
     Bytes cut(good.begin(), good.end() - 12);
-    try {
-        loadJpegImage(write("cut.jpg", cut));
-        ADD_FAILURE() << "truncated JPEG accepted";
-    } catch (const EBMPTEXError& e) {
-        EXPECT_NE(std::string(e.what()).find("Premature end of JPEG file"), std::string::npos)
-            << e.what();
-    }
+    const std::string cutFile = write("cut.jpg", cut);
+    const std::string early = messageOf<EBMPTEXError>([&] { loadJpegImage(cutFile); });
+    EXPECT_NE(early.find("Premature end of JPEG file"), std::string::npos) << early;
     Bytes garbage{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0x13, 0x37, 0x42, 0x00};
     for (const Bytes& bad : {cut, garbage, Bytes{}}) {
         const std::string f = write("bad.jpg", bad);
         EXPECT_THROW(loadJpegImage(f), EBMPTEXError);
-        try {
-            loadTextureImage(f);
-            ADD_FAILURE() << "damaged JPEG accepted";
-        } catch (const EPfdError& e) {
-            EXPECT_EQ(std::string(e.what()), "BMP " + f + " Load exception: Bad Bitmap file");
-        }
+        EXPECT_EQ(messageOf<EPfdError>([&] { loadTextureImage(f); }),
+                  "BMP " + f + " Load exception: Bad Bitmap file");
     }
     EXPECT_THROW(loadJpegImage((dir / "missing.jpg").string()), EBMPTEXError);
-}
 
-TEST_F(JpegTest, OversizedJpegIsRejected) {
-    Bytes row(1025 * 8, 128);
-    const std::string f = write("wide.jpg", encodeJpeg(1025, 8, 1, row));
-    try {
-        loadJpegImage(f);
-        FAIL() << "a 1025 pixel wide picture was accepted";
-    } catch (const EBMPTEXError& e) {
-        EXPECT_NE(std::string(e.what()).find("The picture is too big:   1025 x     8"),
-                  std::string::npos)
-            << e.what();
-    }
+    const std::string wide = write("wide.jpg", encodeJpeg(1025, 8, 1, Bytes(1025 * 8, 128)));
+    const std::string m = messageOf<EBMPTEXError>([&] { loadJpegImage(wide); });
+    EXPECT_NE(m.find("The picture is too big:   1025 x     8"), std::string::npos) << m;
 }

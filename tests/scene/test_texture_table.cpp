@@ -30,25 +30,16 @@ class FakeSink : public TMessageSink {
     void SetMessageString(const std::string& text) override { lines.push_back(text); }
 };
 
-class TextureTableTest : public ::testing::Test {
+class TextureTableTest : public ScratchTest {
   protected:
-    std::filesystem::path dir = makeScratchDir();
-    std::string red, green, blue;
+    std::string d, red, green, blue; // d: the directory with its separator
 
     void SetUp() override {
-        textureTable.clear();
-        setTextureUploader(nullptr);
-        red = (dir / "red.bmp").string();
-        green = (dir / "green.bmp").string();
-        blue = (dir / "blue.bmp").string();
-        writeFile(red, solidBmp(2, 2, {255, 0, 0}));
-        writeFile(green, solidBmp(4, 2, {0, 255, 0}));
-        writeFile(blue, solidBmp(2, 4, {0, 0, 255}));
-    }
-    void TearDown() override {
-        setTextureUploader(nullptr);
-        textureTable.clear();
-        std::filesystem::remove_all(dir);
+        ScratchTest::SetUp();
+        d = dir.string() + "/";
+        red = write("red.bmp", solidBmp(2, 2, {255, 0, 0}));
+        green = write("green.bmp", solidBmp(4, 2, {0, 255, 0}));
+        blue = write("blue.bmp", solidBmp(2, 4, {0, 0, 255}));
     }
 
     std::vector<std::string> tableFiles() const {
@@ -58,20 +49,34 @@ class TextureTableTest : public ::testing::Test {
         return files;
     }
 
-    // Writes a stored table block: T, then per entry path and name as length-prefixed strings.
-    std::string writeTable(const std::vector<std::pair<std::string, std::string>>& entries,
-                           int32_t count) {
+    // A stored table block: the highest index, then per entry path and name as strings with a
+    // 4-byte length.
+    static Bytes tableBytes(const std::vector<std::string>& strings, int32_t high) {
         Bytes b;
-        put32(b, static_cast<uint32_t>(count));
-        for (const auto& [path, name] : entries) {
-            put32(b, static_cast<uint32_t>(path.size()));
-            b.insert(b.end(), path.begin(), path.end());
-            put32(b, static_cast<uint32_t>(name.size()));
-            b.insert(b.end(), name.begin(), name.end());
+        put32(b, static_cast<uint32_t>(high));
+        for (const std::string& text : strings) {
+            put32(b, static_cast<uint32_t>(text.size()));
+            b.insert(b.end(), text.begin(), text.end());
         }
-        auto file = dir / "table.bin";
-        writeFile(file, b);
-        return file.string();
+        return b;
+    }
+    std::string writeTable(const std::vector<std::string>& strings, int32_t high) {
+        return write("table.bin", tableBytes(strings, high));
+    }
+
+    void loadTable(const std::string& file, const std::string& directory,
+                   TMessageSink* sink = nullptr) {
+        TExtrStream s(file, TExtrStreamMode::Read);
+        loadTextureTable(s, directory, sink);
+        EXPECT_EQ(s.remaining(), 0);
+    }
+
+    Bytes savedTable() {
+        const auto file = dir / "saved.bin";
+        TExtrStream s(file.string(), TExtrStreamMode::Create);
+        saveTextureTable(s);
+        s.Free();
+        return readFile(file);
     }
 };
 
@@ -85,42 +90,27 @@ TEST_F(TextureTableTest, FindReturnsTheFirstAndDeleteRemovesTheLastOfDuplicates)
     EXPECT_EQ(found.FileName, red);
     ASSERT_TRUE(found.Image);
     EXPECT_EQ(found.Image->Width, 2);
+    // without an uploader the ids are distinct placeholders
+    EXPECT_GE(textureTable[0].TexId, 0);
+    EXPECT_GE(textureTable[2].TexId, 0);
+    EXPECT_NE(textureTable[0].TexId, textureTable[2].TexId);
 
     deleteTexture(found); // only the name matters
-    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + red, "floor=" + green}));
-
+    const std::vector<std::string> left{"wall=" + red, "floor=" + green};
+    EXPECT_EQ(tableFiles(), left);
     TTextureObj stranger;
     stranger.TexName = "roof";
     deleteTexture(stranger);
-    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + red, "floor=" + green}));
+    EXPECT_EQ(tableFiles(), left);
 
     // names compare case-sensitively
-    EXPECT_THROW(FindTexture("Wall"), EPfdError);
-}
-
-TEST_F(TextureTableTest, MissingNameGivesCode1800) {
-    addTexture(red, "wall");
-    try {
-        FindTexture("marble");
-        FAIL() << "found a texture that was never added";
-    } catch (const EPfdError& e) {
-        EXPECT_EQ(std::string(e.what()), "1800-UnOpenGL: Texture marble not found");
-    }
-}
-
-TEST_F(TextureTableTest, WithoutUploaderIdsAreDistinctPlaceholders) {
-    addTexture(red, "a");
-    addTexture(red, "b");
-    ASSERT_EQ(textureTable.size(), 2u);
-    EXPECT_GE(textureTable[0].TexId, 0);
-    EXPECT_GE(textureTable[1].TexId, 0);
-    EXPECT_NE(textureTable[0].TexId, textureTable[1].TexId);
+    EXPECT_EQ(messageOf<EPfdError>([] { FindTexture("Wall"); }),
+              "1800-UnOpenGL: Texture Wall not found");
 }
 
 TEST_F(TextureTableTest, UploaderReceivesUploadsAndReleases) {
     FakeUploader gl;
     setTextureUploader(&gl);
-    EXPECT_EQ(textureUploader(), &gl);
     addTexture(red, "wall");
     addTexture(green, "floor");
     addTexture(blue, "wall");
@@ -146,44 +136,20 @@ TEST_F(TextureTableTest, UploaderReceivesUploadsAndReleases) {
 }
 
 TEST_F(TextureTableTest, SavedTableBytes) {
-    const auto file = dir / "saved.bin";
-    {
-        TExtrStream s(file.string(), TExtrStreamMode::Create);
-        saveTextureTable(s);
-        s.Free();
-    }
-    EXPECT_EQ(readFile(file), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
-
+    EXPECT_EQ(savedTable(), (Bytes{0xFF, 0xFF, 0xFF, 0xFF}));
     addTexture(red, "ab");
     addTexture(green, "c");
-    {
-        TExtrStream s(file.string(), TExtrStreamMode::Create);
-        saveTextureTable(s);
-        s.Free();
-    }
-    Bytes expected;
-    put32(expected, 1);
-    put32(expected, static_cast<uint32_t>(red.size()));
-    expected.insert(expected.end(), red.begin(), red.end());
-    expected.insert(expected.end(), {2, 0, 0, 0, 'a', 'b'});
-    put32(expected, static_cast<uint32_t>(green.size()));
-    expected.insert(expected.end(), green.begin(), green.end());
-    expected.insert(expected.end(), {1, 0, 0, 0, 'c'});
-    EXPECT_EQ(readFile(file), expected);
+    EXPECT_EQ(savedTable(), tableBytes({red, "ab", green, "c"}, 1));
 }
 
 TEST_F(TextureTableTest, LoadTakesFilesFromTheGivenDirectory) {
     addTexture(blue, "old"); // replaced by the loaded table
-    const std::string table = writeTable({{"C:\\Textures\\red.bmp", "wall"},
-                                          {"/home/someone/pics/green.bmp", "floor"},
-                                          {"D:blue.bmp", "sky"}},
-                                         2);
+    const std::string table =
+        writeTable({"C:\\Textures\\red.bmp", "wall", "/home/someone/pics/green.bmp", "floor",
+                    "D:blue.bmp", "sky"},
+                   2);
     FakeSink sink;
-    TExtrStream s(table, TExtrStreamMode::Read);
-    loadTextureTable(s, dir.string() + "/", &sink);
-    EXPECT_EQ(s.remaining(), 0);
-    s.Free();
-    const std::string d = dir.string() + "/";
+    loadTable(table, d, &sink);
     EXPECT_EQ(tableFiles(),
               (std::vector<std::string>{"wall=" + d + "red.bmp", "floor=" + d + "green.bmp",
                                         "sky=" + d + "blue.bmp"}));
@@ -193,64 +159,43 @@ TEST_F(TextureTableTest, LoadTakesFilesFromTheGivenDirectory) {
     EXPECT_EQ(FindTexture("sky").Image->Height, 4);
 
     // a directory without its trailing separator still joins correctly
-    TExtrStream again(table, TExtrStreamMode::Read);
-    loadTextureTable(again, dir.string(), nullptr);
-    again.Free();
+    loadTable(table, dir.string());
     EXPECT_EQ(textureTable.size(), 3u);
     EXPECT_EQ(textureTable[0].FileName, d + "red.bmp");
-}
 
-TEST_F(TextureTableTest, LoadingAnEmptyTableAddsNothing) {
-    addTexture(red, "wall");
-    const std::string table = writeTable({}, -1);
-    TExtrStream s(table, TExtrStreamMode::Read);
-    loadTextureTable(s, dir.string() + "/", nullptr);
-    s.Free();
+    // an empty table empties the texture table
+    loadTable(writeTable({}, -1), d);
     EXPECT_TRUE(textureTable.empty());
 }
 
 TEST_F(TextureTableTest, DamagedTableIsRefused) {
-    // counts that the file cannot hold
-    for (int32_t count : {-2, 1000000, 0x7FFFFFFF}) {
-        const std::string table = writeTable({{"red.bmp", "wall"}}, count);
-        TExtrStream s(table, TExtrStreamMode::Read);
-        EXPECT_THROW(loadTextureTable(s, dir.string() + "/", nullptr), EExtrStrError) << count;
+    // a name whose length runs past the end of the file
+    Bytes longName = tableBytes({"red.bmp"}, 0);
+    longName.insert(longName.end(), {0, 0, 0, 0x10, 'w', 'a', 'l', 'l'});
+    // and counts that the file cannot hold
+    for (const Bytes& bad :
+         {longName, tableBytes({"red.bmp", "wall"}, -2), tableBytes({"red.bmp", "wall"}, 1000000),
+          tableBytes({"red.bmp", "wall"}, 0x7FFFFFFF)}) {
+        TExtrStream s(write("bad.bin", bad), TExtrStreamMode::Read);
+        EXPECT_THROW(loadTextureTable(s, d, nullptr), EExtrStrError);
         EXPECT_TRUE(textureTable.empty());
     }
-    // a name whose length runs past the end of the file
-    Bytes b;
-    put32(b, 0);
-    put32(b, 7);
-    b.insert(b.end(), {'r', 'e', 'd', '.', 'b', 'm', 'p'});
-    put32(b, 0x10000000);
-    b.insert(b.end(), {'w', 'a', 'l', 'l'});
-    writeFile(dir / "long.bin", b);
-    TExtrStream s((dir / "long.bin").string(), TExtrStreamMode::Read);
-    EXPECT_THROW(loadTextureTable(s, dir.string() + "/", nullptr), EExtrStrError);
-    EXPECT_TRUE(textureTable.empty());
 }
 
 TEST_F(TextureTableTest, UnreadableImageStopsTheLoadAndKeepsEarlierTextures) {
     const std::string table =
-        writeTable({{"red.bmp", "wall"}, {"gone.bmp", "floor"}, {"blue.bmp", "sky"}}, 2);
+        writeTable({"red.bmp", "wall", "gone.bmp", "floor", "blue.bmp", "sky"}, 2);
     TExtrStream s(table, TExtrStreamMode::Read);
-    try {
-        loadTextureTable(s, dir.string() + "/", nullptr);
-        FAIL() << "a missing image was accepted";
-    } catch (const EPfdError& e) {
-        EXPECT_EQ(std::string(e.what()).rfind(
-                      "1200-UnOpenGL: BMP " + dir.string() + "/gone.bmp Load I/O error: ", 0),
-                  0u)
-            << e.what();
-    }
-    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + dir.string() + "/red.bmp"}));
+    const std::string m = messageOf<EPfdError>([&] { loadTextureTable(s, d, nullptr); });
+    EXPECT_EQ(m.rfind("1200-UnOpenGL: BMP " + d + "gone.bmp Load I/O error: ", 0), 0u) << m;
+    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + d + "red.bmp"}));
 }
 
 TEST(FileNamePart, AcceptsEverySeparator) {
-    EXPECT_EQ(FileNamePart("C:\\a\\b\\wood.bmp"), "wood.bmp");
-    EXPECT_EQ(FileNamePart("/usr/share/wood.jpg"), "wood.jpg");
-    EXPECT_EQ(FileNamePart("D:wood.bmp"), "wood.bmp");
-    EXPECT_EQ(FileNamePart("mixed\\dir/wood.bmp"), "wood.bmp");
-    EXPECT_EQ(FileNamePart("wood.bmp"), "wood.bmp");
-    EXPECT_EQ(FileNamePart("dir/"), "");
+    const std::pair<const char*, const char*> cases[] = {
+        {"C:\\a\\b\\wood.bmp", "wood.bmp"}, {"/usr/share/wood.jpg", "wood.jpg"},
+        {"D:wood.bmp", "wood.bmp"},         {"mixed\\dir/wood.bmp", "wood.bmp"},
+        {"wood.bmp", "wood.bmp"},           {"dir/", ""}};
+    for (const auto& [path, name] : cases)
+        EXPECT_EQ(FileNamePart(path), name) << path;
 }

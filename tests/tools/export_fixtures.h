@@ -1,5 +1,4 @@
-// Documents with hand-countable geometry for the exporter and traversal tests, and a tiny BMP
-// writer.
+// Documents with hand-countable geometry for the exporter and traversal tests, and a BMP writer.
 #pragma once
 
 #include "model/UnTExtrObj.h"
@@ -32,12 +31,17 @@ constexpr int SceneTriangles = BlockTriangles;
 constexpr double SceneMin[3] = {-10, -10, -40};
 constexpr double SceneMax[3] = {150, 10, 10};
 
-inline OutlineVertex vertex(int32_t x, int32_t y, int32_t group = 0) {
-    OutlineVertex v;
-    v.X = x;
-    v.Y = y;
-    v.Groups[0] = group;
-    return v;
+// Sets outline vertices (x, y), all in edge group group; returns their count.
+inline int32_t setOutline(OutlineVertex* to, std::initializer_list<std::pair<int, int>> points,
+                          int32_t group = 0) {
+    int32_t n = 0;
+    for (auto [x, y] : points) {
+        to[n] = OutlineVertex{};
+        to[n].X = x;
+        to[n].Y = y;
+        to[n++].Groups[0] = group;
+    }
+    return n;
 }
 
 inline TGroupListRef oneGroup(TColor color, const std::string& texture) {
@@ -55,21 +59,15 @@ inline TGroupListRef oneGroup(TColor color, const std::string& texture) {
 inline std::unique_ptr<TExtrObj> makeBlock(const std::string& texture = "") {
     auto object = std::make_unique<TExtrObj>();
     object->SetName("block");
-    const int32_t group = texture.empty() ? 0 : 1;
-    const OutlineVertex square[] = {vertex(-10, -10, group), vertex(10, -10, group),
-                                    vertex(10, 10, group), vertex(-10, 10, group),
-                                    vertex(-10, -10, group)};
-    for (int i = 0; i < 5; ++i)
-        object->Profile[i] = square[i];
-    object->ProfileCount = 5;
+    object->ProfileCount =
+        setOutline(object->Profile.data(), {{-10, -10}, {10, -10}, {10, 10}, {-10, 10}, {-10, -10}},
+                   texture.empty() ? 0 : 1);
     if (!texture.empty()) {
         object->Groups = oneGroup(0x00FF00, texture);
         object->SetTopTexture(texture);
         object->SetBottomTexture(texture);
     }
-    object->Path[0] = vertex(0, 0);
-    object->Path[1] = vertex(0, 100);
-    object->PathCount = 2;
+    object->PathCount = setOutline(object->Path.data(), {{0, 0}, {0, 100}});
     object->SetPathClosed(false);
     object->SetProfileScale(100);
     object->SetPathScale(100);
@@ -83,16 +81,12 @@ inline std::unique_ptr<TExtrObj> makeRing(const std::string& texture = "") {
     auto object = std::make_unique<TExtrObj>();
     object->SetName("ring");
     // Drawn off the axis; the lathe shift brings the smallest x to 0.
-    const OutlineVertex outline[] = {vertex(5, 0, 1), vertex(15, 0, 1), vertex(15, 30, 1),
-                                     vertex(5, 30, 1)};
-    for (int i = 0; i < 4; ++i)
-        object->Profile[i] = outline[i];
-    object->ProfileCount = 4;
+    object->ProfileCount =
+        setOutline(object->Profile.data(), {{5, 0}, {15, 0}, {15, 30}, {5, 30}}, 1);
     object->Groups = oneGroup(0x0000FF, texture);
     object->SetProfileScale(100);
     object->SetPathScale(100);
-    const int32_t width = object->NormalizeLatheProfile();
-    object->MakeCirclePath(width, 8);
+    object->MakeCirclePath(object->NormalizeLatheProfile(), 8);
     object->SetPosition(Vec3{0, 0, -40});
     object->SetRotation(Vec3{90, 0, 0});
     return object;
@@ -102,46 +96,41 @@ inline std::unique_ptr<TExtrObj> makeRing(const std::string& texture = "") {
 inline std::unique_ptr<TExtrObj> makeIncomplete() {
     auto object = std::make_unique<TExtrObj>();
     object->SetName("unfinished");
-    object->Profile[0] = vertex(0, 0);
-    object->Profile[1] = vertex(10, 0);
-    object->Profile[2] = vertex(0, 10);
-    object->ProfileCount = 3;
+    object->ProfileCount = setOutline(object->Profile.data(), {{0, 0}, {10, 0}, {0, 10}});
     return object;
 }
 
-// Sets every object's textures directory to dir (with its "/"), as loading from dir would.
-inline void setTexDir(TExtrObjList& doc, const std::string& dir) {
-    for (int i = 0; i < doc.Count(); ++i)
-        doc.Items(i).SetTexDir(dir + "/");
+// A document of the given objects; dir, unless empty, is their textures directory (with its "/"
+// added), as loading from dir would set it.
+template <class... Objects>
+std::unique_ptr<TExtrObjList> makeDoc(const std::string& dir, Objects... objects) {
+    auto doc = std::make_unique<TExtrObjList>();
+    [[maybe_unused]] auto add = [&](std::unique_ptr<TExtrObj> object) {
+        if (!dir.empty()) object->SetTexDir(dir + "/");
+        doc->Add(std::move(object));
+    };
+    (add(std::move(objects)), ...);
+    return doc;
 }
 
-// An 8 x 8 24-bit bottom-up BMP in two colours.
-inline void writeBmp(const std::filesystem::path& path) {
-    const int w = 8, h = 8, row = w * 3;
-    std::vector<uint8_t> bytes(54 + row * h, 0);
-    auto put32 = [&](size_t at, uint32_t v) {
-        for (int i = 0; i < 4; ++i)
-            bytes[at + i] = static_cast<uint8_t>(v >> (8 * i));
-    };
-    bytes[0] = 'B';
-    bytes[1] = 'M';
-    put32(2, static_cast<uint32_t>(bytes.size()));
-    put32(10, 54);
-    put32(14, 40);
-    put32(18, w);
-    put32(22, h);
-    bytes[26] = 1;
-    bytes[28] = 24;
-    put32(34, static_cast<uint32_t>(row * h));
-    for (int i = 0; i < w * h; ++i) {
-        const bool dark = ((i % w) + (i / w)) % 2 == 0;
-        bytes[54 + 3 * i] = dark ? 40 : 220;
-        bytes[54 + 3 * i + 1] = dark ? 90 : 200;
-        bytes[54 + 3 * i + 2] = dark ? 140 : 180;
-    }
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
+// 2 x 2 image, bottom row first: red, green / blue, yellow.
+inline TTextureImage fourColours() {
+    TTextureImage img;
+    img.Width = img.Height = 2;
+    img.Pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    return img;
+}
+
+// The same image as a 24-bit BMP file: file and info headers, then rows of BGR pixels padded to
+// 8 bytes, bottom row first.
+inline void writeFourColoursBmp(const std::filesystem::path& path) {
+    static const char bytes[] = "BM\x46\0\0\0\0\0\0\0\x36\0\0\0"
+                                "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0"
+                                "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
+                                "\0\0\xFF\0\xFF\0\0\0"
+                                "\xFF\0\0\0\xFF\xFF\0\0";
+    static_assert(sizeof bytes == 70 + 1);
+    std::ofstream(path, std::ios::binary).write(bytes, sizeof bytes - 1);
 }
 
 inline std::string readFile(const std::filesystem::path& path) {
