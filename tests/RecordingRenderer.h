@@ -4,6 +4,7 @@
 
 #include "render/UnTRenderer.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <memory>
@@ -42,10 +43,8 @@ class RecordingRenderer : public TRenderer {
     }
 
     size_t count(std::string_view name) const {
-        size_t n = 0;
-        for (const auto& c : calls)
-            n += c.name == name;
-        return n;
+        return size_t(std::count_if(calls.begin(), calls.end(),
+                                    [&](const RecordedCall& c) { return c.name == name; }));
     }
 
     std::vector<const RecordedCall*> named(std::string_view name) const {
@@ -60,15 +59,11 @@ class RecordingRenderer : public TRenderer {
         std::vector<RecordedCall> out;
         bool inside = false;
         for (const auto& c : calls) {
-            if (c.name == "initList") {
+            if (c.name == "endList" && inside) return out;
+            if (c.name == "initList")
                 inside = c.a == listId;
-                continue;
-            }
-            if (c.name == "endList") {
-                if (inside) return out;
-                continue;
-            }
-            if (inside) out.push_back(c);
+            else if (inside && c.name != "endList")
+                out.push_back(c);
         }
         return out;
     }
@@ -85,21 +80,9 @@ class RecordingRenderer : public TRenderer {
     // decoded from the recorded vertices by mode (list, strip, fan), in delivery order.
     std::vector<TTriVerts> primitiveTriangles(size_t from = 0, size_t to = SIZE_MAX) const {
         std::vector<TTriVerts> out;
-        if (to > calls.size()) to = calls.size();
         int32_t mode = 0;
         std::vector<Vec3> prim;
-        auto flush = [&] {
-            for (size_t i = 2; i < prim.size(); ++i) {
-                if (mode == PrimTriangles && i % 3 == 2)
-                    out.push_back({prim[i - 2], prim[i - 1], prim[i]});
-                else if (mode == PrimTriangleStrip)
-                    out.push_back({prim[i - 2], prim[i - 1], prim[i]});
-                else if (mode == PrimTriangleFan)
-                    out.push_back({prim[0], prim[i - 1], prim[i]});
-            }
-            prim.clear();
-        };
-        for (size_t i = from; i < to; ++i) {
+        for (size_t i = from; i < std::min(to, calls.size()); ++i) {
             const auto& c = calls[i];
             if (c.name == "beginPrimitive") {
                 prim.clear();
@@ -107,7 +90,13 @@ class RecordingRenderer : public TRenderer {
             } else if (c.name == "vertex" || c.name == "texturedVertex") {
                 prim.push_back(c.verts[0]);
             } else if (c.name == "endPrimitive") {
-                flush();
+                for (size_t k = 2; k < prim.size(); ++k) {
+                    if (mode == PrimTriangleFan)
+                        out.push_back({prim[0], prim[k - 1], prim[k]});
+                    else if (mode == PrimTriangleStrip || (mode == PrimTriangles && k % 3 == 2))
+                        out.push_back({prim[k - 2], prim[k - 1], prim[k]});
+                }
+                prim.clear();
             }
         }
         return out;
@@ -118,14 +107,10 @@ class RecordingRenderer : public TRenderer {
         auto ok = [](const Vec3& v) {
             return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z);
         };
-        for (const auto& c : calls) {
-            for (const auto& v : c.verts)
-                if (!ok(v)) return false;
-            for (const auto& v : c.texCoords)
-                if (!ok(v)) return false;
-            if (!ok(c.normal)) return false;
-        }
-        return true;
+        return std::all_of(calls.begin(), calls.end(), [&](const RecordedCall& c) {
+            return ok(c.normal) && std::all_of(c.verts.begin(), c.verts.end(), ok) &&
+                   std::all_of(c.texCoords.begin(), c.texCoords.end(), ok);
+        });
     }
 
     // One line per call, for failure messages.
@@ -133,22 +118,21 @@ class RecordingRenderer : public TRenderer {
         std::ostringstream s;
         auto vec = [&s](const Vec3& v) { s << " (" << v.X << ',' << v.Y << ',' << v.Z << ')'; };
         for (const auto& c : calls) {
-            s << c.name;
-            if (c.name == "initObject" || c.name == "initRendering") s << ' ' << c.text;
-            if (c.name == "initList" || c.name == "beginPrimitive") s << ' ' << c.a;
-            if (c.name == "endObject") s << ' ' << c.a << ' ' << c.b << ' ' << c.flag;
-            if (c.name == "setTexture") s << ' ' << c.texture.TexName << '#' << c.texture.TexId;
-            if (c.name == "setColor")
+            const std::string& n = c.name;
+            s << n;
+            if (n == "initObject" || n == "initRendering") s << ' ' << c.text;
+            if (n == "initList" || n == "beginPrimitive") s << ' ' << c.a;
+            if (n == "endObject") s << ' ' << c.a << ' ' << c.b << ' ' << c.flag;
+            if (n == "setTexture") s << ' ' << c.texture.TexName << '#' << c.texture.TexId;
+            if (n == "setColor")
                 s << ' ' << c.color.R << ',' << c.color.G << ',' << c.color.B << ',' << c.color.A;
-            if (c.name == "quads" || c.name == "triangle") s << (c.flag ? " tex" : " flat");
+            if (n == "quads" || n == "triangle") s << (c.flag ? " tex" : " flat");
             for (const auto& v : c.verts)
                 vec(v);
-            if (!c.texCoords.empty()) {
-                s << " uv";
-                for (const auto& v : c.texCoords)
-                    s << ' ' << v.X << ',' << v.Y;
-            }
-            if (c.name == "vertex" || c.name == "texturedVertex") {
+            if (!c.texCoords.empty()) s << " uv";
+            for (const auto& v : c.texCoords)
+                s << ' ' << v.X << ',' << v.Y;
+            if (n == "vertex" || n == "texturedVertex") {
                 s << " n";
                 vec(c.normal);
             }
@@ -165,16 +149,12 @@ class RecordingRenderer : public TRenderer {
     }
     void setColor(ColorF color) override { add("setColor").color = color; }
     void quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) override {
-        RecordedCall& c = add("quads");
-        c.verts.assign(vertices.begin(), vertices.end());
-        c.texCoords.assign(texCoords.begin(), texCoords.end());
-        c.flag = textured;
+        add("quads", {vertices.begin(), vertices.end()}, {texCoords.begin(), texCoords.end()})
+            .flag = textured;
     }
     void triangle(const TTriVerts& vertices, bool textured, const TTriVerts& texCoords) override {
-        RecordedCall& c = add("triangle");
-        c.verts.assign(vertices.begin(), vertices.end());
-        c.texCoords.assign(texCoords.begin(), texCoords.end());
-        c.flag = textured;
+        add("triangle", {vertices.begin(), vertices.end()}, {texCoords.begin(), texCoords.end()})
+            .flag = textured;
     }
     void endList() override { add("endList"); }
     void endObject(int32_t listId, int32_t listCount, bool selected) override {
@@ -188,17 +168,12 @@ class RecordingRenderer : public TRenderer {
         TRenderer::beginPrimitive(mode);
     }
     void texturedVertex(Vec3 v, Vec3 texCoord, Vec3 normal) override {
-        RecordedCall& c = add("texturedVertex");
-        c.verts = {v};
-        c.texCoords = {texCoord};
-        c.normal = normal;
+        add("texturedVertex", {v}, {texCoord}).normal = normal;
         TRenderer::vertex(v, normal);
         if (lastVertex >= 0 && lastVertex <= 3) primTexCoords[lastVertex] = texCoord;
     }
     void vertex(Vec3 v, Vec3 normal) override {
-        RecordedCall& c = add("vertex");
-        c.verts = {v};
-        c.normal = normal;
+        add("vertex", {v}).normal = normal;
         TRenderer::vertex(v, normal);
     }
     void endPrimitive() override {
@@ -210,15 +185,18 @@ class RecordingRenderer : public TRenderer {
     }
     void endRendering() override { add("endRendering"); }
     void extendBounds(Vec3 point) override {
-        add("extendBounds").verts = {point};
+        add("extendBounds", {point});
         TRenderer::extendBounds(point);
     }
     void drawSelectionMark() override { add("drawSelectionMark"); }
 
   private:
-    RecordedCall& add(const char* name) {
-        calls.emplace_back();
-        calls.back().name = name;
-        return calls.back();
+    RecordedCall& add(const char* name, std::vector<Vec3> verts = {},
+                      std::vector<Vec3> texCoords = {}) {
+        RecordedCall& c = calls.emplace_back();
+        c.name = name;
+        c.verts = std::move(verts);
+        c.texCoords = std::move(texCoords);
+        return c;
     }
 };

@@ -1,4 +1,4 @@
-// Helpers for the exporter tests: scratch paths, whole-file reads and small scene records.
+// Helpers for the exporter tests: scratch files, whole exports, caught errors and small geometry.
 #pragma once
 
 #include "model/unVectorCalc.h"
@@ -11,6 +11,7 @@
 #include <iterator>
 #include <string>
 #include <unistd.h>
+#include <vector>
 
 // A file path in the test's scratch directory, unique per test program and name.
 inline std::string scratchPath(const std::string& name) {
@@ -30,6 +31,32 @@ inline std::string takeFile(const std::string& path) {
     return data;
 }
 
+// Exports into a scratch file with a renderer of type R: initRendering, body(r), endRendering.
+// Returns the file's bytes.
+template <class R, class Body> std::string exportWith(const std::string& name, Body&& body) {
+    const std::string path = scratchPath(name);
+    {
+        R r;
+        r.initRendering(path);
+        body(r);
+        r.endRendering();
+    }
+    return takeFile(path);
+}
+
+// What fn throws: "renderer: <message>" for a renderer error, the bare message for any other
+// runtime error, "no error" when it returns.
+template <class Fn> std::string errorOf(Fn&& fn) {
+    try {
+        fn();
+    } catch (const EDXFError& e) {
+        return std::string("renderer: ") + e.what();
+    } catch (const std::runtime_error& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
 inline Matrix4 translation(float x, float y, float z) {
     return TranslationMatrix(Vec3{x, y, z});
 }
@@ -42,9 +69,21 @@ inline TQuadVerts unitTexCoords() {
     return {Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{1, 1, 0}, Vec3{0, 1, 0}};
 }
 
-inline TTextureObj noTexture() {
-    return TTextureObj{};
+// An untextured unit quad at (x, y, 0).
+inline void plainQuad(TRenderer& r, float x, float y) {
+    r.quads(quadAt(x, y, 0), false, unitTexCoords());
 }
+
+// One tessellator primitive of plain vertices sharing one normal.
+inline void feed(TRenderer& r, int32_t mode, const std::vector<Vec3>& points, Vec3 normal) {
+    r.beginPrimitive(mode);
+    for (const Vec3& p : points)
+        r.vertex(p, normal);
+    r.endPrimitive();
+}
+
+// The 10 x 10 square around the origin as a fan, counter-clockwise seen from +Z.
+inline const std::vector<Vec3> SquareFan = {{0, 0, 0}, {10, 0, 0}, {10, 10, 0}, {0, 10, 0}};
 
 inline TTextureObj texture(const std::string& fileName, int32_t id = 1) {
     TTextureObj t;
@@ -54,18 +93,13 @@ inline TTextureObj texture(const std::string& fileName, int32_t id = 1) {
     return t;
 }
 
-// Lines of a CR LF text; fails the test when a line break is not exactly CR LF.
+// Lines of a CR LF text; fails the test on a bare CR or LF or a missing last CR LF.
 inline std::vector<std::string> crlfLines(const std::string& text) {
     std::vector<std::string> lines;
     size_t start = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') {
-            EXPECT_TRUE(i > 0 && text[i - 1] == '\r') << "bare LF at byte " << i;
-            lines.push_back(text.substr(start, i - 1 - start));
-            start = i + 1;
-        } else if (text[i] == '\r') {
-            EXPECT_TRUE(i + 1 < text.size() && text[i + 1] == '\n') << "bare CR at byte " << i;
-        }
+    for (size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
+        lines.push_back(text.substr(start, end - start));
+        EXPECT_EQ(lines.back().find_first_of("\r\n"), std::string::npos) << "bare CR or LF";
     }
     EXPECT_EQ(start, text.size()) << "text does not end with CR LF";
     return lines;
