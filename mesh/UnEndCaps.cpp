@@ -2,6 +2,7 @@
 // renderer.
 #include "mesh/UnEndCaps.h"
 
+#include "mesh/UnFaceAppearance.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
@@ -153,16 +154,9 @@ void buildCap(TProfileObj& profile, const Vec3& segStart, const Vec3& segEnd, co
     Normalize(normal);
 
     TRenderer* renderer = currentRenderer();
-    const bool textured = !texture.empty();
-    if (textured) {
-        renderer->setTexture(FindTexture(texture));
-        profile.PlanarTexCoords(start);
-    } else {
-        TTextureObj none;
-        none.TexId = -1;
-        renderer->setTexture(none);
-    }
-    renderer->setColor(color);
+    bool textured = false;
+    applyAppearance(*renderer, texture, color, textured);
+    if (textured) profile.PlanarTexCoords(start);
 
     if (!capTessellator) {
         capTessellator = gluNewTess();

@@ -1,4 +1,5 @@
-// End caps: the profile at an open path end, triangulated by the GLU tessellator into the current renderer.
+// End caps: the profile at an open path end, triangulated by the GLU tessellator into the current
+// renderer.
 #pragma once
 
 #include "model/UnTProfileObj.h"

@@ -3,6 +3,7 @@
 #include "mesh/UnExtrusionBuilder.h"
 
 #include "mesh/UnEndCaps.h"
+#include "mesh/UnFaceAppearance.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
@@ -19,27 +20,6 @@ constexpr long double MinMitreCos = 1e-3L;
 
 // Side faces are drawn only for slices longer than this.
 constexpr float MinSliceLength = 0.05f;
-
-const TQuadVerts FixedTexCoords{Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{1, 1, 0}, Vec3{0, 1, 0}};
-
-TTextureObj noTexture() {
-    TTextureObj none;
-    none.TexId = -1;
-    return none;
-}
-
-// Sets the renderer's texture (or none) and colour for the faces that follow.
-void applyAppearance(TRenderer& renderer, const std::string& texture, const ColorF& color,
-                     bool& textured) {
-    if (!texture.empty()) {
-        renderer.setTexture(FindTexture(texture));
-        textured = true;
-    } else {
-        renderer.setTexture(noTexture());
-        textured = false;
-    }
-    renderer.setColor(color);
-}
 
 Vec3 placed(const Matrix4& frame, float x, float y, float z) {
     return TransformPoint(Vec3{x, y, z}, frame);

@@ -1,6 +1,7 @@
 // Lathe builder: spins the profile once about the world Y axis, one face list per profile edge.
 #include "mesh/UnLatheBuilder.h"
 
+#include "mesh/UnFaceAppearance.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
@@ -8,8 +9,6 @@
 #include <cmath>
 
 namespace {
-
-const TQuadVerts FixedTexCoords{Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{1, 1, 0}, Vec3{0, 1, 0}};
 
 // The profile point (x, y) turned by theta radians: angle 0 is +X, growing towards -Z.
 Vec3 spun(const Vec3& p, double theta) {
@@ -37,18 +36,7 @@ int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& prof
             const TProfileElementObj& a = profile.Items(k);
             const TProfileElementObj& b = profile.Items(k + 1);
             renderer.initList(faceListId(listId, k + 1));
-            if (a.GroupStart) {
-                if (!a.Texture.empty()) {
-                    renderer.setTexture(FindTexture(a.Texture));
-                    textured = true;
-                } else {
-                    TTextureObj none;
-                    none.TexId = -1;
-                    renderer.setTexture(none);
-                    textured = false;
-                }
-                renderer.setColor(a.Color);
-            }
+            if (a.GroupStart) applyAppearance(renderer, a.Texture, a.Color, textured);
             const float vNear = a.TexV;
             const float vFar =
                 b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;

@@ -22,15 +22,6 @@ TObjectWindowFactory& RequireWindowFactory() {
     return *installedWindowFactory;
 }
 
-// Round half to even into the 32-bit range; a value that is not a number becomes 0.
-int32_t RoundToInt32(Ext value) {
-    if (std::isnan(value)) return 0;
-    const Ext r = std::nearbyint(value);
-    if (r >= Ext(INT32_MAX)) return INT32_MAX;
-    if (r <= Ext(INT32_MIN)) return INT32_MIN;
-    return static_cast<int32_t>(r);
-}
-
 // A count read back from a window or a file, kept inside the outline capacity.
 int32_t BoundedCount(int32_t count) {
     return std::clamp(count, 0, MaxOutlineVertices);
@@ -227,16 +218,20 @@ void TExtrObj::EditPath() {
     SetPathClosed(editor.Closed());
 }
 
+void TfrmExtrOption::SetCoordinates(const Vec3& position, const Vec3& rotation) {
+    CoordX = RoundHalfEven(position.X);
+    CoordY = RoundHalfEven(position.Y);
+    CoordZ = RoundHalfEven(position.Z);
+    RotX = RoundHalfEven(rotation.X);
+    RotY = RoundHalfEven(rotation.Y);
+    RotZ = RoundHalfEven(rotation.Z);
+}
+
 void TExtrObj::EditOptions() {
     if (!OptionsDialog) OptionsDialog = RequireWindowFactory().CreateOptionsDialog();
     Options.TexDir = TexDir;
     Options.SetTextures(textureTable);
-    Options.CoordX = RoundToInt32(Position.X);
-    Options.CoordY = RoundToInt32(Position.Y);
-    Options.CoordZ = RoundToInt32(Position.Z);
-    Options.RotX = RoundToInt32(Rotation.X);
-    Options.RotY = RoundToInt32(Rotation.Y);
-    Options.RotZ = RoundToInt32(Rotation.Z);
+    Options.SetCoordinates(Position, Rotation);
 
     OptionsDialog->ShowModal(Options);
 
@@ -349,8 +344,8 @@ void TExtrObj::MakeCirclePath(int32_t radius, int32_t segments) {
     PathCount = 0;
     for (int32_t k = 0; k <= segments; ++k) {
         OutlineVertex v;
-        v.X = RoundToInt32(std::cos(Ext(a)) * radius);
-        v.Y = RoundToInt32(std::sin(Ext(a)) * radius);
+        v.X = RoundHalfEven(std::cos(Ext(a)) * radius);
+        v.Y = RoundHalfEven(std::sin(Ext(a)) * radius);
         Path[static_cast<size_t>(PathCount)] = v;
         ++PathCount;
         a = static_cast<float>(Ext(a) + step);

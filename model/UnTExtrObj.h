@@ -1,4 +1,5 @@
-// The extrusion object (one solid of the document), its options copy, its editor links and the document list.
+// The extrusion object (one solid of the document), its options copy, its editor links and the
+// document list.
 #pragma once
 
 #include "model/UnMessageSink.h"
@@ -31,8 +32,8 @@ class EFileVersionError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The options copy held by the object's properties dialog: what the dialog shows and edits, and what
-// the options block of the object file stores.
+// The options copy held by the object's properties dialog: what the dialog shows and edits, and
+// what the options block of the object file stores.
 class TfrmExtrOption {
   public:
     std::vector<TTextureObj> Textures;
@@ -54,6 +55,8 @@ class TfrmExtrOption {
     std::string Name = "extrobj";
 
     void SetTextures(const std::vector<TTextureObj>& table) { Textures = table; }
+    // The six coordinate fields from a placement, rounded to whole numbers.
+    void SetCoordinates(const Vec3& position, const Vec3& rotation);
     // The options block; failures become ESaveOptionsError / ELoadOptionsError.
     void SaveToStream(TExtrStream& stream) const;
     void LoadFromStream(TExtrStream& stream);
@@ -181,7 +184,9 @@ class TExtrObjList {
 
     // Writes through a temporary file renamed over fileName on success; any failure throws.
     void SaveToFile(const std::string& fileName) const;
-    // Replaces the objects when the whole file reads back; any failure throws and leaves the list as it was.
+    // Replaces the objects when the whole file reads back; any failure throws and leaves the
+    // objects as they were (the texture table is reloaded from the file, so callers start a new
+    // document).
     void LoadFromFile(const std::string& fileName, TMessageSink* messages);
 
   private:

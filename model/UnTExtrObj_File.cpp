@@ -58,19 +58,6 @@ void writeVertices(TExtrStream& stream, const OutlineVertex* src, int32_t count)
     }
 }
 
-// Nearest integer, halves to even; NaN gives 0 and values beyond 32 bits stop at the bounds.
-int32_t roundCoordinate(float value) {
-    double v = value;
-    if (std::isnan(v)) return 0;
-    if (v >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-    if (v <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-    double lower = std::floor(v);
-    double diff = v - lower;
-    double r = lower;
-    if (diff > 0.5 || (diff == 0.5 && std::fmod(lower, 2.0) != 0.0)) r = lower + 1.0;
-    return static_cast<int32_t>(r);
-}
-
 bool isSeparator(char c) {
     return c == '/' || c == '\\' || c == ':';
 }
@@ -242,12 +229,7 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
     TfrmExtrOption options = Options;
     options.LoadFromStream(stream);
     options.TexDir = dir; // textures live beside the file, wherever it was moved
-    options.CoordX = roundCoordinate(position.X);
-    options.CoordY = roundCoordinate(position.Y);
-    options.CoordZ = roundCoordinate(position.Z);
-    options.RotX = roundCoordinate(rotation.X);
-    options.RotY = roundCoordinate(rotation.Y);
-    options.RotZ = roundCoordinate(rotation.Z);
+    options.SetCoordinates(position, rotation);
     options.Name = name;
 
     // The whole record read back: take it.

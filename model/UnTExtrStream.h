@@ -1,4 +1,5 @@
-// Typed binary stream of the object file: little-endian integers, singles, Booleans, colours and strings.
+// Typed binary stream of the object file: little-endian integers, singles, Booleans, colours and
+// strings.
 #pragma once
 
 #include "model/unVectorCalc.h"
@@ -39,7 +40,8 @@ class TExtrStream {
     virtual void writeString(const std::string& key, const std::string& value);
     virtual void writeStringBuffer(const std::string& key, const std::string& value);
 
-    // Reads a length-prefixed string, refusing lengths outside 0..maxLength or beyond the file's end.
+    // Reads a length-prefixed string, refusing lengths outside 0..maxLength or beyond the file's
+    // end.
     std::string readCheckedString(const std::string& key, int32_t maxLength);
     // Bytes left to read (read mode).
     int64_t remaining() const;

@@ -1,4 +1,5 @@
-// Element lists: profile and path vertices in world units with the attributes the mesh builders need.
+// Element lists: profile and path vertices in world units with the attributes the mesh builders
+// need.
 #pragma once
 
 #include "model/unVectorCalc.h"

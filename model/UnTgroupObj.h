@@ -4,6 +4,7 @@
 #include "model/unVectorCalc.h"
 
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,8 @@ class TGroupPropertyList {
         return static_cast<int>(Entries.size()) - 1;
     }
     bool Delete(int position) {
+        if (position < 0 || position >= Count())
+            throw std::out_of_range("group position out of range");
         Entries.erase(Entries.begin() + position);
         return true;
     }

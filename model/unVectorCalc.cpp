@@ -1,4 +1,5 @@
-// Vector maths: normals, the sine-table angle, point transformation, interpolation and colour conversion.
+// Vector maths: normals, the sine-table angle, point transformation, interpolation and colour
+// conversion.
 #include "model/unVectorCalc.h"
 
 #include <cmath>
@@ -83,7 +84,8 @@ float AngleBetween(const Vec3& a, const Vec3& b, bool normalizeInputs, Vec3& axi
         angle = 90;
     } else {
         int i = 0;
-        while (i < 91 && SineTable[i] <= sa) ++i;
+        while (i < 91 && SineTable[i] <= sa)
+            ++i;
         if (i >= 91) i = 90;
         angle = (i - 1) + (sa - SineTable[i - 1]) / (Ext(SineTable[i]) - SineTable[i - 1]);
     }
@@ -129,6 +131,14 @@ ColorF ColorToRGB(TColor c) {
     return r;
 }
 
+int32_t RoundHalfEven(long double value) {
+    if (std::isnan(value)) return 0;
+    const long double r = std::nearbyint(value); // the default rounding mode: halves to even
+    if (r >= 2147483647.0L) return 2147483647;
+    if (r <= -2147483648.0L) return -2147483647 - 1;
+    return static_cast<int32_t>(r);
+}
+
 int AdjustBrightness(std::vector<uint8_t>& pixels, int width, int height, int delta) {
     size_t rowBytes = static_cast<size_t>(width) * 3;
     for (int row = 0; row < height; ++row) {
@@ -146,7 +156,8 @@ Matrix4 MultiplyMatrix(const Matrix4& a, const Matrix4& b) {
     for (int col = 0; col < 4; ++col)
         for (int row = 0; row < 4; ++row) {
             long double s = 0;
-            for (int k = 0; k < 4; ++k) s += (long double)a.m[k * 4 + row] * b.m[col * 4 + k];
+            for (int k = 0; k < 4; ++k)
+                s += (long double)a.m[k * 4 + row] * b.m[col * 4 + k];
             r.m[col * 4 + row] = static_cast<double>(s);
         }
     return r;

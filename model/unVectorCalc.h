@@ -1,4 +1,5 @@
-// Small value records shared by every layer (points, outline vertices, matrices, colours) and the vector maths on them.
+// Small value records shared by every layer (points, outline vertices, matrices, colours) and the
+// vector maths on them.
 #pragma once
 
 #include <cstdint>
@@ -50,6 +51,8 @@ Vec3 Lerp(const Vec3& a, const Vec3& b, float t);
 float Distance(const Vec3& a, const Vec3& b);
 bool SamePoint(const Vec3& a, const Vec3& b);
 ColorF ColorToRGB(TColor c);
+// Nearest whole number, halves to even; NaN gives 0, values beyond 32 bits stop at the bounds.
+int32_t RoundHalfEven(long double value);
 // Adds delta to every byte of a bottom-up or top-down 24-bit bitmap (rows of width * 3 bytes).
 int AdjustBrightness(std::vector<uint8_t>& pixels, int width, int height, int delta);
 
