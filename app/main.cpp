@@ -41,8 +41,8 @@ class TPalvorinApplication : public QApplication {
 int main(int argc, char* argv[]) {
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
     TPalvorinApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("palvorin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Palvorin generator"));
+    // The application's title; a display name would be appended to every window caption.
+    QApplication::setApplicationName(QStringLiteral("Palvorin generator"));
     QApplication::setApplicationVersion(QStringLiteral("1.5"));
 
     // palvorin [document.PLV] [--screenshot picture.png]

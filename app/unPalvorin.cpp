@@ -136,7 +136,6 @@ void TfrmPalvorin::createToolbarAndMenus() {
     newAction = new QAction(svgIcon(QStringLiteral("new")), QStringLiteral("New extrusion"), this);
     newAction->setObjectName(QStringLiteral("new"));
     newAction->setToolTip(QStringLiteral("New extrusion"));
-    newAction->setStatusTip(QStringLiteral("New extrusion"));
     ui->ToolBar1->insertAction(ui->lathe, newAction);
 
     mouseModes = new QActionGroup(this);

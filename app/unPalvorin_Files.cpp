@@ -12,6 +12,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <optional>
 #include <stdexcept>
 
 namespace {
@@ -75,12 +76,13 @@ QString TfrmPalvorin::chooseSaveFileName(const QString& proposed, const QString&
 void TfrmPalvorin::OpenDocument(const QString& fileName) {
     CurrentFileName = fileName;
     NewDocument();
-    TBusyCursor busy;
+    std::optional<TBusyCursor> busy(std::in_place);
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     auto messages = std::make_unique<TfrmMessage>(this);
     try {
         messages->show();
-        messages->SetMessageString("Loading " + fileNameBytes(QFileInfo(fileName).fileName()));
+        messages->SetMessageString("Loading " +
+                                   QFileInfo(fileName).fileName().toLatin1().toStdString());
         if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
         TLoadProgress progress(*messages, *ui->glcanvas);
         Document->LoadFromFile(fileNameBytes(fileName), &progress);
@@ -94,6 +96,7 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
     } catch (const std::exception& e) {
         messages.reset();
         NewDocument();
+        busy.reset();
         showMessage(QMessageBox::Critical, messageText(e.what()));
     }
 }

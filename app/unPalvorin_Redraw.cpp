@@ -67,7 +67,7 @@ void TfrmPalvorin::closeOpenDisplayList() {
     GLint open = 0;
     glGetIntegerv(GL_LIST_INDEX, &open);
     if (open != 0) glEndList();
-    while (glGetError() != GL_NO_ERROR) {
+    for (int i = 0; i < 32 && glGetError() != GL_NO_ERROR; ++i) {
     }
 }
 
