@@ -59,6 +59,11 @@ void TRenderer::beginPrimitive(int32_t mode) {
 
 void TRenderer::texturedVertex(Vec3, Vec3, Vec3) {}
 
+void TRenderer::bufferTexturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
+    this->vertex(vertex, normal);
+    primTexCoords[lastVertex] = texCoord;
+}
+
 void TRenderer::vertex(Vec3 vertex, Vec3 normal) {
     if (primMode == PrimTriangles) {
         if (lastVertex >= 2) flushPrimitive();

@@ -1,4 +1,5 @@
-// The face sink that the mesh builders feed: the abstract renderer, its primitive buffering and the current renderer.
+// The face sink that the mesh builders feed: the abstract renderer, its primitive buffering and the
+// current renderer.
 #pragma once
 
 #include "model/unVectorCalc.h"
@@ -58,9 +59,12 @@ class TRenderer {
     virtual void extendBounds(Vec3 point);
     virtual void drawSelectionMark();
 
-    // Turns the buffered tessellator vertices into triangle calls, winding chosen by the normal test.
+    // Turns the buffered tessellator vertices into triangle calls, winding chosen by the normal
+    // test.
     void flushPrimitive();
     void setObjectMatrix(const Matrix4& matrix);
+    // The file exporters' texturedVertex: buffer the vertex, then keep its texture coordinate.
+    void bufferTexturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal);
 };
 
 // The one renderer the builders, the cap tessellator and the scene talk to.

@@ -368,8 +368,7 @@ void T3DSRenderer::beginPrimitive(int32_t mode) {
 }
 
 void T3DSRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
-    this->vertex(vertex, normal);
-    primTexCoords[lastVertex] = texCoord;
+    bufferTexturedVertex(vertex, texCoord, normal);
 }
 
 void T3DSRenderer::endObject(int32_t, int32_t, bool) {

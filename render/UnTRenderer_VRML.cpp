@@ -200,8 +200,7 @@ void TVRMLRenderer::beginPrimitive(int32_t mode) {
 }
 
 void TVRMLRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
-    this->vertex(vertex, normal);
-    primTexCoords[lastVertex] = texCoord;
+    bufferTexturedVertex(vertex, texCoord, normal);
 }
 
 void TVRMLRenderer::endPrimitive() {
