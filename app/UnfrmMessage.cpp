@@ -24,14 +24,14 @@ TfrmMessage::TfrmMessage(QWidget* parent)
 TfrmMessage::~TfrmMessage() = default;
 
 void TfrmMessage::SetMessageString(const std::string& text) {
-    ui->lblMessage->setText(QString::fromLatin1(text.data(), qsizetype(text.size())));
+    ui->lblMessage->setText(QString::fromUtf8(text.data(), qsizetype(text.size())));
     ui->lblMessage->repaint();
     // Paint now, but take no user input: the caller is in the middle of replacing the document.
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 std::string TfrmMessage::GetMessageString() const {
-    return ui->lblMessage->text().toLatin1().toStdString();
+    return ui->lblMessage->text().toStdString();
 }
 
 QLabel* TfrmMessage::lblMessage() const {

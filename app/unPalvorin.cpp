@@ -39,8 +39,8 @@ class TObjectLineDelegate : public QStyledItemDelegate {
 
 } // namespace
 
-QString latin1Text(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
+QString modelText(const std::string& text) {
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 QString messageText(const char* text) {
@@ -239,7 +239,7 @@ void TfrmPalvorin::showMessage(QMessageBox::Icon icon, const QString& text) {
 }
 
 void TfrmPalvorin::setStatusName(const std::string& name) {
-    panels[0]->setText(latin1Text(name));
+    panels[0]->setText(modelText(name));
 }
 
 void TfrmPalvorin::showMoveTypePicture() {
@@ -364,7 +364,7 @@ void TfrmPalvorin::optionsClick() {
     runCommand([&] {
         CurrentObject->EditOptions();
         if (QListWidgetItem* line = ui->lbObjects->item(SelectedIndex))
-            line->setText(latin1Text(CurrentObject->Name));
+            line->setText(modelText(CurrentObject->Name));
         setStatusName(CurrentObject->Name);
         Redraw();
     });

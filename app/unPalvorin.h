@@ -160,8 +160,8 @@ class TfrmPalvorin : public QMainWindow {
     bool redrawPending = false;
 };
 
-// Qt text of an 8-bit string of the model (names, messages): Latin-1.
-QString latin1Text(const std::string& text);
+// Qt text of a string of the model (names, messages): UTF-8, as the object file's reader makes it.
+QString modelText(const std::string& text);
 // A message that may carry system text or file names: UTF-8 when it is valid UTF-8, else Latin-1.
 QString messageText(const char* text);
 // File name bytes for the core's file functions.

@@ -81,11 +81,11 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
     auto messages = std::make_unique<TfrmMessage>(this);
     try {
         messages->show();
-        messages->SetMessageString("Loading " +
-                                   QFileInfo(fileName).fileName().toLatin1().toStdString());
+        messages->SetMessageString("Loading " + QFileInfo(fileName).fileName().toStdString());
         if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
         TLoadProgress progress(*messages, *ui->glcanvas);
-        Document->LoadFromFile(fileNameBytes(fileName), &progress);
+        const std::string missing =
+            textureProblemsMessage(Document->LoadFromFile(fileNameBytes(fileName), &progress));
         if (Document->Count() == 0)
             throw std::runtime_error("The file " + fileNameBytes(fileName) + " holds no objects");
         fillObjectList();
@@ -93,6 +93,11 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
         SelectedIndex = 0;
         setStatusName(CurrentObject->Name);
         messages.reset();
+        // The document opens; the faces of textures that did not load show their colour.
+        if (!missing.empty()) {
+            busy.reset();
+            showMessage(QMessageBox::Warning, modelText(missing));
+        }
     } catch (const std::exception& e) {
         messages.reset();
         NewDocument();

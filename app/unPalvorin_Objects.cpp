@@ -20,7 +20,7 @@ void TfrmPalvorin::setLinePicture(int index, bool selected) {
 void TfrmPalvorin::fillObjectList() {
     ui->lbObjects->clear();
     for (int i = 0; i < Document->Count(); ++i)
-        addObjectLine(latin1Text(Document->Items(i).Name), i == 0);
+        addObjectLine(modelText(Document->Items(i).Name), i == 0);
 }
 
 void TfrmPalvorin::btNewobjClick() {
@@ -29,7 +29,7 @@ void TfrmPalvorin::btNewobjClick() {
         object->SetName("obj" + std::to_string(Document->Count() + 1));
         TExtrObj* added = object.get();
         const int position = Document->Add(std::move(object));
-        addObjectLine(latin1Text(added->Name), true);
+        addObjectLine(modelText(added->Name), true);
         setLinePicture(SelectedIndex, false);
         CurrentObject = added;
         SelectedIndex = position;

@@ -174,6 +174,10 @@ class TExtrObj {
     void LoadFromStream(TExtrStream& stream, const std::string& dir);
 };
 
+// The most objects a document file holds: saving refuses more, and so does loading. Far below
+// what the display-list numbering of a scene can show.
+constexpr int64_t MaxObjects = 10000;
+
 class TExtrObjList {
   public:
     int Add(std::unique_ptr<TExtrObj> object);
@@ -182,12 +186,15 @@ class TExtrObjList {
     int Count() const { return static_cast<int>(Objects.size()); }
     void Clear() { Objects.clear(); }
 
-    // Writes through a temporary file renamed over fileName on success; any failure throws.
+    // Writes a regular file (links followed) through a temporary file renamed over it on success,
+    // keeping its permissions; other targets are written directly. Any failure throws, also for
+    // what the file cannot hold (more than MaxObjects objects, text outside Windows-1252).
     void SaveToFile(const std::string& fileName) const;
     // Replaces the objects when the whole file reads back; any failure throws and leaves the
     // objects as they were (the texture table is reloaded from the file, so callers start a new
-    // document).
-    void LoadFromFile(const std::string& fileName, TMessageSink* messages);
+    // document). Returns the lines of textures whose images could not be loaded (their entries
+    // stay in the table without a picture): see textureProblemsMessage.
+    std::vector<std::string> LoadFromFile(const std::string& fileName, TMessageSink* messages);
 
   private:
     std::vector<std::unique_ptr<TExtrObj>> Objects;

@@ -1,27 +1,20 @@
 // The object file (.PLV): object records, the options block, and whole-document save and load.
+#include "model/UnAnsiText.h"
+#include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "model/UnTExtrStream.h"
 #include "scene/UnBmpTex.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <limits>
-#include <random>
-
-#include <fcntl.h>
-#include <unistd.h>
+#include <filesystem>
+#include <optional>
 
 namespace {
 
 const std::string FileMagic = "PALV10";
-constexpr int32_t MaxStoredString = 65536;
+// Limits of a stored document, the same for saving and loading.
 constexpr int64_t MaxGroups = 10000;
-// Far beyond what the display-list numbering of a scene can show; keeps a crafted file of tiny
-// records from holding millions of objects in memory.
-constexpr int64_t MaxObjects = 10000;
 // Smallest stored group: colour, texture length, id, two repeats and two flips.
 constexpr int64_t MinGroupBytes = 4 + 4 + 4 + 4 + 4 + 1 + 1;
 // Smallest object record: magic and the profile, path and group counts.
@@ -58,41 +51,54 @@ void writeVertices(TExtrStream& stream, const OutlineVertex* src, int32_t count)
     }
 }
 
-bool isSeparator(char c) {
-    return c == '/' || c == '\\' || c == ':';
+// The absolute directory of the document, ending in "/". A document's name is a path of this
+// system, so only "/" separates its parts; ":" and "\\" are ordinary characters of a name here.
+std::string documentDirectory(const std::string& fileName) {
+    const std::string dir = std::filesystem::absolute(fileName).lexically_normal().parent_path();
+    return dir.ends_with('/') ? dir : dir + "/";
 }
 
-// The directory part of a file name, keeping its final separator; empty for a bare name.
-std::string directoryOf(const std::string& fileName) {
-    for (size_t i = fileName.size(); i > 0; --i)
-        if (isSeparator(fileName[i - 1])) return fileName.substr(0, i);
-    return {};
-}
-
-[[noreturn]] void raiseSaveFailure(const std::string& fileName, const std::string& what, int err) {
-    throw EExtrStrError("10: ExtrStream: Error in create " + what + " \"" + fileName +
-                        "\": " + std::strerror(err));
-}
-
-// Creates an empty, exclusive temporary file next to target (permissions follow the umask).
-std::string createTemporaryBeside(const std::string& target) {
-    std::random_device seed;
-    std::mt19937 random(seed());
-    const char* letters = "abcdefghijklmnopqrstuvwxyz0123456789";
-    int lastError = EEXIST;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target + ".tmp-";
-        for (int i = 0; i < 6; ++i)
-            name += letters[random() % 36];
-        int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
-        lastError = errno;
-        if (lastError != EEXIST) break;
+// Refuses a text the file cannot hold: characters outside Windows-1252, or too long.
+void checkStoredText(const std::string& object, const char* what, const std::string& text) {
+    std::string stored;
+    try {
+        stored = utf8ToAnsi(text);
+    } catch (const EAnsiTextError& e) {
+        throw std::runtime_error("Object \"" + object + "\": the " + what + " \"" + text +
+                                 "\" cannot be stored: " + e.what());
     }
-    raiseSaveFailure(target, "Cannot create file", lastError);
+    if (stored.size() > static_cast<size_t>(TExtrStream::MaxStringLength))
+        throw std::runtime_error("Object \"" + object + "\": the " + what + " is longer than " +
+                                 std::to_string(TExtrStream::MaxStringLength) + " characters");
+}
+
+bool finite(const Vec3& v) {
+    return std::isfinite(v.X) && std::isfinite(v.Y) && std::isfinite(v.Z);
+}
+
+// The loader's limits, checked before anything is written: what is saved always reads back.
+void checkStorable(const TExtrObj& o) {
+    const std::string& name = o.Name;
+    if (o.ProfileCount < 0 || o.ProfileCount > MaxOutlineVertices || o.PathCount < 0 ||
+        o.PathCount > MaxOutlineVertices)
+        throw std::runtime_error("Object \"" + name + "\" has a vertex count outside 0..100");
+    if (o.Groups && o.Groups->Count() > MaxGroups)
+        throw std::runtime_error("Object \"" + name + "\" has " +
+                                 std::to_string(o.Groups->Count()) +
+                                 " groups; a file holds at most " + std::to_string(MaxGroups));
+    if (!finite(o.Position) || !finite(o.Rotation))
+        throw std::runtime_error("Object \"" + name +
+                                 "\" has a position or rotation that is not a finite number");
+    if (o.Options.Precision < MinPrecision || o.Options.Precision > MaxPrecision)
+        throw std::runtime_error("Object \"" + name + "\" has a precision outside " +
+                                 std::to_string(MinPrecision) + ".." +
+                                 std::to_string(MaxPrecision));
+    checkStoredText(name, "name", name);
+    for (int32_t i = 0; o.Groups && i < o.Groups->Count(); ++i)
+        checkStoredText(name, "group texture", o.Groups->Items(i).Texture);
+    checkStoredText(name, "corners texture", o.Options.CornersTexture);
+    checkStoredText(name, "top texture", o.Options.TopTexture);
+    checkStoredText(name, "bottom texture", o.Options.BottomTexture);
 }
 
 } // namespace
@@ -109,7 +115,9 @@ void TfrmExtrOption::SaveToStream(TExtrStream& stream) const {
         stream.writeInteger(key, PathScale);
         stream.writeInteger(key, ProfileScale);
         stream.writeInteger(key, Precision);
-        stream.writeString(key, TexDir);
+        // Replaced by the document's own directory on loading, so a directory Windows-1252 cannot
+        // spell is stored with "?" rather than refused.
+        stream.writeString(key, ansiToUtf8(utf8ToAnsiLossy(TexDir)));
         stream.writeColor(key, CornersColor);
         stream.writeString(key, CornersTexture);
         stream.writeColor(key, TopColor);
@@ -135,15 +143,15 @@ void TfrmExtrOption::LoadFromStream(TExtrStream& stream) {
         // The builders cut every path segment into Precision slices: refuse what they cannot build.
         if (read.Precision < MinPrecision || read.Precision > MaxPrecision)
             throw ELoadOptionsError();
-        read.TexDir = stream.readCheckedString(key, MaxStoredString);
+        read.TexDir = stream.readCheckedString(key);
         if (!read.TexDir.empty() && read.TexDir.back() != '/' && read.TexDir.back() != '\\')
             read.TexDir += '/';
         read.CornersColor = stream.readColor(key);
-        read.CornersTexture = stream.readCheckedString(key, MaxStoredString);
+        read.CornersTexture = stream.readCheckedString(key);
         read.TopColor = stream.readColor(key);
-        read.TopTexture = stream.readCheckedString(key, MaxStoredString);
+        read.TopTexture = stream.readCheckedString(key);
         read.BottomColor = stream.readColor(key);
-        read.BottomTexture = stream.readCheckedString(key, MaxStoredString);
+        read.BottomTexture = stream.readCheckedString(key);
     } catch (const std::exception&) {
         throw ELoadOptionsError();
     }
@@ -153,9 +161,7 @@ void TfrmExtrOption::LoadFromStream(TExtrStream& stream) {
 // ---- object record ----
 
 void TExtrObj::SaveToStream(TExtrStream& stream) const {
-    if (ProfileCount < 0 || ProfileCount > MaxOutlineVertices || PathCount < 0 ||
-        PathCount > MaxOutlineVertices)
-        throw std::runtime_error("Object \"" + Name + "\" has a vertex count outside 0..100");
+    checkStorable(*this);
     int32_t groupCount = Groups ? Groups->Count() : 0;
 
     stream.writeStringBuffer("", FileMagic);
@@ -207,7 +213,7 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
     for (int64_t i = 0; i < groupCount; ++i) {
         auto g = std::make_shared<TGroupPropertyObj>();
         g->Color = stream.readColor("Groups/group");
-        g->Texture = stream.readCheckedString("Groups/group", MaxStoredString);
+        g->Texture = stream.readCheckedString("Groups/group");
         g->Id = stream.readInteger("Groups/group");
         g->RepeatU = stream.readInteger("Groups/group");
         g->RepeatV = stream.readInteger("Groups/group");
@@ -217,7 +223,7 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
     }
 
     bool pathClosed = stream.readBoolean("pathclosed");
-    std::string name = stream.readCheckedString("", MaxStoredString);
+    std::string name = stream.readCheckedString("");
     Vec3 position, rotation;
     position.X = stream.readSingle("");
     position.Y = stream.readSingle("");
@@ -225,6 +231,11 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
     rotation.X = stream.readSingle("");
     rotation.Y = stream.readSingle("");
     rotation.Z = stream.readSingle("");
+    // A placement that is no number would reach every vertex: such a record is damaged.
+    if (!finite(position) || !finite(rotation))
+        throw EExtrStrError("13: ExtrStream: Error in readSingle the position or rotation of "
+                            "object \"" +
+                            name + "\" is not a finite number");
 
     TfrmExtrOption options = Options;
     options.LoadFromStream(stream);
@@ -262,30 +273,35 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
 
 void TExtrObjList::SaveToFile(const std::string& fileName) const {
     if (Objects.empty()) return;
-    if (Objects.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-        throw std::runtime_error("Too many objects to save");
+    if (Objects.size() > static_cast<size_t>(MaxObjects))
+        throw std::runtime_error("The document has " + std::to_string(Objects.size()) +
+                                 " objects; a file holds at most " + std::to_string(MaxObjects));
 
-    // Written beside the target and renamed over it only once complete: a failing save leaves
-    // the previous file as it was.
-    std::string temporary = createTemporaryBeside(fileName);
+    // A regular file is written beside the target and renamed over it only once complete, so a
+    // failing save leaves the previous file as it was.
+    std::optional<TSaveTarget> target;
     try {
-        TExtrStream stream(temporary, TExtrStreamMode::Create);
-        stream.writeInteger("", static_cast<int32_t>(Objects.size()));
-        for (const auto& object : Objects)
-            object->SaveToStream(stream);
-        saveTextureTable(stream);
-        stream.Free();
-        if (std::rename(temporary.c_str(), fileName.c_str()) != 0)
-            raiseSaveFailure(fileName, "Cannot replace file", errno);
-    } catch (...) {
-        std::remove(temporary.c_str());
-        throw;
+        target.emplace(fileName);
+    } catch (const ESaveTargetError& e) {
+        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
+    }
+    TExtrStream stream(target->WritePath(), TExtrStreamMode::Create);
+    stream.writeInteger("", static_cast<int32_t>(Objects.size()));
+    for (const auto& object : Objects)
+        object->SaveToStream(stream);
+    saveTextureTable(stream);
+    stream.Free();
+    try {
+        target->Commit();
+    } catch (const ESaveTargetError& e) {
+        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
     }
 }
 
-void TExtrObjList::LoadFromFile(const std::string& fileName, TMessageSink* messages) {
+std::vector<std::string> TExtrObjList::LoadFromFile(const std::string& fileName,
+                                                    TMessageSink* messages) {
     TExtrStream stream(fileName, TExtrStreamMode::Read);
-    const std::string dir = directoryOf(fileName);
+    const std::string dir = documentDirectory(fileName);
 
     int32_t count = stream.readInteger("");
     int64_t countLimit = std::min(MaxObjects, stream.remaining() / MinRecordBytes);
@@ -299,7 +315,8 @@ void TExtrObjList::LoadFromFile(const std::string& fileName, TMessageSink* messa
         object->LoadFromStream(stream, dir);
         loaded.push_back(std::move(object));
     }
-    loadTextureTable(stream, dir, messages);
+    std::vector<std::string> unloaded = loadTextureTable(stream, dir, messages);
     stream.Free();
     Objects = std::move(loaded);
+    return unloaded;
 }

@@ -1,6 +1,8 @@
 // Typed binary stream of the object file: fixed little-endian encodings over a buffered stdio file.
 #include "model/UnTExtrStream.h"
 
+#include "model/UnAnsiText.h"
+
 #include <bit>
 #include <cerrno>
 #include <cstring>
@@ -15,6 +17,15 @@ constexpr size_t StreamBufferSize = 1 << 16;
 
 [[noreturn]] void raiseStreamError(int code, const char* word, const std::string& cause) {
     throw EExtrStrError(std::to_string(code) + ": ExtrStream: " + word + cause);
+}
+
+// The bytes a string is stored as; text Windows-1252 cannot hold is refused.
+std::string storedText(const std::string& value, int code, const char* word) {
+    try {
+        return utf8ToAnsi(value);
+    } catch (const EAnsiTextError& e) {
+        raiseStreamError(code, word, "\"" + value + "\" cannot be stored: " + e.what());
+    }
 }
 
 std::string systemText(int err) {
@@ -160,7 +171,7 @@ void TExtrStream::readString(const std::string& /*key*/, int32_t length, std::st
         raiseStreamError(CodeReadString, WordReadString, "unexpected end of file");
     std::string text(static_cast<size_t>(length), '\0');
     readBytes(text.data(), text.size(), CodeReadString, WordReadString);
-    out.swap(text);
+    out = ansiToUtf8(text);
 }
 
 bool TExtrStream::readBoolean(const std::string& /*key*/) {
@@ -193,16 +204,21 @@ void TExtrStream::writeColor(const std::string& /*key*/, TColor value) {
 }
 
 void TExtrStream::writeString(const std::string& /*key*/, const std::string& value) {
-    if (value.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-        raiseStreamError(CodeWriteString, WordWriteString, "string too long");
+    const std::string stored = storedText(value, CodeWriteString, WordWriteString);
+    if (stored.size() > static_cast<size_t>(MaxStringLength))
+        raiseStreamError(CodeWriteString, WordWriteString,
+                         "a text of " + std::to_string(stored.size()) +
+                             " characters is longer than the " + std::to_string(MaxStringLength) +
+                             " a file holds");
     uint8_t b[4];
-    putU32(b, static_cast<uint32_t>(value.size()));
+    putU32(b, static_cast<uint32_t>(stored.size()));
     writeBytes(b, 4, CodeWriteString, WordWriteString);
-    writeBytes(value.data(), value.size(), CodeWriteString, WordWriteString);
+    writeBytes(stored.data(), stored.size(), CodeWriteString, WordWriteString);
 }
 
 void TExtrStream::writeStringBuffer(const std::string& /*key*/, const std::string& value) {
-    writeBytes(value.data(), value.size(), CodeWriteStringBuffer, WordWriteStringBuffer);
+    const std::string stored = storedText(value, CodeWriteStringBuffer, WordWriteStringBuffer);
+    writeBytes(stored.data(), stored.size(), CodeWriteStringBuffer, WordWriteStringBuffer);
 }
 
 std::string TExtrStream::readCheckedString(const std::string& key, int32_t maxLength) {

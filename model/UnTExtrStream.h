@@ -19,8 +19,12 @@ enum class TExtrStreamMode { Create, Read };
 
 // Every failure raises EExtrStrError "<code>: ExtrStream: Error in <operation> <cause>".
 // The key names the value for the caller; it is neither stored nor reported.
+// Strings are Windows-1252 in the file and UTF-8 in memory: the reads and writes convert them.
 class TExtrStream {
   public:
+    // The longest string (in stored bytes) that is written or read back.
+    static constexpr int32_t MaxStringLength = 65535;
+
     TExtrStream(const std::string& fileName, TExtrStreamMode mode);
     virtual ~TExtrStream();
     TExtrStream(const TExtrStream&) = delete;
@@ -42,7 +46,7 @@ class TExtrStream {
 
     // Reads a length-prefixed string, refusing lengths outside 0..maxLength or beyond the file's
     // end.
-    std::string readCheckedString(const std::string& key, int32_t maxLength);
+    std::string readCheckedString(const std::string& key, int32_t maxLength = MaxStringLength);
     // Bytes left to read (read mode).
     int64_t remaining() const;
 

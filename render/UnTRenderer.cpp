@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
+#include <cmath>
 #include <cstring>
 
 // ---------------------------------------------------------------------------------------------
@@ -14,7 +15,16 @@ void rendererError(int32_t code, const std::string& text) {
     throw EDXFError(std::to_string(code) + ": Renderer: " + text);
 }
 
+void raiseNotFinite(double v) {
+    throw std::runtime_error(std::string("the number ") +
+                             (std::isnan(v) ? "nan"
+                              : v > 0       ? "inf"
+                                            : "-inf") +
+                             " cannot be written: it is not finite");
+}
+
 char* putFixed6Slow(char* out, double v) {
+    if (!std::isfinite(v)) raiseNotFinite(v);
     auto res = std::to_chars(out, out + MaxFixed6Length, v, std::chars_format::fixed, 6);
     if (res.ec != std::errc()) {
         std::memcpy(out, "0.000000", 8);

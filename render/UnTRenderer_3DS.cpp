@@ -1,6 +1,8 @@
 // The 3DS exporter: one material chunk and one triangle-mesh object per face, in world coordinates.
 #include "render/UnTRenderer_Exporters.h"
 
+#include "model/UnAnsiText.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -157,13 +159,15 @@ void T3DSRenderer::initObject(const std::string& name) {
     points.reserve(1000);
     faceIndices.reserve(1000);
     texPoints.reserve(1000);
-    objectName = afterLast(name, "\\:");
+    // Names in a 3DS file are 8-bit Windows-1252 text.
+    objectName = afterLast(utf8ToAnsiLossy(name), "\\:");
     faceNumber = -1;
     faceOpen = false;
 }
 
 void T3DSRenderer::setTexture(TTextureObj texture) {
-    textureName = texture.TexId != -1 ? afterLast(texture.FileName, "\\/:") : std::string();
+    textureName =
+        texture.TexId != -1 ? afterLast(utf8ToAnsiLossy(texture.FileName), "\\/:") : std::string();
     faceChanged = true;
 }
 
@@ -224,12 +228,16 @@ void T3DSRenderer::addPolygon(const Vec3* vertices, const Vec3* texCoords, int n
     // Geometry that arrives before any colour or texture still gets a face and a material.
     if (faceChanged || !faceOpen) initFace();
     const uint32_t base = uint32_t(points.size());
-    for (int k = 0; k < n; ++k)
+    for (int k = 0; k < n; ++k) {
         points.push_back(TransformPoint(vertices[k], objectMatrix));
+        requireFinite(points.back());
+    }
     // A textured material gets one texture vertex per point, (0,0) for untextured geometry.
     if (faceTextured)
-        for (int k = 0; k < n; ++k)
+        for (int k = 0; k < n; ++k) {
             texPoints.push_back(textured ? Vec3{texCoords[k].X, texCoords[k].Y, 0} : Vec3{});
+            requireFinite(texPoints.back());
+        }
     faceIndices.push_back(base);
     faceIndices.push_back(base + 1);
     faceIndices.push_back(base + 2);

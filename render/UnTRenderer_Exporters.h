@@ -140,8 +140,18 @@ EXPORT_ALWAYS_INLINE char* putFloatFixed6(char* out, double v) {
 
 } // namespace exportDigits
 
-// "%.6f" through the standard library, for the values putFixed6 does not take itself.
+// "%.6f" through the standard library, for the values putFixed6 does not take itself. No export
+// ever holds "nan" or "inf": a value that is not finite throws (see raiseNotFinite).
 char* putFixed6Slow(char* out, double v);
+
+// Throws std::runtime_error "the number <v> cannot be written: it is not finite".
+[[noreturn]] void raiseNotFinite(double v);
+
+// Binary formats store floats as they are: their values are checked here instead.
+inline void requireFinite(const Vec3& v) {
+    if (!std::isfinite(v.X) || !std::isfinite(v.Y) || !std::isfinite(v.Z))
+        raiseNotFinite(!std::isfinite(v.X) ? v.X : !std::isfinite(v.Y) ? v.Y : v.Z);
+}
 
 // Writes v formatted as "%.6f" in the C locale at out and returns the end (no terminator).
 // Negative values keep their sign, so -0.0 gives "-0.000000" just as printf does.

@@ -9,8 +9,12 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <filesystem>
 #include <memory>
+#include <unordered_set>
 #include <utility>
+
+#include <sys/stat.h>
 
 std::vector<TTextureObj> textureTable;
 
@@ -19,6 +23,7 @@ namespace {
 TTextureUploader* installedUploader = nullptr;
 // Texture ids handed out when no uploader is installed (no OpenGL context).
 int32_t nextPlaceholderId = 1;
+size_t textureMemoryLimit = MaxTextureMemory;
 
 // Longest stored texture path or name accepted when a table is read.
 constexpr int32_t MaxStoredTextLength = 65535;
@@ -164,6 +169,34 @@ bool readBmpRow(const BmpInfo& info, TTextureImage& image, int32_t row, std::FIL
     }
 }
 
+// The absolute, lexically normal form of a path; an empty one stays empty.
+std::string absolutePath(const std::string& fileName) {
+    if (fileName.empty()) return fileName;
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::absolute(fileName, error);
+    return error ? fileName : path.lexically_normal().string();
+}
+
+TImageSource imageSource(const std::string& fileName) {
+    struct stat st {};
+    TImageSource source;
+    if (::stat(fileName.c_str(), &st) != 0) return source;
+    source.Device = st.st_dev;
+    source.Inode = st.st_ino;
+    source.Size = st.st_size;
+    source.Modified = int64_t(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec;
+    return source;
+}
+
+// Bytes of decoded pixels the table holds, each shared image counted once.
+size_t textureMemory() {
+    std::unordered_set<const TTextureImage*> seen;
+    size_t total = 0;
+    for (const TTextureObj& t : textureTable)
+        if (t.Image && seen.insert(t.Image.get()).second) total += t.Image->Pixels.size();
+    return total;
+}
+
 } // namespace
 
 void readBmpHeader(const std::string& fileName, int32_t& width, int32_t& height) {
@@ -197,6 +230,9 @@ void loadBmpPixels(const std::string& fileName, TTextureImage& image) {
 }
 
 TTextureImage loadTextureImage(const std::string& fileName) {
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw EPfdError("BMP " + fileName + " Load I/O error: not a regular file");
     int32_t width = 0, height = 0;
     try {
         readBmpHeader(fileName, width, height);
@@ -227,18 +263,35 @@ TTextureUploader* textureUploader() {
     return installedUploader;
 }
 
+size_t setTextureMemoryLimit(size_t bytes) {
+    return std::exchange(textureMemoryLimit, bytes);
+}
+
 void addTexture(const std::string& fileName, const std::string& texName) {
+    TTextureObj entry;
+    entry.FileName = absolutePath(fileName);
+    entry.TexName = texName;
+    const TImageSource source = imageSource(entry.FileName);
+    for (const TTextureObj& t : textureTable)
+        if (t.Image && source.Size >= 0 && t.Image->Source == source) {
+            entry.TexId = t.TexId;
+            entry.Image = t.Image;
+            textureTable.push_back(std::move(entry));
+            return;
+        }
+
     TTextureImage image;
     try {
-        image = loadTextureImage(fileName);
+        image = loadTextureImage(entry.FileName);
     } catch (const std::exception& e) {
         raisePfdError(1200, e.what());
     }
-    int32_t texId = installedUploader ? installedUploader->upload(image) : nextPlaceholderId++;
-    TTextureObj entry;
-    entry.FileName = fileName;
-    entry.TexName = texName;
-    entry.TexId = texId;
+    image.Source = source;
+    if (textureMemory() + image.Pixels.size() > textureMemoryLimit)
+        raisePfdError(1200, "The textures need more than " +
+                                std::to_string(textureMemoryLimit >> 20) +
+                                " MB of memory: " + entry.FileName + " was not loaded");
+    entry.TexId = installedUploader ? installedUploader->upload(image) : nextPlaceholderId++;
     entry.Image = std::make_shared<const TTextureImage>(std::move(image));
     textureTable.push_back(std::move(entry));
 }
@@ -246,8 +299,11 @@ void addTexture(const std::string& fileName, const std::string& texName) {
 void deleteTexture(const TTextureObj& texture) {
     for (size_t i = textureTable.size(); i-- > 0;) {
         if (textureTable[i].TexName != texture.TexName) continue;
-        if (installedUploader) installedUploader->release(textureTable[i].TexId);
+        const int32_t texId = textureTable[i].TexId;
         textureTable.erase(textureTable.begin() + static_cast<std::ptrdiff_t>(i));
+        const bool shared = std::any_of(textureTable.begin(), textureTable.end(),
+                                        [&](const TTextureObj& t) { return t.TexId == texId; });
+        if (installedUploader && texId >= 0 && !shared) installedUploader->release(texId);
         return;
     }
 }
@@ -262,9 +318,11 @@ void clearTextureTable() {
     std::vector<TTextureObj> old;
     old.swap(textureTable);
     if (!installedUploader) return;
-    // Release every texture even when one release fails; report the first failure.
+    // Release every texture once, even when one release fails; report the first failure.
     std::exception_ptr firstFailure;
+    std::unordered_set<int32_t> released;
     for (const TTextureObj& t : old) {
+        if (t.TexId < 0 || !released.insert(t.TexId).second) continue;
         try {
             installedUploader->release(t.TexId);
         } catch (...) {
@@ -275,6 +333,9 @@ void clearTextureTable() {
 }
 
 void saveTextureTable(TExtrStream& stream) {
+    if (textureTable.size() > static_cast<size_t>(MaxTextures))
+        throw std::runtime_error("The document has " + std::to_string(textureTable.size()) +
+                                 " textures; a file holds at most " + std::to_string(MaxTextures));
     stream.writeInteger("", static_cast<int32_t>(textureTable.size()) - 1);
     for (const TTextureObj& t : textureTable) {
         stream.writeString("", t.FileName);
@@ -282,20 +343,65 @@ void saveTextureTable(TExtrStream& stream) {
     }
 }
 
-void loadTextureTable(TExtrStream& stream, const std::string& directory, TMessageSink* messages) {
+std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string& directory,
+                                          TMessageSink* messages) {
     clearTextureTable();
     const int32_t high = stream.readInteger("Textures/count");
     // Each entry holds at least its two 4-byte lengths.
-    if (high < -1 || (static_cast<int64_t>(high) + 1) * 8 > stream.remaining())
-        throw EExtrStrError("12: ExtrStream: Error in readInteger bad texture count " +
-                            std::to_string(high));
+    const int64_t limit = std::min<int64_t>(MaxTextures, stream.remaining() / 8);
+    if (high < -1 || static_cast<int64_t>(high) + 1 > limit)
+        throw EExtrStrError("12: ExtrStream: Error in readInteger texture count " +
+                            std::to_string(static_cast<int64_t>(high) + 1) + " is outside 0.." +
+                            std::to_string(limit));
     std::string dir = directory;
-    if (!dir.empty() && dir.back() != '/' && dir.back() != '\\') dir += '/';
+    if (!dir.empty() && dir.back() != '/') dir += '/';
+    std::vector<std::string> problems;
+    auto report = [&](const std::string& line) {
+        if (std::find(problems.begin(), problems.end(), line) == problems.end())
+            problems.push_back(line);
+    };
     for (int32_t i = 0; i <= high; ++i) {
-        const std::string stored = stream.readCheckedString("Textures/path", MaxStoredTextLength);
-        const std::string name = stream.readCheckedString("Textures/name", MaxStoredTextLength);
+        const std::string stored = stream.readCheckedString("Textures/path");
+        const std::string name = stream.readCheckedString("Textures/name");
         const std::string file = FileNamePart(stored);
         if (messages) messages->SetMessageString("Loading texture  " + file);
-        addTexture(dir + file, name);
+        // Beside the document first (it may have moved with its images), then where it was.
+        const std::string beside = dir + file;
+        std::string found;
+        for (const std::string& candidate : {beside, stored}) {
+            struct stat st {};
+            if (!candidate.empty() && ::stat(candidate.c_str(), &st) == 0) {
+                found = candidate;
+                break;
+            }
+        }
+        TTextureObj kept;
+        kept.TexName = name;
+        if (found.empty()) {
+            kept.FileName = stored;
+            report(beside + ": not found");
+        } else {
+            try {
+                addTexture(found, name);
+                continue;
+            } catch (const std::exception& e) {
+                kept.FileName = absolutePath(found);
+                report(e.what());
+            }
+        }
+        textureTable.push_back(std::move(kept));
     }
+    return problems;
+}
+
+std::string textureProblemsMessage(const std::vector<std::string>& problems) {
+    if (problems.empty()) return {};
+    constexpr size_t MaxListed = 20;
+    std::string text = "These texture images were not found or could not be read; the faces that "
+                       "use them show their colour:";
+    for (size_t i = 0; i < problems.size() && i < MaxListed; ++i)
+        text += "\n" + problems[i];
+    if (problems.size() > MaxListed)
+        text += "\n... and " + std::to_string(problems.size() - MaxListed) + " more";
+    return text;
 }

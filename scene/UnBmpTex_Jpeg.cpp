@@ -13,6 +13,9 @@
 namespace {
 
 constexpr JDIMENSION MaxJpegSide = 1024;
+// Encoders write about ten scans; a file repeating its scans thousands of times would take
+// minutes to decode for nothing.
+constexpr int MaxJpegScans = 100;
 
 // libjpeg reports fatal errors through error_exit; ours jumps back to the decoder instead of
 // exiting.
@@ -35,12 +38,25 @@ void jpegEmitMessage(j_common_ptr cinfo, int level) {
     cinfo->err->num_warnings++;
 }
 
+// Called by libjpeg as it reads the file: stops a file with too many scans.
+void jpegProgress(j_common_ptr cinfo) {
+    if (!cinfo->is_decompressor) return;
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number <= MaxJpegScans) return;
+    auto* err = reinterpret_cast<JpegErrorManager*>(cinfo->err);
+    std::snprintf(err->message, sizeof err->message, "The picture has more than %d scans",
+                  MaxJpegScans);
+    std::longjmp(err->jump, 1);
+}
+
 // Decodes an open JPEG file into image. No object with a destructor lives in this frame, so the
 // jump back from libjpeg skips nothing. On failure message holds the reason.
 bool decodeJpeg(std::FILE* file, TTextureImage* image, char* message) {
     jpeg_decompress_struct cinfo;
     JpegErrorManager err;
+    jpeg_progress_mgr progress;
     std::memset(&cinfo, 0, sizeof cinfo);
+    std::memset(&progress, 0, sizeof progress);
+    progress.progress_monitor = jpegProgress;
     err.message[0] = '\0';
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = jpegErrorExit;
@@ -51,6 +67,7 @@ bool decodeJpeg(std::FILE* file, TTextureImage* image, char* message) {
         return false;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     jpeg_stdio_src(&cinfo, file);
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.image_width > MaxJpegSide || cinfo.image_height > MaxJpegSide) {

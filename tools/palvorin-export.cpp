@@ -1,5 +1,6 @@
 // palvorin-export: writes a Palvorin document as DXF, VRML 2.0 or 3DS, or saves it again, from the
 // command line.
+#include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
@@ -13,9 +14,7 @@
 #include <string_view>
 #include <vector>
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -83,10 +82,14 @@ void printHelp() {
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  -h, --help           show this help and exit\n"
         "\n"
-        "Textures named by the document are read from the document's own directory.\n"
+        "Texture images are looked for in the document's own directory, then at the path the\n"
+        "document stored; images that are missing or unreadable are listed in a warning and their\n"
+        "faces keep their colour.\n"
         "OUTPUT is written to a temporary file in its directory and renamed only when the whole\n"
         "export succeeded, so a failed export leaves no file behind (and an existing OUTPUT\n"
-        "untouched). A document without any complete object is an error: nothing is written.\n"
+        "untouched); a symbolic link is followed and an existing OUTPUT keeps its permissions.\n"
+        "A device or pipe given as OUTPUT is written directly. A document without any complete\n"
+        "object is an error: nothing is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
@@ -173,52 +176,6 @@ class StderrMessages : public TMessageSink {
     bool Show;
 };
 
-// A fresh file next to the output that becomes the output on commit and is removed otherwise.
-class TemporaryOutput {
-  public:
-    explicit TemporaryOutput(const std::string& target) : Target(target) {}
-    ~TemporaryOutput() {
-        if (!Path.empty() && !Committed) std::remove(Path.c_str());
-    }
-    TemporaryOutput(const TemporaryOutput&) = delete;
-    TemporaryOutput& operator=(const TemporaryOutput&) = delete;
-
-    // Returns an empty string on success, else the reason.
-    std::string create() {
-        const auto slash = Target.find_last_of('/');
-        const std::string dir = slash == std::string::npos ? std::string(".")
-                                : slash == 0               ? std::string("/")
-                                                           : Target.substr(0, slash);
-        const std::string base = slash == std::string::npos ? Target : Target.substr(slash + 1);
-        std::string pattern = dir + (dir == "/" ? "" : "/") + "." + base + ".XXXXXX";
-        std::vector<char> name(pattern.begin(), pattern.end());
-        name.push_back('\0');
-        const int fd = mkstemp(name.data());
-        if (fd < 0) return "cannot write in directory '" + dir + "': " + std::strerror(errno);
-        // mkstemp makes the file private; give it the mode a plain create would have.
-        const mode_t mask = umask(0);
-        umask(mask);
-        fchmod(fd, 0666 & ~mask);
-        close(fd);
-        Path = name.data();
-        return {};
-    }
-
-    const std::string& path() const { return Path; }
-
-    std::string commit() {
-        if (std::rename(Path.c_str(), Target.c_str()) != 0)
-            return "cannot create '" + Target + "': " + std::strerror(errno);
-        Committed = true;
-        return {};
-    }
-
-  private:
-    std::string Target;
-    std::string Path;
-    bool Committed = false;
-};
-
 // Frees the exporter (which closes its file) on every path out of an export.
 struct RendererReset {
     ~RendererReset() { setCurrentRenderer(nullptr); }
@@ -262,7 +219,9 @@ int run(const Options& options) {
     TExtrObjList doc;
     StderrMessages messages(options.verbose);
     try {
-        doc.LoadFromFile(options.input, &messages);
+        const std::string missing =
+            textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
+        if (!missing.empty()) std::fprintf(stderr, "%s: warning: %s\n", Program, missing.c_str());
     } catch (const std::exception& e) {
         return failure("cannot read '" + options.input + "': " + e.what());
     }
@@ -273,16 +232,23 @@ int run(const Options& options) {
     if (drawable == 0)
         return failure("nothing to export: '" + options.input + "' holds no complete object");
 
-    TemporaryOutput out(options.output);
-    if (std::string problem = out.create(); !problem.empty()) return failure(problem);
+    // A regular file is written beside the output and renamed over it once complete; a device
+    // or a pipe is written directly, so its errors are reported.
+    std::optional<TSaveTarget> out;
     try {
-        writeDocument(doc, *options.format, out.path());
+        out.emplace(options.output);
+        writeDocument(doc, *options.format, out->WritePath());
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
-    const long long bytes = fileSize(out.path());
-    if (bytes <= 0) return failure("export to '" + options.output + "' produced no data");
-    if (std::string problem = out.commit(); !problem.empty()) return failure(problem);
+    const long long bytes = fileSize(out->WritePath());
+    if (!out->Direct() && bytes <= 0)
+        return failure("export to '" + options.output + "' produced no data");
+    try {
+        out->Commit();
+    } catch (const std::exception& e) {
+        return failure(e.what());
+    }
 
     if (options.verbose)
         std::fprintf(stderr, "%s: wrote %s (%s, %d of %d objects, %lld bytes)\n", Program,

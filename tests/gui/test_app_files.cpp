@@ -75,6 +75,27 @@ TEST_F(AppTest, SaveAndOpenAgainGiveTheSameBytes) {
     EXPECT_EQ(fileBytes(dir.filePath("second.PLV")), first);
 }
 
+TEST_F(AppTest, OpenWithAMissingImageWarnsOnceAndSavingKeepsItsEntry) {
+    QTemporaryDir dir;
+    for (const char* name : {"vase.PLV", "marble.bmp"}) // walnut.jpg stays behind
+        ASSERT_TRUE(QFile::copy(example(name), dir.filePath(name)));
+    w->openAnswer = dir.filePath("vase.PLV");
+    w->loadClick();
+    ASSERT_EQ(w->messages.size(), 1);
+    EXPECT_EQ(w->messageIcons[0], QMessageBox::Warning);
+    EXPECT_TRUE(w->messages[0].contains("\n" + dir.filePath("walnut.jpg") + ": not found"))
+        << w->messages[0].toStdString();
+    EXPECT_EQ(w->Document->Count(), 1);
+    EXPECT_GT(drawnPixels(frame()), 0);
+
+    w->saveAnswer = dir.filePath("again.PLV");
+    w->mnSaveClick();
+    EXPECT_EQ(w->messages.size(), 1);
+    const QByteArray saved = fileBytes(dir.filePath("again.PLV"));
+    EXPECT_TRUE(saved.contains("walnut.jpg") && saved.contains("walnut"));
+    EXPECT_TRUE(saved.contains(QFile::encodeName(dir.filePath("marble.bmp"))));
+}
+
 TEST_F(AppTest, SaveSkipsAnIncompleteCurrentObject) {
     w->saveAnswer = QStringLiteral(PALVORIN_BINARY_DIR "/never-written.PLV");
     w->saveClick();

@@ -111,7 +111,7 @@ TEST_F(AppTest, LatheDialogAcceptedTurnsTheObjectIntoACircle) {
     EXPECT_EQ(w->messageIcons.value(0), QMessageBox::Warning);
 }
 
-TEST(SmallDialogs, LatheDialogConfirmsOnlyThroughOkAndMessageWindowKeepsLatin1) {
+TEST(SmallDialogs, LatheDialogConfirmsOnlyThroughOkAndMessageWindowShowsUtf8) {
     TfrmLathe dialog;
     EXPECT_EQ(dialog.subdiv()->minimum(), 3);
     EXPECT_EQ(dialog.subdiv()->maximum(), 100);
@@ -124,9 +124,10 @@ TEST(SmallDialogs, LatheDialogConfirmsOnlyThroughOkAndMessageWindowKeepsLatin1) 
 
     TfrmMessage window;
     window.show();
-    window.SetMessageString("Loading texture  m\xE4rmor.bmp");
+    // Names come from the object file's reader as UTF-8.
+    window.SetMessageString("Loading texture  m\xC3\xA4rmor.bmp");
     EXPECT_EQ(window.lblMessage()->text(), QString::fromUtf8("Loading texture  m\u00e4rmor.bmp"));
-    EXPECT_EQ(window.GetMessageString(), "Loading texture  m\xE4rmor.bmp");
+    EXPECT_EQ(window.GetMessageString(), "Loading texture  m\xC3\xA4rmor.bmp");
 }
 
 TEST_F(AppTest, AboutBoxAndHelpPage) {

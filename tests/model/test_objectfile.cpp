@@ -3,11 +3,17 @@
 #include "model/UnTExtrStream.h"
 #include "scene/UnBmpTex.h"
 
+#include <algorithm>
 #include <bit>
 #include <climits>
+#include <cmath>
 #include <cstring>
+#include <functional>
 #include <random>
 #include <set>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -99,15 +105,20 @@ class ObjectFileTest : public ScratchDirTest {
             b[offset + k] = static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k));
     }
 
-    // Two objects, the first with two groups, and the 2 x 2 24-bit texture "brick" in the table.
-    Bytes saveTexturedDocument(const std::string& name) const {
+    // A 2 x 2 24-bit picture.
+    static Bytes brickBmp() {
         ByteWriter w;
         w.raw("BM").i32(70).i32(0).i32(54);
         w.i32(40).i32(2).i32(2).u8(1).u8(0).u8(24).u8(0).i32(0).i32(16).i32(2835).i32(2835);
         w.i32(0).i32(0);
         for (int row = 0; row < 2; ++row)
             w.u8(10).u8(20).u8(30).u8(40).u8(50).u8(60).u8(0).u8(0);
-        writeAll(file("brick.bmp"), w.b);
+        return w.b;
+    }
+
+    // Two objects, the first with two groups, and the 2 x 2 24-bit texture "brick" in the table.
+    Bytes saveTexturedDocument(const std::string& name) const {
+        writeAll(file("brick.bmp"), brickBmp());
         addTexture(file("brick.bmp"), "brick");
         auto a = makeObject("a", 4, 3, 1);
         a->Groups->Add(MakeGroup(1, 0x00FF00FF, "brick", 2, 2, true, false));
@@ -266,17 +277,23 @@ TEST_F(ObjectFileTest, OptionsBlockAppendsTheSeparatorAndReportsFailures) {
     EXPECT_THROW(TfrmExtrOption().SaveToStream(r), ESaveOptionsError);
 }
 
-TEST_F(ObjectFileTest, TexturesAreSavedAndTakenFromTheFilesDirectoryWhenMoved) {
+TEST_F(ObjectFileTest, TexturesAreTakenFromTheDocumentsDirectoryWhateverItsName) {
     EXPECT_EQ(saveTexturedDocument(file("t.plv")).back(), 'k'); // the table ends with "brick"
-    const fs::path moved = dir / "moved";
+    // ":" and "\\" are ordinary characters of a directory name here.
+    const fs::path moved = dir / "a:b\\moved";
     fs::create_directory(moved);
     fs::rename(file("t.plv"), moved / "t.plv");
     fs::rename(file("brick.bmp"), moved / "brick.bmp");
     clearTextureTable();
 
+    // Opened by a relative name, the document's directory and its textures are stored absolute.
+    const fs::path cwd = fs::current_path();
+    fs::current_path(dir);
     TExtrObjList loaded;
     RecordingSink sink;
-    loaded.LoadFromFile((moved / "t.plv").string(), &sink);
+    const auto problems = loaded.LoadFromFile("./a:b\\moved/t.plv", &sink);
+    fs::current_path(cwd);
+    EXPECT_TRUE(problems.empty());
     const std::string movedSlash = moved.string() + "/";
     ASSERT_EQ(loaded.Count(), 2);
     for (int k = 0; k < 2; ++k) {
@@ -286,8 +303,59 @@ TEST_F(ObjectFileTest, TexturesAreSavedAndTakenFromTheFilesDirectoryWhenMoved) {
     ASSERT_EQ(textureTable.size(), 1u);
     EXPECT_EQ(textureTable[0].TexName, "brick");
     EXPECT_EQ(textureTable[0].FileName, movedSlash + "brick.bmp");
+    EXPECT_TRUE(textureTable[0].Image);
     EXPECT_EQ(sink.Lines, (std::vector<std::string>{"Loading object  1", "Loading object  2",
                                                     "Loading texture  brick.bmp"}));
+}
+
+TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndUtf8InMemory) {
+    writeAll(file("B\u00e4ume.bmp"), brickBmp());
+    addTexture(file("B\u00e4ume.bmp"), "B\u00e4ume");
+    auto o = makeObject("B\u00e4ume \u20ac", 3, 2, 1);
+    o->Groups->Add(MakeGroup(1, 0x000000FF, "B\u00e4ume"));
+    o->SetTexDir("/home/\u65e5/"); // replaced on loading: stored as well as it can be
+    docOf(std::move(o)).SaveToFile(file("b.plv"));
+
+    const Bytes saved = readAll(file("b.plv"));
+    auto holds = [&](const std::string& text) {
+        const Bytes stored = ByteWriter().str(text).b;
+        return std::search(saved.begin(), saved.end(), stored.begin(), stored.end()) != saved.end();
+    };
+    EXPECT_TRUE(holds("B\xE4ume \x80"));
+    EXPECT_TRUE(holds("B\xE4ume"));
+    EXPECT_TRUE(holds(dirSlash + "B\xE4ume.bmp"));
+    EXPECT_TRUE(holds("/home/?/"));
+
+    clearTextureTable();
+    TExtrObjList loaded;
+    EXPECT_TRUE(loaded.LoadFromFile(file("b.plv"), nullptr).empty());
+    EXPECT_EQ(loaded.Items(0).Name, "B\u00e4ume \u20ac");
+    EXPECT_EQ(loaded.Items(0).Groups->Items(0).Texture, "B\u00e4ume");
+    ASSERT_EQ(textureTable.size(), 1u);
+    EXPECT_EQ(textureTable[0].FileName, file("B\u00e4ume.bmp"));
+    EXPECT_TRUE(textureTable[0].Image);
+}
+
+TEST_F(ObjectFileTest, NonFinitePlacementIsDamage) {
+    auto o = makeObject("obj1", 3, 2, 1);
+    o->SetPosition({1.5f, 2.5f, 3.5f});
+    o->SetRotation({4.5f, 5.5f, 6.5f});
+    const std::string name = file("p.plv");
+    docOf(std::move(o)).SaveToFile(name);
+    const Bytes good = readAll(name);
+    const Bytes placement = ByteWriter().f32(1.5f).f32(2.5f).f32(3.5f).f32(4.5f).b;
+    const size_t at = static_cast<size_t>(
+        std::search(good.begin(), good.end(), placement.begin(), placement.end()) - good.begin());
+    ASSERT_LT(at, good.size());
+    for (int k = 0; k < 6; ++k)
+        for (float v : {NAN, INFINITY, -INFINITY}) {
+            Bytes b = good;
+            patch32(b, at + 4 * size_t(k), std::bit_cast<int32_t>(v));
+            writeAll(name, b);
+            EXPECT_EQ(loadFailure(name), "13: ExtrStream: Error in readSingle the position or "
+                                         "rotation of object \"obj1\" is not a finite number")
+                << k << " " << v;
+        }
 }
 
 TEST_F(ObjectFileTest, WrongMagicStopsTheLoadWithTheVersionMessage) {
@@ -363,10 +431,10 @@ TEST_F(ObjectFileTest, EveryBadCountOrLengthEndsTheWholeLoad) {
     // A count that fits the limits but not the file runs into its end.
     EXPECT_TRUE(startsWith(withValue(10, 100), rd));
     for (size_t offset : {size_t(266), size_t(286)}) {
-        EXPECT_EQ(withValue(offset, -1), rs + "-1 is outside 0..65536");
-        EXPECT_EQ(withValue(offset, 65537), rs + "65537 is outside 0..65536");
+        EXPECT_EQ(withValue(offset, -1), rs + "-1 is outside 0..65535");
+        EXPECT_EQ(withValue(offset, 65536), rs + "65536 is outside 0..65535");
         EXPECT_EQ(withValue(offset, INT32_MIN),
-                  rs + std::to_string(INT32_MIN) + " is outside 0..65536");
+                  rs + std::to_string(INT32_MIN) + " is outside 0..65535");
         EXPECT_EQ(withValue(offset, 5000), rs + "5000 exceeds the " +
                                                std::to_string(good.size() - offset - 4) +
                                                " bytes left in the file");
@@ -433,11 +501,52 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     doc.SaveToFile(name);
     const Bytes before = readAll(name);
 
-    // An object that cannot be written: the save fails, the old file stays.
-    TExtrObjList broken = docOf(makeObject("ok", 3, 2, 1), makeObject("bad", 3, 2, 2));
-    broken.Items(1).ProfileCount = 150;
-    EXPECT_THROW(broken.SaveToFile(name), std::runtime_error);
-    EXPECT_EQ(readAll(name), before);
+    // What the loader would refuse is not saved: the old file stays and says why.
+    const std::string notFinite = "has a position or rotation that is not a finite number";
+    const std::string noCp1252 = "cannot be stored: the character \"\u65e5\" (U+65E5) is not in "
+                                 "the Windows-1252 code page";
+    const std::pair<std::function<void(TExtrObjList&, TExtrObj&)>, std::string> refused[] = {
+        {[](auto&, TExtrObj& o) { o.ProfileCount = 150; },
+         "Object \"b\" has a vertex count outside 0..100"},
+        {[](auto&, TExtrObj& o) { o.Position.Y = NAN; }, "Object \"b\" " + notFinite},
+        {[](auto&, TExtrObj& o) { o.Rotation.Z = -INFINITY; }, "Object \"b\" " + notFinite},
+        {[](auto&, TExtrObj& o) { o.Options.Precision = 21; },
+         "Object \"b\" has a precision outside 1..20"},
+        {[](auto&, TExtrObj& o) { o.SetName("\u65e5"); },
+         "Object \"\u65e5\": the name \"\u65e5\" " + noCp1252},
+        {[](auto&, TExtrObj& o) { o.Groups->Add(MakeGroup(1, 0, "\u65e5")); },
+         "Object \"b\": the group texture \"\u65e5\" " + noCp1252},
+        {[](auto&, TExtrObj& o) { o.SetBottomTexture(std::string(65536, 'x')); },
+         "Object \"b\": the bottom texture is longer than 65535 characters"},
+        {[](auto&, TExtrObj& o) {
+             for (int g = 0; g <= 10000; ++g)
+                 o.Groups->Add(MakeGroup(g, 0));
+         },
+         "Object \"b\" has 10001 groups; a file holds at most 10000"},
+        {[](TExtrObjList& d, auto&) {
+             while (d.Count() <= 10000)
+                 d.Add(std::make_unique<TExtrObj>());
+         },
+         "The document has 10001 objects; a file holds at most 10000"},
+        {[&](auto&, auto&) {
+             writeAll(file("\u65e5.bmp"), brickBmp());
+             addTexture(file("\u65e5.bmp"), "t");
+         },
+         "17: ExtrStream: Error in writeString \"" + file("\u65e5.bmp") + "\" " + noCp1252},
+    };
+    for (const auto& [spoil, message] : refused) {
+        TExtrObjList broken = docOf(makeObject("a", 3, 2, 1), makeObject("b", 3, 2, 2));
+        spoil(broken, broken.Items(1));
+        try {
+            broken.SaveToFile(name);
+            ADD_FAILURE() << message << ": saved";
+        } catch (const std::runtime_error& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+        EXPECT_EQ(readAll(name), before);
+        clearTextureTable();
+    }
+    fs::remove(file("\u65e5.bmp"));
 
     auto saveFailure = [&](const std::string& target) -> std::string {
         try {
@@ -470,6 +579,58 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     for (const auto& entry : fs::directory_iterator(dir))
         left.insert(entry.path().filename());
     EXPECT_EQ(left, (std::set<std::string>{"adir", "old.plv", "ro"}));
+}
+
+TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPlace) {
+    const TExtrObjList doc = docOf(makeObject("a", 3, 2, 1));
+    const std::string name = file("doc.plv");
+    doc.SaveToFile(name);
+    const Bytes bytes = readAll(name);
+    const mode_t mask = umask(0);
+    umask(mask);
+    EXPECT_EQ(fs::status(name).permissions(), fs::perms(0666 & ~mask)); // a new file
+    fs::permissions(name, fs::perms(0640));
+    writeAll(name, {1});
+    doc.SaveToFile(name);
+    EXPECT_EQ(fs::status(name).permissions(), fs::perms(0640));
+    EXPECT_EQ(readAll(name), bytes);
+
+    // A chain of links, relative ones, ending nowhere yet: the links stay, the target is written.
+    fs::create_directory(dir / "real");
+    fs::create_symlink("real/target.plv", dir / "link.plv");
+    fs::create_symlink(dir / "link.plv", dir / "link2.plv");
+    doc.SaveToFile(file("link2.plv"));
+    EXPECT_TRUE(fs::is_symlink(dir / "link.plv") && fs::is_symlink(dir / "link2.plv"));
+    EXPECT_EQ(readAll(file("real/target.plv")), bytes);
+
+    // A pipe receives the document itself (its reader is open already).
+    ASSERT_EQ(mkfifo(file("pipe.plv").c_str(), 0600), 0);
+    const int reader = ::open(file("pipe.plv").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    doc.SaveToFile(file("pipe.plv"));
+    Bytes piped(bytes.size() + 1);
+    piped.resize(
+        static_cast<size_t>(std::max<ssize_t>(0, ::read(reader, piped.data(), piped.size()))));
+    ::close(reader);
+    EXPECT_EQ(piped, bytes);
+    EXPECT_TRUE(fs::is_fifo(dir / "pipe.plv"));
+
+    // A full device reports its error and stays a device.
+    if (fs::is_character_file("/dev/full")) {
+        try {
+            doc.SaveToFile("/dev/full");
+            ADD_FAILURE() << "saved to /dev/full";
+        } catch (const EExtrStrError& e) {
+            EXPECT_EQ(std::string(e.what()), "11: ExtrStream: Error in Free Cannot write file "
+                                             "\"/dev/full\": No space left on device");
+        }
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    std::set<std::string> left;
+    for (const auto& entry : fs::directory_iterator(dir))
+        left.insert(entry.path().filename());
+    EXPECT_EQ(left,
+              (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv", "real"}));
 }
 
 TEST_F(ObjectFileTest, SavingReplacesAnExistingFileAndAnEmptyDocumentWritesNothing) {

@@ -1,5 +1,6 @@
 // Tests of the typed stream: byte encodings, error codes and words, end-of-file and length checks.
 #include "ModelTestUtil.h"
+#include "model/UnAnsiText.h"
 #include "model/UnTExtrStream.h"
 
 #include <bit>
@@ -43,18 +44,18 @@ TEST_F(StreamTest, EncodesEveryTypeLittleEndianAndReadsItBack) {
         s.writeSingle("", -2.5f);
         s.writeColor("", 0xFFFFFF);
         s.writeColor("", 0x00336699);
-        // 8-bit characters pass unchanged, embedded zero bytes included.
-        s.writeString("", std::string("\xE9\0z", 3));
+        // Text is UTF-8 in memory and Windows-1252 in the file, embedded zero bytes included.
+        s.writeString("", std::string("\u00e9\u20ac\0z", 7));
         for (float f : oddSingles)
             s.writeSingle("", f);
         s.Free();
         s.Free(); // a second Free does nothing
     }
-    Bytes expected{0,    0,    0,    0,    3,    0,    0,    0,    0x61, 0x62, 0x63,
-                   0x61, 0x62, 0x63, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12,
-                   0,    0,    0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F, 1,    0,    0x00,
-                   0x00, 0x80, 0x3F, 0x00, 0x00, 0x20, 0xC0, 0xFF, 0xFF, 0xFF, 0x00,
-                   0x99, 0x66, 0x33, 0x00, 3,    0,    0,    0,    0xE9, 0x00, 0x7A};
+    Bytes expected{0,    0,    0,    0,    3,    0,    0,    0,    0x61, 0x62, 0x63, 0x61,
+                   0x62, 0x63, 0xFF, 0xFF, 0xFF, 0xFF, 0x78, 0x56, 0x34, 0x12, 0,    0,
+                   0,    0x80, 0xFF, 0xFF, 0xFF, 0x7F, 1,    0,    0x00, 0x00, 0x80, 0x3F,
+                   0x00, 0x00, 0x20, 0xC0, 0xFF, 0xFF, 0xFF, 0x00, 0x99, 0x66, 0x33, 0x00,
+                   4,    0,    0,    0,    0xE9, 0x80, 0x00, 0x7A};
     for (float f : oddSingles)
         for (int k = 0; k < 4; ++k)
             expected.push_back(static_cast<uint8_t>(std::bit_cast<uint32_t>(f) >> (8 * k)));
@@ -77,7 +78,7 @@ TEST_F(StreamTest, EncodesEveryTypeLittleEndianAndReadsItBack) {
     EXPECT_EQ(s.readSingle("k"), -2.5f);
     EXPECT_EQ(s.readColor("k"), 0xFFFFFFu);
     EXPECT_EQ(s.readColor("k"), 0x00336699u);
-    EXPECT_EQ(s.readCheckedString("k", 3), std::string("\xE9\0z", 3));
+    EXPECT_EQ(s.readCheckedString("k", 4), std::string("\u00e9\u20ac\0z", 7));
     for (float f : oddSingles)
         EXPECT_EQ(std::bit_cast<uint32_t>(s.readSingle("k")), std::bit_cast<uint32_t>(f));
     EXPECT_EQ(s.remaining(), 0);
@@ -180,4 +181,41 @@ TEST_F(StreamTest, PlainStringReadRefusesBadLengthsWithoutAllocating) {
     EXPECT_EQ(messageOf([&] { s.readString("", INT32_MAX, out); }), rs + "unexpected end of file");
     EXPECT_EQ(out, "keep");
     EXPECT_EQ(s.remaining(), 2);
+}
+
+TEST(AnsiText, EveryByteHasOneCharacterAndOtherTextIsRefused) {
+    std::string all;
+    for (int b = 0; b < 256; ++b)
+        all += static_cast<char>(b);
+    const std::string text = ansiToUtf8(all);
+    EXPECT_EQ(utf8ToAnsi(text), all);
+    EXPECT_EQ(utf8ToAnsiLossy(text), all);
+    // Bytes whose characters differ from Latin-1, undefined ones kept as controls, and Latin-1.
+    const std::pair<const char*, const char*> bytes[] = {
+        {"\x80", "\u20ac"}, {"\x81", "\u0081"}, {"\x8a", "\u0160"}, {"\x9f", "\u0178"},
+        {"\xa0", "\u00a0"}, {"\xe4", "\u00e4"}, {"\xff", "\u00ff"}};
+    for (const auto& [ansi, utf8] : bytes)
+        EXPECT_EQ(ansiToUtf8(ansi), utf8) << utf8;
+
+    const std::pair<std::string, std::string> refused[] = {
+        {"B\u00e4ume \u65e5.bmp",
+         "the character \"\u65e5\" (U+65E5) is not in the Windows-1252 code page"},
+        {"\u0080", "the character \"\u0080\" (U+0080) is not in the Windows-1252 code page"},
+        {"\U0001F600",
+         "the character \"\U0001F600\" (U+1F600) is not in the Windows-1252 code page"},
+        {"a\xE4"
+         "b",
+         "the text is not valid UTF-8"},                  // a Latin-1 byte
+        {"\xC3", "the text is not valid UTF-8"},          // cut short
+        {"\xC0\xAF", "the text is not valid UTF-8"},      // overlong
+        {"\xED\xA0\x80", "the text is not valid UTF-8"}}; // surrogate
+    for (const auto& [utf8, message] : refused) {
+        try {
+            utf8ToAnsi(utf8);
+            ADD_FAILURE() << utf8 << " converted";
+        } catch (const EAnsiTextError& e) {
+            EXPECT_EQ(e.what(), message);
+        }
+    }
+    EXPECT_EQ(utf8ToAnsiLossy("B\u00e4ume \u65e5\xC3"), "B\xE4ume ??");
 }

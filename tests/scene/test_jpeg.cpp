@@ -17,7 +17,8 @@ namespace {
 
 // Encodes a top-down picture (rows of width * components bytes) at quality 100 without chroma
 // subsampling.
-Bytes encodeJpeg(int width, int height, int components, const Bytes& topDown) {
+Bytes encodeJpeg(int width, int height, int components, const Bytes& topDown,
+                 bool progressive = false) {
     jpeg_compress_struct cinfo;
     jpeg_error_mgr jerr;
     cinfo.err = jpeg_std_error(&jerr);
@@ -35,6 +36,7 @@ Bytes encodeJpeg(int width, int height, int components, const Bytes& topDown) {
         cinfo.comp_info[c].h_samp_factor = 1;
         cinfo.comp_info[c].v_samp_factor = 1;
     }
+    if (progressive) jpeg_simple_progression(&cinfo);
     jpeg_start_compress(&cinfo, TRUE);
     while (cinfo.next_scanline < cinfo.image_height) {
         JSAMPROW row =
@@ -119,4 +121,24 @@ TEST_F(JpegTest, DamagedOrOversizedJpegIsRefused) {
     const std::string wide = write("wide.jpg", encodeJpeg(1025, 8, 1, Bytes(1025 * 8, 128)));
     const std::string m = messageOf<EBMPTEXError>([&] { loadJpegImage(wide); });
     EXPECT_NE(m.find("The picture is too big:   1025 x     8"), std::string::npos) << m;
+}
+
+TEST_F(JpegTest, ProgressiveScansDecodeButEndlesslyRepeatedOnesAreRefused) {
+    const Bytes progressive = encodeJpeg(16, 8, 3, blockPicture(), true);
+    const TTextureImage img = loadJpegImage(write("p.jpg", progressive));
+    EXPECT_EQ(img.Width, 16);
+    // Repeat the first scan (its header and data, up to the next marker) 150 times.
+    const Bytes sos{0xFF, 0xDA};
+    auto scan = std::search(progressive.begin(), progressive.end(), sos.begin(), sos.end());
+    ASSERT_NE(scan, progressive.end());
+    auto next = scan + 2;
+    while (!(next[0] == 0xFF && next[1] != 0x00 && (next[1] < 0xD0 || next[1] > 0xD7)))
+        ++next;
+    Bytes repeated(progressive.begin(), next);
+    for (int k = 0; k < 150; ++k)
+        repeated.insert(repeated.end(), scan, next);
+    repeated.insert(repeated.end(), next, progressive.end());
+    const std::string f = write("repeated.jpg", repeated);
+    EXPECT_EQ(messageOf<EBMPTEXError>([&] { loadJpegImage(f); }),
+              "JPEG " + f + " Load exception: The picture has more than 100 scans");
 }

@@ -6,7 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include <sys/stat.h>
+
 using namespace scenetest;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -182,13 +187,82 @@ TEST_F(TextureTableTest, DamagedTableIsRefused) {
     }
 }
 
-TEST_F(TextureTableTest, UnreadableImageStopsTheLoadAndKeepsEarlierTextures) {
-    const std::string table =
-        writeTable({"red.bmp", "wall", "gone.bmp", "floor", "blue.bmp", "sky"}, 2);
+TEST_F(TextureTableTest, ImagesThatDoNotLoadKeepTheirEntriesAndAreListedOnce) {
+    const fs::path elsewhere = dir / "elsewhere";
+    fs::create_directory(elsewhere);
+    writeFile(elsewhere / "blue.bmp", solidBmp(2, 4, {0, 0, 255}));
+    fs::remove(blue);
+    write("bad.bmp", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
+    ASSERT_EQ(mkfifo((dir / "pipe.bmp").c_str(), 0600), 0); // would block a reader for ever
+    const std::string gone = "C:\\Old\\gone.bmp", away = (elsewhere / "blue.bmp").string();
+    const std::string table = writeTable({"red.bmp", "wall", gone, "floor", "bad.bmp", "sky", away,
+                                          "sea", "pipe.bmp", "roof", gone, "door"},
+                                         5);
+    FakeUploader gl;
+    setTextureUploader(&gl);
     TExtrStream s(table, TExtrStreamMode::Read);
-    const std::string m = messageOf<EPfdError>([&] { loadTextureTable(s, d, nullptr); });
-    EXPECT_EQ(m.rfind("1200-UnOpenGL: BMP " + d + "gone.bmp Load I/O error: ", 0), 0u) << m;
-    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + d + "red.bmp"}));
+    const std::vector<std::string> problems = loadTextureTable(s, d, nullptr);
+
+    // Beside the document first, then at the stored path; a missing entry keeps what was stored.
+    EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + d + "red.bmp", "floor=" + gone,
+                                                      "sky=" + d + "bad.bmp", "sea=" + away,
+                                                      "roof=" + d + "pipe.bmp", "door=" + gone}));
+    std::vector<int32_t> ids;
+    for (const TTextureObj& t : textureTable)
+        ids.push_back(t.Image ? t.TexId : -t.TexId * 100);
+    EXPECT_EQ(ids, (std::vector<int32_t>{41, 100, 100, 42, 100, 100}));
+    EXPECT_EQ(problems,
+              (std::vector<std::string>{
+                  d + "gone.bmp: not found",
+                  "1200-UnOpenGL: BMP " + d + "bad.bmp Load exception: Bad Bitmap file",
+                  "1200-UnOpenGL: BMP " + d + "pipe.bmp Load I/O error: not a regular file"}));
+    const std::string message = textureProblemsMessage(problems);
+    EXPECT_EQ(message.substr(0, message.find('\n')),
+              "These texture images were not found or could not be read; the faces that use them "
+              "show their colour:");
+    EXPECT_NE(message.find("\n" + d + "gone.bmp: not found\n"), std::string::npos);
+    EXPECT_EQ(textureProblemsMessage({}), "");
+    EXPECT_NE(textureProblemsMessage(std::vector<std::string>(25, "x")).find("\n... and 5 more"),
+              std::string::npos);
+
+    // Nothing is lost: saving writes every entry back, the missing ones as they were stored.
+    setTextureUploader(nullptr);
+    EXPECT_EQ(savedTable(), tableBytes({d + "red.bmp", "wall", gone, "floor", d + "bad.bmp", "sky",
+                                        away, "sea", d + "pipe.bmp", "roof", gone, "door"},
+                                       5));
+}
+
+TEST_F(TextureTableTest, OneImageFileIsDecodedOnceAndTheTablesMemoryIsBounded) {
+    FakeUploader gl;
+    setTextureUploader(&gl);
+    const fs::path link = dir / "link.bmp";
+    fs::create_symlink(red, link);
+    for (int i = 0; i < 400; ++i)
+        addTexture(i % 2 ? red : link.string(), "t" + std::to_string(i));
+    ASSERT_EQ(textureTable.size(), 400u);
+    for (const TTextureObj& t : textureTable) {
+        EXPECT_EQ(t.Image, textureTable[0].Image);
+        EXPECT_EQ(t.TexId, 41);
+    }
+    EXPECT_EQ(textureTable[0].FileName, link.string()); // each entry keeps the path it was given
+    // The shared texture is released with the last entry that uses it.
+    deleteTexture(FindTexture("t0"));
+    addTexture(green, "g");
+    clearTextureTable();
+    EXPECT_EQ(gl.calls,
+              (std::vector<std::string>{"upload 2x2", "upload 4x2", "release 41", "release 42"}));
+
+    // A 512 x 512 picture takes 768 KB: the second one passes a 1 MB bound.
+    const size_t before = setTextureMemoryLimit(size_t(1) << 20);
+    const std::string big1 = write("big1.bmp", solidBmp(512, 512, {1, 2, 3}));
+    const std::string big2 = write("big2.bmp", solidBmp(512, 512, {4, 5, 6}));
+    addTexture(big1, "a");
+    addTexture(big1, "b"); // shared: no more memory
+    EXPECT_EQ(messageOf<EPfdError>([&] { addTexture(big2, "c"); }),
+              "1200-UnOpenGL: The textures need more than 1 MB of memory: " + big2 +
+                  " was not loaded");
+    EXPECT_EQ(textureTable.size(), 2u);
+    setTextureMemoryLimit(before);
 }
 
 TEST(FileNamePart, AcceptsEverySeparator) {

@@ -189,14 +189,41 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
 }
 
 TEST_F(ExportCli, FailureDuringExportKeepsTheOldOutputAndLeavesNoTemporaryFile) {
-    const fs::path input = saveScene("textured.plv", true);
-    fs::remove(dir / "wood.bmp"); // the document names a texture that is gone
+    // Faces naming a texture the table does not have stop the export half way.
+    makeDoc(dir.string(), makeBlock("nosuch"))->SaveToFile((dir / "broken.plv").string());
     std::ofstream(dir / "out.dxf") << "previous export";
-    const auto r = cli({input.string(), (dir / "out.dxf").string()});
+    const auto r = cli({(dir / "broken.plv").string(), (dir / "out.dxf").string()});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_FALSE(r.err.empty());
+    EXPECT_NE(r.err.find("Texture nosuch not found"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(dir / "out.dxf"), "previous export");
-    EXPECT_EQ(strayFiles({"textured.plv", "out.dxf"}), std::vector<std::string>{});
+    EXPECT_EQ(strayFiles({"broken.plv", "out.dxf"}), std::vector<std::string>{});
+}
+
+TEST_F(ExportCli, MissingImageIsAWarningAndOutputsBehaveLikeSavedDocuments) {
+    const fs::path input = saveScene("textured.plv", true);
+    fs::remove(dir / "wood.bmp");
+    // The output is a link to a read-only file elsewhere: the link stays, the file keeps its mode.
+    fs::create_directories(dir / "sub");
+    std::ofstream(dir / "sub" / "real.dxf") << "previous export";
+    fs::permissions(dir / "sub" / "real.dxf", fs::perms(0444));
+    fs::create_symlink("sub/real.dxf", dir / "out.dxf");
+    const auto r = cli({input.string(), (dir / "out.dxf").string()});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("warning: These texture images were not found or could not be read"),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find((dir / "wood.bmp").string() + ": not found"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "out.dxf"));
+    EXPECT_EQ(readFile(dir / "sub" / "real.dxf").rfind("0\r\nSECTION\r\n", 0), 0u);
+    EXPECT_EQ(fs::status(dir / "sub" / "real.dxf").permissions(), fs::perms(0444));
+    // A device is written in place and its failure reported.
+    if (fs::is_character_file("/dev/full")) {
+        const auto full = cli({"--format", "dxf", input.string(), "/dev/full"});
+        EXPECT_EQ(full.exitCode, 1);
+        EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
+        EXPECT_TRUE(fs::is_character_file("/dev/full"));
+    }
+    EXPECT_EQ(strayFiles({"textured.plv", "out.dxf", "sub"}), std::vector<std::string>{});
 }
 
 TEST_F(ExportCli, ResavedDocumentHasTheSameBytes) {

@@ -1,0 +1,96 @@
+// Safe saving: links followed, the old file's permissions kept, devices written in place.
+#include "model/UnSaveTarget.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// As many links as the system itself follows before it gives up.
+constexpr int MaxLinkHops = 40;
+
+[[noreturn]] void raiseTargetError(const char* what, const std::string& fileName, int err) {
+    throw ESaveTargetError(std::string(what) + " \"" + fileName + "\": " + std::strerror(err));
+}
+
+// The file a chain of symbolic links ends at (the name itself when it is no link or missing).
+std::string followLinks(const std::string& fileName) {
+    std::string path = fileName;
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        std::vector<char> link(static_cast<size_t>(st.st_size > 0 ? st.st_size : 255) + 1);
+        const ssize_t n = readlink(path.c_str(), link.data(), link.size());
+        if (n < 0) raiseTargetError("Cannot create file", fileName, errno);
+        const std::string to(link.data(), static_cast<size_t>(n));
+        const size_t slash = path.rfind('/');
+        path =
+            to.starts_with('/') || slash == std::string::npos ? to : path.substr(0, slash + 1) + to;
+    }
+    raiseTargetError("Cannot create file", fileName, ELOOP);
+}
+
+// Creates an empty, exclusive file next to target; returns its name and its open descriptor.
+std::string createTemporaryBeside(const std::string& target, int& fd) {
+    std::random_device seed;
+    std::mt19937 random(seed());
+    const char* letters = "abcdefghijklmnopqrstuvwxyz0123456789";
+    int lastError = EEXIST;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::string name = target + ".tmp-";
+        for (int i = 0; i < 6; ++i)
+            name += letters[random() % 36];
+        // A new file gets the permissions a plain create would give it (0666 less the umask).
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) return name;
+        lastError = errno;
+        if (lastError != EEXIST) break;
+    }
+    raiseTargetError("Cannot create file", target, lastError);
+}
+
+} // namespace
+
+TSaveTarget::TSaveTarget(const std::string& fileName) : Target(followLinks(fileName)) {
+    struct stat st {};
+    const bool exists = ::stat(Target.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) raiseTargetError("Cannot create file", Target, EISDIR);
+    if (exists && !S_ISREG(st.st_mode)) return; // a device or a pipe: written in place
+
+    int fd = -1;
+    std::string temporary = createTemporaryBeside(Target, fd);
+    if (exists) {
+        // The replacement keeps the old file's permissions and, where allowed, its owners.
+        if (fchmod(fd, st.st_mode & 07777) != 0) {
+            const int err = errno;
+            ::close(fd);
+            std::remove(temporary.c_str());
+            raiseTargetError("Cannot create file", Target, err);
+        }
+        if (fchown(fd, st.st_uid, st.st_gid) != 0 &&
+            fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
+            // Only root may give a file away; the saver's own user and group then stay.
+        }
+    }
+    ::close(fd);
+    Temporary = std::move(temporary);
+    Pending = true;
+}
+
+TSaveTarget::~TSaveTarget() {
+    if (Pending) std::remove(Temporary.c_str());
+}
+
+void TSaveTarget::Commit() {
+    if (!Pending) return;
+    if (std::rename(Temporary.c_str(), Target.c_str()) != 0)
+        raiseTargetError("Cannot replace file", Target, errno);
+    Pending = false;
+}

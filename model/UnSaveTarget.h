@@ -1,0 +1,39 @@
+// Where a save writes: a regular file (or a new one) through a temporary file beside it that
+// replaces it only when complete, any other target (a device, a pipe) directly.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <sys/types.h>
+
+class ESaveTargetError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+class TSaveTarget {
+  public:
+    // Follows symbolic links to the file they name, so the link stays a link. Creates the temporary
+    // file with the permissions of the file it will replace. Throws ESaveTargetError
+    // "Cannot create file "<name>": <reason>".
+    explicit TSaveTarget(const std::string& fileName);
+    // Removes the temporary file unless it was committed.
+    ~TSaveTarget();
+    TSaveTarget(const TSaveTarget&) = delete;
+    TSaveTarget& operator=(const TSaveTarget&) = delete;
+
+    // The file to write now: the temporary file, or the target itself when written directly.
+    const std::string& WritePath() const { return Temporary.empty() ? Target : Temporary; }
+    // The file the save ends up in, links resolved.
+    const std::string& TargetPath() const { return Target; }
+    // True for a target that is not a regular file: its writes go straight to it.
+    bool Direct() const { return Temporary.empty(); }
+    // Renames the temporary file over the target (once); throws ESaveTargetError
+    // "Cannot replace file "<name>": <reason>". Does nothing for a direct target.
+    void Commit();
+
+  private:
+    std::string Target;
+    std::string Temporary;
+    bool Pending = false; // a temporary file exists that is not yet the target
+};
