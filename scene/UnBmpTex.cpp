@@ -25,8 +25,6 @@ TTextureUploader* installedUploader = nullptr;
 int32_t nextPlaceholderId = 1;
 size_t textureMemoryLimit = MaxTextureMemory;
 
-// Longest stored texture path or name accepted when a table is read.
-constexpr int32_t MaxStoredTextLength = 65535;
 // Largest picture side the loaders accept.
 constexpr int32_t MaxPictureSide = 1024;
 

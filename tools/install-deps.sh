@@ -7,8 +7,9 @@ pkgs=(
   libgtest-dev xvfb xauth libgl1-mesa-dri
 )
 if [ "${1:-}" = "--test" ]; then
-  # Independent readers of the export formats, and a comma-decimal locale.
-  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene locales)
+  # Independent readers of the export formats, a comma-decimal locale, and clang with its
+  # sanitizer and libFuzzer runtimes for the fuzz targets.
+  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene locales clang libclang-rt-14-dev)
 fi
 missing=()
 for p in "${pkgs[@]}"; do

@@ -1,0 +1,18 @@
+// Fuzz target: the JPEG loader (libjpeg with our error, warning and progress handlers).
+#include "fuzz_files.h"
+#include "scene/UnBmpTex.h"
+
+#include <exception>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const std::string file = fuzzfiles::writeScratch("input.jpg", data, size);
+    try {
+        const TTextureImage image = loadJpegImage(file);
+        if (image.Width <= 0 || image.Height <= 0 || image.Width > 1024 || image.Height > 1024 ||
+            image.Pixels.size() != size_t(image.Width) * size_t(image.Height) * 3)
+            std::abort();
+    } catch (const std::exception&) {
+        // A refused file is the expected outcome of most inputs.
+    }
+    return 0;
+}
