@@ -309,9 +309,7 @@ void TMultiLineEditCore::Clear() {
     FrameShown = false;
     FontSize = 10;
     Line.ClearPoints();
-    TFCBounds b = View.GetBounds();
-    b.Top = 0;
-    View.SetBounds(b);
+    // The position belongs to the scroll area that holds the control.
     ApplyZoom(1.0);
     Invalidate();
 }
