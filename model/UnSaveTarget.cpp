@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -20,7 +21,7 @@ constexpr int MaxLinkHops = 40;
     throw ESaveTargetError(std::string(what) + " \"" + fileName + "\": " + std::strerror(err));
 }
 
-// The file a chain of symbolic links ends at (the name itself when it is no link or missing).
+// The file a chain of symbolic links ends at, for a name that does not exist yet.
 std::string followLinks(const std::string& fileName) {
     std::string path = fileName;
     for (int hop = 0; hop <= MaxLinkHops; ++hop) {
@@ -58,11 +59,23 @@ std::string createTemporaryBeside(const std::string& target, int& fd) {
 
 } // namespace
 
-TSaveTarget::TSaveTarget(const std::string& fileName) : Target(followLinks(fileName)) {
+TSaveTarget::TSaveTarget(const std::string& fileName) {
     struct stat st {};
-    const bool exists = ::stat(Target.c_str(), &st) == 0;
-    if (exists && S_ISDIR(st.st_mode)) raiseTargetError("Cannot create file", Target, EISDIR);
-    if (exists && !S_ISREG(st.st_mode)) return; // a device or a pipe: written in place
+    const bool exists = ::stat(fileName.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) raiseTargetError("Cannot create file", fileName, EISDIR);
+    if (exists && !S_ISREG(st.st_mode)) {
+        // A device or a pipe (also behind a link such as /dev/stdout): written in place.
+        Target = fileName;
+        return;
+    }
+    if (exists) {
+        // The file itself, wherever links lead: it is replaced there and the links stay.
+        char* real = ::realpath(fileName.c_str(), nullptr);
+        Target = real ? real : fileName;
+        std::free(real);
+    } else {
+        Target = followLinks(fileName); // a new file, or one a dangling link names
+    }
 
     int fd = -1;
     std::string temporary = createTemporaryBeside(Target, fd);

@@ -186,6 +186,14 @@ TImageSource imageSource(const std::string& fileName) {
     return source;
 }
 
+// What a loader's message says after the file's name ("Load exception: Bad Bitmap file").
+std::string reasonAfter(const std::string& message, const std::string& fileName) {
+    const size_t at = message.find(fileName);
+    if (at == std::string::npos) return message;
+    const size_t start = message.find_first_not_of(": ", at + fileName.size());
+    return start == std::string::npos ? message : message.substr(start);
+}
+
 // Bytes of decoded pixels the table holds, each shared image counted once.
 size_t textureMemory() {
     std::unordered_set<const TTextureImage*> seen;
@@ -286,9 +294,9 @@ void addTexture(const std::string& fileName, const std::string& texName) {
     }
     image.Source = source;
     if (textureMemory() + image.Pixels.size() > textureMemoryLimit)
-        raisePfdError(1200, "The textures need more than " +
-                                std::to_string(textureMemoryLimit >> 20) +
-                                " MB of memory: " + entry.FileName + " was not loaded");
+        raisePfdError(1200, "Texture " + entry.FileName +
+                                " not loaded: the textures need more than " +
+                                std::to_string(textureMemoryLimit >> 20) + " MB of memory");
     entry.TexId = installedUploader ? installedUploader->upload(image) : nextPlaceholderId++;
     entry.Image = std::make_shared<const TTextureImage>(std::move(image));
     textureTable.push_back(std::move(entry));
@@ -354,9 +362,9 @@ std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string
     std::string dir = directory;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     std::vector<std::string> problems;
+    std::unordered_set<std::string> reported; // a file named by many entries is listed once
     auto report = [&](const std::string& line) {
-        if (std::find(problems.begin(), problems.end(), line) == problems.end())
-            problems.push_back(line);
+        if (reported.insert(line).second) problems.push_back(line);
     };
     for (int32_t i = 0; i <= high; ++i) {
         const std::string stored = stream.readCheckedString("Textures/path");
@@ -384,7 +392,7 @@ std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string
                 continue;
             } catch (const std::exception& e) {
                 kept.FileName = absolutePath(found);
-                report(e.what());
+                report(kept.FileName + ": " + reasonAfter(e.what(), kept.FileName));
             }
         }
         textureTable.push_back(std::move(kept));
@@ -396,7 +404,7 @@ std::string textureProblemsMessage(const std::vector<std::string>& problems) {
     if (problems.empty()) return {};
     constexpr size_t MaxListed = 20;
     std::string text = "These texture images were not found or could not be read; the faces that "
-                       "use them show their colour:";
+                       "use them show their colour:\n";
     for (size_t i = 0; i < problems.size() && i < MaxListed; ++i)
         text += "\n" + problems[i];
     if (problems.size() > MaxListed)

@@ -603,11 +603,12 @@ TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPl
     EXPECT_TRUE(fs::is_symlink(dir / "link.plv") && fs::is_symlink(dir / "link2.plv"));
     EXPECT_EQ(readAll(file("real/target.plv")), bytes);
 
-    // A pipe receives the document itself (its reader is open already).
+    // A pipe receives the document itself, also through a link (its reader is open already).
     ASSERT_EQ(mkfifo(file("pipe.plv").c_str(), 0600), 0);
+    fs::create_symlink("pipe.plv", dir / "pipe-link.plv");
     const int reader = ::open(file("pipe.plv").c_str(), O_RDONLY | O_NONBLOCK);
     ASSERT_GE(reader, 0);
-    doc.SaveToFile(file("pipe.plv"));
+    doc.SaveToFile(file("pipe-link.plv"));
     Bytes piped(bytes.size() + 1);
     piped.resize(
         static_cast<size_t>(std::max<ssize_t>(0, ::read(reader, piped.data(), piped.size()))));
@@ -629,8 +630,8 @@ TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPl
     std::set<std::string> left;
     for (const auto& entry : fs::directory_iterator(dir))
         left.insert(entry.path().filename());
-    EXPECT_EQ(left,
-              (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv", "real"}));
+    EXPECT_EQ(left, (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv",
+                                           "pipe-link.plv", "real"}));
 }
 
 TEST_F(ObjectFileTest, SavingReplacesAnExistingFileAndAnEmptyDocumentWritesNothing) {

@@ -212,14 +212,14 @@ TEST_F(TextureTableTest, ImagesThatDoNotLoadKeepTheirEntriesAndAreListedOnce) {
         ids.push_back(t.Image ? t.TexId : -t.TexId * 100);
     EXPECT_EQ(ids, (std::vector<int32_t>{41, 100, 100, 42, 100, 100}));
     EXPECT_EQ(problems,
-              (std::vector<std::string>{
-                  d + "gone.bmp: not found",
-                  "1200-UnOpenGL: BMP " + d + "bad.bmp Load exception: Bad Bitmap file",
-                  "1200-UnOpenGL: BMP " + d + "pipe.bmp Load I/O error: not a regular file"}));
+              (std::vector<std::string>{d + "gone.bmp: not found",
+                                        d + "bad.bmp: Load exception: Bad Bitmap file",
+                                        d + "pipe.bmp: Load I/O error: not a regular file"}));
     const std::string message = textureProblemsMessage(problems);
     EXPECT_EQ(message.substr(0, message.find('\n')),
               "These texture images were not found or could not be read; the faces that use them "
               "show their colour:");
+    EXPECT_EQ(message.substr(message.find('\n'), 2), "\n\n");
     EXPECT_NE(message.find("\n" + d + "gone.bmp: not found\n"), std::string::npos);
     EXPECT_EQ(textureProblemsMessage({}), "");
     EXPECT_NE(textureProblemsMessage(std::vector<std::string>(25, "x")).find("\n... and 5 more"),
@@ -259,8 +259,8 @@ TEST_F(TextureTableTest, OneImageFileIsDecodedOnceAndTheTablesMemoryIsBounded) {
     addTexture(big1, "a");
     addTexture(big1, "b"); // shared: no more memory
     EXPECT_EQ(messageOf<EPfdError>([&] { addTexture(big2, "c"); }),
-              "1200-UnOpenGL: The textures need more than 1 MB of memory: " + big2 +
-                  " was not loaded");
+              "1200-UnOpenGL: Texture " + big2 +
+                  " not loaded: the textures need more than 1 MB of memory");
     EXPECT_EQ(textureTable.size(), 2u);
     setTextureMemoryLimit(before);
 }
