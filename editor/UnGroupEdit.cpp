@@ -130,7 +130,7 @@ void TgroupEdit::FormActivate() {
         ui->texCombo->clear();
         ui->texCombo->addItem(QString());
         for (size_t i = 0; i < Textures.size(); ++i) {
-            ui->texCombo->addItem(QString::fromLatin1(Textures[i].TexName));
+            ui->texCombo->addItem(QString::fromStdString(Textures[i].TexName)); // names are UTF-8
             if (!TextureName.empty() && Textures[i].TexName == TextureName)
                 selected = static_cast<int>(i) + 1;
         }
