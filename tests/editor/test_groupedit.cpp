@@ -1,0 +1,235 @@
+// The colour/texture chooser driven through its controls, its preview, and the picture list box.
+#include "editor/GraphicListBox.h"
+#include "editor/UnGroupEdit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace {
+
+std::string example(const char* name) {
+    return std::string(PALVORIN_SOURCE_DIR "/examples/") + name;
+}
+
+TTextureObj texture(const char* name, const std::string& file) {
+    TTextureObj t;
+    t.TexName = name;
+    t.FileName = file;
+    return t;
+}
+
+// The chooser with its colour dialog answered by the test and its picture reads recorded.
+class TTestGroupEdit : public TgroupEdit {
+  public:
+    QColor colorAnswer;
+    QList<QColor> colorAsked;
+    std::vector<std::string> loaded;
+
+    QImage loadPicture(const std::string& fileName) override {
+        loaded.push_back(fileName);
+        return TgroupEdit::loadPicture(fileName);
+    }
+
+  protected:
+    QColor chooseColor(const QColor& initial) override {
+        colorAsked.append(initial);
+        return colorAnswer;
+    }
+};
+
+struct Values {
+    TColor color;
+    std::string texture;
+    int scaleX, scaleY;
+    bool invertX, invertY;
+    bool operator==(const Values&) const = default;
+};
+
+class GroupEditTest : public ::testing::Test {
+  protected:
+    TTestGroupEdit d;
+
+    void SetUp() override {
+        d.SetTextures(
+            {texture("checker", example("checker.bmp")), texture("wood", example("wood.bmp")),
+             texture("walnut", example("walnut.jpg")), texture("lost", "/nonexistent/lost.bmp")},
+            3);
+    }
+    void set(const Values& v) {
+        d.GroupColor = v.color, d.TextureName = v.texture;
+        d.TextureScaleX = v.scaleX, d.TextureScaleY = v.scaleY;
+        d.InvertX = v.invertX, d.InvertY = v.invertY;
+    }
+    Values values() const {
+        return {d.GroupColor,    d.TextureName, d.TextureScaleX,
+                d.TextureScaleY, d.InvertX,     d.InvertY};
+    }
+    // Shows the window modally and runs the user's actions inside it.
+    int run(std::function<void()> actions) {
+        QTimer::singleShot(0, &d, [&] {
+            EXPECT_TRUE(d.isVisible());
+            actions();
+        });
+        return d.exec();
+    }
+};
+
+TEST_F(GroupEditTest, OpeningSelectsTheLastEntryOfTheName) {
+    struct Case {
+        std::vector<TTextureObj> table;
+        std::string name;
+        int selected;
+        std::vector<std::string> loaded;
+    };
+    const std::string wood = example("wood.bmp"), walnut = example("walnut.jpg");
+    const Case cases[] = {
+        {{texture("a", wood), texture("b", walnut)}, "b", 2, {walnut}},
+        {{texture("w", wood), texture("x", wood), texture("w", walnut)}, "w", 3, {walnut}},
+        {{texture("a", wood)}, "gone", -1, {}},
+        {{texture("", wood)}, "", -1, {}},
+        {{}, "a", -1, {}},
+    };
+    for (const Case& k : cases) {
+        d.SetTextures(k.table);
+        d.TextureName = k.name;
+        d.loaded.clear();
+        d.FormActivate();
+        ASSERT_EQ(d.texCombo()->count(), static_cast<int>(k.table.size()) + 1);
+        EXPECT_EQ(d.texCombo()->itemText(0), QString());
+        EXPECT_EQ(d.texCombo()->currentIndex(), k.selected) << k.name;
+        EXPECT_EQ(d.loaded, k.loaded) << k.name;
+        EXPECT_EQ(d.curtexture()->Picture().isNull(), k.loaded.empty());
+        EXPECT_TRUE(d.curtexture()->Message().isEmpty());
+    }
+}
+
+TEST_F(GroupEditTest, ConfirmCopiesTheControlsBackCancelKeepsTheValues) {
+    const Values given{0x0000FF, "gone", 3, 100, true, false};
+    const Values chosen{0x00FF00, "walnut", 42, 7, true, true};
+    for (bool confirm : {false, true}) {
+        set(given);
+        d.colorAnswer = QColor(0, 255, 0);
+        const int result = run([&] {
+            EXPECT_EQ(d.texCombo()->currentIndex(), -1);
+            EXPECT_FALSE(d.ckInvertX()->isVisible());
+            QTest::mouseClick(d.selcolor(), Qt::LeftButton);
+            d.texCombo()->setCurrentIndex(3);
+            d.seScaleX()->setValue(42);
+            d.seScaleY()->setValue(7);
+            QTest::mouseClick(d.ckInvertY(), Qt::LeftButton);
+            QTest::mouseClick(confirm ? d.ok() : d.camcel(), Qt::LeftButton);
+        });
+        EXPECT_EQ(result, confirm ? QDialog::Accepted : QDialog::Rejected);
+        EXPECT_EQ(values(), confirm ? chosen : given);
+        ASSERT_EQ(d.colorAsked.size(), 1);
+        EXPECT_EQ(d.colorAsked.takeFirst(), QColor(255, 0, 0));
+    }
+    // Opened again: the controls show the values, a cancelled colour dialog keeps the swatch.
+    d.colorAnswer = QColor();
+    run([&] {
+        EXPECT_EQ(d.SwatchColor(), chosen.color);
+        QTest::mouseClick(d.selcolor(), Qt::LeftButton);
+        EXPECT_EQ(d.SwatchColor(), chosen.color);
+        EXPECT_EQ(d.texCombo()->currentText(), "walnut");
+        EXPECT_EQ(d.seScaleX()->value(), 42);
+        EXPECT_TRUE(d.ckInvertY()->isChecked());
+        d.texCombo()->setCurrentIndex(0);
+        EXPECT_TRUE(d.curtexture()->Picture().isNull());
+        QTest::keyClick(&d, Qt::Key_Return);
+    });
+    EXPECT_EQ(d.TextureName, "");
+}
+
+TEST_F(GroupEditTest, UnreadablePictureNamesTheFileAndKeepsTheSelection) {
+    d.TextureName = "lost";
+    d.FormActivate();
+    EXPECT_EQ(d.texCombo()->currentIndex(), 4);
+    EXPECT_TRUE(d.curtexture()->Picture().isNull());
+    EXPECT_TRUE(d.curtexture()->Message().contains("/nonexistent/lost.bmp"));
+    d.texCombo()->setCurrentIndex(1);
+    EXPECT_TRUE(d.curtexture()->Message().isEmpty());
+    EXPECT_FALSE(d.curtexture()->Picture().isNull());
+    d.texCombo()->setCurrentIndex(4);
+    d.okClick();
+    EXPECT_EQ(d.TextureName, "lost");
+}
+
+TEST_F(GroupEditTest, PreviewShowsThePictureUprightAndProportional) {
+    // Our BMP reader's bottom-up RGB rows come out as the same picture Qt reads.
+    const QImage marble = d.loadPicture(example("marble.bmp"));
+    EXPECT_EQ(marble.convertToFormat(QImage::Format_RGB32),
+              QImage(QString::fromStdString(example("marble.bmp")))
+                  .convertToFormat(QImage::Format_RGB32));
+    EXPECT_THROW(d.loadPicture(PALVORIN_SOURCE_DIR "/README.md"), std::exception);
+
+    TTexturePreview* view = d.curtexture();
+    view->resize(260, 190);
+    const QRect area = view->contentsRect().adjusted(2, 2, -2, -2);
+    struct Case {
+        QSize picture, shown;
+    };
+    const Case cases[] = {
+        {{32, 32}, {32, 32}},
+        {{1000, 250}, {area.width(), area.width() / 4}},
+        {{100, 1000}, {area.height() / 10, area.height()}},
+    };
+    for (const Case& k : cases) {
+        view->SetPicture(QImage(k.picture, QImage::Format_RGB888));
+        const QRect r = view->PictureRect();
+        EXPECT_NEAR(r.width(), k.shown.width(), 1) << k.picture.width();
+        EXPECT_NEAR(r.height(), k.shown.height(), 1) << k.picture.width();
+        EXPECT_LE(std::abs(r.center().x() - area.center().x()), 1);
+        EXPECT_LE(std::abs(r.center().y() - area.center().y()), 1);
+    }
+}
+
+TEST(GraphicListBox, ItemsArePictureThenTextAtTheTop) {
+    TGraphicListBox box;
+    box.resize(160, 200);
+    box.AddItem("7", colorPicture(0x0000FF));
+    box.AddItem("plain");
+    box.AddItem("8", colorPicture(0xFFFFFF));
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&box));
+    box.SetItemPicture(2, colorPicture(0xFF0000));
+
+    const QImage img = box.viewport()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    // Leftmost and topmost text pixel of an item, looking right of x0.
+    auto text = [&](int row, int x0) {
+        const QRect r = box.visualItemRect(box.item(row));
+        QPoint first(1 << 20, 1 << 20);
+        for (int x = x0; x < r.right() - 1; ++x)
+            for (int y = r.top() + 1; y < r.bottom() - 1; ++y)
+                if (qGray(img.pixel(x, y)) < 100)
+                    first = QPoint(std::min(first.x(), x), std::min(first.y(), y));
+        return first - r.topLeft();
+    };
+    struct Case {
+        int row;
+        QRgb picture; // 0: none
+        int textLeft;
+    };
+    for (const Case& k :
+         {Case{0, qRgb(255, 0, 0), 36}, Case{1, 0, 2}, Case{2, qRgb(0, 0, 255), 36}}) {
+        const QRect r = box.visualItemRect(box.item(k.row));
+        EXPECT_EQ(r.height(), 40);
+        if (k.picture) {
+            for (QPoint p : {QPoint(2, 4), QPoint(33, 35)})
+                EXPECT_EQ(img.pixel(r.topLeft() + p) & 0xFFFFFF, k.picture & 0xFFFFFF);
+            EXPECT_LT(qGray(img.pixel(r.left(), r.center().y())), 100) << "item outline";
+        }
+        const QPoint t = text(k.row, k.picture ? 35 : 1);
+        EXPECT_NEAR(t.x(), k.textLeft, 1) << k.row;
+        EXPECT_LT(t.y(), 10) << k.row;
+    }
+}
+
+} // namespace

@@ -1,0 +1,288 @@
+// The polyline edit control's logic driven headless with pixel events: gestures, selection,
+// arrow keys, zoom, painting through a recording canvas, and undo.
+#include "FigureUtil.h"
+#include "RecordingCanvas.h"
+
+#include "editor/UnMultiLineEditCore.h"
+#include "editor/UnTFCStream.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+namespace {
+
+struct FakeView : TMultiLineEditView {
+    TFCBounds Bounds{0, 0, 1275, 1275};
+    int Paints = 0;
+    std::vector<TFCCursor> Cursors;
+    std::vector<std::string> Selections;
+    void RequestPaint() override { ++Paints; }
+    TFCBounds GetBounds() const override { return Bounds; }
+    void SetBounds(const TFCBounds& b) override { Bounds = b; }
+    void ShowCursor(TFCCursor c) override { Cursors.push_back(c); }
+    void FigureSelected(const std::string& name) override { Selections.push_back(name); }
+};
+
+// The control as the editor window sets it up: grid 15 without snapping, a blue 100-unit
+// segment from the centre to the right, zoom 100 %.
+class LineEdit : public ::testing::Test {
+  protected:
+    FakeView view;
+    TMultiLineEditCore edit{view};
+
+    void SetUp() override {
+        edit.snapToGrid = false;
+        edit.SetGridDx(15);
+        edit.SetGridDy(15);
+        edit.TemplateLine.Color = clBlue;
+        edit.TemplateLine.StartPoint.Pos = {638, 638};
+        edit.TemplateLine.EndPoint.Pos = {738, 638};
+        edit.NewLine();
+        edit.SetZoomPercent(100);
+    }
+    void setOutline(std::initializer_list<Point2> points) {
+        std::vector<OutlineVertex> records;
+        for (Point2 p : points)
+            records.push_back({p.X, p.Y, {}});
+        edit.SetVertices(records.data(), int32_t(records.size()));
+    }
+    // Press at the first point, drag through the others, release at the last.
+    void gesture(std::initializer_list<Point2> path, bool shift = false) {
+        const Point2 first = *path.begin(), last = *(path.end() - 1);
+        edit.MouseDown(TFCMouseButton::Left, shift, first.X, first.Y);
+        for (auto p = path.begin() + 1; p != path.end(); ++p)
+            edit.MouseMove(shift, p->X, p->Y);
+        edit.MouseUp(TFCMouseButton::Left, shift, last.X, last.Y);
+    }
+    RecordingCanvas paint() {
+        RecordingCanvas canvas;
+        edit.Paint(canvas);
+        return canvas;
+    }
+};
+
+} // namespace
+
+TEST_F(LineEdit, DraggingParts) {
+    gesture({{638, 638}, {650, 620}, {700, 600}}); // the start marker
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{700, 600}, {738, 638}}));
+    EXPECT_EQ(edit.LastMode, mmDragPart);
+    EXPECT_EQ(edit.LastAction, fcFirstVertex);
+    EXPECT_EQ(edit.Mode, mmIdle);
+    EXPECT_EQ(view.Cursors, (std::vector<TFCCursor>{TFCCursor::Cross, TFCCursor::Default}));
+    EXPECT_EQ(view.Selections, std::vector<std::string>{"TFCMultiLine"});
+    EXPECT_EQ(edit.TemplateLine.StartPoint.Pos, (Point2{700, 600})); // the template follows
+
+    // At 200 % a pixel is half a unit: the segment under the press moves the whole line.
+    setOutline({{638, 638}, {738, 638}});
+    edit.SetZoomPercent(200);
+    EXPECT_EQ(view.Bounds.Width, 2550);
+    gesture({{1376, 1277}, {1386, 1287}, {1396, 1297}});
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{648, 648}, {748, 648}}));
+    EXPECT_EQ(edit.LastAction, fcWhole);
+    EXPECT_EQ(view.Cursors[2], TFCCursor::Drag);
+}
+
+TEST_F(LineEdit, RubberBandSelectsAndArrowsNudge) {
+    setOutline({{600, 600}, {700, 600}, {700, 700}});
+    gesture({{650, 600}}); // select the line by clicking it
+    ASSERT_EQ(edit.Line.State, fcWhole);
+
+    // A click on empty space: a 2 x 2 band that holds nothing; the line is deselected.
+    gesture({{100, 100}});
+    EXPECT_EQ(edit.Line.State, fcNone);
+    EXPECT_EQ(edit.LastMode, mmRubberBand);
+    EXPECT_EQ(view.Selections.size(), 1u);
+
+    // Up and to the left selects nothing either.
+    gesture({{710, 610}, {690, 590}});
+    EXPECT_EQ(edit.Line.State, fcNone);
+
+    // Down and to the right around the intermediate vertex selects it; the arrow keys move it
+    // one pixel per press.
+    gesture({{690, 590}, {710, 610}});
+    EXPECT_EQ(edit.Line.State, fcMidPoints);
+    EXPECT_EQ(edit.LastMode, mmDragPart);
+    edit.ArrowNudge(TFCArrowKey::Right);
+    edit.ArrowNudge(TFCArrowKey::Right);
+    edit.ArrowNudge(TFCArrowKey::Down);
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {702, 601}, {700, 700}}));
+
+    // Pressing on the selected vertex drags the selection, elsewhere on the line the line.
+    gesture({{702, 601}, {712, 601}});
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {712, 601}, {700, 700}}));
+    gesture({{650, 600}, {650, 610}});
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 610}, {712, 611}, {700, 710}}));
+}
+
+TEST_F(LineEdit, SnapPutsEveryVertexOnTheGrid) {
+    edit.snapToGrid = true;
+    setOutline({{600, 600}, {700, 600}, {700, 700}});
+    gesture({{700, 600}, {707, 611}});
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {705, 615}, {705, 705}}));
+}
+
+TEST_F(LineEdit, ShiftMovesTheSelectionWithItsFrame) {
+    setOutline({{600, 600}, {700, 600}, {700, 700}});
+    edit.MouseDown(TFCMouseButton::Left, true, 650, 600);
+    EXPECT_EQ(edit.Mode, mmMoveSelection);
+    edit.MouseMove(true, 660, 620);
+    // While moving only the frame follows; the outline waits for the release.
+    RecordingCanvas during = paint();
+    EXPECT_EQ(during.Only("Rectangle 610,620 710,720 pen 0000FF/2/1 brush clear").size(), 1u);
+    EXPECT_EQ(edit.Line.StartPoint.Pos, (Point2{600, 600}));
+    edit.MouseUp(TFCMouseButton::Left, true, 660, 620);
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{610, 620}, {710, 620}, {710, 720}}));
+    EXPECT_EQ(edit.LastMode, mmMoveSelection);
+    EXPECT_TRUE(paint().Only("Rectangle 610").empty()); // the frame goes with the gesture
+
+    // Arrows after such a gesture move the frame alone, which shows.
+    edit.ArrowNudge(TFCArrowKey::Left);
+    EXPECT_EQ(paint().Only("Rectangle 609,620 709,720 pen 0000FF/2/1 brush clear").size(), 1u);
+    EXPECT_EQ(edit.Line.StartPoint.Pos, (Point2{610, 620}));
+}
+
+TEST_F(LineEdit, PaintsBackgroundGridOutlineAndBand) {
+    RecordingCanvas idle = paint();
+    EXPECT_EQ(idle.Calls.front(), "FillRect 0,0 1275,1275 brush FFFFFF");
+    EXPECT_EQ(idle.Calls[1], "Line 15,0 15,1275 pen C8C8C8/2/1");
+    EXPECT_EQ(idle.Only("Line").size(), 170u); // 85 each way, none at 0
+    EXPECT_EQ(idle.Only("Polyline"),
+              std::vector<std::string>{"Polyline 638,638 738,638 pen FF0000/0/1"});
+    EXPECT_TRUE(idle.Only("Rectangle").empty());
+
+    // During a rubber band: the band with its handles over the deselected outline.
+    edit.MouseDown(TFCMouseButton::Left, false, 100, 100);
+    edit.MouseMove(false, 140, 130);
+    RecordingCanvas band = paint();
+    EXPECT_EQ(band.Only("Rectangle").size(), 17u);
+    EXPECT_EQ(band.Only("Rectangle")[0], "Rectangle 100,100 140,130 pen 0000FF/2/1 brush clear");
+    edit.MouseUp(TFCMouseButton::Left, false, 140, 130);
+    EXPECT_TRUE(paint().Only("Rectangle").empty());
+
+    // A dragged line is drawn selected at its new place, with its markers.
+    edit.MouseDown(TFCMouseButton::Left, false, 688, 638);
+    edit.MouseMove(false, 688, 648);
+    RecordingCanvas drag = paint();
+    EXPECT_EQ(drag.Only("Polyline"),
+              std::vector<std::string>{"Polyline 638,648 738,648 pen 0000FF/0/1"});
+    EXPECT_EQ(drag.Only("Rectangle").size(), 2u);
+
+    // Grid steps below 10 pixels start at twice the step.
+    edit.MouseUp(TFCMouseButton::Left, false, 688, 648);
+    edit.SetZoomPercent(50);
+    RecordingCanvas half = paint();
+    EXPECT_EQ(half.Calls[1], "Line 16,0 16,680 pen C8C8C8/2/1");
+    EXPECT_EQ(half.Calls[2], "Line 24,0 24,680 pen C8C8C8/2/1");
+    EXPECT_EQ(half.Only("Line").size(), 2 * 84u);
+}
+
+TEST_F(LineEdit, ZoomArithmetic) {
+    struct Case {
+        int32_t grid;
+        bool drawGrid;
+        int32_t percent;
+        double zoom;
+        int32_t width;
+    } cases[] = {
+        {15, true, 125, 1.267, 1615}, // 19 / 15, to three decimals
+        {50, true, 125, 1.24, 1581},  // 62.5 pixels round to 62
+        {15, false, 125, 1.25, 1594},
+        {15, true, 9, 1.0, 1275}, // outside 10..1000: ignored
+        {15, true, 1001, 1.0, 1275},
+        {1, true, 10, 1.0, 1275},  // a grid step never shrinks below one pixel
+        {0, true, 250, 2.5, 3188}, // a step below 1 is 50
+    };
+    for (const Case& c : cases) {
+        edit.SetZoomPercent(100);
+        edit.SetGridDx(c.grid);
+        edit.SetGridDy(c.grid);
+        edit.DrawGrid = c.drawGrid;
+        edit.SetZoomPercent(c.percent);
+        EXPECT_EQ(edit.Zoom, c.zoom) << c.grid << " " << c.percent;
+        EXPECT_EQ(edit.Line.Scale, c.zoom);
+        EXPECT_EQ(view.Bounds.Width, c.width) << c.grid << " " << c.percent;
+    }
+}
+
+TEST_F(LineEdit, DegenerateSizesAndSteps) {
+    view.Bounds = {0, 0, 0, 0};
+    EXPECT_EQ(paint().Only("Line").size(), 0u);
+    // One-pixel grid at 10 %: a line every pixel from 2, and an end.
+    view.Bounds = {0, 0, 1275, 1275};
+    edit.DrawGrid = false;
+    edit.SetZoomPercent(10);
+    edit.SetGridDx(1);
+    edit.SetGridDy(1);
+    edit.DrawGrid = true;
+    EXPECT_EQ(paint().Only("Line").size(), 2 * 127u);
+}
+
+TEST_F(LineEdit, BackgroundPlacedAndBrightenedOnce) {
+    TFCBitmap picture{4, 2, std::vector<uint8_t>(24, 200), 0};
+    picture.Pixels[0] = 10;
+    edit.SetBackgroundPicture(picture);
+    edit.BackgroundScale = 2;
+    edit.BackgroundOffset = {10, -5};
+    edit.SetBackgroundBrightness(100);
+    RecordingCanvas first = paint();
+    EXPECT_EQ(first.Calls[0], "FillRect 0,0 1275,1275 brush FFFFFF"); // smaller than the control
+    EXPECT_EQ(first.Calls[1], "StretchDraw 644,631 652,635");         // 633.5 and 635.5 to even
+    EXPECT_EQ(first.Picture.Pixels[0], 110);
+    EXPECT_EQ(first.Picture.Pixels[1], 255);
+    EXPECT_EQ(paint().Picture.Version, first.Picture.Version); // kept, not recomputed
+    edit.SetBackgroundBrightness(-50);
+    RecordingCanvas darker = paint();
+    EXPECT_NE(darker.Picture.Version, first.Picture.Version);
+    EXPECT_EQ(darker.Picture.Pixels[0], 0);
+    EXPECT_EQ(darker.Picture.Pixels[1], 150);
+}
+
+TEST_F(LineEdit, UndoWalksBackOverMoreThanTheRing) {
+    edit.Snapshot();
+    TFCStream record;
+    record.WriteDouble(1.0);
+    edit.Line.SaveToStream(record);
+    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom and line record, nothing else
+    edit.ClearUndo();
+
+    for (int x = 738; x < 778; ++x)
+        gesture({{x, 638}, {x + 1, 638}}); // 40 moves of the end
+    EXPECT_EQ(edit.UndoCount(), TMultiLineEditCore::MaxSnapshots);
+    for (int k = 1; k <= 32; ++k) {
+        ASSERT_TRUE(edit.Undo());
+        EXPECT_EQ(edit.Line.EndPoint.Pos.X, 778 - k);
+    }
+    EXPECT_FALSE(edit.Undo()); // exhausted: nothing older, nothing newer comes back
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 746);
+
+    // An undo comes back at the zoom shown now, with its intermediate vertices.
+    setOutline({{600, 600}, {650, 650}, {700, 600}});
+    edit.Snapshot();
+    edit.DeleteSelected();
+    edit.SetZoomPercent(200);
+    setOutline({{0, 0}, {1, 1}});
+    ASSERT_TRUE(edit.Undo());
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {650, 650}, {700, 600}}));
+    EXPECT_EQ(edit.Zoom, 2.0);
+    EXPECT_EQ(edit.Line.Points[0]->Scale, 2.0);
+}
+
+TEST_F(LineEdit, ClearAndNewLine) {
+    setOutline({{600, 600}, {650, 650}, {700, 600}});
+    edit.SetZoomPercent(200);
+    edit.Clear();
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {700, 600}}));
+    EXPECT_EQ(edit.Zoom, 1.0);
+    EXPECT_EQ(edit.Line.Scale, 1.0);
+    EXPECT_EQ(view.Bounds.Width, 1275);
+
+    edit.snapToGrid = true;
+    edit.TemplateLine.Style = 2;
+    edit.NewLine();
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{645, 645}, {735, 645}}));
+    EXPECT_EQ(edit.Line.Style, 0);
+    EXPECT_EQ(edit.Line.Id, 1);
+    EXPECT_EQ(edit.Line.Color, clBlue);
+}
