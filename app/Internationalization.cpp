@@ -33,7 +33,7 @@ std::unique_ptr<TInternationalization>& programTranslator() {
 QHash<QString, QString> readTable(const QString& fileName) {
     QHash<QString, QString> table;
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) return table;
+    if (fileName.isEmpty() || !file.open(QIODevice::ReadOnly)) return table;
     const QByteArray bytes = file.readAll();
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     (void)utf8.decode(bytes);

@@ -36,6 +36,7 @@
     X(TextureNameTaken, "A texture named \"%1\" exists already: choose another name.")             \
     X(TextureInUse, "The texture \"%1\" is used by the object \"%2\" and cannot be deleted.")      \
     X(TextureNotLoaded, "%1 could not be loaded as a texture.")                                    \
+    X(PictureUnreadable, "%1 is not a picture that can be read.")                                  \
     X(CornersCaption, "Corners color and texture")                                                 \
     X(TopCaption, "Top color and texture")                                                         \
     X(BottomCaption, "Bottom color and texture")                                                   \

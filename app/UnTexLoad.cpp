@@ -7,9 +7,11 @@
 #include "app/UnIcons.h"
 #include "app/UnQtText.h"
 #include "app/UnMessages.h"
+#include "editor/UnGroupEdit.h"
 #include "ui_UnTexLoad.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImage>
 
 namespace {
@@ -54,7 +56,7 @@ QComboBox* TTexLoad::texCombo() const {
     return ui->texCombo;
 }
 
-QLabel* TTexLoad::curtexture() const {
+TTexturePreview* TTexLoad::curtexture() const {
     return ui->curtexture;
 }
 
@@ -84,17 +86,12 @@ void TTexLoad::texComboChange() {
         showPicture(tableImage(textureList[size_t(i)]));
 }
 
+// Shrunk to fit, keeping its proportions; a smaller picture keeps its size.
 void TTexLoad::showPicture(const QImage& image) {
-    if (image.isNull()) {
-        ui->curtexture->clear();
-        return;
-    }
-    const QSize room = ui->curtexture->size();
-    QImage shown = image;
-    // Scaled proportionally to fit; a smaller picture keeps its size.
-    if (image.width() > room.width() || image.height() > room.height())
-        shown = image.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    ui->curtexture->setPixmap(QPixmap::fromImage(shown));
+    if (image.isNull())
+        ui->curtexture->Clear();
+    else
+        ui->curtexture->SetPicture(image);
 }
 
 void TTexLoad::newClick() {
@@ -115,7 +112,13 @@ void TTexLoad::loadClick() {
     const QString file = choosePicture();
     if (file.isEmpty()) return;
     PictureFileName = file;
-    showPicture(QImage(file)); // a preview only: nothing is registered yet
+    // A preview only: nothing is registered yet.
+    const QImage picture(file);
+    if (picture.isNull())
+        ui->curtexture->SetMessage(
+            translatedText(msg::PictureUnreadable).arg(QFileInfo(file).fileName()));
+    else
+        showPicture(picture);
 }
 
 void TTexLoad::showMessage(QMessageBox::Icon icon, const QString& text) {

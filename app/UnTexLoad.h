@@ -14,7 +14,7 @@ namespace Ui {
 class TTexLoad;
 }
 class QComboBox;
-class QLabel;
+class TTexturePreview;
 class QLineEdit;
 class QPushButton;
 
@@ -41,7 +41,7 @@ class TTexLoad : public QDialog {
     void removeTexture(const TTextureObj& texture);
 
     QComboBox* texCombo() const;
-    QLabel* curtexture() const;
+    TTexturePreview* curtexture() const;
     QLineEdit* texname() const;
     QPushButton* button(const char* name) const;
 

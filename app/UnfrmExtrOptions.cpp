@@ -5,18 +5,16 @@
 #include "app/Internationalization.h"
 #include "app/UnIcons.h"
 #include "app/UnQtText.h"
+#include "app/UnMessages.h"
 #include "app/UnSpinEdit.h"
+#include "editor/GraphicListBox.h"
+#include "editor/UnGroupEdit.h"
 #include "ui_UnfrmExtrOptions.h"
 
-#include <QColorDialog>
 #include <QFileDialog>
 #include <QPainter>
 
 namespace {
-
-QColor qColor(TColor c) {
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
 
 // A swatch of the pair's colour; hatched when a texture covers it.
 QIcon swatch(TColor color, bool textured) {
@@ -24,7 +22,7 @@ QIcon swatch(TColor color, bool textured) {
     picture.fill(Qt::transparent);
     QPainter p(&picture);
     p.setPen(QColor(80, 80, 80));
-    p.setBrush(qColor(color));
+    p.setBrush(colorOf(color));
     p.drawRect(0, 0, 15, 15);
     if (textured) p.fillRect(1, 1, 14, 14, QBrush(QColor(60, 60, 60), Qt::BDiagPattern));
     return QIcon(picture);
@@ -125,34 +123,35 @@ void TfrmExtrOptionDialog::cancelClick() {
 
 void TfrmExtrOptionDialog::cornersClick() {
     if (fields)
-        chooseColorAndTexture("Corners color and texture", fields->CornersColor,
-                              fields->CornersTexture);
+        chooseColorAndTexture(msg::CornersCaption, fields->CornersColor, fields->CornersTexture);
 }
 
 void TfrmExtrOptionDialog::topClick() {
-    if (fields)
-        chooseColorAndTexture("Top color and texture", fields->TopColor, fields->TopTexture);
+    if (fields) chooseColorAndTexture(msg::TopCaption, fields->TopColor, fields->TopTexture);
 }
 
 void TfrmExtrOptionDialog::bottomClick() {
     if (fields)
-        chooseColorAndTexture("Bottom color and texture", fields->BottomColor,
-                              fields->BottomTexture);
+        chooseColorAndTexture(msg::BottomCaption, fields->BottomColor, fields->BottomTexture);
 }
 
 void TfrmExtrOptionDialog::chooseColorAndTexture(const char* caption, TColor& color,
                                                  std::string& texture) {
-    const QColor chosen =
-        QColorDialog::getColor(qColor(color), this, translatedText(QString::fromLatin1(caption)));
-    if (chosen.isValid())
-        color = TColor(chosen.red()) | TColor(chosen.green()) << 8 | TColor(chosen.blue()) << 16;
-    (void)texture;
+    TgroupEdit chooser(this);
+    chooser.setWindowTitle(translatedText(caption));
+    chooser.GroupColor = color;
+    chooser.TextureName = texture;
+    chooser.SetTextures(fields->Textures);
+    chooser.exec();
+    // The chooser hands back what the user confirmed, or the values as they came.
+    color = chooser.GroupColor;
+    texture = chooser.TextureName;
     showPairs();
 }
 
 QString TfrmExtrOptionDialog::chooseDirectory(const QString& start) {
-    return QFileDialog::getExistingDirectory(
-        this, translatedText(QStringLiteral("Default textures directory")), start);
+    return QFileDialog::getExistingDirectory(this, translatedText(msg::TexturesDirectoryTitle),
+                                             start);
 }
 
 void TfrmExtrOptionDialog::viewdirlistClick() {

@@ -4,6 +4,7 @@
 #include "app/UnSpinEdit.h"
 #include "app/UnTexLoad.h"
 #include "app/UnfrmExtrOptions.h"
+#include "editor/UnGroupEdit.h"
 #include "scene/UnOpenGL_GL.h"
 
 #include <QAction>
@@ -51,6 +52,8 @@ class TTestTexLoad : public TTexLoad {
 
 TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     w->CurrentObject->SetPosition(Vec3{1.4f, 0, 2.6f});
+    textureTable.push_back(
+        TTextureObj{PALVORIN_SOURCE_DIR "/examples/wood.bmp", "wood", -1, nullptr});
     whenModal<TfrmExtrOptionDialog>([](TfrmExtrOptionDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Extrusion options");
         auto* pages = child<QTabWidget>(d, "PageControl1");
@@ -75,11 +78,25 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
         EXPECT_EQ(name->maxLength(), 30);
         name->setText("wheel");
         child<TSpinEdit>(d, "sePrecision")->setValue(7);
+        // The Top button's chooser: a red colour and the wood texture, confirmed.
+        whenModal<TgroupEdit>([](TgroupEdit& g) {
+            EXPECT_EQ(g.windowTitle(), "Top color and texture");
+            whenModal<QColorDialog>([](QColorDialog& c) {
+                c.setCurrentColor(QColor(255, 0, 0));
+                c.accept();
+            });
+            g.selcolorClick();
+            g.texCombo()->setCurrentIndex(1);
+            g.ok()->click();
+        });
+        child<QPushButton>(d, "top")->click();
         child<QPushButton>(d, "cancel")->click();
     });
     w->optionsClick();
     expectObjects({"obj1"}, 0);
     EXPECT_EQ(w->CurrentObject->Precision, 2);
+    EXPECT_EQ(w->CurrentObject->TopColor, 0x0000FFu); // the chooser's change stays
+    EXPECT_EQ(w->CurrentObject->TopTexture, "wood");
     // Cancel still hands back the whole-number coordinates the dialog showed.
     EXPECT_EQ(w->CurrentObject->Position.X, 1.0f);
     EXPECT_EQ(w->CurrentObject->Position.Z, 3.0f);
@@ -132,7 +149,7 @@ TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {
 TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     clearTextureTable();
     QTemporaryDir dir;
-    QImage wide(528, 132, QImage::Format_RGB888); // previewed at 264 x 66
+    QImage wide(520, 130, QImage::Format_RGB888); // previewed at 260 x 65
     wide.fill(Qt::darkGreen);
     ASSERT_TRUE(wide.save(dir.filePath("wide.bmp")));
 
@@ -141,7 +158,7 @@ TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     EXPECT_EQ(chooser.windowTitle(), "Texture load");
     EXPECT_EQ(chooser.texCombo()->count(), 0);
     EXPECT_EQ(chooser.texCombo()->currentIndex(), -1);
-    EXPECT_TRUE(chooser.curtexture()->pixmap().isNull());
+    EXPECT_TRUE(chooser.curtexture()->Picture().isNull());
     EXPECT_FALSE(chooser.texname()->isEnabled());
     EXPECT_EQ(chooser.texname()->maxLength(), 20);
 
@@ -162,7 +179,7 @@ TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     TTestTexLoad second;
     second.setTextureList(textureTable);
     EXPECT_EQ(second.texCombo()->currentText(), "wood");
-    EXPECT_EQ(second.curtexture()->pixmap().size(), QSize(256, 256)); // smaller: not enlarged
+    EXPECT_EQ(second.curtexture()->PictureRect().size(), QSize(256, 256)); // not enlarged
     second.newClick();
     second.texname()->setText("wood");
     second.PictureFileName = dir.filePath("wide.bmp");
@@ -177,7 +194,7 @@ TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     TTestTexLoad third;
     third.setTextureList(textureTable);
     third.texCombo()->setCurrentIndex(1);
-    EXPECT_EQ(third.curtexture()->pixmap().size(), QSize(264, 66));
+    EXPECT_EQ(third.curtexture()->PictureRect().size(), QSize(260, 65));
     third.TextureUser = [](const std::string& name) { return name == "wide" ? "obj2" : ""; };
     third.deleteClick(); // in use: refused
     EXPECT_EQ(third.messages.value(0),
@@ -189,7 +206,7 @@ TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     ASSERT_EQ(third.textureList.size(), 1u);
     EXPECT_EQ(third.texCombo()->count(), 1);
     EXPECT_EQ(third.texCombo()->currentText(), "wide"); // the first remaining one is shown
-    EXPECT_FALSE(third.curtexture()->pixmap().isNull());
+    EXPECT_FALSE(third.curtexture()->Picture().isNull());
     clearTextureTable();
 }
 

@@ -6,15 +6,19 @@
 #include "app/UnMessages.h"
 #include "app/UnTexLoad.h"
 #include "app/UnfrmExtrOptions.h"
+#include "editor/UnGroupEdit.h"
 
 #include <QAction>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QToolButton>
+
+#include <cstdio>
 
 namespace {
 
@@ -115,9 +119,42 @@ TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
             TfrmExtrOptionDialog options;
             TfrmLathe lathe;
             TTexLoad chooser;
+            TgroupEdit groupEditor;
         }
         for (const char* text : msg::All)
             translatedText(text);
         EXPECT_EQ(logLines(log), QStringList());
+    }
+}
+
+// The codes come from the interface language of the environment the program starts in: each case
+// runs this test again in a child process with that environment, where it prints the codes.
+TEST(Translation, CodesFollowTheInterfaceLanguageOfTheEnvironment) {
+    if (qEnvironmentVariableIsSet("PALVORIN_PRINT_LANGUAGE_CODES")) {
+        std::printf("codes=%s\n", qPrintable(TInternationalization::LanguageCodes().join(',')));
+        return;
+    }
+    struct Case {
+        const char *variable, *value, *codes;
+    };
+    const Case cases[] = {
+        {"LANG", "it_IT.UTF-8", "ITA"},
+        {"LANG", "de_CH.UTF-8", "DES,DEU"},
+        {"LC_ALL", "en_GB.UTF-8", "ENG,ENU"},
+        {"LANG", "C", "ENU"},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+            env.remove(name);
+        env.insert(c.variable, c.value);
+        env.insert("PALVORIN_PRINT_LANGUAGE_CODES", "1");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=Translation.CodesFollowTheInterfaceLanguageOfTheEnvironment"});
+        ASSERT_TRUE(child.waitForFinished(20000));
+        EXPECT_TRUE(child.readAllStandardOutput().contains(QByteArray("codes=") + c.codes + "\n"))
+            << c.variable << "=" << c.value;
     }
 }
