@@ -160,15 +160,15 @@ void TfrmPalvorin::Redraw() {
 
 void TfrmPalvorin::updateSceneExtent() {
     if (!scene.ready) return;
-    Vec3 lo{1e30f, 1e30f, 1e30f}, hi{-1e30f, -1e30f, -1e30f};
+    TSceneExtent extent;
     for (int i = 0; i < Document->Count(); ++i) {
         const TExtrObj& o = Document->Items(i);
         const auto box = objectBounds.find(static_cast<int32_t>(o.DisplayList));
         if (o.DisplayList == 0 || box == objectBounds.end()) continue;
-        ExtendWorldBox(lo, hi, box->second.first, box->second.second,
+        ExtendWorldBox(extent, box->second.first, box->second.second,
                        CalcTraslRotObjMatrix(o.Position, o.Rotation));
     }
-    setSceneExtent(ExtentOfBox(lo, hi));
+    setSceneExtent(extent);
     setProjection();
 }
 

@@ -48,23 +48,26 @@ Matrix4 CalcTraslRotObjMatrix(const Vec3& position, const Vec3& rotation);
 // Hands the object's placement matrix to the current renderer.
 void placeObject(const Vec3& position, const Vec3& rotation);
 
-// A sphere around everything the view shows; a negative radius when nothing was drawn.
+// The world box around everything the view shows; empty (Lo above Hi) when nothing was drawn.
 struct TSceneExtent {
-    Vec3 Centre{};
-    float Radius = -1;
+    Vec3 Lo{1e30f, 1e30f, 1e30f};
+    Vec3 Hi{-1e30f, -1e30f, -1e30f};
+    bool Empty() const { return !(Lo.X <= Hi.X && Lo.Y <= Hi.Y && Lo.Z <= Hi.Z); }
+    Vec3 Centre() const;
+    // Half the box's diagonal: the radius of the sphere through its corners.
+    double Radius() const;
 };
 
-// Grows the world box [lo, hi] by the box [boxLo, boxHi] of an object placed with placement.
-void ExtendWorldBox(Vec3& lo, Vec3& hi, const Vec3& boxLo, const Vec3& boxHi,
+// Grows the extent by the box [boxLo, boxHi] of an object placed with placement.
+void ExtendWorldBox(TSceneExtent& extent, const Vec3& boxLo, const Vec3& boxHi,
                     const Matrix4& placement);
-// The sphere through the corners of [lo, hi]; none when the box is empty (lo above hi).
-TSceneExtent ExtentOfBox(const Vec3& lo, const Vec3& hi);
 // A point as the camera sees it before the look-at: turned by the camera's rotation angles.
 Vec3 ViewRotated(const Vec3& p, float rx, float ry, float rz);
-// Near and far planes for an eye and an extent, both in the camera's rotated frame: the fixed 1
-// and 1000 while the scene lies within 1000 of the eye; a farther scene moves the far plane out
-// to hold it, and the near plane up to a thousandth of the far one where nothing is that close.
-void ClipPlanes(const Vec3& eye, const TSceneExtent& extent, double& zNear, double& zFar);
-// The eye that sees the whole sphere (rotated frame) looking along -Z, with a vertical field of
-// fovY degrees and the aspect width / height.
-Vec3 FittingEye(const TSceneExtent& extent, double fovY, double aspect);
+// Near and far planes for an eye and a sphere, both in the camera's rotated frame: the fixed 1
+// and 1000 while the sphere lies within 1000 of the eye; a farther one moves the far plane out to
+// hold it, and the near plane up to a thousandth of the far one where nothing is that close.
+void ClipPlanes(const Vec3& eye, const Vec3& centre, double radius, double& zNear, double& zFar);
+// The eye (in the rotated frame) from which a camera looking along -Z, with a vertical field of
+// fovY degrees and the aspect width / height, sees every corner of the extent.
+Vec3 FittingEye(const TSceneExtent& extent, float rx, float ry, float rz, double fovY,
+                double aspect);

@@ -153,10 +153,9 @@ void resizeScene(int32_t width, int32_t height) {
 void setProjection() {
     // A surface folded to no height keeps the aspect of a one-pixel-high view.
     const double h = scene.height > 0 ? scene.height : 1;
-    const TSceneExtent inView{ViewRotated(scene.extent.Centre, scene.rx, scene.ry, scene.rz),
-                              scene.extent.Radius};
     double zNear, zFar;
-    ClipPlanes(scene.eye, inView, zNear, zFar);
+    ClipPlanes(scene.eye, ViewRotated(scene.extent.Centre(), scene.rx, scene.ry, scene.rz),
+               scene.extent.Radius(), zNear, zFar);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(FieldOfView, static_cast<double>(scene.width) / h, zNear, zFar);
@@ -173,11 +172,9 @@ void setSceneExtent(const TSceneExtent& extent) {
 }
 
 void fitCamera() {
-    if (scene.extent.Radius < 0) return;
-    const TSceneExtent inView{ViewRotated(scene.extent.Centre, scene.rx, scene.ry, scene.rz),
-                              scene.extent.Radius};
+    if (scene.extent.Empty()) return;
     const double aspect = scene.height > 0 ? double(scene.width) / scene.height : 1;
-    const Vec3 eye = FittingEye(inView, FieldOfView, aspect);
+    const Vec3 eye = FittingEye(scene.extent, scene.rx, scene.ry, scene.rz, FieldOfView, aspect);
     setCamera(eye.X, eye.Y, eye.Z, scene.rx, scene.ry);
 }
 
