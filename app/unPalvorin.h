@@ -76,7 +76,7 @@ class TfrmPalvorin : public QMainWindow {
     // name, saves. True when the document was saved.
     bool SaveWithDialog();
     // One export after its dialog: the file renderer made current, the redraw, the screen renderer
-    // back.
+    // back. A document without any complete object is not exported.
     void ExportDocument(const QString& fileName, void (*useExportRenderer)());
 
     TGLCanvas* glcanvas() const;
@@ -167,7 +167,10 @@ class TfrmPalvorin : public QMainWindow {
     void forgetDisplayLists();
     void closeOpenDisplayList();
     void drawFrame();
-    void exportCommand(const QString& ext, const char* description, void (*useRenderer)());
+    // Tells the user and returns true when no object can be exported (no file is written then).
+    bool refuseEmptyExport();
+    // The export commands: the description names the format in the file dialog (translated).
+    void exportCommand(const QString& ext, const QString& description, void (*useRenderer)());
     void fillObjectList();
     void addObjectLine(const QString& name, bool selected);
     void setLinePicture(int index, bool selected);

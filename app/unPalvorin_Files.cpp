@@ -23,13 +23,13 @@
 namespace {
 
 // "Description (*.EXT *.ext);;All files (*)", the description translated.
-QString fileFilter(const char* description, const QString& ext) {
+QString fileFilter(const QString& description, const QString& ext) {
     return QStringLiteral("%1 (*%2 *%3);;%4 (*)")
         .arg(translatedText(description), ext, ext.toLower(), translatedText(msg::AllFiles));
 }
 
 QString palvorinFilter() {
-    return fileFilter(msg::PalvorinFiles, QStringLiteral(".PLV"));
+    return fileFilter(QString::fromUtf8(msg::PalvorinFiles), QStringLiteral(".PLV"));
 }
 
 // The object file's first record starts right after the object count with this mark.
@@ -190,7 +190,15 @@ void TfrmPalvorin::mnSaveClick() {
     saveClick();
 }
 
+bool TfrmPalvorin::refuseEmptyExport() {
+    for (int i = 0; i < Document->Count(); ++i)
+        if (objectDrawable(Document->Items(i))) return false;
+    showMessage(QMessageBox::Information, translatedText(msg::NothingToExport));
+    return true;
+}
+
 void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRenderer)()) {
+    if (refuseEmptyExport()) return;
     const QString previousFileName = CurrentFileName;
     SceneReady = false;
     CurrentFileName = fileName;
@@ -212,16 +220,10 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     SceneReady = true;
 }
 
-void TfrmPalvorin::exportCommand(const QString& ext, const char* description,
+void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
-        bool drawable = false;
-        for (int i = 0; i < Document->Count() && !drawable; ++i)
-            drawable = objectDrawable(Document->Items(i));
-        if (!drawable) {
-            showMessage(QMessageBox::Information, translatedText(msg::NothingToExport));
-            return;
-        }
+        if (refuseEmptyExport()) return;
         const QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
                                                 fileFilter(description, ext), QString());
         if (name.isEmpty()) return;
@@ -230,13 +232,13 @@ void TfrmPalvorin::exportCommand(const QString& ext, const char* description,
 }
 
 void TfrmPalvorin::mnExpDXFClick() {
-    exportCommand(QStringLiteral(".DXF"), msg::DxfFiles, &useDXFRenderer);
+    exportCommand(QStringLiteral(".DXF"), QStringLiteral("Autocad DXF"), &useDXFRenderer);
 }
 
 void TfrmPalvorin::mnfacesetVRMLClick() {
-    exportCommand(QStringLiteral(".WRL"), msg::VrmlFiles, &useVRMLRenderer);
+    exportCommand(QStringLiteral(".WRL"), QStringLiteral("Vrml files"), &useVRMLRenderer);
 }
 
 void TfrmPalvorin::mnExp3DSClick() {
-    exportCommand(QStringLiteral(".3DS"), msg::Studio3DFiles, &use3DSRenderer);
+    exportCommand(QStringLiteral(".3DS"), QStringLiteral("3D Studio files"), &use3DSRenderer);
 }
