@@ -1,5 +1,6 @@
 // Fuzz target: a .PLV document loaded, exported as DXF, VRML 2.0 and 3DS, and saved again. What
 // loads must save, and the saved file must read back and save to the same bytes.
+#include "JpegEncode.h"
 #include "fuzz_files.h"
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
@@ -11,8 +12,6 @@
 #include <exception>
 #include <fstream>
 #include <iterator>
-
-#include <jpeglib.h>
 
 namespace {
 
@@ -26,27 +25,11 @@ const uint8_t SmallBmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 
 bool writeTextures() {
     for (const char* name : {"wood.bmp", "marble.bmp", "checker.bmp", "t.bmp"})
         fuzzfiles::writeScratch(name, SmallBmp, sizeof SmallBmp);
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &mem, &size);
-    cinfo.image_width = cinfo.image_height = 8;
-    cinfo.input_components = 1;
-    cinfo.in_color_space = JCS_GRAYSCALE;
-    jpeg_set_defaults(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    uint8_t row[8] = {0, 40, 80, 120, 160, 200, 240, 255};
-    while (cinfo.next_scanline < 8) {
-        JSAMPROW r = row;
-        jpeg_write_scanlines(&cinfo, &r, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    fuzzfiles::writeScratch("walnut.jpg", mem, size);
-    std::free(mem);
+    std::vector<uint8_t> grey(8 * 8);
+    for (size_t i = 0; i < grey.size(); ++i)
+        grey[i] = uint8_t(i * 4);
+    const std::vector<uint8_t> jpeg = encodeJpeg(8, 8, 1, grey);
+    fuzzfiles::writeScratch("walnut.jpg", jpeg.data(), jpeg.size());
     return true;
 }
 

@@ -1,4 +1,5 @@
 // Tests of the JPEG loader: colours and row order, grey pictures, damaged files.
+#include "JpegEncode.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
 #include "scene_test_files.h"
@@ -7,48 +8,10 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-
-#include <jpeglib.h>
 
 using namespace scenetest;
 
 namespace {
-
-// Encodes a top-down picture (rows of width * components bytes) at quality 100 without chroma
-// subsampling.
-Bytes encodeJpeg(int width, int height, int components, const Bytes& topDown,
-                 bool progressive = false) {
-    jpeg_compress_struct cinfo;
-    jpeg_error_mgr jerr;
-    cinfo.err = jpeg_std_error(&jerr);
-    jpeg_create_compress(&cinfo);
-    unsigned char* mem = nullptr;
-    unsigned long size = 0;
-    jpeg_mem_dest(&cinfo, &mem, &size);
-    cinfo.image_width = width;
-    cinfo.image_height = height;
-    cinfo.input_components = components;
-    cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
-    jpeg_set_defaults(&cinfo);
-    jpeg_set_quality(&cinfo, 100, TRUE);
-    for (int c = 0; c < cinfo.num_components; ++c) {
-        cinfo.comp_info[c].h_samp_factor = 1;
-        cinfo.comp_info[c].v_samp_factor = 1;
-    }
-    if (progressive) jpeg_simple_progression(&cinfo);
-    jpeg_start_compress(&cinfo, TRUE);
-    while (cinfo.next_scanline < cinfo.image_height) {
-        JSAMPROW row =
-            const_cast<uint8_t*>(topDown.data()) + size_t(cinfo.next_scanline) * width * components;
-        jpeg_write_scanlines(&cinfo, &row, 1);
-    }
-    jpeg_finish_compress(&cinfo);
-    jpeg_destroy_compress(&cinfo);
-    Bytes out(mem, mem + size);
-    std::free(mem);
-    return out;
-}
 
 // 16 x 8 picture: top half red | green, bottom half blue | yellow.
 PaletteEntry blockColour(int x, int y) {
