@@ -4,7 +4,9 @@
 root=${1:-.}
 cd "$root" || exit 2
 core=$(ls model/*.h model/*.cpp mesh/*.h mesh/*.cpp render/UnTRenderer.* render/UnTRenderer_DXF.* \
-          render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* render/UnRedraw.* scene/UnOpenGL.h \
+          render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* \
+          render/UnTRenderer_Mesh.* render/UnTRenderer_GLTF.* render/UnTRenderer_OBJ.* \
+          render/UnTRenderer_STL.* render/UnRedraw.* scene/UnOpenGL.h \
           scene/UnOpenGL.cpp scene/UnBmpTex*.* tools/*.cpp 2>/dev/null)
 bad=$(grep -n -E '#include *[<"](Q[A-Za-z]|qt|GL/gl\.h|GL/glx|GL/glext|QtOpenGL|epoxy)' $core)
 if [ -n "$bad" ]; then
