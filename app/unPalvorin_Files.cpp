@@ -1,4 +1,4 @@
-// The main window's file commands: Open, Save and the DXF, VRML and 3DS exports.
+// The main window's file commands: Open, Save and the DXF, VRML, 3DS, glTF, OBJ and STL exports.
 #include "app/UnGLCanvas.h"
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
@@ -163,8 +163,9 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
 void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
+        const QString otherCase = ext == ext.toLower() ? ext.toUpper() : ext.toLower();
         const QString filter =
-            QStringLiteral("%1 (*%2 *%3);;All files (*)").arg(description, ext, ext.toLower());
+            QStringLiteral("%1 (*%2 *%3);;All files (*)").arg(description, ext, otherCase);
         const QString name =
             chooseSaveFileName(proposedName(CurrentFileName, ext), filter, QString());
         if (name.isEmpty()) return;
@@ -182,4 +183,19 @@ void TfrmPalvorin::mnfacesetVRMLClick() {
 
 void TfrmPalvorin::mnExp3DSClick() {
     exportCommand(QStringLiteral(".3DS"), QStringLiteral("3D Studio files"), &use3DSRenderer);
+}
+
+// The three renderers below write their files under temporary names and rename them only at the
+// end, so a failed export leaves nothing behind (for OBJ neither the .mtl nor the image copies).
+void TfrmPalvorin::mnExpGLTFClick() {
+    exportCommand(QStringLiteral(".glb"), QStringLiteral("glTF 2.0 binary files"),
+                  &useGLTFRenderer);
+}
+
+void TfrmPalvorin::mnExpOBJClick() {
+    exportCommand(QStringLiteral(".obj"), QStringLiteral("Wavefront OBJ files"), &useOBJRenderer);
+}
+
+void TfrmPalvorin::mnExpSTLClick() {
+    exportCommand(QStringLiteral(".stl"), QStringLiteral("STL files"), &useSTLRenderer);
 }

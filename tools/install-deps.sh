@@ -9,7 +9,10 @@ pkgs=(
 )
 if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, and a comma-decimal locale.
-  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene locales)
+  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene assimp-utils locales)
+  # Node runs the glTF validator and three.js's loaders; any installed Node will do.
+  command -v node >/dev/null 2>&1 || pkgs+=(nodejs)
+  command -v npm >/dev/null 2>&1 || pkgs+=(npm)
 fi
 missing=()
 for p in "${pkgs[@]}"; do
@@ -24,4 +27,12 @@ if [ "${1:-}" = "--test" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?
   sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen
+fi
+if [ "${1:-}" = "--test" ]; then
+  # The readers' npm packages, at the versions of the lock file, into tests/js/node_modules.
+  js="$(dirname "$0")/../tests/js"
+  if ! cmp -s "$js/package-lock.json" "$js/node_modules/.installed-lock.json"; then
+    npm ci --prefix "$js" --no-audit --no-fund
+    cp "$js/package-lock.json" "$js/node_modules/.installed-lock.json"
+  fi
 fi
