@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <regex>
 
 namespace fs = std::filesystem;
 
@@ -196,8 +195,8 @@ TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
     EXPECT_EQ(read(dir / "wood.bmp"), "another picture of the same name");
 }
 
-// The container and the description: GLB framing, a node per placed object, one material per
-// colour and texture across objects, linear colour factors, 16- or 32-bit indices by size.
+// The description: a node per object with its placement, one material per colour and texture
+// across objects, linear colour factors, 16- or 32-bit indices by size.
 TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     TTextureObj wood = texture(scratchPath("wood.bmp"));
     auto pixels = std::make_shared<TTextureImage>();
@@ -227,22 +226,9 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
                     r.binaryInMemory = 0;
                     scene(r);
                 }));
-    ASSERT_GT(glb.size(), 28u);
-    EXPECT_EQ(glb.substr(0, 4), "glTF");
-    EXPECT_EQ(le32(glb, 4), 2u);
-    EXPECT_EQ(le32(glb, 8), glb.size());
-    const uint32_t jsonLength = le32(glb, 12);
-    EXPECT_EQ(glb.substr(16, 4), "JSON");
-    EXPECT_EQ(jsonLength % 4, 0u);
-    const std::string json = glb.substr(20, jsonLength);
-    const size_t bin = 20 + jsonLength;
-    const uint32_t binLength = le32(glb, bin);
-    EXPECT_EQ(glb.substr(bin + 4, 4), std::string("BIN\0", 4));
-    EXPECT_EQ(bin + 8 + binLength, glb.size());
-    EXPECT_EQ(binLength % 4, 0u);
-    EXPECT_NE(json.find("\"buffers\":[{\"byteLength\":" + std::to_string(binLength) + "}]"),
-              std::string::npos);
-
+    // The framing, the alignment and the views are the validator's part (tests/tools).
+    ASSERT_GT(glb.size(), 20u);
+    const std::string json = glb.substr(20, le32(glb, 12));
     auto count = [&](const std::string& text) {
         size_t n = 0;
         for (size_t at = json.find(text); at != std::string::npos; at = json.find(text, at + 1))
@@ -263,20 +249,6 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     EXPECT_EQ(count("\"componentType\":5123"), 4u);
     EXPECT_EQ(count("\"componentType\":5125,\"count\":98304"), 1u);
     EXPECT_NE(json.find("\"count\":65536"), std::string::npos);
-
-    // Every view lies inside the binary chunk at a multiple of four; the image is a PNG.
-    static const std::regex view(R"(\{"buffer":0,"byteOffset":(\d+),"byteLength":(\d+)([^}]*)\})");
-    int images = 0;
-    for (std::sregex_iterator it(json.begin(), json.end(), view), end; it != end; ++it) {
-        const size_t offset = std::stoul((*it)[1]), length = std::stoul((*it)[2]);
-        EXPECT_EQ(offset % 4, 0u);
-        EXPECT_LE(offset + length, binLength);
-        if ((*it)[3].length() == 0) { // no stride, no target: the image
-            ++images;
-            EXPECT_EQ(glb.substr(bin + 8 + offset, 4), "\x89PNG");
-        }
-    }
-    EXPECT_EQ(images, 1);
 }
 
 // Whatever stops an export, nothing of it is left: not when the file cannot be made, not when the
