@@ -174,6 +174,10 @@ class TExtrObj {
     void LoadFromStream(TExtrStream& stream, const std::string& dir);
 };
 
+// Creates an empty, exclusive file named target + ".tmp-" + six random characters next to
+// target and returns its name; throws EExtrStrError when the directory takes no new file.
+std::string createTemporaryBeside(const std::string& target);
+
 class TExtrObjList {
   public:
     int Add(std::unique_ptr<TExtrObj> object);

@@ -74,6 +74,8 @@ std::string directoryOf(const std::string& fileName) {
                         "\": " + std::strerror(err));
 }
 
+} // namespace
+
 // Creates an empty, exclusive temporary file next to target (permissions follow the umask).
 std::string createTemporaryBeside(const std::string& target) {
     std::random_device seed;
@@ -94,8 +96,6 @@ std::string createTemporaryBeside(const std::string& target) {
     }
     raiseSaveFailure(target, "Cannot create file", lastError);
 }
-
-} // namespace
 
 // ---- options block ----
 

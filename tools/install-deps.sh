@@ -4,12 +4,16 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
+  libpng-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
   qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, and a comma-decimal locale.
-  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene locales)
+  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene assimp-utils locales)
+  # Node runs the glTF validator and three.js's loaders; any installed Node will do.
+  command -v node >/dev/null 2>&1 || pkgs+=(nodejs)
+  command -v npm >/dev/null 2>&1 || pkgs+=(npm)
 fi
 missing=()
 for p in "${pkgs[@]}"; do
@@ -31,4 +35,12 @@ if [ "${1:-}" = "--test" ]; then
     fi
   done
   if [ $generate = 1 ]; then locale-gen; fi
+fi
+if [ "${1:-}" = "--test" ]; then
+  # The readers' npm packages, at the versions of the lock file, into tests/js/node_modules.
+  js="$(dirname "$0")/../tests/js"
+  if ! cmp -s "$js/package-lock.json" "$js/node_modules/.installed-lock.json"; then
+    npm ci --prefix "$js" --no-audit --no-fund
+    cp "$js/package-lock.json" "$js/node_modules/.installed-lock.json"
+  fi
 fi
