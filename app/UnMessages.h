@@ -18,6 +18,9 @@
     X(DxfFiles, "Autocad DXF")                                                                     \
     X(VrmlFiles, "Vrml files")                                                                     \
     X(Studio3DFiles, "3D Studio files")                                                            \
+    X(GltfFiles, "glTF 2.0 binary files")                                                          \
+    X(ObjFiles, "Wavefront OBJ files")                                                             \
+    X(StlFiles, "STL files")                                                                       \
     X(AllFiles, "All files")                                                                       \
     X(ImageFiles, "Images")                                                                        \
     X(Loading, "Loading %1")                                                                       \

@@ -171,6 +171,9 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->mnExpDXF, &QAction::triggered, this, &TfrmPalvorin::mnExpDXFClick);
     connect(ui->mnfacesetVRML, &QAction::triggered, this, &TfrmPalvorin::mnfacesetVRMLClick);
     connect(ui->mnExp3DS, &QAction::triggered, this, &TfrmPalvorin::mnExp3DSClick);
+    connect(ui->mnExpGLTF, &QAction::triggered, this, &TfrmPalvorin::mnExpGLTFClick);
+    connect(ui->mnExpOBJ, &QAction::triggered, this, &TfrmPalvorin::mnExpOBJClick);
+    connect(ui->mnExpSTL, &QAction::triggered, this, &TfrmPalvorin::mnExpSTLClick);
     connect(ui->editprofile, &QAction::triggered, this, &TfrmPalvorin::editprofileClick);
     connect(ui->mnEditprofile, &QAction::triggered, this, &TfrmPalvorin::mnEditprofileClick);
     connect(ui->editpath, &QAction::triggered, this, &TfrmPalvorin::editpathClick);

@@ -99,6 +99,9 @@ class TfrmPalvorin : public QMainWindow {
     void mnExpDXFClick();
     void mnfacesetVRMLClick();
     void mnExp3DSClick();
+    void mnExpGLTFClick();
+    void mnExpOBJClick();
+    void mnExpSTLClick();
     void editprofileClick();
     void mnEditprofileClick();
     void editpathClick();

@@ -1,4 +1,4 @@
-// The main window's file commands: Open, Save and the DXF, VRML and 3DS exports.
+// The main window's file commands: Open, Save and the DXF, VRML, 3DS, glTF, OBJ and STL exports.
 #include "app/Internationalization.h"
 #include "app/UnBusyCursor.h"
 #include "app/UnGLCanvas.h"
@@ -24,8 +24,9 @@ namespace {
 
 // "Description (*.EXT *.ext);;All files (*)", the description translated.
 QString fileFilter(const QString& description, const QString& ext) {
+    const QString otherCase = ext == ext.toLower() ? ext.toUpper() : ext.toLower();
     return QStringLiteral("%1 (*%2 *%3);;%4 (*)")
-        .arg(translatedText(description), ext, ext.toLower(), translatedText(msg::AllFiles));
+        .arg(translatedText(description), ext, otherCase, translatedText(msg::AllFiles));
 }
 
 QString palvorinFilter() {
@@ -236,13 +237,27 @@ void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
 }
 
 void TfrmPalvorin::mnExpDXFClick() {
-    exportCommand(QStringLiteral(".DXF"), QStringLiteral("Autocad DXF"), &useDXFRenderer);
+    exportCommand(QStringLiteral(".DXF"), QString::fromUtf8(msg::DxfFiles), &useDXFRenderer);
 }
 
 void TfrmPalvorin::mnfacesetVRMLClick() {
-    exportCommand(QStringLiteral(".WRL"), QStringLiteral("Vrml files"), &useVRMLRenderer);
+    exportCommand(QStringLiteral(".WRL"), QString::fromUtf8(msg::VrmlFiles), &useVRMLRenderer);
 }
 
 void TfrmPalvorin::mnExp3DSClick() {
-    exportCommand(QStringLiteral(".3DS"), QStringLiteral("3D Studio files"), &use3DSRenderer);
+    exportCommand(QStringLiteral(".3DS"), QString::fromUtf8(msg::Studio3DFiles), &use3DSRenderer);
+}
+
+// The three renderers below write their files under temporary names and rename them only at the
+// end, so a failed export leaves nothing behind (for OBJ neither the .mtl nor the image copies).
+void TfrmPalvorin::mnExpGLTFClick() {
+    exportCommand(QStringLiteral(".glb"), QString::fromUtf8(msg::GltfFiles), &useGLTFRenderer);
+}
+
+void TfrmPalvorin::mnExpOBJClick() {
+    exportCommand(QStringLiteral(".obj"), QString::fromUtf8(msg::ObjFiles), &useOBJRenderer);
+}
+
+void TfrmPalvorin::mnExpSTLClick() {
+    exportCommand(QStringLiteral(".stl"), QString::fromUtf8(msg::StlFiles), &useSTLRenderer);
 }

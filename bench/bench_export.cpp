@@ -35,6 +35,7 @@ struct Settings {
     std::string dir;
     int repeat = 1;
     bool keep = false;
+    std::string only; // one run by name, for profiling
 };
 
 using Clock = std::chrono::steady_clock;
@@ -278,9 +279,12 @@ void printResult(const Result& r, long long faces) {
     std::fflush(stdout);
 }
 
+// Exports the document with the renderer select() installs; the bytes count the file and, when
+// the format writes one beside it, its companion (the OBJ material library).
 Result runExport(TExtrObjList& doc, const Settings& s, const char* name, const char* ext,
-                 const std::function<void()>& select) {
+                 const std::function<void()>& select, const char* companion = nullptr) {
     const std::string path = s.dir + "/bench." + ext;
+    const std::string besides = companion ? s.dir + "/bench." + companion : std::string();
     Result r{name, {}, 0, 0, {}};
     for (int run = 0; run < s.repeat; ++run) {
         resetPeakMemory();
@@ -291,8 +295,11 @@ Result runExport(TExtrObjList& doc, const Settings& s, const char* name, const c
         });
         keepBest(r.time, t, run == 0);
         r.peakMiB = std::max(r.peakMiB, peakMemoryMiB());
-        r.bytes = fileSize(path);
-        if (!s.keep) std::remove(path.c_str());
+        r.bytes = fileSize(path) + (companion ? fileSize(besides) : 0);
+        if (!s.keep) {
+            std::remove(path.c_str());
+            if (companion) std::remove(besides.c_str());
+        }
         keepBest(r.raw, rawWrite(s.dir + "/bench.raw", r.bytes), run == 0);
     }
     return r;
@@ -336,6 +343,8 @@ bool parseSettings(int argc, char** argv, Settings& s) {
             s.dir = argv[++i];
         } else if (a == "--repeat") {
             if (!number(s.repeat, 1, 100)) return false;
+        } else if (a == "--only" && i + 1 < argc) {
+            s.only = argv[++i];
         } else if (a == "--keep") {
             s.keep = true;
         } else {
@@ -352,10 +361,11 @@ int main(int argc, char** argv) {
     if (!parseSettings(argc, argv, s)) {
         std::fprintf(stderr,
                      "usage: palvorin-bench [--objects N] [--precision P] [--vertices V] "
-                     "[--repeat R] [--dir DIR] [--keep]\n"
+                     "[--repeat R] [--dir DIR] [--keep] [--only RUN]\n"
                      "  N extrusions and N lathe objects (10), P slices per segment (20),\n"
                      "  V vertices per outline (99), best of R runs (1); files go to DIR (a new\n"
-                     "  temporary one by default) and are removed unless --keep.\n");
+                     "  temporary one by default) and are removed unless --keep; RUN is one of\n"
+                     "  DXF, VRML, 3DS, glTF, OBJ, STL.\n");
         return 2;
     }
     bool ownDir = false;
@@ -385,9 +395,18 @@ int main(int argc, char** argv) {
 
         printHeader();
         printResult(count, faces);
-        printResult(runExport(doc, s, "DXF", "dxf", useDXFRenderer), faces);
-        printResult(runExport(doc, s, "VRML", "wrl", useVRMLRenderer), faces);
-        printResult(runExport(doc, s, "3DS", "3ds", use3DSRenderer), faces);
+        struct Run {
+            const char *name, *ext;
+            void (*select)();
+            const char* companion;
+        };
+        const Run runs[] = {
+            {"DXF", "dxf", useDXFRenderer, nullptr}, {"VRML", "wrl", useVRMLRenderer, nullptr},
+            {"3DS", "3ds", use3DSRenderer, nullptr}, {"glTF", "glb", useGLTFRenderer, nullptr},
+            {"OBJ", "obj", useOBJRenderer, "mtl"},   {"STL", "stl", useSTLRenderer, nullptr}};
+        for (const Run& run : runs)
+            if (s.only.empty() || s.only == run.name)
+                printResult(runExport(doc, s, run.name, run.ext, run.select, run.companion), faces);
         std::printf("\nfaces/s and MB/s use wall time; raw = one fwrite loop writing the same "
                     "bytes;\nratio = export wall time / raw wall time, cpu r. = the same in CPU "
                     "time;\npeak MiB = resident peak during the run (VmHWM).\n");

@@ -39,7 +39,7 @@ std::string followLinks(const std::string& fileName) {
 }
 
 // Creates an empty, exclusive file next to target; returns its name and its open descriptor.
-std::string createTemporaryBeside(const std::string& target, int& fd) {
+std::string openTemporaryBeside(const std::string& target, int& fd) {
     std::random_device seed;
     std::mt19937 random(seed());
     const char* letters = "abcdefghijklmnopqrstuvwxyz0123456789";
@@ -58,6 +58,13 @@ std::string createTemporaryBeside(const std::string& target, int& fd) {
 }
 
 } // namespace
+
+std::string createTemporaryBeside(const std::string& target) {
+    int fd = -1;
+    std::string name = openTemporaryBeside(target, fd);
+    ::close(fd);
+    return name;
+}
 
 TSaveTarget::TSaveTarget(const std::string& fileName) {
     struct stat st {};
@@ -78,7 +85,7 @@ TSaveTarget::TSaveTarget(const std::string& fileName) {
     }
 
     int fd = -1;
-    std::string temporary = createTemporaryBeside(Target, fd);
+    std::string temporary = openTemporaryBeside(Target, fd);
     if (exists) {
         // The replacement keeps the old file's permissions and, where allowed, its owners.
         if (fchmod(fd, st.st_mode & 07777) != 0) {

@@ -11,6 +11,11 @@ class ESaveTargetError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
+// Creates an empty, exclusive file named target + ".tmp-" + six random characters next to target
+// (permissions 0666 less the umask) and returns its name; throws ESaveTargetError
+// "Cannot create file "<target>": <reason>" when the directory takes no new file.
+std::string createTemporaryBeside(const std::string& target);
+
 class TSaveTarget {
   public:
     // Follows symbolic links to the file they name, so the link stays a link. Creates the temporary

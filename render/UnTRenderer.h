@@ -75,3 +75,6 @@ void setCurrentRenderer(std::unique_ptr<TRenderer> renderer);
 void useDXFRenderer();
 void useVRMLRenderer();
 void use3DSRenderer();
+void useGLTFRenderer();
+void useOBJRenderer();
+void useSTLRenderer();

@@ -28,13 +28,6 @@ void putU32(uint8_t* at, uint32_t v) {
         at[i] = uint8_t((v >> (8 * i)) & 0xFF);
 }
 
-char* storeF32(char* at, float v) {
-    static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559);
-    uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    return storeU32(at, bits);
-}
-
 char* storeChunk(char* at, uint16_t id, uint32_t length) {
     return storeU32(storeU16(at, id), length);
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -202,6 +203,13 @@ inline char* storeU32(char* at, uint32_t v) {
             at[i] = char((v >> (8 * i)) & 0xFF);
     }
     return at + 4;
+}
+
+inline char* storeF32(char* at, float v) {
+    static_assert(sizeof(float) == 4 && std::numeric_limits<float>::is_iec559);
+    uint32_t bits;
+    std::memcpy(&bits, &v, 4);
+    return storeU32(at, bits);
 }
 
 // A binary export file with a large write buffer of its own. Every failing system call throws

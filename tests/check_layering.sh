@@ -5,7 +5,9 @@
 root=${1:-.}
 cd "$root" || exit 2
 core=$(ls model/*.h model/*.cpp mesh/*.h mesh/*.cpp render/UnTRenderer.* render/UnTRenderer_DXF.* \
-          render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* render/UnRedraw.* scene/UnOpenGL.h \
+          render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* \
+          render/UnTRenderer_Mesh.* render/UnTRenderer_GLTF.* render/UnTRenderer_OBJ.* \
+          render/UnTRenderer_STL.* render/UnRedraw.* scene/UnOpenGL.h \
           scene/UnOpenGL.cpp scene/UnBmpTex*.* tools/*.cpp editor/fmath.* editor/LineLibrary.* \
           editor/unTFC*.* editor/UnTFC*.* editor/UnMultiLineEditCore.* \
           app/Internationalization_File.* 2>/dev/null)

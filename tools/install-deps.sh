@@ -4,13 +4,17 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
+  libpng-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
   qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, a comma-decimal locale, and clang with its
   # sanitizer and libFuzzer runtimes for the fuzz targets.
-  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene locales clang libclang-rt-14-dev)
+  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene assimp-utils locales clang libclang-rt-14-dev)
+  # Node runs the glTF validator and three.js's loaders; any installed Node will do.
+  command -v node >/dev/null 2>&1 || pkgs+=(nodejs)
+  command -v npm >/dev/null 2>&1 || pkgs+=(npm)
 fi
 missing=()
 for p in "${pkgs[@]}"; do
@@ -32,4 +36,12 @@ if [ "${1:-}" = "--test" ]; then
     fi
   done
   if [ $generate = 1 ]; then locale-gen; fi
+fi
+if [ "${1:-}" = "--test" ]; then
+  # The readers' npm packages, at the versions of the lock file, into tests/js/node_modules.
+  js="$(dirname "$0")/../tests/js"
+  if ! cmp -s "$js/package-lock.json" "$js/node_modules/.installed-lock.json"; then
+    npm ci --prefix "$js" --no-audit --no-fund
+    cp "$js/package-lock.json" "$js/node_modules/.installed-lock.json"
+  fi
 fi

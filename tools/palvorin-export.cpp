@@ -1,5 +1,5 @@
-// palvorin-export: writes a Palvorin document as DXF, VRML 2.0 or 3DS, or saves it again, from the
-// command line.
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ or STL, or saves
+// it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
@@ -22,7 +22,7 @@ constexpr const char* Program = "palvorin-export";
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-enum class Format { DXF, VRML, ThreeDS, PLV };
+enum class Format { DXF, VRML, ThreeDS, GLTF, OBJ, STL, PLV };
 
 const char* formatName(Format format) {
     switch (format) {
@@ -32,6 +32,12 @@ const char* formatName(Format format) {
         return "VRML 2.0";
     case Format::ThreeDS:
         return "3DS";
+    case Format::GLTF:
+        return "glTF 2.0";
+    case Format::OBJ:
+        return "OBJ";
+    case Format::STL:
+        return "STL";
     case Format::PLV:
         return "PLV";
     }
@@ -50,6 +56,9 @@ std::optional<Format> formatFromName(std::string_view name) {
     if (n == "dxf") return Format::DXF;
     if (n == "vrml" || n == "wrl") return Format::VRML;
     if (n == "3ds") return Format::ThreeDS;
+    if (n == "gltf" || n == "glb") return Format::GLTF;
+    if (n == "obj") return Format::OBJ;
+    if (n == "stl") return Format::STL;
     if (n == "plv") return Format::PLV;
     return std::nullopt;
 }
@@ -60,7 +69,8 @@ std::optional<Format> formatFromExtension(const std::string& path) {
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
         return std::nullopt;
     const std::string ext = lowerCase(std::string_view(path).substr(dot + 1));
-    if (ext == "vrml") return std::nullopt; // the extension of a world file is .wrl
+    // A world file is .wrl; a .gltf file is JSON text, not the binary form written here.
+    if (ext == "vrml" || ext == "gltf") return std::nullopt;
     return formatFromName(ext);
 }
 
@@ -75,10 +85,14 @@ void printHelp() {
         "  .dxf  dxf    ASCII DXF drawing, one 3DFACE entity per quad or triangle\n"
         "  .wrl  vrml   VRML 2.0 world, one IndexedFaceSet shape per colour/texture run\n"
         "  .3ds  3ds    3D Studio file, one mesh and one material per colour/texture run\n"
+        "  .glb  gltf   glTF 2.0 binary, a node per object, textures embedded\n"
+        "  .obj  obj    Wavefront OBJ, with its .mtl and the textures beside it\n"
+        "  .stl  stl    binary STL, triangles only, no colour\n"
         "  .plv  plv    the document itself, loaded and saved again\n"
         "\n"
         "Options:\n"
-        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds or plv; overrides the extension\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl or plv;\n"
+        "                       overrides the extension\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  -h, --help           show this help and exit\n"
         "\n"
@@ -87,9 +101,10 @@ void printHelp() {
         "faces keep their colour.\n"
         "OUTPUT is written to a temporary file in its directory and renamed only when the whole\n"
         "export succeeded, so a failed export leaves no file behind (and an existing OUTPUT\n"
-        "untouched); a symbolic link is followed and an existing OUTPUT keeps its permissions.\n"
-        "A device or pipe given as OUTPUT is written directly. A document without any complete\n"
-        "object is an error: nothing is written.\n"
+        "untouched); an OBJ export does the same for its .mtl and texture copies. A symbolic\n"
+        "link is followed and an existing OUTPUT keeps its permissions; a device or pipe given as\n"
+        "OUTPUT is written directly. A document without any complete object is an error: nothing\n"
+        "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
@@ -144,7 +159,8 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             }
             options.format = formatFromName(value);
             if (!options.format)
-                return usageError("unknown format '" + value + "' (use dxf, vrml, 3ds or plv)");
+                return usageError("unknown format '" + value +
+                                  "' (use dxf, vrml, 3ds, gltf, obj, stl or plv)");
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -159,7 +175,8 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         options.format = formatFromExtension(options.output);
         if (!options.format)
             return usageError("cannot tell the format from '" + options.output +
-                              "': use a .dxf, .wrl, .3ds or .plv name, or --format");
+                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl or .plv name, or "
+                              "--format");
     }
     return std::nullopt;
 }
@@ -197,6 +214,15 @@ void writeDocument(TExtrObjList& doc, Format format, const std::string& fileName
     case Format::ThreeDS:
         use3DSRenderer();
         break;
+    case Format::GLTF:
+        useGLTFRenderer();
+        break;
+    case Format::OBJ:
+        useOBJRenderer();
+        break;
+    case Format::STL:
+        useSTLRenderer();
+        break;
     case Format::PLV:
         break;
     }
@@ -233,19 +259,22 @@ int run(const Options& options) {
         return failure("nothing to export: '" + options.input + "' holds no complete object");
 
     // A regular file is written beside the output and renamed over it once complete; a device
-    // or a pipe is written directly, so its errors are reported.
+    // or a pipe is written directly, so its errors are reported. The OBJ exporter names its
+    // material library after OUTPUT and writes it and the texture copies beside it: it gets
+    // OUTPUT itself and makes its files all-or-nothing on its own.
+    const bool stagesItself = *options.format == Format::OBJ;
     std::optional<TSaveTarget> out;
     try {
-        out.emplace(options.output);
-        writeDocument(doc, *options.format, out->WritePath());
+        if (!stagesItself) out.emplace(options.output);
+        writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
-    const long long bytes = fileSize(out->WritePath());
-    if (!out->Direct() && bytes <= 0)
+    const long long bytes = fileSize(out ? out->WritePath() : options.output);
+    if (!(out && out->Direct()) && bytes <= 0)
         return failure("export to '" + options.output + "' produced no data");
     try {
-        out->Commit();
+        if (out) out->Commit();
     } catch (const std::exception& e) {
         return failure(e.what());
     }

@@ -1,5 +1,5 @@
-// Fuzz target: a .PLV document loaded, exported as DXF, VRML 2.0 and 3DS, and saved again. What
-// loads must save, and the saved file must read back and save to the same bytes.
+// Fuzz target: a .PLV document loaded, exported in every format, and saved again. What loads must
+// save, and the saved file must read back and save to the same bytes.
 #include "JpegEncode.h"
 #include "fuzz_files.h"
 #include "model/UnTExtrObj.h"
@@ -10,16 +10,17 @@
 
 #include <cstring>
 #include <exception>
+#include <utility>
 #include <fstream>
 #include <iterator>
 
 namespace {
 
 // A 2 x 2 24-bit picture.
-const uint8_t SmallBmp[] = {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0, 40, 0, 0, 0, 2, 0, 0,
-                            0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 16, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                            0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 10, 20, 30, 40, 50, 60, 0, 0, 70, 80,
-                            90, 100, 110, 120, 0, 0};
+const uint8_t SmallBmp[] = {'B', 'M', 70, 0,  0,  0,  0, 0, 0,  0,  54, 0,   0,   0,   40, 0, 0,  0,
+                            2,   0,   0,  0,  2,  0,  0, 0, 1,  0,  24, 0,   0,   0,   0,  0, 16, 0,
+                            0,   0,   0,  0,  0,  0,  0, 0, 0,  0,  0,  0,   0,   0,   0,  0, 0,  0,
+                            10,  20,  30, 40, 50, 60, 0, 0, 70, 80, 90, 100, 110, 120, 0,  0};
 
 // Small stand-ins for the images the example documents name, beside the document.
 bool writeTextures() {
@@ -44,10 +45,16 @@ std::string bytesOf(const std::string& path) {
 }
 
 void exportAll(TExtrObjList& doc) {
-    for (void (*use)() : {&useDXFRenderer, &useVRMLRenderer, &use3DSRenderer}) {
+    // The mesh formats stage their files beside the output, so theirs is a scratch file.
+    const std::string scratch = fuzzfiles::scratchDir() + "/export";
+    const std::pair<void (*)(), std::string> formats[] = {
+        {&useDXFRenderer, "/dev/null"},      {&useVRMLRenderer, "/dev/null"},
+        {&use3DSRenderer, "/dev/null"},      {&useGLTFRenderer, scratch + ".glb"},
+        {&useOBJRenderer, scratch + ".obj"}, {&useSTLRenderer, scratch + ".stl"}};
+    for (const auto& [use, output] : formats) {
         try {
             use();
-            redrawDocument(doc, 0, "/dev/null");
+            redrawDocument(doc, 0, output);
         } catch (const std::exception&) {
             // Faces naming a texture the table lacks, numbers beyond a float: refused exports.
         }

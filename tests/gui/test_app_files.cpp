@@ -1,4 +1,4 @@
-// Main window tests of Open, Save and the three exports, their dialogs and their failures.
+// Main window tests of Open, Save and the six exports, their dialogs and their failures.
 #include "test_app_fixture.h"
 
 #include "render/UnRedraw.h"
@@ -137,7 +137,7 @@ TEST_F(AppTest, OpenErrorsNameTheFileAndSayWhatIsWrong) {
 }
 
 TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
-    QTemporaryDir dir;
+    QTemporaryDir dir, batchDir; // the same names in both: an OBJ names its .mtl after itself
     open("frame.PLV");
     w->command("mnWireframed")->trigger();
     ASSERT_FALSE(solidScreenRenderer());
@@ -150,6 +150,9 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
         {"mnExpDXF", ".DXF", "Autocad DXF (*.DXF", "0\r\nSECTION", &useDXFRenderer},
         {"mnfacesetVRML", ".WRL", "Vrml files (*.WRL", "#VRML V2.0 utf8", &useVRMLRenderer},
         {"mnExp3DS", ".3DS", "3D Studio files (*.3DS", "\x4D\x4D", &use3DSRenderer},
+        {"mnExpGLTF", ".glb", "glTF 2.0 binary files (*.glb *.GLB", "glTF", &useGLTFRenderer},
+        {"mnExpOBJ", ".obj", "Wavefront OBJ files (*.obj", "# Wavefront OBJ", &useOBJRenderer},
+        {"mnExpSTL", ".stl", "STL files (*.stl", "Binary STL", &useSTLRenderer},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.command);
@@ -170,9 +173,13 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
         ASSERT_GT(written.size(), 100);
         EXPECT_TRUE(written.startsWith(c.magic));
         const QByteArray batch =
-            batchExport(*w, c.use, dir.filePath(QStringLiteral("batch") + c.ext));
+            batchExport(*w, c.use, batchDir.filePath(QStringLiteral("scene") + c.ext));
         EXPECT_TRUE(written == batch) << "export differs from the batch export";
     }
+    // The OBJ's material library and image copies went beside it.
+    EXPECT_EQ(fileBytes(dir.filePath("scene.mtl")), fileBytes(batchDir.filePath("scene.mtl")));
+    for (const char* image : {"wood.bmp", "checker.bmp"})
+        EXPECT_EQ(fileBytes(dir.filePath(image)), fileBytes(example(image)));
     // After exporting part of a scene, Save proposes the same name as a document.
     w->saveAnswer.clear();
     w->saveClick();
@@ -207,6 +214,20 @@ TEST_F(AppTest, CancelledOrUnwritableExportWritesNothingAndKeepsTheView) {
     EXPECT_EQ(w->messages.size(), 1);
     EXPECT_TRUE(fileBytes(w->saveAnswer).contains("3DFACE"));
     EXPECT_EQ(frame(), solid);
+
+    // An OBJ export that cannot copy an image (gone since loading) leaves none of its files.
+    QTemporaryDir docs;
+    for (const char* name : {"vase.PLV", "walnut.jpg", "marble.bmp"})
+        ASSERT_TRUE(QFile::copy(example(name), docs.filePath(name)));
+    w->openAnswer = docs.filePath("vase.PLV");
+    w->loadClick();
+    ASSERT_TRUE(QFile::remove(docs.filePath("walnut.jpg")));
+    w->saveAnswer = dir.filePath("vase.obj");
+    w->mnExpOBJClick();
+    ASSERT_EQ(w->messages.size(), 2);
+    EXPECT_TRUE(w->messages[1].contains("walnut.jpg")) << w->messages[1].toStdString();
+    EXPECT_TRUE(solidScreenRenderer());
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"part.DXF"});
 }
 
 TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {

@@ -28,6 +28,9 @@ constexpr int RingQuads = 24;
 // Both objects together.
 constexpr int SceneQuads = BlockQuads + RingQuads;
 constexpr int SceneTriangles = BlockTriangles;
+// As triangles without area-less ones: the ring's 8 bottom and 8 top quads each have two corners
+// on the axis and keep one triangle.
+constexpr int SceneMeshTriangles = 2 * BlockQuads + BlockTriangles + 2 * RingQuads - 16;
 constexpr double SceneMin[3] = {-10, -10, -40};
 constexpr double SceneMax[3] = {150, 10, 10};
 

@@ -1,6 +1,10 @@
-# Reads an exported DXF, 3DS or VRML file back with an independent reader and prints what it found.
-# The readers are ezdxf, 3dsdump and tovrmlx3d. Printed: the reader's own output, then a mark and
-# the faces, points, texture coordinates, groups and face sets, and the extent of the points.
+# Reads an exported file back with independent readers and prints what they found. DXF, 3DS and
+# VRML are read by ezdxf, 3dsdump and tovrmlx3d; glTF binary, OBJ and STL by assimp and by three.js
+# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs. Printed: the
+# readers' own output, then a mark and the faces, points, texture coordinates, groups and face
+# sets, and the extent of the points; for the last three formats also three.js's findings as
+# "three_<key>" lines and, with --corners, every triangle corner as three.js read it.
+import os
 import re
 import subprocess
 import sys
@@ -58,18 +62,43 @@ def read_vrml(path):
     return xml, stats, points
 
 
+# assimp's summary: faces, vertices and extent; any primitive but triangles (a degenerate face
+# that it turned into a line or a point) is an error.
+def read_with_assimp(path):
+    dump = run("assimp", "info", path)
+    field = lambda name: re.search(name + r":?\s+(.*)", dump)[1].strip()
+    if field("Primitive Types") != "triangles":
+        sys.exit("assimp found primitives other than triangles: " + field("Primitive Types"))
+    stats = {"faces": int(field("Faces")), "points": int(field("Vertices"))}
+    extent = [field(n).strip("()").split() for n in ("Minimum point", "Maximum point")]
+    return dump, stats, [[float(v) for v in corner] for corner in extent]
+
+
+def read_with_three(path, corners):
+    script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "js", "read_export.mjs")
+    return run("node", script, path, *(["--corners"] if corners else []))
+
+
 def main():
     path = sys.argv[1]
-    reader = {"dxf": read_dxf, "3ds": read_3ds, "wrl": read_vrml}[path.rsplit(".", 1)[-1]]
-    dump, stats, points = reader(path)
+    ext = path.rsplit(".", 1)[-1]
+    three = ""
+    if ext in ("glb", "obj", "stl"):
+        dump, stats, points = read_with_assimp(path)
+        three = read_with_three(path, "--corners" in sys.argv)
+    else:
+        reader = {"dxf": read_dxf, "3ds": read_3ds, "wrl": read_vrml}[ext]
+        dump, stats, points = reader(path)
+        stats["points"] = len(points)
     print(dump)
     print("== read back ==")
-    stats["points"] = len(points)
     for key, value in stats.items():
         print(key, value)
     if points:
         print("min", *(min(p[axis] for p in points) for axis in range(3)))
         print("max", *(max(p[axis] for p in points) for axis in range(3)))
+    for line in three.splitlines():
+        print(line if line.startswith("corner") else "three_" + line)
 
 
 if __name__ == "__main__":

@@ -22,6 +22,14 @@ using namespace fixtures;
 
 namespace {
 
+std::vector<std::string> split(const std::string& text) {
+    std::istringstream in(text);
+    std::vector<std::string> words;
+    for (std::string w; in >> w;)
+        words.push_back(w);
+    return words;
+}
+
 struct ProcessResult {
     int exitCode = -1;
     std::string out, err;
@@ -41,15 +49,19 @@ ProcessResult run(const std::vector<std::string>& command, const fs::path& scrat
     return result;
 }
 
-// What the independent reader of a file's format found in it (see export_stats.py).
+// What the independent readers of a file's format found in it (see export_stats.py): every
+// "key values" line after the mark, three.js's keys as "three_<key>", and the triangle corners.
 struct ReadBack {
-    std::map<std::string, long> count; // faces, points, texCoords, groups, faceSets
+    std::map<std::string, long> count; // faces, points, texCoords, ..., three_faces, errors, ...
+    std::map<std::string, std::vector<std::string>> lines; // the other lines' words, by key
     std::array<double, 3> lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    std::string dump; // the reader's own output
+    std::vector<std::array<double, 8>> corners; // x y z nx ny nz u v, three per triangle
+    std::string dump;                           // the readers' own output
 };
 
 // Faces and points each format holds for the test scene (a 3DS quad is two triangles, a DXF face
-// has four corners), and the image a textured scene names.
+// has four corners; the points of the last three depend on the reader's merging and are not
+// compared), and the image a textured scene names.
 struct Format {
     const char* ext;
     long faces, points;
@@ -59,7 +71,13 @@ const Format Formats[] = {
     {".dxf", SceneQuads + SceneTriangles, 4 * (SceneQuads + SceneTriangles), nullptr},
     {".3ds", 2 * SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.bmp"},
     {".wrl", SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.jpg"},
+    {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2"},
+    {".obj", SceneMeshTriangles, -1, "wood.bmp bmp 2 2"},
+    {".stl", SceneMeshTriangles, -1, nullptr},
 };
+const Format& GLTF = Formats[3];
+const Format& OBJ = Formats[4];
+const Format& STL = Formats[5];
 
 class ExportCli : public ::testing::Test {
   protected:
@@ -95,33 +113,70 @@ class ExportCli : public ::testing::Test {
 
     // Exports input as dir/name with the format's extension, reads the file back with the
     // independent reader of that format and checks it holds every face of the scene in place.
+    // Reads out with the independent readers of its format (three.js's corners too).
+    ReadBack read(const fs::path& out, bool corners = false) {
+        std::vector<std::string> command = {"/usr/bin/python3", EXPORT_STATS_SCRIPT, out.string()};
+        if (corners) command.push_back("--corners");
+        const auto r = run(command, dir);
+        EXPECT_EQ(r.exitCode, 0) << out << r.err;
+        ReadBack g;
+        const size_t at = std::min(r.out.rfind("== read back =="), r.out.size());
+        g.dump = r.out.substr(0, at);
+        std::istringstream in(r.out.substr(std::min(r.out.find('\n', at), r.out.size())));
+        for (std::string line; std::getline(in, line);) {
+            std::vector<std::string> values = split(line);
+            if (values.empty()) continue;
+            const std::string key = values[0];
+            values.erase(values.begin());
+            if (key != "corner")
+                g.lines[key].insert(g.lines[key].end(), values.begin(), values.end());
+            if (key == "corner" && values.size() == 8) {
+                std::array<double, 8>& c = g.corners.emplace_back();
+                for (int k = 0; k < 8; ++k)
+                    c[size_t(k)] = std::stod(values[size_t(k)]);
+            } else if (key == "min" || key == "max") {
+                for (int a = 0; a < 3 && a < int(values.size()); ++a)
+                    (key == "min" ? g.lo : g.hi)[size_t(a)] = std::stod(values[size_t(a)]);
+            } else if (values.size() == 1 &&
+                       std::isdigit(static_cast<unsigned char>(values[0][0]))) {
+                g.count[key] = std::stol(values[0]);
+            }
+        }
+        return g;
+    }
+
+    // Exports input as dir/name with the format's extension, reads the file back with the
+    // independent readers of that format and checks it holds every face of the scene in place;
+    // for glTF, OBJ and STL three.js must agree with assimp, and glTF must be valid.
     ReadBack exportAndRead(const fs::path& input, const Format& f, const std::string& name,
                            const std::vector<std::string>& env = {}) {
         const fs::path out = dir / (name + f.ext);
         const auto exported = cli({input.string(), out.string()}, env);
         EXPECT_EQ(exported.exitCode, 0) << exported.err;
-        const auto r = run({"/usr/bin/python3", EXPORT_STATS_SCRIPT, out.string()}, dir);
-        EXPECT_EQ(r.exitCode, 0) << out << r.err;
-        ReadBack g;
-        const size_t at = std::min(r.out.rfind("== read back =="), r.out.size());
-        g.dump = r.out.substr(0, at);
-        std::istringstream in(r.out.substr(at));
-        in.ignore(r.out.size(), '\n');
-        for (std::string key; in >> key;) {
-            if (key == "min" || key == "max") {
-                for (double& v : key == "min" ? g.lo : g.hi)
-                    in >> v;
-            } else {
-                in >> g.count[key];
-            }
-        }
+        ReadBack g = read(out);
         EXPECT_EQ(g.count["faces"], f.faces);
-        EXPECT_EQ(g.count["points"], f.points);
+        if (f.points >= 0) {
+            EXPECT_EQ(g.count["points"], f.points);
+        }
         for (int a = 0; a < 3; ++a) {
             EXPECT_NEAR(g.lo[a], SceneMin[a], 1e-3) << "axis " << a;
             EXPECT_NEAR(g.hi[a], SceneMax[a], 1e-3) << "axis " << a;
         }
+        if (f.points < 0) expectReadersAgree(g);
         return g;
+    }
+
+    static void expectReadersAgree(ReadBack& g) {
+        EXPECT_EQ(g.count["three_faces"], g.count["faces"]);
+        for (int a = 0; a < 3; ++a) {
+            EXPECT_NEAR(std::stod(g.lines["three_min"].at(size_t(a))), g.lo[size_t(a)], 1e-3);
+            EXPECT_NEAR(std::stod(g.lines["three_max"].at(size_t(a))), g.hi[size_t(a)], 1e-3);
+        }
+        if (g.lines.count("three_errors")) {
+            EXPECT_EQ(g.count["three_errors"], 0) << g.dump;
+            EXPECT_EQ(g.count["three_warnings"], 0) << g.dump;
+            EXPECT_FALSE(g.lines.count("three_issue")) << g.dump;
+        }
     }
 
     // Names in dir besides the ones given: leftovers of a failed export.
@@ -140,7 +195,8 @@ TEST_F(ExportCli, HelpExplainsUsageAndFormats) {
         const auto r = cli({flag});
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_NE(r.out.find("Usage: palvorin-export"), std::string::npos) << r.out;
-        for (const char* word : {".dxf", ".wrl", ".3ds", ".plv", "--format", "--verbose"})
+        for (const char* word :
+             {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".plv", "--format", "--verbose"})
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }
@@ -160,7 +216,8 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{in}, 2, "palvorin-export"},
         {{in, out, at("third.dxf")}, 2, "palvorin-export"},
         {{"--bogus", in, out}, 2, "palvorin-export"},
-        {{"--format", "obj", in, out}, 2, "palvorin-export"},
+        {{"--format", "fbx", in, out}, 2, "palvorin-export"},
+        {{in, at("out.gltf")}, 2, "palvorin-export"}, // the text form is not written
         {{in, out, "--format"}, 2, "palvorin-export"},
         {{in, at("out.txt")}, 2, "palvorin-export"},
         {{in, at("noextension")}, 2, "palvorin-export"},
@@ -170,6 +227,7 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{"--format", "3ds", in, at("plain.txt/out.wrl")}, 1, ""},
         {{"--format", "3ds", in, at("sub")}, 1, ""}, // an existing directory
         {{"--format", "3ds", in, at("missing-dir/out.plv")}, 1, ""},
+        {{in, at("missing-dir/out.obj")}, 1, "missing-dir/out.obj"}, // names its files itself
         {{empty, at("out.dxf")}, 1, "nothing to export"},
         {{empty, at("out.wrl")}, 1, "nothing to export"},
         {{empty, at("out.3ds")}, 1, "nothing to export"},
@@ -217,9 +275,10 @@ TEST_F(ExportCli, MissingImageIsAWarningAndOutputsBehaveLikeSavedDocuments) {
     EXPECT_EQ(readFile(dir / "sub" / "real.dxf").rfind("0\r\nSECTION\r\n", 0), 0u);
     EXPECT_EQ(fs::status(dir / "sub" / "real.dxf").permissions(), fs::perms(0444));
     // A device is written in place and its failure reported.
-    if (fs::is_character_file("/dev/full")) {
-        const auto full = cli({"--format", "dxf", input.string(), "/dev/full"});
-        EXPECT_EQ(full.exitCode, 1);
+    for (const char* format : {"dxf", "gltf", "stl"}) {
+        if (!fs::is_character_file("/dev/full")) break;
+        const auto full = cli({"--format", format, input.string(), "/dev/full"});
+        EXPECT_EQ(full.exitCode, 1) << format;
         EXPECT_NE(full.err.find("No space left on device"), std::string::npos) << full.err;
         EXPECT_TRUE(fs::is_character_file("/dev/full"));
     }
@@ -280,7 +339,14 @@ TEST_F(ExportCli, EachFormatHoldsEveryDrawableFaceAtItsPlacementWithItsTexture) 
         SCOPED_TRACE(f.ext);
         ReadBack plain = exportAndRead(dir / "plain.plv", f, "plain");
         ReadBack textured = exportAndRead(dir / "moved" / "textured.plv", f, "textured");
-        if (f.image) {
+        if (f.points < 0) {
+            // three.js found the image: embedded in the glTF file, copied beside the OBJ.
+            EXPECT_EQ(plain.count["three_textures"], 0);
+            EXPECT_EQ(textured.count["three_textures"], f.image ? 1 : 0);
+            if (f.image) {
+                EXPECT_EQ(textured.lines["three_texture"], split(f.image));
+            }
+        } else if (f.image) {
             EXPECT_NE(textured.dump.find(f.image), std::string::npos);
         }
         if (std::string(f.ext) == ".wrl") {
@@ -288,6 +354,96 @@ TEST_F(ExportCli, EachFormatHoldsEveryDrawableFaceAtItsPlacementWithItsTexture) 
             EXPECT_GE(plain.count["faceSets"], 2);
             EXPECT_EQ(plain.count["texCoords"], 0);
             EXPECT_EQ(textured.count["texCoords"], f.points); // one per point
+        }
+    }
+}
+
+// The textured block alone: each triangle must carry the outward axis normal of its side, wind
+// the same way, and map the image as the program's view does. Along the sides u runs down the path
+// (1 at x = 50, 0 at x = 150) and v a quarter per side round the profile; each cap shows the whole
+// image upright. Merged corners: 6 per side (two slices) and 4 per cap.
+TEST_F(ExportCli, TexturedBoxKeepsNormalsAndTextureCoordinatesInEveryMeshFormat) {
+    writeFourColoursBmp(dir / "wood.bmp");
+    addTexture((dir / "wood.bmp").string(), "wood");
+    makeDoc(dir.string(), makeBlock("wood"))->SaveToFile((dir / "box.plv").string());
+    clearTextureTable();
+    auto expectedUv = [](const std::array<double, 8>& c) -> std::array<double, 2> {
+        const double x = c[0], y = c[1], z = c[2], u = (150 - x) / 100;
+        const int side = int(std::lround(c[3] * 4 + c[4] * 2 + c[5])); // -4 .. 4 by normal
+        switch (side) {
+        case -2:
+            return {u, (10 - z) / 80};
+        case -1:
+            return {u, 0.25 + (y + 10) / 80};
+        case 2:
+            return {u, 0.5 + (z + 10) / 80};
+        case 1:
+            return {u, 0.75 + (10 - y) / 80};
+        case -4:
+            return {(z + 10) / 20, (y + 10) / 20};
+        case 4:
+            return {(10 - z) / 20, (y + 10) / 20};
+        }
+        ADD_FAILURE() << "normal is no axis: " << c[3] << " " << c[4] << " " << c[5];
+        return {};
+    };
+    for (const Format* f : {&GLTF, &OBJ, &STL}) {
+        SCOPED_TRACE(f->ext);
+        const fs::path out = dir / (std::string("box") + f->ext);
+        ASSERT_EQ(cli({(dir / "box.plv").string(), out.string()}).exitCode, 0);
+        ReadBack g = read(out, true);
+        expectReadersAgree(g);
+        ASSERT_EQ(g.corners.size(), size_t(3 * (2 * BlockQuads + BlockTriangles)));
+        if (f == &GLTF) {
+            EXPECT_EQ(g.count["three_points"], 4 * 6 + 2 * 4);
+        }
+        for (size_t t = 0; t < g.corners.size(); t += 3) {
+            const auto &a = g.corners[t], &b = g.corners[t + 1], &c = g.corners[t + 2];
+            double cross[3], outward = 0;
+            for (int i = 0; i < 3; ++i) {
+                const int j = (i + 1) % 3, k = (i + 2) % 3;
+                cross[i] = (b[j] - a[j]) * (c[k] - a[k]) - (b[k] - a[k]) * (c[j] - a[j]);
+                outward += a[3 + i] * ((a[i] + b[i] + c[i]) / 3 - (i == 0 ? 100 : 0));
+            }
+            EXPECT_GT(outward, 0) << "triangle " << t / 3 << " faces inwards";
+            for (const auto* corner : {&a, &b, &c}) {
+                for (int i = 0; i < 3; ++i) {
+                    EXPECT_EQ((*corner)[3 + i], a[3 + i]) << "flat normal";
+                    EXPECT_GT(cross[i] * a[3 + i], -1e-9) << "winding against the normal";
+                }
+                if (f == &STL) continue; // no texture coordinates
+                const auto uv = expectedUv(*corner);
+                EXPECT_NEAR((*corner)[6], uv[0], 1e-4) << "u at triangle " << t / 3;
+                EXPECT_NEAR((*corner)[7], uv[1], 1e-4) << "v at triangle " << t / 3;
+            }
+        }
+    }
+}
+
+// Every example document passes the glTF validator and reaches three.js with its textures, and
+// the three formats hold the same triangles in the same place.
+TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
+    for (const auto& entry : fs::directory_iterator(PALVORIN_SOURCE_DIR "/examples")) {
+        if (entry.path().extension() != ".PLV") continue;
+        const std::string name = entry.path().stem().string();
+        SCOPED_TRACE(name);
+        std::vector<ReadBack> found;
+        for (const Format* f : {&GLTF, &OBJ, &STL}) {
+            const fs::path out = dir / (name + f->ext);
+            const auto r = cli({entry.path().string(), out.string()});
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            found.push_back(read(out));
+            expectReadersAgree(found.back());
+            if (f == &STL) continue;
+            EXPECT_GE(found.back().count["three_textures"], 1) << f->ext;
+            const auto& texture = found.back().lines["three_texture"];
+            for (size_t i = 0; i + 3 < texture.size(); i += 4)
+                EXPECT_GT(std::stol(texture[i + 2]) * std::stol(texture[i + 3]), 0) << texture[i];
+        }
+        for (const ReadBack& g : found) {
+            EXPECT_EQ(g.count.at("faces"), found[0].count.at("faces"));
+            EXPECT_EQ(g.lo, found[0].lo);
+            EXPECT_EQ(g.hi, found[0].hi);
         }
     }
 }

@@ -1,0 +1,259 @@
+// The face collector of the indexed-mesh exporters: runs per object, zero-area faces left out,
+// flat normals, merged corners; and the staged files that make their exports all-or-nothing.
+#include "render/UnTRenderer_Mesh.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+// ---------------------------------------------------------------------------------------------
+// TStagedFiles
+
+std::string TStagedFiles::add(const std::string& target) {
+    struct stat st {};
+    const bool isNew = ::stat(target.c_str(), &st) != 0;
+    auto staged = std::make_unique<TSaveTarget>(target);
+    std::string path = staged->WritePath();
+    files_.push_back(File{std::move(staged), isNew});
+    return path;
+}
+
+void TStagedFiles::commit() {
+    std::vector<std::string> brought; // new files already in place
+    while (!files_.empty()) {
+        const File& file = files_.back();
+        try {
+            file.target->Commit();
+        } catch (const ESaveTargetError& e) {
+            const std::string message = e.what();
+            for (const std::string& name : brought)
+                std::remove(name.c_str());
+            discard();
+            throw std::runtime_error(message);
+        }
+        if (file.isNew) brought.push_back(file.target->TargetPath());
+        files_.pop_back();
+    }
+}
+
+void TStagedFiles::discard() noexcept {
+    files_.clear(); // each uncommitted target removes its temporary file
+}
+
+// ---------------------------------------------------------------------------------------------
+// Geometry
+
+namespace {
+
+// A triangle whose doubled area is at most this fraction of its longest edge squared is taken as
+// having no area: corners that coincide, corners on one line, or a sliver below float precision.
+constexpr double ZeroAreaRatio = 1e-6;
+// Normals are snapped to this grid before normalising, so that faces of one plane whose corners
+// differ by rounding still share their corners.
+constexpr double NormalGrid = 32768;
+
+// The right-hand normal (b - a) x (c - a), unnormalised; false when the triangle has no area
+// (non-finite corners included).
+bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
+    const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
+    const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
+    const double w[3] = {double(c.X) - b.X, double(c.Y) - b.Y, double(c.Z) - b.Z};
+    n[0] = u[1] * v[2] - u[2] * v[1];
+    n[1] = u[2] * v[0] - u[0] * v[2];
+    n[2] = u[0] * v[1] - u[1] * v[0];
+    auto square = [](const double* d) { return d[0] * d[0] + d[1] * d[1] + d[2] * d[2]; };
+    const double longest = std::max({square(u), square(v), square(w)});
+    return square(n) > ZeroAreaRatio * ZeroAreaRatio * longest * longest;
+}
+
+void unitNormal(const double n[3], float out[3]) {
+    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    double q[3];
+    for (int i = 0; i < 3; ++i)
+        q[i] = std::nearbyint(n[i] / length * NormalGrid);
+    const double snapped = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+    for (int i = 0; i < 3; ++i)
+        out[i] = float(q[i] / snapped) + 0.0f; // no negative zero
+}
+
+TMeshVertex corner(const Vec3& p, const Vec3& t, bool textured, const float normal[3]) {
+    // Adding zero turns a negative zero into zero, so that equal corners compare equal bitwise.
+    TMeshVertex v{{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f},
+                  {normal[0], normal[1], normal[2]},
+                  {textured ? t.X + 0.0f : 0.0f, textured ? t.Y + 0.0f : 0.0f}};
+    return v;
+}
+
+bool sameColor(const ColorF& a, const ColorF& b) {
+    return std::memcmp(&a, &b, sizeof(ColorF)) == 0;
+}
+
+} // namespace
+
+TMaterialKey materialKey(const TMeshRun& run) {
+    return TMaterialKey(std::string(reinterpret_cast<const char*>(&run.Color), sizeof(ColorF)),
+                        run.textured() ? run.Texture.FileName : std::string());
+}
+
+Vec3 placePoint(const Matrix4& m, const float p[3]) {
+    return TransformPoint(Vec3{p[0], p[1], p[2]}, m);
+}
+
+Vec3 placeDirection(const Matrix4& m, const float d[3]) {
+    double r[3];
+    for (int i = 0; i < 3; ++i)
+        r[i] = m.m[i] * d[0] + m.m[4 + i] * d[1] + m.m[8 + i] * d[2];
+    const double length = std::sqrt(r[0] * r[0] + r[1] * r[1] + r[2] * r[2]);
+    if (!(length > 0)) return Vec3{0, 0, 0};
+    return Vec3{float(r[0] / length) + 0.0f, float(r[1] / length) + 0.0f,
+                float(r[2] / length) + 0.0f};
+}
+
+// ---------------------------------------------------------------------------------------------
+// TMeshRenderer
+
+// Faces before any colour take OpenGL's default diffuse grey, as on screen.
+TMeshRenderer::TMeshRenderer(const char* formatName)
+    : faceColor{0.8f, 0.8f, 0.8f, 1.0f}, formatName_(formatName) {}
+
+void TMeshRenderer::fail(const char* stepName, const char* cause) {
+    abandonFiles();
+    staged.discard();
+    rendererError(10, "Error in " + formatName_ + ":" + stepName + " " + cause);
+}
+
+void TMeshRenderer::initRendering(const std::string& fileName) {
+    // As with the other exporters, a file that cannot be created is reported by the file layer.
+    try {
+        openFiles(fileName);
+    } catch (...) {
+        abandonFiles();
+        staged.discard();
+        throw;
+    }
+}
+
+void TMeshRenderer::endRendering() {
+    step("endRendering", [&] {
+        closeFiles();
+        staged.commit();
+    });
+}
+
+void TMeshRenderer::clearRuns() {
+    for (TMeshRun& run : runs) {
+        run.Vertices.clear();
+        run.Indices.clear();
+        run.Texture = TTextureObj{};
+        spare_.push_back(std::move(run));
+    }
+    runs.clear();
+    currentRun_ = -1;
+}
+
+void TMeshRenderer::initObject(const std::string& name) {
+    objectName = name;
+    clearRuns();
+    lastVertex = -1;
+}
+
+void TMeshRenderer::setTexture(TTextureObj texture) {
+    if (texture.TexId == -1) texture = TTextureObj{};
+    faceTexture = std::move(texture);
+    // Only a flag here: the base class's flush passes it on as the textured argument.
+    textureName = faceTexture.TexId != -1 ? "texture " + faceTexture.FileName : std::string();
+    currentRun_ = -1;
+}
+
+void TMeshRenderer::setColor(ColorF color) {
+    faceColor = color;
+    currentRun_ = -1;
+}
+
+TMeshRun& TMeshRenderer::currentRun() {
+    if (currentRun_ < 0) {
+        const bool textured = faceTexture.TexId != -1;
+        for (size_t i = 0; i < runs.size() && currentRun_ < 0; ++i)
+            if (sameColor(runs[i].Color, faceColor) && runs[i].textured() == textured &&
+                (!textured || runs[i].Texture.FileName == faceTexture.FileName))
+                currentRun_ = int32_t(i);
+        if (currentRun_ < 0) {
+            if (spare_.empty()) spare_.emplace_back();
+            runs.push_back(std::move(spare_.back()));
+            spare_.pop_back();
+            runs.back().Color = faceColor;
+            runs.back().Texture = faceTexture;
+            currentRun_ = int32_t(runs.size() - 1);
+        }
+    }
+    return runs[size_t(currentRun_)];
+}
+
+void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
+                                 int count) {
+    TMeshRun& run = currentRun();
+    // The corners' table slots are fetched together rather than one cache miss after another.
+    for (int t = 0; t < count; ++t)
+        for (uint8_t c : triangles[t])
+            run.Vertices.prefetch(corners[c]);
+    uint32_t index[4];
+    bool known[4] = {};
+    for (int t = 0; t < count; ++t)
+        for (uint8_t c : triangles[t]) {
+            if (!known[c]) index[c] = run.Vertices.add(corners[c]);
+            known[c] = true;
+            run.Indices.push_back(index[c]);
+        }
+}
+
+void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
+    // A quad is the two triangles (0 1 2) and (0 2 3), flat-shaded with the normal of the first
+    // one that has an area, as the screen draws it.
+    static constexpr uint8_t Triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    double first[3], second[3];
+    const bool hasFirst = faceNormal(p[0], p[1], p[2], first);
+    const bool hasSecond = n == 4 && faceNormal(p[0], p[2], p[3], second);
+    if (!hasFirst && !hasSecond) return;
+    float normal[3];
+    unitNormal(hasFirst ? first : second, normal);
+    textured = textured && faceTexture.TexId != -1;
+    TMeshVertex corners[4];
+    for (int k = 0; k < n; ++k)
+        corners[k] = corner(p[k], t[k], textured, normal);
+    addTriangles(corners, hasFirst ? Triangles : Triangles + 1, int(hasFirst) + int(hasSecond));
+}
+
+void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {
+    step("quads", [&] { collectFace(vertices.data(), texCoords.data(), 4, textured); });
+}
+
+void TMeshRenderer::triangle(const TTriVerts& vertices, bool textured, const TTriVerts& texCoords) {
+    step("triangle", [&] { collectFace(vertices.data(), texCoords.data(), 3, textured); });
+}
+
+void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
+    bufferTexturedVertex(vertex, texCoord, normal);
+}
+
+void TMeshRenderer::endObject(int32_t, int32_t, bool) {
+    step("endObject", [&] { writeObject(); });
+    clearRuns();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Selection
+
+void useGLTFRenderer() {
+    setCurrentRenderer(std::make_unique<TGLTFRenderer>());
+}
+void useOBJRenderer() {
+    setCurrentRenderer(std::make_unique<TOBJRenderer>());
+}
+void useSTLRenderer() {
+    setCurrentRenderer(std::make_unique<TSTLRenderer>());
+}

@@ -1,0 +1,291 @@
+// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL): their shared face
+// collector with merged corners, and the staged files that make an export all-or-nothing.
+#pragma once
+
+#include "model/UnSaveTarget.h"
+#include "render/UnTRenderer_Exporters.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <algorithm>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+// Files of one export written under temporary names beside their targets and renamed over them
+// only when the whole export succeeded; the temporaries are removed otherwise. As in saving, links
+// are followed, replaced files keep their permissions, and a device or pipe is written directly.
+class TStagedFiles {
+  public:
+    TStagedFiles() = default;
+    TStagedFiles(const TStagedFiles&) = delete;
+    TStagedFiles& operator=(const TStagedFiles&) = delete;
+    ~TStagedFiles() { discard(); }
+
+    // Creates the temporary file for target and returns its name.
+    std::string add(const std::string& target);
+    // Renames every temporary over its target, the last added first (the main file last of all).
+    // Should one rename fail, the files it already brought in that were new are taken back.
+    void commit();
+    // Removes the temporaries not committed yet; never throws.
+    void discard() noexcept;
+
+  private:
+    struct File {
+        std::unique_ptr<TSaveTarget> target;
+        bool isNew; // no file of the target's name existed when the export began
+    };
+    std::vector<File> files_;
+};
+
+// One corner of an exported triangle: position in the object's own coordinates, the unit normal of
+// its face and the texture coordinate as the builders give it (s, t; 0, 0 when untextured).
+struct TMeshVertex {
+    float Position[3];
+    float Normal[3];
+    float TexCoord[2];
+};
+static_assert(sizeof(TMeshVertex) == 32);
+
+// Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
+// Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
+// each value's hash beside its index so that a probe seldom reads a stored value in vain.
+template <class T> class TUniqueValues {
+  public:
+    uint32_t add(const T& value) {
+        for (const Recent& r : recent_)
+            if (r.index != 0 && std::memcmp(&r.value, &value, sizeof(T)) == 0) return r.index - 1;
+        const uint32_t index = find(value);
+        recent_[next_] = Recent{value, index + 1};
+        next_ = (next_ + 1) % RecentCount;
+        return index;
+    }
+    // Starts loading the table slot where value would go, for an add soon after.
+    void prefetch(const T& value) const {
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[size_t(hash(value) >> 32) & (slots_.size() - 1)]);
+    }
+    const std::vector<T>& values() const { return values_; }
+    size_t size() const { return values_.size(); }
+    // Forgets every value but keeps the room for as many.
+    void clear() {
+        values_.clear();
+        std::fill(slots_.begin(), slots_.end(), 0);
+        for (Recent& r : recent_)
+            r.index = 0;
+    }
+
+  private:
+    static_assert(sizeof(T) % 4 == 0 && std::is_trivially_copyable_v<T>);
+    static constexpr size_t RecentCount = 4;
+    struct Recent {
+        T value;
+        uint32_t index; // + 1; 0 = empty
+    };
+
+    static uint64_t hash(const T& value) {
+        uint32_t words[sizeof(T) / 4];
+        std::memcpy(words, &value, sizeof(T));
+        uint64_t h = 0x9E3779B97F4A7C15ull;
+        for (uint32_t w : words)
+            h = (h ^ w) * 0xFF51AFD7ED558CCDull;
+        return h ^ (h >> 29);
+    }
+    // A slot holds 32 bits of the hash, which also choose its place, and the value's index + 1
+    // (0 = free); growing thus never reads the values.
+    uint32_t find(const T& value) {
+        if (2 * (values_.size() + 1) > slots_.size()) grow();
+        const uint64_t tag = hash(value) & 0xFFFFFFFF00000000ull;
+        const size_t mask = slots_.size() - 1;
+        for (size_t at = size_t(tag >> 32) & mask;; at = (at + 1) & mask) {
+            const uint64_t slot = slots_[at];
+            if (slot == 0) {
+                values_.push_back(value);
+                slots_[at] = tag | values_.size();
+                return uint32_t(values_.size() - 1);
+            }
+            const uint32_t index = uint32_t(slot) - 1;
+            if ((slot & 0xFFFFFFFF00000000ull) == tag &&
+                std::memcmp(&values_[index], &value, sizeof(T)) == 0)
+                return index;
+        }
+    }
+    void grow() {
+        std::vector<uint64_t> old(slots_.empty() ? 64 : 2 * slots_.size(), 0);
+        old.swap(slots_);
+        const size_t mask = slots_.size() - 1;
+        for (uint64_t slot : old) {
+            if (slot == 0) continue;
+            size_t at = size_t(slot >> 32) & mask;
+            while (slots_[at] != 0)
+                at = (at + 1) & mask;
+            slots_[at] = slot;
+        }
+    }
+
+    std::vector<T> values_;
+    std::vector<uint64_t> slots_;
+    Recent recent_[RecentCount]{};
+    size_t next_ = 0;
+};
+
+// The faces of one object that share colour and texture, identical corners stored once.
+struct TMeshRun {
+    ColorF Color;
+    TTextureObj Texture; // TexId -1: untextured
+    TUniqueValues<TMeshVertex> Vertices;
+    std::vector<uint32_t> Indices; // three per triangle, into Vertices
+
+    bool textured() const { return Texture.TexId != -1; }
+};
+
+// What tells materials apart: the colour's bytes and the image file (empty when untextured).
+using TMaterialKey = std::pair<std::string, std::string>;
+TMaterialKey materialKey(const TMeshRun& run);
+
+// Placed copies of a point and of a direction (the placement has no scale).
+Vec3 placePoint(const Matrix4& m, const float p[3]);
+Vec3 placeDirection(const Matrix4& m, const float d[3]);
+
+// The renderer half shared by the three formats: runs of faces per object, zero-area faces left
+// out, flat normals as the screen shows them, every protected step reported as
+// "<code>: Renderer: Error in <format>:<step> <cause>".
+class TMeshRenderer : public TRenderer {
+  public:
+    explicit TMeshRenderer(const char* formatName);
+
+    void initObject(const std::string& name) override;
+    void setTexture(TTextureObj texture) override;
+    void setColor(ColorF color) override;
+    void quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) override;
+    void triangle(const TTriVerts& vertices, bool textured, const TTriVerts& texCoords) override;
+    void endObject(int32_t listId, int32_t listCount, bool selected) override;
+    void texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) override;
+    void initRendering(const std::string& fileName) override;
+    void endRendering() override;
+
+  protected:
+    // Opens the format's files (through staged) for the export to fileName.
+    virtual void openFiles(const std::string& fileName) = 0;
+    // Takes the accepted triangles of one face, each as three indices into its corners; the
+    // default adds them to the run of the current colour and texture.
+    virtual void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3], int count);
+    // Writes the finished object (objectName, runs, objectMatrix).
+    virtual void writeObject() = 0;
+    // Completes and closes the files; staged renames them afterwards.
+    virtual void closeFiles() = 0;
+    // Releases the open files after a failure without writing more; never throws.
+    virtual void abandonFiles() noexcept = 0;
+
+    // Runs one protected step: any failure discards the export's files and becomes the renderer
+    // error with the step's literal.
+    template <class Body> void step(const char* stepName, Body&& body) {
+        try {
+            body();
+        } catch (const std::exception& e) {
+            fail(stepName, e.what());
+        } catch (...) {
+            fail(stepName, "unknown error");
+        }
+    }
+
+    TStagedFiles staged;
+    std::string objectName;
+    std::vector<TMeshRun> runs; // of the current object, in order of first use
+    ColorF faceColor;
+    TTextureObj faceTexture; // TexId -1: untextured
+
+  private:
+    [[noreturn]] void fail(const char* stepName, const char* cause);
+    void clearRuns();
+    void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
+    TMeshRun& currentRun();
+
+    std::string formatName_;
+    int32_t currentRun_ = -1; // index into runs; -1 after a colour or texture change
+    // Emptied runs of earlier objects: their room serves the next ones.
+    std::vector<TMeshRun> spare_;
+};
+
+// glTF 2.0 binary (.glb): a node per object carrying its placement, a mesh per object with one
+// primitive per run, a material per colour and texture, textures embedded as PNG or JPEG.
+class TGLTFRenderer : public TMeshRenderer {
+  public:
+    TGLTFRenderer();
+    ~TGLTFRenderer() override;
+
+    // Most bytes of binary data kept in memory before they go to a scratch file.
+    size_t binaryInMemory = size_t(32) << 20;
+
+  protected:
+    void openFiles(const std::string& fileName) override;
+    void writeObject() override;
+    void closeFiles() override;
+    void abandonFiles() noexcept override;
+
+  private:
+    uint32_t materialFor(const TMeshRun& run);
+    uint32_t textureFor(const TTextureObj& texture);
+    // Appends bytes to the binary chunk (kept in a scratch file) and returns their offset.
+    uint64_t appendBinary(const void* data, size_t size);
+    void alignBinary();
+    uint32_t addBufferView(uint64_t offset, uint64_t length, uint32_t stride, uint32_t target);
+
+    TExportFile outFile;
+    std::string target_;
+    std::vector<char> binary_;     // the binary chunk until the end, or
+    std::FILE* scratch_ = nullptr; // its file once it is too big for memory
+    uint64_t binaryLength_ = 0;
+    uint32_t meshCount_ = 0, accessorCount_ = 0, viewCount_ = 0, imageCount_ = 0;
+    // The JSON arrays' items, comma-separated.
+    std::string nodes_, meshes_, accessors_, views_, materials_, textures_, images_;
+    std::map<TMaterialKey, uint32_t> materialIndex_;
+    std::map<std::string, uint32_t> textureIndex_; // by image file
+};
+
+// Wavefront OBJ with its material library: "o" per object, placed "v", "vt", "vn" stored once per
+// object, "usemtl" per run; a material per colour and texture, textures copied beside the file.
+class TOBJRenderer : public TMeshRenderer {
+  public:
+    TOBJRenderer();
+
+  protected:
+    void openFiles(const std::string& fileName) override;
+    void writeObject() override;
+    void closeFiles() override;
+    void abandonFiles() noexcept override;
+
+  private:
+    const std::string& materialFor(const TMeshRun& run);
+    // The name the texture has beside the .obj, copying the image there when it is not.
+    std::string imageBeside(const TTextureObj& texture);
+
+    TExportFile objFile, mtlFile;
+    std::string directory_; // of the .obj, with its "/" (empty for the current directory)
+    uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0; // written so far
+    std::map<TMaterialKey, std::string> materials_;
+    std::map<std::string, std::string> images_; // image file -> its name beside the .obj
+};
+
+// Binary STL: an 80-byte header naming the program, the triangle count, then every face with its
+// normal, placed; no colour.
+class TSTLRenderer : public TMeshRenderer {
+  public:
+    TSTLRenderer();
+
+  protected:
+    void openFiles(const std::string& fileName) override;
+    void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
+                      int count) override;
+    void writeObject() override {}
+    void closeFiles() override;
+    void abandonFiles() noexcept override { outFile.abandon(); }
+
+  private:
+    TExportFile outFile;
+    uint64_t triangleCount_ = 0;
+};

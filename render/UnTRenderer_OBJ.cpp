@@ -1,0 +1,239 @@
+// The Wavefront OBJ exporter: the .obj with placed positions, texture coordinates and normals per
+// object, its .mtl beside it, and the texture images copied there when they are not.
+#include "render/UnTRenderer_Mesh.h"
+
+#include <array>
+#include <cerrno>
+#include <cmath>
+#include <memory>
+
+#include <sys/stat.h>
+
+namespace {
+
+using Triple = std::array<float, 3>;
+using Pair = std::array<float, 2>;
+
+// Longest line written: a keyword and three numbers, or a face of three corner references.
+constexpr size_t MaxLine = 8 + 3 * (MaxFixed6Length + 1) + 2;
+
+char* put(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+// An 8-bit name as UTF-8 on one line: control characters become "_".
+std::string lineText(const std::string& latin1) {
+    std::string out;
+    for (unsigned char c : latin1) {
+        if (c < 0x20 || c == 0x7F) {
+            out += '_';
+        } else if (c < 0x80) {
+            out += char(c);
+        } else {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+float unitClamp(float v) {
+    return v > 0 ? (v < 1 ? v : 1.0f) : 0.0f; // NaN gives 0
+}
+
+struct FileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+[[noreturn]] void fileError(const char* what, const std::string& name, int err) {
+    throw std::runtime_error(std::string(what) + " \"" + name +
+                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
+}
+
+void copyFile(const std::string& from, const std::string& to) {
+    errno = 0;
+    FilePtr in(std::fopen(from.c_str(), "rb"));
+    if (!in) fileError("Cannot read texture", from, errno);
+    FilePtr out(std::fopen(to.c_str(), "wb"));
+    if (!out) fileError("Cannot create file", to, errno);
+    std::vector<char> buffer(size_t(1) << 16);
+    for (;;) {
+        errno = 0;
+        const size_t n = std::fread(buffer.data(), 1, buffer.size(), in.get());
+        if (n == 0) {
+            if (std::ferror(in.get())) fileError("Cannot read texture", from, errno);
+            break;
+        }
+        if (std::fwrite(buffer.data(), 1, n, out.get()) != n) fileError("Cannot write", to, errno);
+    }
+    errno = 0;
+    if (std::fclose(out.release()) != 0) fileError("Cannot write", to, errno);
+}
+
+// Whether two existing files hold the same bytes (or are one file).
+bool sameContent(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0) return false;
+    if (sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino) return true;
+    if (sa.st_size != sb.st_size || !S_ISREG(sb.st_mode)) return false;
+    FilePtr fa(std::fopen(a.c_str(), "rb")), fb(std::fopen(b.c_str(), "rb"));
+    if (!fa || !fb) return false;
+    std::vector<char> ba(size_t(1) << 16), bb(ba.size());
+    for (;;) {
+        const size_t na = std::fread(ba.data(), 1, ba.size(), fa.get());
+        const size_t nb = std::fread(bb.data(), 1, bb.size(), fb.get());
+        if (na != nb || std::memcmp(ba.data(), bb.data(), na) != 0) return false;
+        if (na == 0) return !std::ferror(fa.get()) && !std::ferror(fb.get());
+    }
+}
+
+bool exists(const std::string& path) {
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+} // namespace
+
+TOBJRenderer::TOBJRenderer() : TMeshRenderer("OBJ") {}
+
+void TOBJRenderer::openFiles(const std::string& fileName) {
+    const size_t slash = fileName.find_last_of('/');
+    directory_ = slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+    const std::string base = fileName.substr(directory_.size());
+    const size_t dot = base.find_last_of('.');
+    std::string library =
+        (dot == std::string::npos || dot == 0 ? base : base.substr(0, dot)) + ".mtl";
+    if (directory_ + library == fileName) library = base + ".mtl";
+
+    objFile.open(staged.add(fileName));
+    mtlFile.open(staged.add(directory_ + library));
+    objFile.writeLine("# Wavefront OBJ written by Palvorin");
+    objFile.writeLine("mtllib " + library);
+    mtlFile.writeLine("# Materials of " + base + ", written by Palvorin");
+}
+
+std::string TOBJRenderer::imageBeside(const TTextureObj& texture) {
+    const auto known = images_.find(texture.FileName);
+    if (known != images_.end()) return known->second;
+
+    const std::string name = FileNamePart(texture.FileName);
+    const size_t dot = name.find_last_of('.');
+    const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+    const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+    // A different image of the same name beside the .obj is never overwritten: the copy takes
+    // the next free name (wood-2.bmp, wood-3.bmp, ...).
+    for (int k = 1;; ++k) {
+        const std::string candidate = k == 1 ? name : stem + "-" + std::to_string(k) + ext;
+        bool taken = false;
+        for (const auto& entry : images_)
+            taken = taken || entry.second == candidate;
+        if (taken) continue;
+        const std::string path = directory_ + candidate;
+        if (exists(path)) {
+            if (!sameContent(texture.FileName, path)) continue;
+        } else {
+            copyFile(texture.FileName, staged.add(path));
+        }
+        images_.emplace(texture.FileName, candidate);
+        return candidate;
+    }
+}
+
+const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
+    TMaterialKey key = materialKey(run);
+    const auto known = materials_.find(key);
+    if (known != materials_.end()) return known->second;
+
+    std::string name = "mat";
+    appendDecimal(name, int64_t(materials_.size()));
+    std::string text = "newmtl " + name + "\r\nKd ";
+    appendFixed6(text, unitClamp(run.Color.R));
+    text += ' ';
+    appendFixed6(text, unitClamp(run.Color.G));
+    text += ' ';
+    appendFixed6(text, unitClamp(run.Color.B));
+    text += "\r\n";
+    if (run.textured()) text += "map_Kd " + imageBeside(run.Texture) + "\r\n";
+    mtlFile.write(text);
+    return materials_.emplace(std::move(key), std::move(name)).first->second;
+}
+
+void TOBJRenderer::writeObject() {
+    size_t indexCount = 0;
+    for (const TMeshRun& run : runs)
+        indexCount += run.Indices.size();
+    if (indexCount == 0) return;
+
+    // Positions, texture coordinates and normals are each stored once per object.
+    TUniqueValues<Triple> positions, normals;
+    TUniqueValues<Pair> texCoords;
+    std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
+    float lastNormal[3] = {0, 0, 0};
+    Vec3 n{0, 0, 0}; // lastNormal turned; corners of one face follow each other
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const TMeshRun& run = runs[r];
+        references[r].reserve(run.Vertices.size());
+        for (const TMeshVertex& v : run.Vertices.values()) {
+            const Vec3 p = placePoint(objectMatrix, v.Position);
+            if (std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
+                std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
+                n = placeDirection(objectMatrix, v.Normal);
+            }
+            const uint32_t t =
+                run.textured() ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
+            references[r].push_back({positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t,
+                                     normals.add(Triple{n.X, n.Y, n.Z})});
+        }
+    }
+
+    objFile.writeLine("o " + lineText(objectName.empty() ? "unnamed" : objectName));
+    auto writeValues = [&](std::string_view keyword, const auto& values) {
+        for (const auto& value : values) {
+            char* out = put(objFile.reserve(MaxLine), keyword);
+            for (float component : value) {
+                *out++ = ' ';
+                out = putFixed6(out, component);
+            }
+            objFile.commit(put(out, "\r\n"));
+        }
+    };
+    writeValues("v", positions.values());
+    writeValues("vt", texCoords.values());
+    writeValues("vn", normals.values());
+
+    for (size_t r = 0; r < runs.size(); ++r) {
+        const TMeshRun& run = runs[r];
+        if (run.Indices.empty()) continue;
+        objFile.writeLine("usemtl " + materialFor(run));
+        const bool textured = run.textured();
+        for (size_t i = 0; i < run.Indices.size(); i += 3) {
+            char* out = put(objFile.reserve(MaxLine), "f");
+            for (size_t k = 0; k < 3; ++k) {
+                const auto& ref = references[r][run.Indices[i + k]];
+                *out++ = ' ';
+                out = putDecimal(out, int64_t(positionBase_ + ref[0] + 1));
+                *out++ = '/';
+                if (textured) out = putDecimal(out, int64_t(texCoordBase_ + ref[1] + 1));
+                *out++ = '/';
+                out = putDecimal(out, int64_t(normalBase_ + ref[2] + 1));
+            }
+            objFile.commit(put(out, "\r\n"));
+        }
+    }
+    positionBase_ += positions.size();
+    texCoordBase_ += texCoords.size();
+    normalBase_ += normals.size();
+}
+
+void TOBJRenderer::closeFiles() {
+    objFile.close();
+    mtlFile.close();
+}
+
+void TOBJRenderer::abandonFiles() noexcept {
+    objFile.abandon();
+    mtlFile.abandon();
+}

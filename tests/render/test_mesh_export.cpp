@@ -1,0 +1,312 @@
+// Tests of the glTF, OBJ and STL exporters: exact STL and OBJ bytes, the GLB container, merged
+// corners, left-out faces without area, and files that appear only when the whole export worked.
+#include "render/UnTRenderer_Mesh.h"
+#include "render_test_util.h"
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// A fresh directory per test.
+fs::path freshDir(const std::string& name) {
+    const fs::path dir = scratchPath(name);
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::vector<std::string> names(const fs::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : fs::directory_iterator(dir))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+uint32_t le32(const std::string& s, size_t at) {
+    uint32_t v = 0;
+    for (int i = 4; i-- > 0;)
+        v = v << 8 | uint8_t(s.at(at + size_t(i)));
+    return v;
+}
+
+// Turns a quarter about X, then moves 5 along Z: (x, y, z) goes to (x, -z, y + 5).
+Matrix4 quarterTurn() {
+    Matrix4 m = Matrix4::Identity();
+    m.m[5] = 0, m.m[6] = 1, m.m[9] = -1, m.m[10] = 0, m.m[14] = 5;
+    return m;
+}
+
+TQuadVerts quad(std::initializer_list<Vec3> corners) {
+    TQuadVerts q{};
+    std::copy(corners.begin(), corners.end(), q.begin());
+    return q;
+}
+
+// One object: a unit quad, a quad with two equal corners (one triangle left), a quad folded onto a
+// line (nothing left) and a cap fan of two triangles facing -Z.
+void facesWithDegenerates(TRenderer& r) {
+    r.initObject("a");
+    r.setColor(ColorF{1, 0, 0, 1});
+    plainQuad(r, 0, 0);
+    r.quads(quad({{0, 0, 0}, {1, 0, 0}, {1, 0, 0}, {0, 1, 0}}), false, unitTexCoords());
+    r.quads(quad({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {3, 0, 0}}), false, unitTexCoords());
+    feed(r, PrimTriangleFan, SquareFan, Vec3{0, 0, -1});
+    r.endObject(1, 1, false);
+}
+
+} // namespace
+
+TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
+    const std::string path = scratchPath("faces.stl");
+    {
+        TSTLRenderer r;
+        r.initRendering(path);
+        r.setObjectMatrix(translation(10, 0, 0));
+        facesWithDegenerates(r);
+        r.setObjectMatrix(quarterTurn());
+        r.initObject("b");
+        plainQuad(r, 0, 0);
+        r.endObject(2, 1, false);
+        r.endRendering();
+    }
+    // Normal, then the three corners.
+    const std::vector<std::array<float, 12>> expected = {
+        {0, 0, 1, 10, 0, 0, 11, 0, 0, 11, 1, 0},   {0, 0, 1, 10, 0, 0, 11, 1, 0, 10, 1, 0},
+        {0, 0, 1, 10, 0, 0, 11, 0, 0, 10, 1, 0}, // the second half of the quad with equal corners
+        {0, 0, -1, 10, 0, 0, 20, 10, 0, 20, 0, 0}, {0, 0, -1, 10, 0, 0, 10, 10, 0, 20, 10, 0},
+        {0, -1, 0, 0, 0, 5, 1, 0, 5, 1, 0, 6},     {0, -1, 0, 0, 0, 5, 1, 0, 6, 0, 0, 6},
+    };
+    std::string bytes = "Binary STL written by Palvorin";
+    bytes.resize(80, ' ');
+    char record[50] = {};
+    storeU32(record, uint32_t(expected.size()));
+    bytes.append(record, 4);
+    for (const auto& t : expected) {
+        char* at = record;
+        for (float v : t)
+            at = storeF32(at, v);
+        storeU16(at, 0);
+        bytes.append(record, 50);
+    }
+    EXPECT_EQ(takeFile(path), bytes);
+}
+
+TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
+    const fs::path dir = freshDir("obj"), images = freshDir("obj-images");
+    std::ofstream(images / "wood.bmp") << "wood pixels";
+    std::ofstream(dir / "wood.bmp") << "another picture of the same name";
+    std::ofstream(dir / "marble.bmp") << "marble pixels";
+    const TTextureObj wood = texture((images / "wood.bmp").string());
+    const TTextureObj marble = texture((dir / "marble.bmp").string(), 2);
+    const TTextureObj none = texture("", -1);
+    const ColorF orange{1, 0.5f, 0, 1}, blue{0, 0, 1, 1};
+    {
+        TOBJRenderer r;
+        r.initRendering((dir / "scene.obj").string());
+        r.setObjectMatrix(translation(10, 0, 0));
+        r.initObject("fr\xE9me");
+        r.setTexture(wood);
+        r.setColor(orange);
+        r.quads(quadAt(0, 0, 0), true, unitTexCoords()); // corners shared with the next quad
+        r.quads(quadAt(1, 0, 0), true, quad({{1, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}}));
+        r.setTexture(none);
+        r.setColor(blue);
+        r.quads(quadAt(0, 1, 0), false, unitTexCoords()); // positions shared with the first run
+        r.endObject(1, 1, false);
+        r.setObjectMatrix(Matrix4::Identity());
+        r.initObject("b");
+        r.setTexture(wood);
+        r.setColor(orange); // the first object's material again
+        r.quads(quadAt(0, 0, 0), true, unitTexCoords());
+        r.setTexture(marble);
+        r.quads(quadAt(0, 0, 1), true, unitTexCoords());
+        r.endObject(2, 1, false);
+        r.endRendering();
+    }
+    EXPECT_EQ(read(dir / "scene.obj"), "# Wavefront OBJ written by Palvorin\r\n"
+                                       "mtllib scene.mtl\r\n"
+                                       "o fr\xC3\xA9me\r\n"
+                                       "v 10.000000 0.000000 0.000000\r\n"
+                                       "v 11.000000 0.000000 0.000000\r\n"
+                                       "v 11.000000 1.000000 0.000000\r\n"
+                                       "v 10.000000 1.000000 0.000000\r\n"
+                                       "v 12.000000 0.000000 0.000000\r\n"
+                                       "v 12.000000 1.000000 0.000000\r\n"
+                                       "v 11.000000 2.000000 0.000000\r\n"
+                                       "v 10.000000 2.000000 0.000000\r\n"
+                                       "vt 0.000000 0.000000\r\n"
+                                       "vt 1.000000 0.000000\r\n"
+                                       "vt 1.000000 1.000000\r\n"
+                                       "vt 0.000000 1.000000\r\n"
+                                       "vt 2.000000 0.000000\r\n"
+                                       "vt 2.000000 1.000000\r\n"
+                                       "vn 0.000000 0.000000 1.000000\r\n"
+                                       "usemtl mat0\r\n"
+                                       "f 1/1/1 2/2/1 3/3/1\r\n"
+                                       "f 1/1/1 3/3/1 4/4/1\r\n"
+                                       "f 2/2/1 5/5/1 6/6/1\r\n"
+                                       "f 2/2/1 6/6/1 3/3/1\r\n"
+                                       "usemtl mat1\r\n"
+                                       "f 4//1 3//1 7//1\r\n"
+                                       "f 4//1 7//1 8//1\r\n"
+                                       "o b\r\n"
+                                       "v 0.000000 0.000000 0.000000\r\n"
+                                       "v 1.000000 0.000000 0.000000\r\n"
+                                       "v 1.000000 1.000000 0.000000\r\n"
+                                       "v 0.000000 1.000000 0.000000\r\n"
+                                       "v 0.000000 0.000000 1.000000\r\n"
+                                       "v 1.000000 0.000000 1.000000\r\n"
+                                       "v 1.000000 1.000000 1.000000\r\n"
+                                       "v 0.000000 1.000000 1.000000\r\n"
+                                       "vt 0.000000 0.000000\r\n"
+                                       "vt 1.000000 0.000000\r\n"
+                                       "vt 1.000000 1.000000\r\n"
+                                       "vt 0.000000 1.000000\r\n"
+                                       "vn 0.000000 0.000000 1.000000\r\n"
+                                       "usemtl mat0\r\n"
+                                       "f 9/7/2 10/8/2 11/9/2\r\n"
+                                       "f 9/7/2 11/9/2 12/10/2\r\n"
+                                       "usemtl mat2\r\n"
+                                       "f 13/7/2 14/8/2 15/9/2\r\n"
+                                       "f 13/7/2 15/9/2 16/10/2\r\n");
+    EXPECT_EQ(read(dir / "scene.mtl"), "# Materials of scene.obj, written by Palvorin\r\n"
+                                       "newmtl mat0\r\n"
+                                       "Kd 1.000000 0.500000 0.000000\r\n"
+                                       "map_Kd wood-2.bmp\r\n"
+                                       "newmtl mat1\r\n"
+                                       "Kd 0.000000 0.000000 1.000000\r\n"
+                                       "newmtl mat2\r\n"
+                                       "Kd 1.000000 0.500000 0.000000\r\n"
+                                       "map_Kd marble.bmp\r\n");
+    // The image went beside the file under a free name; the other pictures stayed as they were.
+    EXPECT_EQ(names(dir), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
+                                                    "wood-2.bmp", "wood.bmp"}));
+    EXPECT_EQ(read(dir / "wood-2.bmp"), "wood pixels");
+    EXPECT_EQ(read(dir / "wood.bmp"), "another picture of the same name");
+}
+
+// The description: a node per object with its placement, one material per colour and texture
+// across objects, linear colour factors, 16- or 32-bit indices by size.
+TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
+    TTextureObj wood = texture(scratchPath("wood.bmp"));
+    auto pixels = std::make_shared<TTextureImage>();
+    pixels->Width = pixels->Height = 2;
+    pixels->Pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
+    wood.Image = pixels;
+    auto scene = [&](TGLTFRenderer& r) {
+        for (float x : {0.0f, 10.0f}) {
+            r.setObjectMatrix(translation(x, 0, 0));
+            r.initObject(x == 0 ? "plain \"one\"" : "moved");
+            r.setTexture(wood);
+            r.setColor(ColorF{0.5f, 0.5f, 0.5f, 1});
+            r.quads(quadAt(0, 0, 0), true, unitTexCoords());
+            r.setTexture(texture("", -1));
+            plainQuad(r, 5, 5);
+            r.endObject(1, 1, false);
+        }
+        r.setObjectMatrix(Matrix4::Identity());
+        r.initObject("big"); // 65536 separate corners: too many for 16-bit indices
+        for (int q = 0; q < 16384; ++q)
+            plainQuad(r, float(2 * q), 0);
+        r.endObject(3, 1, false);
+    };
+    const std::string glb = exportWith<TGLTFRenderer>("scene.glb", scene);
+    // The same file when the binary data goes through the scratch file from the first byte on.
+    EXPECT_TRUE(glb == exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
+                    r.binaryInMemory = 0;
+                    scene(r);
+                }));
+    // The framing, the alignment and the views are the validator's part (tests/tools).
+    ASSERT_GT(glb.size(), 20u);
+    const std::string json = glb.substr(20, le32(glb, 12));
+    auto count = [&](const std::string& text) {
+        size_t n = 0;
+        for (size_t at = json.find(text); at != std::string::npos; at = json.find(text, at + 1))
+            ++n;
+        return n;
+    };
+    EXPECT_EQ(count("\"mesh\":"), 3u);
+    EXPECT_NE(json.find("{\"name\":\"plain \\\"one\\\"\",\"mesh\":0}"), std::string::npos);
+    EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[1,0,0,0,0,1,0,0,0,0,1,0,"
+                        "10,0,0,1]}"),
+              std::string::npos);
+    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 2u); // textured grey, plain grey
+    EXPECT_EQ(count("\"baseColorFactor\":[0.21404114048223255,0.21404114048223255,"
+                    "0.21404114048223255,1]"),
+              2u);
+    EXPECT_EQ(count("\"mimeType\":\"image/png\""), 1u);
+    EXPECT_EQ(count("\"TEXCOORD_0\""), 2u);
+    EXPECT_EQ(count("\"componentType\":5123"), 4u);
+    EXPECT_EQ(count("\"componentType\":5125,\"count\":98304"), 1u);
+    EXPECT_NE(json.find("\"count\":65536"), std::string::npos);
+}
+
+// Whatever stops an export, nothing of it is left: not when the file cannot be made, not when the
+// exporter is freed before the end, not when OBJ cannot copy an image; earlier files stay.
+TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
+    const fs::path dir = freshDir("failures");
+    const std::vector<std::pair<const char*, std::function<std::unique_ptr<TRenderer>()>>> kinds = {
+        {"glb", [] { return std::make_unique<TGLTFRenderer>(); }},
+        {"obj", [] { return std::make_unique<TOBJRenderer>(); }},
+        {"stl", [] { return std::make_unique<TSTLRenderer>(); }},
+    };
+    for (const auto& [ext, make] : kinds) {
+        SCOPED_TRACE(ext);
+        const std::string target = (dir / "out.").string() + ext;
+        std::ofstream(target) << "old";
+        std::ofstream(dir / "out.mtl") << "old";
+
+        EXPECT_EQ(errorOf([&] { make()->initRendering("/nonexistent-dir/out.x"); }),
+                  "Cannot create file \"/nonexistent-dir/out.x\": No such file or directory");
+        {
+            auto r = make();
+            r->initRendering(target);
+            facesWithDegenerates(*r);
+        }
+        EXPECT_EQ(read(target), "old");
+        std::vector<std::string> files = {"out.mtl", fs::path(target).filename()};
+        std::sort(files.begin(), files.end());
+        EXPECT_EQ(names(dir), files);
+        fs::remove(target);
+    }
+
+    // An image that went missing after loading: the OBJ export stops before writing anything.
+    auto r = kinds[1].second();
+    r->initRendering((dir / "out.obj").string());
+    r->initObject("a");
+    r->setTexture(texture((dir / "gone.bmp").string()));
+    r->quads(quadAt(0, 0, 0), true, unitTexCoords());
+    const std::string message = errorOf([&] { r->endObject(1, 1, false); });
+    EXPECT_EQ(
+        message.rfind("renderer: 10: Renderer: Error in OBJ:endObject Cannot read texture", 0), 0u)
+        << message;
+    EXPECT_EQ(names(dir), std::vector<std::string>{"out.mtl"});
+    EXPECT_EQ(read(dir / "out.mtl"), "old");
+
+    // A material library that cannot replace what has its name: the image copy goes away again.
+    fs::remove(dir / "out.mtl");
+    std::ofstream(dir / "gone.bmp") << "back";
+    fs::create_directory(dir / "elsewhere");
+    fs::rename(dir / "gone.bmp", dir / "elsewhere" / "gone.bmp");
+    r = kinds[1].second();
+    r->initRendering((dir / "out.obj").string());
+    fs::create_directory(dir / "out.mtl"); // after the library was staged
+    r->initObject("a");
+    r->setTexture(texture((dir / "elsewhere" / "gone.bmp").string()));
+    r->quads(quadAt(0, 0, 0), true, unitTexCoords());
+    r->endObject(1, 1, false);
+    EXPECT_EQ(errorOf([&] { r->endRendering(); }),
+              "renderer: 10: Renderer: Error in OBJ:endRendering Cannot replace file \"" +
+                  (dir / "out.mtl").string() + "\": Is a directory");
+    EXPECT_EQ(names(dir), (std::vector<std::string>{"elsewhere", "out.mtl"}));
+}
