@@ -260,7 +260,10 @@ TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         {"obj", [] { return std::make_unique<TOBJRenderer>(); }},
         {"stl", [] { return std::make_unique<TSTLRenderer>(); }},
     };
-    for (const auto& [ext, make] : kinds) {
+    for (const auto& kind : kinds) {
+        // Plain references: lambdas of clang 14 cannot capture structured bindings.
+        const char* const ext = kind.first;
+        const auto& make = kind.second;
         SCOPED_TRACE(ext);
         const std::string target = (dir / "out.").string() + ext;
         std::ofstream(target) << "old";
