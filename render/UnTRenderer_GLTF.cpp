@@ -419,7 +419,8 @@ void TGLTFRenderer::closeFiles() {
         outFile.writeU32(0x004E4942); // "BIN"
     }
     if (!scratch_) {
-        outFile.write(std::string_view(binary_.data(), binary_.size()));
+        // An empty vector may hold no buffer at all: nothing to hand to write then.
+        if (!binary_.empty()) outFile.write(std::string_view(binary_.data(), binary_.size()));
     } else {
         errno = 0;
         if (std::fflush(scratch_) != 0 || std::fseek(scratch_, 0, SEEK_SET) != 0)
