@@ -15,8 +15,8 @@ namespace fuzzfiles {
 inline const std::string& scratchDir() {
     static const std::string* dir = [] {
         namespace fs = std::filesystem;
-        const fs::path base = fs::is_directory("/dev/shm") ? fs::path("/dev/shm")
-                                                            : fs::temp_directory_path();
+        const fs::path base =
+            fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::string pattern = (base / "palvorin-fuzz-XXXXXX").string();
         if (!mkdtemp(pattern.data())) std::abort();
         auto* made = new std::string(pattern);

@@ -12,11 +12,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const TTranslationTable table = TTranslationTable::Parse(text);
     for (const auto& [key, value] : table.Entries()) {
         // Entries are single trimmed lines, keys end before the first sign, values are bounded.
-        const bool sound = value.size() <= MaxTranslationLength && TrimText(key) == key &&
-                           TrimText(value) == value &&
-                           key.find_first_of("\r\n=") == std::string::npos &&
-                           value.find_first_of("\r\n") == std::string::npos &&
-                           table.lookupText(key) == value;
+        const bool sound =
+            value.size() <= MaxTranslationLength && TrimText(key) == key &&
+            TrimText(value) == value && key.find_first_of("\r\n=") == std::string::npos &&
+            value.find_first_of("\r\n") == std::string::npos && table.lookupText(key) == value;
         // Text read as Windows-1252 goes back to the same bytes.
         if (!sound || utf8ToAnsi(ansiToUtf8(key)) != key) std::abort();
     }
