@@ -80,10 +80,17 @@ void TTexLoad::setTextureList(const std::vector<TTextureObj>& textures) {
 
 void TTexLoad::texComboChange() {
     const int i = ui->texCombo->currentIndex();
-    if (i < 0 || size_t(i) >= textureList.size() || ui->texCombo->currentText().isEmpty())
+    if (i < 0 || size_t(i) >= textureList.size() || ui->texCombo->currentText().isEmpty()) {
         showPicture(QImage());
+        return;
+    }
+    const TTextureObj& texture = textureList[size_t(i)];
+    const QImage picture = tableImage(texture);
+    if (picture.isNull()) // an image of the document that was missing or unreadable
+        ui->curtexture->SetMessage(translatedText(msg::PictureUnreadable)
+                                       .arg(QFileInfo(fileNameText(texture.FileName)).fileName()));
     else
-        showPicture(tableImage(textureList[size_t(i)]));
+        showPicture(picture);
 }
 
 // Shrunk to fit, keeping its proportions; a smaller picture keeps its size.
