@@ -1,5 +1,6 @@
 // Program entry: an application object that shows stray exceptions, and the main window.
 #include "app/UnGLCanvas.h"
+#include "app/UnWindowFactory.h"
 #include "app/unPalvorin.h"
 
 #include <QApplication>
@@ -56,6 +57,9 @@ int main(int argc, char* argv[]) {
             documentName = args[i];
     }
 
+    // The objects open their editor windows through this; the main window's commands need it.
+    TPalvorinWindowFactory objectWindows;
+    setObjectWindowFactory(&objectWindows);
     TfrmPalvorin window;
     if (screenshotName.isEmpty()) {
         window.showMaximized();

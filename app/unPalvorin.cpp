@@ -5,6 +5,7 @@
 #include "app/UnGLCanvas.h"
 #include "app/UnIcons.h"
 #include "app/unAbout.h"
+#include "editor/UnStatusPanels.h"
 #include "render/UnTRenderer_OGL.h"
 #include "scene/UnOpenGL_GL.h"
 #include "ui_unPalvorin.h"
@@ -151,14 +152,7 @@ void TfrmPalvorin::createToolbarAndMenus() {
     ui->mnHelp->setShortcut(QKeySequence::HelpContents);
     ui->mnExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    for (int i = 0; i < 3; ++i) {
-        panels[i] = new QLabel(this);
-        panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panels[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        panels[i]->setContentsMargins(4, 0, 4, 0);
-        ui->StatusBar1->addWidget(panels[i]);
-    }
-    ui->StatusBar1->setSizeGripEnabled(false);
+    addStatusPanels(ui->StatusBar1, panels);
 }
 
 void TfrmPalvorin::connectCommands() {
@@ -203,13 +197,13 @@ void TfrmPalvorin::connectCommands() {
     connect(canvas, &TGLCanvas::mouseUp, this, &TfrmPalvorin::glcanvasMouseUp);
 }
 
-// The editor windows and the properties dialog come from the installed window factory; the
-// texture chooser has no window in this program, so its command stays off.
+// The editor windows come from the installed window factory; the properties dialog and the
+// texture chooser have no window in this program yet, so their commands stay off.
 void TfrmPalvorin::updateEditCommands() {
     const bool windows = objectWindowFactory() != nullptr;
-    for (QAction* a :
-         {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath, ui->options})
+    for (QAction* a : {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath})
         a->setEnabled(windows);
+    ui->options->setEnabled(false);
     ui->loadtex->setEnabled(false);
 }
 
@@ -332,7 +326,11 @@ void TfrmPalvorin::editprofileClick() {
             ~Enable() { action->setEnabled(true); }
         } enableAgain{ui->editprofile};
         CurrentObject->EditProfile();
-        Repaint();
+        // A saved outline is swept at once; a cancelled edit changed nothing.
+        if (CurrentObject->ProfileEditor->Saved())
+            Redraw();
+        else
+            Repaint();
     });
 }
 
@@ -353,6 +351,7 @@ void TfrmPalvorin::editpathClick() {
             ~Enable() { action->setEnabled(true); }
         } enableAgain{ui->editpath};
         CurrentObject->EditPath();
+        if (CurrentObject->PathEditor->Saved()) Redraw();
     });
 }
 
@@ -409,9 +408,5 @@ void TfrmPalvorin::mnExitClick() {
 
 void TfrmPalvorin::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    const int total = ui->StatusBar1->width();
-    const int first = qRound(total * 0.2);
-    panels[0]->setFixedWidth(first);
-    panels[1]->setFixedWidth(first);
-    panels[2]->setFixedWidth(qMax(0, total - 2 * first - 16));
+    sizeStatusPanels(ui->StatusBar1, panels);
 }
