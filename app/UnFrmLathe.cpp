@@ -1,6 +1,7 @@
 // The lathe dialog: OK sets Confirmed; Cancel and the close box leave it false.
 #include "app/UnFrmLathe.h"
 
+#include "app/Internationalization.h"
 #include "app/UnIcons.h"
 #include "ui_UnFrmLathe.h"
 
@@ -13,6 +14,7 @@ TfrmLathe::TfrmLathe(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui:
     Confirmed = false;
     connect(ui->ok, &QPushButton::clicked, this, &TfrmLathe::okClick);
     connect(ui->cancella, &QPushButton::clicked, this, &QDialog::reject);
+    translateForm(this);
 }
 
 TfrmLathe::~TfrmLathe() = default;

@@ -1,14 +1,18 @@
 // Program entry: an application object that shows stray exceptions, and the main window.
 #include "app/UnGLCanvas.h"
-#include "app/UnWindowFactory.h"
 #include "app/unPalvorin.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 
+#include <cstdio>
+#include <cstring>
 #include <exception>
 
 namespace {
@@ -37,29 +41,71 @@ class TPalvorinApplication : public QApplication {
     }
 };
 
+const char* const Usage =
+    "Usage: palvorin [OPTION] [FILE.PLV]\n"
+    "Palvorin models swept solids: a 2D profile swept along a 2D path or spun about an axis.\n"
+    "Starts the main window, opening FILE.PLV when it is given.\n"
+    "\n"
+    "  -h, --help                  show this help and exit\n"
+    "  -v, --version               show the version and exit\n"
+    "      --screenshot FILE.png   save a picture of the window after start-up and exit\n"
+    "\n"
+    "Documents are converted without a window by palvorin-export.\n";
+
+// Options that need no window: answered here, before a display is opened. -1 means go on.
+int commandLineAnswer(int argc, char* argv[]) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--") == 0) break;
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0) {
+            std::fputs(Usage, stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--version") == 0 || std::strcmp(a, "-v") == 0) {
+            std::fputs("palvorin " PALVORIN_VERSION "\n", stdout);
+            return 0;
+        }
+        if (std::strcmp(a, "--screenshot") == 0) {
+            ++i;
+            continue;
+        }
+        if (a[0] == '-' && a[1] != '\0') {
+            std::fprintf(stderr, "palvorin: unknown option '%s'\nTry 'palvorin --help'.\n", a);
+            return 2;
+        }
+    }
+    return -1;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
+    if (const int answer = commandLineAnswer(argc, argv); answer >= 0) return answer;
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
     TPalvorinApplication app(argc, argv);
+    // Qt's own texts (file and colour dialogs, standard buttons) in the interface language.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QApplication::installTranslator(&qtTexts);
     // The application's title; a display name would be appended to every window caption.
     QApplication::setApplicationName(QStringLiteral("Palvorin generator"));
-    QApplication::setApplicationVersion(QStringLiteral("1.5"));
+    QApplication::setApplicationVersion(QStringLiteral(PALVORIN_VERSION));
 
-    // palvorin [document.PLV] [--screenshot picture.png]
+    // palvorin [--screenshot picture.png] [--] [document.PLV]
     QString documentName;
     QString screenshotName;
     const QStringList args = QApplication::arguments();
+    bool optionsEnded = false;
     for (int i = 1; i < args.size(); ++i) {
-        if (args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
+        if (!optionsEnded && args[i] == QLatin1String("--"))
+            optionsEnded = true;
+        else if (!optionsEnded && args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
             screenshotName = args[++i];
         else if (documentName.isEmpty())
             documentName = args[i];
     }
 
-    // The objects open their editor windows through this; the main window's commands need it.
-    TPalvorinWindowFactory objectWindows;
-    setObjectWindowFactory(&objectWindows);
     TfrmPalvorin window;
     if (screenshotName.isEmpty()) {
         window.showMaximized();

@@ -1,9 +1,13 @@
 // The main window: construction, command wiring, new document, view, lathe, help, about.
 #include "app/unPalvorin.h"
 
+#include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
 #include "app/UnGLCanvas.h"
 #include "app/UnIcons.h"
+#include "app/UnMessages.h"
+#include "app/UnObjectWindows.h"
+#include "app/UnTexLoad.h"
 #include "app/unAbout.h"
 #include "editor/UnStatusPanels.h"
 #include "render/UnTRenderer_OGL.h"
@@ -11,6 +15,7 @@
 #include "ui_unPalvorin.h"
 
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -20,9 +25,10 @@
 #include <QListWidget>
 #include <QMetaObject>
 #include <QSpinBox>
-#include <QStringDecoder>
 #include <QStyledItemDelegate>
 #include <QUrl>
+
+#include <tuple>
 
 namespace {
 
@@ -39,22 +45,6 @@ class TObjectLineDelegate : public QStyledItemDelegate {
 };
 
 } // namespace
-
-QString latin1Text(const std::string& text) {
-    return QString::fromLatin1(text.data(), qsizetype(text.size()));
-}
-
-QString messageText(const char* text) {
-    const QByteArray bytes(text);
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString decoded = utf8.decode(bytes);
-    if (!utf8.hasError()) return decoded;
-    return QString::fromLatin1(bytes);
-}
-
-std::string fileNameBytes(const QString& fileName) {
-    return QFile::encodeName(fileName).toStdString();
-}
 
 QString TfrmPalvorin::ChangeFileExt(const QString& fileName, const QString& ext) {
     const qsizetype slash = fileName.lastIndexOf(QLatin1Char('/'));
@@ -80,6 +70,11 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
 
     createToolbarAndMenus();
     connectCommands();
+    translateForm(this);
+    if (objectWindowFactory() == nullptr) {
+        windows = std::make_unique<TPalvorinWindows>(this);
+        setObjectWindowFactory(windows.get());
+    }
 
     CurrentFileName.clear();
     NewDocument();
@@ -96,7 +91,9 @@ TfrmPalvorin::~TfrmPalvorin() {
         ui->glcanvas->doneCurrent();
     }
     SceneReady = false;
+    // The objects take their windows with them before this window's children go.
     Document.reset();
+    if (windows && objectWindowFactory() == windows.get()) setObjectWindowFactory(nullptr);
 }
 
 void TfrmPalvorin::createToolbarAndMenus() {
@@ -117,6 +114,7 @@ void TfrmPalvorin::createToolbarAndMenus() {
         {ui->setMouseLRUD, "translate"},
         {ui->setMouseZoom, "zoom"},
         {ui->viewReset, "viewreset"},
+        {ui->viewFitAll, "fitall"},
         {ui->exitProgram, "exit"},
         {ui->lathe, "lathe"},
         {ui->movetype, "movecamera"},
@@ -149,6 +147,7 @@ void TfrmPalvorin::createToolbarAndMenus() {
     ui->mnOpen->setShortcut(QKeySequence::Open);
     ui->mnSave->setShortcut(QKeySequence::Save);
     ui->mnRefresh->setShortcut(QKeySequence(Qt::Key_F5));
+    ui->viewFitAll->setShortcut(QKeySequence(Qt::Key_F));
     ui->mnHelp->setShortcut(QKeySequence::HelpContents);
     ui->mnExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
@@ -175,6 +174,8 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->mnLathe, &QAction::triggered, this, &TfrmPalvorin::mnLatheClick);
     connect(ui->mnWireframed, &QAction::triggered, this, &TfrmPalvorin::mnWireframedClick);
     connect(ui->viewReset, &QAction::triggered, this, &TfrmPalvorin::viewResetClick);
+    connect(ui->viewFitAll, &QAction::triggered, this, &TfrmPalvorin::viewFitAllClick);
+    connect(ui->loadtex, &QAction::triggered, this, &TfrmPalvorin::loadtexClick);
     connect(ui->movetype, &QAction::triggered, this, &TfrmPalvorin::movetypeClick);
     connect(ui->btNewobj, &QPushButton::clicked, this, &TfrmPalvorin::btNewobjClick);
     connect(ui->btCopyobj, &QPushButton::clicked, this, &TfrmPalvorin::btCopyobjClick);
@@ -197,14 +198,13 @@ void TfrmPalvorin::connectCommands() {
     connect(canvas, &TGLCanvas::mouseUp, this, &TfrmPalvorin::glcanvasMouseUp);
 }
 
-// The editor windows come from the installed window factory; the properties dialog and the
-// texture chooser have no window in this program yet, so their commands stay off.
+// The editor windows and the properties dialog come from the installed window factory.
 void TfrmPalvorin::updateEditCommands() {
     const bool windows = objectWindowFactory() != nullptr;
-    for (QAction* a : {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath})
+    for (QAction* a :
+         {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath, ui->options})
         a->setEnabled(windows);
-    ui->options->setEnabled(false);
-    ui->loadtex->setEnabled(false);
+    ui->loadtex->setEnabled(true);
 }
 
 TGLCanvas* TfrmPalvorin::glcanvas() const {
@@ -224,7 +224,8 @@ QAction* TfrmPalvorin::command(const QString& name) const {
 }
 
 void TfrmPalvorin::reportException(const char* message) {
-    showMessage(QMessageBox::Critical, messageText(message));
+    showMessage(QMessageBox::Critical,
+                message ? messageText(message) : translatedText(msg::UnknownError));
 }
 
 void TfrmPalvorin::showMessage(QMessageBox::Icon icon, const QString& text) {
@@ -261,10 +262,66 @@ void TfrmPalvorin::NewDocument() {
     MoveMode = 1;
     showMoveTypePicture();
     ui->mnWireframed->setChecked(false);
+    objectBounds.clear();
+    DocumentFileName.clear();
+    Modified = false;
+    updateTitle();
+}
+
+void TfrmPalvorin::MarkModified() {
+    if (Modified) return;
+    Modified = true;
+    updateTitle();
+}
+
+void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
+    DocumentFileName = fileName;
+    Modified = false;
+    updateTitle();
+}
+
+// "file.PLV - Palvorin", or "Palvorin" for a new document; a "*" marks unsaved changes.
+void TfrmPalvorin::updateTitle() {
+    const QString name = QFileInfo(DocumentFileName).fileName();
+    setWindowTitle(name.isEmpty() ? QStringLiteral("Palvorin[*]")
+                                  : name + QStringLiteral("[*] - Palvorin"));
+    setWindowModified(Modified);
+}
+
+QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {
+    QMessageBox box(QMessageBox::Question, QStringLiteral("Palvorin"),
+                    translatedText(msg::SaveChanges),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, this);
+    box.button(QMessageBox::Save)->setText(translatedText(msg::SaveButton));
+    box.button(QMessageBox::Discard)->setText(translatedText(msg::DiscardButton));
+    box.button(QMessageBox::Cancel)->setText(translatedText(msg::CancelButton));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+bool TfrmPalvorin::SaveChangesIfWanted() {
+    if (!Modified) return true;
+    switch (askSaveChanges()) {
+    case QMessageBox::Save:
+        return SaveWithDialog();
+    case QMessageBox::Discard:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TfrmPalvorin::closeEvent(QCloseEvent* event) {
+    if (SaveChangesIfWanted())
+        event->accept();
+    else
+        event->ignore();
 }
 
 void TfrmPalvorin::newClick() {
     runCommand([&] {
+        if (!SaveChangesIfWanted()) return;
         NewDocument();
         Repaint();
     });
@@ -273,7 +330,7 @@ void TfrmPalvorin::newClick() {
 void TfrmPalvorin::latheClick() {
     runCommand([&] {
         if (CurrentObject->ProfileCount == 0) {
-            showMessage(QMessageBox::Critical, QStringLiteral("Create first a profile!"));
+            showMessage(QMessageBox::Critical, translatedText(msg::CreateProfileFirst));
             return;
         }
         {
@@ -282,6 +339,7 @@ void TfrmPalvorin::latheClick() {
             if (dialog.Confirmed) {
                 const int32_t width = CurrentObject->NormalizeLatheProfile();
                 CurrentObject->MakeCirclePath(width, dialog.subdiv()->value());
+                MarkModified();
             }
         }
         Redraw();
@@ -313,6 +371,17 @@ void TfrmPalvorin::viewResetClick() {
     });
 }
 
+void TfrmPalvorin::viewFitAllClick() {
+    runCommand([&] {
+        Redraw(); // fresh meshes give the extent
+        if (ui->glcanvas->context() != nullptr && scene.ready) {
+            ui->glcanvas->makeCurrent();
+            fitCamera();
+        }
+        Repaint();
+    });
+}
+
 void TfrmPalvorin::movetypeClick() {
     MoveMode = (MoveMode == 1) ? 2 : 1;
     showMoveTypePicture();
@@ -327,10 +396,12 @@ void TfrmPalvorin::editprofileClick() {
         } enableAgain{ui->editprofile};
         CurrentObject->EditProfile();
         // A saved outline is swept at once; a cancelled edit changed nothing.
-        if (CurrentObject->ProfileEditor->Saved())
+        if (CurrentObject->ProfileEditor && CurrentObject->ProfileEditor->Saved()) {
+            MarkModified();
             Redraw();
-        else
+        } else {
             Repaint();
+        }
     });
 }
 
@@ -341,8 +412,7 @@ void TfrmPalvorin::mnEditprofileClick() {
 void TfrmPalvorin::editpathClick() {
     runCommand([&] {
         if (CurrentObject->Lathe) {
-            showMessage(QMessageBox::Warning,
-                        QStringLiteral("Path of lathe object is not editable!"));
+            showMessage(QMessageBox::Warning, translatedText(msg::LathePathNotEditable));
             return;
         }
         ui->editpath->setEnabled(false);
@@ -351,7 +421,10 @@ void TfrmPalvorin::editpathClick() {
             ~Enable() { action->setEnabled(true); }
         } enableAgain{ui->editpath};
         CurrentObject->EditPath();
-        if (CurrentObject->PathEditor->Saved()) Redraw();
+        if (CurrentObject->PathEditor && CurrentObject->PathEditor->Saved()) {
+            MarkModified();
+            Redraw();
+        }
     });
 }
 
@@ -361,10 +434,53 @@ void TfrmPalvorin::mnEditpathClick() {
 
 void TfrmPalvorin::optionsClick() {
     runCommand([&] {
+        auto state = [](const TExtrObj& o) {
+            return std::make_tuple(o.Name, o.Position.X, o.Position.Y, o.Position.Z, o.Rotation.X,
+                                   o.Rotation.Y, o.Rotation.Z, o.Precision, o.ProfileScale,
+                                   o.PathScale, o.Lathe, o.TexDir, o.RoundCorner, o.EmbCorner,
+                                   o.CornersColor, o.CornersTexture, o.TopColor, o.TopTexture,
+                                   o.BottomColor, o.BottomTexture);
+        };
+        const auto before = state(*CurrentObject);
         CurrentObject->EditOptions();
+        if (state(*CurrentObject) != before) MarkModified();
         if (QListWidgetItem* line = ui->lbObjects->item(SelectedIndex))
             line->setText(latin1Text(CurrentObject->Name));
         setStatusName(CurrentObject->Name);
+        Redraw();
+    });
+}
+
+std::string TfrmPalvorin::textureUser(const std::string& texName) const {
+    for (int i = 0; i < Document->Count(); ++i) {
+        const TExtrObj& o = Document->Items(i);
+        bool used =
+            o.CornersTexture == texName || o.TopTexture == texName || o.BottomTexture == texName;
+        if (o.Groups)
+            for (int g = 0; !used && g < o.Groups->Count(); ++g)
+                used = o.Groups->Items(g).Texture == texName;
+        if (used) return o.Name;
+    }
+    return std::string();
+}
+
+void TfrmPalvorin::loadtexClick() {
+    runCommand([&] {
+        bool changed = false;
+        {
+            TTexLoad dialog(this);
+            dialog.BeforeTableChange = [this] {
+                if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
+            };
+            dialog.TextureUser = [this](const std::string& name) { return textureUser(name); };
+            dialog.PictureDirectory = fileNameText(CurrentObject->TexDir);
+            dialog.setTextureList(textureTable);
+            dialog.exec();
+            changed = dialog.Changed;
+        }
+        if (!changed) return;
+        MarkModified();
+        // The faces take up the new table: a texture that came back under a known name shows.
         Redraw();
     });
 }
@@ -388,13 +504,11 @@ bool TfrmPalvorin::openHelp(const QUrl& url) {
 void TfrmPalvorin::mnHelpClick() {
     runCommand([&] {
         if (!QFileInfo::exists(HelpFile)) {
-            showMessage(QMessageBox::Warning,
-                        QStringLiteral("Help file not found: %1").arg(HelpFile));
+            showMessage(QMessageBox::Warning, translatedText(msg::HelpFileNotFound).arg(HelpFile));
             return;
         }
         if (!openHelp(QUrl::fromLocalFile(HelpFile)))
-            showMessage(QMessageBox::Warning,
-                        QStringLiteral("No viewer could open the help file %1").arg(HelpFile));
+            showMessage(QMessageBox::Warning, translatedText(msg::HelpViewerMissing).arg(HelpFile));
     });
 }
 

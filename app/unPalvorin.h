@@ -1,6 +1,7 @@
 // The main window: the document, the current object, the 3D view and every command of the program.
 #pragma once
 
+#include "app/UnQtText.h"
 #include "model/UnTExtrObj.h"
 
 #include <QIcon>
@@ -12,6 +13,8 @@
 #include <exception>
 #include <memory>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace Ui {
 class TfrmPalvorin;
@@ -24,6 +27,7 @@ class QListWidgetItem;
 class QPushButton;
 class QUrl;
 class TGLCanvas;
+class TPalvorinWindows;
 
 class TfrmPalvorin : public QMainWindow {
     Q_OBJECT
@@ -46,6 +50,17 @@ class TfrmPalvorin : public QMainWindow {
     QIcon SelectedPicture;
     QIcon UnselectedPicture;
     QString HelpFile;
+    // The document's own file (last opened or saved); empty for a new document.
+    QString DocumentFileName;
+    // The document changed since it was opened or saved.
+    bool Modified = false;
+
+    // Marks the document changed: the title shows it, and New, Open and Exit ask before the
+    // changes are dropped. Commands that change the document call it.
+    void MarkModified();
+    // Asks "Save changes?" when the document is modified and saves when the user says so. True
+    // when the caller may go on (nothing to save, saved, or discarded), false to stop.
+    bool SaveChangesIfWanted();
 
     // Rebuilds every mesh and shows the frame (the pipeline behind Refresh and every export).
     void Redraw();
@@ -57,8 +72,11 @@ class TfrmPalvorin : public QMainWindow {
     void OpenDocument(const QString& fileName);
     // The Save command after its dialog.
     void SaveDocument(const QString& fileName);
+    // The Save command: tells why when the current object cannot be saved, asks for the file
+    // name, saves. True when the document was saved.
+    bool SaveWithDialog();
     // One export after its dialog: the file renderer made current, the redraw, the screen renderer
-    // back.
+    // back. A document without any complete object is not exported.
     void ExportDocument(const QString& fileName, void (*useExportRenderer)());
 
     TGLCanvas* glcanvas() const;
@@ -90,6 +108,8 @@ class TfrmPalvorin : public QMainWindow {
     void mnLatheClick();
     void mnWireframedClick();
     void viewResetClick();
+    void viewFitAllClick();
+    void loadtexClick();
     void movetypeClick();
     void btNewobjClick();
     void btCopyobjClick();
@@ -113,8 +133,11 @@ class TfrmPalvorin : public QMainWindow {
                                        const QString& defaultSuffix);
     virtual void showMessage(QMessageBox::Icon icon, const QString& text);
     virtual bool openHelp(const QUrl& url);
+    // The "Save changes?" question: Save, Discard or Cancel.
+    virtual QMessageBox::StandardButton askSaveChanges();
 
     void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
   private slots:
     void glcanvasInit();
@@ -130,9 +153,10 @@ class TfrmPalvorin : public QMainWindow {
         } catch (const std::exception& e) {
             reportException(e.what());
         } catch (...) {
-            reportException("Unknown error");
+            reportException(nullptr);
         }
     }
+    // A null message stands for an exception that carries none.
     void reportException(const char* message);
     void reportLater(const QString& text);
 
@@ -143,6 +167,9 @@ class TfrmPalvorin : public QMainWindow {
     void forgetDisplayLists();
     void closeOpenDisplayList();
     void drawFrame();
+    // Tells the user and returns true when no object can be exported (no file is written then).
+    bool refuseEmptyExport();
+    // The export commands: the description names the format in the file dialog (translated).
     void exportCommand(const QString& ext, const QString& description, void (*useRenderer)());
     void fillObjectList();
     void addObjectLine(const QString& name, bool selected);
@@ -150,6 +177,13 @@ class TfrmPalvorin : public QMainWindow {
     void setStatusName(const std::string& name);
     void showMoveTypePicture();
     void replaceObjectPlacement();
+    void updateTitle();
+    void setDocumentSaved(const QString& fileName);
+    // The sphere around every drawn object, handed to the scene for its near and far planes.
+    void updateSceneExtent();
+    QString openErrorText(const QString& fileName, const std::exception& error) const;
+    // The name of an object that shows the texture, or empty.
+    std::string textureUser(const std::string& texName) const;
 
     std::unique_ptr<Ui::TfrmPalvorin> ui;
     QAction* newAction = nullptr;
@@ -158,11 +192,7 @@ class TfrmPalvorin : public QMainWindow {
     QIcon cameraPicture;
     QIcon objectPicture;
     bool redrawPending = false;
+    std::unique_ptr<TPalvorinWindows> windows; // installed when no other factory is
+    // Each drawn object's box in its own coordinates, by display list.
+    std::unordered_map<int32_t, std::pair<Vec3, Vec3>> objectBounds;
 };
-
-// Qt text of an 8-bit string of the model (names, messages): Latin-1.
-QString latin1Text(const std::string& text);
-// A message that may carry system text or file names: UTF-8 when it is valid UTF-8, else Latin-1.
-QString messageText(const char* text);
-// File name bytes for the core's file functions.
-std::string fileNameBytes(const QString& fileName);

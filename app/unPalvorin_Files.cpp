@@ -1,7 +1,11 @@
 // The main window's file commands: Open, Save and the DXF, VRML and 3DS exports.
+#include "app/Internationalization.h"
+#include "app/UnBusyCursor.h"
 #include "app/UnGLCanvas.h"
+#include "app/UnMessages.h"
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
+#include "model/UnTExtrStream.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_OGL.h"
@@ -9,6 +13,7 @@
 #include "ui_unPalvorin.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 
@@ -17,7 +22,23 @@
 
 namespace {
 
-const QString PalvorinFilter = QStringLiteral("Palvorin files (*.PLV *.plv);;All files (*)");
+// "Description (*.EXT *.ext);;All files (*)", the description translated.
+QString fileFilter(const QString& description, const QString& ext) {
+    return QStringLiteral("%1 (*%2 *%3);;%4 (*)")
+        .arg(translatedText(description), ext, ext.toLower(), translatedText(msg::AllFiles));
+}
+
+QString palvorinFilter() {
+    return fileFilter(QString::fromUtf8(msg::PalvorinFiles), QStringLiteral(".PLV"));
+}
+
+// The object file's first record starts right after the object count with this mark.
+bool looksLikeDocument(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    const QByteArray head = file.read(10);
+    return head.size() == 10 && head.mid(4) == "PALV10";
+}
 
 // The name a save dialog proposes: the current file with the command's extension; nothing while
 // the document has no file yet.
@@ -25,15 +46,6 @@ QString proposedName(const QString& currentFileName, const QString& ext) {
     if (currentFileName.isEmpty()) return QString();
     return TfrmPalvorin::ChangeFileExt(currentFileName, ext);
 }
-
-// Busy cursor for as long as a file command runs, also when it ends with an exception.
-class TBusyCursor {
-  public:
-    TBusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~TBusyCursor() { QApplication::restoreOverrideCursor(); }
-    TBusyCursor(const TBusyCursor&) = delete;
-    TBusyCursor& operator=(const TBusyCursor&) = delete;
-};
 
 // Passes progress lines to the message window. Showing a line lets Qt paint, which may leave
 // another context current, so the view's context (where the textures go) is made current again.
@@ -53,12 +65,12 @@ class TLoadProgress : public TMessageSink {
 } // namespace
 
 QString TfrmPalvorin::chooseOpenFileName(const QString& proposed, const QString& filter) {
-    return QFileDialog::getOpenFileName(this, QStringLiteral("Open"), proposed, filter);
+    return QFileDialog::getOpenFileName(this, translatedText(msg::OpenTitle), proposed, filter);
 }
 
 QString TfrmPalvorin::chooseSaveFileName(const QString& proposed, const QString& filter,
                                          const QString& defaultSuffix) {
-    QFileDialog dialog(this, QStringLiteral("Save as"), QString(), filter);
+    QFileDialog dialog(this, translatedText(msg::SaveAsTitle), QString(), filter);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     // The overwrite question is asked for the name that is really written.
@@ -81,29 +93,56 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
     auto messages = std::make_unique<TfrmMessage>(this);
     try {
         messages->show();
-        messages->SetMessageString("Loading " +
-                                   QFileInfo(fileName).fileName().toLatin1().toStdString());
+        messages->SetMessageString(translatedText(msg::Loading)
+                                       .arg(QFileInfo(fileName).fileName())
+                                       .toLatin1()
+                                       .toStdString());
         if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
         TLoadProgress progress(*messages, *ui->glcanvas);
         Document->LoadFromFile(fileNameBytes(fileName), &progress);
-        if (Document->Count() == 0)
-            throw std::runtime_error("The file " + fileNameBytes(fileName) + " holds no objects");
+        if (Document->Count() == 0) {
+            messages.reset();
+            NewDocument();
+            busy.reset();
+            showMessage(QMessageBox::Critical,
+                        translatedText(msg::EmptyDocument).arg(QFileInfo(fileName).fileName()));
+            return;
+        }
         fillObjectList();
         CurrentObject = &Document->Items(0);
         SelectedIndex = 0;
         setStatusName(CurrentObject->Name);
         messages.reset();
+        setDocumentSaved(fileName);
     } catch (const std::exception& e) {
         messages.reset();
         NewDocument();
         busy.reset();
-        showMessage(QMessageBox::Critical, messageText(e.what()));
+        showMessage(QMessageBox::Critical, openErrorText(fileName, e));
     }
+}
+
+// What went wrong in plain words, naming the file, then the technical message.
+QString TfrmPalvorin::openErrorText(const QString& fileName, const std::exception& error) const {
+    const QFileInfo info(fileName);
+    const QString name = info.fileName().isEmpty() ? fileName : info.fileName();
+    const char* plain = msg::OpenFailed;
+    if (!info.exists())
+        plain = msg::FileMissing;
+    else if (info.isDir() || !info.isReadable())
+        plain = msg::FileUnreadable;
+    else if (!looksLikeDocument(fileName))
+        plain = msg::NotADocument;
+    else if (dynamic_cast<const EExtrStrError*>(&error) != nullptr)
+        plain = msg::DamagedDocument;
+    return translatedText(plain).arg(name) + QStringLiteral("\n\n") +
+           translatedText(msg::TechnicalDetails).arg(messageText(error.what()));
 }
 
 void TfrmPalvorin::loadClick() {
     runCommand([&] {
-        const QString name = chooseOpenFileName(CurrentFileName, PalvorinFilter);
+        if (!SaveChangesIfWanted()) return;
+        const QString name = chooseOpenFileName(CurrentFileName, palvorinFilter());
         if (name.isEmpty()) return;
         OpenDocument(name);
         Redraw();
@@ -120,25 +159,46 @@ void TfrmPalvorin::SaveDocument(const QString& fileName) {
     CurrentFileName = name;
     TBusyCursor busy;
     Document->SaveToFile(fileNameBytes(name));
+    setDocumentSaved(name);
+}
+
+bool TfrmPalvorin::SaveWithDialog() {
+    // Only a complete current object can be saved; the others are not looked at.
+    if (!CurrentObject->IsComplete()) {
+        const char* why =
+            CurrentObject->ProfileCount <= 0 ? msg::NoProfileToSave : msg::NoPathToSave;
+        showMessage(QMessageBox::Warning, translatedText(why).arg(latin1Text(CurrentObject->Name)));
+        return false;
+    }
+    const QString name = chooseSaveFileName(proposedName(CurrentFileName, QStringLiteral(".PLV")),
+                                            palvorinFilter(), QStringLiteral("PLV"));
+    if (name.isEmpty()) return false;
+    try {
+        SaveDocument(name);
+    } catch (const std::exception& e) {
+        reportException(e.what());
+        return false;
+    }
+    return true;
 }
 
 void TfrmPalvorin::saveClick() {
-    runCommand([&] {
-        // Only a complete current object can be saved; the others are not looked at.
-        if (!CurrentObject->IsComplete()) return;
-        const QString name =
-            chooseSaveFileName(proposedName(CurrentFileName, QStringLiteral(".PLV")),
-                               PalvorinFilter, QStringLiteral("PLV"));
-        if (name.isEmpty()) return;
-        SaveDocument(name);
-    });
+    runCommand([&] { SaveWithDialog(); });
 }
 
 void TfrmPalvorin::mnSaveClick() {
     saveClick();
 }
 
+bool TfrmPalvorin::refuseEmptyExport() {
+    for (int i = 0; i < Document->Count(); ++i)
+        if (objectDrawable(Document->Items(i))) return false;
+    showMessage(QMessageBox::Information, translatedText(msg::NothingToExport));
+    return true;
+}
+
 void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRenderer)()) {
+    if (refuseEmptyExport()) return;
     const QString previousFileName = CurrentFileName;
     SceneReady = false;
     CurrentFileName = fileName;
@@ -163,10 +223,9 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
 void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
-        const QString filter =
-            QStringLiteral("%1 (*%2 *%3);;All files (*)").arg(description, ext, ext.toLower());
-        const QString name =
-            chooseSaveFileName(proposedName(CurrentFileName, ext), filter, QString());
+        if (refuseEmptyExport()) return;
+        const QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
+                                                fileFilter(description, ext), QString());
         if (name.isEmpty()) return;
         ExportDocument(name, useRenderer);
     });

@@ -46,7 +46,11 @@ void TfrmPalvorin::glcanvasMouseMove(int x, int y) {
                 CurrentObject->SetPosition(Vec3{p.X + dx * 0.5f, p.Y + dy * 0.5f, p.Z});
             else if (ui->setMouseZoom->isChecked())
                 CurrentObject->SetPosition(Vec3{p.X, p.Y, p.Z - dy * 0.5f});
-            if (hasView) replaceObjectPlacement();
+            if (hasView) {
+                replaceObjectPlacement();
+                updateSceneExtent();
+            }
+            if (dx != 0 || dy != 0) MarkModified();
         }
         Repaint();
         LastMouseX = x;

@@ -34,6 +34,7 @@ void TfrmPalvorin::btNewobjClick() {
         CurrentObject = added;
         SelectedIndex = position;
         setStatusName(added->Name);
+        MarkModified();
     });
 }
 
@@ -77,6 +78,7 @@ void TfrmPalvorin::btDelobjClick() {
         }
         Document->Delete(row);
         delete ui->lbObjects->takeItem(row);
+        MarkModified();
         CurrentObject = &Document->Items(0);
         SelectedIndex = 0;
         ui->lbObjects->setCurrentRow(0);

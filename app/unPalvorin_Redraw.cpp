@@ -17,7 +17,9 @@ namespace {
 // display-list upkeep, the replay and the end-of-frame check.
 class TScreenRedrawHooks : public TRedrawHooks {
   public:
-    explicit TScreenRedrawHooks(int32_t& axesListId) : axesListId_(axesListId) {}
+    TScreenRedrawHooks(int32_t& axesListId,
+                       std::unordered_map<int32_t, std::pair<Vec3, Vec3>>& objectBounds)
+        : axesListId_(axesListId), objectBounds_(objectBounds) {}
 
     void beforeObjects() override {
         if (rendererString().find("Intel Solano") != std::string::npos) {
@@ -29,6 +31,9 @@ class TScreenRedrawHooks : public TRedrawHooks {
     void deleteObjectLists(int32_t listId) override { ::deleteObjectLists(listId); }
     void placeObjectList(int32_t listId, const Vec3& position, const Vec3& rotation) override {
         ::placeObjectList(listId, position, rotation);
+        // The screen renderer kept the box of the object it has just built.
+        if (const TRenderer* r = currentRenderer())
+            objectBounds_[listId] = {r->boundsMin, r->boundsMax};
     }
     void drawAllLists() override { ::drawAllLists(); }
     void afterRendering() override {
@@ -42,6 +47,7 @@ class TScreenRedrawHooks : public TRedrawHooks {
 
   private:
     int32_t& axesListId_;
+    std::unordered_map<int32_t, std::pair<Vec3, Vec3>>& objectBounds_;
 };
 
 } // namespace
@@ -54,6 +60,7 @@ void TfrmPalvorin::startScene() {
 
 // A fresh scene has an empty registry: ids the objects still carry would point at nothing.
 void TfrmPalvorin::forgetDisplayLists() {
+    objectBounds.clear();
     if (!Document) return;
     for (int i = 0; i < Document->Count(); ++i)
         Document->Items(i).SetDisplayList(0);
@@ -137,7 +144,7 @@ void TfrmPalvorin::Redraw() {
         return;
     }
     ui->glcanvas->makeCurrent();
-    TScreenRedrawHooks hooks(AxesListId);
+    TScreenRedrawHooks hooks(AxesListId, objectBounds);
     try {
         LastListId =
             redrawDocument(*Document, SelectedIndex, fileNameBytes(CurrentFileName), &hooks);
@@ -147,7 +154,22 @@ void TfrmPalvorin::Redraw() {
         throw;
     }
     SceneReady = true;
+    updateSceneExtent();
     ui->glcanvas->update();
+}
+
+void TfrmPalvorin::updateSceneExtent() {
+    if (!scene.ready) return;
+    TSceneExtent extent;
+    for (int i = 0; i < Document->Count(); ++i) {
+        const TExtrObj& o = Document->Items(i);
+        const auto box = objectBounds.find(static_cast<int32_t>(o.DisplayList));
+        if (o.DisplayList == 0 || box == objectBounds.end()) continue;
+        ExtendWorldBox(extent, box->second.first, box->second.second,
+                       CalcTraslRotObjMatrix(o.Position, o.Rotation));
+    }
+    setSceneExtent(extent);
+    setProjection();
 }
 
 void TfrmPalvorin::disegnaClick() {

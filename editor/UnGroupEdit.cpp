@@ -2,6 +2,7 @@
 // only on Confirm; the texture preview reads the picture with the program's own loaders.
 #include "editor/UnGroupEdit.h"
 
+#include "app/Internationalization.h"
 #include "editor/GraphicListBox.h"
 #include "ui_UnGroupEdit.h"
 
@@ -73,6 +74,7 @@ TgroupEdit::TgroupEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
     connect(ui->texCombo, &QComboBox::currentIndexChanged, this, &TgroupEdit::texComboChange);
     connect(ui->ok, &QPushButton::clicked, this, &TgroupEdit::okClick);
     connect(ui->camcel, &QPushButton::clicked, this, &TgroupEdit::cancelClick);
+    translateForm(this);
 }
 
 TgroupEdit::~TgroupEdit() = default;

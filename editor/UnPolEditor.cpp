@@ -3,6 +3,8 @@
 // coordinates (origin at the centre; y up for a profile, down for a path).
 #include "editor/UnPolEditor.h"
 
+#include "app/Internationalization.h"
+#include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
 #include "editor/RsRuler.h"
 #include "editor/UnGroupEdit.h"
@@ -34,8 +36,6 @@ constexpr int32_t DrawingSide = 1280;
 constexpr int32_t FirstGrid = 15;
 constexpr int32_t AxisLength = 30;
 
-const char* const NoRunMessage = "The selected points must be 2 or more, and in sequence!!";
-
 // Widgets that need the arrow keys themselves; elsewhere in the window the arrows nudge.
 bool keepsArrowKeys(const QObject* widget) {
     return qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
@@ -48,6 +48,7 @@ TPolEdit::TPolEdit(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     setWindowIcon(svgIcon(QStringLiteral("appicon")));
     createToolbarAndMenus();
     connectCommands();
+    translateForm(this);
     FormCreate();
 }
 
@@ -196,6 +197,9 @@ void TPolEdit::FormCreate() {
     t.ArrowSize = 15;
     e.NewLine();
 
+    ui->lbImageHoriz->setNum(ui->imageHoriz->value());
+    ui->lbImageVert->setNum(ui->imageVert->value());
+    ui->lbImageBrightness->setNum(ui->imageBrightness->value());
     ui->drawProperties->hide();
     zoomTo100();
     Reset();
@@ -226,7 +230,7 @@ Point2 TPolEdit::ToStored(Point2 model) const {
 // ---- the object's side of an edit ---------------------------------------------------------------
 
 void TPolEdit::SetCaption(const std::string& caption) {
-    setWindowTitle(QString::fromLatin1(caption.data(), qsizetype(caption.size())));
+    setWindowTitle(translatedText(QString::fromLatin1(caption.data(), qsizetype(caption.size()))));
 }
 
 void TPolEdit::Reset() {
@@ -395,7 +399,8 @@ void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
 }
 
 void TPolEdit::showVertexCount() {
-    const QString text = QStringLiteral("Vertices: %1").arg(ui->MultiLineEdit1->Line.VertexCount());
+    const QString text =
+        translatedText(msg::VertexCount).arg(ui->MultiLineEdit1->Line.VertexCount());
     if (panels[0]->text() != text) panels[0]->setText(text);
 }
 
@@ -441,7 +446,7 @@ void TPolEdit::flipVertClick() {
 void TPolEdit::MultiLineEdit1DblClick(int x, int y) {
     MousePos = {x, y};
     if (ui->MultiLineEdit1->Line.VertexCount() >= MaxOutlineVertices) {
-        panels[1]->setText(QStringLiteral("Limit of %1 vertices reached").arg(MaxOutlineVertices));
+        panels[1]->setText(translatedText(msg::VertexLimit).arg(MaxOutlineVertices));
         return;
     }
     edit([x, y](TMultiLineEdit& e) {
@@ -471,7 +476,7 @@ void TPolEdit::newgroupClick() {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     const int32_t id = GroupCount + 1;
     if (!e.SelectionIsRun()) {
-        showMessage(QMessageBox::Critical, QString::fromLatin1(NoRunMessage));
+        showMessage(QMessageBox::Critical, translatedText(msg::NotARun));
         backFromWindow();
         return;
     }
@@ -564,8 +569,9 @@ void TPolEdit::showBackgroundTab() {
 
 QString TPolEdit::chooseBackgroundFile() {
     return QFileDialog::getOpenFileName(
-        this, QStringLiteral("Load a background image"), QString(),
-        QStringLiteral("Pictures (*.bmp *.BMP *.jpg *.JPG *.jpeg *.png *.PNG);;All files (*)"));
+        this, ui->background->text(), QString(),
+        QStringLiteral("%1 (*.bmp *.BMP *.jpg *.JPG *.jpeg *.png *.PNG);;%2 (*)")
+            .arg(translatedText(msg::ImageFiles), translatedText(msg::AllFiles)));
 }
 
 void TPolEdit::backgroundClick() {
@@ -578,9 +584,8 @@ void TPolEdit::backgroundClick() {
         const bool loaded = !file.isEmpty() && e.LoadBackground(file);
         if (!file.isEmpty() && !loaded)
             showMessage(QMessageBox::Critical,
-                        QStringLiteral("\"%1\" is not a picture that can be read (BMP, JPEG or "
-                                       "PNG). The background stays as it was.")
-                            .arg(QDir::toNativeSeparators(file)));
+                        translatedText(msg::PictureUnreadable).arg(QDir::toNativeSeparators(file)) +
+                            QLatin1Char(' ') + translatedText(msg::BackgroundKept));
         backFromWindow();
         if (!loaded) return;
         BackgroundLoaded = true;

@@ -16,6 +16,10 @@
 TSceneState scene;
 
 namespace {
+constexpr double FieldOfView = 60; // vertical, degrees
+}
+
+namespace {
 
 // Reads the error state; a pending error is remembered and raised with text.
 void checkGL(const char* text) {
@@ -149,15 +153,29 @@ void resizeScene(int32_t width, int32_t height) {
 void setProjection() {
     // A surface folded to no height keeps the aspect of a one-pixel-high view.
     const double h = scene.height > 0 ? scene.height : 1;
+    double zNear, zFar;
+    ClipPlanes(scene.eye, ViewRotated(scene.extent.Centre(), scene.rx, scene.ry, scene.rz),
+               scene.extent.Radius(), zNear, zFar);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(60, static_cast<double>(scene.width) / h, 1, 1000);
+    gluPerspective(FieldOfView, static_cast<double>(scene.width) / h, zNear, zFar);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     gluLookAt(scene.eye.X, scene.eye.Y, scene.eye.Z, scene.centre.X, scene.centre.Y, scene.centre.Z,
               scene.up.X, scene.up.Y, scene.up.Z);
     rotateView();
     checkGL("Set projection error ");
+}
+
+void setSceneExtent(const TSceneExtent& extent) {
+    scene.extent = extent;
+}
+
+void fitCamera() {
+    if (scene.extent.Empty()) return;
+    const double aspect = scene.height > 0 ? double(scene.width) / scene.height : 1;
+    const Vec3 eye = FittingEye(scene.extent, scene.rx, scene.ry, scene.rz, FieldOfView, aspect);
+    setCamera(eye.X, eye.Y, eye.Z, scene.rx, scene.ry);
 }
 
 void viewDirection(float& fx, float& fz) {

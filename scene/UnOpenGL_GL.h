@@ -24,6 +24,8 @@ struct TSceneState {
     bool ready = false; // initScene ran on a current context
     // Last defined horizontal viewing direction (X, Z), kept for eye and centre sharing X and Z.
     float dirX = 0, dirZ = -1;
+    // Everything drawn, in world coordinates: the near and far planes follow it.
+    TSceneExtent extent;
 };
 
 extern TSceneState scene;
@@ -35,6 +37,10 @@ void initScene(int32_t width, int32_t height);
 void shutdownScene();
 void resizeScene(int32_t width, int32_t height);
 void setProjection();
+// The world sphere around the drawn objects; the next projection follows it.
+void setSceneExtent(const TSceneExtent& extent);
+// Moves the camera, keeping its rotation, so that the whole extent is in view.
+void fitCamera();
 void setCamera(float eyeX, float eyeY, float eyeZ, float rx, float ry);
 void rotateCamera(float dRx, float dRy);
 void panCamera(float side, float up);

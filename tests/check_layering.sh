@@ -7,7 +7,8 @@ cd "$root" || exit 2
 core=$(ls model/*.h model/*.cpp mesh/*.h mesh/*.cpp render/UnTRenderer.* render/UnTRenderer_DXF.* \
           render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* render/UnRedraw.* scene/UnOpenGL.h \
           scene/UnOpenGL.cpp scene/UnBmpTex*.* tools/*.cpp editor/fmath.* editor/LineLibrary.* \
-          editor/unTFC*.* editor/UnTFC*.* editor/UnMultiLineEditCore.* 2>/dev/null)
+          editor/unTFC*.* editor/UnTFC*.* editor/UnMultiLineEditCore.* \
+          app/Internationalization_File.* 2>/dev/null)
 bad=$(grep -n -E '#include *[<"](Q[A-Za-z]|qt|GL/gl\.h|GL/glx|GL/glext|QtOpenGL|epoxy)' $core)
 if [ -n "$bad" ]; then
   echo "core sources include Qt or OpenGL headers:"

@@ -5,6 +5,7 @@ pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
+  qt6-translations-l10n
 )
 if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, and a comma-decimal locale.
@@ -19,8 +20,15 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-if [ "${1:-}" = "--test" ] && ! locale -a 2>/dev/null | grep -qi '^de_DE\.utf-\?8$'; then
-  sed -i 's/^# *de_DE.UTF-8 UTF-8/de_DE.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^de_DE.UTF-8 UTF-8' /etc/locale.gen || echo 'de_DE.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen
+# German and Italian locales: the comma-decimal export test, and trying the translated interface.
+if [ "${1:-}" = "--test" ]; then
+  generate=0
+  for l in de_DE it_IT; do
+    if ! locale -a 2>/dev/null | grep -qi "^$l\.utf-\?8$"; then
+      sed -i "s/^# *$l.UTF-8 UTF-8/$l.UTF-8 UTF-8/" /etc/locale.gen
+      grep -q "^$l.UTF-8 UTF-8" /etc/locale.gen || echo "$l.UTF-8 UTF-8" >> /etc/locale.gen
+      generate=1
+    fi
+  done
+  if [ $generate = 1 ]; then locale-gen; fi
 fi

@@ -4,7 +4,7 @@
 #include "test_app_fixture.h"
 
 #include "editor/TestPolEdit.h"
-#include "app/UnWindowFactory.h"
+#include "app/UnObjectWindows.h"
 #include "editor/GraphicListBox.h"
 #include "editor/UnMultiLineEdit.h"
 
@@ -18,8 +18,9 @@
 
 namespace {
 
-class TTestWindows : public TPalvorinWindowFactory {
+class TTestWindows : public TPalvorinWindows {
   public:
+    TTestWindows() : TPalvorinWindows(nullptr) {}
     std::unique_ptr<TOutlineEditorWindow> CreateOutlineEditor() override {
         return std::make_unique<TTestPolEdit>();
     }
@@ -118,6 +119,7 @@ TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
     EXPECT_EQ(o.Groups->Items(0).Id, 1);
     EXPECT_EQ(o.Groups->Items(0).Color, 0x0000FFu);
     EXPECT_EQ(o.Groups->Items(0).Texture, "wood");
+    EXPECT_TRUE(w->Modified);
 
     edit("editpath", [&](TTestPolEdit& e) {
         doubleClick(e, 100, 100); // below the first segment's end: z grows down the screen
@@ -179,6 +181,7 @@ TEST_F(EditorTest, CancelAndTheCloseBoxChangeNothingAndRebuildNothing) {
         ASSERT_EQ(groups->Count(), 1);
         EXPECT_EQ(groups->Item(0), group);
         EXPECT_TRUE(frame() == before) << how;
+        EXPECT_FALSE(w->Modified);
     }
 
     o.SetLathe(true);

@@ -75,11 +75,44 @@ TEST_F(AppTest, SaveAndOpenAgainGiveTheSameBytes) {
     EXPECT_EQ(fileBytes(dir.filePath("second.PLV")), first);
 }
 
-TEST_F(AppTest, SaveSkipsAnIncompleteCurrentObject) {
+TEST_F(AppTest, SaveAndExportOfNothingSayWhyAndWriteNothing) {
     w->saveAnswer = QStringLiteral(PALVORIN_BINARY_DIR "/never-written.PLV");
     w->saveClick();
+    setOutline(*w->CurrentObject, {{0, 0}, {10, 0}, {0, 10}, {0, 0}}, {}, false);
+    w->saveClick();
+    w->mnExp3DSClick();
     EXPECT_EQ(w->dialogsAsked, 0);
     EXPECT_FALSE(QFileInfo::exists(w->saveAnswer));
+    EXPECT_EQ(w->messages,
+              QStringList({"Nothing was saved: the current object \"obj1\" has no profile yet.",
+                           "Nothing was saved: the current object \"obj1\" has no path yet.",
+                           "Nothing to export: no object of the document has both a profile and "
+                           "a path."}));
+}
+
+TEST_F(AppTest, OpenErrorsNameTheFileAndSayWhatIsWrong) {
+    QTemporaryDir dir;
+    QFile cut(dir.filePath("cut.PLV"));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(fileBytes(example("frame.PLV")).left(60));
+    cut.close();
+    struct Case {
+        QString file;
+        const char* plain;
+    };
+    const Case cases[] = {
+        {dir.filePath("none.PLV"), "none.PLV cannot be opened: the file does not exist."},
+        {example("wood.bmp"), "wood.bmp is not a Palvorin document."},
+        {cut.fileName(), "cut.PLV is damaged or incomplete and was not opened."},
+    };
+    for (const Case& c : cases) {
+        w->messages.clear();
+        w->OpenDocument(c.file);
+        ASSERT_EQ(w->messages.size(), 1);
+        EXPECT_TRUE(w->messages[0].startsWith(QString(c.plain) + "\n\nDetails: "))
+            << w->messages[0].toStdString();
+        expectObjects({"obj1"}, 0);
+    }
 }
 
 TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {

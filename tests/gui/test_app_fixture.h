@@ -20,6 +20,12 @@
 
 #include <functional>
 #include <memory>
+#include <ostream>
+
+// Readable failure messages for Qt strings.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
 
 // The main window with its questions to the user answered from fields and its messages recorded.
 class TTestWindow : public TfrmPalvorin {
@@ -29,6 +35,8 @@ class TTestWindow : public TfrmPalvorin {
     QStringList messages;
     QList<QMessageBox::Icon> messageIcons;
     QUrl helpOpened;
+    QMessageBox::StandardButton saveChangesAnswer = QMessageBox::Discard;
+    int saveChangesAsked = 0;
 
     // The window's own save dialog, for the tests that answer it themselves.
     QString realSaveDialog(const QString& proposed, const QString& filter, const QString& suffix) {
@@ -50,6 +58,10 @@ class TTestWindow : public TfrmPalvorin {
     bool openHelp(const QUrl& url) override {
         helpOpened = url;
         return true;
+    }
+    QMessageBox::StandardButton askSaveChanges() override {
+        ++saveChangesAsked;
+        return saveChangesAnswer;
     }
 
   private:

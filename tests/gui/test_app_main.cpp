@@ -1,4 +1,5 @@
 // Entry of the main window tests: one QApplication for all of them, then GoogleTest.
+#include "app/Internationalization.h"
 #include "app/UnGLCanvas.h"
 
 #include <QApplication>
@@ -12,5 +13,10 @@ int main(int argc, char** argv) {
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
     QApplication app(argc, argv);
+    // A window the tests close must not end the application's event loops.
+    QApplication::setQuitOnLastWindowClosed(false);
+    // The windows keep their English texts and write no log, whatever the machine's language.
+    TInternationalization::SetProgram(
+        std::make_unique<TInternationalization>(QString(), QString()));
     return RUN_ALL_TESTS();
 }

@@ -10,13 +10,13 @@
 #include <QSpinBox>
 
 TEST_F(AppTest, NewWindowHoldsObj1AndAddNewSelectAndDoubleClickChangeTheCurrentObject) {
-    EXPECT_EQ(w->windowTitle(), "Palvorin");
+    EXPECT_EQ(w->windowTitle(), "Palvorin[*]");
     expectObjects({"obj1"}, 0);
     EXPECT_EQ(w->MoveMode, 1);
     EXPECT_FALSE(w->SceneReady);
-    // Without editor windows installed, the commands that would open them are off.
-    EXPECT_FALSE(w->command("editprofile")->isEnabled());
-    EXPECT_FALSE(w->command("loadtex")->isEnabled());
+    EXPECT_TRUE(w->command("editprofile")->isEnabled());
+    EXPECT_TRUE(w->command("options")->isEnabled());
+    EXPECT_TRUE(w->command("loadtex")->isEnabled());
     EXPECT_TRUE(w->command("new")->isEnabled());
 
     w->btNewobjClick();

@@ -91,3 +91,43 @@ TEST(SceneErrors, MessagesCarryCodeAndContext) {
     EXPECT_EQ(messageOf<EPfdError>([] { raisePfdError(0, "error in GLinit"); }),
               "0-UnOpenGL: error in GLinit");
 }
+
+// Fit all: every corner of a placed box inside the view from the fitting eye, one corner close
+// to its edge; the clip planes around the whole box, the fixed 1 .. 1000 for a small scene.
+TEST(SceneExtent, FittingEyeSeesEveryCornerAndClipPlanesHoldTheBox) {
+    struct Case {
+        Vec3 lo, hi, place, turn;
+        float rx, ry;
+        double aspect;
+    };
+    const Case cases[] = {
+        {{-40, -40, -100}, {40, 40, 100}, {4000, 0, 0}, {0, 0, 0}, 0, 0, 1.5},
+        {{0, 0, 0}, {2500, 10, 300}, {0, -900, -6000}, {30, 45, 0}, 20, 300, 0.6},
+        {{-5, -5, -5}, {5, 5, 5}, {0, 0, 0}, {0, 0, 0}, 350, 10, 1.0},
+    };
+    const double tanY = std::tan(30 * 3.14159265358979323846 / 180);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.place.X + c.place.Y + c.place.Z);
+        TSceneExtent extent;
+        ExtendWorldBox(extent, c.lo, c.hi, CalcTraslRotObjMatrix(c.place, c.turn));
+        const Vec3 eye = FittingEye(extent, c.rx, c.ry, 0, 60, c.aspect);
+        double zNear, zFar, tightest = 0;
+        ClipPlanes(eye, ViewRotated(extent.Centre(), c.rx, c.ry, 0), extent.Radius(), zNear, zFar);
+        for (int k = 0; k < 8; ++k) {
+            const Vec3 p{(k & 1) ? extent.Hi.X : extent.Lo.X, (k & 2) ? extent.Hi.Y : extent.Lo.Y,
+                         (k & 4) ? extent.Hi.Z : extent.Lo.Z};
+            const Vec3 q = ViewRotated(p, c.rx, c.ry, 0);
+            const double depth = double(eye.Z) - q.Z;
+            const double x = std::abs(q.X - eye.X) / (depth * tanY * c.aspect);
+            const double y = std::abs(q.Y - eye.Y) / (depth * tanY);
+            EXPECT_LE(std::max(x, y), 1.0);
+            tightest = std::max({tightest, x, y});
+            EXPECT_GT(depth, zNear);
+            EXPECT_LT(depth, zFar);
+        }
+        EXPECT_GT(tightest, 0.8);
+    }
+    double zNear, zFar;
+    ClipPlanes(Vec3{0, 10, 500}, Vec3{0, 0, 0}, 200, zNear, zFar);
+    EXPECT_EQ(std::make_pair(zNear, zFar), std::make_pair(1.0, 1000.0));
+}

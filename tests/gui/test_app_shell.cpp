@@ -1,0 +1,314 @@
+// Main window tests of the shell: properties dialog, texture chooser, unsaved changes, Fit all.
+#include "test_app_fixture.h"
+
+#include "app/UnSpinEdit.h"
+#include "app/UnTexLoad.h"
+#include "app/UnfrmExtrOptions.h"
+#include "editor/UnGroupEdit.h"
+#include "scene/UnOpenGL_GL.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+namespace {
+
+template <class W> W* child(QWidget& parent, const char* name) {
+    W* w = parent.findChild<W*>(QLatin1String(name));
+    EXPECT_NE(w, nullptr) << name;
+    return w;
+}
+
+// A closed square profile swept 200 along a straight path: a box seen from the front.
+void makeBox(TExtrObj& object, const Vec3& position) {
+    setOutline(object, {{-40, -40}, {40, -40}, {40, 40}, {-40, 40}, {-40, -40}},
+               {{-100, 0}, {100, 0}}, false);
+    object.SetProfileScale(100);
+    object.SetPosition(position);
+}
+
+// Drawn pixels away from the axes marker in the lower left corner.
+int sceneDrawn(const QImage& image) {
+    return drawnPixels(image) -
+           drawnPixels(image, QRect(0, image.height() * 7 / 8, image.width() / 8,
+                                    image.height() - image.height() * 7 / 8));
+}
+
+// The texture chooser with its messages recorded.
+class TTestTexLoad : public TTexLoad {
+  public:
+    QStringList messages;
+
+  protected:
+    void showMessage(QMessageBox::Icon, const QString& text) override { messages << text; }
+};
+
+} // namespace
+
+TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
+    w->CurrentObject->SetPosition(Vec3{1.4f, 0, 2.6f});
+    textureTable.push_back(
+        TTextureObj{PALVORIN_SOURCE_DIR "/examples/wood.bmp", "wood", -1, nullptr});
+    whenModal<TfrmExtrOptionDialog>([](TfrmExtrOptionDialog& d) {
+        EXPECT_EQ(d.windowTitle(), "Extrusion options");
+        auto* pages = child<QTabWidget>(d, "PageControl1");
+        EXPECT_EQ(pages->count(), 3);
+        EXPECT_EQ(pages->tabText(2), "Coordinates");
+        struct Spin {
+            const char* name;
+            int value, minimum, maximum;
+        };
+        for (const Spin& s : {Spin{"sePrecision", 2, 1, 20}, Spin{"seProfileScale", 50, 10, 500},
+                              Spin{"sePathScale", 100, 10, 500}, Spin{"seCoordX", 1, -9999, 9999},
+                              Spin{"seCoordZ", 3, -9999, 9999}, Spin{"seRotY", 0, -360, 360}}) {
+            auto* spin = child<TSpinEdit>(d, s.name);
+            EXPECT_EQ(spin->value(), s.value) << s.name;
+            EXPECT_EQ(spin->minimum(), s.minimum) << s.name;
+            EXPECT_EQ(spin->maximum(), s.maximum) << s.name;
+        }
+        for (const char* box : {"chkLathe", "chkRoundCorner", "chkEmbCorner"})
+            EXPECT_FALSE(child<QCheckBox>(d, box)->isChecked()) << box;
+        auto* name = child<QLineEdit>(d, "txName");
+        EXPECT_EQ(name->text(), "obj1");
+        EXPECT_EQ(name->maxLength(), 30);
+        name->setText("wheel");
+        child<TSpinEdit>(d, "sePrecision")->setValue(7);
+        // The Top button's chooser: a red colour and the wood texture, confirmed.
+        whenModal<TgroupEdit>([](TgroupEdit& g) {
+            EXPECT_EQ(g.windowTitle(), "Top color and texture");
+            whenModal<QColorDialog>([](QColorDialog& c) {
+                c.setCurrentColor(QColor(255, 0, 0));
+                c.accept();
+            });
+            g.selcolorClick();
+            g.texCombo()->setCurrentIndex(1);
+            g.ok()->click();
+        });
+        child<QPushButton>(d, "top")->click();
+        child<QPushButton>(d, "cancel")->click();
+    });
+    w->optionsClick();
+    expectObjects({"obj1"}, 0);
+    EXPECT_EQ(w->CurrentObject->Precision, 2);
+    EXPECT_EQ(w->CurrentObject->TopColor, 0x0000FFu); // the chooser's change stays
+    EXPECT_EQ(w->CurrentObject->TopTexture, "wood");
+    // Cancel still hands back the whole-number coordinates the dialog showed.
+    EXPECT_EQ(w->CurrentObject->Position.X, 1.0f);
+    EXPECT_EQ(w->CurrentObject->Position.Z, 3.0f);
+    EXPECT_TRUE(w->Modified);
+
+    whenModal<TfrmExtrOptionDialog>([](TfrmExtrOptionDialog& d) {
+        EXPECT_EQ(child<TSpinEdit>(d, "sePrecision")->value(), 2); // the cancelled 7 is gone
+        child<QLineEdit>(d, "txName")->setText("wheel");
+        child<TSpinEdit>(d, "seRotY")->setValue(-90);
+        child<QCheckBox>(d, "chkRoundCorner")->setChecked(true);
+        child<QPushButton>(d, "ok")->click();
+    });
+    w->optionsClick();
+    expectObjects({"wheel"}, 0);
+    EXPECT_EQ(w->CurrentObject->Rotation.Y, -90.0f);
+    EXPECT_TRUE(w->CurrentObject->RoundCorner);
+    EXPECT_EQ(w->CurrentObject->Options.Name, "wheel");
+}
+
+TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {
+    QWidget form;
+    auto* spin = new TSpinEdit(&form);
+    auto* other = new QLineEdit(&form);
+    spin->setLimits(10, 500, 3);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    struct Case {
+        const char *typed, *shown;
+        int value;
+    };
+    const Case cases[] = {
+        {"9999", "999", 500}, // a fourth digit cannot be typed
+        {"5", "5", 10},
+        {"a-", "-", 10}, // only digits and a minus sign; no number reads as the minimum
+        {"250", "250", 250},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        spin->setFocus();
+        spin->selectAll();
+        QTest::keyClicks(spin, c.typed);
+        EXPECT_EQ(spin->text(), c.shown);
+        other->setFocus(); // leaving the field
+        EXPECT_EQ(spin->value(), c.value);
+        EXPECT_EQ(spin->text(), QString::number(c.value));
+    }
+}
+
+TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
+    clearTextureTable();
+    QTemporaryDir dir;
+    QImage wide(520, 130, QImage::Format_RGB888); // previewed at 260 x 65
+    wide.fill(Qt::darkGreen);
+    ASSERT_TRUE(wide.save(dir.filePath("wide.bmp")));
+
+    TTestTexLoad chooser;
+    chooser.setTextureList(textureTable);
+    EXPECT_EQ(chooser.windowTitle(), "Texture load");
+    EXPECT_EQ(chooser.texCombo()->count(), 0);
+    EXPECT_EQ(chooser.texCombo()->currentIndex(), -1);
+    EXPECT_TRUE(chooser.curtexture()->Picture().isNull());
+    EXPECT_FALSE(chooser.texname()->isEnabled());
+    EXPECT_EQ(chooser.texname()->maxLength(), 20);
+
+    chooser.button("new")->click();
+    EXPECT_TRUE(chooser.texname()->isEnabled() && chooser.button("load")->isEnabled());
+    chooser.texname()->setText("wood");
+    chooser.okClick(); // a name but no file
+    EXPECT_EQ(chooser.messages, QStringList{"Type texture name and select file to load!!"});
+    EXPECT_TRUE(textureTable.empty());
+
+    chooser.PictureFileName = QStringLiteral(PALVORIN_SOURCE_DIR "/examples/wood.bmp");
+    chooser.okClick();
+    ASSERT_EQ(textureTable.size(), 1u);
+    EXPECT_EQ(textureTable[0].TexName, "wood");
+    EXPECT_TRUE(chooser.Changed);
+    EXPECT_EQ(chooser.result(), QDialog::Accepted);
+
+    TTestTexLoad second;
+    second.setTextureList(textureTable);
+    EXPECT_EQ(second.texCombo()->currentText(), "wood");
+    EXPECT_EQ(second.curtexture()->PictureRect().size(), QSize(256, 256)); // not enlarged
+    second.newClick();
+    second.texname()->setText("wood");
+    second.PictureFileName = dir.filePath("wide.bmp");
+    second.okClick();
+    EXPECT_EQ(second.messages.value(0),
+              "A texture named \"wood\" exists already: choose another name.");
+    EXPECT_EQ(textureTable.size(), 1u);
+    second.texname()->setText("wide");
+    second.okClick();
+    ASSERT_EQ(textureTable.size(), 2u);
+
+    TTestTexLoad third;
+    third.setTextureList(textureTable);
+    third.texCombo()->setCurrentIndex(1);
+    EXPECT_EQ(third.curtexture()->PictureRect().size(), QSize(260, 65));
+    third.TextureUser = [](const std::string& name) { return name == "wide" ? "obj2" : ""; };
+    third.deleteClick(); // in use: refused
+    EXPECT_EQ(third.messages.value(0),
+              "The texture \"wide\" is used by the object \"obj2\" and cannot be deleted.");
+    third.texCombo()->setCurrentIndex(0);
+    third.deleteClick();
+    ASSERT_EQ(textureTable.size(), 1u);
+    EXPECT_EQ(textureTable[0].TexName, "wide");
+    ASSERT_EQ(third.textureList.size(), 1u);
+    EXPECT_EQ(third.texCombo()->count(), 1);
+    EXPECT_EQ(third.texCombo()->currentText(), "wide"); // the first remaining one is shown
+    EXPECT_FALSE(third.curtexture()->Picture().isNull());
+    clearTextureTable();
+}
+
+TEST_F(AppTest, TextureAddedInTheChooserShowsInTheView) {
+    makeBox(*w->CurrentObject, Vec3{});
+    auto group = std::make_shared<TGroupPropertyObj>();
+    group->Id = 1;
+    group->Color = 0xFFFFFF;
+    w->CurrentObject->Groups->Add(group);
+    for (int i = 0; i < w->CurrentObject->ProfileCount; ++i)
+        w->CurrentObject->Profile[size_t(i)].Groups[0] = 1;
+    w->disegnaClick();
+    const QImage plain = frame();
+
+    group->Texture = "checker";
+    whenModal<TTexLoad>([](TTexLoad& chooser) {
+        chooser.newClick();
+        chooser.texname()->setText("checker");
+        chooser.PictureFileName = QStringLiteral(PALVORIN_SOURCE_DIR "/examples/checker.bmp");
+        chooser.okClick();
+    });
+    w->command("loadtex")->trigger();
+    EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
+    EXPECT_TRUE(w->Modified);
+    EXPECT_NE(frame(), plain);
+}
+
+TEST_F(AppTest, UnsavedChangesAreAskedAboutBeforeNewOpenAndExit) {
+    EXPECT_EQ(w->windowTitle(), "Palvorin[*]");
+    EXPECT_FALSE(w->isWindowModified());
+    w->newClick(); // nothing changed: no question
+    EXPECT_EQ(w->saveChangesAsked, 0);
+
+    QTemporaryDir dir;
+    struct Case {
+        const char* command;
+        QMessageBox::StandardButton answer;
+        bool goesOn;
+    };
+    const Case cases[] = {
+        {"new", QMessageBox::Cancel, false},         {"new", QMessageBox::Discard, true},
+        {"load", QMessageBox::Cancel, false},        {"load", QMessageBox::Save, true},
+        {"exitProgram", QMessageBox::Cancel, false}, {"exitProgram", QMessageBox::Discard, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.command) + " " + std::to_string(c.answer));
+        w->NewDocument();
+        makeBox(*w->CurrentObject, Vec3{});
+        w->btNewobjClick(); // a change; the new object is current and empty
+        EXPECT_TRUE(w->isWindowModified());
+        w->lbObjects()->setCurrentRow(0);
+        w->btSelobjClick();
+        w->saveChangesAsked = w->dialogsAsked = 0;
+        w->saveChangesAnswer = c.answer;
+        w->openAnswer = example("vase.PLV");
+        w->saveAnswer = dir.filePath("kept.PLV");
+        w->command(c.command)->trigger();
+        EXPECT_EQ(w->saveChangesAsked, 1);
+        const bool wentOn =
+            std::string(c.command) == "exitProgram" ? !w->isVisible() : w->Document->Count() == 1;
+        EXPECT_EQ(wentOn, c.goesOn);
+        if (c.answer == QMessageBox::Save) {
+            EXPECT_TRUE(QFileInfo::exists(dir.filePath("kept.PLV")));
+            EXPECT_EQ(w->windowTitle(), "vase.PLV[*] - Palvorin"); // the opened one
+        }
+        if (wentOn && std::string(c.command) != "exitProgram") {
+            EXPECT_FALSE(w->isWindowModified());
+        }
+        w->show();
+    }
+
+    // Save refused for an incomplete current object: the question does not go on either.
+    w->NewDocument();
+    w->btNewobjClick();
+    w->saveChangesAnswer = QMessageBox::Save;
+    w->newClick();
+    EXPECT_EQ(w->Document->Count(), 2);
+    EXPECT_EQ(w->messages.value(0),
+              "Nothing was saved: the current object \"obj2\" has no profile yet.");
+}
+
+TEST_F(AppTest, FitAllBringsFarObjectsIntoViewAndFarPlanesFollowTheScene) {
+    struct Case {
+        Vec3 position;
+        bool seenBefore;
+    };
+    const Case cases[] = {
+        {Vec3{4000, 0, 0}, false},     // off to the side of the default view
+        {Vec3{0, -2500, -900}, false}, // below it
+        {Vec3{0, 0, -3000}, true},     // straight ahead, beyond the old far plane at 1000
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.position.X + c.position.Y + c.position.Z);
+        w->NewDocument();
+        makeBox(*w->CurrentObject, c.position);
+        w->disegnaClick();
+        EXPECT_EQ(sceneDrawn(frame()) > 100, c.seenBefore);
+        w->command("viewFitAll")->trigger();
+        EXPECT_GT(sceneDrawn(frame()), 2000);
+        w->command("viewReset")->trigger();
+        EXPECT_FLOAT_EQ(scene.eye.Z, 500.0f);
+        EXPECT_FLOAT_EQ(scene.eye.Y, 10.0f);
+    }
+    EXPECT_EQ(w->command("viewFitAll")->shortcut(), QKeySequence(Qt::Key_F));
+}

@@ -1,0 +1,162 @@
+// Translation of forms: the walk over captions and hints, the log, and the shipped languages.
+#include "test_app_fixture.h"
+
+#include "app/Internationalization.h"
+#include "app/UnFrmLathe.h"
+#include "app/UnMessages.h"
+#include "app/UnTexLoad.h"
+#include "app/UnfrmExtrOptions.h"
+#include "editor/UnGroupEdit.h"
+#include "editor/UnPolEditor.h"
+
+#include <QAction>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QToolButton>
+
+#include <cstdio>
+
+namespace {
+
+QStringList logLines(const QString& file) {
+    QString text = QString::fromUtf8(fileBytes(file));
+    if (text.isEmpty()) return {};
+    EXPECT_TRUE(text.endsWith("\r\n"));
+    text.chop(2);
+    return text.split("\r\n");
+}
+
+// The program's translator for the length of a test; the tests' own one (no file, no log) after.
+class ProgramTranslator {
+  public:
+    ProgramTranslator(const QString& messages, const QString& log) {
+        TInternationalization::SetProgram(std::make_unique<TInternationalization>(messages, log));
+    }
+    ~ProgramTranslator() {
+        TInternationalization::SetProgram(
+            std::make_unique<TInternationalization>(QString(), QString()));
+    }
+};
+
+} // namespace
+
+TEST(Translation, FormWalkTranslatesCaptionsAndHintsAndLogsTheRestOnce) {
+    QTemporaryDir dir;
+    QFile prop(dir.filePath("messages_ITA.prop"));
+    ASSERT_TRUE(prop.open(QIODevice::WriteOnly));
+    prop.write("Form = Modulo\r\nOpen=Apri\nLeave=Esci\nGroup=Gruppo\nTab one=Scheda uno\n"
+               "File=File\nSave=Salva\nHint=\n");
+    prop.close();
+    const QString log = dir.filePath("state/palvorin/messages_ITA.log");
+    QFile stale(log);
+    QDir().mkpath(dir.filePath("state/palvorin"));
+    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
+    stale.write("from an earlier run\r\n");
+    stale.close();
+    TInternationalization translator(prop.fileName(), log);
+    EXPECT_FALSE(QFileInfo::exists(log)); // the earlier run's log is gone
+
+    QWidget form;
+    form.setWindowTitle("Form");
+    new QLabel("Open", &form);
+    auto* exit = new QPushButton("Exit", &form);
+    exit->setToolTip("Leave");
+    auto* dots = new QPushButton("...", &form);
+    auto* box = new QGroupBox("Group", &form);
+    auto* tabs = new QTabWidget(&form);
+    tabs->addTab(new QWidget, "Tab one");
+    tabs->setTabToolTip(0, "Hint"); // an empty value counts as missing
+    auto* menu = new QMenu("File", &form);
+    QAction* save = menu->addAction("Save");
+    auto* tool = new QToolButton(&form);
+    tool->setDefaultAction(save);
+    auto* edit = new QLineEdit(&form);
+    edit->setToolTip("Type here");
+
+    translator.Translate(&form);
+    translator.Translate(&form); // once only
+    EXPECT_EQ(form.windowTitle(), "Modulo");
+    EXPECT_EQ(form.findChild<QLabel*>()->text(), "Apri");
+    EXPECT_EQ(exit->text(), "Exit");
+    EXPECT_EQ(exit->toolTip(), "Esci");
+    EXPECT_EQ(dots->text(), "...");
+    EXPECT_EQ(box->title(), "Gruppo");
+    EXPECT_EQ(tabs->tabText(0), "Scheda uno");
+    EXPECT_EQ(save->text(), "Salva");
+    EXPECT_EQ(tool->text(), "Salva");
+    EXPECT_EQ(translator.Text("Open"), "Apri");
+    EXPECT_EQ(translator.Text("Not there"), "Not there");
+    EXPECT_EQ(logLines(log), QStringList({"Exit", "Hint", "Type here", "Not there"}));
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("messages_DEU.prop")));
+
+    // No language file and a log that cannot be written: texts stay, nothing fails or appears.
+    TInternationalization none(dir.filePath("messages_DEU.prop"), "/proc/palvorin/messages.log");
+    QLabel label("Open");
+    none.Translate(&label);
+    EXPECT_EQ(label.text(), "Open");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("messages_DEU.prop")));
+}
+
+TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
+    struct Case {
+        const char* code;
+        const char* open; // the caption of File > Open
+    };
+    for (const Case& c : {Case{"ITA", "Apri"}, Case{"DEU", "\u00d6ffnen"}}) {
+        SCOPED_TRACE(c.code);
+        QTemporaryDir dir;
+        const QString log = dir.filePath("messages.log");
+        const ProgramTranslator translator(
+            QStringLiteral(PALVORIN_SOURCE_DIR "/resources/lang/messages_%1.prop").arg(c.code),
+            log);
+        {
+            TfrmPalvorin window;
+            EXPECT_EQ(window.command("mnOpen")->text(), QString::fromUtf8(c.open));
+            TfrmExtrOptionDialog options;
+            TfrmLathe lathe;
+            TTexLoad chooser;
+            TgroupEdit groupEditor;
+            TPolEdit outlineEditor;
+        }
+        for (const char* text : msg::All)
+            translatedText(text);
+        EXPECT_EQ(logLines(log), QStringList());
+    }
+}
+
+// The codes come from the interface language of the environment the program starts in: each case
+// runs this test again in a child process with that environment, where it prints the codes.
+TEST(Translation, CodesFollowTheInterfaceLanguageOfTheEnvironment) {
+    if (qEnvironmentVariableIsSet("PALVORIN_PRINT_LANGUAGE_CODES")) {
+        std::printf("codes=%s\n", qPrintable(TInternationalization::LanguageCodes().join(',')));
+        return;
+    }
+    struct Case {
+        const char *variable, *value, *codes;
+    };
+    const Case cases[] = {
+        {"LANG", "it_IT.UTF-8", "ITA"},
+        {"LANG", "de_CH.UTF-8", "DES,DEU"},
+        {"LC_ALL", "en_GB.UTF-8", "ENG,ENU"},
+        {"LANG", "C", "ENU"},
+    };
+    for (const Case& c : cases) {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
+            env.remove(name);
+        env.insert(c.variable, c.value);
+        env.insert("PALVORIN_PRINT_LANGUAGE_CODES", "1");
+        QProcess child;
+        child.setProcessEnvironment(env);
+        child.start(QCoreApplication::applicationFilePath(),
+                    {"--gtest_filter=Translation.CodesFollowTheInterfaceLanguageOfTheEnvironment"});
+        ASSERT_TRUE(child.waitForFinished(20000));
+        EXPECT_TRUE(child.readAllStandardOutput().contains(QByteArray("codes=") + c.codes + "\n"))
+            << c.variable << "=" << c.value;
+    }
+}
