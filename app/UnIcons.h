@@ -1,11 +1,5 @@
-// Pictures of the program, drawn from the SVG files compiled into its resources.
+// The program's pictures: the SVG resources and their rendering live in the editor library, the
+// lowest one with windows, so that the editor's windows share them with the application's.
 #pragma once
 
-#include <QIcon>
-#include <QPixmap>
-#include <QString>
-
-// The SVG resource ":/icons/<name>.svg" rendered at the usual icon sizes.
-QIcon svgIcon(const QString& name);
-// The same picture at one size (device-independent pixels; sharp on high-density screens).
-QPixmap svgPixmap(const QString& name, const QSize& size, qreal devicePixelRatio = 1.0);
+#include "editor/UnIcons.h"
