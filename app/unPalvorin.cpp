@@ -4,7 +4,7 @@
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
 #include "app/UnGLCanvas.h"
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "app/UnMessages.h"
 #include "app/UnObjectWindows.h"
 #include "app/UnTexLoad.h"
