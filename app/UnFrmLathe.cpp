@@ -2,7 +2,7 @@
 #include "app/UnFrmLathe.h"
 
 #include "app/Internationalization.h"
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "ui_UnFrmLathe.h"
 
 TfrmLathe::TfrmLathe(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TfrmLathe>()) {

@@ -43,7 +43,13 @@
     X(CornersCaption, "Corners color and texture")                                                 \
     X(TopCaption, "Top color and texture")                                                         \
     X(BottomCaption, "Bottom color and texture")                                                   \
-    X(TexturesDirectoryTitle, "Default textures directory")
+    X(TexturesDirectoryTitle, "Default textures directory")                                        \
+    X(ProfileEditorCaption, "Profile editor")                                                      \
+    X(PathEditorCaption, "Path editor")                                                            \
+    X(NotARun, "The selected points must be 2 or more, and in sequence!!")                         \
+    X(VertexLimit, "Limit of %1 vertices reached")                                                 \
+    X(VertexCount, "Vertices: %1")                                                                 \
+    X(BackgroundKept, "The background stays as it was.")
 
 namespace msg {
 #define PALVORIN_MESSAGE_NAME(name, text) inline constexpr const char* name = text;

@@ -2,11 +2,11 @@
 #include "app/UnObjectWindows.h"
 
 #include "app/UnfrmExtrOptions.h"
+#include "editor/UnPolEditor.h"
 
-#include <stdexcept>
-
+// The editor is a window of its own, owned by the object that opens it.
 std::unique_ptr<TOutlineEditorWindow> TPalvorinWindows::CreateOutlineEditor() {
-    throw std::runtime_error("The profile and path editor is not available in this version");
+    return std::make_unique<TPolEdit>();
 }
 
 std::unique_ptr<TOptionsDialogWindow> TPalvorinWindows::CreateOptionsDialog() {

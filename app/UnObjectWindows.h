@@ -10,9 +10,6 @@ class TPalvorinWindows : public TObjectWindowFactory {
     // parent: the window the dialogs belong to (the main window).
     explicit TPalvorinWindows(QWidget* parent) : parent(parent) {}
 
-    // The profile/path editor window is not part of the program yet.
-    static constexpr bool HasOutlineEditor = false;
-
     std::unique_ptr<TOutlineEditorWindow> CreateOutlineEditor() override;
     std::unique_ptr<TOptionsDialogWindow> CreateOptionsDialog() override;
 

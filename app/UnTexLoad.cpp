@@ -4,7 +4,7 @@
 
 #include "app/Internationalization.h"
 #include "app/UnBusyCursor.h"
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "app/UnQtText.h"
 #include "app/UnMessages.h"
 #include "editor/UnGroupEdit.h"

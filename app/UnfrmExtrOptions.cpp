@@ -3,7 +3,7 @@
 #include "app/UnfrmExtrOptions.h"
 
 #include "app/Internationalization.h"
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "app/UnQtText.h"
 #include "app/UnMessages.h"
 #include "app/UnSpinEdit.h"

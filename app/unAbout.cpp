@@ -1,7 +1,7 @@
 // The about box: fills in the program picture; the confirm button closes it.
 #include "app/unAbout.h"
 
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "ui_unAbout.h"
 
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent), ui(std::make_unique<Ui::TAboutBox>()) {

@@ -4,11 +4,12 @@
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
 #include "app/UnGLCanvas.h"
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 #include "app/UnMessages.h"
 #include "app/UnObjectWindows.h"
 #include "app/UnTexLoad.h"
 #include "app/unAbout.h"
+#include "editor/UnStatusPanels.h"
 #include "render/UnTRenderer_OGL.h"
 #include "scene/UnOpenGL_GL.h"
 #include "ui_unPalvorin.h"
@@ -150,14 +151,7 @@ void TfrmPalvorin::createToolbarAndMenus() {
     ui->mnHelp->setShortcut(QKeySequence::HelpContents);
     ui->mnExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
 
-    for (int i = 0; i < 3; ++i) {
-        panels[i] = new QLabel(this);
-        panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
-        panels[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
-        panels[i]->setContentsMargins(4, 0, 4, 0);
-        ui->StatusBar1->addWidget(panels[i]);
-    }
-    ui->StatusBar1->setSizeGripEnabled(false);
+    addStatusPanels(ui->StatusBar1, panels);
 }
 
 void TfrmPalvorin::connectCommands() {
@@ -209,12 +203,10 @@ void TfrmPalvorin::connectCommands() {
 
 // The editor windows and the properties dialog come from the installed window factory.
 void TfrmPalvorin::updateEditCommands() {
-    TObjectWindowFactory* factory = objectWindowFactory();
-    const bool editors =
-        factory != nullptr && (factory != windows.get() || TPalvorinWindows::HasOutlineEditor);
-    for (QAction* a : {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath})
-        a->setEnabled(editors);
-    ui->options->setEnabled(factory != nullptr);
+    const bool windows = objectWindowFactory() != nullptr;
+    for (QAction* a :
+         {ui->editprofile, ui->mnEditprofile, ui->editpath, ui->mnEditpath, ui->options})
+        a->setEnabled(windows);
     ui->loadtex->setEnabled(true);
 }
 
@@ -406,8 +398,13 @@ void TfrmPalvorin::editprofileClick() {
             ~Enable() { action->setEnabled(true); }
         } enableAgain{ui->editprofile};
         CurrentObject->EditProfile();
-        if (CurrentObject->ProfileEditor && CurrentObject->ProfileEditor->Saved()) MarkModified();
-        Repaint();
+        // A saved outline is swept at once; a cancelled edit changed nothing.
+        if (CurrentObject->ProfileEditor && CurrentObject->ProfileEditor->Saved()) {
+            MarkModified();
+            Redraw();
+        } else {
+            Repaint();
+        }
     });
 }
 
@@ -427,7 +424,10 @@ void TfrmPalvorin::editpathClick() {
             ~Enable() { action->setEnabled(true); }
         } enableAgain{ui->editpath};
         CurrentObject->EditPath();
-        if (CurrentObject->PathEditor && CurrentObject->PathEditor->Saved()) MarkModified();
+        if (CurrentObject->PathEditor && CurrentObject->PathEditor->Saved()) {
+            MarkModified();
+            Redraw();
+        }
     });
 }
 
@@ -525,9 +525,5 @@ void TfrmPalvorin::mnExitClick() {
 
 void TfrmPalvorin::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    const int total = ui->StatusBar1->width();
-    const int first = qRound(total * 0.2);
-    panels[0]->setFixedWidth(first);
-    panels[1]->setFixedWidth(first);
-    panels[2]->setFixedWidth(qMax(0, total - 2 * first - 16));
+    sizeStatusPanels(ui->StatusBar1, panels);
 }

@@ -14,8 +14,7 @@ TEST_F(AppTest, NewWindowHoldsObj1AndAddNewSelectAndDoubleClickChangeTheCurrentO
     expectObjects({"obj1"}, 0);
     EXPECT_EQ(w->MoveMode, 1);
     EXPECT_FALSE(w->SceneReady);
-    // Without an outline editor, the commands that would open it are off.
-    EXPECT_FALSE(w->command("editprofile")->isEnabled());
+    EXPECT_TRUE(w->command("editprofile")->isEnabled());
     EXPECT_TRUE(w->command("options")->isEnabled());
     EXPECT_TRUE(w->command("loadtex")->isEnabled());
     EXPECT_TRUE(w->command("new")->isEnabled());

@@ -7,6 +7,7 @@
 #include "app/UnTexLoad.h"
 #include "app/UnfrmExtrOptions.h"
 #include "editor/UnGroupEdit.h"
+#include "editor/UnPolEditor.h"
 
 #include <QAction>
 #include <QGroupBox>
@@ -120,6 +121,7 @@ TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
             TfrmLathe lathe;
             TTexLoad chooser;
             TgroupEdit groupEditor;
+            TPolEdit outlineEditor;
         }
         for (const char* text : msg::All)
             translatedText(text);

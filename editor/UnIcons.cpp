@@ -1,5 +1,5 @@
 // Pictures of the program: SVG resources rendered into icons and pixmaps without an icon plugin.
-#include "app/UnIcons.h"
+#include "editor/UnIcons.h"
 
 #include <QPainter>
 #include <QSvgRenderer>

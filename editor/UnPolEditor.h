@@ -1,0 +1,131 @@
+// The profile and path editor window: the edit control with rulers, zoom, grid and background
+// settings, the edge groups of a profile, and the exchange of an object's outline in stored
+// coordinates (origin at the centre; y up for a profile, down for a path).
+#pragma once
+
+#include "model/UnTExtrObj.h"
+#include "model/UnTgroupObj.h"
+
+#include <QMainWindow>
+#include <QMessageBox>
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace Ui {
+class TPolEdit;
+}
+class QAction;
+class QEventLoop;
+class QLabel;
+class QPainter;
+class TGraphicListBox;
+class TMultiLineEdit;
+class TgroupEdit;
+
+class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
+    Q_OBJECT
+  public:
+    explicit TPolEdit(QWidget* parent = nullptr);
+    ~TPolEdit() override;
+
+    // Window state.
+    int32_t GroupCount = 0; // highest group id handed out; new groups take the next one
+    Point2 MousePos{};      // last pixel position of the cursor over the drawing
+    Point2 Origin{};        // the drawing's centre at zoom 100 %, where stored (0, 0) lies
+    int32_t YSign = -1;     // -1: profile (y up when stored), +1: path
+    std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
+    TGroupListRef Groups; // entries shared with the object's list
+    std::vector<TTextureObj> Textures;
+    bool BackgroundLoaded = false;
+    bool PathMode = false;
+
+    // The object's side of an edit.
+    void SetCaption(const std::string& caption) override;
+    void SetPathMode(bool pathMode) override { PathMode = pathMode; }
+    void Reset() override;
+    void SetTextures(const std::vector<TTextureObj>& textures) override { Textures = textures; }
+    void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
+                 bool closed) override;
+    // Shows the window maximised and returns when it closes.
+    void ShowModal() override;
+    bool Saved() const override { return FSaved; }
+    bool Closed() const override { return FClosed; }
+    void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) override;
+    bool Cancelled() const { return FCancelled; }
+
+    TMultiLineEdit* MultiLineEdit1() const;
+    TGraphicListBox* listgroups1() const;
+    QLabel* statusPanel(int index) const;
+    // Model point of a stored vertex, and back.
+    Point2 ToModel(const OutlineVertex& stored) const;
+    Point2 ToStored(Point2 model) const;
+
+  public slots:
+    void FormActivate();
+    void lZoomChange(int index);
+    void undoClick();
+    void deleteClick();
+    void closeshapeClick();
+    void drawcircleClick();
+    void invOrderClick();
+    void flipHorizClick();
+    void flipVertClick();
+    void MultiLineEdit1DblClick(int x, int y);
+    void MultiLineEdit1MouseMove(int x, int y);
+    void MultiLineEdit1Paint(QPainter* painter);
+    void newgroupClick();
+    void listgroups1Click();
+    void editgroupClick();
+    void delgroupClick();
+    void propertiesClick();
+    void propOkClick();
+    void propCancelClick();
+    void backgroundClick();
+    void imageApplyClick();
+    void imageOkClick();
+    void salvaClick();
+    void annullaClick();
+
+  protected:
+    // The user's answers come through these; tests answer them.
+    virtual void showMessage(QMessageBox::Icon icon, const QString& text);
+    // The picture-open dialog; empty when cancelled.
+    virtual QString chooseBackgroundFile();
+    virtual std::unique_ptr<TgroupEdit> createGroupEditor();
+
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void FormCreate();
+    void backFromWindow();
+    void createToolbarAndMenus();
+    void connectCommands();
+    // The zoom box and the control back to 100 %.
+    void zoomTo100();
+    void applyZoom(int percent);
+    // Takes an undo snapshot, runs the command on the control and repaints it.
+    template <class F> void edit(F&& command);
+    // The rulers follow the control as it scrolls, moves and resizes.
+    void placeRulers();
+    // The group list row of the chosen group, or -1.
+    int chosenGroupRow() const;
+    int groupPosition(int32_t id) const;
+    void addGroupLine(int32_t id, TColor color);
+    void showBackgroundTab();
+    void showVertexCount();
+
+    std::unique_ptr<Ui::TPolEdit> ui;
+    QAction* deleteAction = nullptr;
+    QLabel* panels[3] = {nullptr, nullptr, nullptr};
+    QEventLoop* modalLoop = nullptr;
+    bool FSaved = false;
+    bool FCancelled = false;
+    bool FClosed = false;
+    Point2 BaseSize{}; // the control's size at zoom 100 %
+    std::array<Point2, 2> InitialSegment{};
+};

@@ -1,0 +1,25 @@
+// The status bar of the program's windows: three sunken text panels taking 20 %, 20 % and 60 % of
+// the bar's width.
+#include "editor/UnStatusPanels.h"
+
+#include <QLabel>
+#include <QStatusBar>
+
+void addStatusPanels(QStatusBar* bar, QLabel* (&panels)[3]) {
+    for (int i = 0; i < 3; ++i) {
+        panels[i] = new QLabel(bar);
+        panels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
+        panels[i]->setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+        panels[i]->setContentsMargins(4, 0, 4, 0);
+        bar->addWidget(panels[i]);
+    }
+    bar->setSizeGripEnabled(false);
+}
+
+void sizeStatusPanels(const QStatusBar* bar, QLabel* const (&panels)[3]) {
+    const int total = bar->width();
+    const int first = qRound(total * 0.2);
+    panels[0]->setFixedWidth(first);
+    panels[1]->setFixedWidth(first);
+    panels[2]->setFixedWidth(qMax(0, total - 2 * first - 16));
+}

@@ -1,0 +1,381 @@
+// The profile/path editor window, driven without showing it: stored coordinates at every zoom, the
+// editing commands and their undo points, the edge-group rules, the vertex limit, the background
+// picture and the window-wide arrow keys.
+#include "TestPolEdit.h"
+
+#include "editor/GraphicListBox.h"
+#include "editor/UnMultiLineEdit.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Stored {
+    int32_t x, y;
+    std::vector<int32_t> groups = {};
+};
+using Outline = std::vector<Stored>;
+
+std::vector<OutlineVertex> records(const Outline& points) {
+    std::vector<OutlineVertex> r(MaxOutlineVertices);
+    for (size_t i = 0; i < points.size(); ++i) {
+        r[i].X = points[i].x, r[i].Y = points[i].y;
+        std::copy(points[i].groups.begin(), points[i].groups.end(), r[i].Groups);
+    }
+    return r;
+}
+
+Outline outlineOf(const std::vector<OutlineVertex>& r, int32_t count) {
+    Outline o;
+    for (int32_t i = 0; i < count; ++i) {
+        o.push_back({r[i].X, r[i].Y});
+        for (int32_t g : r[i].Groups)
+            if (g != 0) o.back().groups.push_back(g);
+    }
+    return o;
+}
+
+bool operator==(const Stored& a, const Stored& b) {
+    return a.x == b.x && a.y == b.y && a.groups == b.groups;
+}
+
+void PrintTo(const Stored& s, std::ostream* os) {
+    *os << "(" << s.x << "," << s.y;
+    for (int32_t g : s.groups)
+        *os << " g" << g;
+    *os << ")";
+}
+
+TGroupRef group(int32_t id, TColor color = 0xFFFFFF, const std::string& texture = "") {
+    auto g = std::make_shared<TGroupPropertyObj>();
+    g->Id = id, g->Color = color, g->Texture = texture;
+    return g;
+}
+
+class PolEditTest : public ::testing::Test {
+  protected:
+    TTestPolEdit w;
+    TMultiLineEdit& e = *w.MultiLineEdit1();
+    TGroupListRef saved;
+
+    void open(const Outline& outline, bool path = false, TGroupListRef groups = {}) {
+        w.SetPathMode(path);
+        w.Reset();
+        w.SetData(records(outline).data(), int32_t(outline.size()),
+                  path     ? nullptr
+                  : groups ? groups
+                           : std::make_shared<TGroupPropertyList>(),
+                  path);
+    }
+    // Save, then read back as the object does.
+    Outline save() {
+        w.salvaClick();
+        std::vector<OutlineVertex> r(MaxOutlineVertices);
+        int32_t count = -1;
+        w.GetData(r.data(), count, saved);
+        if (count < MaxOutlineVertices) {
+            EXPECT_EQ(r[count].Groups[0], -1) << "end mark";
+        }
+        return outlineOf(r, count);
+    }
+    // A rubber band between two stored points (top-left to bottom-right on the screen).
+    void band(Stored from, Stored to) {
+        const Point2 a = w.ToModel(OutlineVertex{from.x, from.y}),
+                     b = w.ToModel(OutlineVertex{to.x, to.y});
+        e.MouseDown(TFCMouseButton::Left, false, a.X, a.Y);
+        e.MouseMove(false, b.X, b.Y);
+        e.MouseUp(TFCMouseButton::Left, false, b.X, b.Y);
+    }
+    void trigger(const char* name) { w.findChild<QAction*>(name)->trigger(); }
+    void chooseGroupRow(int row) { w.listgroups1()->setCurrentRow(row); }
+};
+
+const Outline Seven{{10, 20, {1}}, {30, 20, {1}}, {30, 40}, {0, 60, {2, 1}},
+                    {-30, 40},     {-30, 20},     {10, 20}};
+
+} // namespace
+
+TEST_F(PolEditTest, FreshWindowSavesTheInitialSegment) {
+    open({});
+    EXPECT_EQ(e.Line.StartPoint.Pos.X, 638);
+    EXPECT_EQ(save(), (Outline{{0, 0}, {100, 0}}));
+    EXPECT_EQ(saved->Count(), 0);
+}
+
+TEST_F(PolEditTest, StoredCoordinatesComeBackUnchangedAtEveryZoom) {
+    struct Case {
+        bool path;
+        int zoom;
+        Point2 firstModel;
+        QString cursorAtFirst;
+    };
+    const Case cases[] = {
+        {false, 100, {648, 618}, "X: 10     Y: 20"},
+        {true, 100, {648, 658}, "X: 10     Z: 20"},
+        {false, 200, {648, 618}, "X: 20     Y: 40"},
+        {true, 25, {648, 658}, ""},
+        {false, 250, {648, 618}, ""}, // grid steps of whole pixels: not exactly 2.5
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.zoom);
+        open(Seven, c.path);
+        EXPECT_EQ(e.Line.StartPoint.Pos.X, c.firstModel.X);
+        EXPECT_EQ(e.Line.StartPoint.Pos.Y, c.firstModel.Y);
+        w.findChild<QComboBox*>("lZoom")->setCurrentText(QString::number(c.zoom));
+        EXPECT_NEAR(e.Zoom, c.zoom / 100.0, 0.04);
+        w.MultiLineEdit1MouseMove(RoundHalfEven(648 * e.Zoom),
+                                  RoundHalfEven(c.firstModel.Y * e.Zoom));
+        if (!c.cursorAtFirst.isEmpty()) {
+            EXPECT_EQ(w.statusPanel(2)->text(), c.cursorAtFirst);
+        }
+        EXPECT_EQ(save(), Seven);
+        EXPECT_EQ(e.Zoom, 1.0);
+        EXPECT_EQ(w.Closed(), c.path);
+    }
+}
+
+TEST_F(PolEditTest, EachCommandTakesOneUndoPointAndMovesTheOutlineAsDrawn) {
+    const Outline given{{10, 20}, {30, 20}, {30, 40}, {20, 50}};
+    struct Case {
+        const char *button, *menu;
+        bool selectSecond;
+        Outline after; // empty: not checked
+    };
+    const Case cases[] = {
+        {"flipHoriz", "mnFliphoriz", false, {{-10, 20}, {-30, 20}, {-30, 40}, {-20, 50}}},
+        {"flipVert", "mnFlipvert", false, {{10, -20}, {30, -20}, {30, -40}, {20, -50}}},
+        {"invOrder", "mnInvertord", false, {{20, 50}, {30, 40}, {30, 20}, {10, 20}}},
+        {"closeshape", "closeshape", false, {{10, 20}, {30, 20}, {30, 40}, {10, 20}}},
+        {"delete", "mnDelete", true, {{10, 20}, {30, 40}, {20, 50}}},
+        {"drawcircle", "mnCircle", false, {}},
+    };
+    for (const Case& c : cases)
+        for (const char* name : {c.button, c.menu}) {
+            SCOPED_TRACE(name);
+            open(given);
+            if (c.selectSecond) band({25, 25}, {35, 15});
+            const int before = e.UndoCount();
+            trigger(name);
+            EXPECT_EQ(e.UndoCount(), before + 1);
+            if (!c.after.empty()) {
+                EXPECT_EQ(save(), c.after);
+            }
+            open(given);
+            if (c.selectSecond) band({25, 25}, {35, 15});
+            trigger(name);
+            trigger("mnUndo");
+            EXPECT_EQ(save(), given);
+        }
+}
+
+TEST_F(PolEditTest, AHundredVerticesAreTheMost) {
+    Outline line;
+    for (int i = 0; i < 99; ++i)
+        line.push_back({i * 4 - 200, 0});
+    open(line);
+    const Point2 far = w.ToModel(OutlineVertex{300, 100});
+    w.MultiLineEdit1DblClick(far.X, far.Y);
+    EXPECT_EQ(e.Line.VertexCount(), 100);
+    EXPECT_TRUE(w.statusPanel(1)->text().isEmpty());
+    const int undoPoints = e.UndoCount();
+    w.MultiLineEdit1DblClick(far.X + 20, far.Y);
+    EXPECT_EQ(e.Line.VertexCount(), 100);
+    EXPECT_EQ(e.UndoCount(), undoPoints);
+    EXPECT_EQ(w.statusPanel(1)->text(), "Limit of 100 vertices reached");
+    const Outline back = save();
+    ASSERT_EQ(back.size(), 100u);
+    EXPECT_EQ(back.back(), (Stored{300, 100}));
+}
+
+TEST_F(PolEditTest, NewGroupNeedsARunOfTwoOrMoreSelectedPoints) {
+    const Outline zigzag{{0, 0}, {50, 100}, {100, 0}, {150, 100}};
+    struct Case {
+        Stored from, to;
+        bool made;
+    };
+    const Case cases[] = {
+        {{40, 110}, {60, 90}, false},   // one point
+        {{-10, 10}, {110, -10}, false}, // two points that are not neighbours
+        {{-10, 110}, {60, -10}, true},  // a run
+        {{-10, 110}, {160, -10}, true}, // the whole outline
+    };
+    for (const Case& c : cases) {
+        open(zigzag);
+        w.messages.clear();
+        band(c.from, c.to);
+        w.newgroupClick();
+        EXPECT_EQ(w.messages.size(), c.made ? 0 : 1);
+        if (!c.made) {
+            EXPECT_EQ(w.messages.value(0),
+                      "The selected points must be 2 or more, and in sequence!!");
+            EXPECT_EQ(w.GroupCount, 0);
+            EXPECT_EQ(w.listgroups1()->count(), 0);
+            continue;
+        }
+        ASSERT_EQ(w.listgroups1()->count(), 1);
+        EXPECT_EQ(w.listgroups1()->item(0)->text(), "1");
+        EXPECT_EQ(w.listgroups1()->ItemPicture(0).toImage().pixelColor(16, 16), QColor(Qt::white));
+        ASSERT_EQ(w.Groups->Count(), 1);
+        EXPECT_EQ(w.Groups->Items(0).Color, 0xFFFFFFu);
+        EXPECT_EQ(save()[1].groups, std::vector<int32_t>{1});
+        EXPECT_EQ(saved->Items(0).Id, 1);
+    }
+}
+
+TEST_F(PolEditTest, DeletingTheNewestGroupFreesItsIdAnOlderOneKeepsTheCount) {
+    const Outline square{{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}};
+    struct Case {
+        int row;
+        int32_t next;
+    };
+    for (const Case c : {Case{1, 2}, Case{0, 3}}) {
+        open(square);
+        band({-10, 10}, {110, -10}); // bottom edge
+        w.newgroupClick();
+        band({90, 110}, {110, -10}); // right edge
+        w.newgroupClick();
+        chooseGroupRow(c.row);
+        w.delgroupClick();
+        for (int32_t i = 0; i < e.Line.VertexCount(); ++i)
+            EXPECT_FALSE(e.Line.Vertex(i).HasGroup(c.row + 1))
+                << "the deleted id left vertex " << i;
+        band({-10, 110}, {110, 90}); // top edge
+        w.newgroupClick();
+        EXPECT_EQ(w.GroupCount, c.next);
+        EXPECT_EQ(w.listgroups1()->item(1)->text(), QString::number(c.next));
+        EXPECT_EQ(save()[3].groups, std::vector<int32_t>{c.next});
+        EXPECT_EQ(saved->Count(), 2);
+    }
+    // After loading, new ids start above every id in use, in the list or on a vertex.
+    open({{0, 0, {3}}, {100, 0, {7}}, {100, 100}}, false, [] {
+        auto list = std::make_shared<TGroupPropertyList>();
+        list->Add(group(1)), list->Add(group(3));
+        return list;
+    }());
+    EXPECT_EQ(w.GroupCount, 7);
+}
+
+TEST_F(PolEditTest, CancelKeepsTheObjectsListButGroupEditsAreShared) {
+    auto objectList = std::make_shared<TGroupPropertyList>();
+    TGroupRef lost = group(1, 0x00FF00, "gone"), kept = group(2);
+    objectList->Add(lost), objectList->Add(kept);
+    for (bool cancel : {true, false}) {
+        TTextureObj wood;
+        wood.TexName = "wood", wood.FileName = PALVORIN_SOURCE_DIR "/examples/wood.bmp";
+        w.SetTextures({wood});
+        open({{0, 0, {1}}, {100, 0, {1, 2}}, {100, 100, {2}}}, false, objectList);
+        band({90, 110}, {110, -10});
+        w.newgroupClick(); // group 3, above every id in use
+        // The group whose texture is not in the table opens with none chosen and keeps it.
+        chooseGroupRow(0);
+        w.groupAnswer = [](TgroupEdit& d) {
+            EXPECT_LE(d.texCombo()->currentIndex(), 0);
+            EXPECT_TRUE(d.curtexture()->Picture().isNull());
+            d.camcel()->click();
+        };
+        w.editgroupClick();
+        EXPECT_EQ(lost->Texture, "gone");
+        w.delgroupClick();
+        chooseGroupRow(0); // group 2 now
+        w.findChild<QComboBox*>("lZoom")->setCurrentText("200");
+        w.colorAnswer = QColor(255, 0, 0);
+        w.groupAnswer = [](TgroupEdit& d) {
+            d.selcolor()->click();
+            d.texCombo()->setCurrentIndex(1);
+            d.ok()->click();
+        };
+        w.editgroupClick();
+        EXPECT_EQ(e.Zoom, 1.0) << "back from the group editor at 100 %";
+        EXPECT_EQ(kept->Color, 0x0000FFu);
+        EXPECT_EQ(kept->Texture, "wood");
+        EXPECT_EQ(w.listgroups1()->ItemPicture(0).toImage().pixelColor(16, 16), QColor(Qt::red));
+        if (cancel) {
+            w.annullaClick();
+            EXPECT_FALSE(w.Saved());
+            ASSERT_EQ(objectList->Count(), 2);
+            EXPECT_EQ(objectList->Item(0), lost);
+        } else {
+            save();
+            ASSERT_EQ(saved->Count(), 2);
+            EXPECT_EQ(saved->Item(0), kept);
+            EXPECT_EQ(saved->Items(1).Id, 3);
+            EXPECT_EQ(objectList->Count(), 2);
+        }
+        kept->Color = 0xFFFFFF;
+    }
+}
+
+TEST_F(PolEditTest, BackgroundLoadsPicturesTogglesAndRefusesOtherFiles) {
+    QTemporaryDir dir;
+    const QString png = dir.filePath("grid.png"), text = dir.filePath("notes.bmp");
+    QImage(3, 5, QImage::Format_RGB32).save(png);
+    QFile f(text);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write("not a picture");
+    f.close();
+    struct Case {
+        QString file;
+        int width; // of the background afterwards; 0: none
+        bool message;
+    };
+    const Case cases[] = {
+        {PALVORIN_SOURCE_DIR "/examples/walnut.jpg", 0, false},
+        {QString(), 0, false}, // the toggle removes it
+        {png, 3, false},
+        {QString(), 0, false},
+        {text, 0, true},
+    };
+    open({});
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file.toStdString());
+        const bool had = w.BackgroundLoaded;
+        w.messages.clear();
+        w.pictureAnswer = c.file;
+        w.backgroundClick();
+        EXPECT_EQ(w.BackgroundLoaded, !had && !c.message && !c.file.isEmpty());
+        if (c.width) {
+            EXPECT_EQ(e.BackgroundPicture().Width, c.width);
+        }
+        ASSERT_EQ(w.messages.size(), c.message ? 1 : 0);
+        if (c.message) {
+            EXPECT_TRUE(w.messages[0].contains(text)) << w.messages[0].toStdString();
+        }
+    }
+    EXPECT_EQ(e.BackgroundPicture().Height, 0);
+    // A picture stays from one edit to the next, and the button then removes it.
+    w.pictureAnswer = png;
+    w.backgroundClick();
+    open({});
+    EXPECT_TRUE(w.BackgroundLoaded);
+    EXPECT_TRUE(w.findChild<QTabWidget*>("drawProperties")->isTabVisible(1));
+}
+
+TEST_F(PolEditTest, ArrowKeysNudgeTheDraggedPartExceptInNumberFields) {
+    open({{0, 0}, {100, 0}});
+    qApp->installEventFilter(&w);
+    const Point2 end = w.ToModel(OutlineVertex{100, 0});
+    e.MouseDown(TFCMouseButton::Left, false, end.X, end.Y);
+    e.MouseMove(false, end.X + 10, end.Y);
+    e.MouseUp(TFCMouseButton::Left, false, end.X + 10, end.Y);
+    QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+    QApplication::sendEvent(w.listgroups1(), &right);
+    EXPECT_EQ(e.Line.EndPoint.Pos.X, end.X + 11);
+    auto* spin = w.findChild<QSpinBox*>("seGridX");
+    const int before = spin->value();
+    QKeyEvent up(QEvent::KeyPress, Qt::Key_Up, Qt::NoModifier);
+    QApplication::sendEvent(spin, &up);
+    EXPECT_EQ(spin->value(), before + 1);
+    EXPECT_EQ(e.Line.EndPoint.Pos.Y, end.Y);
+    qApp->removeEventFilter(&w);
+}

@@ -1,0 +1,191 @@
+// The editor windows opened from the main window and driven with the mouse: a profile drawn,
+// grouped, coloured and textured, a path drawn, both saved and swept at once, the saved document
+// exported; Cancel and the close box change nothing and rebuild nothing.
+#include "test_app_fixture.h"
+
+#include "editor/TestPolEdit.h"
+#include "app/UnObjectWindows.h"
+#include "editor/GraphicListBox.h"
+#include "editor/UnMultiLineEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include <cstring>
+
+namespace {
+
+class TTestWindows : public TPalvorinWindows {
+  public:
+    TTestWindows() : TPalvorinWindows(nullptr) {}
+    std::unique_ptr<TOutlineEditorWindow> CreateOutlineEditor() override {
+        return std::make_unique<TTestPolEdit>();
+    }
+};
+
+class EditorTest : public AppTest {
+  protected:
+    TTestWindows windows;
+
+    void SetUp() override {
+        setObjectWindowFactory(&windows);
+        AppTest::SetUp();
+    }
+    void TearDown() override {
+        AppTest::TearDown();
+        setObjectWindowFactory(nullptr);
+    }
+    // Runs a main window command; the user acts in the editor it opens, which is left closed.
+    void edit(const char* command, std::function<void(TTestPolEdit&)> user) {
+        bool opened = false;
+        whenModal<TPolEdit>([&](TPolEdit& editor) {
+            opened = true;
+            QTest::qWait(50); // the first view settles on the centre
+            user(static_cast<TTestPolEdit&>(editor));
+            if (editor.isVisible()) editor.close();
+        });
+        w->command(command)->trigger();
+        EXPECT_TRUE(opened) << command;
+    }
+    // Pixel of a stored point on the control.
+    static QPoint at(TPolEdit& e, int x, int y) {
+        const Point2 p = e.ToModel(OutlineVertex{x, y});
+        const double zoom = e.MultiLineEdit1()->Zoom;
+        return {RoundHalfEven(p.X * zoom), RoundHalfEven(p.Y * zoom)};
+    }
+    static void doubleClick(TPolEdit& e, int x, int y) {
+        QTest::mouseDClick(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, x, y));
+        QTest::mouseRelease(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, x, y));
+    }
+    static void band(TPolEdit& e, QPoint from, QPoint to) {
+        QTest::mousePress(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, from.x(), from.y()));
+        QTest::mouseMove(e.MultiLineEdit1(), at(e, to.x(), to.y()));
+        QTest::mouseRelease(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, to.x(), to.y()));
+    }
+    static void chooseGroup(TPolEdit& e, int row) {
+        TGraphicListBox* list = e.listgroups1();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualItemRect(list->item(row)).center());
+    }
+    static void press(TPolEdit& e, const char* name) {
+        if (auto* button = e.findChild<QPushButton*>(name))
+            button->click();
+        else
+            e.findChild<QAction*>(name)->trigger();
+    }
+};
+
+std::vector<std::vector<int32_t>> outlineOf(const OutlineVertex* v, int32_t count) {
+    std::vector<std::vector<int32_t>> rows;
+    for (int32_t i = 0; i < count; ++i)
+        rows.push_back({v[i].X, v[i].Y, v[i].Groups[0], v[i].Groups[1]});
+    return rows;
+}
+
+} // namespace
+
+TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(QFile::copy(example("wood.bmp"), dir.filePath("wood.bmp")));
+    w->glcanvas()->makeCurrent();
+    addTexture(fileNameBytes(dir.filePath("wood.bmp")), "wood");
+    const QImage empty = frame();
+
+    edit("editprofile", [&](TTestPolEdit& e) {
+        for (auto [x, y] : {std::pair{100, 100}, {0, 100}, {-50, 50}})
+            doubleClick(e, x, y);
+        press(e, "closeshape");
+        band(e, {-10, 110}, {110, 90}); // the top edge
+        press(e, "newgroup");
+        ASSERT_EQ(e.listgroups1()->count(), 1);
+        chooseGroup(e, 0);
+        whenModal<TgroupEdit>([](TgroupEdit& d) {
+            d.selcolor()->click(); // the colour dialog answers red
+            d.texCombo()->setCurrentIndex(1);
+            d.ok()->click();
+        });
+        press(e, "editgroup");
+        press(e, "salva");
+    });
+    const TExtrObj& o = *w->CurrentObject;
+    // Stored with y up, the group on the top edge.
+    EXPECT_EQ(outlineOf(o.Profile.data(), o.ProfileCount),
+              (std::vector<std::vector<int32_t>>{
+                  {0, 0, 0, 0}, {100, 0, 0, 0}, {100, 100, 1, 0}, {0, 100, 1, 0}, {0, 0, 0, 0}}));
+    ASSERT_EQ(o.Groups->Count(), 1);
+    EXPECT_EQ(o.Groups->Items(0).Id, 1);
+    EXPECT_EQ(o.Groups->Items(0).Color, 0x0000FFu);
+    EXPECT_EQ(o.Groups->Items(0).Texture, "wood");
+    EXPECT_TRUE(w->Modified);
+
+    edit("editpath", [&](TTestPolEdit& e) {
+        doubleClick(e, 100, 100); // below the first segment's end: z grows down the screen
+        press(e, "salva");
+    });
+    EXPECT_EQ(outlineOf(o.Path.data(), o.PathCount),
+              (std::vector<std::vector<int32_t>>{{0, 0, 0, 0}, {100, 0, 0, 0}, {100, 100, 0, 0}}));
+    EXPECT_FALSE(o.PathClosed);
+    // The view was rebuilt at once.
+    EXPECT_TRUE(w->SceneReady);
+    const QImage solid = frame();
+    const QRect middle(solid.width() / 4, solid.height() / 4, solid.width() / 2,
+                       solid.height() / 2);
+    EXPECT_GT(drawnPixels(solid, middle), drawnPixels(empty, middle) + 2000);
+
+    // 4 edges x 2 segments x 2 slices, 8 corner bands, a 2-triangle cap at each end.
+    w->saveAnswer = dir.filePath("drawn.PLV");
+    w->saveClick();
+    const QString dxf = dir.filePath("drawn.dxf");
+    ASSERT_EQ(QProcess::execute(PALVORIN_EXPORT_BIN, {w->saveAnswer, dxf}), 0);
+    EXPECT_EQ(fileBytes(dxf).count("\r\n3DFACE\r\n"), 16 + 8 + 4);
+}
+
+TEST_F(EditorTest, CancelAndTheCloseBoxChangeNothingAndRebuildNothing) {
+    TExtrObj& o = *w->CurrentObject;
+    setOutline(o, {{-20, -20}, {20, -20}, {20, 20}, {-20, 20}, {-20, -20}}, {{0, -50}, {0, 50}},
+               false);
+    o.Profile[0].Groups[0] = o.Profile[1].Groups[0] = 1;
+    o.Groups = fixtures::oneGroup(0x00FF00, "");
+    const TGroupListRef groups = o.Groups;
+    const TGroupRef group = groups->Item(0);
+    const auto profile = o.Profile;
+    w->Redraw();
+    o.SetProfileScale(300); // seen only if the view is rebuilt
+    const QImage before = frame();
+    TOutlineEditorWindow* window = nullptr;
+
+    for (const char* how : {"annulla", "close box"}) {
+        edit("editprofile", [&](TTestPolEdit& e) {
+            if (window) {
+                EXPECT_EQ(window, &e) << "the object keeps its editor";
+            }
+            window = &e;
+            doubleClick(e, 200, 200);
+            band(e, {15, 25}, {25, -25}); // the right edge
+            press(e, "newgroup");
+            chooseGroup(e, 0);
+            press(e, "delgroup");
+            e.findChild<QComboBox*>("lZoom")->setCurrentText("200");
+            if (std::strcmp(how, "annulla") == 0)
+                press(e, how);
+            else
+                e.close();
+            EXPECT_TRUE(e.Cancelled());
+        });
+        EXPECT_EQ(std::memcmp(o.Profile.data(), profile.data(), sizeof profile), 0) << how;
+        EXPECT_EQ(o.ProfileCount, 5);
+        EXPECT_EQ(o.Groups, groups);
+        ASSERT_EQ(groups->Count(), 1);
+        EXPECT_EQ(groups->Item(0), group);
+        EXPECT_TRUE(frame() == before) << how;
+        EXPECT_FALSE(w->Modified);
+    }
+
+    o.SetLathe(true);
+    w->command("editpath")->trigger();
+    EXPECT_EQ(w->messages, QStringList{"Path of lathe object is not editable!"});
+    EXPECT_FALSE(o.PathEditor);
+}
