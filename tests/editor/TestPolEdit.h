@@ -1,20 +1,31 @@
-// The profile/path editor with the user's answers supplied by the test: messages recorded, the
-// picture dialog answered from a field, group editors whose colour dialog answers a set colour
-// and, when an answer is given, that run it in place of the user.
+// The editor windows with the user's answers supplied by the test: the colour/texture chooser,
+// whose colour dialog answers a set colour, records what it was asked and read and, given an
+// answer, runs that in place of the user; the profile/path editor with its messages recorded, its
+// picture dialog answered from a field, such choosers and real mouse gestures at stored points.
+// Outlines as rows of stored points with their groups.
 #pragma once
 
+#include "editor/GraphicListBox.h"
 #include "editor/UnGroupEdit.h"
+#include "editor/UnMultiLineEdit.h"
 #include "editor/UnPolEditor.h"
 
+#include <QAction>
+#include <QPushButton>
 #include <QStringList>
+#include <QTest>
 
 #include <functional>
 #include <memory>
+#include <ostream>
+#include <vector>
 
-class TAnsweredGroupEdit : public TgroupEdit {
+class TTestGroupEdit : public TgroupEdit {
   public:
     using TgroupEdit::TgroupEdit;
     QColor colorAnswer;
+    QList<QColor> colorAsked;
+    std::vector<std::string> loaded;
     // Null: the window runs modally for the test to drive.
     std::function<void(TgroupEdit&)> answer;
 
@@ -24,9 +35,16 @@ class TAnsweredGroupEdit : public TgroupEdit {
         answer(*this);
         return result();
     }
+    QImage loadPicture(const std::string& fileName) override {
+        loaded.push_back(fileName);
+        return TgroupEdit::loadPicture(fileName);
+    }
 
   protected:
-    QColor chooseColor(const QColor&) override { return colorAnswer; }
+    QColor chooseColor(const QColor& initial) override {
+        colorAsked.append(initial);
+        return colorAnswer;
+    }
 };
 
 class TTestPolEdit : public TPolEdit {
@@ -36,13 +54,74 @@ class TTestPolEdit : public TPolEdit {
     QColor colorAnswer = Qt::red;
     std::function<void(TgroupEdit&)> groupAnswer;
 
+    // Pixel of a stored point on the edit control.
+    QPoint at(int x, int y) const {
+        const Point2 p = ToModel(OutlineVertex{x, y});
+        const double zoom = MultiLineEdit1()->Zoom;
+        return {RoundHalfEven(p.X * zoom), RoundHalfEven(p.Y * zoom)};
+    }
+    void doubleClick(int x, int y) {
+        QTest::mouseDClick(MultiLineEdit1(), Qt::LeftButton, {}, at(x, y));
+        QTest::mouseRelease(MultiLineEdit1(), Qt::LeftButton, {}, at(x, y));
+    }
+    // Press, move and release from one stored point to another: a rubber band or a drag.
+    void band(QPoint from, QPoint to) {
+        QTest::mousePress(MultiLineEdit1(), Qt::LeftButton, {}, at(from.x(), from.y()));
+        QTest::mouseMove(MultiLineEdit1(), at(to.x(), to.y()));
+        QTest::mouseRelease(MultiLineEdit1(), Qt::LeftButton, {}, at(to.x(), to.y()));
+    }
+    void chooseGroup(int row) {
+        QTest::mouseClick(listgroups1()->viewport(), Qt::LeftButton, {},
+                          listgroups1()->visualItemRect(listgroups1()->item(row)).center());
+    }
+    // Clicks the button or triggers the menu command of that name.
+    void press(const char* name) {
+        if (auto* button = findChild<QPushButton*>(name))
+            button->click();
+        else
+            findChild<QAction*>(name)->trigger();
+    }
+
   protected:
     void showMessage(QMessageBox::Icon, const QString& text) override { messages << text; }
     QString chooseBackgroundFile() override { return pictureAnswer; }
     std::unique_ptr<TgroupEdit> createGroupEditor() override {
-        auto editor = std::make_unique<TAnsweredGroupEdit>(this);
+        auto editor = std::make_unique<TTestGroupEdit>(this);
         editor->colorAnswer = colorAnswer;
         editor->answer = groupAnswer;
         return editor;
     }
 };
+
+struct Stored {
+    int32_t x, y;
+    std::vector<int32_t> groups = {};
+    bool operator==(const Stored&) const = default;
+};
+using Outline = std::vector<Stored>;
+
+inline void PrintTo(const Stored& s, std::ostream* os) {
+    *os << "(" << s.x << "," << s.y;
+    for (int32_t g : s.groups)
+        *os << " g" << g;
+    *os << ")";
+}
+
+inline std::vector<OutlineVertex> records(const Outline& points) {
+    std::vector<OutlineVertex> r(MaxOutlineVertices);
+    for (size_t i = 0; i < points.size(); ++i) {
+        r[i].X = points[i].x, r[i].Y = points[i].y;
+        std::copy(points[i].groups.begin(), points[i].groups.end(), r[i].Groups);
+    }
+    return r;
+}
+
+inline Outline outlineOf(const OutlineVertex* r, int32_t count) {
+    Outline o;
+    for (int32_t i = 0; i < count; ++i) {
+        o.push_back({r[i].X, r[i].Y});
+        for (int32_t g : r[i].Groups)
+            if (g != 0) o.back().groups.push_back(g);
+    }
+    return o;
+}

@@ -1,6 +1,7 @@
 // The colour/texture chooser driven through its controls, its preview, and the picture list box.
+#include "TestPolEdit.h"
+
 #include "editor/GraphicListBox.h"
-#include "editor/UnGroupEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -25,25 +26,6 @@ TTextureObj texture(const char* name, const std::string& file) {
     t.FileName = file;
     return t;
 }
-
-// The chooser with its colour dialog answered by the test and its picture reads recorded.
-class TTestGroupEdit : public TgroupEdit {
-  public:
-    QColor colorAnswer;
-    QList<QColor> colorAsked;
-    std::vector<std::string> loaded;
-
-    QImage loadPicture(const std::string& fileName) override {
-        loaded.push_back(fileName);
-        return TgroupEdit::loadPicture(fileName);
-    }
-
-  protected:
-    QColor chooseColor(const QColor& initial) override {
-        colorAsked.append(initial);
-        return colorAnswer;
-    }
-};
 
 struct Values {
     TColor color;

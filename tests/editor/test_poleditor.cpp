@@ -3,16 +3,11 @@
 // picture and the window-wide arrow keys.
 #include "TestPolEdit.h"
 
-#include "editor/GraphicListBox.h"
-#include "editor/UnMultiLineEdit.h"
-
-#include <QAction>
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -20,42 +15,6 @@
 #include <gtest/gtest.h>
 
 namespace {
-
-struct Stored {
-    int32_t x, y;
-    std::vector<int32_t> groups = {};
-};
-using Outline = std::vector<Stored>;
-
-std::vector<OutlineVertex> records(const Outline& points) {
-    std::vector<OutlineVertex> r(MaxOutlineVertices);
-    for (size_t i = 0; i < points.size(); ++i) {
-        r[i].X = points[i].x, r[i].Y = points[i].y;
-        std::copy(points[i].groups.begin(), points[i].groups.end(), r[i].Groups);
-    }
-    return r;
-}
-
-Outline outlineOf(const std::vector<OutlineVertex>& r, int32_t count) {
-    Outline o;
-    for (int32_t i = 0; i < count; ++i) {
-        o.push_back({r[i].X, r[i].Y});
-        for (int32_t g : r[i].Groups)
-            if (g != 0) o.back().groups.push_back(g);
-    }
-    return o;
-}
-
-bool operator==(const Stored& a, const Stored& b) {
-    return a.x == b.x && a.y == b.y && a.groups == b.groups;
-}
-
-void PrintTo(const Stored& s, std::ostream* os) {
-    *os << "(" << s.x << "," << s.y;
-    for (int32_t g : s.groups)
-        *os << " g" << g;
-    *os << ")";
-}
 
 TGroupRef group(int32_t id, TColor color = 0xFFFFFF, const std::string& texture = "") {
     auto g = std::make_shared<TGroupPropertyObj>();
@@ -87,18 +46,8 @@ class PolEditTest : public ::testing::Test {
         if (count < MaxOutlineVertices) {
             EXPECT_EQ(r[count].Groups[0], -1) << "end mark";
         }
-        return outlineOf(r, count);
+        return outlineOf(r.data(), count);
     }
-    // A rubber band between two stored points (top-left to bottom-right on the screen).
-    void band(Stored from, Stored to) {
-        const Point2 a = w.ToModel(OutlineVertex{from.x, from.y}),
-                     b = w.ToModel(OutlineVertex{to.x, to.y});
-        e.MouseDown(TFCMouseButton::Left, false, a.X, a.Y);
-        e.MouseMove(false, b.X, b.Y);
-        e.MouseUp(TFCMouseButton::Left, false, b.X, b.Y);
-    }
-    void trigger(const char* name) { w.findChild<QAction*>(name)->trigger(); }
-    void chooseGroupRow(int row) { w.listgroups1()->setCurrentRow(row); }
 };
 
 const Outline Seven{{10, 20, {1}}, {30, 20, {1}}, {30, 40}, {0, 60, {2, 1}},
@@ -163,19 +112,17 @@ TEST_F(PolEditTest, EachCommandTakesOneUndoPointAndMovesTheOutlineAsDrawn) {
     for (const Case& c : cases)
         for (const char* name : {c.button, c.menu}) {
             SCOPED_TRACE(name);
-            open(given);
-            if (c.selectSecond) band({25, 25}, {35, 15});
-            const int before = e.UndoCount();
-            trigger(name);
-            EXPECT_EQ(e.UndoCount(), before + 1);
-            if (!c.after.empty()) {
-                EXPECT_EQ(save(), c.after);
+            for (bool undo : {false, true}) {
+                open(given);
+                if (c.selectSecond) w.band({25, 25}, {35, 15});
+                const int before = e.UndoCount();
+                w.press(name);
+                EXPECT_EQ(e.UndoCount(), before + 1);
+                if (undo) w.press("mnUndo");
+                if (undo || !c.after.empty()) {
+                    EXPECT_EQ(save(), undo ? given : c.after);
+                }
             }
-            open(given);
-            if (c.selectSecond) band({25, 25}, {35, 15});
-            trigger(name);
-            trigger("mnUndo");
-            EXPECT_EQ(save(), given);
         }
 }
 
@@ -201,7 +148,7 @@ TEST_F(PolEditTest, AHundredVerticesAreTheMost) {
 TEST_F(PolEditTest, NewGroupNeedsARunOfTwoOrMoreSelectedPoints) {
     const Outline zigzag{{0, 0}, {50, 100}, {100, 0}, {150, 100}};
     struct Case {
-        Stored from, to;
+        QPoint from, to;
         bool made;
     };
     const Case cases[] = {
@@ -213,7 +160,7 @@ TEST_F(PolEditTest, NewGroupNeedsARunOfTwoOrMoreSelectedPoints) {
     for (const Case& c : cases) {
         open(zigzag);
         w.messages.clear();
-        band(c.from, c.to);
+        w.band(c.from, c.to);
         w.newgroupClick();
         EXPECT_EQ(w.messages.size(), c.made ? 0 : 1);
         if (!c.made) {
@@ -241,16 +188,16 @@ TEST_F(PolEditTest, DeletingTheNewestGroupFreesItsIdAnOlderOneKeepsTheCount) {
     };
     for (const Case c : {Case{1, 2}, Case{0, 3}}) {
         open(square);
-        band({-10, 10}, {110, -10}); // bottom edge
+        w.band({-10, 10}, {110, -10}); // bottom edge
         w.newgroupClick();
-        band({90, 110}, {110, -10}); // right edge
+        w.band({90, 110}, {110, -10}); // right edge
         w.newgroupClick();
-        chooseGroupRow(c.row);
+        w.chooseGroup(c.row);
         w.delgroupClick();
         for (int32_t i = 0; i < e.Line.VertexCount(); ++i)
             EXPECT_FALSE(e.Line.Vertex(i).HasGroup(c.row + 1))
                 << "the deleted id left vertex " << i;
-        band({-10, 110}, {110, 90}); // top edge
+        w.band({-10, 110}, {110, 90}); // top edge
         w.newgroupClick();
         EXPECT_EQ(w.GroupCount, c.next);
         EXPECT_EQ(w.listgroups1()->item(1)->text(), QString::number(c.next));
@@ -275,10 +222,10 @@ TEST_F(PolEditTest, CancelKeepsTheObjectsListButGroupEditsAreShared) {
         wood.TexName = "wood", wood.FileName = PALVORIN_SOURCE_DIR "/examples/wood.bmp";
         w.SetTextures({wood});
         open({{0, 0, {1}}, {100, 0, {1, 2}}, {100, 100, {2}}}, false, objectList);
-        band({90, 110}, {110, -10});
+        w.band({90, 110}, {110, -10});
         w.newgroupClick(); // group 3, above every id in use
         // The group whose texture is not in the table opens with none chosen and keeps it.
-        chooseGroupRow(0);
+        w.chooseGroup(0);
         w.groupAnswer = [](TgroupEdit& d) {
             EXPECT_LE(d.texCombo()->currentIndex(), 0);
             EXPECT_TRUE(d.curtexture()->Picture().isNull());
@@ -287,7 +234,7 @@ TEST_F(PolEditTest, CancelKeepsTheObjectsListButGroupEditsAreShared) {
         w.editgroupClick();
         EXPECT_EQ(lost->Texture, "gone");
         w.delgroupClick();
-        chooseGroupRow(0); // group 2 now
+        w.chooseGroup(0); // group 2 now
         w.findChild<QComboBox*>("lZoom")->setCurrentText("200");
         w.colorAnswer = QColor(255, 0, 0);
         w.groupAnswer = [](TgroupEdit& d) {
@@ -365,9 +312,7 @@ TEST_F(PolEditTest, ArrowKeysNudgeTheDraggedPartExceptInNumberFields) {
     open({{0, 0}, {100, 0}});
     qApp->installEventFilter(&w);
     const Point2 end = w.ToModel(OutlineVertex{100, 0});
-    e.MouseDown(TFCMouseButton::Left, false, end.X, end.Y);
-    e.MouseMove(false, end.X + 10, end.Y);
-    e.MouseUp(TFCMouseButton::Left, false, end.X + 10, end.Y);
+    w.band({100, 0}, {110, 0});
     QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
     QApplication::sendEvent(w.listgroups1(), &right);
     EXPECT_EQ(e.Line.EndPoint.Pos.X, end.X + 11);

@@ -3,15 +3,11 @@
 // exported; Cancel and the close box change nothing and rebuild nothing.
 #include "test_app_fixture.h"
 
-#include "editor/TestPolEdit.h"
 #include "app/UnObjectWindows.h"
-#include "editor/GraphicListBox.h"
-#include "editor/UnMultiLineEdit.h"
+#include "editor/TestPolEdit.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <cstring>
@@ -50,71 +46,37 @@ class EditorTest : public AppTest {
         w->command(command)->trigger();
         EXPECT_TRUE(opened) << command;
     }
-    // Pixel of a stored point on the control.
-    static QPoint at(TPolEdit& e, int x, int y) {
-        const Point2 p = e.ToModel(OutlineVertex{x, y});
-        const double zoom = e.MultiLineEdit1()->Zoom;
-        return {RoundHalfEven(p.X * zoom), RoundHalfEven(p.Y * zoom)};
-    }
-    static void doubleClick(TPolEdit& e, int x, int y) {
-        QTest::mouseDClick(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, x, y));
-        QTest::mouseRelease(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, x, y));
-    }
-    static void band(TPolEdit& e, QPoint from, QPoint to) {
-        QTest::mousePress(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, from.x(), from.y()));
-        QTest::mouseMove(e.MultiLineEdit1(), at(e, to.x(), to.y()));
-        QTest::mouseRelease(e.MultiLineEdit1(), Qt::LeftButton, {}, at(e, to.x(), to.y()));
-    }
-    static void chooseGroup(TPolEdit& e, int row) {
-        TGraphicListBox* list = e.listgroups1();
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                          list->visualItemRect(list->item(row)).center());
-    }
-    static void press(TPolEdit& e, const char* name) {
-        if (auto* button = e.findChild<QPushButton*>(name))
-            button->click();
-        else
-            e.findChild<QAction*>(name)->trigger();
-    }
 };
-
-std::vector<std::vector<int32_t>> outlineOf(const OutlineVertex* v, int32_t count) {
-    std::vector<std::vector<int32_t>> rows;
-    for (int32_t i = 0; i < count; ++i)
-        rows.push_back({v[i].X, v[i].Y, v[i].Groups[0], v[i].Groups[1]});
-    return rows;
-}
 
 } // namespace
 
 TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
     QTemporaryDir dir;
-    ASSERT_TRUE(QFile::copy(example("wood.bmp"), dir.filePath("wood.bmp")));
+    copyExamples(dir.path(), {"wood.bmp"});
     w->glcanvas()->makeCurrent();
     addTexture(fileNameBytes(dir.filePath("wood.bmp")), "wood");
     const QImage empty = frame();
 
     edit("editprofile", [&](TTestPolEdit& e) {
         for (auto [x, y] : {std::pair{100, 100}, {0, 100}, {-50, 50}})
-            doubleClick(e, x, y);
-        press(e, "closeshape");
-        band(e, {-10, 110}, {110, 90}); // the top edge
-        press(e, "newgroup");
+            e.doubleClick(x, y);
+        e.press("closeshape");
+        e.band({-10, 110}, {110, 90}); // the top edge
+        e.press("newgroup");
         ASSERT_EQ(e.listgroups1()->count(), 1);
-        chooseGroup(e, 0);
+        e.chooseGroup(0);
         whenModal<TgroupEdit>([](TgroupEdit& d) {
             d.selcolor()->click(); // the colour dialog answers red
             d.texCombo()->setCurrentIndex(1);
             d.ok()->click();
         });
-        press(e, "editgroup");
-        press(e, "salva");
+        e.press("editgroup");
+        e.press("salva");
     });
     const TExtrObj& o = *w->CurrentObject;
     // Stored with y up, the group on the top edge.
     EXPECT_EQ(outlineOf(o.Profile.data(), o.ProfileCount),
-              (std::vector<std::vector<int32_t>>{
-                  {0, 0, 0, 0}, {100, 0, 0, 0}, {100, 100, 1, 0}, {0, 100, 1, 0}, {0, 0, 0, 0}}));
+              (Outline{{0, 0}, {100, 0}, {100, 100, {1}}, {0, 100, {1}}, {0, 0}}));
     ASSERT_EQ(o.Groups->Count(), 1);
     EXPECT_EQ(o.Groups->Items(0).Id, 1);
     EXPECT_EQ(o.Groups->Items(0).Color, 0x0000FFu);
@@ -122,11 +84,10 @@ TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
     EXPECT_TRUE(w->Modified);
 
     edit("editpath", [&](TTestPolEdit& e) {
-        doubleClick(e, 100, 100); // below the first segment's end: z grows down the screen
-        press(e, "salva");
+        e.doubleClick(100, 100); // below the first segment's end: z grows down the screen
+        e.press("salva");
     });
-    EXPECT_EQ(outlineOf(o.Path.data(), o.PathCount),
-              (std::vector<std::vector<int32_t>>{{0, 0, 0, 0}, {100, 0, 0, 0}, {100, 100, 0, 0}}));
+    EXPECT_EQ(outlineOf(o.Path.data(), o.PathCount), (Outline{{0, 0}, {100, 0}, {100, 100}}));
     EXPECT_FALSE(o.PathClosed);
     // The view was rebuilt at once.
     EXPECT_TRUE(w->SceneReady);
@@ -155,24 +116,16 @@ TEST_F(EditorTest, CancelAndTheCloseBoxChangeNothingAndRebuildNothing) {
     w->Redraw();
     o.SetProfileScale(300); // seen only if the view is rebuilt
     const QImage before = frame();
-    TOutlineEditorWindow* window = nullptr;
 
     for (const char* how : {"annulla", "close box"}) {
         edit("editprofile", [&](TTestPolEdit& e) {
-            if (window) {
-                EXPECT_EQ(window, &e) << "the object keeps its editor";
-            }
-            window = &e;
-            doubleClick(e, 200, 200);
-            band(e, {15, 25}, {25, -25}); // the right edge
-            press(e, "newgroup");
-            chooseGroup(e, 0);
-            press(e, "delgroup");
+            e.doubleClick(200, 200);
+            e.band({15, 25}, {25, -25}); // the right edge
+            e.press("newgroup");
+            e.chooseGroup(0);
+            e.press("delgroup");
             e.findChild<QComboBox*>("lZoom")->setCurrentText("200");
-            if (std::strcmp(how, "annulla") == 0)
-                press(e, how);
-            else
-                e.close();
+            std::strcmp(how, "annulla") == 0 ? e.press(how) : void(e.close());
             EXPECT_TRUE(e.Cancelled());
         });
         EXPECT_EQ(std::memcmp(o.Profile.data(), profile.data(), sizeof profile), 0) << how;
@@ -187,5 +140,6 @@ TEST_F(EditorTest, CancelAndTheCloseBoxChangeNothingAndRebuildNothing) {
     o.SetLathe(true);
     w->command("editpath")->trigger();
     EXPECT_EQ(w->messages, QStringList{"Path of lathe object is not editable!"});
+    EXPECT_EQ(w->messageIcons.value(0), QMessageBox::Warning);
     EXPECT_FALSE(o.PathEditor);
 }

@@ -41,14 +41,6 @@ TEST_F(AppTest, OpenReplacesTheDocumentAndShowsTheFirstObject) {
     w->command("mnOpen")->trigger();
     EXPECT_EQ(w->lastProposed, example("frame.PLV"));
     EXPECT_EQ(w->Document->Count(), 2);
-
-    // A failed Open shows the error and starts a new document.
-    w->openAnswer = QStringLiteral(PALVORIN_BINARY_DIR "/no-such-document.PLV");
-    w->command("load")->trigger();
-    ASSERT_EQ(w->messages.size(), 1);
-    EXPECT_EQ(w->messageIcons[0], QMessageBox::Critical);
-    EXPECT_FALSE(w->messages[0].isEmpty());
-    expectObjects({"obj1"}, 0);
 }
 
 TEST_F(AppTest, SaveAndOpenAgainGiveTheSameBytes) {
@@ -77,8 +69,7 @@ TEST_F(AppTest, SaveAndOpenAgainGiveTheSameBytes) {
 
 TEST_F(AppTest, OpenWithAMissingImageWarnsOnceAndSavingKeepsItsEntry) {
     QTemporaryDir dir;
-    for (const char* name : {"vase.PLV", "marble.bmp"}) // walnut.jpg stays behind
-        ASSERT_TRUE(QFile::copy(example(name), dir.filePath(name)));
+    copyExamples(dir.path(), {"vase.PLV", "marble.bmp"}); // walnut.jpg stays behind
     w->openAnswer = dir.filePath("vase.PLV");
     w->loadClick();
     ASSERT_EQ(w->messages.size(), 1);
@@ -111,12 +102,9 @@ TEST_F(AppTest, SaveAndExportOfNothingSayWhyAndWriteNothing) {
                            "a path."}));
 }
 
-TEST_F(AppTest, OpenErrorsNameTheFileAndSayWhatIsWrong) {
+TEST_F(AppTest, FailedOpenNamesTheFileSaysWhatIsWrongAndStartsANewDocument) {
     QTemporaryDir dir;
-    QFile cut(dir.filePath("cut.PLV"));
-    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
-    cut.write(fileBytes(example("frame.PLV")).left(60));
-    cut.close();
+    ASSERT_TRUE(writeFile(dir.filePath("cut.PLV"), fileBytes(example("frame.PLV")).left(60)));
     struct Case {
         QString file;
         const char* plain;
@@ -124,15 +112,19 @@ TEST_F(AppTest, OpenErrorsNameTheFileAndSayWhatIsWrong) {
     const Case cases[] = {
         {dir.filePath("none.PLV"), "none.PLV cannot be opened: the file does not exist."},
         {example("wood.bmp"), "wood.bmp is not a Palvorin document."},
-        {cut.fileName(), "cut.PLV is damaged or incomplete and was not opened."},
+        {dir.filePath("cut.PLV"), "cut.PLV is damaged or incomplete and was not opened."},
     };
     for (const Case& c : cases) {
-        w->messages.clear();
-        w->OpenDocument(c.file);
+        open("frame.PLV");
+        w->openAnswer = c.file;
+        w->command("load")->trigger();
         ASSERT_EQ(w->messages.size(), 1);
+        EXPECT_EQ(w->messageIcons[0], QMessageBox::Critical);
         EXPECT_TRUE(w->messages[0].startsWith(QString(c.plain) + "\n\nDetails: "))
             << w->messages[0].toStdString();
-        expectObjects({"obj1"}, 0);
+        expectObjects({"obj1"}, 0); // a new document
+        w->messages.clear();
+        w->messageIcons.clear();
     }
 }
 
@@ -217,8 +209,7 @@ TEST_F(AppTest, CancelledOrUnwritableExportWritesNothingAndKeepsTheView) {
 
     // An OBJ export that cannot copy an image (gone since loading) leaves none of its files.
     QTemporaryDir docs;
-    for (const char* name : {"vase.PLV", "walnut.jpg", "marble.bmp"})
-        ASSERT_TRUE(QFile::copy(example(name), docs.filePath(name)));
+    copyExamples(docs.path(), {"vase.PLV", "walnut.jpg", "marble.bmp"});
     w->openAnswer = docs.filePath("vase.PLV");
     w->loadClick();
     ASSERT_TRUE(QFile::remove(docs.filePath("walnut.jpg")));

@@ -93,6 +93,10 @@ inline QByteArray fileBytes(const QString& name) {
     QFile f(name);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
+inline bool writeFile(const QString& name, const QByteArray& bytes) {
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
 
 // Profile and path set straight into an object, in editor units.
 inline void setOutline(TExtrObj& object, std::initializer_list<std::pair<int, int>> profile,
@@ -117,6 +121,10 @@ class AppTest : public ::testing::Test {
 
     static QString example(const char* name) {
         return QStringLiteral(PALVORIN_SOURCE_DIR "/examples/") + QLatin1String(name);
+    }
+    static void copyExamples(const QString& dir, std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            ASSERT_TRUE(QFile::copy(example(name), dir + '/' + name)) << name;
     }
     void open(const char* exampleName) {
         w->openAnswer = example(exampleName);

@@ -74,54 +74,41 @@ TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
     EXPECT_TRUE(w->SceneReady);           // Copy redraws
 }
 
-TEST_F(AppTest, LatheNeedsAProfileAndCancellingLeavesTheObject) {
+TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoACircle) {
     w->latheClick();
     EXPECT_EQ(w->messages, QStringList{"Create first a profile!"});
     EXPECT_EQ(w->messageIcons.value(0), QMessageBox::Critical);
     EXPECT_FALSE(w->CurrentObject->Lathe);
 
-    setOutline(*w->CurrentObject, {{30, 0}, {80, 0}, {60, 90}, {30, 0}}, {}, false);
-    whenModal<TfrmLathe>([](TfrmLathe& dialog) { dialog.cancella()->click(); });
-    w->latheClick();
-    EXPECT_FALSE(w->CurrentObject->Lathe);
-    EXPECT_EQ(w->CurrentObject->PathCount, 0);
-    EXPECT_EQ(w->CurrentObject->Profile[0].X, 30);
-}
-
-TEST_F(AppTest, LatheDialogAcceptedTurnsTheObjectIntoACircle) {
     setOutline(*w->CurrentObject, {{30, 0}, {80, 0}, {60, 90}, {30, 90}, {30, 0}}, {}, false);
-    whenModal<TfrmLathe>([](TfrmLathe& dialog) {
-        EXPECT_EQ(dialog.windowTitle(), "Create a lathe object");
-        EXPECT_EQ(dialog.subdiv()->value(), 20);
-        dialog.subdiv()->setValue(12);
-        dialog.ok()->click();
-    });
-    w->latheClick();
     const TExtrObj& o = *w->CurrentObject;
-    EXPECT_TRUE(o.Lathe && o.PathClosed);
-    EXPECT_EQ(o.PathCount, 13);
-    EXPECT_EQ(o.Profile[0].X, 0); // shifted onto the axis
+    for (const char* answer : {"cancella", "close box", "ok"}) {
+        SCOPED_TRACE(answer);
+        const bool ok = answer == std::string("ok");
+        whenModal<TfrmLathe>([answer, ok](TfrmLathe& dialog) {
+            EXPECT_EQ(dialog.windowTitle(), "Create a lathe object");
+            EXPECT_EQ(dialog.subdiv()->value(), 20);
+            EXPECT_EQ(dialog.subdiv()->minimum(), 3);
+            EXPECT_EQ(dialog.subdiv()->maximum(), 100);
+            dialog.subdiv()->setValue(12);
+            if (auto* button = dialog.findChild<QPushButton*>(answer))
+                button->click();
+            else
+                dialog.close();
+        });
+        w->latheClick();
+        EXPECT_EQ(o.Lathe, ok);
+        EXPECT_EQ(o.PathCount, ok ? 13 : 0);
+        EXPECT_EQ(o.Profile[0].X, ok ? 0 : 30); // shifted onto the axis
+    }
+    EXPECT_TRUE(o.PathClosed);
     EXPECT_EQ(o.Profile[1].X, 50);
     EXPECT_EQ(o.Path[0].X, 50); // radius = profile width
     EXPECT_EQ(o.Path[0].X, o.Path[12].X);
     EXPECT_TRUE(w->SceneReady);
-
-    w->editpathClick();
-    EXPECT_EQ(w->messages, QStringList{"Path of lathe object is not editable!"});
-    EXPECT_EQ(w->messageIcons.value(0), QMessageBox::Warning);
 }
 
-TEST(SmallDialogs, LatheDialogConfirmsOnlyThroughOkAndMessageWindowShowsUtf8) {
-    TfrmLathe dialog;
-    EXPECT_EQ(dialog.subdiv()->minimum(), 3);
-    EXPECT_EQ(dialog.subdiv()->maximum(), 100);
-    dialog.show();
-    dialog.close(); // the close box leaves Confirmed alone
-    EXPECT_FALSE(dialog.Confirmed);
-    dialog.okClick();
-    EXPECT_TRUE(dialog.Confirmed);
-    EXPECT_EQ(dialog.result(), QDialog::Accepted);
-
+TEST(SmallDialogs, MessageWindowShowsUtf8) {
     TfrmMessage window;
     window.show();
     // Names come from the object file's reader as UTF-8.

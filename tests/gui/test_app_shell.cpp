@@ -146,7 +146,7 @@ TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {
     }
 }
 
-TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
+TEST(TextureChooser, ListsAddsRefusesDeletesAndSaysWhenAPictureIsMissing) {
     clearTextureTable();
     QTemporaryDir dir;
     QImage wide(520, 130, QImage::Format_RGB888); // previewed at 260 x 65
@@ -156,72 +156,73 @@ TEST(TextureChooser, ListsAddsRefusesAndDeletes) {
     TTestTexLoad chooser;
     chooser.setTextureList(textureTable);
     EXPECT_EQ(chooser.windowTitle(), "Texture load");
-    EXPECT_EQ(chooser.texCombo()->count(), 0);
     EXPECT_EQ(chooser.texCombo()->currentIndex(), -1);
     EXPECT_TRUE(chooser.curtexture()->Picture().isNull());
     EXPECT_FALSE(chooser.texname()->isEnabled());
     EXPECT_EQ(chooser.texname()->maxLength(), 20);
-
-    chooser.button("new")->click();
-    EXPECT_TRUE(chooser.texname()->isEnabled() && chooser.button("load")->isEnabled());
-    chooser.texname()->setText("wood");
-    chooser.okClick(); // a name but no file
-    EXPECT_EQ(chooser.messages, QStringList{"Type texture name and select file to load!!"});
-    EXPECT_TRUE(textureTable.empty());
-
-    chooser.PictureFileName = QStringLiteral(PALVORIN_SOURCE_DIR "/examples/wood.bmp");
-    chooser.okClick();
-    ASSERT_EQ(textureTable.size(), 1u);
-    EXPECT_EQ(textureTable[0].TexName, "wood");
+    struct Add {
+        const char* name;
+        QString file, message;
+        size_t count;
+    };
+    const Add adds[] = {
+        {"wood", "", "Type texture name and select file to load!!", 0},
+        {"wood", QStringLiteral(PALVORIN_SOURCE_DIR "/examples/wood.bmp"), "", 1},
+        {"wood", dir.filePath("wide.bmp"),
+         "A texture named \"wood\" exists already: choose another name.", 1},
+        {"wide", dir.filePath("wide.bmp"), "", 2},
+    };
+    for (const Add& a : adds) {
+        SCOPED_TRACE(a.count);
+        chooser.setTextureList(textureTable);
+        chooser.messages.clear();
+        chooser.setResult(0);
+        chooser.button("new")->click();
+        EXPECT_TRUE(chooser.texname()->isEnabled() && chooser.button("load")->isEnabled());
+        chooser.texname()->setText(a.name);
+        chooser.PictureFileName = a.file;
+        chooser.okClick();
+        EXPECT_EQ(chooser.messages.value(0), a.message);
+        ASSERT_EQ(textureTable.size(), a.count);
+        EXPECT_EQ(chooser.result(), a.message.isEmpty() ? QDialog::Accepted : 0);
+    }
     EXPECT_TRUE(chooser.Changed);
-    EXPECT_EQ(chooser.result(), QDialog::Accepted);
 
-    TTestTexLoad second;
-    second.setTextureList(textureTable);
-    EXPECT_EQ(second.texCombo()->currentText(), "wood");
-    EXPECT_EQ(second.curtexture()->PictureRect().size(), QSize(256, 256)); // not enlarged
-    second.newClick();
-    second.texname()->setText("wood");
-    second.PictureFileName = dir.filePath("wide.bmp");
-    second.okClick();
-    EXPECT_EQ(second.messages.value(0),
-              "A texture named \"wood\" exists already: choose another name.");
-    EXPECT_EQ(textureTable.size(), 1u);
-    second.texname()->setText("wide");
-    second.okClick();
-    ASSERT_EQ(textureTable.size(), 2u);
-
-    TTestTexLoad third;
-    third.setTextureList(textureTable);
-    third.texCombo()->setCurrentIndex(1);
-    EXPECT_EQ(third.curtexture()->PictureRect().size(), QSize(260, 65));
-    third.TextureUser = [](const std::string& name) { return name == "wide" ? "obj2" : ""; };
-    third.deleteClick(); // in use: refused
-    EXPECT_EQ(third.messages.value(0),
+    chooser.setTextureList(textureTable);
+    EXPECT_EQ(chooser.texCombo()->currentText(), "wood");
+    EXPECT_EQ(chooser.curtexture()->PictureRect().size(), QSize(256, 256)); // not enlarged
+    chooser.texCombo()->setCurrentIndex(1);
+    EXPECT_EQ(chooser.curtexture()->PictureRect().size(), QSize(260, 65));
+    chooser.messages.clear();
+    chooser.TextureUser = [](const std::string& name) { return name == "wide" ? "obj2" : ""; };
+    chooser.deleteClick(); // in use: refused
+    EXPECT_EQ(chooser.messages.value(0),
               "The texture \"wide\" is used by the object \"obj2\" and cannot be deleted.");
-    third.texCombo()->setCurrentIndex(0);
-    third.deleteClick();
+    chooser.texCombo()->setCurrentIndex(0);
+    chooser.deleteClick();
     ASSERT_EQ(textureTable.size(), 1u);
     EXPECT_EQ(textureTable[0].TexName, "wide");
-    ASSERT_EQ(third.textureList.size(), 1u);
-    EXPECT_EQ(third.texCombo()->count(), 1);
-    EXPECT_EQ(third.texCombo()->currentText(), "wide"); // the first remaining one is shown
-    EXPECT_FALSE(third.curtexture()->Picture().isNull());
+    ASSERT_EQ(chooser.textureList.size(), 1u);
+    EXPECT_EQ(chooser.texCombo()->count(), 1);
+    EXPECT_EQ(chooser.texCombo()->currentText(), "wide"); // the first remaining one is shown
+    EXPECT_FALSE(chooser.curtexture()->Picture().isNull());
+
+    // A document's image that was not loaded: the preview says so.
+    chooser.setTextureList({TTextureObj{"/nowhere/lost.bmp", "lost", -1, nullptr}});
+    EXPECT_TRUE(chooser.curtexture()->Picture().isNull());
+    EXPECT_EQ(chooser.curtexture()->Message(), "lost.bmp is not a picture that can be read.");
     clearTextureTable();
 }
 
 TEST_F(AppTest, TextureAddedInTheChooserShowsInTheView) {
     makeBox(*w->CurrentObject, Vec3{});
-    auto group = std::make_shared<TGroupPropertyObj>();
-    group->Id = 1;
-    group->Color = 0xFFFFFF;
-    w->CurrentObject->Groups->Add(group);
+    w->CurrentObject->Groups = fixtures::oneGroup(0xFFFFFF, "");
     for (int i = 0; i < w->CurrentObject->ProfileCount; ++i)
         w->CurrentObject->Profile[size_t(i)].Groups[0] = 1;
     w->disegnaClick();
     const QImage plain = frame();
 
-    group->Texture = "checker";
+    w->CurrentObject->Groups->Item(0)->Texture = "checker";
     whenModal<TTexLoad>([](TTexLoad& chooser) {
         chooser.newClick();
         chooser.texname()->setText("checker");

@@ -47,18 +47,13 @@ class ProgramTranslator {
 
 TEST(Translation, FormWalkTranslatesCaptionsAndHintsAndLogsTheRestOnce) {
     QTemporaryDir dir;
-    QFile prop(dir.filePath("messages_ITA.prop"));
-    ASSERT_TRUE(prop.open(QIODevice::WriteOnly));
-    prop.write("Form = Modulo\r\nOpen=Apri\nLeave=Esci\nGroup=Gruppo\nTab one=Scheda uno\n"
-               "File=File\nSave=Salva\nHint=\n");
-    prop.close();
+    const QString prop = dir.filePath("messages_ITA.prop");
+    ASSERT_TRUE(writeFile(prop, "Form = Modulo\r\nOpen=Apri\nLeave=Esci\nGroup=Gruppo\n"
+                                "Tab one=Scheda uno\nFile=File\nSave=Salva\nHint=\n"));
     const QString log = dir.filePath("state/palvorin/messages_ITA.log");
-    QFile stale(log);
     QDir().mkpath(dir.filePath("state/palvorin"));
-    ASSERT_TRUE(stale.open(QIODevice::WriteOnly));
-    stale.write("from an earlier run\r\n");
-    stale.close();
-    TInternationalization translator(prop.fileName(), log);
+    ASSERT_TRUE(writeFile(log, "from an earlier run\r\n"));
+    TInternationalization translator(prop, log);
     EXPECT_FALSE(QFileInfo::exists(log)); // the earlier run's log is gone
 
     QWidget form;

@@ -90,53 +90,48 @@ TEST_F(ViewTest, NewClearsTheViewAndTheModes) {
     EXPECT_FALSE(isBackground(image.pixel(centre(image))));
 }
 
-TEST_F(ViewTest, CameraDragsRotatePanAndDolly) {
-    drag(100, 100, 110, 100); // rotate: 10 pixels right
-    EXPECT_FLOAT_EQ(scene.ry, 355.0f);
-    EXPECT_FLOAT_EQ(scene.rx, 0.0f);
-    EXPECT_NE(frame(), board);
-    EXPECT_EQ(w->CurrentObject->Rotation.Y, 0.0f);
+// 10 pixels along or 5 across turn by 5, move by 5 or dolly by 5: the camera in mode 1, only the
+// current object in mode 2, whose lists are placed again, not rebuilt; a move without a pressed
+// button does nothing. After each drag View > Reset and the object set back restore the picture.
+TEST_F(ViewTest, DragsTurnMoveAndDollyTheCameraOrOnlyTheCurrentObject) {
+    using V = std::vector<float>;
+    TExtrObj& o = *w->CurrentObject;
+    const uint32_t lists = o.DisplayList;
+    const V camera0{0, 0, 0, 0, 10, 500}, object0{0, 0, 0, 0, 0};
+    struct Case {
+        int moveMode;
+        const char* mouse;
+        QPoint by;
+        V camera, object; // rx, ry, eye X, centre X, eye Y, eye Z; rotation X, Y, position
+    };
+    const Case cases[] = {
+        {1, "setMouseMoveRot", {10, 0}, {0, 355, 0, 0, 10, 500}, object0},
+        {1, "setMouseLRUD", {10, 0}, {0, 0, -5, -5, 10, 500}, object0},
+        {1, "setMouseZoom", {0, 10}, {0, 0, 0, 0, 10, 505}, object0},
+        {2, "setMouseMoveRot", {10, 0}, camera0, {0, -5, 0, 0, 0}},
+        {2, "setMouseLRUD", {10, 4}, camera0, {0, 0, 5, 2, 0}},
+        {2, "setMouseZoom", {0, -10}, camera0, {0, 0, 0, 0, 5}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.moveMode) + c.mouse);
+        if (w->MoveMode != c.moveMode) w->command("movetype")->trigger();
+        EXPECT_EQ(w->MoveMode, c.moveMode);
+        w->command(c.mouse)->trigger();
+        drag(200, 200, 200 + c.by.x(), 200 + c.by.y());
+        mouse(QEvent::MouseMove, 300, 300, Qt::NoButton);
+        const V camera{scene.rx, scene.ry, scene.eye.X, scene.centre.X, scene.eye.Y, scene.eye.Z},
+            object{o.Rotation.X, o.Rotation.Y, o.Position.X, o.Position.Y, o.Position.Z};
+        for (size_t i = 0; i < camera.size(); ++i)
+            EXPECT_NEAR(camera[i], c.camera[i], 1e-4) << "camera " << i;
+        for (size_t i = 0; i < object.size(); ++i)
+            EXPECT_NEAR(object[i], c.object[i], 1e-4) << "object " << i;
+        EXPECT_EQ(o.DisplayList, lists);
+        EXPECT_NE(frame(), board);
 
-    w->command("viewReset")->trigger();
-    EXPECT_FLOAT_EQ(scene.ry, 0.0f);
-    EXPECT_EQ(frame(), board);
-
-    w->command("setMouseLRUD")->trigger();
-    drag(100, 100, 110, 100); // pan: the camera goes 5 to the left
-    EXPECT_FLOAT_EQ(scene.eye.X, -5.0f);
-    EXPECT_FLOAT_EQ(scene.centre.X, -5.0f);
-
-    w->command("setMouseZoom")->trigger();
-    drag(100, 100, 100, 110); // dolly: 10 pixels down moves the camera back by 5
-    EXPECT_FLOAT_EQ(scene.eye.Z, 505.0f);
-    EXPECT_FLOAT_EQ(scene.eye.Y, 10.0f);
-}
-
-TEST_F(ViewTest, ObjectDragsMoveOnlyTheCurrentObject) {
-    const uint32_t lists = w->CurrentObject->DisplayList;
-    w->command("movetype")->trigger();
-    EXPECT_EQ(w->MoveMode, 2);
-
-    drag(200, 200, 210, 200); // rotate: 10 pixels right turns the object by -5 about Y
-    EXPECT_FLOAT_EQ(w->CurrentObject->Rotation.Y, -5.0f);
-    EXPECT_FLOAT_EQ(w->CurrentObject->Rotation.X, 0.0f);
-    EXPECT_FLOAT_EQ(scene.ry, 0.0f);
-    EXPECT_EQ(w->CurrentObject->DisplayList, lists); // placed again, not rebuilt
-    EXPECT_NE(frame(), board);
-
-    w->command("setMouseLRUD")->trigger();
-    drag(200, 200, 210, 204);
-    EXPECT_FLOAT_EQ(w->CurrentObject->Position.X, 5.0f);
-    EXPECT_FLOAT_EQ(w->CurrentObject->Position.Y, 2.0f);
-
-    w->command("setMouseZoom")->trigger();
-    drag(200, 200, 200, 190);
-    mouse(QEvent::MouseMove, 300, 300, Qt::NoButton); // without a pressed button: nothing
-    EXPECT_FLOAT_EQ(w->CurrentObject->Position.Z, 5.0f);
-
-    // The object comes back to where it started: the picture is the first one again.
-    w->CurrentObject->SetPosition(Vec3{});
-    w->CurrentObject->SetRotation(Vec3{});
-    w->disegnaClick();
-    EXPECT_EQ(frame(), board);
+        w->command("viewReset")->trigger();
+        o.SetPosition(Vec3{});
+        o.SetRotation(Vec3{});
+        w->disegnaClick();
+        EXPECT_EQ(frame(), board);
+    }
 }

@@ -6,30 +6,15 @@
 #include "scene/UnTextureUpload.h"
 
 using fixtures::fourColours;
+using TextureTest = GlTest;
 
-class TextureTest : public GlTest {
-  protected:
+TEST_F(TextureTest, AddedImageShowsItsColoursUprightThenGoesFromTableAndCardAlsoAtShutdown) {
     const std::filesystem::path bmp = std::string(PALVORIN_BINARY_DIR) + "/gl_test_2x2.bmp";
-
-    void TearDown() override {
-        std::filesystem::remove(bmp);
-        GlTest::TearDown();
-    }
-    void expectFourColours(int32_t texId) {
-        int32_t id = 0;
-        buildObject(id, {square(-20, -20, 20, 20)}, {1, 1, 1, 1}, false, texId);
-        drawFrame();
-        const QImage img = grab();
-        EXPECT_TRUE(near(at(img, -10, -10), 1, 0, 0, 0.12)) << "bottom left";
-        EXPECT_TRUE(near(at(img, 10, -10), 0, 1, 0, 0.12)) << "bottom right";
-        EXPECT_TRUE(near(at(img, -10, 10), 0, 0, 1, 0.12)) << "top left";
-        EXPECT_TRUE(near(at(img, 10, 10), 1, 1, 0, 0.12)) << "top right";
-    }
-};
-
-TEST_F(TextureTest, UploadedImageShowsItsColoursOnATexturedQuad) {
-    const int32_t tex = textureUploader()->upload(fourColours());
-    EXPECT_TRUE(tex > 0 && glIsTexture(tex));
+    fixtures::writeFourColoursBmp(bmp);
+    addTexture(bmp.string(), "tiles");
+    ASSERT_EQ(textureTable.size(), 1u);
+    const TTextureObj tex = FindTexture("tiles");
+    EXPECT_TRUE(tex.TexId > 0 && glIsTexture(tex.TexId));
     GLint mode = 0, filter = 0, level1 = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_TEXTURE); // the texture matrix, reset, stays selected
@@ -37,7 +22,26 @@ TEST_F(TextureTest, UploadedImageShowsItsColoursOnATexturedQuad) {
     EXPECT_EQ(filter, GL_LINEAR_MIPMAP_LINEAR);
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 1, GL_TEXTURE_WIDTH, &level1);
     EXPECT_EQ(level1, 1); // mipmaps built
-    expectFourColours(tex);
+
+    int32_t id = 0;
+    buildObject(id, {square(-20, -20, 20, 20)}, {1, 1, 1, 1}, false, tex.TexId);
+    drawFrame();
+    const QImage img = grab();
+    EXPECT_TRUE(near(at(img, -10, -10), 1, 0, 0, 0.12)) << "bottom left";
+    EXPECT_TRUE(near(at(img, 10, -10), 0, 1, 0, 0.12)) << "bottom right";
+    EXPECT_TRUE(near(at(img, -10, 10), 0, 0, 1, 0.12)) << "top left";
+    EXPECT_TRUE(near(at(img, 10, 10), 1, 1, 0, 0.12)) << "top right";
+
+    deleteTexture(tex);
+    EXPECT_TRUE(textureTable.empty());
+    EXPECT_FALSE(glIsTexture(tex.TexId));
+    addTexture(bmp.string(), "tiles");
+    std::filesystem::remove(bmp);
+    const int32_t added = FindTexture("tiles").TexId;
+    EXPECT_NE(textureUploader()->upload(fourColours()), added);
+    shutdownScene();
+    EXPECT_FALSE(glIsTexture(added));
+    EXPECT_TRUE(textureTable.empty());
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
 }
 
@@ -48,24 +52,4 @@ TEST_F(TextureTest, ImageWhoseBufferIsTooShortIsRefused) {
         EXPECT_EQ(messageOf([&] { textureUploader()->upload(bad); }),
                   "100901: OpenGL: Error in building texture");
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-}
-
-TEST_F(TextureTest, AddedTextureIsDrawnThenDeletedFromTableAndCardAlsoAtShutdown) {
-    fixtures::writeFourColoursBmp(bmp);
-    addTexture(bmp.string(), "tiles");
-    ASSERT_EQ(textureTable.size(), 1u);
-    const TTextureObj tex = FindTexture("tiles");
-    EXPECT_TRUE(glIsTexture(tex.TexId));
-    expectFourColours(tex.TexId);
-    deleteTexture(tex);
-    EXPECT_TRUE(textureTable.empty());
-    EXPECT_FALSE(glIsTexture(tex.TexId));
-    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-
-    addTexture(bmp.string(), "tiles");
-    const int32_t added = FindTexture("tiles").TexId;
-    EXPECT_NE(textureUploader()->upload(fourColours()), added);
-    shutdownScene();
-    EXPECT_FALSE(glIsTexture(added));
-    EXPECT_TRUE(textureTable.empty());
 }
