@@ -30,11 +30,8 @@ std::vector<uint8_t> slice(const std::vector<uint8_t>& b, size_t at, size_t n) {
 
 } // namespace
 
-TEST(LineLibrary, PointOnSegmentTolerance) {
-    struct Case {
-        Point2 pt, a, b;
-        bool on;
-    } cases[] = {
+TEST(LineLibrary, SegmentToleranceRectanglesScalingOverflowAndArcSin) {
+    const std::tuple<Point2, Point2, Point2, bool> onSegment[] = {
         {{50, 9}, {0, 0}, {100, 10}, true},    // 4 below a shallow segment
         {{50, 10}, {0, 0}, {100, 10}, false},  // 5 below
         {{101, 10}, {0, 0}, {100, 10}, false}, // beyond the end along the major axis
@@ -44,16 +41,14 @@ TEST(LineLibrary, PointOnSegmentTolerance) {
         {{5, 9}, {0, 0}, {10, 10}, true}, // |dx| = |dy| counts as shallow
         {{5, 5}, {5, 5}, {5, 5}, false},  // zero length
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(PointOnSegment(c.pt, c.a, c.b), c.on) << c.pt << " on " << c.a << "-" << c.b;
+    for (auto [pt, a, b, on] : onSegment)
+        EXPECT_EQ(PointOnSegment(pt, a, b), on) << pt << " on " << a << "-" << b;
 
     EXPECT_EQ(LineCoefficients({0, 0}, {3, 4}).Kind, 2);
     EXPECT_DOUBLE_EQ(LineCoefficients({0, 0}, {3, 4}).Slope, 0.75);
     EXPECT_DOUBLE_EQ(LineCoefficients({1, 2}, {11, 7}).Intercept, 1.5);
     EXPECT_EQ(LineCoefficients({2, 3}, {2, 3}).Kind, 0);
-}
 
-TEST(LineLibrary, RectanglesScalingAndOverflow) {
     EXPECT_TRUE(RectsOverlap({0, 0}, {10, 10}, {5, 5}, {15, 15}));
     EXPECT_FALSE(RectsOverlap({0, 0}, {10, 10}, {10, 0}, {20, 10})); // touching edges
     EXPECT_TRUE(RectsOverlap({0, 0}, {10, 10}, {2, 2}, {3, 3}));     // contained
@@ -64,9 +59,7 @@ TEST(LineLibrary, RectanglesScalingAndOverflow) {
     EXPECT_EQ(UnscalePoint({1275, 3}, 2.0), (Point2{638, 2}));
     EXPECT_THROW(AddPoints({INT32_MAX, 0}, {1, 0}), std::overflow_error);
     EXPECT_THROW(SubPoints({0, INT32_MIN}, {0, 1}), std::overflow_error);
-}
 
-TEST(LineLibrary, ArcSin) {
     EXPECT_DOUBLE_EQ(ArcSin(1), M_PI / 2);
     EXPECT_DOUBLE_EQ(ArcSin(-1), -M_PI / 2);
     EXPECT_NEAR(ArcSin(0.5), M_PI / 6, 1e-15);
@@ -136,10 +129,7 @@ TEST(Records, LineAndPolylineLayout) {
     line.Scale = 1.0;
     const std::vector<uint8_t> b = recordOf(line);
     ASSERT_EQ(b.size(), size_t(TFCLine::RecordSize + 4 + TFCPoint::RecordSize + 4));
-    struct Field {
-        size_t at;
-        std::vector<uint8_t> bytes;
-    } fields[] = {
+    const std::pair<size_t, std::vector<uint8_t>> fields[] = {
         {0, {12, 'T', 'F', 'C', 'M', 'u', 'l', 't', 'i', 'L', 'i', 'n', 'e', 0}},
         {33, {7, 'o', 'u', 't', 'l', 'i', 'n', 'e', 0}},
         {66, {1, 0, 0, 0}},                                       // Id
@@ -153,8 +143,8 @@ TEST(Records, LineAndPolylineLayout) {
         {472, {1, 0, 0, 0, 8, 'T', 'F', 'C'}},                    // Count, first marker
         {472 + 4 + 102, {4, 3, 2, 1}},                            // HitIndex
     };
-    for (const Field& f : fields)
-        EXPECT_EQ(slice(b, f.at, f.bytes.size()), f.bytes) << f.at;
+    for (const auto& [at, bytes] : fields)
+        EXPECT_EQ(slice(b, at, bytes.size()), bytes) << at;
 
     TFCMultiLine back;
     TFCStream s(b);
@@ -179,15 +169,12 @@ TEST(Records, DamagedPolylineIsRefused) {
 
 TEST(HitTests, LineAndPolyline) {
     TFCMultiLine square = makePolyline({{0, 0}, {100, 0}, {100, 100}, {0, 100}});
-    struct Case {
-        Point2 pt;
-        uint8_t code;
-    } cases[] = {
+    const std::pair<Point2, uint8_t> hits[] = {
         {{1, 1}, fcFirstVertex}, {{0, 99}, fcLastVertex}, {{100, 2}, fcMidPoints},
         {{50, 3}, fcWhole},      {{50, 50}, fcNone},      {{0, 50}, fcNone}, // start-end chord
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(square.HitTest(c.pt), c.code) << c.pt;
+    for (auto [pt, code] : hits)
+        EXPECT_EQ(square.HitTest(pt), code) << pt;
     square.Editable = false;
     EXPECT_EQ(square.HitTest({1, 1}), fcNone);
     square.Editable = true;
@@ -237,11 +224,8 @@ TEST(Polyline, AddPoint) {
 }
 
 TEST(Polyline, SelectionIsRun) {
-    struct Case {
-        bool closed;
-        std::vector<int> selected; // start, three intermediate vertices, end
-        bool run;
-    } cases[] = {
+    // Closed, selected (start, three intermediate vertices, end), a run.
+    const std::tuple<bool, std::vector<int>, bool> cases[] = {
         {true, {0, 0, 0, 1, 1}, true},  // end and last intermediate
         {true, {1, 0, 1, 0, 0}, false}, // start and second intermediate: a gap
         {true, {0, 1, 0, 0, 0}, false}, // one vertex
@@ -252,12 +236,12 @@ TEST(Polyline, SelectionIsRun) {
         {false, {0, 1, 0, 1, 0}, false},
         {false, {1, 0, 0, 0, 1}, false}, // an open line does not wrap
     };
-    for (const Case& c : cases) {
+    for (const auto& [closed, selected, run] : cases) {
         TFCMultiLine line = makePolyline(
-            {{0, 0}, {10, 0}, {10, 10}, {0, 10}, c.closed ? Point2{0, 0} : Point2{0, 5}});
+            {{0, 0}, {10, 0}, {10, 10}, {0, 10}, closed ? Point2{0, 0} : Point2{0, 5}});
         for (int i = 0; i < 5; ++i)
-            line.Vertex(i).State = c.selected[i] ? fcMarker : fcNone;
-        EXPECT_EQ(line.SelectionIsRun(), c.run) << ::testing::PrintToString(c.selected);
+            line.Vertex(i).State = selected[i] ? fcMarker : fcNone;
+        EXPECT_EQ(line.SelectionIsRun(), run) << ::testing::PrintToString(selected);
     }
 }
 
@@ -341,36 +325,29 @@ TEST(Polyline, VertexExchangeKeepsToOneHundred) {
     EXPECT_EQ(copy.Points[0]->Scale, line.Scale);
 }
 
-TEST(Drawing, Markers) {
-    struct Case {
-        int32_t style;
-        uint8_t state;
-        const char* call;
-    } cases[] = {
+TEST(Drawing, MarkersLinesAndArrowHeads) {
+    const std::tuple<int32_t, uint8_t, const char*> markers[] = {
         {msHighlight, fcNone, "Rectangle 18,18 22,22 pen 0000FF/0/4 brush 00FFFF"},
         {msEnd, fcMarker, "Rectangle 18,18 22,22 pen 008000/0/4 brush 00FFFF"},
         {msVertex, fcNone, "Rectangle 18,18 22,22 pen 000000/0/1 brush 00FFFF"},
     };
-    for (const Case& c : cases) {
-        TFCPoint p({10, 10}, clYellow, c.style, 3);
-        p.State = c.state;
+    for (auto [style, state, call] : markers) {
+        TFCPoint p({10, 10}, clYellow, style, 3);
+        p.State = state;
         p.SetScale(2);
         RecordingCanvas canvas;
         p.Draw(canvas);
-        EXPECT_EQ(canvas.Calls, std::vector<std::string>{c.call});
+        EXPECT_EQ(canvas.Calls, std::vector<std::string>{call});
     }
     TFCPoint hidden({10, 10}, clYellow, fcHidden, 4);
     RecordingCanvas canvas;
     hidden.Draw(canvas);
     EXPECT_TRUE(canvas.Calls.empty());
-}
 
-TEST(Drawing, LinesAndArrowHeads) {
     TFCLine line;
     line.EndPoint.Pos = {100, 0};
     line.Color = clBlue;
     line.SetScale(2);
-    RecordingCanvas canvas;
     line.DrawLine(canvas);
     // The straight line's arrow grows with the zoom.
     EXPECT_EQ(canvas.Calls,
@@ -410,28 +387,23 @@ TEST(Drawing, LinesAndArrowHeads) {
 }
 
 TEST(Frame, ResizeHitAndDraw) {
-    struct Case {
-        uint8_t state;
-        bool resizable;
-        Point2 pt;
-        int32_t left, top, width, height;
-    } cases[] = {
-        {fcCorner3, true, {50, 60}, 10, 10, 40, 50},
-        {fcCorner3, true, {0, 0}, 10, 10, 5, 5}, // never turns over
-        {fcFirstVertex, true, {5, 0}, 5, 0, 25, 30},
-        {fcLastVertex, true, {40, 5}, 10, 5, 30, 25},
-        {fcCorner4, true, {0, 40}, 0, 10, 30, 30},
-        {fcInside, true, {15, 16}, 15, 16, 20, 20}, // moved by pt - (10, 10)
-        {fcCorner3, false, {50, 60}, 10, 10, 20, 20},
+    // The part dragged, resizable, to where; the frame's left, top, width and height then.
+    const std::tuple<uint8_t, bool, Point2, std::vector<int32_t>> cases[] = {
+        {fcCorner3, true, {50, 60}, {10, 10, 40, 50}},
+        {fcCorner3, true, {0, 0}, {10, 10, 5, 5}}, // never turns over
+        {fcFirstVertex, true, {5, 0}, {5, 0, 25, 30}},
+        {fcLastVertex, true, {40, 5}, {10, 5, 30, 25}},
+        {fcCorner4, true, {0, 40}, {0, 10, 30, 30}},
+        {fcInside, true, {15, 16}, {15, 16, 20, 20}}, // moved by pt - (10, 10)
+        {fcCorner3, false, {50, 60}, {10, 10, 20, 20}},
     };
-    for (const Case& c : cases) {
+    for (const auto& [state, resizable, pt, want] : cases) {
         TFCPolygon frame(10, 10, 20, 20);
-        frame.State = c.state;
-        frame.Resizable = c.resizable;
-        frame.ResizeTo(c.pt, {10, 10});
-        EXPECT_EQ((std::vector<int32_t>{frame.Left, frame.Top, frame.Width, frame.Height}),
-                  (std::vector<int32_t>{c.left, c.top, c.width, c.height}))
-            << int(c.state) << " " << c.pt;
+        frame.State = state;
+        frame.Resizable = resizable;
+        frame.ResizeTo(pt, {10, 10});
+        EXPECT_EQ((std::vector<int32_t>{frame.Left, frame.Top, frame.Width, frame.Height}), want)
+            << int(state) << " " << pt;
     }
 
     TFCPolygon frame(10, 10, 20, 20);

@@ -19,21 +19,12 @@ namespace {
 std::string example(const char* name) {
     return std::string(PALVORIN_SOURCE_DIR "/examples/") + name;
 }
-
 TTextureObj texture(const char* name, const std::string& file) {
-    TTextureObj t;
-    t.TexName = name;
-    t.FileName = file;
-    return t;
+    return {file, name, -1, nullptr};
 }
 
-struct Values {
-    TColor color;
-    std::string texture;
-    int scaleX, scaleY;
-    bool invertX, invertY;
-    bool operator==(const Values&) const = default;
-};
+// Colour, texture name, scales, inversions.
+using Values = std::tuple<TColor, std::string, int, int, bool, bool>;
 
 class GroupEditTest : public ::testing::Test {
   protected:
@@ -45,14 +36,9 @@ class GroupEditTest : public ::testing::Test {
              texture("walnut", example("walnut.jpg")), texture("lost", "/nonexistent/lost.bmp")},
             3);
     }
-    void set(const Values& v) {
-        d.GroupColor = v.color, d.TextureName = v.texture;
-        d.TextureScaleX = v.scaleX, d.TextureScaleY = v.scaleY;
-        d.InvertX = v.invertX, d.InvertY = v.invertY;
-    }
-    Values values() const {
-        return {d.GroupColor,    d.TextureName, d.TextureScaleX,
-                d.TextureScaleY, d.InvertX,     d.InvertY};
+    auto values() {
+        return std::tie(d.GroupColor, d.TextureName, d.TextureScaleX, d.TextureScaleY, d.InvertX,
+                        d.InvertY);
     }
     // Shows the window modally and runs the user's actions inside it.
     int run(std::function<void()> actions) {
@@ -64,7 +50,8 @@ class GroupEditTest : public ::testing::Test {
     }
 };
 
-TEST_F(GroupEditTest, OpeningSelectsTheLastEntryOfTheName) {
+// The list shows the names as the UTF-8 they are; a name that no longer reads its picture says so.
+TEST_F(GroupEditTest, OpeningSelectsTheLastEntryOfTheNameAndShowsItsPictureOrWhyNot) {
     struct Case {
         std::vector<TTextureObj> table;
         std::string name;
@@ -78,26 +65,43 @@ TEST_F(GroupEditTest, OpeningSelectsTheLastEntryOfTheName) {
         {{texture("a", wood)}, "gone", -1, {}},
         {{texture("", wood)}, "", -1, {}},
         {{}, "a", -1, {}},
+        {{texture("m\xC3\xA4rmor", wood)}, "m\xC3\xA4rmor", 1, {wood}},
+        {{texture("w", wood), texture("lost", "/nonexistent/lost.bmp")},
+         "lost",
+         2,
+         {"/nonexistent/lost.bmp"}},
     };
     for (const Case& k : cases) {
+        SCOPED_TRACE(k.name);
         d.SetTextures(k.table);
         d.TextureName = k.name;
         d.loaded.clear();
         d.FormActivate();
         ASSERT_EQ(d.texCombo()->count(), static_cast<int>(k.table.size()) + 1);
         EXPECT_EQ(d.texCombo()->itemText(0), QString());
-        EXPECT_EQ(d.texCombo()->currentIndex(), k.selected) << k.name;
-        EXPECT_EQ(d.loaded, k.loaded) << k.name;
-        EXPECT_EQ(d.curtexture()->Picture().isNull(), k.loaded.empty());
-        EXPECT_TRUE(d.curtexture()->Message().isEmpty());
+        EXPECT_EQ(d.texCombo()->currentIndex(), k.selected);
+        if (k.selected > 0) {
+            EXPECT_EQ(d.texCombo()->currentText(), QString::fromUtf8(k.name));
+        }
+        EXPECT_EQ(d.loaded, k.loaded);
+        const bool lost = k.name == "lost";
+        EXPECT_EQ(d.curtexture()->Picture().isNull(), lost || k.loaded.empty());
+        EXPECT_EQ(d.curtexture()->Message().contains("/nonexistent/lost.bmp"), lost);
     }
+    // Another entry shows its picture; the unreadable one can still be chosen.
+    d.texCombo()->setCurrentIndex(1);
+    EXPECT_TRUE(d.curtexture()->Message().isEmpty());
+    EXPECT_FALSE(d.curtexture()->Picture().isNull());
+    d.texCombo()->setCurrentIndex(2);
+    d.okClick();
+    EXPECT_EQ(d.TextureName, "lost");
 }
 
 TEST_F(GroupEditTest, ConfirmCopiesTheControlsBackCancelKeepsTheValues) {
     const Values given{0x0000FF, "gone", 3, 100, true, false};
     const Values chosen{0x00FF00, "walnut", 42, 7, true, true};
     for (bool confirm : {false, true}) {
-        set(given);
+        values() = given;
         d.colorAnswer = QColor(0, 255, 0);
         const int result = run([&] {
             EXPECT_EQ(d.texCombo()->currentIndex(), -1);
@@ -110,16 +114,16 @@ TEST_F(GroupEditTest, ConfirmCopiesTheControlsBackCancelKeepsTheValues) {
             QTest::mouseClick(confirm ? d.ok() : d.camcel(), Qt::LeftButton);
         });
         EXPECT_EQ(result, confirm ? QDialog::Accepted : QDialog::Rejected);
-        EXPECT_EQ(values(), confirm ? chosen : given);
+        EXPECT_EQ(Values(values()), confirm ? chosen : given);
         ASSERT_EQ(d.colorAsked.size(), 1);
         EXPECT_EQ(d.colorAsked.takeFirst(), QColor(255, 0, 0));
     }
     // Opened again: the controls show the values, a cancelled colour dialog keeps the swatch.
     d.colorAnswer = QColor();
     run([&] {
-        EXPECT_EQ(d.SwatchColor(), chosen.color);
+        EXPECT_EQ(d.SwatchColor(), 0x00FF00u);
         QTest::mouseClick(d.selcolor(), Qt::LeftButton);
-        EXPECT_EQ(d.SwatchColor(), chosen.color);
+        EXPECT_EQ(d.SwatchColor(), 0x00FF00u);
         EXPECT_EQ(d.texCombo()->currentText(), "walnut");
         EXPECT_EQ(d.seScaleX()->value(), 42);
         EXPECT_TRUE(d.ckInvertY()->isChecked());
@@ -128,20 +132,6 @@ TEST_F(GroupEditTest, ConfirmCopiesTheControlsBackCancelKeepsTheValues) {
         QTest::keyClick(&d, Qt::Key_Return);
     });
     EXPECT_EQ(d.TextureName, "");
-}
-
-TEST_F(GroupEditTest, UnreadablePictureNamesTheFileAndKeepsTheSelection) {
-    d.TextureName = "lost";
-    d.FormActivate();
-    EXPECT_EQ(d.texCombo()->currentIndex(), 4);
-    EXPECT_TRUE(d.curtexture()->Picture().isNull());
-    EXPECT_TRUE(d.curtexture()->Message().contains("/nonexistent/lost.bmp"));
-    d.texCombo()->setCurrentIndex(1);
-    EXPECT_TRUE(d.curtexture()->Message().isEmpty());
-    EXPECT_FALSE(d.curtexture()->Picture().isNull());
-    d.texCombo()->setCurrentIndex(4);
-    d.okClick();
-    EXPECT_EQ(d.TextureName, "lost");
 }
 
 TEST_F(GroupEditTest, PreviewShowsThePictureUprightAndProportional) {
@@ -155,19 +145,13 @@ TEST_F(GroupEditTest, PreviewShowsThePictureUprightAndProportional) {
     TTexturePreview* view = d.curtexture();
     view->resize(260, 190);
     const QRect area = view->contentsRect().adjusted(2, 2, -2, -2);
-    struct Case {
-        QSize picture, shown;
-    };
-    const Case cases[] = {
-        {{32, 32}, {32, 32}},
-        {{1000, 250}, {area.width(), area.width() / 4}},
-        {{100, 1000}, {area.height() / 10, area.height()}},
-    };
-    for (const Case& k : cases) {
-        view->SetPicture(QImage(k.picture, QImage::Format_RGB888));
+    for (auto [picture, shown] : {std::pair{QSize(32, 32), QSize(32, 32)},
+                                  {QSize(1000, 250), QSize(area.width(), area.width() / 4)},
+                                  {QSize(100, 1000), QSize(area.height() / 10, area.height())}}) {
+        view->SetPicture(QImage(picture, QImage::Format_RGB888));
         const QRect r = view->PictureRect();
-        EXPECT_NEAR(r.width(), k.shown.width(), 1) << k.picture.width();
-        EXPECT_NEAR(r.height(), k.shown.height(), 1) << k.picture.width();
+        EXPECT_NEAR(r.width(), shown.width(), 1) << picture.width();
+        EXPECT_NEAR(r.height(), shown.height(), 1) << picture.width();
         EXPECT_LE(std::abs(r.center().x() - area.center().x()), 1);
         EXPECT_LE(std::abs(r.center().y() - area.center().y()), 1);
     }
@@ -194,23 +178,19 @@ TEST(GraphicListBox, ItemsArePictureThenTextAtTheTop) {
                     first = QPoint(std::min(first.x(), x), std::min(first.y(), y));
         return first - r.topLeft();
     };
-    struct Case {
-        int row;
-        QRgb picture; // 0: none
-        int textLeft;
-    };
-    for (const Case& k :
-         {Case{0, qRgb(255, 0, 0), 36}, Case{1, 0, 2}, Case{2, qRgb(0, 0, 255), 36}}) {
-        const QRect r = box.visualItemRect(box.item(k.row));
+    // Row, picture colour (0: none), left of the text.
+    for (auto [row, picture, textLeft] :
+         {std::tuple{0, qRgb(255, 0, 0), 36}, {1, 0u, 2}, {2, qRgb(0, 0, 255), 36}}) {
+        const QRect r = box.visualItemRect(box.item(row));
         EXPECT_EQ(r.height(), 40);
-        if (k.picture) {
+        if (picture) {
             for (QPoint p : {QPoint(2, 4), QPoint(33, 35)})
-                EXPECT_EQ(img.pixel(r.topLeft() + p) & 0xFFFFFF, k.picture & 0xFFFFFF);
+                EXPECT_EQ(img.pixel(r.topLeft() + p) & 0xFFFFFF, picture & 0xFFFFFF);
             EXPECT_LT(qGray(img.pixel(r.left(), r.center().y())), 100) << "item outline";
         }
-        const QPoint t = text(k.row, k.picture ? 35 : 1);
-        EXPECT_NEAR(t.x(), k.textLeft, 1) << k.row;
-        EXPECT_LT(t.y(), 10) << k.row;
+        const QPoint t = text(row, picture ? 35 : 1);
+        EXPECT_NEAR(t.x(), textLeft, 1) << row;
+        EXPECT_LT(t.y(), 10) << row;
     }
 }
 

@@ -178,14 +178,9 @@ TEST_F(LineEdit, PaintsBackgroundGridOutlineAndBand) {
     EXPECT_EQ(half.Only("Line").size(), 2 * 84u);
 }
 
-TEST_F(LineEdit, ZoomArithmetic) {
-    struct Case {
-        int32_t grid;
-        bool drawGrid;
-        int32_t percent;
-        double zoom;
-        int32_t width;
-    } cases[] = {
+TEST_F(LineEdit, ZoomArithmeticAndDegenerateSizesAndSteps) {
+    // Grid step, grid drawn, zoom asked for; zoom and control width got.
+    const std::tuple<int32_t, bool, int32_t, double, int32_t> cases[] = {
         {15, true, 125, 1.267, 1615}, // 19 / 15, to three decimals
         {50, true, 125, 1.24, 1581},  // 62.5 pixels round to 62
         {15, false, 125, 1.25, 1594},
@@ -194,19 +189,18 @@ TEST_F(LineEdit, ZoomArithmetic) {
         {1, true, 10, 1.0, 1275},  // a grid step never shrinks below one pixel
         {0, true, 250, 2.5, 3188}, // a step below 1 is 50
     };
-    for (const Case& c : cases) {
+    for (auto [grid, drawGrid, percent, zoom, width] : cases) {
+        SCOPED_TRACE(testing::Message() << grid << " " << percent);
         edit.SetZoomPercent(100);
-        edit.SetGridDx(c.grid);
-        edit.SetGridDy(c.grid);
-        edit.DrawGrid = c.drawGrid;
-        edit.SetZoomPercent(c.percent);
-        EXPECT_EQ(edit.Zoom, c.zoom) << c.grid << " " << c.percent;
-        EXPECT_EQ(edit.Line.Scale, c.zoom);
-        EXPECT_EQ(view.Bounds.Width, c.width) << c.grid << " " << c.percent;
+        edit.SetGridDx(grid);
+        edit.SetGridDy(grid);
+        edit.DrawGrid = drawGrid;
+        edit.SetZoomPercent(percent);
+        EXPECT_EQ(edit.Zoom, zoom);
+        EXPECT_EQ(edit.Line.Scale, zoom);
+        EXPECT_EQ(view.Bounds.Width, width);
     }
-}
-
-TEST_F(LineEdit, DegenerateSizesAndSteps) {
+    edit.SetZoomPercent(100);
     view.Bounds = {0, 0, 0, 0};
     EXPECT_EQ(paint().Only("Line").size(), 0u);
     // One-pixel grid at 10 %: a line every pixel from 2, and an end.

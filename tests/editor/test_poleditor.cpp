@@ -14,6 +14,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 namespace {
 
 TGroupRef group(int32_t id, TColor color = 0xFFFFFF, const std::string& texture = "") {
@@ -55,43 +57,34 @@ const Outline Seven{{10, 20, {1}}, {30, 20, {1}}, {30, 40}, {0, 60, {2, 1}},
 
 } // namespace
 
-TEST_F(PolEditTest, FreshWindowSavesTheInitialSegment) {
-    open({});
-    EXPECT_EQ(e.Line.StartPoint.Pos.X, 638);
-    EXPECT_EQ(save(), (Outline{{0, 0}, {100, 0}}));
-    EXPECT_EQ(saved->Count(), 0);
-}
-
-TEST_F(PolEditTest, StoredCoordinatesComeBackUnchangedAtEveryZoom) {
-    struct Case {
-        bool path;
-        int zoom;
-        Point2 firstModel;
-        QString cursorAtFirst;
+// The profile's y goes up the screen, the path's z down; 638 is the centre.
+TEST_F(PolEditTest, StoredCoordinatesComeBackUnchangedAtEveryZoomANewOutlineIsOneSegment) {
+    // Path or profile, zoom, first point's model y, the cursor's place shown there.
+    const std::tuple<bool, int, int, QString> cases[] = {
+        {false, 100, 618, "X: 10     Y: 20"},
+        {true, 100, 658, "X: 10     Z: 20"},
+        {false, 200, 618, "X: 20     Y: 40"},
+        {true, 25, 658, ""},
+        {false, 250, 618, ""}, // grid steps of whole pixels: not exactly 2.5
     };
-    const Case cases[] = {
-        {false, 100, {648, 618}, "X: 10     Y: 20"},
-        {true, 100, {648, 658}, "X: 10     Z: 20"},
-        {false, 200, {648, 618}, "X: 20     Y: 40"},
-        {true, 25, {648, 658}, ""},
-        {false, 250, {648, 618}, ""}, // grid steps of whole pixels: not exactly 2.5
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.zoom);
-        open(Seven, c.path);
-        EXPECT_EQ(e.Line.StartPoint.Pos.X, c.firstModel.X);
-        EXPECT_EQ(e.Line.StartPoint.Pos.Y, c.firstModel.Y);
-        w.findChild<QComboBox*>("lZoom")->setCurrentText(QString::number(c.zoom));
-        EXPECT_NEAR(e.Zoom, c.zoom / 100.0, 0.04);
-        w.MultiLineEdit1MouseMove(RoundHalfEven(648 * e.Zoom),
-                                  RoundHalfEven(c.firstModel.Y * e.Zoom));
-        if (!c.cursorAtFirst.isEmpty()) {
-            EXPECT_EQ(w.statusPanel(2)->text(), c.cursorAtFirst);
+    for (const auto& [path, zoom, firstY, cursorAtFirst] : cases) {
+        SCOPED_TRACE(zoom);
+        open(Seven, path);
+        EXPECT_EQ(e.Line.StartPoint.Pos.X, 648);
+        EXPECT_EQ(e.Line.StartPoint.Pos.Y, firstY);
+        w.findChild<QComboBox*>("lZoom")->setCurrentText(QString::number(zoom));
+        EXPECT_NEAR(e.Zoom, zoom / 100.0, 0.04);
+        w.MultiLineEdit1MouseMove(RoundHalfEven(648 * e.Zoom), RoundHalfEven(firstY * e.Zoom));
+        if (!cursorAtFirst.isEmpty()) {
+            EXPECT_EQ(w.statusPanel(2)->text(), cursorAtFirst);
         }
         EXPECT_EQ(save(), Seven);
         EXPECT_EQ(e.Zoom, 1.0);
-        EXPECT_EQ(w.Closed(), c.path);
+        EXPECT_EQ(w.Closed(), path);
     }
+    open({});
+    EXPECT_EQ(save(), (Outline{{0, 0}, {100, 0}}));
+    EXPECT_EQ(saved->Count(), 0);
 }
 
 TEST_F(PolEditTest, EachCommandTakesOneUndoPointAndMovesTheOutlineAsDrawn) {
@@ -147,23 +140,20 @@ TEST_F(PolEditTest, AHundredVerticesAreTheMost) {
 
 TEST_F(PolEditTest, NewGroupNeedsARunOfTwoOrMoreSelectedPoints) {
     const Outline zigzag{{0, 0}, {50, 100}, {100, 0}, {150, 100}};
-    struct Case {
-        QPoint from, to;
-        bool made;
-    };
-    const Case cases[] = {
+    // A rubber band's corners; whether a group is made.
+    const std::tuple<QPoint, QPoint, bool> cases[] = {
         {{40, 110}, {60, 90}, false},   // one point
         {{-10, 10}, {110, -10}, false}, // two points that are not neighbours
         {{-10, 110}, {60, -10}, true},  // a run
         {{-10, 110}, {160, -10}, true}, // the whole outline
     };
-    for (const Case& c : cases) {
+    for (const auto& [from, to, made] : cases) {
         open(zigzag);
         w.messages.clear();
-        w.band(c.from, c.to);
+        w.band(from, to);
         w.newgroupClick();
-        EXPECT_EQ(w.messages.size(), c.made ? 0 : 1);
-        if (!c.made) {
+        EXPECT_EQ(w.messages.size(), made ? 0 : 1);
+        if (!made) {
             EXPECT_EQ(w.messages.value(0),
                       "The selected points must be 2 or more, and in sequence!!");
             EXPECT_EQ(w.GroupCount, 0);
@@ -182,26 +172,21 @@ TEST_F(PolEditTest, NewGroupNeedsARunOfTwoOrMoreSelectedPoints) {
 
 TEST_F(PolEditTest, DeletingTheNewestGroupFreesItsIdAnOlderOneKeepsTheCount) {
     const Outline square{{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}};
-    struct Case {
-        int row;
-        int32_t next;
-    };
-    for (const Case c : {Case{1, 2}, Case{0, 3}}) {
+    for (auto [row, next] : {std::pair{1, 2}, {0, 3}}) { // the group deleted, the next id
         open(square);
         w.band({-10, 10}, {110, -10}); // bottom edge
         w.newgroupClick();
         w.band({90, 110}, {110, -10}); // right edge
         w.newgroupClick();
-        w.chooseGroup(c.row);
+        w.chooseGroup(row);
         w.delgroupClick();
         for (int32_t i = 0; i < e.Line.VertexCount(); ++i)
-            EXPECT_FALSE(e.Line.Vertex(i).HasGroup(c.row + 1))
-                << "the deleted id left vertex " << i;
+            EXPECT_FALSE(e.Line.Vertex(i).HasGroup(row + 1)) << "the deleted id left vertex " << i;
         w.band({-10, 110}, {110, 90}); // top edge
         w.newgroupClick();
-        EXPECT_EQ(w.GroupCount, c.next);
-        EXPECT_EQ(w.listgroups1()->item(1)->text(), QString::number(c.next));
-        EXPECT_EQ(save()[3].groups, std::vector<int32_t>{c.next});
+        EXPECT_EQ(w.GroupCount, next);
+        EXPECT_EQ(w.listgroups1()->item(1)->text(), QString::number(next));
+        EXPECT_EQ(save()[3].groups, std::vector<int32_t>{next});
         EXPECT_EQ(saved->Count(), 2);
     }
     // After loading, new ids start above every id in use, in the list or on a vertex.
@@ -217,10 +202,8 @@ TEST_F(PolEditTest, CancelKeepsTheObjectsListButGroupEditsAreShared) {
     auto objectList = std::make_shared<TGroupPropertyList>();
     TGroupRef lost = group(1, 0x00FF00, "gone"), kept = group(2);
     objectList->Add(lost), objectList->Add(kept);
+    w.SetTextures({{PALVORIN_SOURCE_DIR "/examples/wood.bmp", "wood", -1, nullptr}});
     for (bool cancel : {true, false}) {
-        TTextureObj wood;
-        wood.TexName = "wood", wood.FileName = PALVORIN_SOURCE_DIR "/examples/wood.bmp";
-        w.SetTextures({wood});
         open({{0, 0, {1}}, {100, 0, {1, 2}}, {100, 100, {2}}}, false, objectList);
         w.band({90, 110}, {110, -10});
         w.newgroupClick(); // group 3, above every id in use
@@ -267,16 +250,9 @@ TEST_F(PolEditTest, BackgroundLoadsPicturesTogglesAndRefusesOtherFiles) {
     QTemporaryDir dir;
     const QString png = dir.filePath("grid.png"), text = dir.filePath("notes.bmp");
     QImage(3, 5, QImage::Format_RGB32).save(png);
-    QFile f(text);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write("not a picture");
-    f.close();
-    struct Case {
-        QString file;
-        int width; // of the background afterwards; 0: none
-        bool message;
-    };
-    const Case cases[] = {
+    std::ofstream(text.toStdString()) << "not a picture";
+    // The picture chosen, the background's width afterwards (0: none), whether refused.
+    const std::tuple<QString, int, bool> cases[] = {
         {PALVORIN_SOURCE_DIR "/examples/walnut.jpg", 0, false},
         {QString(), 0, false}, // the toggle removes it
         {png, 3, false},
@@ -284,18 +260,18 @@ TEST_F(PolEditTest, BackgroundLoadsPicturesTogglesAndRefusesOtherFiles) {
         {text, 0, true},
     };
     open({});
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
+    for (const auto& [file, width, refused] : cases) {
+        SCOPED_TRACE(file.toStdString());
         const bool had = w.BackgroundLoaded;
         w.messages.clear();
-        w.pictureAnswer = c.file;
+        w.pictureAnswer = file;
         w.backgroundClick();
-        EXPECT_EQ(w.BackgroundLoaded, !had && !c.message && !c.file.isEmpty());
-        if (c.width) {
-            EXPECT_EQ(e.BackgroundPicture().Width, c.width);
+        EXPECT_EQ(w.BackgroundLoaded, !had && !refused && !file.isEmpty());
+        if (width) {
+            EXPECT_EQ(e.BackgroundPicture().Width, width);
         }
-        ASSERT_EQ(w.messages.size(), c.message ? 1 : 0);
-        if (c.message) {
+        ASSERT_EQ(w.messages.size(), refused ? 1 : 0);
+        if (refused) {
             EXPECT_TRUE(w.messages[0].contains(text)) << w.messages[0].toStdString();
         }
     }

@@ -27,44 +27,43 @@ QByteArray batchExport(TfrmPalvorin& window, void (*useRenderer)(), const QStrin
 
 } // namespace
 
-TEST_F(AppTest, OpenReplacesTheDocumentAndShowsTheFirstObject) {
-    open("frame.PLV");
-    EXPECT_EQ(w->dialogsAsked, 1);
-    EXPECT_TRUE(w->lastFilter.startsWith("Palvorin files (*.PLV"));
-    EXPECT_TRUE(w->lastFilter.contains("All files (*)"));
-    expectObjects({"frame", "picture"}, 0);
-    EXPECT_EQ(w->CurrentFileName, example("frame.PLV"));
-    EXPECT_NE(w->Document->Items(1).DisplayList, 0u); // all drawn
-
-    // The next Open (the menu command) proposes the current file; cancelling it changes nothing.
-    w->openAnswer.clear();
-    w->command("mnOpen")->trigger();
-    EXPECT_EQ(w->lastProposed, example("frame.PLV"));
-    EXPECT_EQ(w->Document->Count(), 2);
-}
-
-TEST_F(AppTest, SaveAndOpenAgainGiveTheSameBytes) {
+TEST_F(AppTest, OpenReplacesTheDocumentSaveAndOpenAgainGiveTheSameBytes) {
     QTemporaryDir dir;
     const QDir examples(QStringLiteral(PALVORIN_SOURCE_DIR "/examples"));
     for (const QString& name : examples.entryList(QDir::Files)) // documents and their pictures
         ASSERT_TRUE(QFile::copy(examples.filePath(name), dir.filePath(name)));
-    w->openAnswer = dir.filePath("moulding.PLV");
+    w->openAnswer = dir.filePath("frame.PLV");
     w->loadClick();
+    EXPECT_EQ(w->dialogsAsked, 1);
+    EXPECT_TRUE(w->lastFilter.startsWith("Palvorin files (*.PLV"));
+    EXPECT_TRUE(w->lastFilter.contains("All files (*)"));
+    expectObjects({"frame", "picture"}, 0);
+    EXPECT_EQ(w->CurrentFileName, dir.filePath("frame.PLV"));
+    EXPECT_NE(w->Document->Items(1).DisplayList, 0u); // all drawn
+    // The next Open (the menu command) proposes the current file; cancelling it changes nothing.
+    w->openAnswer.clear();
+    w->command("mnOpen")->trigger();
+    EXPECT_EQ(w->lastProposed, dir.filePath("frame.PLV"));
+    EXPECT_EQ(w->Document->Count(), 2);
 
-    w->saveAnswer = dir.filePath("first"); // no extension: .PLV is added
-    w->command("save")->trigger();
-    EXPECT_EQ(w->lastProposed, dir.filePath("moulding.PLV"));
-    EXPECT_EQ(w->CurrentFileName, dir.filePath("first.PLV"));
-    const QByteArray first = fileBytes(dir.filePath("first.PLV"));
-    ASSERT_FALSE(first.isEmpty());
-
-    w->openAnswer = dir.filePath("first.PLV");
-    w->loadClick();
-    expectObjects({"moulding"}, 0);
-    w->saveAnswer = dir.filePath("second.PLV");
-    w->mnSaveClick();
-    EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
-    EXPECT_EQ(fileBytes(dir.filePath("second.PLV")), first);
+    for (auto [document, names] : {std::pair{"frame", QStringList{"frame", "picture"}},
+                                   {"moulding", QStringList{"moulding"}}}) {
+        w->openAnswer = dir.filePath(document + QStringLiteral(".PLV"));
+        w->loadClick();
+        w->saveAnswer = dir.filePath("first"); // no extension: .PLV is added
+        w->command("save")->trigger();
+        EXPECT_EQ(w->lastProposed, w->openAnswer);
+        EXPECT_EQ(w->CurrentFileName, dir.filePath("first.PLV"));
+        const QByteArray first = fileBytes(dir.filePath("first.PLV"));
+        ASSERT_FALSE(first.isEmpty());
+        w->openAnswer = dir.filePath("first.PLV");
+        w->loadClick();
+        expectObjects(names, 0);
+        w->saveAnswer = dir.filePath("second.PLV");
+        w->mnSaveClick();
+        EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
+        EXPECT_EQ(fileBytes(dir.filePath("second.PLV")), first) << document;
+    }
 }
 
 TEST_F(AppTest, OpenWithAMissingImageWarnsOnceAndSavingKeepsItsEntry) {
@@ -105,22 +104,19 @@ TEST_F(AppTest, SaveAndExportOfNothingSayWhyAndWriteNothing) {
 TEST_F(AppTest, FailedOpenNamesTheFileSaysWhatIsWrongAndStartsANewDocument) {
     QTemporaryDir dir;
     ASSERT_TRUE(writeFile(dir.filePath("cut.PLV"), fileBytes(example("frame.PLV")).left(60)));
-    struct Case {
-        QString file;
-        const char* plain;
-    };
-    const Case cases[] = {
+    // The file, the plain words that start the message.
+    const std::pair<QString, QString> cases[] = {
         {dir.filePath("none.PLV"), "none.PLV cannot be opened: the file does not exist."},
         {example("wood.bmp"), "wood.bmp is not a Palvorin document."},
         {dir.filePath("cut.PLV"), "cut.PLV is damaged or incomplete and was not opened."},
     };
-    for (const Case& c : cases) {
+    for (const auto& [file, plain] : cases) {
         open("frame.PLV");
-        w->openAnswer = c.file;
+        w->openAnswer = file;
         w->command("load")->trigger();
         ASSERT_EQ(w->messages.size(), 1);
         EXPECT_EQ(w->messageIcons[0], QMessageBox::Critical);
-        EXPECT_TRUE(w->messages[0].startsWith(QString(c.plain) + "\n\nDetails: "))
+        EXPECT_TRUE(w->messages[0].startsWith(plain + "\n\nDetails: "))
             << w->messages[0].toStdString();
         expectObjects({"obj1"}, 0); // a new document
         w->messages.clear();
@@ -134,11 +130,8 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
     w->command("mnWireframed")->trigger();
     ASSERT_FALSE(solidScreenRenderer());
 
-    struct Case {
-        const char *command, *ext, *filter, *magic;
-        void (*use)();
-    };
-    const Case cases[] = {
+    // The command, the file's extension, its filter, its first bytes, the batch export's renderer.
+    const std::tuple<const char*, QString, QString, QByteArray, void (*)()> cases[] = {
         {"mnExpDXF", ".DXF", "Autocad DXF (*.DXF", "0\r\nSECTION", &useDXFRenderer},
         {"mnfacesetVRML", ".WRL", "Vrml files (*.WRL", "#VRML V2.0 utf8", &useVRMLRenderer},
         {"mnExp3DS", ".3DS", "3D Studio files (*.3DS", "\x4D\x4D", &use3DSRenderer},
@@ -146,13 +139,13 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
         {"mnExpOBJ", ".obj", "Wavefront OBJ files (*.obj", "# Wavefront OBJ", &useOBJRenderer},
         {"mnExpSTL", ".stl", "STL files (*.stl", "Binary STL", &useSTLRenderer},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.command);
+    for (const auto& [command, ext, filter, magic, use] : cases) {
+        SCOPED_TRACE(command);
         const QString previous = w->CurrentFileName;
-        w->saveAnswer = dir.filePath(QStringLiteral("scene") + c.ext);
-        w->command(c.command)->trigger();
-        EXPECT_EQ(w->lastProposed, TfrmPalvorin::ChangeFileExt(previous, c.ext));
-        EXPECT_TRUE(w->lastFilter.startsWith(c.filter));
+        w->saveAnswer = dir.filePath("scene" + ext);
+        w->command(command)->trigger();
+        EXPECT_EQ(w->lastProposed, TfrmPalvorin::ChangeFileExt(previous, ext));
+        EXPECT_TRUE(w->lastFilter.startsWith(filter));
         EXPECT_TRUE(w->lastFilter.endsWith("All files (*)"));
         EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
         EXPECT_EQ(w->CurrentFileName, w->saveAnswer);
@@ -163,9 +156,8 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
 
         const QByteArray written = fileBytes(w->saveAnswer);
         ASSERT_GT(written.size(), 100);
-        EXPECT_TRUE(written.startsWith(c.magic));
-        const QByteArray batch =
-            batchExport(*w, c.use, batchDir.filePath(QStringLiteral("scene") + c.ext));
+        EXPECT_TRUE(written.startsWith(magic));
+        const QByteArray batch = batchExport(*w, use, batchDir.filePath("scene" + ext));
         EXPECT_TRUE(written == batch) << "export differs from the batch export";
     }
     // The OBJ's material library and image copies went beside it.

@@ -59,17 +59,16 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
         auto* pages = child<QTabWidget>(d, "PageControl1");
         EXPECT_EQ(pages->count(), 3);
         EXPECT_EQ(pages->tabText(2), "Coordinates");
-        struct Spin {
-            const char* name;
-            int value, minimum, maximum;
-        };
-        for (const Spin& s : {Spin{"sePrecision", 2, 1, 20}, Spin{"seProfileScale", 50, 10, 500},
-                              Spin{"sePathScale", 100, 10, 500}, Spin{"seCoordX", 1, -9999, 9999},
-                              Spin{"seCoordZ", 3, -9999, 9999}, Spin{"seRotY", 0, -360, 360}}) {
-            auto* spin = child<TSpinEdit>(d, s.name);
-            EXPECT_EQ(spin->value(), s.value) << s.name;
-            EXPECT_EQ(spin->minimum(), s.minimum) << s.name;
-            EXPECT_EQ(spin->maximum(), s.maximum) << s.name;
+        for (auto [name, value, minimum, maximum] : {std::tuple{"sePrecision", 2, 1, 20},
+                                                     {"seProfileScale", 50, 10, 500},
+                                                     {"sePathScale", 100, 10, 500},
+                                                     {"seCoordX", 1, -9999, 9999},
+                                                     {"seCoordZ", 3, -9999, 9999},
+                                                     {"seRotY", 0, -360, 360}}) {
+            auto* spin = child<TSpinEdit>(d, name);
+            EXPECT_EQ(std::tuple(spin->value(), spin->minimum(), spin->maximum()),
+                      std::tuple(value, minimum, maximum))
+                << name;
         }
         for (const char* box : {"chkLathe", "chkRoundCorner", "chkEmbCorner"})
             EXPECT_FALSE(child<QCheckBox>(d, box)->isChecked()) << box;
@@ -124,25 +123,22 @@ TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    struct Case {
-        const char *typed, *shown;
-        int value;
-    };
-    const Case cases[] = {
+    // Typed, shown, the value once the field is left.
+    const std::tuple<const char*, const char*, int> cases[] = {
         {"9999", "999", 500}, // a fourth digit cannot be typed
         {"5", "5", 10},
         {"a-", "-", 10}, // only digits and a minus sign; no number reads as the minimum
         {"250", "250", 250},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.typed);
+    for (auto [typed, shown, value] : cases) {
+        SCOPED_TRACE(typed);
         spin->setFocus();
         spin->selectAll();
-        QTest::keyClicks(spin, c.typed);
-        EXPECT_EQ(spin->text(), c.shown);
+        QTest::keyClicks(spin, typed);
+        EXPECT_EQ(spin->text(), shown);
         other->setFocus(); // leaving the field
-        EXPECT_EQ(spin->value(), c.value);
-        EXPECT_EQ(spin->text(), QString::number(c.value));
+        EXPECT_EQ(spin->value(), value);
+        EXPECT_EQ(spin->text(), QString::number(value));
     }
 }
 
@@ -160,31 +156,27 @@ TEST(TextureChooser, ListsAddsRefusesDeletesAndSaysWhenAPictureIsMissing) {
     EXPECT_TRUE(chooser.curtexture()->Picture().isNull());
     EXPECT_FALSE(chooser.texname()->isEnabled());
     EXPECT_EQ(chooser.texname()->maxLength(), 20);
-    struct Add {
-        const char* name;
-        QString file, message;
-        size_t count;
-    };
-    const Add adds[] = {
+    // Name, file, message, textures then.
+    const std::tuple<const char*, QString, QString, size_t> adds[] = {
         {"wood", "", "Type texture name and select file to load!!", 0},
         {"wood", QStringLiteral(PALVORIN_SOURCE_DIR "/examples/wood.bmp"), "", 1},
         {"wood", dir.filePath("wide.bmp"),
          "A texture named \"wood\" exists already: choose another name.", 1},
         {"wide", dir.filePath("wide.bmp"), "", 2},
     };
-    for (const Add& a : adds) {
-        SCOPED_TRACE(a.count);
+    for (const auto& [name, file, message, count] : adds) {
+        SCOPED_TRACE(count);
         chooser.setTextureList(textureTable);
         chooser.messages.clear();
         chooser.setResult(0);
         chooser.button("new")->click();
         EXPECT_TRUE(chooser.texname()->isEnabled() && chooser.button("load")->isEnabled());
-        chooser.texname()->setText(a.name);
-        chooser.PictureFileName = a.file;
+        chooser.texname()->setText(name);
+        chooser.PictureFileName = file;
         chooser.okClick();
-        EXPECT_EQ(chooser.messages.value(0), a.message);
-        ASSERT_EQ(textureTable.size(), a.count);
-        EXPECT_EQ(chooser.result(), a.message.isEmpty() ? QDialog::Accepted : 0);
+        EXPECT_EQ(chooser.messages.value(0), message);
+        ASSERT_EQ(textureTable.size(), count);
+        EXPECT_EQ(chooser.result(), message.isEmpty() ? QDialog::Accepted : 0);
     }
     EXPECT_TRUE(chooser.Changed);
 
@@ -242,18 +234,14 @@ TEST_F(AppTest, UnsavedChangesAreAskedAboutBeforeNewOpenAndExit) {
     EXPECT_EQ(w->saveChangesAsked, 0);
 
     QTemporaryDir dir;
-    struct Case {
-        const char* command;
-        QMessageBox::StandardButton answer;
-        bool goesOn;
-    };
-    const Case cases[] = {
+    // The command, the answer to the question, whether the command goes on.
+    const std::tuple<std::string, QMessageBox::StandardButton, bool> cases[] = {
         {"new", QMessageBox::Cancel, false},         {"new", QMessageBox::Discard, true},
         {"load", QMessageBox::Cancel, false},        {"load", QMessageBox::Save, true},
         {"exitProgram", QMessageBox::Cancel, false}, {"exitProgram", QMessageBox::Discard, true},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::string(c.command) + " " + std::to_string(c.answer));
+    for (const auto& [command, answer, goesOn] : cases) {
+        SCOPED_TRACE(command + " " + std::to_string(answer));
         w->NewDocument();
         makeBox(*w->CurrentObject, Vec3{});
         w->btNewobjClick(); // a change; the new object is current and empty
@@ -261,19 +249,19 @@ TEST_F(AppTest, UnsavedChangesAreAskedAboutBeforeNewOpenAndExit) {
         w->lbObjects()->setCurrentRow(0);
         w->btSelobjClick();
         w->saveChangesAsked = w->dialogsAsked = 0;
-        w->saveChangesAnswer = c.answer;
+        w->saveChangesAnswer = answer;
         w->openAnswer = example("vase.PLV");
         w->saveAnswer = dir.filePath("kept.PLV");
-        w->command(c.command)->trigger();
+        w->command(command.c_str())->trigger();
         EXPECT_EQ(w->saveChangesAsked, 1);
-        const bool wentOn =
-            std::string(c.command) == "exitProgram" ? !w->isVisible() : w->Document->Count() == 1;
-        EXPECT_EQ(wentOn, c.goesOn);
-        if (c.answer == QMessageBox::Save) {
+        const bool exit = command == "exitProgram";
+        const bool wentOn = exit ? !w->isVisible() : w->Document->Count() == 1;
+        EXPECT_EQ(wentOn, goesOn);
+        if (answer == QMessageBox::Save) {
             EXPECT_TRUE(QFileInfo::exists(dir.filePath("kept.PLV")));
             EXPECT_EQ(w->windowTitle(), "vase.PLV[*] - Palvorin"); // the opened one
         }
-        if (wentOn && std::string(c.command) != "exitProgram") {
+        if (wentOn && !exit) {
             EXPECT_FALSE(w->isWindowModified());
         }
         w->show();
@@ -290,21 +278,15 @@ TEST_F(AppTest, UnsavedChangesAreAskedAboutBeforeNewOpenAndExit) {
 }
 
 TEST_F(AppTest, FitAllBringsFarObjectsIntoViewAndFarPlanesFollowTheScene) {
-    struct Case {
-        Vec3 position;
-        bool seenBefore;
-    };
-    const Case cases[] = {
-        {Vec3{4000, 0, 0}, false},     // off to the side of the default view
-        {Vec3{0, -2500, -900}, false}, // below it
-        {Vec3{0, 0, -3000}, true},     // straight ahead, beyond the old far plane at 1000
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.position.X + c.position.Y + c.position.Z);
+    for (auto [position, seenBefore] :
+         {std::pair{Vec3{4000, 0, 0}, false}, // off to the side of the default view
+          {Vec3{0, -2500, -900}, false},      // below it
+          {Vec3{0, 0, -3000}, true}}) {       // straight ahead, beyond the old far plane at 1000
+        SCOPED_TRACE(position.X + position.Y + position.Z);
         w->NewDocument();
-        makeBox(*w->CurrentObject, c.position);
+        makeBox(*w->CurrentObject, position);
         w->disegnaClick();
-        EXPECT_EQ(sceneDrawn(frame()) > 100, c.seenBefore);
+        EXPECT_EQ(sceneDrawn(frame()) > 100, seenBefore);
         w->command("viewFitAll")->trigger();
         EXPECT_GT(sceneDrawn(frame()), 2000);
         w->command("viewReset")->trigger();

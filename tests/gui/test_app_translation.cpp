@@ -98,20 +98,16 @@ TEST(Translation, FormWalkTranslatesCaptionsAndHintsAndLogsTheRestOnce) {
 }
 
 TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
-    struct Case {
-        const char* code;
-        const char* open; // the caption of File > Open
-    };
-    for (const Case& c : {Case{"ITA", "Apri"}, Case{"DEU", "\u00d6ffnen"}}) {
-        SCOPED_TRACE(c.code);
+    // The language, the caption of File > Open.
+    for (auto [code, open] : {std::pair{"ITA", "Apri"}, {"DEU", "\u00d6ffnen"}}) {
+        SCOPED_TRACE(code);
         QTemporaryDir dir;
         const QString log = dir.filePath("messages.log");
         const ProgramTranslator translator(
-            QStringLiteral(PALVORIN_SOURCE_DIR "/resources/lang/messages_%1.prop").arg(c.code),
-            log);
+            QStringLiteral(PALVORIN_SOURCE_DIR "/resources/lang/messages_%1.prop").arg(code), log);
         {
             TfrmPalvorin window;
-            EXPECT_EQ(window.command("mnOpen")->text(), QString::fromUtf8(c.open));
+            EXPECT_EQ(window.command("mnOpen")->text(), QString::fromUtf8(open));
             TfrmExtrOptionDialog options;
             TfrmLathe lathe;
             TTexLoad chooser;
@@ -131,27 +127,25 @@ TEST(Translation, CodesFollowTheInterfaceLanguageOfTheEnvironment) {
         std::printf("codes=%s\n", qPrintable(TInternationalization::LanguageCodes().join(',')));
         return;
     }
-    struct Case {
-        const char *variable, *value, *codes;
-    };
-    const Case cases[] = {
+    // The variable, its value, the codes.
+    const std::tuple<const char*, const char*, const char*> cases[] = {
         {"LANG", "it_IT.UTF-8", "ITA"},
         {"LANG", "de_CH.UTF-8", "DES,DEU"},
         {"LC_ALL", "en_GB.UTF-8", "ENG,ENU"},
         {"LANG", "C", "ENU"},
     };
-    for (const Case& c : cases) {
+    for (auto [variable, value, codes] : cases) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"LANG", "LC_ALL", "LC_MESSAGES", "LANGUAGE"})
             env.remove(name);
-        env.insert(c.variable, c.value);
+        env.insert(variable, value);
         env.insert("PALVORIN_PRINT_LANGUAGE_CODES", "1");
         QProcess child;
         child.setProcessEnvironment(env);
         child.start(QCoreApplication::applicationFilePath(),
                     {"--gtest_filter=Translation.CodesFollowTheInterfaceLanguageOfTheEnvironment"});
         ASSERT_TRUE(child.waitForFinished(20000));
-        EXPECT_TRUE(child.readAllStandardOutput().contains(QByteArray("codes=") + c.codes + "\n"))
-            << c.variable << "=" << c.value;
+        EXPECT_TRUE(child.readAllStandardOutput().contains(QByteArray("codes=") + codes + "\n"))
+            << variable << "=" << value;
     }
 }

@@ -90,21 +90,17 @@ TEST_F(ViewTest, NewClearsTheViewAndTheModes) {
     EXPECT_FALSE(isBackground(image.pixel(centre(image))));
 }
 
-// 10 pixels along or 5 across turn by 5, move by 5 or dolly by 5: the camera in mode 1, only the
-// current object in mode 2, whose lists are placed again, not rebuilt; a move without a pressed
-// button does nothing. After each drag View > Reset and the object set back restore the picture.
+// A drag of 10 pixels turns, moves or dollies by 5: the camera in mode 1, only the current object
+// in mode 2, whose lists are placed again, not rebuilt; a move without a pressed button does
+// nothing. After each drag View > Reset and the object set back restore the picture.
 TEST_F(ViewTest, DragsTurnMoveAndDollyTheCameraOrOnlyTheCurrentObject) {
     using V = std::vector<float>;
     TExtrObj& o = *w->CurrentObject;
     const uint32_t lists = o.DisplayList;
     const V camera0{0, 0, 0, 0, 10, 500}, object0{0, 0, 0, 0, 0};
-    struct Case {
-        int moveMode;
-        const char* mouse;
-        QPoint by;
-        V camera, object; // rx, ry, eye X, centre X, eye Y, eye Z; rotation X, Y, position
-    };
-    const Case cases[] = {
+    // Move mode, mouse mode, drag; the camera's rx, ry, eye X, centre X, eye Y, eye Z and the
+    // object's rotation X, Y and position after it.
+    const std::tuple<int, const char*, QPoint, V, V> cases[] = {
         {1, "setMouseMoveRot", {10, 0}, {0, 355, 0, 0, 10, 500}, object0},
         {1, "setMouseLRUD", {10, 0}, {0, 0, -5, -5, 10, 500}, object0},
         {1, "setMouseZoom", {0, 10}, {0, 0, 0, 0, 10, 505}, object0},
@@ -112,19 +108,19 @@ TEST_F(ViewTest, DragsTurnMoveAndDollyTheCameraOrOnlyTheCurrentObject) {
         {2, "setMouseLRUD", {10, 4}, camera0, {0, 0, 5, 2, 0}},
         {2, "setMouseZoom", {0, -10}, camera0, {0, 0, 0, 0, 5}},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(std::to_string(c.moveMode) + c.mouse);
-        if (w->MoveMode != c.moveMode) w->command("movetype")->trigger();
-        EXPECT_EQ(w->MoveMode, c.moveMode);
-        w->command(c.mouse)->trigger();
-        drag(200, 200, 200 + c.by.x(), 200 + c.by.y());
+    for (const auto& [moveMode, mouseMode, by, wantCamera, wantObject] : cases) {
+        SCOPED_TRACE(std::to_string(moveMode) + mouseMode);
+        if (w->MoveMode != moveMode) w->command("movetype")->trigger();
+        EXPECT_EQ(w->MoveMode, moveMode);
+        w->command(mouseMode)->trigger();
+        drag(200, 200, 200 + by.x(), 200 + by.y());
         mouse(QEvent::MouseMove, 300, 300, Qt::NoButton);
         const V camera{scene.rx, scene.ry, scene.eye.X, scene.centre.X, scene.eye.Y, scene.eye.Z},
             object{o.Rotation.X, o.Rotation.Y, o.Position.X, o.Position.Y, o.Position.Z};
         for (size_t i = 0; i < camera.size(); ++i)
-            EXPECT_NEAR(camera[i], c.camera[i], 1e-4) << "camera " << i;
+            EXPECT_NEAR(camera[i], wantCamera[i], 1e-4) << "camera " << i;
         for (size_t i = 0; i < object.size(); ++i)
-            EXPECT_NEAR(object[i], c.object[i], 1e-4) << "object " << i;
+            EXPECT_NEAR(object[i], wantObject[i], 1e-4) << "object " << i;
         EXPECT_EQ(o.DisplayList, lists);
         EXPECT_NE(frame(), board);
 
