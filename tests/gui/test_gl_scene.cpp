@@ -63,10 +63,7 @@ TEST_F(GlTest, InitSceneSetsLightsAndEmptyTablesReinitKeepsSmoothShadingErrorsAr
     EXPECT_EQ(textureUploader(), nullptr);
     scene.smoothShading = true;
     initScene(W, H);
-    EXPECT_TRUE(listRegistry.empty());
     EXPECT_EQ(intState(GL_SHADE_MODEL), GL_SMOOTH);
-    EXPECT_TRUE(currentRendererIsOGL());
-    EXPECT_EQ(dynamic_cast<TWFRenderer*>(currentRenderer()), nullptr);
     EXPECT_NE(textureUploader(), nullptr);
 
     // Without a context, and with a light number beyond the last: errors, nothing changed.
@@ -121,16 +118,6 @@ TEST_F(GlTest, AxesAndPlacementListsLeaveTheMatrixModesAsDocumented) {
     glPopMatrix();
     // The pushed matrix is the camera's, translated by 10 along world X.
     EXPECT_NEAR(placedX - modelview(12), 10 * modelview(0), 1e-4);
-
-    // A whole frame with a selected, placed object under a turned camera, twice.
-    int32_t obj = 0;
-    buildObject(obj, {square(-5, -5, 5, 5)}, {1, 0, 0, 1}, true);
-    placeObjectList(obj, {3, 0, 0}, {0, 45, 0});
-    rotateCamera(30, 20);
-    drawFrame();
-    drawFrame();
-    EXPECT_TRUE(glIsList(CameraRotationList));
-    expectCleanState();
 }
 
 TEST_F(GlTest, CameraRotatesWrappingOnceLooksDownMinusZPansAndDolliesAtItsHeight) {
