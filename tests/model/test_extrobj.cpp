@@ -138,56 +138,44 @@ TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
     ExpectVec(o.Rotation, -400, 5.5f, 10);
 }
 
-TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroups) {
-    TExtrObj src, dst;
-    SetOutline(src.Profile, src.ProfileCount, {V(1, 2, 5)});
-    src.Profile[99] = V(-7, 8); // unused slots are copied too
-    SetOutline(src.Path, src.PathCount, {V(3, 4), V(5, 6)});
-    src.Groups->Add(MakeGroup(5, 0x00FF00));
-    src.Position = Vec3{1.25f, 2, 3};
-    src.Rotation = Vec3{400, 0, -10}; // copied as it is, no reduction
-    ConfigureWithSetters(src);
-    src.SetDisplayList(9);
-    src.SetPathClosed(true);
-    dst.SetName("target");
-    src.Assign(dst);
-
-    EXPECT_EQ(dst.Name, "target");
-    EXPECT_EQ(dst.DisplayList, 0u);
-    EXPECT_EQ(dst.ProfileCount, 1);
-    EXPECT_EQ(dst.Profile[0].Groups[0], 5);
-    EXPECT_EQ(dst.Profile[99].X, -7);
-    EXPECT_EQ(dst.PathCount, 2);
-    EXPECT_EQ(dst.Path[1].Y, 6);
-    ExpectVec(dst.Position, 1.25f, 2, 3);
-    ExpectVec(dst.Rotation, 400, 0, -10);
-    EXPECT_TRUE(dst.PathClosed);
-    EXPECT_EQ(dst.TexDir, src.TexDir);
-    EXPECT_EQ(Settings(dst), Settings(src));
-    ExpectOptionsMatchObject(dst);
-
-    // One list, seen by both.
-    EXPECT_EQ(dst.Groups, src.Groups);
-    src.Groups->Items(0).Color = 0x0000FF;
-    dst.Groups->Add(MakeGroup(6, 0));
-    EXPECT_EQ(dst.Groups->Items(0).Color, 0x0000FFu);
-    EXPECT_EQ(src.Groups->Count(), 2);
-}
-
-TEST(ExtrObj, SharedGroupsOutliveTheSource) {
-    auto src = std::make_unique<TExtrObj>();
-    auto entry = MakeGroup(3, 0xABCDEF);
-    src->Groups->Add(entry);
-    std::weak_ptr<TGroupPropertyObj> weakEntry = entry;
-    entry.reset();
-    auto dst = std::make_unique<TExtrObj>();
-    std::weak_ptr<TGroupPropertyList> dstOwnList = dst->Groups;
+TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheSource) {
+    auto src = std::make_unique<TExtrObj>(), dst = std::make_unique<TExtrObj>();
+    SetOutline(src->Profile, src->ProfileCount, {V(1, 2, 5)});
+    src->Profile[99] = V(-7, 8); // unused slots are copied too
+    SetOutline(src->Path, src->PathCount, {V(3, 4), V(5, 6)});
+    TGroupRef entry = MakeGroup(5, 0x00FF00);
+    const std::weak_ptr<TGroupPropertyObj> weakEntry = entry;
+    src->Groups->Add(std::move(entry));
+    src->Position = Vec3{1.25f, 2, 3};
+    src->Rotation = Vec3{400, 0, -10}; // copied as it is, no reduction
+    ConfigureWithSetters(*src);
+    src->SetDisplayList(9);
+    src->SetPathClosed(true);
+    dst->SetName("target");
+    const std::weak_ptr<TGroupPropertyList> dstOwnList = dst->Groups;
     src->Assign(*dst);
-    EXPECT_TRUE(dstOwnList.expired()); // the destination released its former list
+
+    EXPECT_EQ(std::tie(dst->Name, dst->DisplayList, dst->PathClosed, dst->TexDir),
+              std::make_tuple("target", 0u, true, src->TexDir));
+    EXPECT_EQ(std::tie(dst->ProfileCount, dst->Profile[0].Groups[0], dst->Profile[99].X,
+                       dst->PathCount, dst->Path[1].Y),
+              std::make_tuple(1, 5, -7, 2, 6));
+    ExpectVec(dst->Position, 1.25f, 2, 3);
+    ExpectVec(dst->Rotation, 400, 0, -10);
+    EXPECT_EQ(Settings(*dst), Settings(*src));
+    ExpectOptionsMatchObject(*dst);
+
+    // One list, seen by both; the destination released its own.
+    EXPECT_EQ(dst->Groups, src->Groups);
+    EXPECT_TRUE(dstOwnList.expired());
+    src->Groups->Items(0).Color = 0x0000FF;
+    dst->Groups->Add(MakeGroup(6, 0));
+    EXPECT_EQ(src->Groups->Count(), 2);
+    // The list and its entries live as long as an object holds them.
     src.reset();
-    ASSERT_EQ(dst->Groups->Count(), 1);
-    EXPECT_EQ(dst->Groups->Items(0).Color, 0xABCDEFu);
-    std::weak_ptr<TGroupPropertyList> weakList = dst->Groups;
+    ASSERT_EQ(dst->Groups->Count(), 2);
+    EXPECT_EQ(dst->Groups->Items(0).Color, 0x0000FFu);
+    const std::weak_ptr<TGroupPropertyList> weakList = dst->Groups;
     dst.reset();
     EXPECT_TRUE(weakList.expired());
     EXPECT_TRUE(weakEntry.expired());
