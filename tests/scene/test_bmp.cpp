@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-using namespace scenetest;
-
 namespace {
 
-using BmpTest = ScratchTest;
+using BmpTest = SceneTest;
 
 std::vector<PaletteEntry> distinctPalette(int n) {
     std::vector<PaletteEntry> p;

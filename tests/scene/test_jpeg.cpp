@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 
-using namespace scenetest;
-
 namespace {
 
 // 16 x 8 picture: top half red | green, bottom half blue | yellow.
@@ -27,7 +25,7 @@ Bytes blockPicture() {
     return rgb;
 }
 
-using JpegTest = ScratchTest;
+using JpegTest = SceneTest;
 
 } // namespace
 
