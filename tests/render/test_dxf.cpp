@@ -1,4 +1,4 @@
-// Tests of the DXF exporter: exact text, corners, placement and write failures.
+// Tests of the DXF exporter: exact text, corners and the placement of each object.
 #include "render/UnTRenderer_Exporters.h"
 #include "render_test_util.h"
 
@@ -71,15 +71,4 @@ TEST(DXFExport, EachObjectIsPlacedByItsOwnMatrix) {
     EXPECT_EQ(slice(lines, 14 + 6, 2), (std::vector<std::string>{"10", "100.000000"}));
     EXPECT_EQ(lines[44 + 7], "-30.000000");
     EXPECT_EQ(lines[44 + 13], "-29.000000");
-}
-
-TEST(DXFExport, FreeingAnUnfinishedExportKeepsWhatWasWritten) {
-    const std::string path = scratchPath("early.dxf");
-    {
-        TDXFRenderer early;
-        early.initRendering(path);
-        early.initObject("a");
-        plainQuad(early, 0, 0);
-    }
-    EXPECT_EQ(crlfLines(takeFile(path)).size(), 14u + 30u);
 }

@@ -60,23 +60,7 @@ std::string shapeText(const std::string& face, const std::string& diffuse, const
 } // namespace
 
 TEST(VRMLExport, TwoFaceLatheSceneIsWrittenExactly) {
-    const std::string text = exportWith<TVRMLRenderer>("lathe.wrl", [](TRenderer& r) {
-        r.setObjectMatrix(translation(10, 0, 0));
-        r.initObject("Lathe");
-        r.initList(101);
-        r.setTexture(TTextureObj{});
-        r.setColor(ColorF{1, 0, 0, 1});
-        plainQuad(r, 0, 0);
-        plainQuad(r, 0, 1);
-        r.endList();
-        r.initList(102);
-        r.setTexture(texture("C:\\tex\\wood.bmp"));
-        r.setColor(ColorF{0, 0, 0.5f, 1});
-        r.quads(quadAt(0, 2, 0), true, unitTexCoords());
-        r.quads(quadAt(0, 3, 0), true, unitTexCoords());
-        r.endList();
-        r.endObject(1, 2, false);
-    });
+    const std::string text = exportWith<TVRMLRenderer>("lathe.wrl", twoFaceLathe);
     // The points of the quad from y0 to y1 at x 10, one row.
     auto row = [](const std::string& y0, const std::string& y1) {
         return "10.000000 " + y0 + " 0.000000 ,11.000000 " + y0 + " 0.000000 ,11.000000 " + y1 +
@@ -90,7 +74,7 @@ TEST(VRMLExport, TwoFaceLatheSceneIsWrittenExactly) {
                     "# exported by Palvorin v 1.0\r\n"
                     "Group { \r\n"
                     "\tchildren  [ \r\n" +
-                        shapeText("0", "1.000000 0.000000 0.000000", "",
+                        shapeText("0", "1.000000 0.500000 0.000000", "",
                                   row("0.000000", one) + row(one, two), "") +
                         // A backslash of a stored path is escaped inside the VRML string.
                         shapeText("1", "0.000000 0.000000 0.500000", "C:\\\\tex\\\\wood.jpg",
