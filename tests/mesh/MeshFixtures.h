@@ -3,7 +3,7 @@
 
 #include "RecordingRenderer.h"
 #include "mesh/UnEndCaps.h"
-#include "model/UnTProfileObj.h"
+#include "model/ModelTestUtil.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
 
@@ -12,17 +12,6 @@
 #include <cmath>
 #include <utility>
 #include <vector>
-
-// A path list of the given points, no groups.
-inline TProfileObj makePath(const std::vector<Vec3>& points) {
-    TProfileObj path;
-    for (const auto& p : points) {
-        TProfileElementObj e;
-        e.Point = p;
-        path.Add(e);
-    }
-    return path;
-}
 
 // A profile list of the given (x, y) points, no groups.
 inline TProfileObj makeProfile(const std::vector<std::pair<float, float>>& points) {

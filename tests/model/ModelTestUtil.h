@@ -1,7 +1,9 @@
-// Helpers shared by the model tests: outline and group builders, settings tuples.
+// Helpers shared by the model and mesh tests: outline, element list and group builders, settings
+// tuples.
 #pragma once
 
 #include "model/UnTExtrObj.h"
+#include "model/UnTProfileObj.h"
 
 #include "TestFiles.h"
 
@@ -21,6 +23,17 @@ inline void SetOutline(std::array<OutlineVertex, MaxOutlineVertices>& outline, i
     count = 0;
     for (const OutlineVertex& v : vertices)
         outline[static_cast<size_t>(count++)] = v;
+}
+
+// An element list of the given points, no groups.
+inline TProfileObj makePath(const std::vector<Vec3>& points) {
+    TProfileObj list;
+    for (const Vec3& p : points) {
+        TProfileElementObj e;
+        e.Point = p;
+        list.Add(e);
+    }
+    return list;
 }
 
 inline TGroupRef MakeGroup(int32_t id, TColor color, const std::string& texture = "",
