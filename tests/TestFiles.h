@@ -98,7 +98,7 @@ inline Bytes solidBmp(int32_t width, int32_t height, PaletteEntry colour) {
 }
 
 // The message of the exception E that f throws, "(nothing thrown)" when it returns.
-template <class E = std::exception, class F> std::string messageOf(F&& f) {
+template <class E = std::exception, class F> std::string thrownMessage(F&& f) {
     try {
         f();
     } catch (const E& e) {

@@ -11,8 +11,8 @@ namespace {
 
 using StreamTest = ScratchTest;
 
-std::string messageOf(const std::function<void()>& op) {
-    return ::messageOf<EExtrStrError>(op);
+std::string streamError(const std::function<void()>& op) {
+    return thrownMessage<EExtrStrError>(op);
 }
 
 bool startsWith(const std::string& s, const std::string& prefix) {
@@ -101,7 +101,7 @@ TEST_F(StreamTest, EndOfFileRaisesEachOperationsCodeAndWord) {
     };
     for (const auto& c : cases) {
         TExtrStream s(name, TExtrStreamMode::Read);
-        EXPECT_EQ(messageOf([&] { c.op(s); }), c.message);
+        EXPECT_EQ(streamError([&] { c.op(s); }), c.message);
     }
     // A failed read leaves the position where it was: the three bytes are still there.
     TExtrStream s(name, TExtrStreamMode::Read);
@@ -128,26 +128,26 @@ TEST_F(StreamTest, WritingOnAReadStreamRaisesEachOperationsCodeAndWord) {
         {[&] { s.writeStringBuffer("", "a"); }, "22: ExtrStream: Error in writeStringBuffer "},
     };
     for (const auto& c : cases) {
-        const std::string m = messageOf(c.op);
+        const std::string m = streamError(c.op);
         EXPECT_TRUE(startsWith(m, c.prefix)) << m;
         EXPECT_GT(m.size(), c.prefix.size()) << "cause text missing: " << m;
     }
     s.Free();
     // After Free every operation fails cleanly.
-    EXPECT_TRUE(
-        startsWith(messageOf([&] { s.readInteger(""); }), "12: ExtrStream: Error in readInteger "));
+    EXPECT_TRUE(startsWith(streamError([&] { s.readInteger(""); }),
+                           "12: ExtrStream: Error in readInteger "));
 }
 
 TEST_F(StreamTest, CreateFailuresAreCode10AndNameTheFile) {
     const std::string missing = file("missing.plv");
-    EXPECT_EQ(messageOf([&] { TExtrStream s(missing, TExtrStreamMode::Read); }),
+    EXPECT_EQ(streamError([&] { TExtrStream s(missing, TExtrStreamMode::Read); }),
               "10: ExtrStream: Error in create Cannot open file \"" + missing +
                   "\": No such file or directory");
     // Creating in a missing folder is checked where a document is saved.
     // A directory is not a file, for reading nor for writing.
-    EXPECT_TRUE(startsWith(messageOf([&] { TExtrStream s(dir, TExtrStreamMode::Read); }),
+    EXPECT_TRUE(startsWith(streamError([&] { TExtrStream s(dir, TExtrStreamMode::Read); }),
                            "10: ExtrStream: Error in create Cannot open file"));
-    EXPECT_TRUE(startsWith(messageOf([&] { TExtrStream s(dir, TExtrStreamMode::Create); }),
+    EXPECT_TRUE(startsWith(streamError([&] { TExtrStream s(dir, TExtrStreamMode::Create); }),
                            "10: ExtrStream: Error in create Cannot create file"));
 }
 
@@ -156,7 +156,7 @@ TEST_F(StreamTest, LargeWriteOnAFullDeviceIsReportedAtOnce) {
     if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
     TExtrStream s("/dev/full", TExtrStreamMode::Create);
     EXPECT_EQ(
-        messageOf([&] { s.writeStringBuffer("", std::string(1 << 20, 'x')); }),
+        streamError([&] { s.writeStringBuffer("", std::string(1 << 20, 'x')); }),
         "22: ExtrStream: Error in writeStringBuffer Cannot write file \"/dev/full\": No space "
         "left on device");
 }
@@ -168,8 +168,9 @@ TEST_F(StreamTest, PlainStringReadRefusesBadLengthsWithoutAllocating) {
     TExtrStream s(name, TExtrStreamMode::Read);
     std::string out = "keep";
     const std::string rs = "14: ExtrStream: Error in readString ";
-    EXPECT_EQ(messageOf([&] { s.readString("", -5, out); }), rs + "string length -5 is negative");
-    EXPECT_EQ(messageOf([&] { s.readString("", INT32_MAX, out); }), rs + "unexpected end of file");
+    EXPECT_EQ(streamError([&] { s.readString("", -5, out); }), rs + "string length -5 is negative");
+    EXPECT_EQ(streamError([&] { s.readString("", INT32_MAX, out); }),
+              rs + "unexpected end of file");
     EXPECT_EQ(out, "keep");
     EXPECT_EQ(s.remaining(), 2);
 }

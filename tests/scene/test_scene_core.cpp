@@ -35,7 +35,7 @@ TEST(ListRegistry, RefusesMoreIdsThanTheNumberingHolds) {
     // the largest id's lists still stay clear of the special lists
     EXPECT_LT(id + PlacementListOffset, BackgroundList);
     int32_t more = 0;
-    const std::string m = messageOf<EPfdError>([&] { allocListId(more); });
+    const std::string m = thrownMessage<EPfdError>([&] { allocListId(more); });
     EXPECT_EQ(m.rfind("1900-UnOpenGL: ", 0), 0u) << m;
     EXPECT_EQ(more, 0);
     EXPECT_EQ(listRegistry.size(), size_t(MaxListIds));

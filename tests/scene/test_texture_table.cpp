@@ -106,7 +106,7 @@ TEST_F(TextureTableTest, FindReturnsTheFirstAndDeleteRemovesTheLastOfDuplicates)
     EXPECT_EQ(tableFiles(), left);
 
     // names compare case-sensitively
-    EXPECT_EQ(messageOf<EPfdError>([] { FindTexture("Wall"); }),
+    EXPECT_EQ(thrownMessage<EPfdError>([] { FindTexture("Wall"); }),
               "1800-UnOpenGL: Texture Wall not found");
 }
 
@@ -127,7 +127,7 @@ TEST_F(TextureTableTest, UploaderReceivesUploadsAndReleases) {
 
     // a failed upload leaves the table as it was
     gl.failUpload = true;
-    EXPECT_EQ(messageOf<EOGLError>([&] { addTexture(red, "wall"); }),
+    EXPECT_EQ(thrownMessage<EOGLError>([&] { addTexture(red, "wall"); }),
               "1285: OpenGL: Error in building texture");
     EXPECT_TRUE(textureTable.empty());
 
@@ -249,7 +249,7 @@ TEST_F(TextureTableTest, OneImageFileIsDecodedOnceAndTheTablesMemoryIsBounded) {
     const std::string big2 = write("big2.bmp", solidBmp(512, 512, {4, 5, 6}));
     addTexture(big1, "a");
     addTexture(big1, "b"); // shared: no more memory
-    EXPECT_EQ(messageOf<EPfdError>([&] { addTexture(big2, "c"); }),
+    EXPECT_EQ(thrownMessage<EPfdError>([&] { addTexture(big2, "c"); }),
               "1200-UnOpenGL: Texture " + big2 +
                   " not loaded: the textures need more than 1 MB of memory");
     EXPECT_EQ(textureTable.size(), 2u);
