@@ -79,9 +79,7 @@ class ObjectWindows : public ::testing::Test, public TObjectWindowFactory {
 };
 
 void ExpectVec(const Vec3& v, float x, float y, float z) {
-    EXPECT_EQ(v.X, x);
-    EXPECT_EQ(v.Y, y);
-    EXPECT_EQ(v.Z, z);
+    EXPECT_EQ(std::tie(v.X, v.Y, v.Z), std::make_tuple(x, y, z));
 }
 
 // Every setting changed through its setter.
@@ -188,11 +186,9 @@ TEST(ExtrObj, NormalizeLatheProfileShiftsToZero) {
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
         EXPECT_EQ(o.NormalizeLatheProfile(), 40);
-        EXPECT_EQ(o.Profile[0].X, 20);
-        EXPECT_EQ(o.Profile[1].X, 0);
-        EXPECT_EQ(o.Profile[2].X, 40);
-        EXPECT_EQ(o.Profile[2].Y, 3);
-        EXPECT_EQ(o.Profile[3].X, -500);
+        EXPECT_EQ(std::tie(o.Profile[0].X, o.Profile[1].X, o.Profile[2].X, o.Profile[2].Y,
+                           o.Profile[3].X),
+                  std::make_tuple(20, 0, 40, 3, -500));
     }
 }
 
@@ -208,11 +204,10 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
         o.Path[0] = V(1, 1, 44);
         o.MakeCirclePath(c.radius, c.segments);
         ASSERT_EQ(o.PathCount, static_cast<int32_t>(c.points.size()));
-        for (int k = 0; k < o.PathCount; ++k) {
-            EXPECT_EQ(o.Path[k].X, c.points[k].first) << k;
-            EXPECT_EQ(o.Path[k].Y, c.points[k].second) << k;
-            EXPECT_EQ(o.Path[k].Groups[0], 0) << k;
-        }
+        for (int k = 0; k < o.PathCount; ++k)
+            EXPECT_EQ(std::tie(o.Path[k].X, o.Path[k].Y, o.Path[k].Groups[0]),
+                      std::make_tuple(c.points[k].first, c.points[k].second, 0))
+                << k;
         EXPECT_TRUE(o.PathClosed && o.Lathe && o.Options.Lathe);
     }
 
@@ -220,8 +215,7 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
         TExtrObj big;
         big.MakeCirclePath(50, segments);
         ASSERT_EQ(big.PathCount, MaxOutlineVertices) << segments;
-        EXPECT_EQ(big.Path[99].X, 50);
-        EXPECT_EQ(big.Path[99].Y, 0);
+        EXPECT_EQ(std::tie(big.Path[99].X, big.Path[99].Y), std::make_tuple(50, 0));
         for (int k = 0; k < big.PathCount; ++k)
             EXPECT_NEAR(std::hypot(big.Path[k].X, big.Path[k].Y), 50, 1.0) << k;
     }
@@ -267,6 +261,7 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     s.resultGroups = std::make_shared<TGroupPropertyList>();
     s.resultGroups->Add(MakeGroup(2, 0xFF));
     o.EditProfile();
+    EXPECT_EQ(s.editorsMade, 1);
     EXPECT_EQ(s.calls.back(), "GetData");
     EXPECT_EQ(o.ProfileCount, 3);
     EXPECT_EQ(o.Profile[2].Y, 9);
@@ -276,26 +271,14 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     EXPECT_EQ(copy.Groups->Items(0).Id, 7);
 }
 
-TEST_F(ObjectWindows, EditorWindowsAreCreatedOnceAndKept) {
-    TExtrObj o;
-    o.EditProfile();
-    o.EditProfile();
-    EXPECT_EQ(s.editorsMade, 1);
-    o.EditPath();
-    o.EditPath();
-    EXPECT_EQ(s.editorsMade, 2);
-    o.EditOptions();
-    o.EditOptions();
-    EXPECT_EQ(s.dialogsMade, 1);
-    EXPECT_EQ(s.dialogShown, 2);
-}
-
-TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
+TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     TExtrObj o;
     o.Groups->Add(MakeGroup(4, 0));
     const TGroupListRef before = o.Groups;
     SetOutline(o.Path, o.PathCount, {V(0, 0)});
     o.SetPathClosed(true);
+    o.EditProfile();
+    s.calls.clear();
     o.EditPath();
     EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Path editor", "PathMode on", "Reset",
                                                  "SetData 1 closed", "ShowModal"}));
@@ -306,9 +289,8 @@ TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
     s.closed = false;
     s.result = {V(0, 0), V(0, 50), V(40, 50)};
     o.EditPath();
-    EXPECT_EQ(o.PathCount, 3);
-    EXPECT_EQ(o.Path[2].X, 40);
-    EXPECT_FALSE(o.PathClosed);
+    EXPECT_EQ(s.editorsMade, 2); // one profile and one path editor, each made once
+    EXPECT_EQ(std::tie(o.PathCount, o.Path[2].X, o.PathClosed), std::make_tuple(3, 40, false));
     EXPECT_EQ(o.Groups, before);
     EXPECT_EQ(o.Groups->Count(), 1);
 }
@@ -335,10 +317,8 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
 
-    EXPECT_EQ(o.Name, "before");
-    EXPECT_EQ(o.Precision, 5);
-    EXPECT_EQ(o.TopColor, 0x00FF00u);
-    EXPECT_EQ(o.TopTexture, "grass");
+    EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
+              std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
@@ -355,6 +335,8 @@ TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
         std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
+    o.EditOptions();
+    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2)); // made once
     EXPECT_EQ(o.Name, "after");
     EXPECT_EQ(o.TexDir, "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));
@@ -377,8 +359,7 @@ TEST(ExtrObjList, AddAndDeleteKeepOrderAndDestroy) {
     }
     EXPECT_TRUE(list.Delete(1));
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Items(0).Name, "a");
-    EXPECT_EQ(list.Items(1).Name, "c");
+    EXPECT_EQ(std::tie(list.Items(0).Name, list.Items(1).Name), std::make_tuple("a", "c"));
     EXPECT_TRUE(middleGroups.expired());
     EXPECT_THROW(list.Delete(2), std::out_of_range);
     EXPECT_THROW(list.Delete(-1), std::out_of_range);

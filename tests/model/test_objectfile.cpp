@@ -90,15 +90,25 @@ class ObjectFileTest : public ScratchTest {
     // A 2 x 2 24-bit picture.
     static Bytes brickBmp() { return solidBmp(2, 2, {10, 20, 30}); }
 
-    // Two objects, the first with two groups, and the 2 x 2 24-bit texture "brick" in the table.
+    // Two objects, the first named "B\u00e4ume \u20ac" with two groups and a textures folder
+    // outside Windows-1252, and the 2 x 2 texture "B\u00e4ume" in the table.
     Bytes saveTexturedDocument(const std::string& name) const {
-        writeBytes(file("brick.bmp"), brickBmp());
-        addTexture(file("brick.bmp"), "brick");
-        auto a = makeObject("a", 4, 3, 1);
-        a->Groups->Add(MakeGroup(1, 0x00FF00FF, "brick", 2, 2, true, false));
+        writeBytes(file("B\u00e4ume.bmp"), brickBmp());
+        addTexture(file("B\u00e4ume.bmp"), "B\u00e4ume");
+        auto a = makeObject("B\u00e4ume \u20ac", 4, 3, 1);
+        a->Groups->Add(MakeGroup(1, 0x00FF00FF, "B\u00e4ume", 2, 2, true, false));
         a->Groups->Add(MakeGroup(2, 0x0000FF00, "", 1, 1, false, true));
+        a->SetTexDir("/home/\u65e5/"); // replaced on loading: stored as well as it can be
         docOf(std::move(a), makeObject("b", 2, 2, 2)).SaveToFile(name);
         return readBytes(name);
+    }
+
+    // The names in the scratch folder.
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename());
+        return names;
     }
 
     // A list holding one object named "keep": what a failing load must leave alone.
@@ -251,13 +261,24 @@ TEST_F(ObjectFileTest, OptionsBlockAppendsTheSeparatorAndReportsFailures) {
     EXPECT_THROW(TfrmExtrOption().SaveToStream(r), ESaveOptionsError);
 }
 
-TEST_F(ObjectFileTest, TexturesAreTakenFromTheDocumentsDirectoryWhateverItsName) {
-    EXPECT_EQ(saveTexturedDocument(file("t.plv")).back(), 'k'); // the table ends with "brick"
+TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndTexturesComeFromTheDocumentsDirectory) {
+    const Bytes saved = saveTexturedDocument(file("t.plv"));
+    auto holds = [&](const std::string& text) {
+        const Bytes stored = ByteWriter().str(text).b;
+        return std::search(saved.begin(), saved.end(), stored.begin(), stored.end()) != saved.end();
+    };
+    for (const std::string& text :
+         {std::string("B\xE4ume \x80"), std::string("/home/?/"), dirSlash + "B\xE4ume.bmp"})
+        EXPECT_TRUE(holds(text)) << text;
+    // The group's texture, and the table ends with the texture's name.
+    EXPECT_TRUE(holds("B\xE4ume"));
+    EXPECT_EQ(Bytes(saved.end() - 9, saved.end()), ByteWriter().str("B\xE4ume").b);
+
     // ":" and "\\" are ordinary characters of a directory name here.
     const fs::path moved = dir / "a:b\\moved";
     fs::create_directory(moved);
     fs::rename(file("t.plv"), moved / "t.plv");
-    fs::rename(file("brick.bmp"), moved / "brick.bmp");
+    fs::rename(file("B\u00e4ume.bmp"), moved / "B\u00e4ume.bmp");
     clearTextureTable();
 
     // Opened by a relative name, the document's directory and its textures are stored absolute.
@@ -274,40 +295,14 @@ TEST_F(ObjectFileTest, TexturesAreTakenFromTheDocumentsDirectoryWhateverItsName)
         EXPECT_EQ(loaded.Items(k).TexDir, movedSlash);
         EXPECT_EQ(loaded.Items(k).Options.TexDir, movedSlash);
     }
-    ASSERT_EQ(textureTable.size(), 1u);
-    EXPECT_EQ(textureTable[0].TexName, "brick");
-    EXPECT_EQ(textureTable[0].FileName, movedSlash + "brick.bmp");
-    EXPECT_TRUE(textureTable[0].Image);
-    EXPECT_EQ(sink.Lines, (std::vector<std::string>{"Loading object  1", "Loading object  2",
-                                                    "Loading texture  brick.bmp"}));
-}
-
-TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndUtf8InMemory) {
-    writeBytes(file("B\u00e4ume.bmp"), brickBmp());
-    addTexture(file("B\u00e4ume.bmp"), "B\u00e4ume");
-    auto o = makeObject("B\u00e4ume \u20ac", 3, 2, 1);
-    o->Groups->Add(MakeGroup(1, 0x000000FF, "B\u00e4ume"));
-    o->SetTexDir("/home/\u65e5/"); // replaced on loading: stored as well as it can be
-    docOf(std::move(o)).SaveToFile(file("b.plv"));
-
-    const Bytes saved = readBytes(file("b.plv"));
-    auto holds = [&](const std::string& text) {
-        const Bytes stored = ByteWriter().str(text).b;
-        return std::search(saved.begin(), saved.end(), stored.begin(), stored.end()) != saved.end();
-    };
-    EXPECT_TRUE(holds("B\xE4ume \x80"));
-    EXPECT_TRUE(holds("B\xE4ume"));
-    EXPECT_TRUE(holds(dirSlash + "B\xE4ume.bmp"));
-    EXPECT_TRUE(holds("/home/?/"));
-
-    clearTextureTable();
-    TExtrObjList loaded;
-    EXPECT_TRUE(loaded.LoadFromFile(file("b.plv"), nullptr).empty());
     EXPECT_EQ(loaded.Items(0).Name, "B\u00e4ume \u20ac");
     EXPECT_EQ(loaded.Items(0).Groups->Items(0).Texture, "B\u00e4ume");
     ASSERT_EQ(textureTable.size(), 1u);
-    EXPECT_EQ(textureTable[0].FileName, file("B\u00e4ume.bmp"));
+    EXPECT_EQ(textureTable[0].TexName, "B\u00e4ume");
+    EXPECT_EQ(textureTable[0].FileName, movedSlash + "B\u00e4ume.bmp");
     EXPECT_TRUE(textureTable[0].Image);
+    EXPECT_EQ(sink.Lines, (std::vector<std::string>{"Loading object  1", "Loading object  2",
+                                                    "Loading texture  B\u00e4ume.bmp"}));
 }
 
 TEST_F(ObjectFileTest, EveryBadCountLengthMarkOrPlacementEndsTheWholeLoad) {
@@ -436,10 +431,9 @@ TEST_F(ObjectFileTest, TruncatedOrDamagedFilesFailCleanly) {
             list.LoadFromFile(name, nullptr);
             ++loadedCount;
             for (int k = 0; k < list.Count(); ++k) {
-                EXPECT_GE(list.Items(k).ProfileCount, 0);
-                EXPECT_LE(list.Items(k).ProfileCount, MaxOutlineVertices);
-                EXPECT_GE(list.Items(k).PathCount, 0);
-                EXPECT_LE(list.Items(k).PathCount, MaxOutlineVertices);
+                const TExtrObj& o = list.Items(k);
+                EXPECT_TRUE(o.ProfileCount >= 0 && o.ProfileCount <= MaxOutlineVertices &&
+                            o.PathCount >= 0 && o.PathCount <= MaxOutlineVertices);
             }
         } catch (const std::exception&) {
             expectKept(list);
@@ -490,24 +484,14 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     for (const auto& [spoil, message] : refused) {
         TExtrObjList broken = docOf(makeObject("a", 3, 2, 1), makeObject("b", 3, 2, 2));
         spoil(broken, broken.Items(1));
-        try {
-            broken.SaveToFile(name);
-            ADD_FAILURE() << message << ": saved";
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(e.what(), message);
-        }
+        EXPECT_EQ(thrownMessage<std::runtime_error>([&] { broken.SaveToFile(name); }), message);
         EXPECT_EQ(readBytes(name), before);
         clearTextureTable();
     }
     fs::remove(file("\u65e5.bmp"));
 
-    auto saveFailure = [&](const std::string& target) -> std::string {
-        try {
-            doc.SaveToFile(target);
-        } catch (const EExtrStrError& e) {
-            return e.what();
-        }
-        return "(saved)";
+    auto saveFailure = [&](const std::string& target) {
+        return thrownMessage<EExtrStrError>([&] { doc.SaveToFile(target); });
     };
     // The target is a directory, or inside one that does not exist.
     fs::create_directory(dir / "adir");
@@ -522,16 +506,13 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     if (geteuid() != 0) {
         writeBytes(file("ro/doc.plv"), before);
         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_NE(saveFailure(file("ro/doc.plv")), "(saved)");
+        EXPECT_NE(saveFailure(file("ro/doc.plv")), "(nothing thrown)");
         fs::permissions(dir / "ro", fs::perms::owner_all);
         EXPECT_EQ(readBytes(file("ro/doc.plv")), before);
     }
 
     // No temporary file is left behind by any of the failures.
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir))
-        left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"adir", "old.plv", "ro"}));
+    EXPECT_EQ(entries(), (std::set<std::string>{"adir", "old.plv", "ro"}));
 }
 
 TEST_F(ObjectFileTest, SavingReplacesFollowsLinksKeepsPermissionsAndWritesOtherFilesInPlace) {
@@ -575,18 +556,11 @@ TEST_F(ObjectFileTest, SavingReplacesFollowsLinksKeepsPermissionsAndWritesOtherF
 
     // A full device reports its error and stays a device.
     if (fs::is_character_file("/dev/full")) {
-        try {
-            doc.SaveToFile("/dev/full");
-            ADD_FAILURE() << "saved to /dev/full";
-        } catch (const EExtrStrError& e) {
-            EXPECT_EQ(std::string(e.what()), "11: ExtrStream: Error in Free Cannot write file "
-                                             "\"/dev/full\": No space left on device");
-        }
+        EXPECT_EQ(thrownMessage<EExtrStrError>([&] { doc.SaveToFile("/dev/full"); }),
+                  "11: ExtrStream: Error in Free Cannot write file \"/dev/full\": No space left on "
+                  "device");
         EXPECT_TRUE(fs::is_character_file("/dev/full"));
     }
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir))
-        left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv",
-                                           "pipe-link.plv", "real"}));
+    EXPECT_EQ(entries(), (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv",
+                                                "pipe-link.plv", "real"}));
 }
