@@ -208,7 +208,7 @@ TEST(ThreeDSExport, TwoFaceLatheSceneChunkByChunk) {
     EXPECT_TRUE(near(f1.points[3], Vec3{10, 3, 0}));
 }
 
-TEST(ThreeDSExport, ObjectNamesAreCutAndTexturedMaterialsAlwaysGetTextureVertices) {
+TEST(ThreeDSExport, ObjectNamesAreCutTexturedMaterialsAlwaysGetTextureVerticesCapsOpenAFace) {
     const Export3DS x = export3DS("names.3ds", [](TRenderer& r) {
         r.initObject("C:\\models\\AVeryLongObjectName12345");
         r.setTexture(texture("/tex/stone.jpg"));
@@ -218,20 +218,24 @@ TEST(ThreeDSExport, ObjectNamesAreCutAndTexturedMaterialsAlwaysGetTextureVertice
         r.initObject("obj:Short");
         // No colour given yet in this object: the geometry still gets a face and a material.
         r.triangle({Vec3{0, 0, 0}, Vec3{1, 0, 0}, Vec3{0, 1, 0}}, true, {});
+        feed(r, PrimTriangleFan, SquareFan, Vec3{0, 0, -1});
         r.endObject(2, 1, false);
     });
-    ASSERT_EQ(x.e.size(), 4u);
+    ASSERT_EQ(x.e.size(), 6u);
     const Mesh long0 = readMesh(x, 1);
     EXPECT_EQ(long0.name, "AVeryLongObjectName1");
     ASSERT_EQ(long0.uv.size(), 4u);
     for (const Vec3& uv : long0.uv)
         EXPECT_TRUE(near(uv, Vec3{0, 0, 0}));
-    const Mesh short0 = readMesh(x, 3);
-    EXPECT_EQ(short0.name, "Short.F00");
-    EXPECT_EQ(short0.material, "MAT0001");
+    const Mesh short0 = readMesh(x, 3), cap = readMesh(x, 5);
+    EXPECT_EQ(std::tie(short0.name, short0.material, cap.name),
+              std::make_tuple("Short.F00", "MAT0001", "Short.F01"));
     EXPECT_EQ(short0.faces, (Faces{{0, 1, 2}}));
     // The texture set in the previous object is still the current one.
     EXPECT_EQ(readMaterial(x, 2).map, "stone.jpg");
+    ASSERT_EQ(cap.points.size(), 6u);
+    EXPECT_TRUE(near(cap.points[1], Vec3{10, 10, 0}));
+    EXPECT_TRUE(near(cap.points[4], Vec3{0, 10, 0}));
 }
 
 TEST(ThreeDSExport, FacesBeyondSixteenBitIndicesAreSplitIntoMeshes) {
@@ -302,21 +306,4 @@ TEST(ThreeDSExport, MaterialNamesStayUniquePastTenThousand) {
     const Mesh last = readMesh(x, 20001);
     EXPECT_EQ(last.material, "X000000");
     EXPECT_EQ(last.name, "m.F10000");
-}
-
-TEST(ThreeDSExport, CapPrimitiveOpensItsOwnFace) {
-    const Export3DS x = export3DS("cap.3ds", [](TRenderer& r) {
-        r.initObject("c");
-        r.setTexture(TTextureObj{});
-        r.setColor(ColorF{1, 0, 0, 1});
-        plainQuad(r, 0, 0);
-        feed(r, PrimTriangleFan, SquareFan, Vec3{0, 0, -1});
-        r.endObject(1, 1, false);
-    });
-    ASSERT_EQ(x.e.size(), 4u);
-    const Mesh cap = readMesh(x, 3);
-    EXPECT_EQ(cap.name, "c.F01");
-    ASSERT_EQ(cap.points.size(), 6u);
-    EXPECT_TRUE(near(cap.points[1], Vec3{10, 10, 0}));
-    EXPECT_TRUE(near(cap.points[4], Vec3{0, 10, 0}));
 }
