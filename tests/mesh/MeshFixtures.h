@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -67,10 +68,8 @@ inline void expectEndObject(const RecordingRenderer& rec, int32_t id, int32_t li
                             bool selected) {
     ASSERT_FALSE(rec.calls.empty());
     const RecordedCall& c = rec.calls.back();
-    EXPECT_EQ(c.name, "endObject");
-    EXPECT_EQ(c.a, id);
-    EXPECT_EQ(c.b, lists);
-    EXPECT_EQ(c.flag, selected);
+    EXPECT_EQ(std::tie(c.name, c.a, c.b, c.flag),
+              std::make_tuple("endObject", id, lists, selected));
 }
 
 // Installs a recording renderer on an empty registry and texture table; cleans up afterwards.
