@@ -76,32 +76,6 @@ class RecordingRenderer : public TRenderer {
         return out;
     }
 
-    // Triangles of the tessellator primitives (beginPrimitive .. endPrimitive) in calls[from, to),
-    // decoded from the recorded vertices by mode (list, strip, fan), in delivery order.
-    std::vector<TTriVerts> primitiveTriangles(size_t from = 0, size_t to = SIZE_MAX) const {
-        std::vector<TTriVerts> out;
-        int32_t mode = 0;
-        std::vector<Vec3> prim;
-        for (size_t i = from; i < std::min(to, calls.size()); ++i) {
-            const auto& c = calls[i];
-            if (c.name == "beginPrimitive") {
-                prim.clear();
-                mode = c.a;
-            } else if (c.name == "vertex" || c.name == "texturedVertex") {
-                prim.push_back(c.verts[0]);
-            } else if (c.name == "endPrimitive") {
-                for (size_t k = 2; k < prim.size(); ++k) {
-                    if (mode == PrimTriangleFan)
-                        out.push_back({prim[0], prim[k - 1], prim[k]});
-                    else if (mode == PrimTriangleStrip || (mode == PrimTriangles && k % 3 == 2))
-                        out.push_back({prim[k - 2], prim[k - 1], prim[k]});
-                }
-                prim.clear();
-            }
-        }
-        return out;
-    }
-
     // True when every recorded coordinate, texture coordinate and normal is finite.
     bool allFinite() const {
         auto ok = [](const Vec3& v) {
@@ -113,30 +87,19 @@ class RecordingRenderer : public TRenderer {
         });
     }
 
-    // One line per call, for failure messages.
+    // One line per call, for failure messages: name, text, numbers, flag, texture, colour, then
+    // the vertices, texture coordinates and normal.
     std::string log() const {
         std::ostringstream s;
-        auto vec = [&s](const Vec3& v) { s << " (" << v.X << ',' << v.Y << ',' << v.Z << ')'; };
         for (const auto& c : calls) {
-            const std::string& n = c.name;
-            s << n;
-            if (n == "initObject" || n == "initRendering") s << ' ' << c.text;
-            if (n == "initList" || n == "beginPrimitive") s << ' ' << c.a;
-            if (n == "endObject") s << ' ' << c.a << ' ' << c.b << ' ' << c.flag;
-            if (n == "setTexture") s << ' ' << c.texture.TexName << '#' << c.texture.TexId;
-            if (n == "setColor")
-                s << ' ' << c.color.R << ',' << c.color.G << ',' << c.color.B << ',' << c.color.A;
-            if (n == "quads" || n == "triangle") s << (c.flag ? " tex" : " flat");
-            for (const auto& v : c.verts)
-                vec(v);
-            if (!c.texCoords.empty()) s << " uv";
-            for (const auto& v : c.texCoords)
-                s << ' ' << v.X << ',' << v.Y;
-            if (n == "vertex" || n == "texturedVertex") {
-                s << " n";
-                vec(c.normal);
-            }
-            s << '\n';
+            s << c.name << " '" << c.text << "' " << c.a << ' ' << c.b << ' ' << c.flag << ' '
+              << c.texture.TexName << '#' << c.texture.TexId << " rgba " << c.color.R << ','
+              << c.color.G << ',' << c.color.B << ',' << c.color.A;
+            for (const Vec3& v : c.verts)
+                s << " (" << v.X << ',' << v.Y << ',' << v.Z << ')';
+            for (const Vec3& v : c.texCoords)
+                s << " uv " << v.X << ',' << v.Y;
+            s << " n " << c.normal.X << ',' << c.normal.Y << ',' << c.normal.Z << '\n';
         }
         return s.str();
     }

@@ -3,26 +3,16 @@
 
 #include "RecordingRenderer.h"
 #include "mesh/UnEndCaps.h"
-#include "model/UnTProfileObj.h"
+#include "model/ModelTestUtil.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 #include <utility>
 #include <vector>
-
-// A path list of the given points, no groups.
-inline TProfileObj makePath(const std::vector<Vec3>& points) {
-    TProfileObj path;
-    for (const auto& p : points) {
-        TProfileElementObj e;
-        e.Point = p;
-        path.Add(e);
-    }
-    return path;
-}
 
 // A profile list of the given (x, y) points, no groups.
 inline TProfileObj makeProfile(const std::vector<std::pair<float, float>>& points) {
@@ -78,10 +68,8 @@ inline void expectEndObject(const RecordingRenderer& rec, int32_t id, int32_t li
                             bool selected) {
     ASSERT_FALSE(rec.calls.empty());
     const RecordedCall& c = rec.calls.back();
-    EXPECT_EQ(c.name, "endObject");
-    EXPECT_EQ(c.a, id);
-    EXPECT_EQ(c.b, lists);
-    EXPECT_EQ(c.flag, selected);
+    EXPECT_EQ(std::tie(c.name, c.a, c.b, c.flag),
+              std::make_tuple("endObject", id, lists, selected));
 }
 
 // Installs a recording renderer on an empty registry and texture table; cleans up afterwards.

@@ -69,7 +69,7 @@ TProfileObj texturedSquare(const std::string& texture) {
 
 } // namespace
 
-TEST_F(ExtrusionTest, StraightOpenPathMakesOneListWithSidesAndTwoCaps) {
+TEST_F(ExtrusionTest, StraightOpenPathMakesOneListWithSidesAndTwoCapsLathesAreLeftOut) {
     auto path = makePath(Straight);
     auto profile = squareProfile();
     const int32_t id = buildExtrusion("tube", path, profile, 2, false, false, true, false, false,
@@ -98,6 +98,13 @@ TEST_F(ExtrusionTest, StraightOpenPathMakesOneListWithSidesAndTwoCaps) {
     EXPECT_EQ(rec->count("beginPrimitive"), rec->count("endPrimitive"));
     EXPECT_EQ(rec->calls[rec->calls.size() - 2].name, "endList");
     expectEndObject(*rec, 1, 3, true);
+
+    // A lathe object is left to the lathe builder.
+    rec->calls.clear();
+    EXPECT_EQ(
+        buildExtrusion("l", path, profile, 2, false, true, true, false, false, false, nullptr, 0),
+        0);
+    EXPECT_TRUE(rec->calls.empty());
 }
 
 TEST_F(ExtrusionTest, SideTextureRunsBackwardsAlongThePath) {
@@ -361,13 +368,4 @@ TEST_F(ExtrusionTest, DegenerateProfilesAndPathsGiveFiniteGeometry) {
     rec->calls.clear();
     build(makePath(Straight), TProfileObj{}, 2, false);
     EXPECT_EQ(rec->names(), (Names{"initObject", "initList", "endList", "endObject"}));
-}
-
-TEST_F(ExtrusionTest, LatheObjectsAreLeftToTheLatheBuilder) {
-    auto path = makePath(Straight);
-    auto profile = squareProfile();
-    EXPECT_EQ(
-        buildExtrusion("l", path, profile, 2, false, true, true, false, false, false, nullptr, 0),
-        0);
-    EXPECT_TRUE(rec->calls.empty());
 }

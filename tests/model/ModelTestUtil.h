@@ -1,19 +1,14 @@
-// Helpers shared by the model tests: outline and group builders, settings tuples, a scratch folder.
+// Helpers shared by the model and mesh tests: outline, element list and group builders, settings
+// tuples.
 #pragma once
 
 #include "model/UnTExtrObj.h"
+#include "model/UnTProfileObj.h"
 
-#include <gtest/gtest.h>
+#include "TestFiles.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <initializer_list>
-#include <iterator>
 #include <tuple>
-#include <vector>
-
-using Bytes = std::vector<uint8_t>;
 
 inline OutlineVertex V(int32_t x, int32_t y, int32_t group = 0) {
     OutlineVertex v;
@@ -28,6 +23,17 @@ inline void SetOutline(std::array<OutlineVertex, MaxOutlineVertices>& outline, i
     count = 0;
     for (const OutlineVertex& v : vertices)
         outline[static_cast<size_t>(count++)] = v;
+}
+
+// An element list of the given points, no groups.
+inline TProfileObj makePath(const std::vector<Vec3>& points) {
+    TProfileObj list;
+    for (const Vec3& p : points) {
+        TProfileElementObj e;
+        e.Point = p;
+        list.Add(e);
+    }
+    return list;
 }
 
 inline TGroupRef MakeGroup(int32_t id, TColor color, const std::string& texture = "",
@@ -49,29 +55,3 @@ inline void ExpectOptionsMatchObject(const TExtrObj& o) {
     EXPECT_EQ(o.Options.TexDir, o.TexDir);
     EXPECT_EQ(Settings(o.Options), Settings(o));
 }
-
-// A fresh folder per test, removed afterwards, with whole-file helpers.
-class ScratchDirTest : public ::testing::Test {
-  protected:
-    std::filesystem::path dir;
-
-    void SetUp() override {
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "palvorin-model-XXXXXX").string();
-        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-        dir = pattern;
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-
-    static Bytes readAll(const std::string& name) {
-        std::ifstream in(name, std::ios::binary);
-        return Bytes(std::istreambuf_iterator<char>(in), {});
-    }
-    static void writeAll(const std::string& name, const Bytes& bytes) {
-        std::ofstream out(name, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
-    }
-};

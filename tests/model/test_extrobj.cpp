@@ -79,9 +79,7 @@ class ObjectWindows : public ::testing::Test, public TObjectWindowFactory {
 };
 
 void ExpectVec(const Vec3& v, float x, float y, float z) {
-    EXPECT_EQ(v.X, x);
-    EXPECT_EQ(v.Y, y);
-    EXPECT_EQ(v.Z, z);
+    EXPECT_EQ(std::tie(v.X, v.Y, v.Z), std::make_tuple(x, y, z));
 }
 
 // Every setting changed through its setter.
@@ -138,56 +136,44 @@ TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
     ExpectVec(o.Rotation, -400, 5.5f, 10);
 }
 
-TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroups) {
-    TExtrObj src, dst;
-    SetOutline(src.Profile, src.ProfileCount, {V(1, 2, 5)});
-    src.Profile[99] = V(-7, 8); // unused slots are copied too
-    SetOutline(src.Path, src.PathCount, {V(3, 4), V(5, 6)});
-    src.Groups->Add(MakeGroup(5, 0x00FF00));
-    src.Position = Vec3{1.25f, 2, 3};
-    src.Rotation = Vec3{400, 0, -10}; // copied as it is, no reduction
-    ConfigureWithSetters(src);
-    src.SetDisplayList(9);
-    src.SetPathClosed(true);
-    dst.SetName("target");
-    src.Assign(dst);
-
-    EXPECT_EQ(dst.Name, "target");
-    EXPECT_EQ(dst.DisplayList, 0u);
-    EXPECT_EQ(dst.ProfileCount, 1);
-    EXPECT_EQ(dst.Profile[0].Groups[0], 5);
-    EXPECT_EQ(dst.Profile[99].X, -7);
-    EXPECT_EQ(dst.PathCount, 2);
-    EXPECT_EQ(dst.Path[1].Y, 6);
-    ExpectVec(dst.Position, 1.25f, 2, 3);
-    ExpectVec(dst.Rotation, 400, 0, -10);
-    EXPECT_TRUE(dst.PathClosed);
-    EXPECT_EQ(dst.TexDir, src.TexDir);
-    EXPECT_EQ(Settings(dst), Settings(src));
-    ExpectOptionsMatchObject(dst);
-
-    // One list, seen by both.
-    EXPECT_EQ(dst.Groups, src.Groups);
-    src.Groups->Items(0).Color = 0x0000FF;
-    dst.Groups->Add(MakeGroup(6, 0));
-    EXPECT_EQ(dst.Groups->Items(0).Color, 0x0000FFu);
-    EXPECT_EQ(src.Groups->Count(), 2);
-}
-
-TEST(ExtrObj, SharedGroupsOutliveTheSource) {
-    auto src = std::make_unique<TExtrObj>();
-    auto entry = MakeGroup(3, 0xABCDEF);
-    src->Groups->Add(entry);
-    std::weak_ptr<TGroupPropertyObj> weakEntry = entry;
-    entry.reset();
-    auto dst = std::make_unique<TExtrObj>();
-    std::weak_ptr<TGroupPropertyList> dstOwnList = dst->Groups;
+TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheSource) {
+    auto src = std::make_unique<TExtrObj>(), dst = std::make_unique<TExtrObj>();
+    SetOutline(src->Profile, src->ProfileCount, {V(1, 2, 5)});
+    src->Profile[99] = V(-7, 8); // unused slots are copied too
+    SetOutline(src->Path, src->PathCount, {V(3, 4), V(5, 6)});
+    TGroupRef entry = MakeGroup(5, 0x00FF00);
+    const std::weak_ptr<TGroupPropertyObj> weakEntry = entry;
+    src->Groups->Add(std::move(entry));
+    src->Position = Vec3{1.25f, 2, 3};
+    src->Rotation = Vec3{400, 0, -10}; // copied as it is, no reduction
+    ConfigureWithSetters(*src);
+    src->SetDisplayList(9);
+    src->SetPathClosed(true);
+    dst->SetName("target");
+    const std::weak_ptr<TGroupPropertyList> dstOwnList = dst->Groups;
     src->Assign(*dst);
-    EXPECT_TRUE(dstOwnList.expired()); // the destination released its former list
+
+    EXPECT_EQ(std::tie(dst->Name, dst->DisplayList, dst->PathClosed, dst->TexDir),
+              std::make_tuple("target", 0u, true, src->TexDir));
+    EXPECT_EQ(std::tie(dst->ProfileCount, dst->Profile[0].Groups[0], dst->Profile[99].X,
+                       dst->PathCount, dst->Path[1].Y),
+              std::make_tuple(1, 5, -7, 2, 6));
+    ExpectVec(dst->Position, 1.25f, 2, 3);
+    ExpectVec(dst->Rotation, 400, 0, -10);
+    EXPECT_EQ(Settings(*dst), Settings(*src));
+    ExpectOptionsMatchObject(*dst);
+
+    // One list, seen by both; the destination released its own.
+    EXPECT_EQ(dst->Groups, src->Groups);
+    EXPECT_TRUE(dstOwnList.expired());
+    src->Groups->Items(0).Color = 0x0000FF;
+    dst->Groups->Add(MakeGroup(6, 0));
+    EXPECT_EQ(src->Groups->Count(), 2);
+    // The list and its entries live as long as an object holds them.
     src.reset();
-    ASSERT_EQ(dst->Groups->Count(), 1);
-    EXPECT_EQ(dst->Groups->Items(0).Color, 0xABCDEFu);
-    std::weak_ptr<TGroupPropertyList> weakList = dst->Groups;
+    ASSERT_EQ(dst->Groups->Count(), 2);
+    EXPECT_EQ(dst->Groups->Items(0).Color, 0x0000FFu);
+    const std::weak_ptr<TGroupPropertyList> weakList = dst->Groups;
     dst.reset();
     EXPECT_TRUE(weakList.expired());
     EXPECT_TRUE(weakEntry.expired());
@@ -200,11 +186,9 @@ TEST(ExtrObj, NormalizeLatheProfileShiftsToZero) {
     for (int pass = 0; pass < 2; ++pass) {
         SCOPED_TRACE(pass);
         EXPECT_EQ(o.NormalizeLatheProfile(), 40);
-        EXPECT_EQ(o.Profile[0].X, 20);
-        EXPECT_EQ(o.Profile[1].X, 0);
-        EXPECT_EQ(o.Profile[2].X, 40);
-        EXPECT_EQ(o.Profile[2].Y, 3);
-        EXPECT_EQ(o.Profile[3].X, -500);
+        EXPECT_EQ(std::tie(o.Profile[0].X, o.Profile[1].X, o.Profile[2].X, o.Profile[2].Y,
+                           o.Profile[3].X),
+                  std::make_tuple(20, 0, 40, 3, -500));
     }
 }
 
@@ -220,11 +204,10 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
         o.Path[0] = V(1, 1, 44);
         o.MakeCirclePath(c.radius, c.segments);
         ASSERT_EQ(o.PathCount, static_cast<int32_t>(c.points.size()));
-        for (int k = 0; k < o.PathCount; ++k) {
-            EXPECT_EQ(o.Path[k].X, c.points[k].first) << k;
-            EXPECT_EQ(o.Path[k].Y, c.points[k].second) << k;
-            EXPECT_EQ(o.Path[k].Groups[0], 0) << k;
-        }
+        for (int k = 0; k < o.PathCount; ++k)
+            EXPECT_EQ(std::tie(o.Path[k].X, o.Path[k].Y, o.Path[k].Groups[0]),
+                      std::make_tuple(c.points[k].first, c.points[k].second, 0))
+                << k;
         EXPECT_TRUE(o.PathClosed && o.Lathe && o.Options.Lathe);
     }
 
@@ -232,8 +215,7 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
         TExtrObj big;
         big.MakeCirclePath(50, segments);
         ASSERT_EQ(big.PathCount, MaxOutlineVertices) << segments;
-        EXPECT_EQ(big.Path[99].X, 50);
-        EXPECT_EQ(big.Path[99].Y, 0);
+        EXPECT_EQ(std::tie(big.Path[99].X, big.Path[99].Y), std::make_tuple(50, 0));
         for (int k = 0; k < big.PathCount; ++k)
             EXPECT_NEAR(std::hypot(big.Path[k].X, big.Path[k].Y), 50, 1.0) << k;
     }
@@ -279,6 +261,7 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     s.resultGroups = std::make_shared<TGroupPropertyList>();
     s.resultGroups->Add(MakeGroup(2, 0xFF));
     o.EditProfile();
+    EXPECT_EQ(s.editorsMade, 1);
     EXPECT_EQ(s.calls.back(), "GetData");
     EXPECT_EQ(o.ProfileCount, 3);
     EXPECT_EQ(o.Profile[2].Y, 9);
@@ -288,26 +271,14 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     EXPECT_EQ(copy.Groups->Items(0).Id, 7);
 }
 
-TEST_F(ObjectWindows, EditorWindowsAreCreatedOnceAndKept) {
-    TExtrObj o;
-    o.EditProfile();
-    o.EditProfile();
-    EXPECT_EQ(s.editorsMade, 1);
-    o.EditPath();
-    o.EditPath();
-    EXPECT_EQ(s.editorsMade, 2);
-    o.EditOptions();
-    o.EditOptions();
-    EXPECT_EQ(s.dialogsMade, 1);
-    EXPECT_EQ(s.dialogShown, 2);
-}
-
-TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
+TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     TExtrObj o;
     o.Groups->Add(MakeGroup(4, 0));
     const TGroupListRef before = o.Groups;
     SetOutline(o.Path, o.PathCount, {V(0, 0)});
     o.SetPathClosed(true);
+    o.EditProfile();
+    s.calls.clear();
     o.EditPath();
     EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Path editor", "PathMode on", "Reset",
                                                  "SetData 1 closed", "ShowModal"}));
@@ -318,9 +289,8 @@ TEST_F(ObjectWindows, EditPathLeavesGroupsAndTakesClosedFlag) {
     s.closed = false;
     s.result = {V(0, 0), V(0, 50), V(40, 50)};
     o.EditPath();
-    EXPECT_EQ(o.PathCount, 3);
-    EXPECT_EQ(o.Path[2].X, 40);
-    EXPECT_FALSE(o.PathClosed);
+    EXPECT_EQ(s.editorsMade, 2); // one profile and one path editor, each made once
+    EXPECT_EQ(std::tie(o.PathCount, o.Path[2].X, o.PathClosed), std::make_tuple(3, 40, false));
     EXPECT_EQ(o.Groups, before);
     EXPECT_EQ(o.Groups->Count(), 1);
 }
@@ -347,10 +317,8 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
 
-    EXPECT_EQ(o.Name, "before");
-    EXPECT_EQ(o.Precision, 5);
-    EXPECT_EQ(o.TopColor, 0x00FF00u);
-    EXPECT_EQ(o.TopTexture, "grass");
+    EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
+              std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
@@ -367,6 +335,8 @@ TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
         std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
+    o.EditOptions();
+    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2)); // made once
     EXPECT_EQ(o.Name, "after");
     EXPECT_EQ(o.TexDir, "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));
@@ -389,8 +359,7 @@ TEST(ExtrObjList, AddAndDeleteKeepOrderAndDestroy) {
     }
     EXPECT_TRUE(list.Delete(1));
     ASSERT_EQ(list.Count(), 2);
-    EXPECT_EQ(list.Items(0).Name, "a");
-    EXPECT_EQ(list.Items(1).Name, "c");
+    EXPECT_EQ(std::tie(list.Items(0).Name, list.Items(1).Name), std::make_tuple("a", "c"));
     EXPECT_TRUE(middleGroups.expired());
     EXPECT_THROW(list.Delete(2), std::out_of_range);
     EXPECT_THROW(list.Delete(-1), std::out_of_range);

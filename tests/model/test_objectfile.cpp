@@ -20,31 +20,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Builds expected file contents in the object file's encodings.
-struct ByteWriter {
-    Bytes b;
-    ByteWriter& i32(int32_t v) {
-        for (int k = 0; k < 4; ++k)
-            b.push_back(static_cast<uint8_t>(static_cast<uint32_t>(v) >> (8 * k)));
-        return *this;
-    }
-    ByteWriter& u8(uint8_t v) {
-        b.push_back(v);
-        return *this;
-    }
-    ByteWriter& f32(float v) { return i32(std::bit_cast<int32_t>(v)); }
-    ByteWriter& raw(const std::string& s) {
-        b.insert(b.end(), s.begin(), s.end());
-        return *this;
-    }
-    ByteWriter& str(const std::string& s) { return i32(static_cast<int32_t>(s.size())).raw(s); }
-    ByteWriter& vertex(const OutlineVertex& v) {
-        i32(v.X).i32(v.Y);
-        for (int32_t g : v.Groups)
-            i32(g);
-        return *this;
-    }
-};
+// An outline vertex in the object file's encoding.
+ByteWriter& vertex(ByteWriter& w, const OutlineVertex& v) {
+    w.i32(v.X).i32(v.Y);
+    for (int32_t g : v.Groups)
+        w.i32(g);
+    return w;
+}
 
 class RecordingSink : public TMessageSink {
   public:
@@ -87,18 +69,18 @@ std::array<uint32_t, 3> bits(const Vec3& v) {
             std::bit_cast<uint32_t>(v.Z)};
 }
 
-class ObjectFileTest : public ScratchDirTest {
+class ObjectFileTest : public ScratchTest {
   protected:
     std::string dirSlash;
 
     void SetUp() override {
-        ScratchDirTest::SetUp();
+        ScratchTest::SetUp();
         dirSlash = dir.string() + "/";
         clearTextureTable();
     }
     void TearDown() override {
         clearTextureTable();
-        ScratchDirTest::TearDown();
+        ScratchTest::TearDown();
     }
     static void patch32(Bytes& b, size_t offset, int32_t v) {
         for (int k = 0; k < 4; ++k)
@@ -106,25 +88,27 @@ class ObjectFileTest : public ScratchDirTest {
     }
 
     // A 2 x 2 24-bit picture.
-    static Bytes brickBmp() {
-        ByteWriter w;
-        w.raw("BM").i32(70).i32(0).i32(54);
-        w.i32(40).i32(2).i32(2).u8(1).u8(0).u8(24).u8(0).i32(0).i32(16).i32(2835).i32(2835);
-        w.i32(0).i32(0);
-        for (int row = 0; row < 2; ++row)
-            w.u8(10).u8(20).u8(30).u8(40).u8(50).u8(60).u8(0).u8(0);
-        return w.b;
+    static Bytes brickBmp() { return solidBmp(2, 2, {10, 20, 30}); }
+
+    // Two objects, the first named "B\u00e4ume \u20ac" with two groups and a textures folder
+    // outside Windows-1252, and the 2 x 2 texture "B\u00e4ume" in the table.
+    Bytes saveTexturedDocument(const std::string& name) const {
+        writeBytes(file("B\u00e4ume.bmp"), brickBmp());
+        addTexture(file("B\u00e4ume.bmp"), "B\u00e4ume");
+        auto a = makeObject("B\u00e4ume \u20ac", 4, 3, 1);
+        a->Groups->Add(MakeGroup(1, 0x00FF00FF, "B\u00e4ume", 2, 2, true, false));
+        a->Groups->Add(MakeGroup(2, 0x0000FF00, "", 1, 1, false, true));
+        a->SetTexDir("/home/\u65e5/"); // replaced on loading: stored as well as it can be
+        docOf(std::move(a), makeObject("b", 2, 2, 2)).SaveToFile(name);
+        return readBytes(name);
     }
 
-    // Two objects, the first with two groups, and the 2 x 2 24-bit texture "brick" in the table.
-    Bytes saveTexturedDocument(const std::string& name) const {
-        writeAll(file("brick.bmp"), brickBmp());
-        addTexture(file("brick.bmp"), "brick");
-        auto a = makeObject("a", 4, 3, 1);
-        a->Groups->Add(MakeGroup(1, 0x00FF00FF, "brick", 2, 2, true, false));
-        a->Groups->Add(MakeGroup(2, 0x0000FF00, "", 1, 1, false, true));
-        docOf(std::move(a), makeObject("b", 2, 2, 2)).SaveToFile(name);
-        return readAll(name);
+    // The names in the scratch folder.
+    std::set<std::string> entries() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(dir))
+            names.insert(entry.path().filename());
+        return names;
     }
 
     // A list holding one object named "keep": what a failing load must leave alone.
@@ -164,10 +148,10 @@ TEST_F(ObjectFileTest, SmallDocumentIsWrittenByteForByte) {
     ByteWriter w;
     w.i32(1).raw("PALV10").i32(3);
     for (int i = 0; i < 3; ++i)
-        w.vertex(o.Profile[i]);
+        vertex(w, o.Profile[i]);
     w.i32(2);
     for (int i = 0; i < 2; ++i)
-        w.vertex(o.Path[i]);
+        vertex(w, o.Path[i]);
     w.i32(-1).u8(0).str("obj1");
     for (int i = 0; i < 6; ++i)
         w.f32(0.0f);
@@ -178,7 +162,7 @@ TEST_F(ObjectFileTest, SmallDocumentIsWrittenByteForByte) {
 
     const std::string name = file("small.PLV");
     doc.SaveToFile(name);
-    const Bytes got = readAll(name);
+    const Bytes got = readBytes(name);
     EXPECT_EQ(got.size(), 343 + texDir.size());
     EXPECT_EQ(got, w.b);
 }
@@ -266,8 +250,8 @@ TEST_F(ObjectFileTest, OptionsBlockAppendsTheSeparatorAndReportsFailures) {
     }
 
     // A block cut short fails and leaves the options copy untouched.
-    const Bytes whole = readAll(name);
-    writeAll(name, Bytes(whole.begin(), whole.end() - 1));
+    const Bytes whole = readBytes(name);
+    writeBytes(name, Bytes(whole.begin(), whole.end() - 1));
     TfrmExtrOption in;
     in.Precision = 7;
     TExtrStream r(name, TExtrStreamMode::Read);
@@ -277,13 +261,24 @@ TEST_F(ObjectFileTest, OptionsBlockAppendsTheSeparatorAndReportsFailures) {
     EXPECT_THROW(TfrmExtrOption().SaveToStream(r), ESaveOptionsError);
 }
 
-TEST_F(ObjectFileTest, TexturesAreTakenFromTheDocumentsDirectoryWhateverItsName) {
-    EXPECT_EQ(saveTexturedDocument(file("t.plv")).back(), 'k'); // the table ends with "brick"
+TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndTexturesComeFromTheDocumentsDirectory) {
+    const Bytes saved = saveTexturedDocument(file("t.plv"));
+    auto holds = [&](const std::string& text) {
+        const Bytes stored = ByteWriter().str(text).b;
+        return std::search(saved.begin(), saved.end(), stored.begin(), stored.end()) != saved.end();
+    };
+    for (const std::string& text :
+         {std::string("B\xE4ume \x80"), std::string("/home/?/"), dirSlash + "B\xE4ume.bmp"})
+        EXPECT_TRUE(holds(text)) << text;
+    // The group's texture, and the table ends with the texture's name.
+    EXPECT_TRUE(holds("B\xE4ume"));
+    EXPECT_EQ(Bytes(saved.end() - 9, saved.end()), ByteWriter().str("B\xE4ume").b);
+
     // ":" and "\\" are ordinary characters of a directory name here.
     const fs::path moved = dir / "a:b\\moved";
     fs::create_directory(moved);
     fs::rename(file("t.plv"), moved / "t.plv");
-    fs::rename(file("brick.bmp"), moved / "brick.bmp");
+    fs::rename(file("B\u00e4ume.bmp"), moved / "B\u00e4ume.bmp");
     clearTextureTable();
 
     // Opened by a relative name, the document's directory and its textures are stored absolute.
@@ -300,103 +295,47 @@ TEST_F(ObjectFileTest, TexturesAreTakenFromTheDocumentsDirectoryWhateverItsName)
         EXPECT_EQ(loaded.Items(k).TexDir, movedSlash);
         EXPECT_EQ(loaded.Items(k).Options.TexDir, movedSlash);
     }
-    ASSERT_EQ(textureTable.size(), 1u);
-    EXPECT_EQ(textureTable[0].TexName, "brick");
-    EXPECT_EQ(textureTable[0].FileName, movedSlash + "brick.bmp");
-    EXPECT_TRUE(textureTable[0].Image);
-    EXPECT_EQ(sink.Lines, (std::vector<std::string>{"Loading object  1", "Loading object  2",
-                                                    "Loading texture  brick.bmp"}));
-}
-
-TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndUtf8InMemory) {
-    writeAll(file("B\u00e4ume.bmp"), brickBmp());
-    addTexture(file("B\u00e4ume.bmp"), "B\u00e4ume");
-    auto o = makeObject("B\u00e4ume \u20ac", 3, 2, 1);
-    o->Groups->Add(MakeGroup(1, 0x000000FF, "B\u00e4ume"));
-    o->SetTexDir("/home/\u65e5/"); // replaced on loading: stored as well as it can be
-    docOf(std::move(o)).SaveToFile(file("b.plv"));
-
-    const Bytes saved = readAll(file("b.plv"));
-    auto holds = [&](const std::string& text) {
-        const Bytes stored = ByteWriter().str(text).b;
-        return std::search(saved.begin(), saved.end(), stored.begin(), stored.end()) != saved.end();
-    };
-    EXPECT_TRUE(holds("B\xE4ume \x80"));
-    EXPECT_TRUE(holds("B\xE4ume"));
-    EXPECT_TRUE(holds(dirSlash + "B\xE4ume.bmp"));
-    EXPECT_TRUE(holds("/home/?/"));
-
-    clearTextureTable();
-    TExtrObjList loaded;
-    EXPECT_TRUE(loaded.LoadFromFile(file("b.plv"), nullptr).empty());
     EXPECT_EQ(loaded.Items(0).Name, "B\u00e4ume \u20ac");
     EXPECT_EQ(loaded.Items(0).Groups->Items(0).Texture, "B\u00e4ume");
     ASSERT_EQ(textureTable.size(), 1u);
-    EXPECT_EQ(textureTable[0].FileName, file("B\u00e4ume.bmp"));
+    EXPECT_EQ(textureTable[0].TexName, "B\u00e4ume");
+    EXPECT_EQ(textureTable[0].FileName, movedSlash + "B\u00e4ume.bmp");
     EXPECT_TRUE(textureTable[0].Image);
+    EXPECT_EQ(sink.Lines, (std::vector<std::string>{"Loading object  1", "Loading object  2",
+                                                    "Loading texture  B\u00e4ume.bmp"}));
 }
 
-TEST_F(ObjectFileTest, NonFinitePlacementIsDamage) {
-    auto o = makeObject("obj1", 3, 2, 1);
-    o->SetPosition({1.5f, 2.5f, 3.5f});
-    o->SetRotation({4.5f, 5.5f, 6.5f});
-    const std::string name = file("p.plv");
-    docOf(std::move(o)).SaveToFile(name);
-    const Bytes good = readAll(name);
-    const Bytes placement = ByteWriter().f32(1.5f).f32(2.5f).f32(3.5f).f32(4.5f).b;
-    const size_t at = static_cast<size_t>(
-        std::search(good.begin(), good.end(), placement.begin(), placement.end()) - good.begin());
-    ASSERT_LT(at, good.size());
-    for (int k = 0; k < 6; ++k)
-        for (float v : {NAN, INFINITY, -INFINITY}) {
-            Bytes b = good;
-            patch32(b, at + 4 * size_t(k), std::bit_cast<int32_t>(v));
-            writeAll(name, b);
-            EXPECT_EQ(loadFailure(name), "13: ExtrStream: Error in readSingle the position or "
-                                         "rotation of object \"obj1\" is not a finite number")
-                << k << " " << v;
-        }
-}
-
-TEST_F(ObjectFileTest, WrongMagicStopsTheLoadWithTheVersionMessage) {
-    const std::string name = file("m.plv");
-    docOf(makeObject("a", 3, 2, 1), makeObject("b", 3, 2, 2)).SaveToFile(name);
-    const Bytes good = readAll(name);
-
-    Bytes bad = good;
-    std::memcpy(&bad[4], "PALV09", 6);
-    writeAll(name, bad);
-    EXPECT_EQ(loadFailure(name), "File version incompatible! PALV09");
-    TExtrObjList list;
-    EXPECT_THROW(list.LoadFromFile(name, nullptr), EFileVersionError);
-
-    // The second record's mark, with bytes that are not letters.
-    bad = good;
-    const size_t second = 4 + (good.size() - 8) / 2;
-    ASSERT_EQ(std::string(bad.begin() + second, bad.begin() + second + 6), "PALV10");
-    bad[second + 5] = 0x01;
-    writeAll(name, bad);
-    EXPECT_EQ(loadFailure(name), std::string("File version incompatible! PALV1\x01"));
-}
-
-TEST_F(ObjectFileTest, EveryBadCountOrLengthEndsTheWholeLoad) {
+TEST_F(ObjectFileTest, EveryBadCountLengthMarkOrPlacementEndsTheWholeLoad) {
     auto o = makeObject("obj1", 3, 2, 1);
     o->Groups->Add(MakeGroup(5, 0x00FF0000, "t", 1, 1, false, false));
     o->SetTexDir("tex/");
+    o->SetPosition({1.5f, 2.5f, 3.5f});
+    o->SetRotation({4.5f, 5.5f, 6.5f});
     const std::string name = file("c.plv");
     docOf(std::move(o)).SaveToFile(name);
-    const Bytes good = readAll(name);
+    const Bytes good = readBytes(name);
     // Layout: N 0, magic 4, P 10, Q 158, G 258, group texture length 266, name length 286,
-    // precision 330, directory length 334, corner/top/bottom texture lengths 346, 354, 362, T 366.
+    // placement 294, precision 330, directory length 334, corner/top/bottom texture lengths 346,
+    // 354, 362, T 366.
     ASSERT_EQ(good.size(), 370u);
     ASSERT_EQ(loadFailure(name), "");
 
     auto withValue = [&](size_t offset, int32_t value) {
         Bytes b = good;
         patch32(b, offset, value);
-        writeAll(name, b);
+        writeBytes(name, b);
         return loadFailure(name);
     };
+    // The record's mark: another version, or bytes that are not letters.
+    EXPECT_EQ(withValue(6, 0x3930564C), "File version incompatible! PALV09");
+    EXPECT_EQ(withValue(6, 0x0130564C), std::string("File version incompatible! PALV0\x01"));
+    EXPECT_THROW(TExtrObjList().LoadFromFile(name, nullptr), EFileVersionError);
+    for (int k = 0; k < 6; ++k)
+        for (float v : {NAN, INFINITY, -INFINITY})
+            EXPECT_EQ(withValue(294 + 4 * size_t(k), std::bit_cast<int32_t>(v)),
+                      "13: ExtrStream: Error in readSingle the position or rotation of object "
+                      "\"obj1\" is not a finite number")
+                << k << " " << v;
     auto startsWith = [](const std::string& s, const std::string& prefix) {
         return s.rfind(prefix, 0) == 0;
     };
@@ -446,12 +385,21 @@ TEST_F(ObjectFileTest, EveryBadCountOrLengthEndsTheWholeLoad) {
     // However large the file, a document holds at most 10000 objects.
     Bytes many(4 + 10001 * 18, 0);
     patch32(many, 0, 10001);
-    writeAll(name, many);
+    writeBytes(name, many);
     EXPECT_EQ(loadFailure(name), rd + "object count 10001 is outside 0..10000");
 
     // A damaged texture table ends the whole load too.
     for (int32_t v : {-2, INT32_MIN, INT32_MAX, 1000})
         EXPECT_TRUE(startsWith(withValue(366, v), rd)) << v;
+
+    // Every record's mark is checked, the second one's too.
+    docOf(makeObject("a", 3, 2, 1), makeObject("b", 3, 2, 2)).SaveToFile(name);
+    Bytes two = readBytes(name);
+    const size_t second = 4 + (two.size() - 8) / 2;
+    ASSERT_EQ(std::string(two.begin() + second, two.begin() + second + 6), "PALV10");
+    two[second + 5] = '9';
+    writeBytes(name, two);
+    EXPECT_EQ(loadFailure(name), "File version incompatible! PALV19");
 }
 
 TEST_F(ObjectFileTest, TruncatedOrDamagedFilesFailCleanly) {
@@ -462,7 +410,7 @@ TEST_F(ObjectFileTest, TruncatedOrDamagedFilesFailCleanly) {
     // A file cut at any byte never loads.
     const std::string cut = file("cut.plv");
     for (size_t length = 0; length < good.size(); ++length) {
-        writeAll(cut, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
+        writeBytes(cut, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
         EXPECT_NE(loadFailure(cut), "") << "a file cut to " << length << " bytes loaded";
     }
 
@@ -477,16 +425,15 @@ TEST_F(ObjectFileTest, TruncatedOrDamagedFilesFailCleanly) {
             const size_t at = random() % b.size();
             b[at] = (random() % 2) ? interesting[random() % 8] : static_cast<uint8_t>(random());
         }
-        writeAll(name, b);
+        writeBytes(name, b);
         TExtrObjList list = keepList();
         try {
             list.LoadFromFile(name, nullptr);
             ++loadedCount;
             for (int k = 0; k < list.Count(); ++k) {
-                EXPECT_GE(list.Items(k).ProfileCount, 0);
-                EXPECT_LE(list.Items(k).ProfileCount, MaxOutlineVertices);
-                EXPECT_GE(list.Items(k).PathCount, 0);
-                EXPECT_LE(list.Items(k).PathCount, MaxOutlineVertices);
+                const TExtrObj& o = list.Items(k);
+                EXPECT_TRUE(o.ProfileCount >= 0 && o.ProfileCount <= MaxOutlineVertices &&
+                            o.PathCount >= 0 && o.PathCount <= MaxOutlineVertices);
             }
         } catch (const std::exception&) {
             expectKept(list);
@@ -499,7 +446,7 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     const TExtrObjList doc = docOf(makeObject("a", 3, 2, 1));
     const std::string name = file("old.plv");
     doc.SaveToFile(name);
-    const Bytes before = readAll(name);
+    const Bytes before = readBytes(name);
 
     // What the loader would refuse is not saved: the old file stays and says why.
     const std::string notFinite = "has a position or rotation that is not a finite number";
@@ -529,7 +476,7 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
          },
          "The document has 10001 objects; a file holds at most 10000"},
         {[&](auto&, auto&) {
-             writeAll(file("\u65e5.bmp"), brickBmp());
+             writeBytes(file("\u65e5.bmp"), brickBmp());
              addTexture(file("\u65e5.bmp"), "t");
          },
          "17: ExtrStream: Error in writeString \"" + file("\u65e5.bmp") + "\" " + noCp1252},
@@ -537,24 +484,14 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     for (const auto& [spoil, message] : refused) {
         TExtrObjList broken = docOf(makeObject("a", 3, 2, 1), makeObject("b", 3, 2, 2));
         spoil(broken, broken.Items(1));
-        try {
-            broken.SaveToFile(name);
-            ADD_FAILURE() << message << ": saved";
-        } catch (const std::runtime_error& e) {
-            EXPECT_EQ(e.what(), message);
-        }
-        EXPECT_EQ(readAll(name), before);
+        EXPECT_EQ(thrownMessage<std::runtime_error>([&] { broken.SaveToFile(name); }), message);
+        EXPECT_EQ(readBytes(name), before);
         clearTextureTable();
     }
     fs::remove(file("\u65e5.bmp"));
 
-    auto saveFailure = [&](const std::string& target) -> std::string {
-        try {
-            doc.SaveToFile(target);
-        } catch (const EExtrStrError& e) {
-            return e.what();
-        }
-        return "(saved)";
+    auto saveFailure = [&](const std::string& target) {
+        return thrownMessage<EExtrStrError>([&] { doc.SaveToFile(target); });
     };
     // The target is a directory, or inside one that does not exist.
     fs::create_directory(dir / "adir");
@@ -567,33 +504,34 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     // A directory we may not write into (root may write anywhere).
     fs::create_directory(dir / "ro");
     if (geteuid() != 0) {
-        writeAll(file("ro/doc.plv"), before);
+        writeBytes(file("ro/doc.plv"), before);
         fs::permissions(dir / "ro", fs::perms::owner_read | fs::perms::owner_exec);
-        EXPECT_NE(saveFailure(file("ro/doc.plv")), "(saved)");
+        EXPECT_NE(saveFailure(file("ro/doc.plv")), "(nothing thrown)");
         fs::permissions(dir / "ro", fs::perms::owner_all);
-        EXPECT_EQ(readAll(file("ro/doc.plv")), before);
+        EXPECT_EQ(readBytes(file("ro/doc.plv")), before);
     }
 
     // No temporary file is left behind by any of the failures.
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir))
-        left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"adir", "old.plv", "ro"}));
+    EXPECT_EQ(entries(), (std::set<std::string>{"adir", "old.plv", "ro"}));
 }
 
-TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPlace) {
+TEST_F(ObjectFileTest, SavingReplacesFollowsLinksKeepsPermissionsAndWritesOtherFilesInPlace) {
     const TExtrObjList doc = docOf(makeObject("a", 3, 2, 1));
     const std::string name = file("doc.plv");
     doc.SaveToFile(name);
-    const Bytes bytes = readAll(name);
+    const Bytes bytes = readBytes(name);
     const mode_t mask = umask(0);
     umask(mask);
     EXPECT_EQ(fs::status(name).permissions(), fs::perms(0666 & ~mask)); // a new file
+    // A longer file is replaced whole and keeps its permissions.
     fs::permissions(name, fs::perms(0640));
-    writeAll(name, {1});
+    writeBytes(name, Bytes(5000, 1));
     doc.SaveToFile(name);
     EXPECT_EQ(fs::status(name).permissions(), fs::perms(0640));
-    EXPECT_EQ(readAll(name), bytes);
+    EXPECT_EQ(readBytes(name), bytes);
+    // An empty document writes no file.
+    TExtrObjList().SaveToFile(file("none.plv"));
+    EXPECT_FALSE(fs::exists(file("none.plv")));
 
     // A chain of links, relative ones, ending nowhere yet: the links stay, the target is written.
     fs::create_directory(dir / "real");
@@ -601,7 +539,7 @@ TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPl
     fs::create_symlink(dir / "link.plv", dir / "link2.plv");
     doc.SaveToFile(file("link2.plv"));
     EXPECT_TRUE(fs::is_symlink(dir / "link.plv") && fs::is_symlink(dir / "link2.plv"));
-    EXPECT_EQ(readAll(file("real/target.plv")), bytes);
+    EXPECT_EQ(readBytes(file("real/target.plv")), bytes);
 
     // A pipe receives the document itself, also through a link (its reader is open already).
     ASSERT_EQ(mkfifo(file("pipe.plv").c_str(), 0600), 0);
@@ -618,33 +556,11 @@ TEST_F(ObjectFileTest, SavingFollowsLinksKeepsPermissionsAndWritesOtherFilesInPl
 
     // A full device reports its error and stays a device.
     if (fs::is_character_file("/dev/full")) {
-        try {
-            doc.SaveToFile("/dev/full");
-            ADD_FAILURE() << "saved to /dev/full";
-        } catch (const EExtrStrError& e) {
-            EXPECT_EQ(std::string(e.what()), "11: ExtrStream: Error in Free Cannot write file "
-                                             "\"/dev/full\": No space left on device");
-        }
+        EXPECT_EQ(thrownMessage<EExtrStrError>([&] { doc.SaveToFile("/dev/full"); }),
+                  "11: ExtrStream: Error in Free Cannot write file \"/dev/full\": No space left on "
+                  "device");
         EXPECT_TRUE(fs::is_character_file("/dev/full"));
     }
-    std::set<std::string> left;
-    for (const auto& entry : fs::directory_iterator(dir))
-        left.insert(entry.path().filename());
-    EXPECT_EQ(left, (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv",
-                                           "pipe-link.plv", "real"}));
-}
-
-TEST_F(ObjectFileTest, SavingReplacesAnExistingFileAndAnEmptyDocumentWritesNothing) {
-    const std::string name = file("r.plv");
-    docOf(makeObject("a", 50, 50, 1), makeObject("b", 50, 50, 2)).SaveToFile(name);
-    docOf(makeObject("c", 3, 2, 3)).SaveToFile(name);
-    TExtrObjList loaded;
-    loaded.LoadFromFile(name, nullptr);
-    ASSERT_EQ(loaded.Count(), 1);
-    EXPECT_EQ(loaded.Items(0).Name, "c");
-
-    TExtrObjList empty;
-    empty.SaveToFile(file("none.plv"));
-    EXPECT_FALSE(fs::exists(file("none.plv")));
-    EXPECT_EQ(loadFailure(file("none.plv")).rfind("10: ExtrStream: Error in create ", 0), 0u);
+    EXPECT_EQ(entries(), (std::set<std::string>{"doc.plv", "link.plv", "link2.plv", "pipe.plv",
+                                                "pipe-link.plv", "real"}));
 }

@@ -1,19 +1,8 @@
 // Tests of the element lists: turn angles, texture coordinates, X extent, edge groups and list
 // building.
 #include "ModelTestUtil.h"
-#include "model/UnTProfileObj.h"
 
 namespace {
-
-TProfileObj Line(std::initializer_list<Vec3> pts) {
-    TProfileObj list;
-    for (const Vec3& p : pts) {
-        TProfileElementObj e;
-        e.Point = p;
-        list.Add(e);
-    }
-    return list;
-}
 
 // The profile (or path) element list built from an object.
 TProfileObj Build(const TExtrObj& obj, bool path = false) {
@@ -69,12 +58,12 @@ TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
         TProfileObj list;
         std::vector<float> angles;
     } cases[] = {
-        {"left turns", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}), {270, 270, 90}},
-        {"mirrored", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, -10}}), {90, 90, 270}},
-        {"zig-zag", Line({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {20, 0, 10}}), {0, 270, 90, 360}},
-        {"two", Line({{0, 0, 0}, {10, 0, 0}}), {0, 0}},
-        {"one", Line({{5, 0, 0}}), {0}},
-        {"none", Line({}), {}},
+        {"left turns", makePath({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}}), {270, 270, 90}},
+        {"mirrored", makePath({{0, 0, 0}, {10, 0, 0}, {10, 0, -10}}), {90, 90, 270}},
+        {"zig-zag", makePath({{0, 0, 0}, {10, 0, 0}, {10, 0, 10}, {20, 0, 10}}), {0, 270, 90, 360}},
+        {"two", makePath({{0, 0, 0}, {10, 0, 0}}), {0, 0}},
+        {"one", makePath({{5, 0, 0}}), {0}},
+        {"none", makePath({}), {}},
     };
     for (Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -86,7 +75,7 @@ TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
 }
 
 TEST(ElementTexCoords, PerGroupSegmentsRestartAtGroupStart) {
-    TProfileObj p = Line({{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}});
+    TProfileObj p = makePath({{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}});
     p.SetGroupStart(2, true);
     p.ComputeTexCoords(2, true);
     ExpectAll(p, &TProfileElementObj::TexV, {0, 0.5f, 0, 1});
@@ -97,7 +86,7 @@ TEST(ElementTexCoords, PerGroupSegmentsRestartAtGroupStart) {
 }
 
 TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
-    TProfileObj p = Line({{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}});
+    TProfileObj p = makePath({{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}});
     p.SetTexParams(0, 2, 5, true, true);
     p.SetTexParams(1, 3, 1, false, false);
     p.SetTexParams(2, 1, 1, true, false);
@@ -110,7 +99,7 @@ TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
 }
 
 TEST(ElementTexCoords, ZeroLengthSegmentGivesZeroNotNaN) {
-    TProfileObj p = Line({{1, 1, 0}, {1, 1, 0}, {1, 1, 0}});
+    TProfileObj p = makePath({{1, 1, 0}, {1, 1, 0}, {1, 1, 0}});
     p.SetTexParams(2, 1, 1, false, true);
     p.ComputeTexCoords(2, true);
     EXPECT_EQ(p.Items(1).TexV, 0);
@@ -118,7 +107,7 @@ TEST(ElementTexCoords, ZeroLengthSegmentGivesZeroNotNaN) {
 }
 
 TEST(ElementTexCoords, PlanarFromExtentAndFlatOutlinesStayFinite) {
-    TProfileObj p = Line({{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}});
+    TProfileObj p = makePath({{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}});
     p.PlanarTexCoords(false);
     ExpectAll(p, &TProfileElementObj::TexU, {0, 1, 1, 0.25f});
     ExpectAll(p, &TProfileElementObj::TexV, {0, 0, 1, 0.5f});
@@ -126,25 +115,25 @@ TEST(ElementTexCoords, PlanarFromExtentAndFlatOutlinesStayFinite) {
     ExpectAll(p, &TProfileElementObj::TexU, {1, 0, 0, 0.75f});
     EXPECT_FLOAT_EQ(p.Items(3).TexV, 0.5f);
 
-    TProfileObj flat = Line({{0, 3, 0}, {10, 3, 0}, {20, 3, 0}});
+    TProfileObj flat = makePath({{0, 3, 0}, {10, 3, 0}, {20, 3, 0}});
     flat.PlanarTexCoords(false);
     ExpectAll(flat, &TProfileElementObj::TexV, {0, 0, 0});
     EXPECT_FLOAT_EQ(flat.Items(1).TexU, 0.5f);
-    TProfileObj vertical = Line({{4, 0, 0}, {4, 10, 0}});
+    TProfileObj vertical = makePath({{4, 0, 0}, {4, 10, 0}});
     vertical.PlanarTexCoords(true);
     ExpectAll(vertical, &TProfileElementObj::TexU, {1, 1});
     EXPECT_FLOAT_EQ(vertical.Items(1).TexV, 1);
 }
 
 TEST(ElementExtent, XRangeAndMaxAbsX) {
-    TProfileObj p = Line({{3, 0, 0}, {-7, 1, 0}, {5, 2, 0}});
+    TProfileObj p = makePath({{3, 0, 0}, {-7, 1, 0}, {5, 2, 0}});
     float max = 0, min = 0;
     p.XRange(max, min);
     EXPECT_EQ(max, 5);
     EXPECT_EQ(min, -7);
     EXPECT_EQ(p.MaxAbsX(), 7);
-    EXPECT_EQ(Line({{2, 0, 0}, {9, 0, 0}, {4, 0, 0}}).MaxAbsX(), 9);
-    Line({{-2, 0, 0}, {-9, 0, 0}}).XRange(max, min);
+    EXPECT_EQ(makePath({{2, 0, 0}, {9, 0, 0}, {4, 0, 0}}).MaxAbsX(), 9);
+    makePath({{-2, 0, 0}, {-9, 0, 0}}).XRange(max, min);
     EXPECT_EQ(max, -2);
     EXPECT_EQ(min, -9);
 }

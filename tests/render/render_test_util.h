@@ -1,14 +1,11 @@
 // Helpers for the exporter tests: scratch files, whole exports, caught errors and small geometry.
 #pragma once
 
+#include "TestFiles.h"
 #include "model/unVectorCalc.h"
 #include "render/UnTRenderer.h"
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -22,11 +19,7 @@ inline std::string scratchPath(const std::string& name) {
 
 // Reads a scratch file whole and removes it.
 inline std::string takeFile(const std::string& path) {
-    std::string data;
-    {
-        std::ifstream in(path, std::ios::binary);
-        data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    const std::string data = readText(path);
     std::remove(path.c_str());
     return data;
 }
@@ -91,6 +84,26 @@ inline TTextureObj texture(const std::string& fileName, int32_t id = 1) {
     t.TexName = "tex";
     t.TexId = id;
     return t;
+}
+
+// One object of two faces in lists 101 and 102, placed at x = 10: two plain orange quads, then
+// two quads textured with C:\tex\wood.bmp in dark blue.
+inline void twoFaceLathe(TRenderer& r) {
+    r.setObjectMatrix(translation(10, 0, 0));
+    r.initObject("Lathe");
+    r.initList(101);
+    r.setTexture(TTextureObj{});
+    r.setColor(ColorF{1, 0.5f, 0, 1});
+    plainQuad(r, 0, 0);
+    plainQuad(r, 0, 1);
+    r.endList();
+    r.initList(102);
+    r.setTexture(texture("C:\\tex\\wood.bmp", 3));
+    r.setColor(ColorF{0, 0, 0.5f, 1});
+    r.quads(quadAt(0, 2, 0), true, unitTexCoords());
+    r.quads(quadAt(0, 3, 0), true, unitTexCoords());
+    r.endList();
+    r.endObject(1, 2, false);
 }
 
 // Lines of a CR LF text; fails the test on a bare CR or LF or a missing last CR LF.

@@ -151,22 +151,15 @@ TEST(ExportFormat, CommaLocaleStillWritesPointsInDXFAndVRML) {
     std::locale::global(std::locale("de_DE.UTF-8"));
     char probe[32];
     std::snprintf(probe, sizeof probe, "%.1f", 1.5);
-    auto scene = [](TRenderer& r) {
-        r.setObjectMatrix(translation(10.25f, 0, 0));
-        r.initObject("o");
-        r.setColor(ColorF{0.25f, 0, 0, 1});
-        plainQuad(r, 0, 0);
-        r.endObject(1, 1, false);
-    };
-    const std::string dxf = exportWith<TDXFRenderer>("de.dxf", scene);
-    const std::string vrml = exportWith<TVRMLRenderer>("de.wrl", scene);
+    const std::string dxf = exportWith<TDXFRenderer>("de.dxf", twoFaceLathe);
+    const std::string vrml = exportWith<TVRMLRenderer>("de.wrl", twoFaceLathe);
     std::locale::global(savedCpp);
     std::setlocale(LC_ALL, savedC.c_str());
     EXPECT_STREQ(probe, "1,5") << "the locale did not switch to a comma";
-    EXPECT_NE(dxf.find("\r\n10.250000\r\n"), std::string::npos);
+    EXPECT_NE(dxf.find("\r\n10.000000\r\n"), std::string::npos);
     EXPECT_EQ(dxf.find(','), std::string::npos);
-    EXPECT_NE(vrml.find("point [10.250000 0.000000 0.000000 ,"), std::string::npos);
-    EXPECT_NE(vrml.find("diffuseColor 0.250000 0.000000 0.000000 "), std::string::npos);
+    EXPECT_NE(vrml.find("point [10.000000 0.000000 0.000000 ,"), std::string::npos);
+    EXPECT_NE(vrml.find("diffuseColor 1.000000 0.500000 0.000000 "), std::string::npos);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -266,6 +259,28 @@ TEST(ExportFile, ClosedOrNeverOpenedFilesRefuseEveryWrite) {
     EXPECT_EQ(errorOf([&] { f.write(""); }), "the export file is not open");
     EXPECT_THROW(f.reserve(8), std::runtime_error);
     EXPECT_EQ(takeFile(path), "abc");
+}
+
+// initRendering, an object and a quad, and the exporter freed before the end.
+template <class R> std::string unfinished(const std::string& name) {
+    const std::string path = scratchPath(name);
+    {
+        R early;
+        early.initRendering(path);
+        early.initObject("a");
+        plainQuad(early, 0, 0);
+    }
+    return takeFile(path);
+}
+
+TEST(ExportFile, FreeingAnUnfinishedExportKeepsWhatWasWritten) {
+    // DXF: the header and the face; 3DS: the main and edit chunks, still with their provisional
+    // lengths, and the material.
+    EXPECT_EQ(crlfLines(unfinished<TDXFRenderer>("early.dxf")).size(), 14u + 30u);
+    const std::string tds = unfinished<T3DSRenderer>("early.3ds");
+    ASSERT_EQ(tds.size(), 12u + 194u);
+    EXPECT_EQ(readLE(tds, 2, 4), 8888u);
+    EXPECT_EQ(readLE(tds, 8, 4), 8888u);
 }
 
 // One object on a full disk fails at endRendering and releases the file; a file that cannot be

@@ -19,24 +19,12 @@ fs::path freshDir(const std::string& name) {
     return dir;
 }
 
-std::string read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 std::vector<std::string> names(const fs::path& dir) {
     std::vector<std::string> out;
     for (const auto& e : fs::directory_iterator(dir))
         out.push_back(e.path().filename().string());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-uint32_t le32(const std::string& s, size_t at) {
-    uint32_t v = 0;
-    for (int i = 4; i-- > 0;)
-        v = v << 8 | uint8_t(s.at(at + size_t(i)));
-    return v;
 }
 
 // Turns a quarter about X, then moves 5 along Z: (x, y, z) goes to (x, -z, y + 5).
@@ -133,66 +121,66 @@ TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
         r.endObject(2, 1, false);
         r.endRendering();
     }
-    EXPECT_EQ(read(dir / "scene.obj"), "# Wavefront OBJ written by Palvorin\r\n"
-                                       "mtllib scene.mtl\r\n"
-                                       "o fr\xC3\xA9me\r\n"
-                                       "v 10.000000 0.000000 0.000000\r\n"
-                                       "v 11.000000 0.000000 0.000000\r\n"
-                                       "v 11.000000 1.000000 0.000000\r\n"
-                                       "v 10.000000 1.000000 0.000000\r\n"
-                                       "v 12.000000 0.000000 0.000000\r\n"
-                                       "v 12.000000 1.000000 0.000000\r\n"
-                                       "v 11.000000 2.000000 0.000000\r\n"
-                                       "v 10.000000 2.000000 0.000000\r\n"
-                                       "vt 0.000000 0.000000\r\n"
-                                       "vt 1.000000 0.000000\r\n"
-                                       "vt 1.000000 1.000000\r\n"
-                                       "vt 0.000000 1.000000\r\n"
-                                       "vt 2.000000 0.000000\r\n"
-                                       "vt 2.000000 1.000000\r\n"
-                                       "vn 0.000000 0.000000 1.000000\r\n"
-                                       "usemtl mat0\r\n"
-                                       "f 1/1/1 2/2/1 3/3/1\r\n"
-                                       "f 1/1/1 3/3/1 4/4/1\r\n"
-                                       "f 2/2/1 5/5/1 6/6/1\r\n"
-                                       "f 2/2/1 6/6/1 3/3/1\r\n"
-                                       "usemtl mat1\r\n"
-                                       "f 4//1 3//1 7//1\r\n"
-                                       "f 4//1 7//1 8//1\r\n"
-                                       "o b\r\n"
-                                       "v 0.000000 0.000000 0.000000\r\n"
-                                       "v 1.000000 0.000000 0.000000\r\n"
-                                       "v 1.000000 1.000000 0.000000\r\n"
-                                       "v 0.000000 1.000000 0.000000\r\n"
-                                       "v 0.000000 0.000000 1.000000\r\n"
-                                       "v 1.000000 0.000000 1.000000\r\n"
-                                       "v 1.000000 1.000000 1.000000\r\n"
-                                       "v 0.000000 1.000000 1.000000\r\n"
-                                       "vt 0.000000 0.000000\r\n"
-                                       "vt 1.000000 0.000000\r\n"
-                                       "vt 1.000000 1.000000\r\n"
-                                       "vt 0.000000 1.000000\r\n"
-                                       "vn 0.000000 0.000000 1.000000\r\n"
-                                       "usemtl mat0\r\n"
-                                       "f 9/7/2 10/8/2 11/9/2\r\n"
-                                       "f 9/7/2 11/9/2 12/10/2\r\n"
-                                       "usemtl mat2\r\n"
-                                       "f 13/7/2 14/8/2 15/9/2\r\n"
-                                       "f 13/7/2 15/9/2 16/10/2\r\n");
-    EXPECT_EQ(read(dir / "scene.mtl"), "# Materials of scene.obj, written by Palvorin\r\n"
-                                       "newmtl mat0\r\n"
-                                       "Kd 1.000000 0.500000 0.000000\r\n"
-                                       "map_Kd wood-2.bmp\r\n"
-                                       "newmtl mat1\r\n"
-                                       "Kd 0.000000 0.000000 1.000000\r\n"
-                                       "newmtl mat2\r\n"
-                                       "Kd 1.000000 0.500000 0.000000\r\n"
-                                       "map_Kd marble.bmp\r\n");
+    EXPECT_EQ(readText(dir / "scene.obj"), "# Wavefront OBJ written by Palvorin\r\n"
+                                           "mtllib scene.mtl\r\n"
+                                           "o fr\xC3\xA9me\r\n"
+                                           "v 10.000000 0.000000 0.000000\r\n"
+                                           "v 11.000000 0.000000 0.000000\r\n"
+                                           "v 11.000000 1.000000 0.000000\r\n"
+                                           "v 10.000000 1.000000 0.000000\r\n"
+                                           "v 12.000000 0.000000 0.000000\r\n"
+                                           "v 12.000000 1.000000 0.000000\r\n"
+                                           "v 11.000000 2.000000 0.000000\r\n"
+                                           "v 10.000000 2.000000 0.000000\r\n"
+                                           "vt 0.000000 0.000000\r\n"
+                                           "vt 1.000000 0.000000\r\n"
+                                           "vt 1.000000 1.000000\r\n"
+                                           "vt 0.000000 1.000000\r\n"
+                                           "vt 2.000000 0.000000\r\n"
+                                           "vt 2.000000 1.000000\r\n"
+                                           "vn 0.000000 0.000000 1.000000\r\n"
+                                           "usemtl mat0\r\n"
+                                           "f 1/1/1 2/2/1 3/3/1\r\n"
+                                           "f 1/1/1 3/3/1 4/4/1\r\n"
+                                           "f 2/2/1 5/5/1 6/6/1\r\n"
+                                           "f 2/2/1 6/6/1 3/3/1\r\n"
+                                           "usemtl mat1\r\n"
+                                           "f 4//1 3//1 7//1\r\n"
+                                           "f 4//1 7//1 8//1\r\n"
+                                           "o b\r\n"
+                                           "v 0.000000 0.000000 0.000000\r\n"
+                                           "v 1.000000 0.000000 0.000000\r\n"
+                                           "v 1.000000 1.000000 0.000000\r\n"
+                                           "v 0.000000 1.000000 0.000000\r\n"
+                                           "v 0.000000 0.000000 1.000000\r\n"
+                                           "v 1.000000 0.000000 1.000000\r\n"
+                                           "v 1.000000 1.000000 1.000000\r\n"
+                                           "v 0.000000 1.000000 1.000000\r\n"
+                                           "vt 0.000000 0.000000\r\n"
+                                           "vt 1.000000 0.000000\r\n"
+                                           "vt 1.000000 1.000000\r\n"
+                                           "vt 0.000000 1.000000\r\n"
+                                           "vn 0.000000 0.000000 1.000000\r\n"
+                                           "usemtl mat0\r\n"
+                                           "f 9/7/2 10/8/2 11/9/2\r\n"
+                                           "f 9/7/2 11/9/2 12/10/2\r\n"
+                                           "usemtl mat2\r\n"
+                                           "f 13/7/2 14/8/2 15/9/2\r\n"
+                                           "f 13/7/2 15/9/2 16/10/2\r\n");
+    EXPECT_EQ(readText(dir / "scene.mtl"), "# Materials of scene.obj, written by Palvorin\r\n"
+                                           "newmtl mat0\r\n"
+                                           "Kd 1.000000 0.500000 0.000000\r\n"
+                                           "map_Kd wood-2.bmp\r\n"
+                                           "newmtl mat1\r\n"
+                                           "Kd 0.000000 0.000000 1.000000\r\n"
+                                           "newmtl mat2\r\n"
+                                           "Kd 1.000000 0.500000 0.000000\r\n"
+                                           "map_Kd marble.bmp\r\n");
     // The image went beside the file under a free name; the other pictures stayed as they were.
     EXPECT_EQ(names(dir), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
                                                     "wood-2.bmp", "wood.bmp"}));
-    EXPECT_EQ(read(dir / "wood-2.bmp"), "wood pixels");
-    EXPECT_EQ(read(dir / "wood.bmp"), "another picture of the same name");
+    EXPECT_EQ(readText(dir / "wood-2.bmp"), "wood pixels");
+    EXPECT_EQ(readText(dir / "wood.bmp"), "another picture of the same name");
 }
 
 // The description: a node per object with its placement, one material per colour and texture
@@ -228,7 +216,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
                 }));
     // The framing, the alignment and the views are the validator's part (tests/tools).
     ASSERT_GT(glb.size(), 20u);
-    const std::string json = glb.substr(20, le32(glb, 12));
+    const std::string json = glb.substr(20, readLE(glb, 12, 4));
     auto count = [&](const std::string& text) {
         size_t n = 0;
         for (size_t at = json.find(text); at != std::string::npos; at = json.find(text, at + 1))
@@ -276,7 +264,7 @@ TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
             r->initRendering(target);
             facesWithDegenerates(*r);
         }
-        EXPECT_EQ(read(target), "old");
+        EXPECT_EQ(readText(target), "old");
         std::vector<std::string> files = {"out.mtl", fs::path(target).filename()};
         std::sort(files.begin(), files.end());
         EXPECT_EQ(names(dir), files);
@@ -294,7 +282,7 @@ TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         message.rfind("renderer: 10: Renderer: Error in OBJ:endObject Cannot read texture", 0), 0u)
         << message;
     EXPECT_EQ(names(dir), std::vector<std::string>{"out.mtl"});
-    EXPECT_EQ(read(dir / "out.mtl"), "old");
+    EXPECT_EQ(readText(dir / "out.mtl"), "old");
 
     // A material library that cannot replace what has its name: the image copy goes away again.
     fs::remove(dir / "out.mtl");

@@ -1,4 +1,4 @@
-// Tests of the renderer base: buffering into triangles, winding, bounds, current renderer.
+// Tests of the renderer base: buffering into triangles, winding, current renderer.
 #include "RecordingRenderer.h"
 #include "render/UnTRenderer_Exporters.h"
 #include "render_test_util.h"
@@ -128,18 +128,6 @@ TEST(RendererBase, TextureCoordinatesFollowTheirVerticesThroughReversal) {
     feed(plain, PrimTriangleFan, first(Fan, 3), Down);
     ASSERT_EQ(plain.count("triangle"), 1u);
     EXPECT_FALSE(plain.named("triangle")[0]->flag);
-}
-
-TEST(RendererBase, ExtendBoundsKeepsPerAxisMinimumAndMaximum) {
-    RecordingRenderer r;
-    r.boundsMin = Vec3{999999, 999999, 999999};
-    r.boundsMax = Vec3{-999999, -999999, -999999};
-    r.extendBounds(Vec3{1, -5, 3});
-    r.extendBounds(Vec3{-2, 4, 2});
-    EXPECT_EQ(std::vector<float>({r.boundsMin.X, r.boundsMin.Y, r.boundsMin.Z}),
-              std::vector<float>({-2, -5, 2}));
-    EXPECT_EQ(std::vector<float>({r.boundsMax.X, r.boundsMax.Y, r.boundsMax.Z}),
-              std::vector<float>({1, 4, 3}));
 }
 
 TEST(RendererBase, ErrorMessageAndCurrentRendererSelection) {

@@ -60,23 +60,7 @@ std::string shapeText(const std::string& face, const std::string& diffuse, const
 } // namespace
 
 TEST(VRMLExport, TwoFaceLatheSceneIsWrittenExactly) {
-    const std::string text = exportWith<TVRMLRenderer>("lathe.wrl", [](TRenderer& r) {
-        r.setObjectMatrix(translation(10, 0, 0));
-        r.initObject("Lathe");
-        r.initList(101);
-        r.setTexture(TTextureObj{});
-        r.setColor(ColorF{1, 0, 0, 1});
-        plainQuad(r, 0, 0);
-        plainQuad(r, 0, 1);
-        r.endList();
-        r.initList(102);
-        r.setTexture(texture("C:\\tex\\wood.bmp"));
-        r.setColor(ColorF{0, 0, 0.5f, 1});
-        r.quads(quadAt(0, 2, 0), true, unitTexCoords());
-        r.quads(quadAt(0, 3, 0), true, unitTexCoords());
-        r.endList();
-        r.endObject(1, 2, false);
-    });
+    const std::string text = exportWith<TVRMLRenderer>("lathe.wrl", twoFaceLathe);
     // The points of the quad from y0 to y1 at x 10, one row.
     auto row = [](const std::string& y0, const std::string& y1) {
         return "10.000000 " + y0 + " 0.000000 ,11.000000 " + y0 + " 0.000000 ,11.000000 " + y1 +
@@ -90,7 +74,7 @@ TEST(VRMLExport, TwoFaceLatheSceneIsWrittenExactly) {
                     "# exported by Palvorin v 1.0\r\n"
                     "Group { \r\n"
                     "\tchildren  [ \r\n" +
-                        shapeText("0", "1.000000 0.000000 0.000000", "",
+                        shapeText("0", "1.000000 0.500000 0.000000", "",
                                   row("0.000000", one) + row(one, two), "") +
                         // A backslash of a stored path is escaped inside the VRML string.
                         shapeText("1", "0.000000 0.000000 0.500000", "C:\\\\tex\\\\wood.jpg",
@@ -131,6 +115,9 @@ TEST(VRMLExport, TexturedFacesAndCapsHaveOneTextureCoordinatePerPointUntexturedH
               std::string::npos);
     EXPECT_NE(tex.find("0.250000 0.500000 ,"), std::string::npos);
 
+    // The cap's face keeps the current colour.
+    EXPECT_NE(text.substr(face1, face2 - face1).find("diffuseColor 1.000000 1.000000 1.000000 "),
+              std::string::npos);
     const std::string capTex = listOf(text, face1, "texCoord TextureCoordinate");
     EXPECT_EQ(count(listOf(text, face1, "coord Coordinate"), ","), 6u);
     EXPECT_EQ(count(capTex, ","), 6u);
@@ -171,18 +158,29 @@ TEST(VRMLExport, TwoObjectsGiveTwoGroupsNumberingFacesFromZero) {
         EXPECT_EQ(count(text, what), n) << what;
 }
 
-TEST(VRMLExport, CapPrimitiveOpensAFaceAndAddsNoEmptyPolygon) {
-    const std::string text = exportWith<TVRMLRenderer>("cap.wrl", [](TRenderer& r) {
+// Colourless quads share one face in the default grey; a cap opens the next face in the same
+// colour; an object without geometry is a group without children.
+TEST(VRMLExport, GeometryBeforeAnyColourAndCapPrimitivesOpenFacesWithoutEmptyPolygons) {
+    const std::string text = exportWith<TVRMLRenderer>("nocolour.wrl", [](TRenderer& r) {
         r.initObject("o");
-        r.setTexture(TTextureObj{});
-        r.setColor(ColorF{0, 1, 0, 1});
         plainQuad(r, 0, 0);
+        plainQuad(r, 0, 1);
         feed(r, PrimTriangleFan, SquareFan, Vec3{0, 0, -1});
         r.endObject(1, 1, false);
+        r.initObject("empty");
+        r.endObject(2, 0, false);
     });
+    const std::pair<std::string, size_t> expected[] = {
+        {"#---- face 0", 1},
+        {"#---- face 2", 0},
+        {"\t   Shape{", 2},
+        {"geometry IndexedFaceSet", 2},
+        {"diffuseColor 0.800000 0.800000 0.800000 ", 2}};
+    for (const auto& [what, n] : expected)
+        EXPECT_EQ(count(text, what), n) << what;
+    EXPECT_EQ(count(listOf(text, 0, "coord Coordinate"), ","), 8u);
     const size_t face1 = text.find("#---- face 1 -----------------\r\n");
     ASSERT_NE(face1, std::string::npos);
-    EXPECT_NE(text.find("diffuseColor 0.000000 1.000000 0.000000 ", face1), std::string::npos);
     EXPECT_NE(text.find("coordIndex[0 1 2  -1 \r\n" + sp(14) + "3 4 5  -1 \r\n" + sp(14) + "]\r\n",
                         face1),
               std::string::npos);
@@ -193,23 +191,6 @@ TEST(VRMLExport, CapPrimitiveOpensAFaceAndAddsNoEmptyPolygon) {
                   "0.000000 0.000000 0.000000 ,0.000000 10.000000 0.000000 ,"
                   "10.000000 10.000000 0.000000 ,\r\n" +
                   sp(12) + "\r\n" + sp(12));
-}
-
-TEST(VRMLExport, GeometryBeforeAnyColourOpensAFace) {
-    const std::string text = exportWith<TVRMLRenderer>("nocolour.wrl", [](TRenderer& r) {
-        r.initObject("o");
-        plainQuad(r, 0, 0);
-        plainQuad(r, 0, 1);
-        r.endObject(1, 1, false);
-        r.initObject("empty");
-        r.endObject(2, 0, false);
-    });
-    EXPECT_EQ(count(text, "#---- face 0"), 1u);
-    EXPECT_EQ(count(text, "\t   Shape{"), 1u);
-    EXPECT_EQ(count(text, "geometry IndexedFaceSet"), 1u);
-    EXPECT_NE(text.find("diffuseColor 0.800000 0.800000 0.800000 "), std::string::npos);
-    EXPECT_EQ(count(listOf(text, 0, "coord Coordinate"), ","), 8u);
-    // The empty object is a Group without children.
     EXPECT_NE(text.find("Group { \r\n\tchildren  [ \r\n  ] # end children \r\n} # end group  \r\n"),
               std::string::npos);
 }

@@ -5,11 +5,9 @@
 
 #include <gtest/gtest.h>
 
-using namespace scenetest;
-
 namespace {
 
-using BmpTest = ScratchTest;
+using BmpTest = SceneTest;
 
 std::vector<PaletteEntry> distinctPalette(int n) {
     std::vector<PaletteEntry> p;
@@ -21,7 +19,7 @@ std::vector<PaletteEntry> distinctPalette(int n) {
 // The message readBmpHeader raises for the file.
 std::string headerFailure(const std::string& file) {
     int32_t w = 0, h = 0;
-    return messageOf<EBMPTEXError>([&] { readBmpHeader(file, w, h); });
+    return thrownMessage<EBMPTEXError>([&] { readBmpHeader(file, w, h); });
 }
 
 } // namespace
@@ -108,7 +106,7 @@ TEST_F(BmpTest, HeaderChecksGiveTheirTexts) {
         const std::string f = write("h.bmp", buildBmp(layout));
         const std::string want = "BMP " + f + " Load exception: " + text;
         EXPECT_EQ(headerFailure(f), want);
-        EXPECT_EQ(messageOf<EPfdError>([&] { loadTextureImage(f); }), want);
+        EXPECT_EQ(thrownMessage<EPfdError>([&] { loadTextureImage(f); }), want);
     }
     const std::string missing = (dir / "missing.bmp").string();
     EXPECT_EQ(headerFailure(missing).rfind("BMP " + missing + " Load I/O error: ", 0), 0u);
@@ -117,7 +115,7 @@ TEST_F(BmpTest, HeaderChecksGiveTheirTexts) {
 TEST_F(BmpTest, TextFileFailsWithTheBmpMessageThroughAddTexture) {
     const std::string txt = "This is a plain text file, neither a bitmap nor a JPEG picture.\n";
     const std::string f = write("notes.txt", Bytes(txt.begin(), txt.end()));
-    EXPECT_EQ(messageOf<EPfdError>([&] { addTexture(f, "notes"); }),
+    EXPECT_EQ(thrownMessage<EPfdError>([&] { addTexture(f, "notes"); }),
               "1200-UnOpenGL: BMP " + f + " Load exception: Bad Bitmap file");
     // a file too short for the headers is no bitmap either
     const std::string tiny = write("tiny.txt", Bytes{'h', 'i'});

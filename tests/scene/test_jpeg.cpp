@@ -9,8 +9,6 @@
 #include <algorithm>
 #include <cstdio>
 
-using namespace scenetest;
-
 namespace {
 
 // 16 x 8 picture: top half red | green, bottom half blue | yellow.
@@ -27,7 +25,7 @@ Bytes blockPicture() {
     return rgb;
 }
 
-using JpegTest = ScratchTest;
+using JpegTest = SceneTest;
 
 } // namespace
 
@@ -70,19 +68,19 @@ TEST_F(JpegTest, DamagedOrOversizedJpegIsRefused) {
     // cut inside the compressed data: an early end is an error, not a half grey picture
     Bytes cut(good.begin(), good.end() - 12);
     const std::string cutFile = write("cut.jpg", cut);
-    const std::string early = messageOf<EBMPTEXError>([&] { loadJpegImage(cutFile); });
+    const std::string early = thrownMessage<EBMPTEXError>([&] { loadJpegImage(cutFile); });
     EXPECT_NE(early.find("Premature end of JPEG file"), std::string::npos) << early;
     Bytes garbage{0xFF, 0xD8, 0xFF, 0xC0, 0x00, 0x02, 0x13, 0x37, 0x42, 0x00};
     for (const Bytes& bad : {cut, garbage, Bytes{}}) {
         const std::string f = write("bad.jpg", bad);
         EXPECT_THROW(loadJpegImage(f), EBMPTEXError);
-        EXPECT_EQ(messageOf<EPfdError>([&] { loadTextureImage(f); }),
+        EXPECT_EQ(thrownMessage<EPfdError>([&] { loadTextureImage(f); }),
                   "BMP " + f + " Load exception: Bad Bitmap file");
     }
     EXPECT_THROW(loadJpegImage((dir / "missing.jpg").string()), EBMPTEXError);
 
     const std::string wide = write("wide.jpg", encodeJpeg(1025, 8, 1, Bytes(1025 * 8, 128)));
-    const std::string m = messageOf<EBMPTEXError>([&] { loadJpegImage(wide); });
+    const std::string m = thrownMessage<EBMPTEXError>([&] { loadJpegImage(wide); });
     EXPECT_NE(m.find("The picture is too big:   1025 x     8"), std::string::npos) << m;
 }
 
@@ -102,6 +100,6 @@ TEST_F(JpegTest, ProgressiveScansDecodeButEndlesslyRepeatedOnesAreRefused) {
         repeated.insert(repeated.end(), scan, next);
     repeated.insert(repeated.end(), next, progressive.end());
     const std::string f = write("repeated.jpg", repeated);
-    EXPECT_EQ(messageOf<EBMPTEXError>([&] { loadJpegImage(f); }),
+    EXPECT_EQ(thrownMessage<EBMPTEXError>([&] { loadJpegImage(f); }),
               "JPEG " + f + " Load exception: The picture has more than 100 scans");
 }

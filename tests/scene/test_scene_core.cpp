@@ -1,4 +1,4 @@
-// Tests of the context-free scene parts: list ids, placement matrices and error message layouts.
+// Tests of the context-free scene parts: list ids, placement matrices and the fitting view.
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
 #include "scene_test_files.h"
@@ -6,8 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-
-using scenetest::messageOf;
 
 TEST(ListRegistry, IdsRunFromOneAndNonZeroIdsStay) {
     clearListRegistry();
@@ -37,7 +35,7 @@ TEST(ListRegistry, RefusesMoreIdsThanTheNumberingHolds) {
     // the largest id's lists still stay clear of the special lists
     EXPECT_LT(id + PlacementListOffset, BackgroundList);
     int32_t more = 0;
-    const std::string m = messageOf<EPfdError>([&] { allocListId(more); });
+    const std::string m = thrownMessage<EPfdError>([&] { allocListId(more); });
     EXPECT_EQ(m.rfind("1900-UnOpenGL: ", 0), 0u) << m;
     EXPECT_EQ(more, 0);
     EXPECT_EQ(listRegistry.size(), size_t(MaxListIds));
@@ -83,13 +81,6 @@ TEST(Placement, PlaceObjectHandsTheMatrixToTheCurrentRenderer) {
         EXPECT_DOUBLE_EQ(currentRenderer()->objectMatrix.m[i], want.m[i]);
     setCurrentRenderer(nullptr);
     EXPECT_NO_THROW(placeObject({1, 1, 1}, {0, 0, 0}));
-}
-
-TEST(SceneErrors, MessagesCarryCodeAndContext) {
-    EXPECT_EQ(messageOf<EOGLError>([] { raiseGLError(1282, "Set projection error "); }),
-              "1282: OpenGL: Set projection error ");
-    EXPECT_EQ(messageOf<EPfdError>([] { raisePfdError(0, "error in GLinit"); }),
-              "0-UnOpenGL: error in GLinit");
 }
 
 // Fit all: every corner of a placed box inside the view from the fitting eye, one corner close

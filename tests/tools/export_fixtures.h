@@ -1,13 +1,12 @@
-// Documents with hand-countable geometry for the exporter and traversal tests, and a BMP writer.
+// Documents with hand-countable geometry for the exporter and traversal tests, and their image.
 #pragma once
 
+#include "TestFiles.h"
 #include "model/UnTExtrObj.h"
 #include "scene/UnBmpTex.h"
 
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -124,21 +123,13 @@ inline TTextureImage fourColours() {
     return img;
 }
 
-// The same image as a 24-bit BMP file: file and info headers, then rows of BGR pixels padded to
-// 8 bytes, bottom row first.
+// The same image as a BMP file: 2 x 2 pixels, red and green in the bottom row, blue and yellow
+// above.
 inline void writeFourColoursBmp(const std::filesystem::path& path) {
-    static const char bytes[] = "BM\x46\0\0\0\0\0\0\0\x36\0\0\0"
-                                "\x28\0\0\0\x02\0\0\0\x02\0\0\0\x01\0\x18\0"
-                                "\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0\0"
-                                "\0\0\xFF\0\xFF\0\0\0"
-                                "\xFF\0\0\0\xFF\xFF\0\0";
-    static_assert(sizeof bytes == 70 + 1);
-    std::ofstream(path, std::ios::binary).write(bytes, sizeof bytes - 1);
-}
-
-inline std::string readFile(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    writeBytes(path, buildBmp({.Width = 2,
+                               .Height = 2,
+                               .Rows = {{0, 0, 255, 0, 255, 0}, {255, 0, 0, 0, 255, 255}},
+                               .PadByte = 0}));
 }
 
 // A fresh, empty directory for one test under the build tree.

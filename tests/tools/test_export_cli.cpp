@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <tuple>
@@ -42,8 +41,8 @@ ProcessResult run(const std::vector<std::string>& command, const fs::path& scrat
     for (const std::string& word : command)
         line += "'" + word + "' ";
     const int status = std::system((line + ">" + out.string() + " 2>" + err.string()).c_str());
-    ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out),
-                         readFile(err)};
+    ProcessResult result{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readText(out),
+                         readText(err)};
     fs::remove(out);
     fs::remove(err);
     return result;
@@ -111,8 +110,6 @@ class ExportCli : public ::testing::Test {
         return dir / name;
     }
 
-    // Exports input as dir/name with the format's extension, reads the file back with the
-    // independent reader of that format and checks it holds every face of the scene in place.
     // Reads out with the independent readers of its format (three.js's corners too).
     ReadBack read(const fs::path& out, bool corners = false) {
         std::vector<std::string> command = {"/usr/bin/python3", EXPORT_STATS_SCRIPT, out.string()};
@@ -213,7 +210,6 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
     // Arguments, exit code (2 for a usage error) and a text the error message holds.
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
         {{}, 2, "palvorin-export"},
-        {{in}, 2, "palvorin-export"},
         {{in, out, at("third.dxf")}, 2, "palvorin-export"},
         {{"--bogus", in, out}, 2, "palvorin-export"},
         {{"--format", "fbx", in, out}, 2, "palvorin-export"},
@@ -222,15 +218,10 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{in, at("out.txt")}, 2, "palvorin-export"},
         {{in, at("noextension")}, 2, "palvorin-export"},
         {{nowhere, out}, 1, "nowhere.plv"},
-        {{nowhere, at("out.plv")}, 1, "nowhere.plv"},
         {{"--format", "3ds", in, at("missing-dir/out.dxf")}, 1, ""},
         {{"--format", "3ds", in, at("plain.txt/out.wrl")}, 1, ""},
-        {{"--format", "3ds", in, at("sub")}, 1, ""}, // an existing directory
-        {{"--format", "3ds", in, at("missing-dir/out.plv")}, 1, ""},
+        {{"--format", "3ds", in, at("sub")}, 1, ""},                 // an existing directory
         {{in, at("missing-dir/out.obj")}, 1, "missing-dir/out.obj"}, // names its files itself
-        {{empty, at("out.dxf")}, 1, "nothing to export"},
-        {{empty, at("out.wrl")}, 1, "nothing to export"},
-        {{empty, at("out.3ds")}, 1, "nothing to export"},
         {{empty, at("out.plv")}, 1, "nothing to export"},
     };
     for (const auto& [args, code, named] : cases) {
@@ -253,7 +244,7 @@ TEST_F(ExportCli, FailureDuringExportKeepsTheOldOutputAndLeavesNoTemporaryFile) 
     const auto r = cli({(dir / "broken.plv").string(), (dir / "out.dxf").string()});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Texture nosuch not found"), std::string::npos) << r.err;
-    EXPECT_EQ(readFile(dir / "out.dxf"), "previous export");
+    EXPECT_EQ(readText(dir / "out.dxf"), "previous export");
     EXPECT_EQ(strayFiles({"broken.plv", "out.dxf"}), std::vector<std::string>{});
 }
 
@@ -272,7 +263,7 @@ TEST_F(ExportCli, MissingImageIsAWarningAndOutputsBehaveLikeSavedDocuments) {
         << r.err;
     EXPECT_NE(r.err.find((dir / "wood.bmp").string() + ": not found"), std::string::npos) << r.err;
     EXPECT_TRUE(fs::is_symlink(dir / "out.dxf"));
-    EXPECT_EQ(readFile(dir / "sub" / "real.dxf").rfind("0\r\nSECTION\r\n", 0), 0u);
+    EXPECT_EQ(readText(dir / "sub" / "real.dxf").rfind("0\r\nSECTION\r\n", 0), 0u);
     EXPECT_EQ(fs::status(dir / "sub" / "real.dxf").permissions(), fs::perms(0444));
     // A device is written in place and its failure reported.
     for (const char* format : {"dxf", "gltf", "stl"}) {
@@ -285,25 +276,15 @@ TEST_F(ExportCli, MissingImageIsAWarningAndOutputsBehaveLikeSavedDocuments) {
     EXPECT_EQ(strayFiles({"textured.plv", "out.dxf", "sub"}), std::vector<std::string>{});
 }
 
-TEST_F(ExportCli, ResavedDocumentHasTheSameBytes) {
-    for (const bool textured : {false, true}) {
-        const fs::path input = saveScene(textured ? "textured.plv" : "plain.plv", textured);
-        const fs::path output = dir / (textured ? "AGAIN-TEXTURED.Plv" : "again.plv");
-        const auto r = cli({input.string(), output.string()});
-        ASSERT_EQ(r.exitCode, 0) << r.err;
-        const std::string before = readFile(input), after = readFile(output);
-        EXPECT_GT(before.size(), 343u);
-        EXPECT_TRUE(before == after) << input;
-    }
-}
-
-TEST_F(ExportCli, FormatFollowsExtensionInAnyCaseOrTheFormatOption) {
-    const std::string in = saveScene().string();
-    auto kind = [](const std::string& bytes) -> std::string {
+// A document written again as a document has the same bytes, its texture table too. Success is
+// silent unless --verbose asks for one last line with the output's name and size.
+TEST_F(ExportCli, FormatFollowsExtensionOrOptionResavingKeepsTheBytesSuccessIsSilentUnlessVerbose) {
+    const std::string in = saveScene("textured.plv", true).string();
+    auto kind = [&](const std::string& bytes) -> std::string {
         if (bytes.rfind("0\r\nSECTION\r\n", 0) == 0) return "dxf";
         if (bytes.rfind("#VRML V2.0 utf8\r\n", 0) == 0) return "vrml";
         if (bytes.size() > 2 && bytes[0] == 0x4D && bytes[1] == 0x4D) return "3ds";
-        if (bytes.size() > 10 && bytes.compare(4, 6, "PALV10") == 0) return "plv";
+        if (bytes == readText(in)) return "the same plv";
         return "?";
     };
     // "@name" stands for the output, dir/name.
@@ -311,11 +292,12 @@ TEST_F(ExportCli, FormatFollowsExtensionInAnyCaseOrTheFormatOption) {
         {{"@a.DXF"}, "dxf"},
         {{"@b.Wrl"}, "vrml"},
         {{"@C.3dS"}, "3ds"},
-        {{"@d.pLv"}, "plv"},
+        {{"@d.pLv"}, "the same plv"},
         {{"--format", "dxf", "@e.out"}, "dxf"},
         {{"--format=VRML", "@f.dxf"}, "vrml"},
         {{"-f", "3ds", "@g.wrl"}, "3ds"},
-        {{"@h.dxf", "--format", "plv"}, "plv"}};
+        {{"@h.dxf", "--format", "plv"}, "the same plv"},
+        {{"--verbose", "@v.dxf"}, "dxf"}};
     for (auto [args, expected] : cases) {
         fs::path output;
         for (std::string& arg : args)
@@ -323,7 +305,17 @@ TEST_F(ExportCli, FormatFollowsExtensionInAnyCaseOrTheFormatOption) {
         args.insert(args.begin(), in);
         const auto r = cli(args);
         ASSERT_EQ(r.exitCode, 0) << ::testing::PrintToString(args) << r.err;
-        EXPECT_EQ(kind(readFile(output)), expected) << output;
+        EXPECT_EQ(kind(readText(output)), expected) << output;
+        EXPECT_EQ(r.out, "");
+        if (args[1] != "--verbose") {
+            EXPECT_EQ(r.err, "");
+            continue;
+        }
+        const std::string last = r.err.substr(r.err.rfind("palvorin-export:"));
+        EXPECT_NE(last.find("v.dxf"), std::string::npos) << r.err;
+        EXPECT_NE(last.find(std::to_string(fs::file_size(output)) + " bytes"), std::string::npos)
+            << last;
+        EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 1);
     }
 }
 
@@ -446,34 +438,6 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
             EXPECT_EQ(g.hi, found[0].hi);
         }
     }
-}
-
-TEST_F(ExportCli, TextFilesUseDecimalPointsUnderAGermanLocale) {
-    const fs::path input = saveScene();
-    const std::vector<std::string> german = {"LC_ALL=de_DE.UTF-8", "LANG=de_DE.UTF-8"};
-    static const std::regex commaNumber(R"(\d,\d)"), pointNumber(R"(-?\d+\.\d{6})");
-    for (const Format& f : {Formats[0], Formats[2]}) {
-        SCOPED_TRACE(f.ext);
-        exportAndRead(input, f, "de", german);
-        const std::string text = readFile(dir / (std::string("de") + f.ext));
-        EXPECT_FALSE(std::regex_search(text, commaNumber));
-        EXPECT_TRUE(std::regex_search(text, pointNumber));
-    }
-}
-
-TEST_F(ExportCli, SuccessIsSilentUnlessVerbose) {
-    const fs::path input = saveScene();
-    const auto quiet = cli({input.string(), (dir / "q.dxf").string()});
-    EXPECT_EQ(quiet.exitCode, 0);
-    EXPECT_EQ(quiet.out + quiet.err, "");
-    const auto loud = cli({"--verbose", input.string(), (dir / "v.dxf").string()});
-    EXPECT_EQ(loud.exitCode, 0);
-    EXPECT_EQ(loud.out, "");
-    const std::string last = loud.err.substr(loud.err.rfind("palvorin-export:"));
-    EXPECT_NE(last.find("v.dxf"), std::string::npos) << loud.err;
-    EXPECT_NE(last.find(std::to_string(fs::file_size(dir / "v.dxf")) + " bytes"), std::string::npos)
-        << last;
-    EXPECT_EQ(std::count(last.begin(), last.end(), '\n'), 1);
 }
 
 } // namespace

@@ -84,8 +84,12 @@ TEST_F(Redraw, DocumentsWithNothingToDraw) {
                         "endRendering", "hook afterRendering"}));
 }
 
-TEST_F(Redraw, FramesEachObjectBetweenItsPlacementAndItsPlacementList) {
-    const auto doc = makeDoc("", makeBlock(), makeRing());
+// The ring's profile, moved off the axis again, is shifted back onto it before it is built.
+TEST_F(Redraw, FramesEachObjectBetweenItsPlacementAndItsPlacementListWithLathesOnTheAxis) {
+    auto ring = makeRing();
+    for (int i = 0; i < ring->ProfileCount; ++i)
+        ring->Profile[i].X += 7;
+    const auto doc = makeDoc("", makeBlock(), std::move(ring));
     EXPECT_EQ(redrawDocument(*doc, 1, "scene.wrl", hooks), 2u);
     EXPECT_EQ(log, (Log{"initRendering scene.wrl", "hook beforeObjects", "initObject block",
                         "endObject 1", "hook place 1 50 0 0 0 90 0", "initObject ring",
@@ -95,6 +99,10 @@ TEST_F(Redraw, FramesEachObjectBetweenItsPlacementAndItsPlacementList) {
     EXPECT_EQ(doc->Items(1).DisplayList, 2u);
     EXPECT_EQ(renderer->quadCount, SceneQuads);
     EXPECT_EQ(renderer->triangleCount, SceneTriangles);
+    const TExtrObj& ringBuilt = doc->Items(1);
+    EXPECT_EQ(std::vector<int32_t>({ringBuilt.Profile[0].X, ringBuilt.Profile[1].X,
+                                    ringBuilt.Profile[2].X, ringBuilt.Profile[3].X}),
+              std::vector<int32_t>({0, 10, 10, 0}));
 
     // Each builder ran under its own object's placement.
     ASSERT_EQ(renderer->matrices.size(), 2u);
@@ -127,20 +135,6 @@ TEST_F(Redraw, IncompleteObjectsAreSkippedAndTheFrameIsFinished) {
     EXPECT_EQ(renderer->quadCount, SceneQuads);
     EXPECT_EQ(doc->Items(0).DisplayList, 0u);
     EXPECT_EQ(doc->Items(3).DisplayList, 0u);
-}
-
-TEST_F(Redraw, LatheProfileIsShiftedOntoTheAxisBeforeBuilding) {
-    auto ring = makeRing();
-    for (int i = 0; i < ring->ProfileCount; ++i)
-        ring->Profile[i].X += 7; // off the axis again
-    const auto doc = makeDoc("", std::move(ring));
-    redrawDocument(*doc, 0, "", nullptr);
-    const TExtrObj& built = doc->Items(0);
-    EXPECT_EQ(built.Profile[0].X, 0);
-    EXPECT_EQ(built.Profile[1].X, 10);
-    EXPECT_EQ(built.Profile[2].X, 10);
-    EXPECT_EQ(built.Profile[3].X, 0);
-    EXPECT_EQ(renderer->quadCount, RingQuads);
 }
 
 } // namespace
