@@ -1,6 +1,7 @@
 // Tests of the glTF, OBJ and STL exporters: exact STL and OBJ bytes, the GLB container, merged
 // corners, left-out faces without area, and files that appear only when the whole export worked.
 #include "render/UnTRenderer_Mesh.h"
+#include "TestFiles.h"
 #include "render_test_util.h"
 
 #include <filesystem>
@@ -11,13 +12,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// A fresh directory per test.
-fs::path freshDir(const std::string& name) {
-    const fs::path dir = scratchPath(name);
-    fs::remove_all(dir);
-    fs::create_directories(dir);
-    return dir;
-}
+// Export folders inside the test's scratch folder, removed with it.
+class MeshExportFiles : public ScratchTest {
+  protected:
+    fs::path freshDir(const std::string& name) const {
+        fs::create_directories(dir / name);
+        return dir / name;
+    }
+};
 
 std::vector<std::string> names(const fs::path& dir) {
     std::vector<std::string> out;
@@ -89,18 +91,18 @@ TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
     EXPECT_EQ(takeFile(path), bytes);
 }
 
-TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
-    const fs::path dir = freshDir("obj"), images = freshDir("obj-images");
+TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
+    const fs::path out = freshDir("obj"), images = freshDir("obj-images");
     std::ofstream(images / "wood.bmp") << "wood pixels";
-    std::ofstream(dir / "wood.bmp") << "another picture of the same name";
-    std::ofstream(dir / "marble.bmp") << "marble pixels";
+    std::ofstream(out / "wood.bmp") << "another picture of the same name";
+    std::ofstream(out / "marble.bmp") << "marble pixels";
     const TTextureObj wood = texture((images / "wood.bmp").string());
-    const TTextureObj marble = texture((dir / "marble.bmp").string(), 2);
+    const TTextureObj marble = texture((out / "marble.bmp").string(), 2);
     const TTextureObj none = texture("", -1);
     const ColorF orange{1, 0.5f, 0, 1}, blue{0, 0, 1, 1};
     {
         TOBJRenderer r;
-        r.initRendering((dir / "scene.obj").string());
+        r.initRendering((out / "scene.obj").string());
         r.setObjectMatrix(translation(10, 0, 0));
         r.initObject("fr\xE9me");
         r.setTexture(wood);
@@ -121,7 +123,7 @@ TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
         r.endObject(2, 1, false);
         r.endRendering();
     }
-    EXPECT_EQ(readText(dir / "scene.obj"), "# Wavefront OBJ written by Palvorin\r\n"
+    EXPECT_EQ(readText(out / "scene.obj"), "# Wavefront OBJ written by Palvorin\r\n"
                                            "mtllib scene.mtl\r\n"
                                            "o fr\xC3\xA9me\r\n"
                                            "v 10.000000 0.000000 0.000000\r\n"
@@ -167,7 +169,7 @@ TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
                                            "usemtl mat2\r\n"
                                            "f 13/7/2 14/8/2 15/9/2\r\n"
                                            "f 13/7/2 15/9/2 16/10/2\r\n");
-    EXPECT_EQ(readText(dir / "scene.mtl"), "# Materials of scene.obj, written by Palvorin\r\n"
+    EXPECT_EQ(readText(out / "scene.mtl"), "# Materials of scene.obj, written by Palvorin\r\n"
                                            "newmtl mat0\r\n"
                                            "Kd 1.000000 0.500000 0.000000\r\n"
                                            "map_Kd wood-2.bmp\r\n"
@@ -177,10 +179,10 @@ TEST(OBJExport, ObjectsRunsMaterialsAndTextureCopiesExactly) {
                                            "Kd 1.000000 0.500000 0.000000\r\n"
                                            "map_Kd marble.bmp\r\n");
     // The image went beside the file under a free name; the other pictures stayed as they were.
-    EXPECT_EQ(names(dir), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
+    EXPECT_EQ(names(out), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
                                                     "wood-2.bmp", "wood.bmp"}));
-    EXPECT_EQ(readText(dir / "wood-2.bmp"), "wood pixels");
-    EXPECT_EQ(readText(dir / "wood.bmp"), "another picture of the same name");
+    EXPECT_EQ(readText(out / "wood-2.bmp"), "wood pixels");
+    EXPECT_EQ(readText(out / "wood.bmp"), "another picture of the same name");
 }
 
 // The description: a node per object with its placement, one material per colour and texture
@@ -241,8 +243,8 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
 
 // Whatever stops an export, nothing of it is left: not when the file cannot be made, not when the
 // exporter is freed before the end, not when OBJ cannot copy an image; earlier files stay.
-TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
-    const fs::path dir = freshDir("failures");
+TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
+    const fs::path out = freshDir("failures");
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<TRenderer>()>>> kinds = {
         {"glb", [] { return std::make_unique<TGLTFRenderer>(); }},
         {"obj", [] { return std::make_unique<TOBJRenderer>(); }},
@@ -253,12 +255,12 @@ TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         const char* const ext = kind.first;
         const auto& make = kind.second;
         SCOPED_TRACE(ext);
-        const std::string target = (dir / "out.").string() + ext;
+        const std::string target = (out / "out.").string() + ext;
         std::ofstream(target) << "old";
-        std::ofstream(dir / "out.mtl") << "old";
+        std::ofstream(out / "out.mtl") << "old";
 
-        EXPECT_EQ(errorOf([&] { make()->initRendering("/nonexistent-dir/out.x"); }),
-                  "Cannot create file \"/nonexistent-dir/out.x\": No such file or directory");
+        EXPECT_EQ(errorOf([&] { make()->initRendering("/nonexistent-out/out.x"); }),
+                  "Cannot create file \"/nonexistent-out/out.x\": No such file or directory");
         {
             auto r = make();
             r->initRendering(target);
@@ -267,37 +269,37 @@ TEST(MeshExports, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         EXPECT_EQ(readText(target), "old");
         std::vector<std::string> files = {"out.mtl", fs::path(target).filename()};
         std::sort(files.begin(), files.end());
-        EXPECT_EQ(names(dir), files);
+        EXPECT_EQ(names(out), files);
         fs::remove(target);
     }
 
     // An image that went missing after loading: the OBJ export stops before writing anything.
     auto r = kinds[1].second();
-    r->initRendering((dir / "out.obj").string());
+    r->initRendering((out / "out.obj").string());
     r->initObject("a");
-    r->setTexture(texture((dir / "gone.bmp").string()));
+    r->setTexture(texture((out / "gone.bmp").string()));
     r->quads(quadAt(0, 0, 0), true, unitTexCoords());
     const std::string message = errorOf([&] { r->endObject(1, 1, false); });
     EXPECT_EQ(
         message.rfind("renderer: 10: Renderer: Error in OBJ:endObject Cannot read texture", 0), 0u)
         << message;
-    EXPECT_EQ(names(dir), std::vector<std::string>{"out.mtl"});
-    EXPECT_EQ(readText(dir / "out.mtl"), "old");
+    EXPECT_EQ(names(out), std::vector<std::string>{"out.mtl"});
+    EXPECT_EQ(readText(out / "out.mtl"), "old");
 
     // A material library that cannot replace what has its name: the image copy goes away again.
-    fs::remove(dir / "out.mtl");
-    std::ofstream(dir / "gone.bmp") << "back";
-    fs::create_directory(dir / "elsewhere");
-    fs::rename(dir / "gone.bmp", dir / "elsewhere" / "gone.bmp");
+    fs::remove(out / "out.mtl");
+    std::ofstream(out / "gone.bmp") << "back";
+    fs::create_directory(out / "elsewhere");
+    fs::rename(out / "gone.bmp", out / "elsewhere" / "gone.bmp");
     r = kinds[1].second();
-    r->initRendering((dir / "out.obj").string());
-    fs::create_directory(dir / "out.mtl"); // after the library was staged
+    r->initRendering((out / "out.obj").string());
+    fs::create_directory(out / "out.mtl"); // after the library was staged
     r->initObject("a");
-    r->setTexture(texture((dir / "elsewhere" / "gone.bmp").string()));
+    r->setTexture(texture((out / "elsewhere" / "gone.bmp").string()));
     r->quads(quadAt(0, 0, 0), true, unitTexCoords());
     r->endObject(1, 1, false);
     EXPECT_EQ(errorOf([&] { r->endRendering(); }),
               "renderer: 10: Renderer: Error in OBJ:endRendering Cannot replace file \"" +
-                  (dir / "out.mtl").string() + "\": Is a directory");
-    EXPECT_EQ(names(dir), (std::vector<std::string>{"elsewhere", "out.mtl"}));
+                  (out / "out.mtl").string() + "\": Is a directory");
+    EXPECT_EQ(names(out), (std::vector<std::string>{"elsewhere", "out.mtl"}));
 }
