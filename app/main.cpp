@@ -1,5 +1,7 @@
 // Program entry: an application object that shows stray exceptions, and the main window.
+#include "app/Internationalization.h"
 #include "app/UnGLCanvas.h"
+#include "app/UnMessages.h"
 #include "app/unPalvorin.h"
 
 #include <QApplication>
@@ -28,7 +30,7 @@ class TPalvorinApplication : public QApplication {
         } catch (const std::exception& e) {
             showError(messageText(e.what()));
         } catch (...) {
-            showError(QStringLiteral("Unknown error"));
+            showError(translatedText(msg::UnknownError));
         }
         return false;
     }
@@ -52,8 +54,9 @@ const char* const Usage =
     "\n"
     "Documents are converted without a window by palvorin-export.\n";
 
-// Options that need no window: answered here, before a display is opened. -1 means go on.
-int commandLineAnswer(int argc, char* argv[]) {
+// --help and --version need no window: they are answered before a display is opened. -1 means
+// go on. Other options are looked at once Qt has taken its own (-platform, -style, ...).
+int helpOrVersionAnswer(int argc, char* argv[]) {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (std::strcmp(a, "--") == 0) break;
@@ -65,22 +68,20 @@ int commandLineAnswer(int argc, char* argv[]) {
             std::fputs("palvorin " PALVORIN_VERSION "\n", stdout);
             return 0;
         }
-        if (std::strcmp(a, "--screenshot") == 0) {
-            ++i;
-            continue;
-        }
-        if (a[0] == '-' && a[1] != '\0') {
-            std::fprintf(stderr, "palvorin: unknown option '%s'\nTry 'palvorin --help'.\n", a);
-            return 2;
-        }
+        if (std::strcmp(a, "--screenshot") == 0) ++i; // its file may start with "-"
     }
     return -1;
+}
+
+int usageError(const QString& text) {
+    std::fprintf(stderr, "palvorin: %s\nTry 'palvorin --help'.\n", qPrintable(text));
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char* argv[]) {
-    if (const int answer = commandLineAnswer(argc, argv); answer >= 0) return answer;
+    if (const int answer = helpOrVersionAnswer(argc, argv); answer >= 0) return answer;
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
     TPalvorinApplication app(argc, argv);
     // Qt's own texts (file and colour dialogs, standard buttons) in the interface language.
@@ -98,12 +99,18 @@ int main(int argc, char* argv[]) {
     const QStringList args = QApplication::arguments();
     bool optionsEnded = false;
     for (int i = 1; i < args.size(); ++i) {
-        if (!optionsEnded && args[i] == QLatin1String("--"))
+        const QString& a = args[i];
+        if (!optionsEnded && a == QLatin1String("--")) {
             optionsEnded = true;
-        else if (!optionsEnded && args[i] == QLatin1String("--screenshot") && i + 1 < args.size())
+        } else if (!optionsEnded && a == QLatin1String("--screenshot")) {
+            if (i + 1 == args.size())
+                return usageError(QStringLiteral("--screenshot needs a file"));
             screenshotName = args[++i];
-        else if (documentName.isEmpty())
-            documentName = args[i];
+        } else if (!optionsEnded && a.size() > 1 && a.startsWith(QLatin1Char('-'))) {
+            return usageError(QStringLiteral("unknown option '%1'").arg(a));
+        } else if (documentName.isEmpty()) {
+            documentName = a;
+        }
     }
 
     TfrmPalvorin window;
