@@ -266,29 +266,20 @@ void TfrmPalvorin::NewDocument() {
     showMoveTypePicture();
     ui->mnWireframed->setChecked(false);
     objectBounds.clear();
-    DocumentFileName.clear();
-    Modified = false;
-    updateTitle();
+    setDocumentSaved(QString());
 }
 
 void TfrmPalvorin::MarkModified() {
-    if (Modified) return;
-    Modified = true;
-    updateTitle();
-}
-
-void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
-    DocumentFileName = fileName;
-    Modified = false;
-    updateTitle();
+    if (!isWindowModified()) setWindowModified(true); // the title changes once, not on every drag
 }
 
 // "file.PLV - Palvorin", or "Palvorin" for a new document; a "*" marks unsaved changes.
-void TfrmPalvorin::updateTitle() {
-    const QString name = QFileInfo(DocumentFileName).fileName();
+void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
+    DocumentFileName = fileName;
+    const QString name = QFileInfo(fileName).fileName();
     setWindowTitle(name.isEmpty() ? QStringLiteral("Palvorin[*]")
                                   : name + QStringLiteral("[*] - Palvorin"));
-    setWindowModified(Modified);
+    setWindowModified(false);
 }
 
 QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {
@@ -304,7 +295,7 @@ QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {
 }
 
 bool TfrmPalvorin::SaveChangesIfWanted() {
-    if (!Modified) return true;
+    if (!isWindowModified()) return true;
     switch (askSaveChanges()) {
     case QMessageBox::Save:
         return SaveWithDialog();

@@ -52,11 +52,10 @@ class TfrmPalvorin : public QMainWindow {
     QString HelpFile;
     // The document's own file (last opened or saved); empty for a new document.
     QString DocumentFileName;
-    // The document changed since it was opened or saved.
-    bool Modified = false;
 
-    // Marks the document changed: the title shows it, and New, Open and Exit ask before the
-    // changes are dropped. Commands that change the document call it.
+    // Marks the document changed since it was opened or saved (the window's modified flag): the
+    // title shows it, and New, Open and Exit ask before the changes are dropped. Commands that
+    // change the document call it.
     void MarkModified();
     // Asks "Save changes?" when the document is modified and saves when the user says so. True
     // when the caller may go on (nothing to save, saved, or discarded), false to stop.
@@ -180,7 +179,7 @@ class TfrmPalvorin : public QMainWindow {
     void setStatusName(const std::string& name);
     void showMoveTypePicture();
     void replaceObjectPlacement();
-    void updateTitle();
+    // The document's file (empty for a new document) in the title, no unsaved changes.
     void setDocumentSaved(const QString& fileName);
     // The sphere around every drawn object, handed to the scene for its near and far planes.
     void updateSceneExtent();

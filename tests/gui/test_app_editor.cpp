@@ -81,7 +81,7 @@ TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
     EXPECT_EQ(o.Groups->Items(0).Id, 1);
     EXPECT_EQ(o.Groups->Items(0).Color, 0x0000FFu);
     EXPECT_EQ(o.Groups->Items(0).Texture, "wood");
-    EXPECT_TRUE(w->Modified);
+    EXPECT_TRUE(w->isWindowModified());
 
     edit("editpath", [&](TTestPolEdit& e) {
         e.doubleClick(100, 100); // below the first segment's end: z grows down the screen
@@ -134,7 +134,7 @@ TEST_F(EditorTest, CancelAndTheCloseBoxChangeNothingAndRebuildNothing) {
         ASSERT_EQ(groups->Count(), 1);
         EXPECT_EQ(groups->Item(0), group);
         EXPECT_TRUE(frame() == before) << how;
-        EXPECT_FALSE(w->Modified);
+        EXPECT_FALSE(w->isWindowModified());
     }
 
     o.SetLathe(true);

@@ -37,7 +37,9 @@ TEST_F(AppTest, DeleteRemovesTheHighlightedObjectButNeverTheLast) {
     w->btNewobjClick();
     w->btNewobjClick();
     w->lbObjects()->setCurrentRow(1);
+    w->setWindowModified(false);
     w->btDelobjClick();
+    EXPECT_TRUE(w->isWindowModified());
     expectObjects({"obj1", "obj3"}, 0); // only the first line marked, though obj3 was
     EXPECT_EQ(w->Document->Items(1).Name, "obj3");
     EXPECT_EQ(w->lbObjects()->currentRow(), 0);
@@ -94,6 +96,7 @@ TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoAC
         });
         w->latheClick();
         EXPECT_EQ(o.Lathe, ok);
+        EXPECT_EQ(w->isWindowModified(), ok);
         EXPECT_EQ(o.PathCount, ok ? 13 : 0);
         EXPECT_EQ(o.Profile[0].X, ok ? 0 : 30); // shifted onto the axis
     }

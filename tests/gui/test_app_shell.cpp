@@ -99,7 +99,7 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     // Cancel still hands back the whole-number coordinates the dialog showed.
     EXPECT_EQ(w->CurrentObject->Position.X, 1.0f);
     EXPECT_EQ(w->CurrentObject->Position.Z, 3.0f);
-    EXPECT_TRUE(w->Modified);
+    EXPECT_TRUE(w->isWindowModified());
 
     whenModal<TfrmExtrOptionDialog>([](TfrmExtrOptionDialog& d) {
         EXPECT_EQ(child<TSpinEdit>(d, "sePrecision")->value(), 2); // the cancelled 7 is gone
@@ -223,7 +223,7 @@ TEST_F(AppTest, TextureAddedInTheChooserShowsInTheView) {
     });
     w->command("loadtex")->trigger();
     EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
-    EXPECT_TRUE(w->Modified);
+    EXPECT_TRUE(w->isWindowModified());
     EXPECT_NE(frame(), plain);
 }
 

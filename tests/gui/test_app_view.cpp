@@ -122,11 +122,13 @@ TEST_F(ViewTest, DragsTurnMoveAndDollyTheCameraOrOnlyTheCurrentObject) {
         for (size_t i = 0; i < object.size(); ++i)
             EXPECT_NEAR(object[i], wantObject[i], 1e-4) << "object " << i;
         EXPECT_EQ(o.DisplayList, lists);
+        EXPECT_EQ(w->isWindowModified(), moveMode == 2); // moving the camera changes no document
         EXPECT_NE(frame(), board);
 
         w->command("viewReset")->trigger();
         o.SetPosition(Vec3{});
         o.SetRotation(Vec3{});
+        w->setWindowModified(false);
         w->disegnaClick();
         EXPECT_EQ(frame(), board);
     }
