@@ -1,6 +1,7 @@
 // Interface text translation: language file, form walk, run-time texts and the untranslated log.
 #include "app/Internationalization.h"
 
+#include "app/Internationalization_File.h"
 #include "model/UnAnsiText.h"
 
 #include <QAbstractButton>
@@ -58,7 +59,7 @@ bool needsTranslation(const QString& text) {
 } // namespace
 
 TInternationalization::TInternationalization(const QString& messagesFile, const QString& logFile)
-    : messagesFile(messagesFile), logFile(logFile), table(readTable(messagesFile)) {
+    : logFile(logFile), table(readTable(messagesFile)) {
     // The log lists the texts of this run: one left by an earlier run goes.
     if (!logFile.isEmpty()) QFile::remove(logFile);
 }

@@ -3,8 +3,6 @@
 // log for translators.
 #pragma once
 
-#include "app/Internationalization_File.h"
-
 #include <QHash>
 #include <QString>
 #include <QStringList>
@@ -33,9 +31,6 @@ class TInternationalization {
     // written is skipped without a word.
     void logMissing(const QString& text);
 
-    const QString& MessagesFile() const { return messagesFile; }
-    const QString& LogFile() const { return logFile; }
-
     // The translator of the running program: the language file "messages_" + code + ".prop" from
     // the program's directory, the log "messages_" + code + ".log" in the user's state directory.
     static TInternationalization& Program();
@@ -50,7 +45,6 @@ class TInternationalization {
   private:
     bool translated(const QString& text, QString& result);
 
-    QString messagesFile;
     QString logFile;
     QHash<QString, QString> table;
     bool logStarted = false;
