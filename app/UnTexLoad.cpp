@@ -81,24 +81,22 @@ void TTexLoad::setTextureList(const std::vector<TTextureObj>& textures) {
 void TTexLoad::texComboChange() {
     const int i = ui->texCombo->currentIndex();
     if (i < 0 || size_t(i) >= textureList.size() || ui->texCombo->currentText().isEmpty()) {
-        showPicture(QImage());
+        ui->curtexture->Clear();
         return;
     }
+    // A null picture: an image of the document that was missing or unreadable.
     const TTextureObj& texture = textureList[size_t(i)];
-    const QImage picture = tableImage(texture);
-    if (picture.isNull()) // an image of the document that was missing or unreadable
-        ui->curtexture->SetMessage(translatedText(msg::PictureUnreadable)
-                                       .arg(QFileInfo(fileNameText(texture.FileName)).fileName()));
-    else
-        showPicture(picture);
+    showPicture(tableImage(texture), fileNameText(texture.FileName));
 }
 
-// Shrunk to fit, keeping its proportions; a smaller picture keeps its size.
-void TTexLoad::showPicture(const QImage& image) {
-    if (image.isNull())
-        ui->curtexture->Clear();
+// Shrunk to fit, keeping its proportions (a smaller picture keeps its size); a null picture is
+// said to be unreadable.
+void TTexLoad::showPicture(const QImage& picture, const QString& fileName) {
+    if (picture.isNull())
+        ui->curtexture->SetMessage(
+            translatedText(msg::PictureUnreadable).arg(QFileInfo(fileName).fileName()));
     else
-        ui->curtexture->SetPicture(image);
+        ui->curtexture->SetPicture(picture);
 }
 
 void TTexLoad::newClick() {
@@ -119,13 +117,7 @@ void TTexLoad::loadClick() {
     const QString file = choosePicture();
     if (file.isEmpty()) return;
     PictureFileName = file;
-    // A preview only: nothing is registered yet.
-    const QImage picture(file);
-    if (picture.isNull())
-        ui->curtexture->SetMessage(
-            translatedText(msg::PictureUnreadable).arg(QFileInfo(file).fileName()));
-    else
-        showPicture(picture);
+    showPicture(QImage(file), file); // a preview only: nothing is registered yet
 }
 
 void TTexLoad::showMessage(QMessageBox::Icon icon, const QString& text) {

@@ -59,7 +59,7 @@ class TTexLoad : public QDialog {
     virtual void showMessage(QMessageBox::Icon icon, const QString& text);
 
   private:
-    void showPicture(const QImage& image);
+    void showPicture(const QImage& picture, const QString& fileName);
 
     std::unique_ptr<Ui::TTexLoad> ui;
 };
