@@ -1,17 +1,13 @@
 // A whole-number field with arrows: limited typing, the value pulled into range on leaving it.
 #include "app/UnSpinEdit.h"
 
-#include <QLineEdit>
 #include <QRegularExpression>
 
-void TSpinEdit::setLimits(int minimum, int maximum, int maxLength) {
-    setRange(minimum, maximum);
-    lineEdit()->setMaxLength(maxLength);
-}
-
 QValidator::State TSpinEdit::validate(QString& text, int&) const {
-    static const QRegularExpression wholeNumber(QStringLiteral("^-?[0-9]*$"));
-    if (text.size() > lineEdit()->maxLength() || !wholeNumber.match(text).hasMatch())
+    static const QRegularExpression wholeNumber(QStringLiteral("^-?([0-9]*)$"));
+    const QRegularExpressionMatch number = wholeNumber.match(text);
+    const qint64 widest = qMax(qAbs(qint64(minimum())), qAbs(qint64(maximum())));
+    if (!number.hasMatch() || number.capturedLength(1) > QString::number(widest).size())
         return QValidator::Invalid;
     bool ok = false;
     const int value = text.toInt(&ok);

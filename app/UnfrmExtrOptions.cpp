@@ -37,19 +37,18 @@ TfrmExtrOptionDialog::TfrmExtrOptionDialog(QWidget* parent)
     ui->ok->setIcon(svgIcon(QStringLiteral("ok")));
     ui->cancel->setIcon(svgIcon(QStringLiteral("cancel")));
 
-    struct Limits {
+    // The most digits that can be typed follow from the bounds.
+    struct Range {
         TSpinEdit* spin;
-        int minimum, maximum, maxLength;
+        int minimum, maximum;
     };
-    const Limits limits[] = {
-        {ui->sePrecision, 1, 20, 2},    {ui->seProfileScale, 10, 500, 3},
-        {ui->sePathScale, 10, 500, 3},  {ui->seCoordX, -9999, 9999, 5},
-        {ui->seCoordY, -9999, 9999, 5}, {ui->seCoordZ, -9999, 9999, 5},
-        {ui->seRotX, -360, 360, 3},     {ui->seRotY, -360, 360, 3},
-        {ui->seRotZ, -360, 360, 3},
+    const Range ranges[] = {
+        {ui->sePrecision, 1, 20},    {ui->seProfileScale, 10, 500}, {ui->sePathScale, 10, 500},
+        {ui->seCoordX, -9999, 9999}, {ui->seCoordY, -9999, 9999},   {ui->seCoordZ, -9999, 9999},
+        {ui->seRotX, -360, 360},     {ui->seRotY, -360, 360},       {ui->seRotZ, -360, 360},
     };
-    for (const Limits& l : limits)
-        l.spin->setLimits(l.minimum, l.maximum, l.maxLength);
+    for (const Range& r : ranges)
+        r.spin->setRange(r.minimum, r.maximum);
 
     connect(ui->ok, &QPushButton::clicked, this, &TfrmExtrOptionDialog::okClick);
     connect(ui->cancel, &QPushButton::clicked, this, &TfrmExtrOptionDialog::cancelClick);

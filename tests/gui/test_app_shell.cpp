@@ -104,13 +104,13 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     whenModal<TfrmExtrOptionDialog>([](TfrmExtrOptionDialog& d) {
         EXPECT_EQ(child<TSpinEdit>(d, "sePrecision")->value(), 2); // the cancelled 7 is gone
         child<QLineEdit>(d, "txName")->setText("wheel");
-        child<TSpinEdit>(d, "seRotY")->setValue(-90);
+        child<TSpinEdit>(d, "seRotY")->setValue(-180); // shown whole, and read back whole
         child<QCheckBox>(d, "chkRoundCorner")->setChecked(true);
         child<QPushButton>(d, "ok")->click();
     });
     w->optionsClick();
     expectObjects({"wheel"}, 0);
-    EXPECT_EQ(w->CurrentObject->Rotation.Y, -90.0f);
+    EXPECT_EQ(w->CurrentObject->Rotation.Y, -180.0f);
     EXPECT_TRUE(w->CurrentObject->RoundCorner);
     EXPECT_EQ(w->CurrentObject->Options.Name, "wheel");
 }
@@ -119,19 +119,20 @@ TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {
     QWidget form;
     auto* spin = new TSpinEdit(&form);
     auto* other = new QLineEdit(&form);
-    spin->setLimits(10, 500, 3);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
-    // Typed, shown, the value once the field is left.
-    const std::tuple<const char*, const char*, int> cases[] = {
-        {"9999", "999", 500}, // a fourth digit cannot be typed
-        {"5", "5", 10},
-        {"a-", "-", 10}, // only digits and a minus sign; no number reads as the minimum
-        {"250", "250", 250},
+    // The bounds, typed, shown, the value once the field is left.
+    const std::tuple<int, int, const char*, const char*, int> cases[] = {
+        {10, 500, "9999", "999", 500}, // a fourth digit cannot be typed
+        {10, 500, "5", "5", 10},
+        {10, 500, "a-", "-", 10}, // only digits and a minus sign; no number reads as the minimum
+        {10, 500, "250", "250", 250},
+        {-360, 360, "-3600", "-360", -360}, // the minus sign is not one of the digits
     };
-    for (auto [typed, shown, value] : cases) {
+    for (auto [minimum, maximum, typed, shown, value] : cases) {
         SCOPED_TRACE(typed);
+        spin->setRange(minimum, maximum);
         spin->setFocus();
         spin->selectAll();
         QTest::keyClicks(spin, typed);
