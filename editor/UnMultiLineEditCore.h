@@ -90,6 +90,8 @@ class TMultiLineEditCore {
     // Background, grid, outline and (during a frame gesture) the frame.
     void Paint(TFCCanvas& canvas);
     void Invalidate() { View.RequestPaint(); }
+    // A pixel of the control as a model point at the current zoom.
+    Point2 ToModel(Point2 pixel) const;
 
     // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped.
     void Snapshot();
@@ -131,7 +133,6 @@ class TMultiLineEditCore {
     bool FrameShown = false;
     std::deque<std::vector<uint8_t>> UndoRing;
 
-    Point2 ToModel(Point2 pixel) const;
     void Select(TFCMultiLine& figure);
     void DragPart(Point2 p, uint8_t action);
     void FrameDrag(Point2 p);

@@ -6,6 +6,7 @@
 #include "app/Internationalization.h"
 #include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
+#include "editor/LineLibrary.h"
 #include "editor/RsRuler.h"
 #include "editor/UnGroupEdit.h"
 #include "editor/UnIcons.h"
@@ -227,6 +228,10 @@ Point2 TPolEdit::ToStored(Point2 model) const {
     return {model.X - Origin.X, (model.Y - Origin.Y) * YSign};
 }
 
+Point2 TPolEdit::originPixel() const {
+    return LineLibrary::ScalePoint(Origin, ui->MultiLineEdit1->Zoom);
+}
+
 // ---- the object's side of an edit ---------------------------------------------------------------
 
 void TPolEdit::SetCaption(const std::string& caption) {
@@ -309,8 +314,7 @@ void TPolEdit::ShowModal() {
     FormActivate();
     QTimer::singleShot(0, this, [this] {
         QScrollArea* box = ui->ScrollBox1;
-        const Point2 o = {RoundHalfEven(Origin.X * ui->MultiLineEdit1->Zoom),
-                          RoundHalfEven(Origin.Y * ui->MultiLineEdit1->Zoom)};
+        const Point2 o = originPixel();
         box->horizontalScrollBar()->setValue(o.X - box->viewport()->width() / 2);
         box->verticalScrollBar()->setValue(o.Y - box->viewport()->height() / 2);
     });
@@ -371,17 +375,16 @@ void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
     ui->RsRuler1->SetHairLinePos(x);
     ui->rsruler2->SetHairLinePos(y);
     // Pixels of the current zoom from the centre.
-    const double zoom = ui->MultiLineEdit1->Zoom;
-    const int32_t dx = x - RoundHalfEven(Origin.X * zoom);
-    const int32_t dy = y - RoundHalfEven(Origin.Y * zoom);
+    const Point2 o = originPixel();
+    const int32_t dx = x - o.X, dy = y - o.Y;
     panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(dx).arg(dy)
                                 : QStringLiteral("X: %1     Y: %2").arg(dx).arg(-dy));
     MousePos = {x, y};
 }
 
 void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
-    const double zoom = ui->MultiLineEdit1->Zoom;
-    const QPoint o(RoundHalfEven(Origin.X * zoom), RoundHalfEven(Origin.Y * zoom));
+    const Point2 centre = originPixel();
+    const QPoint o(centre.X, centre.Y);
     painter->save();
     painter->setBrush(Qt::NoBrush);
     auto axis = [&](TColor color, QPoint tip, const QString& name, QPoint text) {
@@ -449,10 +452,7 @@ void TPolEdit::MultiLineEdit1DblClick(int x, int y) {
         panels[1]->setText(translatedText(msg::VertexLimit).arg(MaxOutlineVertices));
         return;
     }
-    edit([x, y](TMultiLineEdit& e) {
-        e.AddPoint(
-            {RoundHalfEven(x / (long double)e.Zoom), RoundHalfEven(y / (long double)e.Zoom)});
-    });
+    edit([x, y](TMultiLineEdit& e) { e.AddPoint(e.ToModel({x, y})); });
 }
 
 // ---- groups -------------------------------------------------------------------------------------

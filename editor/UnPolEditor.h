@@ -118,6 +118,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void addGroupLine(int32_t id, TColor color);
     void showBackgroundTab();
     void showVertexCount();
+    // Where stored (0, 0) lies on the control at the current zoom, in pixels.
+    Point2 originPixel() const;
 
     std::unique_ptr<Ui::TPolEdit> ui;
     QAction* deleteAction = nullptr;
