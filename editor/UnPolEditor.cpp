@@ -36,6 +36,8 @@ namespace {
 constexpr int32_t DrawingSide = 1280;
 constexpr int32_t FirstGrid = 15;
 constexpr int32_t AxisLength = 30;
+// A new outline runs this far from the centre to the right.
+constexpr int32_t InitialLength = 100;
 
 // Widgets that need the arrow keys themselves; elsewhere in the window the arrows nudge.
 bool keepsArrowKeys(const QObject* widget) {
@@ -180,18 +182,18 @@ void TPolEdit::FormCreate() {
     e.snapToGrid = false;
     e.SetGridDx(FirstGrid);
     e.SetGridDy(FirstGrid);
-    BaseSize = {DrawingSide / e.GridDx() * e.GridDx(), DrawingSide / e.GridDy() * e.GridDy()};
-    e.setGeometry(0, 0, BaseSize.X, BaseSize.Y);
+    const Point2 size = {DrawingSide / e.GridDx() * e.GridDx(),
+                         DrawingSide / e.GridDy() * e.GridDy()};
+    e.setGeometry(0, 0, size.X, size.Y);
     e.SetBackgroundBrightness(ui->imageBrightness->value());
     ui->RsRuler1->SetAdvance(e.GridDx());
     ui->rsruler2->SetAdvance(e.GridDy());
 
-    Origin = {RoundHalfEven(BaseSize.X / 2.0L), RoundHalfEven(BaseSize.Y / 2.0L)};
-    InitialSegment = {Origin, Point2{Origin.X + 100, Origin.Y}};
+    Origin = {RoundHalfEven(size.X / 2.0L), RoundHalfEven(size.Y / 2.0L)};
     TFCMultiLine& t = e.TemplateLine;
     t.Color = clBlue;
-    t.StartPoint.Pos = InitialSegment[0];
-    t.EndPoint.Pos = InitialSegment[1];
+    t.StartPoint.Pos = Origin;
+    t.EndPoint.Pos = {Origin.X + InitialLength, Origin.Y};
     t.EndsMovable = true;
     t.Editable = true;
     t.State = fcNone;
@@ -276,8 +278,8 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
     if (m == 0) {
         // No outline yet: the first segment of a new window, whatever an earlier edit left.
         buffer[0] = buffer[1] = OutlineVertex{};
-        buffer[0].X = InitialSegment[0].X, buffer[0].Y = InitialSegment[0].Y;
-        buffer[1].X = InitialSegment[1].X, buffer[1].Y = InitialSegment[1].Y;
+        buffer[0].X = Origin.X, buffer[0].Y = Origin.Y;
+        buffer[1].X = Origin.X + InitialLength, buffer[1].Y = Origin.Y;
         m = 2;
     }
     e.SetVertices(buffer.data(), m);

@@ -128,6 +128,4 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool FSaved = false;
     bool FCancelled = false;
     bool FClosed = false;
-    Point2 BaseSize{}; // the control's size at zoom 100 %
-    std::array<Point2, 2> InitialSegment{};
 };
