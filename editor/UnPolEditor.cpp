@@ -241,8 +241,6 @@ void TPolEdit::SetCaption(const std::string& caption) {
 }
 
 void TPolEdit::Reset() {
-    // The toggle follows the picture, which survives from one edit to the next.
-    BackgroundLoaded = ui->MultiLineEdit1->BackgroundPicture().Height >= 1;
     FSaved = false;
     FCancelled = false;
     ui->groupbox->setVisible(!PathMode);
@@ -564,9 +562,13 @@ void TPolEdit::propCancelClick() {
     ui->drawProperties->hide();
 }
 
+bool TPolEdit::BackgroundLoaded() const {
+    return !ui->MultiLineEdit1->BackgroundPicture().Empty();
+}
+
 void TPolEdit::showBackgroundTab() {
     ui->drawProperties->setTabVisible(ui->drawProperties->indexOf(ui->TabSheet2),
-                                      ui->MultiLineEdit1->BackgroundPicture().Height >= 1);
+                                      BackgroundLoaded());
 }
 
 QString TPolEdit::chooseBackgroundFile() {
@@ -578,9 +580,8 @@ QString TPolEdit::chooseBackgroundFile() {
 
 void TPolEdit::backgroundClick() {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
-    if (BackgroundLoaded) {
+    if (BackgroundLoaded()) {
         e.ClearBackground();
-        BackgroundLoaded = false;
     } else {
         const QString file = chooseBackgroundFile();
         const bool loaded = !file.isEmpty() && e.LoadBackground(file);
@@ -590,7 +591,6 @@ void TPolEdit::backgroundClick() {
                             QLatin1Char(' ') + translatedText(msg::BackgroundKept));
         backFromWindow();
         if (!loaded) return;
-        BackgroundLoaded = true;
     }
     showBackgroundTab();
     e.update();

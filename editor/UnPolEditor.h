@@ -39,8 +39,10 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
     TGroupListRef Groups; // entries shared with the object's list
     std::vector<TTextureObj> Textures;
-    bool BackgroundLoaded = false;
     bool PathMode = false;
+    // The control shows a background picture (it stays from one edit to the next); the
+    // background button then removes it.
+    bool BackgroundLoaded() const;
 
     // The object's side of an edit.
     void SetCaption(const std::string& caption) override;
