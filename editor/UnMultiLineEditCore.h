@@ -69,7 +69,6 @@ class TMultiLineEditCore {
     uint8_t Mode = mmIdle, LastMode = mmIdle;
     uint8_t Action = fcNone, LastAction = fcNone;
     Point2 LastPoint{};
-    bool ShiftDown = false;
     std::vector<TFCMultiLine*> SelectedFigures;
     double Zoom = 1.0;
     // Top, left, width, height at zoom 1; -1 until the first zoom change.

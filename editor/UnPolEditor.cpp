@@ -379,7 +379,6 @@ void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
     const int32_t dx = x - o.X, dy = y - o.Y;
     panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(dx).arg(dy)
                                 : QStringLiteral("X: %1     Y: %2").arg(dx).arg(-dy));
-    MousePos = {x, y};
 }
 
 void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
@@ -447,7 +446,6 @@ void TPolEdit::flipVertClick() {
 }
 
 void TPolEdit::MultiLineEdit1DblClick(int x, int y) {
-    MousePos = {x, y};
     if (ui->MultiLineEdit1->Line.VertexCount() >= MaxOutlineVertices) {
         panels[1]->setText(translatedText(msg::VertexLimit).arg(MaxOutlineVertices));
         return;

@@ -33,7 +33,6 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
 
     // Window state.
     int32_t GroupCount = 0; // highest group id handed out; new groups take the next one
-    Point2 MousePos{};      // last pixel position of the cursor over the drawing
     Point2 Origin{};        // the drawing's centre at zoom 100 %, where stored (0, 0) lies
     int32_t YSign = -1;     // -1: profile (y up when stored), +1: path
     std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
