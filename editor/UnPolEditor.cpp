@@ -291,7 +291,6 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
             GroupCount = std::max(GroupCount, groups->Items(i).Id);
         }
     }
-    e.update();
     showVertexCount();
 }
 
@@ -359,7 +358,6 @@ void TPolEdit::applyZoom(int percent) {
     ui->RsRuler1->SetAdvance(RoundHalfEven(e.GridDx() * e.Zoom));
     ui->rsruler2->SetAdvance(RoundHalfEven(e.GridDy() * e.Zoom));
     placeRulers();
-    e.update();
 }
 
 void TPolEdit::placeRulers() {
@@ -412,13 +410,11 @@ template <class F> void TPolEdit::edit(F&& command) {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     e.Snapshot();
     command(e);
-    e.update();
     panels[1]->clear();
 }
 
 void TPolEdit::undoClick() {
     ui->MultiLineEdit1->Undo();
-    ui->MultiLineEdit1->update();
 }
 
 void TPolEdit::deleteClick() {
@@ -591,7 +587,6 @@ void TPolEdit::backgroundClick() {
         if (!loaded) return;
     }
     showBackgroundTab();
-    e.update();
 }
 
 void TPolEdit::imageApplyClick() {

@@ -109,7 +109,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     // The zoom box and the control back to 100 %.
     void zoomTo100();
     void applyZoom(int percent);
-    // Takes an undo snapshot, runs the command on the control and repaints it.
+    // Takes an undo snapshot and runs the command on the control (whose commands repaint it).
     template <class F> void edit(F&& command);
     // The rulers follow the control as it scrolls, moves and resizes.
     void placeRulers();
