@@ -328,6 +328,9 @@ void TPolEdit::ShowModal() {
 // ---- zoom, rulers, cursor -----------------------------------------------------------------------
 
 void TPolEdit::FormActivate() {
+    // Coming back from another window of the program (the group editor, a message, the picture
+    // dialog) shows the drawing at 100 % again. The commands that open such windows call this
+    // when they return, since window managers deliver activation events late or not at all.
     zoomTo100();
 }
 
@@ -471,7 +474,7 @@ void TPolEdit::newgroupClick() {
     const int32_t id = GroupCount + 1;
     if (!e.SelectionIsRun()) {
         showMessage(QMessageBox::Critical, translatedText(msg::NotARun));
-        backFromWindow();
+        FormActivate();
         return;
     }
     e.AddGroupToSelected(id);
@@ -505,7 +508,7 @@ void TPolEdit::editgroupClick() {
         editor->InvertY = group.FlipV;
         editor->SetTextures(Textures);
         editor->exec();
-        backFromWindow();
+        FormActivate();
         // A cancelled editor hands back the values it was given.
         group.Color = editor->GroupColor;
         group.Texture = editor->TextureName;
@@ -583,7 +586,7 @@ void TPolEdit::backgroundClick() {
             showMessage(QMessageBox::Critical,
                         translatedText(msg::PictureUnreadable).arg(QDir::toNativeSeparators(file)) +
                             QLatin1Char(' ') + translatedText(msg::BackgroundKept));
-        backFromWindow();
+        FormActivate();
         if (!loaded) return;
     }
     showBackgroundTab();
@@ -632,13 +635,6 @@ void TPolEdit::annullaClick() {
 void TPolEdit::showMessage(QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
     box.exec();
-}
-
-void TPolEdit::backFromWindow() {
-    // Coming back from another window of the program (the group editor, a message, the picture
-    // dialog) shows the drawing at 100 % again. Done here rather than on activation events,
-    // which window managers deliver late or not at all.
-    FormActivate();
 }
 
 std::unique_ptr<TgroupEdit> TPolEdit::createGroupEditor() {

@@ -103,7 +103,6 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
 
   private:
     void FormCreate();
-    void backFromWindow();
     void createToolbarAndMenus();
     void connectCommands();
     // The zoom box and the control back to 100 %.
