@@ -186,8 +186,6 @@ void TPolEdit::FormCreate() {
                          DrawingSide / e.GridDy() * e.GridDy()};
     e.setGeometry(0, 0, size.X, size.Y);
     e.SetBackgroundBrightness(ui->imageBrightness->value());
-    ui->RsRuler1->SetAdvance(e.GridDx());
-    ui->rsruler2->SetAdvance(e.GridDy());
 
     Origin = {RoundHalfEven(size.X / 2.0L), RoundHalfEven(size.Y / 2.0L)};
     TFCMultiLine& t = e.TemplateLine;
@@ -358,8 +356,6 @@ void TPolEdit::applyZoom(int percent) {
     e.setEnabled(true);
     box->horizontalScrollBar()->setValue(RoundHalfEven(cx * e.Zoom - view->width() / 2.0));
     box->verticalScrollBar()->setValue(RoundHalfEven(cy * e.Zoom - view->height() / 2.0));
-    ui->RsRuler1->SetAdvance(RoundHalfEven(e.GridDx() * e.Zoom));
-    ui->rsruler2->SetAdvance(RoundHalfEven(e.GridDy() * e.Zoom));
     placeRulers();
 }
 
@@ -370,6 +366,9 @@ void TPolEdit::placeRulers() {
     const QPoint left = ui->leftRulerStrip->mapTo(ui->MainPanel, QPoint(0, 0));
     ui->RsRuler1->setGeometry(at.x() - top.x(), 0, e->width(), RulerThickness);
     ui->rsruler2->setGeometry(0, at.y() - left.y(), RulerThickness, e->height());
+    // One ruler step is one grid step at the current zoom.
+    ui->RsRuler1->SetAdvance(RoundHalfEven(e->GridDx() * e->Zoom));
+    ui->rsruler2->SetAdvance(RoundHalfEven(e->GridDy() * e->Zoom));
 }
 
 void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
@@ -550,8 +549,7 @@ void TPolEdit::propOkClick() {
     e.SetGridDx(ui->seGridX->value());
     e.SetGridDy(ui->seGridY->value());
     ui->drawProperties->hide();
-    ui->RsRuler1->SetAdvance(RoundHalfEven(e.GridDx() * e.Zoom));
-    ui->rsruler2->SetAdvance(RoundHalfEven(e.GridDy() * e.Zoom));
+    placeRulers();
     e.update();
 }
 

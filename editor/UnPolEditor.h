@@ -110,7 +110,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void applyZoom(int percent);
     // Takes an undo snapshot and runs the command on the control (whose commands repaint it).
     template <class F> void edit(F&& command);
-    // The rulers follow the control as it scrolls, moves and resizes.
+    // The rulers follow the control as it scrolls, moves, resizes and zooms, and take its grid.
     void placeRulers();
     // The group list row of the chosen group, or -1.
     int chosenGroupRow() const;
