@@ -68,12 +68,6 @@ TGraphicListBox::TGraphicListBox(QWidget* parent, int itemHeight)
     setUniformItemSizes(true);
 }
 
-void TGraphicListBox::SetItemHeight(int value) {
-    if (value == FItemHeight || value < 1) return;
-    FItemHeight = value;
-    doItemsLayout();
-}
-
 void TGraphicListBox::AddItem(const QString& text, const QPixmap& picture) {
     auto* entry = new QListWidgetItem(text, this);
     if (!picture.isNull()) entry->setData(Qt::DecorationRole, picture);

@@ -26,7 +26,6 @@ class TGraphicListBox : public QListWidget {
     explicit TGraphicListBox(QWidget* parent = nullptr, int itemHeight = 40);
 
     int ItemHeight() const { return FItemHeight; }
-    void SetItemHeight(int value);
 
     // Adds an item; a null picture gives a text-only item. The list keeps its own (shared) copy.
     void AddItem(const QString& text, const QPixmap& picture = QPixmap());

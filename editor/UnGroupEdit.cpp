@@ -14,7 +14,6 @@
 #include <QStyle>
 #include <QTextOption>
 
-#include <algorithm>
 #include <cstring>
 #include <exception>
 #include <stdexcept>
@@ -78,11 +77,6 @@ TgroupEdit::TgroupEdit(QWidget* parent) : QDialog(parent), ui(std::make_unique<U
 }
 
 TgroupEdit::~TgroupEdit() = default;
-
-void TgroupEdit::SetTextures(const std::vector<TTextureObj>& textures, int high) {
-    const size_t count = high < 0 ? 0 : std::min(textures.size(), static_cast<size_t>(high) + 1);
-    Textures.assign(textures.begin(), textures.begin() + static_cast<std::ptrdiff_t>(count));
-}
 
 void TgroupEdit::SetTextures(const std::vector<TTextureObj>& textures) {
     Textures = textures;

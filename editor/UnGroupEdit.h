@@ -60,8 +60,6 @@ class TgroupEdit : public QDialog {
     bool InvertY = false;
     std::vector<TTextureObj> Textures;
 
-    // Copies entries 0..high of the table (all of them when high is past the end).
-    void SetTextures(const std::vector<TTextureObj>& textures, int high);
     void SetTextures(const std::vector<TTextureObj>& textures);
 
     QFrame* gcolor() const;

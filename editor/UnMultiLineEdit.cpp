@@ -57,22 +57,13 @@ void TMultiLineEdit::ClearBackground() {
 }
 
 bool TMultiLineEdit::HandleArrowKey(int key) {
-    switch (key) {
-    case Qt::Key_Left:
-        ArrowNudge(TFCArrowKey::Left);
-        return true;
-    case Qt::Key_Up:
-        ArrowNudge(TFCArrowKey::Up);
-        return true;
-    case Qt::Key_Right:
-        ArrowNudge(TFCArrowKey::Right);
-        return true;
-    case Qt::Key_Down:
-        ArrowNudge(TFCArrowKey::Down);
-        return true;
-    default:
-        return false;
-    }
+    // Qt numbers the arrow keys in the order of TFCArrowKey.
+    static_assert(Qt::Key_Up - Qt::Key_Left == int(TFCArrowKey::Up) &&
+                  Qt::Key_Right - Qt::Key_Left == int(TFCArrowKey::Right) &&
+                  Qt::Key_Down - Qt::Key_Left == int(TFCArrowKey::Down));
+    if (key < Qt::Key_Left || key > Qt::Key_Down) return false;
+    ArrowNudge(static_cast<TFCArrowKey>(key - Qt::Key_Left));
+    return true;
 }
 
 void TMultiLineEdit::paintEvent(QPaintEvent*) {

@@ -61,7 +61,6 @@ void TMultiLineEditCore::MouseDown(TFCMouseButton button, bool shift, int32_t x,
     Action = fcNone;
     FrameShown = false;
     DownPoint = LastPoint = {x, y};
-    ShiftDown = shift;
     if (!shift) {
         for (TFCMultiLine* f : SelectedFigures)
             f->SetState(fcNone);

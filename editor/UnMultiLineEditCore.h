@@ -69,7 +69,6 @@ class TMultiLineEditCore {
     uint8_t Mode = mmIdle, LastMode = mmIdle;
     uint8_t Action = fcNone, LastAction = fcNone;
     Point2 LastPoint{};
-    bool ShiftDown = false;
     std::vector<TFCMultiLine*> SelectedFigures;
     double Zoom = 1.0;
     // Top, left, width, height at zoom 1; -1 until the first zoom change.
@@ -90,6 +89,8 @@ class TMultiLineEditCore {
     // Background, grid, outline and (during a frame gesture) the frame.
     void Paint(TFCCanvas& canvas);
     void Invalidate() { View.RequestPaint(); }
+    // A pixel of the control as a model point at the current zoom.
+    Point2 ToModel(Point2 pixel) const;
 
     // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped.
     void Snapshot();
@@ -131,7 +132,6 @@ class TMultiLineEditCore {
     bool FrameShown = false;
     std::deque<std::vector<uint8_t>> UndoRing;
 
-    Point2 ToModel(Point2 pixel) const;
     void Select(TFCMultiLine& figure);
     void DragPart(Point2 p, uint8_t action);
     void FrameDrag(Point2 p);

@@ -2,6 +2,8 @@
 // with the background picture converted and stretched once and then only blitted.
 #include "editor/UnPainterCanvas.h"
 
+#include "editor/GraphicListBox.h"
+
 #include <QFontMetrics>
 #include <QPainter>
 #include <QPolygon>
@@ -9,10 +11,6 @@
 #include <vector>
 
 namespace {
-
-QColor toQColor(TColor c) {
-    return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-}
 
 Qt::PenStyle toQPenStyle(uint8_t style) {
     switch (style) {
@@ -41,17 +39,17 @@ QPolygon toQPolygon(std::span<const Point2> points) {
 } // namespace
 
 void TPainterCanvas::ApplyPen(bool withBrush) {
-    QPen pen(toQColor(Pen.Color), Pen.Width, toQPenStyle(Pen.Style), Qt::SquareCap, Qt::MiterJoin);
+    QPen pen(colorOf(Pen.Color), Pen.Width, toQPenStyle(Pen.Style), Qt::SquareCap, Qt::MiterJoin);
     Painter.setPen(pen);
     if (withBrush && Brush.Style == TFCBrushStyle::Solid)
-        Painter.setBrush(toQColor(Brush.Color));
+        Painter.setBrush(colorOf(Brush.Color));
     else
         Painter.setBrush(Qt::NoBrush);
 }
 
 void TPainterCanvas::ApplyFont() {
     Painter.setFont(QFont(QString::fromLatin1(Font.Name), Font.Size));
-    Painter.setPen(toQColor(Font.Color));
+    Painter.setPen(colorOf(Font.Color));
 }
 
 void TPainterCanvas::Line(Point2 from, Point2 to) {
@@ -77,7 +75,7 @@ void TPainterCanvas::Rectangle(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 void TPainterCanvas::FillRect(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     if (Brush.Style == TFCBrushStyle::Clear) return;
-    Painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), toQColor(Brush.Color));
+    Painter.fillRect(QRect(x1, y1, x2 - x1, y2 - y1), colorOf(Brush.Color));
 }
 
 void TPainterCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
@@ -85,7 +83,7 @@ void TPainterCanvas::TextOut(int32_t x, int32_t y, const std::string& text) {
     const QString s = QString::fromLatin1(text);
     const QRect box = Painter.fontMetrics().boundingRect(s);
     if (Brush.Style == TFCBrushStyle::Solid)
-        Painter.fillRect(QRect(x, y, box.width(), box.height()), toQColor(Brush.Color));
+        Painter.fillRect(QRect(x, y, box.width(), box.height()), colorOf(Brush.Color));
     Painter.drawText(QRect(x, y, box.width() + 1, box.height()), Qt::AlignLeft | Qt::AlignTop, s);
 }
 

@@ -6,6 +6,7 @@
 #include "app/Internationalization.h"
 #include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
+#include "editor/LineLibrary.h"
 #include "editor/RsRuler.h"
 #include "editor/UnGroupEdit.h"
 #include "editor/UnIcons.h"
@@ -35,6 +36,8 @@ namespace {
 constexpr int32_t DrawingSide = 1280;
 constexpr int32_t FirstGrid = 15;
 constexpr int32_t AxisLength = 30;
+// A new outline runs this far from the centre to the right.
+constexpr int32_t InitialLength = 100;
 
 // Widgets that need the arrow keys themselves; elsewhere in the window the arrows nudge.
 bool keepsArrowKeys(const QObject* widget) {
@@ -179,18 +182,16 @@ void TPolEdit::FormCreate() {
     e.snapToGrid = false;
     e.SetGridDx(FirstGrid);
     e.SetGridDy(FirstGrid);
-    BaseSize = {DrawingSide / e.GridDx() * e.GridDx(), DrawingSide / e.GridDy() * e.GridDy()};
-    e.setGeometry(0, 0, BaseSize.X, BaseSize.Y);
+    const Point2 size = {DrawingSide / e.GridDx() * e.GridDx(),
+                         DrawingSide / e.GridDy() * e.GridDy()};
+    e.setGeometry(0, 0, size.X, size.Y);
     e.SetBackgroundBrightness(ui->imageBrightness->value());
-    ui->RsRuler1->SetAdvance(e.GridDx());
-    ui->rsruler2->SetAdvance(e.GridDy());
 
-    Origin = {RoundHalfEven(BaseSize.X / 2.0L), RoundHalfEven(BaseSize.Y / 2.0L)};
-    InitialSegment = {Origin, Point2{Origin.X + 100, Origin.Y}};
+    Origin = {RoundHalfEven(size.X / 2.0L), RoundHalfEven(size.Y / 2.0L)};
     TFCMultiLine& t = e.TemplateLine;
     t.Color = clBlue;
-    t.StartPoint.Pos = InitialSegment[0];
-    t.EndPoint.Pos = InitialSegment[1];
+    t.StartPoint.Pos = Origin;
+    t.EndPoint.Pos = {Origin.X + InitialLength, Origin.Y};
     t.EndsMovable = true;
     t.Editable = true;
     t.State = fcNone;
@@ -227,6 +228,10 @@ Point2 TPolEdit::ToStored(Point2 model) const {
     return {model.X - Origin.X, (model.Y - Origin.Y) * YSign};
 }
 
+Point2 TPolEdit::originPixel() const {
+    return LineLibrary::ScalePoint(Origin, ui->MultiLineEdit1->Zoom);
+}
+
 // ---- the object's side of an edit ---------------------------------------------------------------
 
 void TPolEdit::SetCaption(const std::string& caption) {
@@ -234,8 +239,6 @@ void TPolEdit::SetCaption(const std::string& caption) {
 }
 
 void TPolEdit::Reset() {
-    // The toggle follows the picture, which survives from one edit to the next.
-    BackgroundLoaded = ui->MultiLineEdit1->BackgroundPicture().Height >= 1;
     FSaved = false;
     FCancelled = false;
     ui->groupbox->setVisible(!PathMode);
@@ -271,8 +274,8 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
     if (m == 0) {
         // No outline yet: the first segment of a new window, whatever an earlier edit left.
         buffer[0] = buffer[1] = OutlineVertex{};
-        buffer[0].X = InitialSegment[0].X, buffer[0].Y = InitialSegment[0].Y;
-        buffer[1].X = InitialSegment[1].X, buffer[1].Y = InitialSegment[1].Y;
+        buffer[0].X = Origin.X, buffer[0].Y = Origin.Y;
+        buffer[1].X = Origin.X + InitialLength, buffer[1].Y = Origin.Y;
         m = 2;
     }
     e.SetVertices(buffer.data(), m);
@@ -286,7 +289,6 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
             GroupCount = std::max(GroupCount, groups->Items(i).Id);
         }
     }
-    e.update();
     showVertexCount();
 }
 
@@ -309,8 +311,7 @@ void TPolEdit::ShowModal() {
     FormActivate();
     QTimer::singleShot(0, this, [this] {
         QScrollArea* box = ui->ScrollBox1;
-        const Point2 o = {RoundHalfEven(Origin.X * ui->MultiLineEdit1->Zoom),
-                          RoundHalfEven(Origin.Y * ui->MultiLineEdit1->Zoom)};
+        const Point2 o = originPixel();
         box->horizontalScrollBar()->setValue(o.X - box->viewport()->width() / 2);
         box->verticalScrollBar()->setValue(o.Y - box->viewport()->height() / 2);
     });
@@ -325,6 +326,9 @@ void TPolEdit::ShowModal() {
 // ---- zoom, rulers, cursor -----------------------------------------------------------------------
 
 void TPolEdit::FormActivate() {
+    // Coming back from another window of the program (the group editor, a message, the picture
+    // dialog) shows the drawing at 100 % again. The commands that open such windows call this
+    // when they return, since window managers deliver activation events late or not at all.
     zoomTo100();
 }
 
@@ -352,10 +356,7 @@ void TPolEdit::applyZoom(int percent) {
     e.setEnabled(true);
     box->horizontalScrollBar()->setValue(RoundHalfEven(cx * e.Zoom - view->width() / 2.0));
     box->verticalScrollBar()->setValue(RoundHalfEven(cy * e.Zoom - view->height() / 2.0));
-    ui->RsRuler1->SetAdvance(RoundHalfEven(e.GridDx() * e.Zoom));
-    ui->rsruler2->SetAdvance(RoundHalfEven(e.GridDy() * e.Zoom));
     placeRulers();
-    e.update();
 }
 
 void TPolEdit::placeRulers() {
@@ -365,23 +366,24 @@ void TPolEdit::placeRulers() {
     const QPoint left = ui->leftRulerStrip->mapTo(ui->MainPanel, QPoint(0, 0));
     ui->RsRuler1->setGeometry(at.x() - top.x(), 0, e->width(), RulerThickness);
     ui->rsruler2->setGeometry(0, at.y() - left.y(), RulerThickness, e->height());
+    // One ruler step is one grid step at the current zoom.
+    ui->RsRuler1->SetAdvance(RoundHalfEven(e->GridDx() * e->Zoom));
+    ui->rsruler2->SetAdvance(RoundHalfEven(e->GridDy() * e->Zoom));
 }
 
 void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
     ui->RsRuler1->SetHairLinePos(x);
     ui->rsruler2->SetHairLinePos(y);
     // Pixels of the current zoom from the centre.
-    const double zoom = ui->MultiLineEdit1->Zoom;
-    const int32_t dx = x - RoundHalfEven(Origin.X * zoom);
-    const int32_t dy = y - RoundHalfEven(Origin.Y * zoom);
+    const Point2 o = originPixel();
+    const int32_t dx = x - o.X, dy = y - o.Y;
     panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(dx).arg(dy)
                                 : QStringLiteral("X: %1     Y: %2").arg(dx).arg(-dy));
-    MousePos = {x, y};
 }
 
 void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
-    const double zoom = ui->MultiLineEdit1->Zoom;
-    const QPoint o(RoundHalfEven(Origin.X * zoom), RoundHalfEven(Origin.Y * zoom));
+    const Point2 centre = originPixel();
+    const QPoint o(centre.X, centre.Y);
     painter->save();
     painter->setBrush(Qt::NoBrush);
     auto axis = [&](TColor color, QPoint tip, const QString& name, QPoint text) {
@@ -410,13 +412,11 @@ template <class F> void TPolEdit::edit(F&& command) {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     e.Snapshot();
     command(e);
-    e.update();
     panels[1]->clear();
 }
 
 void TPolEdit::undoClick() {
     ui->MultiLineEdit1->Undo();
-    ui->MultiLineEdit1->update();
 }
 
 void TPolEdit::deleteClick() {
@@ -444,15 +444,11 @@ void TPolEdit::flipVertClick() {
 }
 
 void TPolEdit::MultiLineEdit1DblClick(int x, int y) {
-    MousePos = {x, y};
     if (ui->MultiLineEdit1->Line.VertexCount() >= MaxOutlineVertices) {
         panels[1]->setText(translatedText(msg::VertexLimit).arg(MaxOutlineVertices));
         return;
     }
-    edit([x, y](TMultiLineEdit& e) {
-        e.AddPoint(
-            {RoundHalfEven(x / (long double)e.Zoom), RoundHalfEven(y / (long double)e.Zoom)});
-    });
+    edit([x, y](TMultiLineEdit& e) { e.AddPoint(e.ToModel({x, y})); });
 }
 
 // ---- groups -------------------------------------------------------------------------------------
@@ -477,7 +473,7 @@ void TPolEdit::newgroupClick() {
     const int32_t id = GroupCount + 1;
     if (!e.SelectionIsRun()) {
         showMessage(QMessageBox::Critical, translatedText(msg::NotARun));
-        backFromWindow();
+        FormActivate();
         return;
     }
     e.AddGroupToSelected(id);
@@ -511,7 +507,7 @@ void TPolEdit::editgroupClick() {
         editor->InvertY = group.FlipV;
         editor->SetTextures(Textures);
         editor->exec();
-        backFromWindow();
+        FormActivate();
         // A cancelled editor hands back the values it was given.
         group.Color = editor->GroupColor;
         group.Texture = editor->TextureName;
@@ -553,8 +549,7 @@ void TPolEdit::propOkClick() {
     e.SetGridDx(ui->seGridX->value());
     e.SetGridDy(ui->seGridY->value());
     ui->drawProperties->hide();
-    ui->RsRuler1->SetAdvance(RoundHalfEven(e.GridDx() * e.Zoom));
-    ui->rsruler2->SetAdvance(RoundHalfEven(e.GridDy() * e.Zoom));
+    placeRulers();
     e.update();
 }
 
@@ -562,9 +557,13 @@ void TPolEdit::propCancelClick() {
     ui->drawProperties->hide();
 }
 
+bool TPolEdit::BackgroundLoaded() const {
+    return !ui->MultiLineEdit1->BackgroundPicture().Empty();
+}
+
 void TPolEdit::showBackgroundTab() {
     ui->drawProperties->setTabVisible(ui->drawProperties->indexOf(ui->TabSheet2),
-                                      ui->MultiLineEdit1->BackgroundPicture().Height >= 1);
+                                      BackgroundLoaded());
 }
 
 QString TPolEdit::chooseBackgroundFile() {
@@ -576,9 +575,8 @@ QString TPolEdit::chooseBackgroundFile() {
 
 void TPolEdit::backgroundClick() {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
-    if (BackgroundLoaded) {
+    if (BackgroundLoaded()) {
         e.ClearBackground();
-        BackgroundLoaded = false;
     } else {
         const QString file = chooseBackgroundFile();
         const bool loaded = !file.isEmpty() && e.LoadBackground(file);
@@ -586,12 +584,10 @@ void TPolEdit::backgroundClick() {
             showMessage(QMessageBox::Critical,
                         translatedText(msg::PictureUnreadable).arg(QDir::toNativeSeparators(file)) +
                             QLatin1Char(' ') + translatedText(msg::BackgroundKept));
-        backFromWindow();
+        FormActivate();
         if (!loaded) return;
-        BackgroundLoaded = true;
     }
     showBackgroundTab();
-    e.update();
 }
 
 void TPolEdit::imageApplyClick() {
@@ -637,13 +633,6 @@ void TPolEdit::annullaClick() {
 void TPolEdit::showMessage(QMessageBox::Icon icon, const QString& text) {
     QMessageBox box(icon, windowTitle(), text, QMessageBox::Ok, this);
     box.exec();
-}
-
-void TPolEdit::backFromWindow() {
-    // Coming back from another window of the program (the group editor, a message, the picture
-    // dialog) shows the drawing at 100 % again. Done here rather than on activation events,
-    // which window managers deliver late or not at all.
-    FormActivate();
 }
 
 std::unique_ptr<TgroupEdit> TPolEdit::createGroupEditor() {

@@ -33,14 +33,15 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
 
     // Window state.
     int32_t GroupCount = 0; // highest group id handed out; new groups take the next one
-    Point2 MousePos{};      // last pixel position of the cursor over the drawing
     Point2 Origin{};        // the drawing's centre at zoom 100 %, where stored (0, 0) lies
     int32_t YSign = -1;     // -1: profile (y up when stored), +1: path
     std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
     TGroupListRef Groups; // entries shared with the object's list
     std::vector<TTextureObj> Textures;
-    bool BackgroundLoaded = false;
     bool PathMode = false;
+    // The control shows a background picture (it stays from one edit to the next); the
+    // background button then removes it.
+    bool BackgroundLoaded() const;
 
     // The object's side of an edit.
     void SetCaption(const std::string& caption) override;
@@ -102,15 +103,14 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
 
   private:
     void FormCreate();
-    void backFromWindow();
     void createToolbarAndMenus();
     void connectCommands();
     // The zoom box and the control back to 100 %.
     void zoomTo100();
     void applyZoom(int percent);
-    // Takes an undo snapshot, runs the command on the control and repaints it.
+    // Takes an undo snapshot and runs the command on the control (whose commands repaint it).
     template <class F> void edit(F&& command);
-    // The rulers follow the control as it scrolls, moves and resizes.
+    // The rulers follow the control as it scrolls, moves, resizes and zooms, and take its grid.
     void placeRulers();
     // The group list row of the chosen group, or -1.
     int chosenGroupRow() const;
@@ -118,6 +118,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void addGroupLine(int32_t id, TColor color);
     void showBackgroundTab();
     void showVertexCount();
+    // Where stored (0, 0) lies on the control at the current zoom, in pixels.
+    Point2 originPixel() const;
 
     std::unique_ptr<Ui::TPolEdit> ui;
     QAction* deleteAction = nullptr;
@@ -126,6 +128,4 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool FSaved = false;
     bool FCancelled = false;
     bool FClosed = false;
-    Point2 BaseSize{}; // the control's size at zoom 100 %
-    std::array<Point2, 2> InitialSegment{};
 };

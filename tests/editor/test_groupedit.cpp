@@ -33,8 +33,7 @@ class GroupEditTest : public ::testing::Test {
     void SetUp() override {
         d.SetTextures(
             {texture("checker", example("checker.bmp")), texture("wood", example("wood.bmp")),
-             texture("walnut", example("walnut.jpg")), texture("lost", "/nonexistent/lost.bmp")},
-            3);
+             texture("walnut", example("walnut.jpg")), texture("lost", "/nonexistent/lost.bmp")});
     }
     auto values() {
         return std::tie(d.GroupColor, d.TextureName, d.TextureScaleX, d.TextureScaleY, d.InvertX,

@@ -262,11 +262,11 @@ TEST_F(PolEditTest, BackgroundLoadsPicturesTogglesAndRefusesOtherFiles) {
     open({});
     for (const auto& [file, width, refused] : cases) {
         SCOPED_TRACE(file.toStdString());
-        const bool had = w.BackgroundLoaded;
+        const bool had = w.BackgroundLoaded();
         w.messages.clear();
         w.pictureAnswer = file;
         w.backgroundClick();
-        EXPECT_EQ(w.BackgroundLoaded, !had && !refused && !file.isEmpty());
+        EXPECT_EQ(w.BackgroundLoaded(), !had && !refused && !file.isEmpty());
         if (width) {
             EXPECT_EQ(e.BackgroundPicture().Width, width);
         }
@@ -280,7 +280,7 @@ TEST_F(PolEditTest, BackgroundLoadsPicturesTogglesAndRefusesOtherFiles) {
     w.pictureAnswer = png;
     w.backgroundClick();
     open({});
-    EXPECT_TRUE(w.BackgroundLoaded);
+    EXPECT_TRUE(w.BackgroundLoaded());
     EXPECT_TRUE(w.findChild<QTabWidget*>("drawProperties")->isTabVisible(1));
 }
 
