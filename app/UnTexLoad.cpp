@@ -18,13 +18,8 @@ namespace {
 
 // The pixels the table keeps (RGB, bottom row first) as a picture; the file when there are none.
 QImage tableImage(const TTextureObj& texture) {
-    const TTextureImage* image = texture.Image.get();
-    if (image == nullptr || image->Width <= 0 || image->Height <= 0 ||
-        image->Pixels.size() < size_t(image->Width) * size_t(image->Height) * 3)
-        return QImage(fileNameText(texture.FileName));
-    const QImage rows(image->Pixels.data(), image->Width, image->Height, image->Width * 3,
-                      QImage::Format_RGB888);
-    return rows.mirrored(); // a deep copy, top row first
+    const QImage picture = texture.Image ? pictureOf(*texture.Image) : QImage();
+    return picture.isNull() ? QImage(fileNameText(texture.FileName)) : picture;
 }
 
 } // namespace

@@ -142,8 +142,7 @@ void TfrmExtrOptionDialog::chooseColorAndTexture(const char* caption, TColor& co
     chooser.TextureName = texture;
     chooser.SetTextures(fields->Textures);
     // Corners and caps take a colour and a texture only: the texture's scales do not apply.
-    if (QWidget* parameters = chooser.findChild<QWidget*>(QStringLiteral("GroupBox1")))
-        parameters->hide();
+    chooser.ShowTextureParameters(false);
     chooser.exec();
     // The chooser hands back what the user confirmed, or the values as they came.
     color = chooser.GroupColor;

@@ -14,7 +14,6 @@
 #include <QStyle>
 #include <QTextOption>
 
-#include <cstring>
 #include <exception>
 #include <stdexcept>
 
@@ -171,18 +170,23 @@ QColor TgroupEdit::chooseColor(const QColor& initial) {
     return QColorDialog::getColor(initial, this);
 }
 
-QImage TgroupEdit::loadPicture(const std::string& fileName) {
-    const TTextureImage image = loadTextureImage(fileName);
-    const size_t rowBytes = static_cast<size_t>(image.Width) * 3;
+QImage pictureOf(const TTextureImage& image) {
     if (image.Width <= 0 || image.Height <= 0 ||
-        image.Pixels.size() < rowBytes * static_cast<size_t>(image.Height))
-        throw std::runtime_error("The picture holds no pixels");
-    QImage picture(image.Width, image.Height, QImage::Format_RGB888);
-    // The loaders keep the bottom row first.
-    for (int y = 0; y < image.Height; ++y)
-        std::memcpy(picture.scanLine(image.Height - 1 - y),
-                    image.Pixels.data() + rowBytes * static_cast<size_t>(y), rowBytes);
+        image.Pixels.size() < size_t(image.Width) * size_t(image.Height) * 3)
+        return QImage();
+    const QImage rows(image.Pixels.data(), image.Width, image.Height, image.Width * 3,
+                      QImage::Format_RGB888);
+    return rows.mirrored(); // a deep copy, top row first
+}
+
+QImage TgroupEdit::loadPicture(const std::string& fileName) {
+    const QImage picture = pictureOf(loadTextureImage(fileName));
+    if (picture.isNull()) throw std::runtime_error("The picture holds no pixels");
     return picture;
+}
+
+void TgroupEdit::ShowTextureParameters(bool show) {
+    ui->GroupBox1->setVisible(show);
 }
 
 void TgroupEdit::showEvent(QShowEvent* event) {

@@ -44,6 +44,10 @@ class TTexturePreview : public QFrame {
     QString FMessage;
 };
 
+// A decoded texture image (bottom row first) as a picture, top row first; a null picture when the
+// image holds no pixels.
+QImage pictureOf(const TTextureImage& image);
+
 // Usage: set the values and the textures, optionally the caption (setWindowTitle), exec(); the
 // values hold the user's choice when exec() returned Accepted and are untouched otherwise.
 class TgroupEdit : public QDialog {
@@ -61,6 +65,9 @@ class TgroupEdit : public QDialog {
     std::vector<TTextureObj> Textures;
 
     void SetTextures(const std::vector<TTextureObj>& textures);
+    // Shows or hides the texture's scales and inversions (they mean nothing for a colour and
+    // texture that are not a group's).
+    void ShowTextureParameters(bool show);
 
     QFrame* gcolor() const;
     QPushButton* selcolor() const;

@@ -80,6 +80,7 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
         // The Top button's chooser: a red colour and the wood texture, confirmed.
         whenModal<TgroupEdit>([](TgroupEdit& g) {
             EXPECT_EQ(g.windowTitle(), "Top color and texture");
+            EXPECT_FALSE(g.seScaleX()->isVisible()); // a cap's texture has no scales
             whenModal<QColorDialog>([](QColorDialog& c) {
                 c.setCurrentColor(QColor(255, 0, 0));
                 c.accept();
