@@ -382,21 +382,7 @@ void TfrmPalvorin::movetypeClick() {
 }
 
 void TfrmPalvorin::editprofileClick() {
-    runCommand([&] {
-        ui->editprofile->setEnabled(false);
-        struct Enable {
-            QAction* action;
-            ~Enable() { action->setEnabled(true); }
-        } enableAgain{ui->editprofile};
-        CurrentObject->EditProfile();
-        // A saved outline is swept at once; a cancelled edit changed nothing.
-        if (CurrentObject->ProfileEditor && CurrentObject->ProfileEditor->Saved()) {
-            MarkModified();
-            Redraw();
-        } else {
-            Repaint();
-        }
-    });
+    runCommand([&] { editOutline(ui->editprofile, false); });
 }
 
 void TfrmPalvorin::mnEditprofileClick() {
@@ -409,17 +395,31 @@ void TfrmPalvorin::editpathClick() {
             showMessage(QMessageBox::Warning, translatedText(msg::LathePathNotEditable));
             return;
         }
-        ui->editpath->setEnabled(false);
-        struct Enable {
-            QAction* action;
-            ~Enable() { action->setEnabled(true); }
-        } enableAgain{ui->editpath};
-        CurrentObject->EditPath();
-        if (CurrentObject->PathEditor && CurrentObject->PathEditor->Saved()) {
-            MarkModified();
-            Redraw();
-        }
+        editOutline(ui->editpath, true);
     });
+}
+
+// Runs the current object's profile or path editor, its command disabled meanwhile. A saved
+// outline is swept at once; a cancelled edit changed nothing and only the view is shown again.
+void TfrmPalvorin::editOutline(QAction* command, bool path) {
+    command->setEnabled(false);
+    struct Enable {
+        QAction* action;
+        ~Enable() { action->setEnabled(true); }
+    } enableAgain{command};
+    if (path)
+        CurrentObject->EditPath();
+    else
+        CurrentObject->EditProfile();
+    // The keyboard (F, the arrows) belongs to the main window again.
+    activateWindow();
+    const auto& editor = path ? CurrentObject->PathEditor : CurrentObject->ProfileEditor;
+    if (editor && editor->Saved()) {
+        MarkModified();
+        Redraw();
+    } else {
+        Repaint();
+    }
 }
 
 void TfrmPalvorin::mnEditpathClick() {

@@ -165,6 +165,7 @@ class TfrmPalvorin : public QMainWindow {
     void createToolbarAndMenus();
     void connectCommands();
     void updateEditCommands();
+    void editOutline(QAction* command, bool path);
     void startScene();
     void forgetDisplayLists();
     void closeOpenDisplayList();
