@@ -229,11 +229,6 @@ void writeDocument(TExtrObjList& doc, Format format, const std::string& fileName
     redrawDocument(doc, 0, fileName);
 }
 
-long long fileSize(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
-}
-
 int run(const Options& options) {
     struct stat st {};
     if (stat(options.input.c_str(), &st) != 0)
@@ -259,19 +254,24 @@ int run(const Options& options) {
         return failure("nothing to export: '" + options.input + "' holds no complete object");
 
     // A regular file is written beside the output and renamed over it once complete; a device
-    // or a pipe is written directly, so its errors are reported. The OBJ exporter names its
-    // material library after OUTPUT and writes it and the texture copies beside it: it gets
-    // OUTPUT itself and makes its files all-or-nothing on its own.
-    const bool stagesItself = *options.format == Format::OBJ;
+    // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
+    // here: the other writers do it themselves (OBJ for its material library and texture copies
+    // too), so they get OUTPUT itself.
+    const Format format = *options.format;
+    const bool stagesItself =
+        format != Format::DXF && format != Format::VRML && format != Format::ThreeDS;
     std::optional<TSaveTarget> out;
     try {
         if (!stagesItself) out.emplace(options.output);
-        writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
+        writeDocument(doc, format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
-    const long long bytes = fileSize(out ? out->WritePath() : options.output);
-    if (!(out && out->Direct()) && bytes <= 0)
+    const std::string written = out ? out->WritePath() : options.output;
+    // Only a regular file tells its size: a device or a pipe written directly reports 0.
+    const bool found = stat(written.c_str(), &st) == 0;
+    const long long bytes = found ? static_cast<long long>(st.st_size) : -1;
+    if (!found || (S_ISREG(st.st_mode) && bytes == 0))
         return failure("export to '" + options.output + "' produced no data");
     try {
         if (out) out->Commit();
