@@ -25,7 +25,7 @@ constexpr size_t PackVertices = 4096;
 
 // A finite number, shortest form that reads back as the same double.
 void appendNumber(std::string& out, double v) {
-    if (!std::isfinite(v)) throw std::runtime_error("a number of the scene is not finite");
+    if (!std::isfinite(v)) raiseNotFinite(v);
     char buf[32];
     out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
 }
@@ -81,11 +81,6 @@ bool isJpegFile(const std::string& fileName) {
         std::fread(magic, 1, 3, f) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
     std::fclose(f);
     return jpeg;
-}
-
-[[noreturn]] void fileError(const char* what, const std::string& name, int err) {
-    throw std::runtime_error(std::string(what) + " \"" + name +
-                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
 }
 
 } // namespace

@@ -41,11 +41,6 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-[[noreturn]] void fileError(const char* what, const std::string& name, int err) {
-    throw std::runtime_error(std::string(what) + " \"" + name +
-                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
-}
-
 void copyFile(const std::string& from, const std::string& to) {
     errno = 0;
     FilePtr in(std::fopen(from.c_str(), "rb"));
