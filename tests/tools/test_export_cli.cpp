@@ -78,15 +78,16 @@ const Format& GLTF = Formats[3];
 const Format& OBJ = Formats[4];
 const Format& STL = Formats[5];
 
-class ExportCli : public ::testing::Test {
+class ExportCli : public ScratchTest {
   protected:
-    fs::path dir;
-
     void SetUp() override {
+        ScratchTest::SetUp();
         clearTextureTable();
-        dir = workDir(::testing::UnitTest::GetInstance()->current_test_info()->name());
     }
-    void TearDown() override { clearTextureTable(); }
+    void TearDown() override {
+        clearTextureTable();
+        ScratchTest::TearDown();
+    }
 
     // palvorin-export with args; env entries ("NAME=value") are set for it.
     ProcessResult cli(std::vector<std::string> args, std::vector<std::string> env = {}) {
