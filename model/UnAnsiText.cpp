@@ -120,3 +120,16 @@ std::string utf8ToAnsiLossy(std::string_view utf8) {
     }
     return out;
 }
+
+std::string validUtf8(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (size_t at = 0; at < text.size();) {
+        const size_t start = at;
+        if (nextCodePoint(text, at))
+            out.append(text.substr(start, at - start));
+        else
+            out += ansiToUtf8(text.substr(start, 1));
+    }
+    return out;
+}

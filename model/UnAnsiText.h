@@ -20,3 +20,7 @@ std::string utf8ToAnsi(std::string_view utf8);
 
 // As utf8ToAnsi, with "?" for every character (or broken sequence) that has no byte.
 std::string utf8ToAnsiLossy(std::string_view utf8);
+
+// Text as valid UTF-8, for files that must hold it: valid sequences stay as they are, every other
+// byte (of a file name that is not UTF-8) is taken as Windows-1252.
+std::string validUtf8(std::string_view text);

@@ -4,6 +4,7 @@
 // binaryInMemory bytes, beyond that in an unnamed scratch file beside the export.
 #include "render/UnTRenderer_Mesh.h"
 
+#include "model/UnAnsiText.h"
 #include "model/UnSaveTarget.h"
 
 #include <png.h>
@@ -24,7 +25,7 @@ constexpr size_t PackVertices = 4096;
 
 // A finite number, shortest form that reads back as the same double.
 void appendNumber(std::string& out, double v) {
-    if (!std::isfinite(v)) throw std::runtime_error("a number of the scene is not finite");
+    if (!std::isfinite(v)) raiseNotFinite(v);
     char buf[32];
     out.append(buf, size_t(std::to_chars(buf, buf + sizeof buf, v).ptr - buf));
 }
@@ -40,23 +41,21 @@ void appendOptional(std::string& out, const char* member, uint64_t v) {
     appendCount(out, v);
 }
 
-// A JSON string of an 8-bit (Latin-1) text, as UTF-8.
-void appendJsonString(std::string& out, const std::string& latin1) {
+// A JSON string of a name (UTF-8, as every text in memory).
+void appendJsonString(std::string& out, const std::string& text) {
     out += '"';
-    for (unsigned char c : latin1) {
+    for (char ch : validUtf8(text)) {
+        const auto c = static_cast<unsigned char>(ch);
         if (c == '"' || c == '\\') {
             out += '\\';
-            out += char(c);
+            out += ch;
         } else if (c < 0x20 || c == 0x7F) {
             static constexpr char hex[] = "0123456789abcdef";
             out += "\\u00";
             out += hex[c >> 4];
             out += hex[c & 15];
-        } else if (c < 0x80) {
-            out += char(c);
         } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
+            out += ch;
         }
     }
     out += '"';
@@ -82,11 +81,6 @@ bool isJpegFile(const std::string& fileName) {
         std::fread(magic, 1, 3, f) == 3 && magic[0] == 0xFF && magic[1] == 0xD8 && magic[2] == 0xFF;
     std::fclose(f);
     return jpeg;
-}
-
-[[noreturn]] void fileError(const char* what, const std::string& name, int err) {
-    throw std::runtime_error(std::string(what) + " \"" + name +
-                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
 }
 
 } // namespace

@@ -95,6 +95,11 @@ bool sameColor(const ColorF& a, const ColorF& b) {
 
 } // namespace
 
+void fileError(const char* what, const std::string& name, int err) {
+    throw std::runtime_error(std::string(what) + " \"" + name +
+                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
+}
+
 TMaterialKey materialKey(const TMeshRun& run) {
     return TMaterialKey(std::string(reinterpret_cast<const char*>(&run.Color), sizeof(ColorF)),
                         run.textured() ? run.Texture.FileName : std::string());

@@ -147,6 +147,9 @@ struct TMeshRun {
 using TMaterialKey = std::pair<std::string, std::string>;
 TMaterialKey materialKey(const TMeshRun& run);
 
+// Throws std::runtime_error "<what> "<name>": <the system's reason for err>".
+[[noreturn]] void fileError(const char* what, const std::string& name, int err);
+
 // Placed copies of a point and of a direction (the placement has no scale).
 Vec3 placePoint(const Matrix4& m, const float p[3]);
 Vec3 placeDirection(const Matrix4& m, const float d[3]);

@@ -2,6 +2,8 @@
 // object, its .mtl beside it, and the texture images copied there when they are not.
 #include "render/UnTRenderer_Mesh.h"
 
+#include "model/UnAnsiText.h"
+
 #include <array>
 #include <cerrno>
 #include <cmath>
@@ -22,19 +24,11 @@ char* put(char* out, std::string_view text) {
     return out + text.size();
 }
 
-// An 8-bit name as UTF-8 on one line: control characters become "_".
-std::string lineText(const std::string& latin1) {
-    std::string out;
-    for (unsigned char c : latin1) {
-        if (c < 0x20 || c == 0x7F) {
-            out += '_';
-        } else if (c < 0x80) {
-            out += char(c);
-        } else {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
+// A name (UTF-8, as every text in memory) on one line: control characters become "_".
+std::string lineText(const std::string& text) {
+    std::string out = validUtf8(text);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '_';
     return out;
 }
 
@@ -46,11 +40,6 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-[[noreturn]] void fileError(const char* what, const std::string& name, int err) {
-    throw std::runtime_error(std::string(what) + " \"" + name +
-                             "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
-}
 
 void copyFile(const std::string& from, const std::string& to) {
     errno = 0;

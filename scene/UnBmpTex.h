@@ -59,7 +59,8 @@ class TTextureUploader {
 extern std::vector<TTextureObj> textureTable;
 
 void setTextureUploader(TTextureUploader* uploader);
-// Sets the bound on the decoded images' memory (whole megabytes); returns the previous bound.
+// Sets the bound on the decoded images' memory in bytes (its message names it in whole
+// megabytes); returns the previous bound.
 size_t setTextureMemoryLimit(size_t bytes);
 TTextureUploader* textureUploader();
 

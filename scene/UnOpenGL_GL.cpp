@@ -16,10 +16,8 @@
 TSceneState scene;
 
 namespace {
-constexpr double FieldOfView = 60; // vertical, degrees
-}
 
-namespace {
+constexpr double FieldOfView = 60; // vertical, degrees
 
 // Reads the error state; a pending error is remembered and raised with text.
 void checkGL(const char* text) {

@@ -22,27 +22,26 @@ constexpr const char* Program = "palvorin-export";
 constexpr int ExitFailure = 1;
 constexpr int ExitUsage = 2;
 
-enum class Format { DXF, VRML, ThreeDS, GLTF, OBJ, STL, PLV };
+// What the tool writes: the title of the --verbose line, the extension that selects the format
+// (also a name --format takes) and one more name --format takes, the exporter (none for the
+// document itself), and whether the writer stages its files itself (see run).
+struct Format {
+    const char* title;
+    const char* extension;
+    const char* alias;
+    void (*useRenderer)();
+    bool stagesItself;
+};
 
-const char* formatName(Format format) {
-    switch (format) {
-    case Format::DXF:
-        return "DXF";
-    case Format::VRML:
-        return "VRML 2.0";
-    case Format::ThreeDS:
-        return "3DS";
-    case Format::GLTF:
-        return "glTF 2.0";
-    case Format::OBJ:
-        return "OBJ";
-    case Format::STL:
-        return "STL";
-    case Format::PLV:
-        return "PLV";
-    }
-    return "?";
-}
+const Format Formats[] = {
+    {"DXF", "dxf", nullptr, &useDXFRenderer, false},
+    {"VRML 2.0", "wrl", "vrml", &useVRMLRenderer, false},
+    {"3DS", "3ds", nullptr, &use3DSRenderer, false},
+    {"glTF 2.0", "glb", "gltf", &useGLTFRenderer, true},
+    {"OBJ", "obj", nullptr, &useOBJRenderer, true},
+    {"STL", "stl", nullptr, &useSTLRenderer, true},
+    {"PLV", "plv", nullptr, nullptr, true},
+};
 
 std::string lowerCase(std::string_view text) {
     std::string result(text);
@@ -51,27 +50,22 @@ std::string lowerCase(std::string_view text) {
     return result;
 }
 
-std::optional<Format> formatFromName(std::string_view name) {
+const Format* formatFromName(std::string_view name) {
     const std::string n = lowerCase(name);
-    if (n == "dxf") return Format::DXF;
-    if (n == "vrml" || n == "wrl") return Format::VRML;
-    if (n == "3ds") return Format::ThreeDS;
-    if (n == "gltf" || n == "glb") return Format::GLTF;
-    if (n == "obj") return Format::OBJ;
-    if (n == "stl") return Format::STL;
-    if (n == "plv") return Format::PLV;
-    return std::nullopt;
+    for (const Format& format : Formats)
+        if (n == format.extension || (format.alias && n == format.alias)) return &format;
+    return nullptr;
 }
 
-std::optional<Format> formatFromExtension(const std::string& path) {
+// A world file is .wrl, not .vrml; a .gltf file is JSON text, not the binary form written here.
+const Format* formatFromExtension(const std::string& path) {
     const auto slash = path.find_last_of('/');
     const auto dot = path.find_last_of('.');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::nullopt;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return nullptr;
     const std::string ext = lowerCase(std::string_view(path).substr(dot + 1));
-    // A world file is .wrl; a .gltf file is JSON text, not the binary form written here.
-    if (ext == "vrml" || ext == "gltf") return std::nullopt;
-    return formatFromName(ext);
+    for (const Format& format : Formats)
+        if (ext == format.extension) return &format;
+    return nullptr;
 }
 
 void printHelp() {
@@ -126,7 +120,7 @@ int failure(const std::string& message) {
 struct Options {
     std::string input;
     std::string output;
-    std::optional<Format> format;
+    const Format* format = nullptr;
     bool verbose = false;
     bool help = false;
 };
@@ -198,40 +192,14 @@ struct RendererReset {
     ~RendererReset() { setCurrentRenderer(nullptr); }
 };
 
-void writeDocument(TExtrObjList& doc, Format format, const std::string& fileName) {
-    if (format == Format::PLV) {
+void writeDocument(TExtrObjList& doc, const Format& format, const std::string& fileName) {
+    if (!format.useRenderer) {
         doc.SaveToFile(fileName);
         return;
     }
     RendererReset reset;
-    switch (format) {
-    case Format::DXF:
-        useDXFRenderer();
-        break;
-    case Format::VRML:
-        useVRMLRenderer();
-        break;
-    case Format::ThreeDS:
-        use3DSRenderer();
-        break;
-    case Format::GLTF:
-        useGLTFRenderer();
-        break;
-    case Format::OBJ:
-        useOBJRenderer();
-        break;
-    case Format::STL:
-        useSTLRenderer();
-        break;
-    case Format::PLV:
-        break;
-    }
+    format.useRenderer();
     redrawDocument(doc, 0, fileName);
-}
-
-long long fileSize(const std::string& path) {
-    struct stat st {};
-    return stat(path.c_str(), &st) == 0 ? static_cast<long long>(st.st_size) : -1;
 }
 
 int run(const Options& options) {
@@ -259,19 +227,21 @@ int run(const Options& options) {
         return failure("nothing to export: '" + options.input + "' holds no complete object");
 
     // A regular file is written beside the output and renamed over it once complete; a device
-    // or a pipe is written directly, so its errors are reported. The OBJ exporter names its
-    // material library after OUTPUT and writes it and the texture copies beside it: it gets
-    // OUTPUT itself and makes its files all-or-nothing on its own.
-    const bool stagesItself = *options.format == Format::OBJ;
+    // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
+    // here: the other writers do it themselves (OBJ for its material library and texture copies
+    // too), so they get OUTPUT itself.
     std::optional<TSaveTarget> out;
     try {
-        if (!stagesItself) out.emplace(options.output);
+        if (!options.format->stagesItself) out.emplace(options.output);
         writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
-    const long long bytes = fileSize(out ? out->WritePath() : options.output);
-    if (!(out && out->Direct()) && bytes <= 0)
+    const std::string written = out ? out->WritePath() : options.output;
+    // Only a regular file tells its size: a device or a pipe written directly reports 0.
+    const bool found = stat(written.c_str(), &st) == 0;
+    const long long bytes = found ? static_cast<long long>(st.st_size) : -1;
+    if (!found || (S_ISREG(st.st_mode) && bytes == 0))
         return failure("export to '" + options.output + "' produced no data");
     try {
         if (out) out->Commit();
@@ -281,8 +251,7 @@ int run(const Options& options) {
 
     if (options.verbose)
         std::fprintf(stderr, "%s: wrote %s (%s, %d of %d objects, %lld bytes)\n", Program,
-                     options.output.c_str(), formatName(*options.format), drawable, doc.Count(),
-                     bytes);
+                     options.output.c_str(), options.format->title, drawable, doc.Count(), bytes);
     return 0;
 }
 

@@ -210,4 +210,6 @@ TEST(AnsiText, EveryByteHasOneCharacterAndOtherTextIsRefused) {
         }
     }
     EXPECT_EQ(utf8ToAnsiLossy("B\u00e4ume \u65e5\xC3"), "B\xE4ume ??");
+    // Files that must hold UTF-8 keep it; a stray byte is taken as Windows-1252.
+    EXPECT_EQ(validUtf8("B\u00e4ume \u65e5 \xE4\x80\xC3"), "B\u00e4ume \u65e5 \u00e4\u20ac\u00c3");
 }

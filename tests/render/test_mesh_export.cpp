@@ -104,7 +104,7 @@ TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
         TOBJRenderer r;
         r.initRendering((out / "scene.obj").string());
         r.setObjectMatrix(translation(10, 0, 0));
-        r.initObject("fr\xE9me");
+        r.initObject("fr\xC3\xA9me"); // names are UTF-8 in memory
         r.setTexture(wood);
         r.setColor(orange);
         r.quads(quadAt(0, 0, 0), true, unitTexCoords()); // corners shared with the next quad
@@ -196,7 +196,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     auto scene = [&](TGLTFRenderer& r) {
         for (float x : {0.0f, 10.0f}) {
             r.setObjectMatrix(translation(x, 0, 0));
-            r.initObject(x == 0 ? "plain \"one\"" : "moved");
+            r.initObject(x == 0 ? "plain \"\xC3\xA9\"" : "moved");
             r.setTexture(wood);
             r.setColor(ColorF{0.5f, 0.5f, 0.5f, 1});
             r.quads(quadAt(0, 0, 0), true, unitTexCoords());
@@ -226,7 +226,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
         return n;
     };
     EXPECT_EQ(count("\"mesh\":"), 3u);
-    EXPECT_NE(json.find("{\"name\":\"plain \\\"one\\\"\",\"mesh\":0}"), std::string::npos);
+    EXPECT_NE(json.find("{\"name\":\"plain \\\"\xC3\xA9\\\"\",\"mesh\":0}"), std::string::npos);
     EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[1,0,0,0,0,1,0,0,0,0,1,0,"
                         "10,0,0,1]}"),
               std::string::npos);

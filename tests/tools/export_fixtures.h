@@ -132,12 +132,4 @@ inline void writeFourColoursBmp(const std::filesystem::path& path) {
                                .PadByte = 0}));
 }
 
-// A fresh, empty directory for one test under the build tree.
-inline std::filesystem::path workDir(const std::string& name) {
-    const auto dir = std::filesystem::path(PALVORIN_BINARY_DIR) / "tests-work" / "tools" / name;
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
-    return dir;
-}
-
 } // namespace fixtures
