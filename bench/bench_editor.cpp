@@ -1,5 +1,6 @@
 // Outline editor benchmark: painting the polyline edit control (a 100-vertex outline over a
 // 1024 x 1024 background, zoom 250 %, grid on) into an offscreen image, and one drag step.
+#include "bench/BenchClock.h"
 #include "editor/LineLibrary.h"
 #include "editor/UnMultiLineEdit.h"
 
@@ -18,12 +19,6 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
-}
 
 // Per-iteration wall and CPU milliseconds, the best of `runs` runs of `frames` iterations (the
 // machine may be shared; the fastest run is the least disturbed).

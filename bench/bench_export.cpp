@@ -1,5 +1,6 @@
 // Export benchmark: a large in-memory document through the traversal into each exporter, against
 // raw writes.
+#include "bench/BenchClock.h"
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
@@ -217,12 +218,6 @@ struct Timing {
     double wall = 0;
     double cpu = 0;
 };
-
-double cpuSeconds() {
-    timespec t{};
-    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
-    return static_cast<double>(t.tv_sec) + t.tv_nsec / 1e9;
-}
 
 Timing timed(const std::function<void()>& work) {
     const double cpu0 = cpuSeconds();

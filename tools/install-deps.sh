@@ -25,7 +25,8 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update
   apt-get install -y --no-install-recommends "${missing[@]}"
 fi
-# German and Italian locales: the comma-decimal export test, and trying the translated interface.
+# German and Italian locales (the comma-decimal export test, trying the translated interface) and
+# the readers' npm packages.
 if [ "${1:-}" = "--test" ]; then
   generate=0
   for l in de_DE it_IT; do
@@ -36,8 +37,6 @@ if [ "${1:-}" = "--test" ]; then
     fi
   done
   if [ $generate = 1 ]; then locale-gen; fi
-fi
-if [ "${1:-}" = "--test" ]; then
   # The readers' npm packages, at the versions of the lock file, into tests/js/node_modules.
   js="$(dirname "$0")/../tests/js"
   if ! cmp -s "$js/package-lock.json" "$js/node_modules/.installed-lock.json"; then
