@@ -89,6 +89,13 @@ bool exists(const std::string& path) {
 TOBJRenderer::TOBJRenderer() : TMeshRenderer("OBJ") {}
 
 void TOBJRenderer::openFiles(const std::string& fileName) {
+    // The material library and the image copies go into the .obj's folder: a device or a pipe
+    // has none of its own, and they must not land among the system's devices.
+    struct stat st {};
+    if (::stat(fileName.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+        throw std::runtime_error("Cannot create file \"" + fileName +
+                                 "\": an OBJ export writes its material library and images beside "
+                                 "it, so it needs a plain file");
     const size_t slash = fileName.find_last_of('/');
     directory_ = slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
     const std::string base = fileName.substr(directory_.size());

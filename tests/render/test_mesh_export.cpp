@@ -259,8 +259,19 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         std::ofstream(target) << "old";
         std::ofstream(out / "out.mtl") << "old";
 
-        EXPECT_EQ(errorOf([&] { make()->initRendering("/nonexistent-out/out.x"); }),
-                  "Cannot create file \"/nonexistent-out/out.x\": No such file or directory");
+        EXPECT_EQ(errorOf([&] { make()->initRendering("/nonexistent-dir/out.x"); }),
+                  "Cannot create file \"/nonexistent-dir/out.x\": No such file or directory");
+        // A device: glTF and STL write through it, OBJ refuses (its companions have no folder).
+        const std::string device = errorOf([&] {
+            auto r = make();
+            r->initRendering("/dev/null");
+            r->endRendering();
+        });
+        EXPECT_EQ(device, std::string(ext) == "obj"
+                              ? "Cannot create file \"/dev/null\": an OBJ export writes its "
+                                "material library and images beside it, so it needs a plain file"
+                              : "no error");
+        EXPECT_FALSE(fs::exists("/dev/null.mtl"));
         {
             auto r = make();
             r->initRendering(target);
