@@ -3,6 +3,7 @@
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
+#include "app/UnDataDirectory.h"
 #include "app/UnGLCanvas.h"
 #include "editor/UnIcons.h"
 #include "app/UnMessages.h"
@@ -79,8 +80,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     CurrentFileName.clear();
     NewDocument();
     SceneReady = false;
-    HelpFile =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("palvorin.html"));
+    HelpFile = QDir(programDataDirectory()).filePath(QStringLiteral("palvorin.html"));
     updateEditCommands();
 }
 
