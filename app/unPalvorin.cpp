@@ -71,6 +71,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
 
     createToolbarAndMenus();
     connectCommands();
+    addExportPictureCommand();
     translateForm(this);
     if (objectWindowFactory() == nullptr) {
         windows = std::make_unique<TPalvorinWindows>(this);
