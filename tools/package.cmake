@@ -3,11 +3,13 @@ set(CPACK_PACKAGE_NAME palvorin)
 set(CPACK_PACKAGE_VENDOR "The Palvorin developers")
 set(CPACK_PACKAGE_CONTACT "Palvorin developers <maintainers@palvorin.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "modeller of swept solids")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Palvorin draws a closed 2D profile and a 2D path and sweeps the profile along the path \
-(mitred or rounded corners, end caps) or spins it about the vertical axis. Documents hold \
-several coloured or textured objects and export as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ and STL. \
-palvorin-export converts documents and makes pictures and thumbnails without a display.")
+# The long description, in lines of Debian's usual width.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+  "Palvorin draws a closed 2D profile and a 2D path and sweeps the profile\n"
+  "along the path (mitred or rounded corners, end caps) or spins it about the\n"
+  "vertical axis. Documents hold several coloured or textured objects and\n"
+  "export as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ and STL. palvorin-export\n"
+  "converts documents and makes pictures and thumbnails without a display.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_GENERATOR DEB)
