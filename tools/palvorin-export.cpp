@@ -4,9 +4,7 @@
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
-#ifdef PALVORIN_PICTURES
-#include "scene/UnOffscreenView.h"
-#endif
+#include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
 
 #include <cerrno>
 #include <csignal>
@@ -139,10 +137,11 @@ struct Options {
     bool help = false;
 };
 
-constexpr int MinSize = 16, MaxSize = 8192, DefaultPictureSize = 512;
-const std::string SizeRange = std::to_string(MinSize) + ".." + std::to_string(MaxSize);
+constexpr int DefaultPictureSize = 512;
+const std::string SizeRange =
+    std::to_string(MinPictureSize) + ".." + std::to_string(MaxPictureSize);
 
-// "N" (a square) or "WxH", decimal, each side within MinSize..MaxSize.
+// "N" (a square) or "WxH", decimal, each side within MinPictureSize..MaxPictureSize.
 bool parseSize(const std::string& text, int& width, int& height) {
     auto number = [](const std::string& digits, int& value) {
         if (digits.empty() || digits.size() > 5) return false;
@@ -151,7 +150,7 @@ bool parseSize(const std::string& text, int& width, int& height) {
             if (c < '0' || c > '9') return false;
             value = value * 10 + (c - '0');
         }
-        return value >= MinSize && value <= MaxSize;
+        return value >= MinPictureSize && value <= MaxPictureSize;
     };
     const auto x = text.find_first_of("xX");
     if (x == std::string::npos) {
