@@ -295,7 +295,7 @@ TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     EXPECT_EQ(o.Groups->Count(), 1);
 }
 
-TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
+TEST_F(ObjectWindows, EditOptionsShowsRoundedPlacementAndTakesWhatTheDialogLeaves) {
     TExtrObj o;
     o.SetName("before");
     o.SetPrecision(5);
@@ -316,16 +316,13 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     EXPECT_EQ(std::tie(s.seen.CoordX, s.seen.CoordY, s.seen.CoordZ), std::make_tuple(1, 0, 3));
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
-
     EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
               std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
-}
 
-TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
-    TExtrObj o;
+    // OK: everything the dialog holds is taken, from the same dialog.
     s.user = [](TfrmExtrOption& d) {
         d.Name = "after";
         d.TexDir = "/other";
@@ -335,8 +332,7 @@ TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
         std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
-    o.EditOptions();
-    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2)); // made once
+    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2));
     EXPECT_EQ(o.Name, "after");
     EXPECT_EQ(o.TexDir, "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));

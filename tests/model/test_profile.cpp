@@ -74,55 +74,50 @@ TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
     }
 }
 
-TEST(ElementTexCoords, PerGroupSegmentsRestartAtGroupStart) {
-    TProfileObj p = makePath({{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}});
-    p.SetGroupStart(2, true);
-    p.ComputeTexCoords(2, true);
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 0.5f, 0, 1});
-    ExpectAll(p, &TProfileElementObj::TexU, {0, 0, 0, 0});
-    // Without perGroup the group start is ignored: one segment 30 long.
-    p.ComputeTexCoords(2, false);
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 1.0f / 3, 2.0f / 3, 1});
-}
-
-TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
-    TProfileObj p = makePath({{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}});
-    p.SetTexParams(0, 2, 5, true, true);
-    p.SetTexParams(1, 3, 1, false, false);
-    p.SetTexParams(2, 1, 1, true, false);
-    p.Items(0).TexV = p.Items(1).TexV = 7;
-    p.ComputeTexCoords(1, true);
-    // Element 0 gets both coordinates from its flips, whatever the mode.
-    ExpectAll(p, &TProfileElementObj::TexU, {2, 3 * 0.25f, 1 - 0.5f, 1});
-    EXPECT_FLOAT_EQ(p.Items(0).TexV, 5);
-    EXPECT_FLOAT_EQ(p.Items(1).TexV, 7); // mode 1 leaves V of the others alone
-}
-
-TEST(ElementTexCoords, ZeroLengthSegmentGivesZeroNotNaN) {
-    TProfileObj p = makePath({{1, 1, 0}, {1, 1, 0}, {1, 1, 0}});
-    p.SetTexParams(2, 1, 1, false, true);
-    p.ComputeTexCoords(2, true);
-    EXPECT_EQ(p.Items(1).TexV, 0);
-    EXPECT_EQ(p.Items(2).TexV, 1);
-}
-
-TEST(ElementTexCoords, PlanarFromExtentAndFlatOutlinesStayFinite) {
-    TProfileObj p = makePath({{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}});
-    p.PlanarTexCoords(false);
-    ExpectAll(p, &TProfileElementObj::TexU, {0, 1, 1, 0.25f});
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 0, 1, 0.5f});
-    p.PlanarTexCoords(true);
-    ExpectAll(p, &TProfileElementObj::TexU, {1, 0, 0, 0.75f});
-    EXPECT_FLOAT_EQ(p.Items(3).TexV, 0.5f);
-
-    TProfileObj flat = makePath({{0, 3, 0}, {10, 3, 0}, {20, 3, 0}});
-    flat.PlanarTexCoords(false);
-    ExpectAll(flat, &TProfileElementObj::TexV, {0, 0, 0});
-    EXPECT_FLOAT_EQ(flat.Items(1).TexU, 0.5f);
-    TProfileObj vertical = makePath({{4, 0, 0}, {4, 10, 0}});
-    vertical.PlanarTexCoords(true);
-    ExpectAll(vertical, &TProfileElementObj::TexU, {1, 1});
-    EXPECT_FLOAT_EQ(vertical.Items(1).TexV, 1);
+TEST(ElementTexCoords, AlongTheListPerGroupWithOwnRepeatAndFlipAndPlanar) {
+    // Every U and V starts at 7. Mode 1 or 2 computes U or V along the list and leaves the other
+    // alone, except at element 0, which takes both from its flips; mode 3 is planar, 4 planar
+    // flipped. Each element's repeat U, repeat V, flip U and flip V, where given.
+    const std::vector<Vec3> up{{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}};
+    const std::vector<Vec3> box{{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}};
+    const struct {
+        const char* what;
+        std::vector<Vec3> points;
+        int groupStart, mode;
+        bool perGroup;
+        std::vector<std::array<int, 4>> params;
+        std::vector<float> u, v;
+    } cases[] = {
+        // clang-format off
+        {"V restarts at a group start", up, 2, 2, true, {}, {0, 7, 7, 7}, {0, 0.5f, 0, 1}},
+        {"one segment 30 long without perGroup", up, 2, 2, false, {}, {0, 7, 7, 7},
+         {0, 1.0f / 3, 2.0f / 3, 1}},
+        {"own repeat and flip", {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}}, -1, 1, true,
+         {{2, 5, 1, 1}, {3, 1, 0, 0}, {1, 1, 1, 0}}, {2, 3 * 0.25f, 1 - 0.5f, 1}, {5, 7, 7, 7}},
+        {"zero length gives 0, not NaN", {{1, 1, 0}, {1, 1, 0}, {1, 1, 0}}, -1, 2, true,
+         {{1, 1, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 1}}, {0, 7, 7}, {0, 0, 1}},
+        {"planar from the extent", box, -1, 3, false, {}, {0, 1, 1, 0.25f}, {0, 0, 1, 0.5f}},
+        {"planar flipped", box, -1, 4, false, {}, {1, 0, 0, 0.75f}, {0, 0, 1, 0.5f}},
+        {"planar, flat in Y", {{0, 3, 0}, {10, 3, 0}, {20, 3, 0}}, -1, 3, false, {},
+         {0, 0.5f, 1}, {0, 0, 0}},
+        {"planar flipped, flat in X", {{4, 0, 0}, {4, 10, 0}}, -1, 4, false, {}, {1, 1}, {0, 1}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProfileObj p = makePath(c.points);
+        if (c.groupStart >= 0) p.SetGroupStart(c.groupStart, true);
+        for (size_t i = 0; i < c.params.size(); ++i)
+            p.SetTexParams(int(i), c.params[i][0], c.params[i][1], c.params[i][2], c.params[i][3]);
+        for (int i = 0; i < p.Count(); ++i)
+            p.Items(i).TexU = p.Items(i).TexV = 7;
+        if (c.mode <= 2)
+            p.ComputeTexCoords(c.mode, c.perGroup);
+        else
+            p.PlanarTexCoords(c.mode == 4);
+        ExpectAll(p, &TProfileElementObj::TexU, c.u);
+        ExpectAll(p, &TProfileElementObj::TexV, c.v);
+    }
 }
 
 TEST(ElementExtent, XRangeAndMaxAbsX) {

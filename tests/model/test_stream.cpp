@@ -138,41 +138,38 @@ TEST_F(StreamTest, WritingOnAReadStreamRaisesEachOperationsCodeAndWord) {
                            "12: ExtrStream: Error in readInteger "));
 }
 
-TEST_F(StreamTest, CreateFailuresAreCode10AndNameTheFile) {
-    const std::string missing = file("missing.plv");
-    EXPECT_EQ(streamError([&] { TExtrStream s(missing, TExtrStreamMode::Read); }),
-              "10: ExtrStream: Error in create Cannot open file \"" + missing +
-                  "\": No such file or directory");
-    // Creating in a missing folder is checked where a document is saved.
-    // A directory is not a file, for reading nor for writing.
-    EXPECT_TRUE(startsWith(streamError([&] { TExtrStream s(dir, TExtrStreamMode::Read); }),
-                           "10: ExtrStream: Error in create Cannot open file"));
-    EXPECT_TRUE(startsWith(streamError([&] { TExtrStream s(dir, TExtrStreamMode::Create); }),
-                           "10: ExtrStream: Error in create Cannot create file"));
-}
-
-TEST_F(StreamTest, LargeWriteOnAFullDeviceIsReportedAtOnce) {
-    // Small writes sit in the buffer until Free: that failure is checked where a document is saved.
-    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
-    TExtrStream s("/dev/full", TExtrStreamMode::Create);
-    EXPECT_EQ(
-        streamError([&] { s.writeStringBuffer("", std::string(1 << 20, 'x')); }),
-        "22: ExtrStream: Error in writeStringBuffer Cannot write file \"/dev/full\": No space "
-        "left on device");
-}
-
-TEST_F(StreamTest, PlainStringReadRefusesBadLengthsWithoutAllocating) {
-    // Checked reads are covered where the object file uses them.
-    const std::string name = file("s.bin");
+TEST_F(StreamTest, OpenFailuresAndBadPlainStringLengthsNameTheirCause) {
+    // Creating in a missing folder and checked string reads are covered where a document is saved
+    // and loaded.
+    const std::string missing = file("missing.plv"), name = file("s.bin"), d = dir.string();
     writeBytes(name, {'q', 'q'});
     TExtrStream s(name, TExtrStreamMode::Read);
     std::string out = "keep";
+    const std::string create = "10: ExtrStream: Error in create ";
     const std::string rs = "14: ExtrStream: Error in readString ";
-    EXPECT_EQ(streamError([&] { s.readString("", -5, out); }), rs + "string length -5 is negative");
-    EXPECT_EQ(streamError([&] { s.readString("", INT32_MAX, out); }),
-              rs + "unexpected end of file");
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { TExtrStream opened(missing, TExtrStreamMode::Read); },
+         create + "Cannot open file \"" + missing + "\": No such file or directory"},
+        // A directory is not a file, for reading nor for writing.
+        {[&] { TExtrStream opened(d, TExtrStreamMode::Read); },
+         create + "Cannot open file \"" + d + "\": Is a directory"},
+        {[&] { TExtrStream opened(d, TExtrStreamMode::Create); },
+         create + "Cannot create file \"" + d + "\": Is a directory"},
+        // Refused before anything is allocated or read.
+        {[&] { s.readString("", -5, out); }, rs + "string length -5 is negative"},
+        {[&] { s.readString("", INT32_MAX, out); }, rs + "unexpected end of file"},
+    };
+    for (const auto& [op, message] : cases)
+        EXPECT_EQ(streamError(op), message);
     EXPECT_EQ(out, "keep");
     EXPECT_EQ(s.remaining(), 2);
+
+    // Small writes sit in the buffer until Free: that failure is checked where a document is saved.
+    if (!std::filesystem::exists("/dev/full")) return;
+    TExtrStream full("/dev/full", TExtrStreamMode::Create);
+    EXPECT_EQ(streamError([&] { full.writeStringBuffer("", std::string(1 << 20, 'x')); }),
+              "22: ExtrStream: Error in writeStringBuffer Cannot write file \"/dev/full\": No "
+              "space left on device");
 }
 
 TEST(AnsiText, EveryByteHasOneCharacterAndOtherTextIsRefused) {
