@@ -35,19 +35,6 @@ void ExpectLook(const TProfileElementObj& e, const std::string& texture, TColor 
     EXPECT_EQ(e.GroupStart, groupStart);
 }
 
-void ExpectNoAppearance(const TProfileElementObj& e) {
-    ExpectLook(e, "", 0);
-    EXPECT_EQ(e.Color.A, 0);
-}
-
-// A square profile on a straight path, with the given groups.
-void Square(TExtrObj& obj, std::initializer_list<TGroupRef> groups) {
-    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(10, 10), V(0, 10)});
-    SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 100)});
-    for (const TGroupRef& g : groups)
-        obj.Groups->Add(g);
-}
-
 } // namespace
 
 TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
@@ -147,48 +134,52 @@ TEST(ElementAttributes, AssignAttributesKeepsDestinationPoint) {
     ExpectPoint(dst, 7, 8, 9);
 }
 
-TEST(ElementGroups, MembersTakeGroupAppearanceFirstBecomesStart) {
-    TExtrObj obj;
-    Square(obj, {MakeGroup(7, 0x0000FF, "brick", 2, 3, false, true)});
-    obj.Profile[1].Groups[0] = 7;
-    obj.Profile[2].Groups[0] = 7;
-    obj.Profile[3].Groups[4] = 99; // no such group
-    const TProfileObj profile = Build(obj);
-    ASSERT_EQ(profile.Count(), 4);
-    ExpectNoAppearance(profile.Items(0));
-    ExpectNoAppearance(profile.Items(3));
-    for (int i : {1, 2}) {
-        const TProfileElementObj& e = profile.Items(i);
-        ExpectLook(e, "brick", 0x0000FF, i == 1);
-        EXPECT_EQ(std::tie(e.RepeatU, e.RepeatV, e.FlipU, e.FlipV),
-                  std::make_tuple(2, 3, false, true));
+TEST(ElementGroups, MembersTakeTheLaterGroupsLookExceptAtAnEarlierGroupStart) {
+    // A square profile with the given groups, (vertex, slot, group id) memberships, and per element
+    // the group whose look it takes (none: no colour at all) and whether it starts that group.
+    const TGroupRef brick = MakeGroup(7, 0x0000FF, "brick", 2, 3, false, true);
+    const TGroupRef first = MakeGroup(1, 0x00FF00, "first", 3, 1, true, false);
+    const TGroupRef second = MakeGroup(2, 0xFF0000, "second");
+    const TGroupRef none;
+    const struct {
+        const char* what;
+        std::vector<TGroupRef> groups;
+        std::vector<std::array<int, 3>> members;
+        std::vector<std::pair<TGroupRef, bool>> looks;
+    } cases[] = {
+        // clang-format off
+        {"the first member starts the group", {brick}, {{1, 0, 7}, {2, 0, 7}, {3, 4, 99}},
+         {{none, false}, {brick, true}, {brick, false}, {none, false}}},
+        {"group 1 on vertices 1 and 2, group 2 on 0, 1 and 2", {first, second},
+         {{1, 0, 1}, {2, 0, 1}, {0, 3, 2}, {1, 1, 2}, {2, 9, 2}},
+         {{second, true}, {first, true}, {second, false}, {none, false}}},
+        {"no start where the first member starts another group", {first, second},
+         {{1, 0, 1}, {1, 1, 2}, {2, 1, 2}},
+         {{none, false}, {first, true}, {second, false}, {none, false}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TExtrObj obj;
+        SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(10, 10), V(0, 10)});
+        SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 100)});
+        for (const TGroupRef& g : c.groups)
+            obj.Groups->Add(g);
+        for (const auto& [vertex, slot, id] : c.members)
+            obj.Profile[vertex].Groups[slot] = id;
+        const TProfileObj profile = Build(obj);
+        ASSERT_EQ(profile.Count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const auto& [g, start] = c.looks[size_t(i)];
+            const TProfileElementObj& e = profile.Items(i);
+            const TGroupPropertyObj look = g ? *g : TGroupPropertyObj{0, 0, "", 1, 1, false, false};
+            ExpectLook(e, look.Texture, look.Color, start);
+            EXPECT_EQ(e.Color.A, g ? 1 : 0) << i;
+            EXPECT_EQ(std::tie(e.RepeatU, e.RepeatV, e.FlipU, e.FlipV),
+                      std::tie(look.RepeatU, look.RepeatV, look.FlipU, look.FlipV))
+                << i;
+        }
     }
-}
-
-TEST(ElementGroups, LaterGroupWinsExceptOverEarlierGroupStart) {
-    TExtrObj obj;
-    Square(obj, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
-    // Group 1 on vertices 2 and 3; group 2 on vertices 1, 2 and 3.
-    obj.Profile[1].Groups[0] = 1;
-    obj.Profile[2].Groups[0] = 1;
-    obj.Profile[0].Groups[3] = 2;
-    obj.Profile[1].Groups[1] = 2;
-    obj.Profile[2].Groups[9] = 2;
-    const TProfileObj profile = Build(obj);
-    ExpectLook(profile.Items(0), "second", 0xFF0000, true);
-    ExpectLook(profile.Items(1), "first", 0x00FF00, true); // starts group 1: keeps it
-    ExpectLook(profile.Items(2), "second", 0xFF0000);
-    ExpectNoAppearance(profile.Items(3));
-
-    // A group whose first member already starts another group gets no start of its own.
-    TExtrObj other;
-    Square(other, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
-    other.Profile[1].Groups[0] = 1;
-    other.Profile[1].Groups[1] = 2;
-    other.Profile[2].Groups[1] = 2;
-    const TProfileObj second = Build(other);
-    ExpectLook(second.Items(1), "first", 0x00FF00, true);
-    ExpectLook(second.Items(2), "second", 0xFF0000);
 }
 
 TEST(ElementLists, WorldCoordinatesFromScales) {
