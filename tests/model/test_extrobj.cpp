@@ -104,7 +104,7 @@ void ConfigureWithSetters(TExtrObj& o) {
 
 // ---- object state ----------------------------------------------------------------------------
 
-TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
+TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqualAndReduceRotationsAbove360) {
     TExtrObj o;
     EXPECT_EQ(o.Name, "extrobj");
     ASSERT_TRUE(o.Groups);
@@ -124,16 +124,15 @@ TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
               std::make_tuple(7, 120, 300, true, true, true, 0x010203u, std::string("c"), 0x040506u,
                               std::string("t"), 0x070809u, std::string("b")));
     ExpectOptionsMatchObject(o);
-}
 
-TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
-    TExtrObj o;
-    o.SetRotation(Vec3{370, 720, 365});
-    ExpectVec(o.Rotation, 10, 0, 5);
-    o.SetRotation(Vec3{360, -30, 0});
-    ExpectVec(o.Rotation, 360, -30, 0);
-    o.SetRotation(Vec3{-400, 725.5f, 1090});
-    ExpectVec(o.Rotation, -400, 5.5f, 10);
+    // A rotation is reduced only above 360.
+    const std::pair<Vec3, Vec3> turns[] = {{{370, 720, 365}, {10, 0, 5}},
+                                           {{360, -30, 0}, {360, -30, 0}},
+                                           {{-400, 725.5f, 1090}, {-400, 5.5f, 10}}};
+    for (const auto& [set, kept] : turns) {
+        o.SetRotation(set);
+        ExpectVec(o.Rotation, kept.X, kept.Y, kept.Z);
+    }
 }
 
 TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheSource) {

@@ -485,11 +485,11 @@ TEST_F(ObjectFileTest, FailingSaveThrowsAndLeavesTheOldFile) {
     };
     // The target is a directory, or inside one that does not exist.
     fs::create_directory(dir / "adir");
-    EXPECT_EQ(saveFailure(file("adir")).rfind("10: ExtrStream: Error in create ", 0), 0u);
+    const std::string create = "10: ExtrStream: Error in create Cannot create file \"";
+    EXPECT_EQ(saveFailure(file("adir")), create + file("adir") + "\": Is a directory");
     EXPECT_TRUE(fs::is_directory(dir / "adir"));
     const std::string nowhere = file("nodir/x.plv");
-    EXPECT_EQ(saveFailure(nowhere), "10: ExtrStream: Error in create Cannot create file \"" +
-                                        nowhere + "\": No such file or directory");
+    EXPECT_EQ(saveFailure(nowhere), create + nowhere + "\": No such file or directory");
 
     // A directory we may not write into (root may write anywhere).
     fs::create_directory(dir / "ro");

@@ -182,7 +182,7 @@ TEST(ElementGroups, MembersTakeTheLaterGroupsLookExceptAtAnEarlierGroupStart) {
     }
 }
 
-TEST(ElementLists, WorldCoordinatesFromScales) {
+TEST(ElementLists, WorldCoordinatesFromScalesOnlyWithBothOutlines) {
     TExtrObj obj;
     SetOutline(obj.Profile, obj.ProfileCount, {V(10, -20), V(-3, 7)});
     SetOutline(obj.Path, obj.PathCount, {V(3, 4), V(-5, 11)});
@@ -194,6 +194,13 @@ TEST(ElementLists, WorldCoordinatesFromScales) {
     ExpectPoint(profile.Items(0), 5, -10, 0);
     ExpectPoint(profile.Items(1), -1.5f, 3.5f, 0);
     ExpectPoint(path.Items(1), -10, 0, 22); // editor Y becomes world Z
+
+    // Without a path nothing is built; a count beyond the outline's capacity is not read past it.
+    obj.PathCount = 0;
+    EXPECT_EQ(std::make_pair(Build(obj).Count(), Build(obj, true).Count()), std::make_pair(0, 0));
+    obj.PathCount = 5000;
+    EXPECT_EQ(std::make_pair(Build(obj).Count(), Build(obj, true).Count()),
+              std::make_pair(2, MaxOutlineVertices));
 }
 
 TEST(ElementLists, CapAndCornerAppearance) {
@@ -221,18 +228,4 @@ TEST(ElementLists, CapAndCornerAppearance) {
     const TProfileObj single = Build(obj, true);
     ASSERT_EQ(single.Count(), 1);
     ExpectLook(single.Items(0), "bottom", 0x778899);
-}
-
-TEST(ElementLists, EmptyOutlineBuildsNothing) {
-    TExtrObj obj;
-    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0)});
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Count(), 0);
-    EXPECT_EQ(path.Count(), 0);
-    // A count outside the outline capacity is never read past the arrays.
-    obj.PathCount = 5000;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Count(), 2);
-    EXPECT_EQ(path.Count(), MaxOutlineVertices);
 }
