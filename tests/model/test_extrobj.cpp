@@ -104,7 +104,7 @@ void ConfigureWithSetters(TExtrObj& o) {
 
 // ---- object state ----------------------------------------------------------------------------
 
-TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
+TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqualAndReduceRotationsAbove360) {
     TExtrObj o;
     EXPECT_EQ(o.Name, "extrobj");
     ASSERT_TRUE(o.Groups);
@@ -124,16 +124,15 @@ TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
               std::make_tuple(7, 120, 300, true, true, true, 0x010203u, std::string("c"), 0x040506u,
                               std::string("t"), 0x070809u, std::string("b")));
     ExpectOptionsMatchObject(o);
-}
 
-TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
-    TExtrObj o;
-    o.SetRotation(Vec3{370, 720, 365});
-    ExpectVec(o.Rotation, 10, 0, 5);
-    o.SetRotation(Vec3{360, -30, 0});
-    ExpectVec(o.Rotation, 360, -30, 0);
-    o.SetRotation(Vec3{-400, 725.5f, 1090});
-    ExpectVec(o.Rotation, -400, 5.5f, 10);
+    // A rotation is reduced only above 360.
+    const std::pair<Vec3, Vec3> turns[] = {{{370, 720, 365}, {10, 0, 5}},
+                                           {{360, -30, 0}, {360, -30, 0}},
+                                           {{-400, 725.5f, 1090}, {-400, 5.5f, 10}}};
+    for (const auto& [set, kept] : turns) {
+        o.SetRotation(set);
+        ExpectVec(o.Rotation, kept.X, kept.Y, kept.Z);
+    }
 }
 
 TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheSource) {
@@ -295,7 +294,7 @@ TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     EXPECT_EQ(o.Groups->Count(), 1);
 }
 
-TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
+TEST_F(ObjectWindows, EditOptionsShowsRoundedPlacementAndTakesWhatTheDialogLeaves) {
     TExtrObj o;
     o.SetName("before");
     o.SetPrecision(5);
@@ -316,16 +315,13 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     EXPECT_EQ(std::tie(s.seen.CoordX, s.seen.CoordY, s.seen.CoordZ), std::make_tuple(1, 0, 3));
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
-
     EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
               std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
-}
 
-TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
-    TExtrObj o;
+    // OK: everything the dialog holds is taken, from the same dialog.
     s.user = [](TfrmExtrOption& d) {
         d.Name = "after";
         d.TexDir = "/other";
@@ -335,8 +331,7 @@ TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
         std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
-    o.EditOptions();
-    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2)); // made once
+    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2));
     EXPECT_EQ(o.Name, "after");
     EXPECT_EQ(o.TexDir, "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));
