@@ -9,6 +9,7 @@
 
 TPointFields::TPointFields(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("pointFields"));
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(8, 0, 0, 0);
     auto field = [&](const char* name) {

@@ -23,6 +23,10 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -40,9 +44,13 @@ constexpr int32_t AxisLength = 30;
 // A new outline runs this far from the centre to the right.
 constexpr int32_t InitialLength = 100;
 
-// Widgets that need the arrow keys themselves; elsewhere in the window the arrows nudge.
+// Widgets that need the arrow keys themselves (fields, lists, menus walked with the keyboard);
+// elsewhere in the window the arrows nudge.
 bool keepsArrowKeys(const QObject* widget) {
-    return qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
+    return qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget);
 }
 
 } // namespace
@@ -332,8 +340,10 @@ void TPolEdit::ShowModal() {
 void TPolEdit::FormActivate() {
     // Coming back from another window of the program (the group editor, a message, the picture
     // dialog) shows the drawing at 100 % again. The commands that open such windows call this
-    // when they return, since window managers deliver activation events late or not at all.
+    // when they return, since window managers deliver activation events late or not at all. The
+    // keyboard comes back with it, so that the window's keys work at once.
     zoomTo100();
+    if (isVisible()) activateWindow();
 }
 
 void TPolEdit::zoomTo100() {
@@ -676,7 +686,8 @@ void TPolEdit::closeEvent(QCloseEvent* event) {
 
 void TPolEdit::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    sizeStatusPanels(ui->StatusBar1, panels);
+    // Points, notes (the widest: they say what to do), cursor.
+    sizeStatusPanels(ui->StatusBar1, panels, 0.15, 0.55);
 }
 
 bool TPolEdit::eventFilter(QObject* watched, QEvent* event) {

@@ -180,7 +180,8 @@ void TPolEdit::pointsTableClick() {
     TPointsTable table(storedOutline(), UnitScale,
                        PathMode ? QStringLiteral("Z") : QStringLiteral("Y"), this);
     const bool accepted = table.exec() == QDialog::Accepted;
-    FormActivate();
+    // The keyboard comes back to the window; the zoom stays as the user chose it.
+    activateWindow();
     if (!accepted) return;
     replaceOutline(table.Outline);
     panels[1]->setText(table.RoundingText);
@@ -202,7 +203,7 @@ void TPolEdit::roundCornerClick() {
     double radius = 0;
     int32_t segments = 0;
     const bool accepted = askRoundCorner(radius, segments);
-    FormActivate();
+    activateWindow();
     if (!accepted) return;
     const TCornerResult r = RoundCorners(storedOutline(), corners, radius / toMm(1), segments);
     // Points are numbered from 1, as the rows of the points table.
