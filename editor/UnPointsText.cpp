@@ -59,15 +59,23 @@ int32_t MmToStored(double mm, int32_t scalePercent) {
     return RoundHalfEven(static_cast<long double>(mm) / factor(scalePercent));
 }
 
-std::string FormatMm(double mm) {
+std::string FormatMm(double mm, int decimals) {
     char buffer[64];
-    const auto r = std::to_chars(buffer, buffer + sizeof buffer, mm, std::chars_format::fixed, 3);
+    const auto r = std::to_chars(buffer, buffer + sizeof buffer, mm, std::chars_format::fixed,
+                                 std::clamp(decimals, 0, 3));
     std::string s(buffer, r.ptr);
-    while (s.back() == '0')
-        s.pop_back();
-    if (s.back() == '.') s.pop_back();
+    if (s.find('.') != std::string::npos) {
+        while (s.back() == '0')
+            s.pop_back();
+        if (s.back() == '.') s.pop_back();
+    }
     if (s == "-0") s = "0";
     return s;
+}
+
+int DecimalsForStep(double step) {
+    if (!(step > 0)) return 3;
+    return std::clamp(int(std::ceil(-std::log10(step) - 1e-9)), 0, 3);
 }
 
 bool ParseMm(const std::string& text, double& value) {

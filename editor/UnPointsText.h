@@ -15,8 +15,11 @@ double StoredToMm(double stored, int32_t scalePercent);
 // The nearest stored coordinate.
 int32_t MmToStored(double mm, int32_t scalePercent);
 
-// At most three decimals, trailing zeros dropped, "." whatever the locale ("12.5", "-3", "0").
-std::string FormatMm(double mm);
+// At most three decimals (or fewer), trailing zeros dropped, "." whatever the locale ("12.5",
+// "-3", "0").
+std::string FormatMm(double mm, int decimals = 3);
+// Decimals that tell apart two values one step (millimetres) apart: 0 to 3.
+int DecimalsForStep(double step);
 
 // One number of a cell: decimal point or decimal comma, optional sign and exponent, nothing else.
 // False for an empty cell, a non-number or a value beyond the editor's reach (1e7 mm).

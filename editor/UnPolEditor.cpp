@@ -394,8 +394,11 @@ void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
     ui->rsruler2->SetHairLinePos(y);
     // Millimetres of the solid from the centre.
     const TMultiLineEdit& e = *ui->MultiLineEdit1;
-    const QString mx = QString::fromStdString(FormatMm(toMm(x / e.Zoom - Origin.X)));
-    const QString my = QString::fromStdString(FormatMm(toMm((y / e.Zoom - Origin.Y) * YSign)));
+    // As many decimals as one pixel of the current zoom is worth.
+    const int decimals = DecimalsForStep(toMm(1) / e.Zoom);
+    const QString mx = QString::fromStdString(FormatMm(toMm(x / e.Zoom - Origin.X), decimals));
+    const QString my =
+        QString::fromStdString(FormatMm(toMm((y / e.Zoom - Origin.Y) * YSign), decimals));
     panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(mx, my)
                                 : QStringLiteral("X: %1     Y: %2").arg(mx, my));
 }

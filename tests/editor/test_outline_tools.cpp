@@ -101,6 +101,13 @@ TEST(PointsText, RoundingToTheStorageGridIsNotedBeyondAThousandthOfAMillimetre) 
     EXPECT_EQ(FormatMm(-0.0001), "0");
     EXPECT_EQ(FormatMm(2.5), "2.5");
     EXPECT_EQ(FormatMm(-1234.56789), "-1234.568");
+    EXPECT_EQ(FormatMm(100, 0), "100"); // whole numbers keep their zeros
+    // The cursor readout shows what one pixel is worth: 0.5 mm, 0.2 mm, 0.01 mm, 2 mm.
+    EXPECT_EQ(DecimalsForStep(0.5), 1);
+    EXPECT_EQ(DecimalsForStep(0.2), 1);
+    EXPECT_EQ(DecimalsForStep(0.01), 2);
+    EXPECT_EQ(DecimalsForStep(2), 0);
+    EXPECT_EQ(FormatMm(74.2137, DecimalsForStep(0.2)), "74.2");
 }
 
 TEST(RoundCorner, EachCornerBecomesATangentArcOfTheRadiusWithTheCornersGroups) {
