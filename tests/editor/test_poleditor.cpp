@@ -16,6 +16,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QTableWidget>
+#include <QMouseEvent>
 #include <QWheelEvent>
 #include <QComboBox>
 #include <QImage>
@@ -431,6 +432,22 @@ TEST_F(PolEditTest, CtrlWheelZoomsAboutTheCursorTheWheelScrolls) {
     const int top = v->value();
     wheel({}, -1);
     EXPECT_GT(v->value(), top);
+    QScrollBar* h = w.findChild<QScrollArea*>("ScrollBox1")->horizontalScrollBar();
+    const int left = h->value();
+    wheel(Qt::ShiftModifier, -1);
+    EXPECT_GT(h->value(), left);
+
+    // A middle-button drag pans by the distance dragged and leaves the outline alone.
+    const Outline before = save();
+    open(Seven);
+    const QPoint scroll(h->value(), v->value());
+    QTest::mousePress(&e, Qt::MiddleButton, {}, {400, 400});
+    QMouseEvent drag(QEvent::MouseMove, QPointF(370, 380), e.mapToGlobal(QPointF(370, 380)),
+                     Qt::NoButton, Qt::MiddleButton, {});
+    QApplication::sendEvent(&e, &drag);
+    QTest::mouseRelease(&e, Qt::MiddleButton, {}, {370, 380});
+    EXPECT_EQ(QPoint(h->value(), v->value()), scroll + QPoint(30, 20));
+    EXPECT_EQ(save(), before);
 }
 
 TEST_F(PolEditTest, SaveWarnsOfWhatTheSolidWouldLackAndCancelAsksOnlyAfterChanges) {
