@@ -18,6 +18,7 @@ struct WindowScript {
     std::vector<OutlineVertex> result;
     TGroupListRef resultGroups;
     int editorsMade = 0, dialogsMade = 0, dialogShown = 0;
+    int32_t scale = 0;         // the outline's scale the editor was given
     TfrmExtrOption seen, left; // the dialog's copy as found and as left
     std::function<void(TfrmExtrOption&)> user;
 };
@@ -34,6 +35,7 @@ class FakeWindow : public TOutlineEditorWindow, public TOptionsDialogWindow {
         S.pathMode = pathMode;
     }
     void Reset() override { S.calls.push_back("Reset"); }
+    void SetScale(int32_t percent) override { S.scale = percent; }
     void SetTextures(const std::vector<TTextureObj>& textures) override {
         S.calls.push_back("Textures " + std::to_string(textures.size()));
     }
@@ -252,6 +254,7 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     ASSERT_EQ(s.dataIn.size(), 2u);
     EXPECT_EQ(s.dataIn[1].X, 3);
     EXPECT_EQ(s.groupsIn, before);
+    EXPECT_EQ(s.scale, 50); // the editor speaks millimetres of the solid
     EXPECT_EQ(o.ProfileCount, 2);
     EXPECT_EQ(o.Groups, before);
 
@@ -276,9 +279,11 @@ TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     const TGroupListRef before = o.Groups;
     SetOutline(o.Path, o.PathCount, {V(0, 0)});
     o.SetPathClosed(true);
+    o.SetPathScale(250);
     o.EditProfile();
     s.calls.clear();
     o.EditPath();
+    EXPECT_EQ(s.scale, 250);
     EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Path editor", "PathMode on", "Reset",
                                                  "SetData 1 closed", "ShowModal"}));
     EXPECT_EQ(s.groupsIn, nullptr);
