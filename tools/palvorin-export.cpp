@@ -4,8 +4,10 @@
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
+#include "tools/UnOutlineDocument.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -71,6 +73,8 @@ const Format* formatFromExtension(const std::string& path) {
 void printHelp() {
     std::fputs(
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
+        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
+        "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
         "\n"
         "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
         "mesh builders as the program's Refresh, each object at its own position and rotation.\n"
@@ -88,6 +92,13 @@ void printHelp() {
         "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl or plv;\n"
         "                       overrides the extension\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
+        "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
+        "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
+        "  --lathe N            spin the profile about the vertical axis in N steps (3..100)\n"
+        "  --profile-layer L, --path-layer L\n"
+        "                       read only the entities on layer L of the drawing\n"
+        "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
+        "                       first)\n"
         "  -h, --help           show this help and exit\n"
         "\n"
         "Texture images are looked for in the document's own directory, then at the path the\n"
@@ -100,6 +111,9 @@ void printHelp() {
         "OUTPUT is written directly. A document without any complete object is an error: nothing\n"
         "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
+        "Without INPUT, --profile with --path or --lathe builds a one-object document. Each\n"
+        "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
+        "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -123,7 +137,18 @@ struct Options {
     const Format* format = nullptr;
     bool verbose = false;
     bool help = false;
+    TOutlineOptions outlines;
 };
+
+// The value an outline option names, or null.
+std::string* outlineOption(TOutlineOptions& o, const std::string& arg) {
+    if (arg == "--profile") return &o.Profile;
+    if (arg == "--path") return &o.Path;
+    if (arg == "--profile-layer") return &o.ProfileLayer;
+    if (arg == "--path-layer") return &o.PathLayer;
+    if (arg == "--object") return &o.Object;
+    return nullptr;
+}
 
 // Returns an exit code when the command line is not usable, nullopt otherwise.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
@@ -155,11 +180,36 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             if (!options.format)
                 return usageError("unknown format '" + value +
                                   "' (use dxf, vrml, 3ds, gltf, obj, stl or plv)");
+        } else if (std::string* target = outlineOption(options.outlines, arg)) {
+            if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
+            *target = argv[++i];
+        } else if (arg == "--lathe") {
+            if (i + 1 >= argc) return usageError("option '--lathe' needs a value");
+            char* end = nullptr;
+            const long n = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0' || n < 3 || n > 100)
+                return usageError("--lathe takes a number of steps from 3 to 100, not '" +
+                                  std::string(argv[i]) + "'");
+            options.outlines.Lathe = int(n);
         } else {
             return usageError("unknown option '" + arg + "'");
         }
     }
     if (options.help) return std::nullopt;
+    const TOutlineOptions& o = options.outlines;
+    if (o.Any() && positional.size() == 1) {
+        // A new document: its one object needs both outlines.
+        if (o.Profile.empty()) return usageError("a new document needs --profile");
+        if (o.Path.empty() == (o.Lathe == 0))
+            return usageError("a new document needs --path or --lathe (one of them)");
+        positional.insert(positional.begin(), std::string());
+    }
+    if (!o.Object.empty() && !o.Any()) return usageError("--object goes with --profile or --path");
+    if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
+    if ((!o.ProfileLayer.empty() && o.Profile.empty()) || (!o.PathLayer.empty() && o.Path.empty()))
+        return usageError("a layer option needs the drawing it applies to");
+    if (!o.Object.empty() && positional.size() == 2 && positional[0].empty())
+        return usageError("--object needs an INPUT document");
     if (positional.size() != 2)
         return usageError(positional.size() < 2 ? "INPUT and OUTPUT are required"
                                                 : "too many arguments");
@@ -204,9 +254,10 @@ void writeDocument(TExtrObjList& doc, const Format& format, const std::string& f
 
 int run(const Options& options) {
     struct stat st {};
-    if (stat(options.input.c_str(), &st) != 0)
+    if (!options.input.empty() && stat(options.input.c_str(), &st) != 0)
         return failure("cannot open '" + options.input + "': " + std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) return failure("'" + options.input + "' is a directory");
+    if (!options.input.empty() && S_ISDIR(st.st_mode))
+        return failure("'" + options.input + "' is a directory");
     if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return failure("'" + options.output + "' is a directory");
 
@@ -214,10 +265,22 @@ int run(const Options& options) {
     StderrMessages messages(options.verbose);
     try {
         const std::string missing =
-            textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
+            options.input.empty()
+                ? std::string()
+                : textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
         if (!missing.empty()) std::fprintf(stderr, "%s: warning: %s\n", Program, missing.c_str());
     } catch (const std::exception& e) {
         return failure("cannot read '" + options.input + "': " + e.what());
+    }
+    if (options.outlines.Any()) {
+        std::vector<std::string> report;
+        try {
+            applyOutlineOptions(doc, options.input.empty(), options.outlines, report);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+        for (const std::string& line : report)
+            std::fprintf(stderr, "%s: %s\n", Program, line.c_str());
     }
 
     int drawable = 0;
