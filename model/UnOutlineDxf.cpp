@@ -419,6 +419,7 @@ class PieceCollector : public DL_CreationAdapter {
             Notes.push_back("a SPLINE without control points or fit points was left out");
             return;
         }
+        if (c.Points.size() < 2) return;
         c.Points.front().Corner = c.Points.back().Corner = true;
         const TChainPoint &a = c.Points.front(), &b = c.Points.back();
         if (SplineClosed && std::hypot(a.X - b.X, a.Y - b.Y) < 1e-9 * (1 + std::abs(a.X)))
@@ -474,7 +475,7 @@ struct Unit {
     double Millimetres;
     const char* Name;
 };
-const Unit Units[] = {{0, 1, "millimetres (unitless)"}, {1, 25.4, "inches"},
+const Unit Units[] = {{0, 1, "unitless, read as millimetres"}, {1, 25.4, "inches"},
                       {2, 304.8, "feet"},               {3, 1609344, "miles"},
                       {4, 1, "millimetres"},            {5, 10, "centimetres"},
                       {6, 1000, "metres"},              {7, 1e6, "kilometres"},
@@ -680,8 +681,8 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
 
 std::string formatNumber(double value) {
     if (value == 0) value = 0; // no "-0"
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    char buffer[400]; // fixed notation of the largest double
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 

@@ -74,6 +74,36 @@ std::vector<size_t> fitPoints(const std::vector<TChainPoint>& points, size_t bud
         else
             lo = mid;
     }
+    // The budget left over goes where the distance is largest, split at its farthest point, as
+    // long as neither half gets worse than the largest distance found.
+    std::vector<double> span;
+    for (size_t s = 0; s + 1 < best.size(); ++s)
+        span.push_back(chordDeviation(points, best[s], best[s + 1]));
+    const double limit = span.empty() ? 0 : *std::max_element(span.begin(), span.end());
+    std::vector<bool> tried(span.size(), false);
+    while (best.size() < budget) {
+        size_t worst = span.size();
+        for (size_t s = 0; s < span.size(); ++s)
+            if (!tried[s] && span[s] > 0 && (worst == span.size() || span[s] > span[worst]))
+                worst = s;
+        if (worst == span.size()) break;
+        const TChainPoint &a = points[best[worst]], &b = points[best[worst + 1]];
+        size_t far = best[worst] + 1;
+        for (size_t k = far; k < best[worst + 1]; ++k)
+            if (segmentDistance(points[k], a.X, a.Y, b.X, b.Y) >
+                segmentDistance(points[far], a.X, a.Y, b.X, b.Y))
+                far = k;
+        const double left = chordDeviation(points, best[worst], far);
+        const double right = chordDeviation(points, far, best[worst + 1]);
+        if (std::max(left, right) > limit) {
+            tried[worst] = true;
+            continue;
+        }
+        best.insert(best.begin() + long(worst) + 1, far);
+        span[worst] = left;
+        span.insert(span.begin() + long(worst) + 1, right);
+        tried.insert(tried.begin() + long(worst) + 1, false);
+    }
     deviation = 0;
     for (size_t s = 0; s + 1 < best.size(); ++s)
         deviation = std::max(deviation, chordDeviation(points, best[s], best[s + 1]));
@@ -87,7 +117,8 @@ int32_t chooseOutlineScale(double size, double maxAbs, int32_t current, bool exa
     if (current >= lo && current <= MaxOutlineScale &&
         (exactAtCurrent || size * 100 / current >= 2000))
         return current;
-    const double ideal = std::floor(size / 20);
+    // A new scale aims at a step of 1/10000 of the size: well within the 1/2000 asked of any.
+    const double ideal = std::floor(size / 100);
     return int32_t(std::clamp<double>(ideal, lo, MaxOutlineScale));
 }
 
@@ -143,14 +174,6 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
     double fitDeviation = 0;
     bool simplified = false;
     const std::vector<size_t> kept = fitPoints(p, MaxOutlineVertices, fitDeviation, simplified);
-    if (simplified) {
-        size_t corners = 0;
-        for (size_t i = 0; i + (chain.Closed ? 1 : 0) < p.size(); ++i)
-            corners += p[i].Corner;
-        out.Notes.push_back("the drawing has " + std::to_string(corners) +
-                            " corners: simplified to " + std::to_string(MaxOutlineVertices) +
-                            " vertices");
-    }
 
     bool exact = true;
     for (size_t i : kept)
@@ -192,7 +215,15 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
         for (size_t i = at[size_t(s)]; i <= at[size_t(s) + 1]; ++i)
             out.Deviation = std::max(out.Deviation, segmentDistance(p[i], ax, ay, bx, by));
     }
-    (void)fitDeviation;
+    out.FitDeviation = fitDeviation;
+    if (simplified) {
+        size_t corners = 0;
+        for (size_t i = 0; i + (chain.Closed ? 1 : 0) < p.size(); ++i)
+            corners += p[i].Corner;
+        out.Notes.push_back("the drawing has " + std::to_string(corners) +
+                            " corners, more than an outline holds: simplified to " +
+                            std::to_string(out.Count) + " vertices");
+    }
     if (outlineCrossesItself(out.Vertices.data(), out.Count))
         out.Notes.push_back("warning: the outline crosses itself");
     return out;

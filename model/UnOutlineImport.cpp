@@ -97,12 +97,12 @@ void makeLatheObject(TExtrObj& object, int32_t subdivisions) {
 }
 
 std::string outlineSummary(const TStoredOutline& outline, TOutlineKind kind) {
-    char deviation[32];
-    std::snprintf(deviation, sizeof deviation, "%.4f", outline.Deviation);
-    for (char& c : deviation)
-        if (c == ',') c = '.';
-    return std::string(kind == TOutlineKind::Profile ? "profile" : "path") + ": " +
-           std::to_string(outline.Count) + " vertices" + (outline.Closed ? " (closed)" : "") +
-           ", largest deviation " + deviation + " mm, scale " + std::to_string(outline.Scale) +
-           " %";
+    std::string text = std::string(kind == TOutlineKind::Profile ? "profile" : "path") + ": " +
+                       std::to_string(outline.Count) + " vertices" +
+                       (outline.Closed ? " (closed)" : "") + ", largest deviation " +
+                       millimetres(outline.Deviation) + " mm";
+    if (outline.Deviation > outline.FitDeviation)
+        text += " (" + millimetres(outline.FitDeviation) + " mm before rounding to the step of " +
+                millimetres(outline.Scale / 100.0) + " mm)";
+    return text + ", scale " + std::to_string(outline.Scale) + " %";
 }

@@ -193,8 +193,10 @@ void TExtrObj::EditProfile() {
     editor.Reset();
     editor.SetTextures(textureTable);
     editor.SetData(Profile.data(), BoundedCount(ProfileCount), Groups, false);
+    editor.SetScale(ProfileScale);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetProfileScale(editor.Scale());
     int32_t count = ProfileCount;
     TGroupListRef groups = Groups;
     editor.GetData(Profile.data(), count, groups);
@@ -209,8 +211,10 @@ void TExtrObj::EditPath() {
     editor.SetPathMode(true);
     editor.Reset();
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
+    editor.SetScale(PathScale);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetPathScale(editor.Scale());
     int32_t count = PathCount;
     TGroupListRef groups = Groups;
     editor.GetData(Path.data(), count, groups); // path mode leaves the groups as they are
