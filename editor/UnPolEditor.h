@@ -27,6 +27,8 @@ class TgroupEdit;
 
 class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     Q_OBJECT
+    friend class TOutlineCommands;
+
   public:
     explicit TPolEdit(QWidget* parent = nullptr);
     ~TPolEdit() override;
@@ -39,6 +41,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     TGroupListRef Groups; // entries shared with the object's list
     std::vector<TTextureObj> Textures;
     bool PathMode = false;
+    int32_t OutlineScale = 100; // the outline's scale, percent: millimetres = stored x scale / 100
     // The control shows a background picture (it stays from one edit to the next); the
     // background button then removes it.
     bool BackgroundLoaded() const;
@@ -48,6 +51,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void SetPathMode(bool pathMode) override { PathMode = pathMode; }
     void Reset() override;
     void SetTextures(const std::vector<TTextureObj>& textures) override { Textures = textures; }
+    void SetScale(int32_t percent) override { OutlineScale = percent; }
+    int32_t Scale() const override { return OutlineScale; }
     void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                  bool closed) override;
     // Shows the window maximised and returns when it closes.

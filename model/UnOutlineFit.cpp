@@ -117,8 +117,9 @@ int32_t chooseOutlineScale(double size, double maxAbs, int32_t current, bool exa
     if (current >= lo && current <= MaxOutlineScale &&
         (exactAtCurrent || size * 100 / current >= 2000))
         return current;
-    // A new scale aims at a step of 1/10000 of the size: well within the 1/2000 asked of any.
-    const double ideal = std::floor(size / 100);
+    // The largest scale with 2000 steps across: the outline stays as near the editor's sheet as
+    // that precision allows.
+    const double ideal = std::floor(size / 20);
     return int32_t(std::clamp<double>(ideal, lo, MaxOutlineScale));
 }
 

@@ -33,8 +33,7 @@ std::vector<size_t> fitPoints(const std::vector<TChainPoint>& points, size_t bud
 
 // The scale (percent) for an outline of this size (its larger side) reaching maxAbs from the
 // origin, in millimetres: the current one when it already stores the outline exactly or with a
-// step of at most 1/2000 of the size, otherwise the largest with a step of at most 1/10000 of the
-// size, within 10..500.
+// step of at most 1/2000 of the size, otherwise the largest that gives that step, within 10..500.
 // Returns 0 when no scale can store the coordinates.
 int32_t chooseOutlineScale(double size, double maxAbs, int32_t current, bool exactAtCurrent);
 

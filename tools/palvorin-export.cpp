@@ -197,15 +197,15 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     }
     if (options.help) return std::nullopt;
     const TOutlineOptions& o = options.outlines;
+    if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
     if (o.Any() && positional.size() == 1) {
         // A new document: its one object needs both outlines.
         if (o.Profile.empty()) return usageError("a new document needs --profile");
         if (o.Path.empty() == (o.Lathe == 0))
-            return usageError("a new document needs --path or --lathe (one of them)");
+            return usageError("a new document needs --path or --lathe");
         positional.insert(positional.begin(), std::string());
     }
     if (!o.Object.empty() && !o.Any()) return usageError("--object goes with --profile or --path");
-    if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
     if ((!o.ProfileLayer.empty() && o.Profile.empty()) || (!o.PathLayer.empty() && o.Path.empty()))
         return usageError("a layer option needs the drawing it applies to");
     if (!o.Object.empty() && positional.size() == 2 && positional[0].empty())

@@ -64,7 +64,7 @@ struct Drawing {
     int count; // -1: not fixed
     bool closed;
     double width, height, area, maxDeviation;
-    std::vector<Point> exact; // drawn points that must be stored as they are
+    std::vector<Point> exact; // drawn points on the storage steps that must be stored as they are
     const char* note;         // a note the import must give, or ""
 };
 
@@ -83,9 +83,8 @@ TEST_F(Outlines, EachEntityKindJoinedAndMeasured) {
         {"r12path", Q, "", 5, true, 80, 30, None, 0, {{0, 0}, {80, 30}}, ""},
         {"circle", P, "", 100, true, 50, 50, Pi * 625, 0.1, {}, ""},
         {"ellipse", P, "", 100, true, 60, 20, Pi * 300, 0.1, {}, ""},
-        {"spline_control", Q, "", 100, false, 500, None, None, 0.1, {{0, 0}, {500, 0}}, ""},
-        {"spline_fit", Q, "", 100, false, 300, None, None, 0.15,
-         {{0, 0}, {300, 50}}, ""},
+        {"spline_control", Q, "", 100, false, 500, None, None, 0.2, {{0, 0}, {500, 0}}, ""},
+        {"spline_fit", Q, "", 100, false, 300, None, None, 0.15, {{0, 0}}, ""},
         {"inches", P, "", 5, true, 50.8, 25.4, 50.8 * 25.4, 0, {{50.8, 25.4}}, "inches"},
         {"metres", Q, "", 2, false, 2000, 0, None, 0, {{2000, 0}}, "metres"},
         {"several", P, "", 5, true, 30, 30, 900, 0, {}, "3 closed outlines"},
@@ -231,7 +230,7 @@ TEST(OutlineFit, ScaleKeepsTheSizeWithinTheRange) {
         {40, 40, 50, false, 10},       // small: the finest step there is
         {40, 40, 50, true, 50},        // already stored exactly: kept
         {2000, 2000, 100, false, 100}, // 2000 steps across: kept
-        {3000, 3000, 300, false, 30},  // 1000 steps: 1/10000 of the size instead
+        {3000, 3000, 300, false, 150}, // 1000 steps: the largest scale with 2000 instead
         {4e6, 4e6, 100, false, 500},   // 4 km: only the largest scales hold it
         {4e7, 4e7, 100, false, 0},     // 40 km: none does
     };
