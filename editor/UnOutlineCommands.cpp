@@ -37,6 +37,13 @@ QString fromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
 }
 
+// A message of the import or export as a sentence for a message box.
+QString sentence(const char* what) {
+    QString text = fromLocal(what);
+    if (!text.isEmpty()) text[0] = text[0].toUpper();
+    return text;
+}
+
 } // namespace
 
 TOutlineCommands::TOutlineCommands(TPolEdit* editor) : QObject(editor), Editor(editor) {
@@ -79,7 +86,7 @@ bool TOutlineCommands::importFrom(const QString& fileName) {
     try {
         outline = importOutline(fileName.toLocal8Bit().toStdString(), kind, {}, editor.OutlineScale);
     } catch (const std::exception& e) {
-        editor.showMessage(QMessageBox::Critical, fromLocal(e.what()));
+        editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
     }
     TMultiLineEdit& e = *editor.MultiLineEdit1();
@@ -103,7 +110,7 @@ bool TOutlineCommands::importFrom(const QString& fileName) {
     QString warning;
     for (const std::string& note : outline.Notes) {
         if (note.rfind("warning: ", 0) == 0)
-            warning += fromLocal(note.substr(9)) + QLatin1Char('\n');
+            warning += sentence(note.c_str() + 9) + QLatin1Char('\n');
         else
             details += QStringLiteral("\n") + fromLocal(note);
     }
@@ -128,7 +135,7 @@ bool TOutlineCommands::exportTo(const QString& fileName) {
         exportOutline(fileName.toLocal8Bit().toStdString(), stored.data(), int32_t(stored.size()),
                       editor.OutlineScale, kind, editor.PathMode && editor.ui->ckClosed->isChecked());
     } catch (const std::exception& e) {
-        editor.showMessage(QMessageBox::Critical, fromLocal(e.what()));
+        editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
     }
     editor.panels[1]->setText(QStringLiteral("Exported %1 vertices to %2")
