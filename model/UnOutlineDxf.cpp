@@ -667,6 +667,10 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
             drawing.Notes.push_back(std::to_string(candidates) +
                                     " closed outlines in the drawing: the largest is used, " +
                                     std::to_string(candidates - 1) + " left out");
+        if (chains.size() > candidates)
+            drawing.Notes.push_back(std::to_string(chains.size() - candidates) +
+                                    (chains.size() - candidates == 1 ? " open chain" : " open chains") +
+                                    " left out (a profile is closed)");
     } else {
         for (const TOutlineChain& c : chains)
             if (!best || c.Length() > best->Length()) best = &c;

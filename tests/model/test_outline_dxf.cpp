@@ -129,19 +129,35 @@ TEST_F(Outlines, EachEntityKindJoinedAndMeasured) {
     }
 }
 
-TEST_F(Outlines, SplineThroughFitPointsPassesThemAll) {
-    const TStoredOutline o = importOutline(drawing("spline_fit"), TOutlineKind::Path, "", 100);
-    const std::vector<Point> mm = millimetres(o, TOutlineKind::Path);
-    for (Point fit : {Point{0, 0}, Point{100, 50}, Point{200, 0}, Point{300, 50}}) {
-        double nearest = HUGE_VAL;
-        for (size_t i = 0; i + 1 < mm.size(); ++i) {
-            const double dx = mm[i + 1].x - mm[i].x, dy = mm[i + 1].y - mm[i].y;
-            const double t = std::clamp(
-                ((fit.x - mm[i].x) * dx + (fit.y - mm[i].y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
-            nearest = std::min(nearest, std::hypot(fit.x - mm[i].x - t * dx, fit.y - mm[i].y - t * dy));
-        }
-        EXPECT_LE(nearest, o.Deviation + 1e-9) << fit.x;
+// Distance from q to the nearest edge of the outline.
+double distanceTo(const std::vector<Point>& outline, Point q) {
+    double nearest = HUGE_VAL;
+    for (size_t i = 0; i + 1 < outline.size(); ++i) {
+        const Point a = outline[i], b = outline[i + 1];
+        const double dx = b.x - a.x, dy = b.y - a.y;
+        const double t =
+            std::clamp(((q.x - a.x) * dx + (q.y - a.y) * dy) / (dx * dx + dy * dy), 0.0, 1.0);
+        nearest = std::min(nearest, std::hypot(q.x - a.x - t * dx, q.y - a.y - t * dy));
     }
+    return nearest;
+}
+
+TEST_F(Outlines, ReportedDeviationHoldsForTheTrueCurve) {
+    // Every point of the true circle, and every fit point of the spline drawn through them, lies
+    // within the reported deviation of the stored outline.
+    const TStoredOutline circle = importOutline(drawing("circle"), TOutlineKind::Profile, "", 100);
+    const std::vector<Point> c = millimetres(circle, TOutlineKind::Profile);
+    double worst = 0;
+    for (int k = 0; k < 20000; ++k)
+        worst = std::max(worst, distanceTo(c, {25 * std::cos(k * Pi / 10000),
+                                               25 * std::sin(k * Pi / 10000)}));
+    EXPECT_LE(worst, circle.Deviation + 1e-4);
+    EXPECT_GE(worst, circle.Deviation / 2); // measured edge by edge, so a little above
+
+    const TStoredOutline spline = importOutline(drawing("spline_fit"), TOutlineKind::Path, "", 100);
+    for (Point fit : {Point{0, 0}, Point{100, 50}, Point{200, 0}, Point{300, 50}})
+        EXPECT_LE(distanceTo(millimetres(spline, TOutlineKind::Path), fit), spline.Deviation + 1e-9)
+            << fit.x;
 }
 
 TEST_F(Outlines, BadDrawingsAreRefusedWithTheirReason) {
