@@ -1,6 +1,7 @@
 // The profile and path editor's Import outline... and Export outline... commands.
 #include "editor/UnOutlineCommands.h"
 
+#include "app/Internationalization.h"
 #include "editor/UnMultiLineEdit.h"
 #include "editor/UnPolEditor.h"
 #include "model/UnOutlineImport.h"
@@ -57,11 +58,12 @@ TOutlineCommands::TOutlineCommands(TPolEdit* editor) : QObject(editor), Editor(e
     ui.mnFile->insertSeparator(ui.mnSave);
 
     chooseFile = [editor](bool save) {
-        const QString filter = QStringLiteral("DXF drawings (*.dxf *.DXF);;All files (*)");
+        const QString filter = translatedText("DXF drawings") + QStringLiteral(" (*.dxf *.DXF);;") +
+                               translatedText("All files") + QStringLiteral(" (*)");
         if (!save)
-            return QFileDialog::getOpenFileName(editor, QStringLiteral("Import outline"), {},
+            return QFileDialog::getOpenFileName(editor, translatedText("Import outline"), {},
                                                 filter);
-        QFileDialog dialog(editor, QStringLiteral("Export outline"), {}, filter);
+        QFileDialog dialog(editor, translatedText("Export outline"), {}, filter);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
         dialog.setDefaultSuffix(QStringLiteral("dxf"));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
@@ -114,7 +116,7 @@ bool TOutlineCommands::importFrom(const QString& fileName) {
         else
             details += QStringLiteral("\n") + fromLocal(note);
     }
-    editor.panels[1]->setText(QStringLiteral("Deviation %1 mm, scale %2 %")
+    editor.panels[1]->setText(translatedText("Deviation %1 mm, scale %2 %")
                                   .arg(outline.Deviation, 0, 'f', 4)
                                   .arg(outline.Scale));
     editor.panels[1]->setToolTip(details);
@@ -138,7 +140,7 @@ bool TOutlineCommands::exportTo(const QString& fileName) {
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
     }
-    editor.panels[1]->setText(QStringLiteral("Exported %1 vertices to %2")
+    editor.panels[1]->setText(translatedText("Exported %1 vertices to %2")
                                   .arg(stored.size())
                                   .arg(QFileInfo(fileName).fileName()));
     return true;
