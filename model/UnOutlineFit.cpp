@@ -162,6 +162,19 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
             p.push_back(p.front());
         }
     }
+    // A very long chain is thinned first (its corners kept while they are few enough), so the
+    // fit stays quick.
+    constexpr size_t MaxFitPoints = 200000;
+    if (p.size() > MaxFitPoints) {
+        const size_t step = (p.size() + MaxFitPoints - 1) / MaxFitPoints;
+        const size_t corners = size_t(std::count_if(
+            p.begin(), p.end(), [](const TChainPoint& q) { return q.Corner; }));
+        std::vector<TChainPoint> thin;
+        for (size_t i = 0; i < p.size(); ++i)
+            if (i % step == 0 || i + 1 == p.size() || (p[i].Corner && corners <= MaxFitPoints / 2))
+                thin.push_back(p[i]);
+        p = std::move(thin);
+    }
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL, maxAbs = 0;
     for (const TChainPoint& q : p) {
         minX = std::min(minX, q.X), maxX = std::max(maxX, q.X);
