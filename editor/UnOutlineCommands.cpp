@@ -86,7 +86,8 @@ bool TOutlineCommands::importFrom(const QString& fileName) {
     const TOutlineKind kind = editor.PathMode ? TOutlineKind::Path : TOutlineKind::Profile;
     TStoredOutline outline;
     try {
-        outline = importOutline(fileName.toLocal8Bit().toStdString(), kind, {}, editor.OutlineScale);
+        outline =
+            importOutline(fileName.toLocal8Bit().toStdString(), kind, {}, editor.OutlineScale);
     } catch (const std::exception& e) {
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
@@ -135,7 +136,8 @@ bool TOutlineCommands::exportTo(const QString& fileName) {
     const TOutlineKind kind = editor.PathMode ? TOutlineKind::Path : TOutlineKind::Profile;
     try {
         exportOutline(fileName.toLocal8Bit().toStdString(), stored.data(), int32_t(stored.size()),
-                      editor.OutlineScale, kind, editor.PathMode && editor.ui->ckClosed->isChecked());
+                      editor.OutlineScale, kind,
+                      editor.PathMode && editor.ui->ckClosed->isChecked());
     } catch (const std::exception& e) {
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;

@@ -36,8 +36,8 @@ class TOutlineCommands : public QObject {
   private:
     // What undoing an import gives back besides the vertices.
     struct ImportUndo {
-        int32_t Depth;                   // undo snapshots right after the import
-        std::vector<Point2> Before;      // the outline the undo brings back
+        int32_t Depth;              // undo snapshots right after the import
+        std::vector<Point2> Before; // the outline the undo brings back
         int32_t Scale;
         bool Closed;
     };

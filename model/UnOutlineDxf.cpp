@@ -24,8 +24,8 @@ constexpr size_t MaxPoints = 4'000'000;
 // Coordinates beyond this (drawing units) cannot be anything a swept solid is made of.
 constexpr double MaxCoordinate = 1e12;
 
-const char* const UsableTypes[] = {"LINE", "ARC", "CIRCLE", "ELLIPSE", "LWPOLYLINE", "POLYLINE",
-                                   "SPLINE"};
+const char* const UsableTypes[] = {"LINE",       "ARC",      "CIRCLE", "ELLIPSE",
+                                   "LWPOLYLINE", "POLYLINE", "SPLINE"};
 
 bool isUsable(const std::string& type) {
     return std::find(std::begin(UsableTypes), std::end(UsableTypes), type) != std::end(UsableTypes);
@@ -39,8 +39,10 @@ std::string upper(std::string s) {
 
 std::string trim(const std::string& s) {
     size_t a = 0, b = s.size();
-    while (a < b && (s[a] == ' ' || s[a] == '\t' || s[a] == '\r')) ++a;
-    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r')) --b;
+    while (a < b && (s[a] == ' ' || s[a] == '\t' || s[a] == '\r'))
+        ++a;
+    while (b > a && (s[b - 1] == ' ' || s[b - 1] == '\t' || s[b - 1] == '\r'))
+        --b;
     return s.substr(a, b - a);
 }
 
@@ -345,8 +347,9 @@ class PieceCollector : public DL_CreationAdapter {
             const double bulge = std::isfinite(a.Bulge) ? a.Bulge : 0;
             bool arcAdded = false;
             if (bulge != 0 && std::abs(bulge) < 1e6) {
-                // The arc turns by 4 atan(bulge), counter-clockwise for a positive bulge; its centre
-                // lies left of the chord (seen from a to b) by chord (1 - bulge^2) / (4 bulge).
+                // The arc turns by 4 atan(bulge), counter-clockwise for a positive bulge; its
+                // centre lies left of the chord (seen from a to b) by chord (1 - bulge^2) / (4
+                // bulge).
                 const double dx = b.X - a.X, dy = b.Y - a.Y, chord = std::hypot(dx, dy);
                 const double off = (1 - bulge * bulge) / (4 * bulge);
                 const double cx = (a.X + b.X) / 2 - dy * off, cy = (a.Y + b.Y) / 2 + dx * off;
@@ -444,8 +447,8 @@ class PieceCollector : public DL_CreationAdapter {
             std::vector<double> m(n, 0), c(n, 0), d(n, 0);
             for (size_t i = 1; i + 1 < n; ++i) {
                 const double h0 = t[i] - t[i - 1], h1 = t[i + 1] - t[i];
-                const double rhs =
-                    6 * ((coord(f[i + 1]) - coord(f[i])) / h1 - (coord(f[i]) - coord(f[i - 1])) / h0);
+                const double rhs = 6 * ((coord(f[i + 1]) - coord(f[i])) / h1 -
+                                        (coord(f[i]) - coord(f[i - 1])) / h0);
                 const double diag = 2 * (h0 + h1) - h0 * c[i - 1];
                 c[i] = h1 / diag;
                 d[i] = (rhs - h0 * d[i - 1]) / diag;
@@ -461,7 +464,8 @@ class PieceCollector : public DL_CreationAdapter {
             for (int k = (i == 0 ? 0 : 1); k <= SplineSamplesPerSpan; ++k) {
                 const double b = double(k) / SplineSamplesPerSpan, a = 1 - b;
                 auto at = [&](double p0, double p1, double m0, double m1) {
-                    return a * p0 + b * p1 + ((a * a * a - a) * m0 + (b * b * b - b) * m1) * h * h / 6;
+                    return a * p0 + b * p1 +
+                           ((a * a * a - a) * m0 + (b * b * b - b) * m1) * h * h / 6;
                 };
                 out.push_back({at(f[i].X, f[i + 1].X, mx[i], mx[i + 1]),
                                at(f[i].Y, f[i + 1].Y, my[i], my[i + 1]), false});
@@ -475,17 +479,27 @@ struct Unit {
     double Millimetres;
     const char* Name;
 };
-const Unit Units[] = {{0, 1, "unitless, read as millimetres"}, {1, 25.4, "inches"},
-                      {2, 304.8, "feet"},               {3, 1609344, "miles"},
-                      {4, 1, "millimetres"},            {5, 10, "centimetres"},
-                      {6, 1000, "metres"},              {7, 1e6, "kilometres"},
-                      {8, 25.4e-6, "microinches"},      {9, 0.0254, "mils"},
-                      {10, 914.4, "yards"},             {11, 1e-7, "angstroms"},
-                      {12, 1e-6, "nanometres"},         {13, 1e-3, "micrometres"},
-                      {14, 100, "decimetres"},          {15, 1e4, "decametres"},
+const Unit Units[] = {{0, 1, "unitless, read as millimetres"},
+                      {1, 25.4, "inches"},
+                      {2, 304.8, "feet"},
+                      {3, 1609344, "miles"},
+                      {4, 1, "millimetres"},
+                      {5, 10, "centimetres"},
+                      {6, 1000, "metres"},
+                      {7, 1e6, "kilometres"},
+                      {8, 25.4e-6, "microinches"},
+                      {9, 0.0254, "mils"},
+                      {10, 914.4, "yards"},
+                      {11, 1e-7, "angstroms"},
+                      {12, 1e-6, "nanometres"},
+                      {13, 1e-3, "micrometres"},
+                      {14, 100, "decimetres"},
+                      {15, 1e4, "decametres"},
                       {16, 1e5, "hectometres"}};
 
-double dist(const TChainPoint& a, const TChainPoint& b) { return std::hypot(a.X - b.X, a.Y - b.Y); }
+double dist(const TChainPoint& a, const TChainPoint& b) {
+    return std::hypot(a.X - b.X, a.Y - b.Y);
+}
 
 // Joins pieces whose ends meet within tol, in any order and either direction.
 std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tol) {
@@ -633,14 +647,13 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
                             const std::string& layer) {
     const std::string where = layer.empty() ? name : name + " (layer \"" + layer + "\")";
     if (drawing.Chains.empty()) {
-        std::string text = where + " holds no outline: found " +
-                           (drawing.Found.empty() ? std::string("no entities")
-                                                  : countList(drawing.Found));
+        std::string text =
+            where + " holds no outline: found " +
+            (drawing.Found.empty() ? std::string("no entities") : countList(drawing.Found));
         if (!drawing.OnOtherLayers.empty())
             text += "; other layers hold " + countList(drawing.OnOtherLayers);
-        throw EOutlineError(text +
-                            "; outlines are made of LINE, ARC, CIRCLE, ELLIPSE, LWPOLYLINE, "
-                            "POLYLINE and SPLINE entities");
+        throw EOutlineError(text + "; outlines are made of LINE, ARC, CIRCLE, ELLIPSE, LWPOLYLINE, "
+                                   "POLYLINE and SPLINE entities");
     }
     std::vector<TOutlineChain>& chains = drawing.Chains;
     const TOutlineChain* best = nullptr;
@@ -668,9 +681,10 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
                                     " closed outlines in the drawing: the largest is used, " +
                                     std::to_string(candidates - 1) + " left out");
         if (chains.size() > candidates)
-            drawing.Notes.push_back(std::to_string(chains.size() - candidates) +
-                                    (chains.size() - candidates == 1 ? " open chain" : " open chains") +
-                                    " left out (a profile is closed)");
+            drawing.Notes.push_back(
+                std::to_string(chains.size() - candidates) +
+                (chains.size() - candidates == 1 ? " open chain" : " open chains") +
+                " left out (a profile is closed)");
     } else {
         for (const TOutlineChain& c : chains)
             if (!best || c.Length() > best->Length()) best = &c;
@@ -685,8 +699,9 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
 
 std::string formatNumber(double value) {
     if (value == 0) value = 0; // no "-0"
-    char buffer[400]; // fixed notation of the largest double
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+    char buffer[400];          // fixed notation of the largest double
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return std::string(buffer, result.ptr);
 }
 

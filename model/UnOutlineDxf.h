@@ -37,8 +37,8 @@ struct TDxfOutlines {
     std::vector<TOutlineChain> Chains;
     double MillimetresPerUnit = 1;
     std::string UnitName = "millimetres";
-    double Tolerance = 0;                  // joining tolerance, mm
-    std::map<std::string, int> Found;      // entity types of the model space and their counts
+    double Tolerance = 0;                     // joining tolerance, mm
+    std::map<std::string, int> Found;         // entity types of the model space and their counts
     std::map<std::string, int> OnOtherLayers; // usable entities skipped by the layer choice
     std::vector<std::string> Notes;
 };

@@ -154,8 +154,8 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
     std::vector<TChainPoint> p = chain.Points;
     // A closed chain starts at a corner when it has one, so no vertex is spent on its start.
     if (chain.Closed && p.size() > 2) {
-        const auto corner = std::find_if(p.begin(), p.end() - 1,
-                                         [](const TChainPoint& q) { return q.Corner; });
+        const auto corner =
+            std::find_if(p.begin(), p.end() - 1, [](const TChainPoint& q) { return q.Corner; });
         if (corner != p.end() - 1) {
             p.pop_back();
             std::rotate(p.begin(), corner, p.end());
@@ -167,8 +167,8 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
     constexpr size_t MaxFitPoints = 200000;
     if (p.size() > MaxFitPoints) {
         const size_t step = (p.size() + MaxFitPoints - 1) / MaxFitPoints;
-        const size_t corners = size_t(std::count_if(
-            p.begin(), p.end(), [](const TChainPoint& q) { return q.Corner; }));
+        const size_t corners = size_t(
+            std::count_if(p.begin(), p.end(), [](const TChainPoint& q) { return q.Corner; }));
         std::vector<TChainPoint> thin;
         for (size_t i = 0; i < p.size(); ++i)
             if (i % step == 0 || i + 1 == p.size() || (p[i].Corner && corners <= MaxFitPoints / 2))
@@ -200,8 +200,8 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
         throw EOutlineError("the outline in " + name + " measures " + millimetres(maxX - minX) +
                             " x " + millimetres(maxY - minY) + " mm and reaches " +
                             millimetres(maxAbs) + " mm from the origin: an outline can reach " +
-                            "at most " + std::to_string(MaxStoredCoordinate / 100 * MaxOutlineScale) +
-                            " mm");
+                            "at most " +
+                            std::to_string(MaxStoredCoordinate / 100 * MaxOutlineScale) + " mm");
     const double ySign = kind == TOutlineKind::Path ? -1 : 1;
     std::vector<size_t> at; // the point each stored vertex came from
     for (size_t i : kept) {
@@ -218,8 +218,7 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
                                            out.Vertices[0].Y != out.Vertices[out.Count - 1].Y)))
         throw EOutlineError("the outline in " + name + " (" + millimetres(maxX - minX) + " x " +
                             millimetres(maxY - minY) + " mm) is too small to store");
-    if (out.Count < 2)
-        throw EOutlineError("the outline in " + name + " is too short to store");
+    if (out.Count < 2) throw EOutlineError("the outline in " + name + " is too short to store");
 
     // The deviation of what is stored: every drawn point against the stored edge it lies on.
     const double k = out.Scale / 100.0;

@@ -17,9 +17,9 @@ constexpr int32_t MinOutlineScale = 10, MaxOutlineScale = 500;
 struct TStoredOutline {
     std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
     int32_t Count = 0;
-    int32_t Scale = 100;   // percent: millimetres = stored x Scale / 100
-    bool Closed = false;   // a closed outline ends on its first vertex
-    double Deviation = 0;  // millimetres between the drawing and the stored outline, at most
+    int32_t Scale = 100;     // percent: millimetres = stored x Scale / 100
+    bool Closed = false;     // a closed outline ends on its first vertex
+    double Deviation = 0;    // millimetres between the drawing and the stored outline, at most
     double FitDeviation = 0; // the same before the vertices were rounded to the storage step
     std::vector<std::string> Notes;
 };

@@ -17,7 +17,7 @@
 namespace {
 
 // Larger files are refused before they are read into memory.
-constexpr long long MaxDxfBytes = 512LL << 20;
+constexpr long long MaxDxfBytes = 128LL << 20;
 
 std::string readWholeFile(const std::string& fileName) {
     struct stat st {};
@@ -56,7 +56,8 @@ void exportOutline(const std::string& fileName, const OutlineVertex* vertices, i
     const double ySign = kind == TOutlineKind::Path ? -1 : 1;
     std::vector<TChainPoint> points;
     for (int32_t i = 0; i < count; ++i)
-        points.push_back({vertices[i].X * (scale / 100.0), ySign * vertices[i].Y * (scale / 100.0)});
+        points.push_back(
+            {vertices[i].X * (scale / 100.0), ySign * vertices[i].Y * (scale / 100.0)});
     if (count > 2 && vertices[0].X == vertices[count - 1].X &&
         vertices[0].Y == vertices[count - 1].Y) {
         points.pop_back();

@@ -21,10 +21,9 @@ void applyOutlineOptions(TExtrObjList& doc, bool newDocument, const TOutlineOpti
         names += (names.empty() ? "" : ", ") + doc.Items(i).Name;
     }
     if (!object)
-        throw EOutlineError(options.Object.empty()
-                                ? std::string("the document holds no object")
-                                : "no object is named \"" + options.Object + "\" (the document holds " +
-                                      names + ")");
+        throw EOutlineError(options.Object.empty() ? std::string("the document holds no object")
+                                                   : "no object is named \"" + options.Object +
+                                                         "\" (the document holds " + names + ")");
 
     auto apply = [&](const std::string& file, const std::string& layer, TOutlineKind kind) {
         const int32_t current =

@@ -57,7 +57,7 @@ TEST_F(OutlineCommandsTest, ImportIsOneUndoStepThatAlsoTakesBackTheScale) {
     ASSERT_EQ(imported.size(), 100u);
     EXPECT_EQ(imported.front(), imported.back());
     for (const Stored& s : imported)
-        EXPECT_TRUE(s.groups.empty()); // the vertices' groups are dropped...
+        EXPECT_TRUE(s.groups.empty());      // the vertices' groups are dropped...
     EXPECT_EQ(w.listgroups1()->count(), 1); // ...and the group list is kept
     EXPECT_EQ(w.Scale(), 10);
     EXPECT_EQ(w.statusPanel(1)->text(), "Deviation 0.0667 mm, scale 10 %");

@@ -11,7 +11,8 @@
 // Writes every drawing as dir/NAME.dxf; false when ezdxf could not.
 inline bool writeDxfDrawings(const std::filesystem::path& dir) {
     const std::string command = "/usr/bin/python3 '" PALVORIN_SOURCE_DIR
-                                "/tests/model/dxf_fixtures.py' '" + dir.string() + "'";
+                                "/tests/model/dxf_fixtures.py' '" +
+                                dir.string() + "'";
     return std::system(command.c_str()) == 0;
 }
 

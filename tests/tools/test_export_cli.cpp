@@ -521,15 +521,19 @@ TEST_F(ExportOutlines, BadDrawingsAndOptionsFailWithTheirReasonAndWriteNothing) 
     write("words.dxf", {'n', 'o', '\n'});
     const std::string in = saveScene().string(), out = file("out.stl");
     const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
-        {{"--profile", dxf("nothing"), "--path", dxf("metres"), out}, 1,
+        {{"--profile", dxf("nothing"), "--path", dxf("metres"), out},
+         1,
          "holds no outline: found INSERT (2), TEXT (1)"},
-        {{"--profile", dxf("open"), "--lathe", "8", out}, 1,
+        {{"--profile", dxf("open"), "--lathe", "8", out},
+         1,
          "its ends (0, 0.5) and (0, 0) mm are 0.5 mm apart"},
         {{"--profile", dxf("ogee"), "--path", dxf("far"), out}, 1, "at most 5000000 mm"},
         {{"--profile", dxf("words"), "--lathe", "8", out}, 1, "words.dxf is not a DXF drawing"},
-        {{"--profile", dxf("several"), "--profile-layer", "NONE", "--lathe", "8", out}, 1,
+        {{"--profile", dxf("several"), "--profile-layer", "NONE", "--lathe", "8", out},
+         1,
          "(layer \"NONE\") holds no outline"},
-        {{in, "--object", "nosuch", "--profile", dxf("ogee"), out}, 1,
+        {{in, "--object", "nosuch", "--profile", dxf("ogee"), out},
+         1,
          "no object is named \"nosuch\""},
         {{"--profile", dxf("ogee"), out}, 2, "needs --path or --lathe"},
         {{"--profile", dxf("ogee"), "--path", dxf("metres"), "--lathe", "8", out}, 2, "exclude"},
