@@ -49,6 +49,13 @@ struct TDxfOutlines {
 TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
                              const std::string& layer);
 
+// Joins pieces whose ends meet within tolerance (millimetres) into chains, in any order and either
+// direction; a piece marked closed stays a chain of its own.
+std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tolerance);
+
+// "TEXT (1), INSERT (2)": entity types with their counts.
+std::string entityCounts(const std::map<std::string, int>& counts);
+
 // The profile (the largest closed chain by area) or the path (the longest chain); notes say what
 // was left out. Throws EOutlineError when the drawing holds no such chain.
 TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std::string& name,
