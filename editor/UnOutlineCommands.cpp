@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenu>
 
@@ -68,10 +69,16 @@ TOutlineCommands::TOutlineCommands(TPolEdit* editor) : QObject(editor), Editor(e
         dialog.setDefaultSuffix(QStringLiteral("dxf"));
         return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles().value(0) : QString();
     };
-    connect(ImportAction, &QAction::triggered, this, [this] {
-        const QString name = chooseFile(false);
-        if (!name.isEmpty()) importFrom(name);
-    });
+    chooseLayer = [editor](const QStringList& layers) -> std::optional<QString> {
+        const QString all = translatedText("All layers");
+        bool ok = false;
+        const QString chosen = QInputDialog::getItem(editor, translatedText("Import outline"),
+                                                     translatedText("Layer:"),
+                                                     QStringList{all} + layers, 0, false, &ok);
+        if (!ok) return std::nullopt;
+        return chosen == all ? QString() : chosen;
+    };
+    connect(ImportAction, &QAction::triggered, this, &TOutlineCommands::importClick);
     connect(ExportAction, &QAction::triggered, this, [this] {
         const QString name = chooseFile(true);
         if (!name.isEmpty()) exportTo(name);
@@ -81,13 +88,29 @@ TOutlineCommands::TOutlineCommands(TPolEdit* editor) : QObject(editor), Editor(e
         connect(undo, &QAction::triggered, this, &TOutlineCommands::afterUndo);
 }
 
-bool TOutlineCommands::importFrom(const QString& fileName) {
+void TOutlineCommands::importClick() {
+    const QString name = chooseFile(false);
+    if (name.isEmpty()) return;
+    QStringList layers;
+    try {
+        for (const std::string& layer : outlineLayers(name.toLocal8Bit().toStdString()))
+            layers << fromLocal(layer);
+    } catch (const std::exception& e) {
+        Editor->showMessage(QMessageBox::Critical, sentence(e.what()));
+        return;
+    }
+    std::optional<QString> layer = QString();
+    if (layers.size() > 1) layer = chooseLayer(layers);
+    if (layer) importFrom(name, *layer);
+}
+
+bool TOutlineCommands::importFrom(const QString& fileName, const QString& layer) {
     TPolEdit& editor = *Editor;
     const TOutlineKind kind = editor.PathMode ? TOutlineKind::Path : TOutlineKind::Profile;
     TStoredOutline outline;
     try {
-        outline =
-            importOutline(fileName.toLocal8Bit().toStdString(), kind, {}, editor.OutlineScale);
+        outline = importOutline(fileName.toLocal8Bit().toStdString(), kind,
+                                layer.toLocal8Bit().toStdString(), editor.OutlineScale);
     } catch (const std::exception& e) {
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -21,12 +22,15 @@ class TOutlineCommands : public QObject {
 
     // The file dialogs; tests answer them. An empty name cancels.
     std::function<QString(bool save)> chooseFile;
+    // The layer to read from a drawing whose outlines lie on several: empty for all of them,
+    // nothing when cancelled.
+    std::function<std::optional<QString>(const QStringList& layers)> chooseLayer;
 
     // Reads the profile or path of the drawing into the outline as one undo step: the vertices
     // carry no groups (the group list stays), the outline takes the scale that keeps the drawing's
     // millimetres, and the status bar tells the vertices and the largest deviation. Errors are
     // shown in a message box and change nothing. Returns true when the outline was replaced.
-    bool importFrom(const QString& fileName);
+    bool importFrom(const QString& fileName, const QString& layer = {});
     // Writes the outline as one LWPOLYLINE in millimetres; errors go to a message box.
     bool exportTo(const QString& fileName);
 
@@ -42,6 +46,8 @@ class TOutlineCommands : public QObject {
         bool Closed;
     };
     void afterUndo();
+    // The import command: the file, the layer when the drawing has several, then the import.
+    void importClick();
 
     TPolEdit* Editor;
     QAction* ImportAction;

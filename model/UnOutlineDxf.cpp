@@ -57,6 +57,7 @@ struct GuardPass {
     std::string Filtered;
     std::map<std::string, int> Found;
     std::map<std::string, int> OnOtherLayers;
+    std::vector<std::string> Layers;
     bool SawSection = false;
 
     void emit(int code, const std::string& value) {
@@ -168,6 +169,9 @@ struct GuardPass {
             skippingPolyline = false;
             ++Found[type];
             if (!isUsable(type)) continue;
+            if (std::none_of(Layers.begin(), Layers.end(),
+                             [&](const std::string& l) { return upper(l) == upper(entityLayer); }))
+                Layers.push_back(entityLayer);
             if (!layer.empty() && upper(entityLayer) != upper(layer)) {
                 ++OnOtherLayers[type];
                 skippingPolyline = type == "POLYLINE";
@@ -514,6 +518,7 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
     TDxfOutlines out;
     out.Found = std::move(guard.Found);
     out.OnOtherLayers = std::move(guard.OnOtherLayers);
+    out.Layers = std::move(guard.Layers);
     out.Notes = std::move(pieces.Notes);
     const Unit* unit = nullptr;
     for (const Unit& u : Units)

@@ -40,6 +40,7 @@ struct TDxfOutlines {
     double Tolerance = 0;                     // joining tolerance, mm
     std::map<std::string, int> Found;         // entity types of the model space and their counts
     std::map<std::string, int> OnOtherLayers; // usable entities skipped by the layer choice
+    std::vector<std::string> Layers;          // layers holding usable entities, in drawing order
     std::vector<std::string> Notes;
 };
 

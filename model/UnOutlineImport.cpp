@@ -50,6 +50,10 @@ TStoredOutline importOutline(const std::string& fileName, TOutlineKind kind,
     return outline;
 }
 
+std::vector<std::string> outlineLayers(const std::string& fileName) {
+    return readDxfOutlines(readWholeFile(fileName), fileName, {}).Layers;
+}
+
 void exportOutline(const std::string& fileName, const OutlineVertex* vertices, int32_t count,
                    int32_t scale, TOutlineKind kind, bool closed) {
     if (count < 2) throw EOutlineError("the outline has no edge to export");

@@ -13,6 +13,10 @@ class TExtrObj;
 TStoredOutline importOutline(const std::string& fileName, TOutlineKind kind,
                              const std::string& layer, int32_t currentScale);
 
+// The layers of the DXF file that hold entities an outline is made of, in drawing order. Throws
+// EOutlineError for what is not a DXF drawing.
+std::vector<std::string> outlineLayers(const std::string& fileName);
+
 // Writes count stored vertices at scale as one LWPOLYLINE in millimetres ($INSUNITS 4), through a
 // temporary file renamed over fileName on success. A closed outline (closed, or its last vertex on
 // its first) becomes a closed LWPOLYLINE without the repeated vertex. Throws EOutlineError.

@@ -18,9 +18,16 @@ class OutlineCommandsTest : public DxfDrawingsTest {
     TOutlineCommands& commands = *w.findChild<TOutlineCommands*>();
     QString answer;
 
+    QStringList layersAsked;
+    std::optional<QString> layerAnswer;
+
     void SetUp() override {
         DxfDrawingsTest::SetUp();
         commands.chooseFile = [this](bool) { return answer; };
+        commands.chooseLayer = [this](const QStringList& layers) {
+            layersAsked = layers;
+            return layerAnswer;
+        };
     }
     void open(const Outline& outline, int32_t scale, bool path = false) {
         w.SetPathMode(path);
@@ -82,6 +89,20 @@ TEST_F(OutlineCommandsTest, PathTakesItsClosureAndExportImportsBackToTheSameVert
     run("mnImportOutline", file("out.dxf"));
     EXPECT_EQ(shown(), profile);
     EXPECT_EQ(w.Scale(), 37);
+}
+
+TEST_F(OutlineCommandsTest, DrawingOnSeveralLayersAsksWhichOne) {
+    open(Triangle, 50);
+    layerAnswer = std::nullopt; // cancelled: nothing changes
+    run("mnImportOutline", drawing("several"));
+    EXPECT_EQ(layersAsked, (QStringList{"0", "BIG"}));
+    EXPECT_EQ(shown(), Triangle);
+    layerAnswer = QStringLiteral("0"); // the larger square of layer 0
+    run("mnImportOutline", drawing("several"));
+    EXPECT_EQ(shown(), (Outline{{0, 0}, {40, 0}, {40, 40}, {0, 40}, {0, 0}}));
+    layersAsked.clear();
+    run("mnImportOutline", drawing("ogee")); // one layer: nothing to ask
+    EXPECT_TRUE(layersAsked.isEmpty());
 }
 
 TEST_F(OutlineCommandsTest, BadDrawingsChangeNothingACrossingOneIsImportedWithAWarning) {
