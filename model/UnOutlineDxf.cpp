@@ -49,6 +49,27 @@ struct Pair {
     std::string Value;
 };
 
+// Whether the value of a number's group code is a whole number (dxflib reads an empty or broken
+// one as whatever its variable held before).
+bool numberIntact(const Pair& p) {
+    const int c = p.Code;
+    const bool real = (c >= 10 && c <= 59) || (c >= 110 && c <= 149) || (c >= 210 && c <= 239) ||
+                      (c >= 1010 && c <= 1059);
+    const bool whole = (c >= 60 && c <= 99) || (c >= 160 && c <= 179) || (c >= 270 && c <= 289) ||
+                       (c >= 370 && c <= 389) || (c >= 1060 && c <= 1071);
+    if (!real && !whole) return true;
+    std::string v = p.Value;
+    if (!v.empty() && v[0] == '+') v.erase(0, 1);
+    std::replace(v.begin(), v.end(), ',', '.');
+    const char* end = v.data() + v.size();
+    if (real) {
+        double d = 0;
+        return !v.empty() && std::from_chars(v.data(), end, d).ptr == end;
+    }
+    long long n = 0;
+    return !v.empty() && std::from_chars(v.data(), end, n).ptr == end;
+}
+
 // The guard pass. dxflib trusts the counts a file announces (vertices of an LWPOLYLINE, knots and
 // points of a SPLINE) and allocates them, so it gets only what the outline needs, with every count
 // taken from the pairs actually present: the header, and the usable entities of the model space
@@ -58,6 +79,7 @@ struct GuardPass {
     std::map<std::string, int> Found;
     std::map<std::string, int> OnOtherLayers;
     std::vector<std::string> Layers;
+    int Damaged = 0; // entities left out for a broken number
     bool SawSection = false;
 
     void emit(int code, const std::string& value) {
@@ -137,7 +159,10 @@ struct GuardPass {
                 continue;
             }
             if (section == "HEADER") {
-                emit(p.Code, p.Value);
+                // Of the header, only the units are read.
+                if (p.Code == 9 && upper(p.Value) == "$INSUNITS" && i + 1 < pairs.size() &&
+                    pairs[i + 1].Code == 70 && numberIntact(pairs[i + 1]))
+                    emit(9, "$INSUNITS"), emit(70, pairs[i + 1].Value);
                 ++i;
                 continue;
             }
@@ -160,8 +185,10 @@ struct GuardPass {
                 if (q.Code == 8) entityLayer = q.Value;
                 if (q.Code == 70) flags = std::atoi(q.Value.c_str());
             }
+            const bool intact = std::all_of(entity.begin(), entity.end(), numberIntact);
             if (type == "VERTEX" || type == "SEQEND") {
-                if (!skippingPolyline) emitEntity(entity);
+                if (!intact) ++Damaged;
+                if (!skippingPolyline && intact) emitEntity(entity);
                 if (type == "SEQEND") skippingPolyline = false;
                 continue;
             }
@@ -178,7 +205,8 @@ struct GuardPass {
                 continue;
             }
             // Polygon meshes and polyface meshes are surfaces, not outlines.
-            if (type == "POLYLINE" && (flags & (16 | 64))) {
+            if (!intact || (type == "POLYLINE" && (flags & (16 | 64)))) {
+                Damaged += !intact;
                 skippingPolyline = true;
                 continue;
             }
@@ -520,6 +548,9 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
     out.OnOtherLayers = std::move(guard.OnOtherLayers);
     out.Layers = std::move(guard.Layers);
     out.Notes = std::move(pieces.Notes);
+    if (guard.Damaged > 0)
+        out.Notes.push_back("left out " + std::to_string(guard.Damaged) +
+                            " entities with a broken number");
     const Unit* unit = nullptr;
     for (const Unit& u : Units)
         if (u.Code == pieces.InsUnits) unit = &u;
