@@ -239,12 +239,10 @@ class PieceCollector : public DL_CreationAdapter {
     }
     void addArc(const DL_ArcData& d) override {
         flush();
-        double a1 = d.angle1 * Pi / 180, a2 = d.angle2 * Pi / 180;
-        while (a2 <= a1)
-            a2 += 2 * Pi;
-        if (!std::isfinite(a2 - a1) || a2 - a1 > 4 * Pi) return;
+        double a1 = 0, sweep = 0;
+        if (!turn(d.angle1 * Pi / 180, d.angle2 * Pi / 180, a1, sweep)) return;
         TOutlineChain c;
-        arc(c.Points, d.cx, d.cy, d.radius, a1, a2 - a1, true);
+        arc(c.Points, d.cx, d.cy, d.radius, a1, sweep, true);
         mirrorForOcs(c.Points);
         add(std::move(c));
     }
@@ -261,11 +259,8 @@ class PieceCollector : public DL_CreationAdapter {
         flush();
         const double nz = getExtrusion()->getDirection()[2] < 0 ? -1 : 1;
         const double minX = -nz * d.my * d.ratio, minY = nz * d.mx * d.ratio;
-        double a1 = d.angle1, a2 = d.angle2;
-        while (a2 <= a1)
-            a2 += 2 * Pi;
-        const double sweep = a2 - a1;
-        if (!std::isfinite(sweep) || sweep > 4 * Pi) return;
+        double a1 = 0, sweep = 0;
+        if (!turn(d.angle1, d.angle2, a1, sweep)) return;
         const bool full = std::abs(sweep - 2 * Pi) < 1e-9;
         const int n = std::max(8, int(std::ceil(sweep / ArcStep)));
         TOutlineChain c;
@@ -335,6 +330,18 @@ class PieceCollector : public DL_CreationAdapter {
         Pieces.push_back(std::move(c));
     }
 
+    // The counter-clockwise turn from angle a to angle b (radians): start in 0..2 pi, sweep in
+    // (0, 2 pi], equal angles making a full turn. False for angles that are not numbers.
+    static bool turn(double a, double b, double& start, double& sweep) {
+        if (!std::isfinite(a) || !std::isfinite(b)) return false;
+        start = std::fmod(a, 2 * Pi);
+        if (start < 0) start += 2 * Pi;
+        sweep = std::fmod(b - start, 2 * Pi);
+        if (!std::isfinite(sweep)) return false;
+        if (sweep <= 0) sweep += 2 * Pi;
+        return true;
+    }
+
     void mirrorForOcs(std::vector<TChainPoint>& points) {
         // An extrusion direction of (0, 0, -1) mirrors the entity's own x axis.
         if (getExtrusion()->getDirection()[2] < 0)
@@ -395,10 +402,10 @@ class PieceCollector : public DL_CreationAdapter {
         add(std::move(c));
     }
 
-    // A point of the NURBS curve at parameter t (de Boor in homogeneous coordinates).
-    TChainPoint nurbs(size_t p, double t) const {
+    // A point of the NURBS curve at parameter t (de Boor in homogeneous coordinates); k is the
+    // knot span, found from where the previous, smaller t left it.
+    TChainPoint nurbs(size_t p, double t, size_t& k) const {
         const size_t n = Control.size();
-        size_t k = p;
         while (k + 1 < n && Knots[k + 1] <= t)
             ++k;
         std::vector<double> x(p + 1), y(p + 1), w(p + 1);
@@ -437,8 +444,10 @@ class PieceCollector : public DL_CreationAdapter {
             const double t0 = Knots[p], t1 = Knots[n];
             if (!(t1 > t0)) return;
             const size_t samples = std::min<size_t>(20000, SplineSamplesPerSpan * (n - p));
+            size_t span = p;
             for (size_t k = 0; k <= samples; ++k)
-                c.Points.push_back(nurbs(p, k == samples ? t1 : t0 + (t1 - t0) * k / samples));
+                c.Points.push_back(nurbs(
+                    p, k == samples ? t1 : t0 + (t1 - t0) * double(k) / double(samples), span));
         } else if (Fit.size() >= 2) {
             interpolateFitPoints(c.Points);
         } else {
@@ -480,12 +489,14 @@ class PieceCollector : public DL_CreationAdapter {
                 m[i] = d[i] - c[i] * m[i + 1];
             return m;
         };
+        // At most about 20000 points for the whole spline.
+        const int perSpan = int(std::clamp<size_t>(20000 / (n - 1), 1, SplineSamplesPerSpan));
         const auto mx = second([](const TChainPoint& q) { return q.X; });
         const auto my = second([](const TChainPoint& q) { return q.Y; });
         for (size_t i = 0; i + 1 < n; ++i) {
             const double h = t[i + 1] - t[i];
-            for (int k = (i == 0 ? 0 : 1); k <= SplineSamplesPerSpan; ++k) {
-                const double b = double(k) / SplineSamplesPerSpan, a = 1 - b;
+            for (int k = (i == 0 ? 0 : 1); k <= perSpan; ++k) {
+                const double b = double(k) / perSpan, a = 1 - b;
                 auto at = [&](double p0, double p1, double m0, double m1) {
                     return a * p0 + b * p1 +
                            ((a * a * a - a) * m0 + (b * b * b - b) * m1) * h * h / 6;
