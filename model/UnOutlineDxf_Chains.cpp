@@ -41,10 +41,20 @@ std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double 
             for (int64_t dy = -1; dy <= 1; ++dy) {
                 const auto it = grid.find({cx + dx, cy + dy});
                 if (it == grid.end()) continue;
-                for (size_t e : it->second) {
+                // Ends of pieces already joined leave the cell as they are met, so many pieces
+                // meeting at one point are no slower than a few.
+                std::vector<size_t>& ends = it->second;
+                for (size_t i = 0; i < ends.size();) {
+                    const size_t e = ends[i];
+                    if (used[e / 2]) {
+                        ends[i] = ends.back();
+                        ends.pop_back();
+                        continue;
+                    }
                     const TOutlineChain& q = pieces[e / 2];
-                    if (!used[e / 2] && dist(e % 2 ? q.Points.back() : q.Points.front(), p) <= tol)
+                    if (dist(e % 2 ? q.Points.back() : q.Points.front(), p) <= tol)
                         return int64_t(e);
+                    ++i;
                 }
             }
         return -1;
