@@ -11,6 +11,7 @@
 #include "editor/UnGroupEdit.h"
 #include "editor/UnIcons.h"
 #include "editor/UnMultiLineEdit.h"
+#include "editor/UnOutlineCommands.h"
 #include "editor/UnPointsText.h"
 #include "editor/UnStatusPanels.h"
 #include "ui_UnPolEditor.h"
@@ -61,6 +62,7 @@ TPolEdit::TPolEdit(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     createToolbarAndMenus();
     createEditCommands();
     connectCommands();
+    new TOutlineCommands(this); // File > Import outline... and Export outline...
     translateForm(this);
     FormCreate();
 }

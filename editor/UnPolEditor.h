@@ -32,6 +32,8 @@ class TgroupEdit;
 
 class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     Q_OBJECT
+    friend class TOutlineCommands;
+
   public:
     explicit TPolEdit(QWidget* parent = nullptr);
     ~TPolEdit() override;
@@ -55,6 +57,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void SetScale(int32_t percent) override;
     void Reset() override;
     void SetTextures(const std::vector<TTextureObj>& textures) override { Textures = textures; }
+    int32_t Scale() const override { return UnitScale; }
     void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                  bool closed) override;
     // Shows the window maximised and returns when it closes.

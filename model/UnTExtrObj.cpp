@@ -196,6 +196,7 @@ void TExtrObj::EditProfile() {
     editor.SetData(Profile.data(), BoundedCount(ProfileCount), Groups, false);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetProfileScale(editor.Scale());
     int32_t count = ProfileCount;
     TGroupListRef groups = Groups;
     editor.GetData(Profile.data(), count, groups);
@@ -213,6 +214,7 @@ void TExtrObj::EditPath() {
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetPathScale(editor.Scale());
     int32_t count = PathCount;
     TGroupListRef groups = Groups;
     editor.GetData(Path.data(), count, groups); // path mode leaves the groups as they are

@@ -86,6 +86,9 @@ class TOutlineEditorWindow {
                          bool closed) = 0;
     virtual void ShowModal() = 0;
     virtual bool Saved() const = 0;
+    // The outline's scale read back after a save (an imported drawing may change it); 0: the
+    // editor does not handle it.
+    virtual int32_t Scale() const { return 0; }
     virtual bool Closed() const = 0;
     // Fills outline[0..count-1]; in profile mode groups receives the editor's group list, in path
     // mode it is left untouched.

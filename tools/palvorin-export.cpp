@@ -5,10 +5,12 @@
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
+#include "tools/UnOutlineDocument.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -79,6 +81,8 @@ const Format* formatFromExtension(const std::string& path) {
 void printHelp() {
     std::fputs(
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
+        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
+        "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
         "\n"
         "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
         "mesh builders as the program's Refresh, each object at its own position and rotation.\n"
@@ -98,6 +102,13 @@ void printHelp() {
         "                       overrides the extension\n"
         "  -s, --size N|WxH     picture size in pixels, each side 16..8192 (default 512)\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
+        "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
+        "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
+        "  --lathe N            spin the profile about the vertical axis in N steps (3..100)\n"
+        "  --profile-layer L, --path-layer L\n"
+        "                       read only the entities on layer L of the drawing\n"
+        "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
+        "                       first)\n"
         "  -h, --help           show this help and exit\n"
         "\n"
         "Texture images are looked for in the document's own directory, then at the path the\n"
@@ -111,6 +122,9 @@ void printHelp() {
         "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
         "A picture that takes longer than 10 seconds is abandoned (thumbnailers must not hang).\n"
+        "Without INPUT, --profile with --path or --lathe builds a one-object document. Each\n"
+        "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
+        "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -135,7 +149,18 @@ struct Options {
     int width = 0, height = 0; // of a picture; 0 until --size
     bool verbose = false;
     bool help = false;
+    TOutlineOptions outlines;
 };
+
+// The value an outline option names, or null.
+std::string* outlineOption(TOutlineOptions& o, const std::string& arg) {
+    if (arg == "--profile") return &o.Profile;
+    if (arg == "--path") return &o.Path;
+    if (arg == "--profile-layer") return &o.ProfileLayer;
+    if (arg == "--path-layer") return &o.PathLayer;
+    if (arg == "--object") return &o.Object;
+    return nullptr;
+}
 
 constexpr int DefaultPictureSize = 512;
 const std::string SizeRange =
@@ -202,11 +227,36 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             if (!parseSize(value, options.width, options.height))
                 return usageError("invalid size '" + value + "': use N or WxH, each side " +
                                   SizeRange);
+        } else if (std::string* target = outlineOption(options.outlines, arg)) {
+            if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
+            *target = argv[++i];
+        } else if (arg == "--lathe") {
+            if (i + 1 >= argc) return usageError("option '--lathe' needs a value");
+            char* end = nullptr;
+            const long n = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0' || n < 3 || n > 100)
+                return usageError("--lathe takes a number of steps from 3 to 100, not '" +
+                                  std::string(argv[i]) + "'");
+            options.outlines.Lathe = int(n);
         } else {
             return usageError("unknown option '" + arg + "'");
         }
     }
     if (options.help) return std::nullopt;
+    const TOutlineOptions& o = options.outlines;
+    if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
+    if (o.Any() && positional.size() == 1) {
+        // A new document: its one object needs both outlines.
+        if (o.Profile.empty()) return usageError("a new document needs --profile");
+        if (o.Path.empty() == (o.Lathe == 0))
+            return usageError("a new document needs --path or --lathe");
+        positional.insert(positional.begin(), std::string());
+    }
+    if (!o.Object.empty() && !o.Any()) return usageError("--object goes with --profile or --path");
+    if ((!o.ProfileLayer.empty() && o.Profile.empty()) || (!o.PathLayer.empty() && o.Path.empty()))
+        return usageError("a layer option needs the drawing it applies to");
+    if (!o.Object.empty() && positional.size() == 2 && positional[0].empty())
+        return usageError("--object needs an INPUT document");
     if (positional.size() != 2)
         return usageError(positional.size() < 2 ? "INPUT and OUTPUT are required"
                                                 : "too many arguments");
@@ -275,9 +325,10 @@ int run(const Options& options) {
         alarm(PictureTimeLimit);
     }
     struct stat st {};
-    if (stat(options.input.c_str(), &st) != 0)
+    if (!options.input.empty() && stat(options.input.c_str(), &st) != 0)
         return failure("cannot open '" + options.input + "': " + std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) return failure("'" + options.input + "' is a directory");
+    if (!options.input.empty() && S_ISDIR(st.st_mode))
+        return failure("'" + options.input + "' is a directory");
     if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return failure("'" + options.output + "' is a directory");
 
@@ -300,10 +351,22 @@ int run(const Options& options) {
     StderrMessages messages(options.verbose);
     try {
         const std::string missing =
-            textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
+            options.input.empty()
+                ? std::string()
+                : textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
         if (!missing.empty()) std::fprintf(stderr, "%s: warning: %s\n", Program, missing.c_str());
     } catch (const std::exception& e) {
         return failure("cannot read '" + options.input + "': " + e.what());
+    }
+    if (options.outlines.Any()) {
+        std::vector<std::string> report;
+        try {
+            applyOutlineOptions(doc, options.input.empty(), options.outlines, report);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+        for (const std::string& line : report)
+            std::fprintf(stderr, "%s: %s\n", Program, line.c_str());
     }
 
     int drawable = 0;

@@ -1,5 +1,6 @@
 // palvorin-export run as a process on saved documents, its files checked by independent readers.
 #include "export_fixtures.h"
+#include "model/DxfDrawings.h"
 
 #include <gtest/gtest.h>
 
@@ -444,3 +445,106 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
 }
 
 } // namespace
+
+// ---- outlines from DXF drawings ----------------------------------------------------------------
+
+namespace {
+
+// Extent of a binary STL's corners along x, y and z.
+std::array<double, 3> stlExtent(const fs::path& file) {
+    const std::string stl = readText(file);
+    std::array<double, 3> lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    const uint32_t triangles = stl.size() >= 84 ? readLE(stl, 80, 4) : 0;
+    for (uint32_t t = 0; t < triangles && 84 + 50 * size_t(t + 1) <= stl.size(); ++t)
+        for (size_t k = 0; k < 9; ++k) {
+            const float v = std::bit_cast<float>(readLE(stl, 84 + 50 * size_t(t) + 12 + 4 * k, 4));
+            lo[k % 3] = std::min(lo[k % 3], double(v));
+            hi[k % 3] = std::max(hi[k % 3], double(v));
+        }
+    return {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
+}
+
+class ExportOutlines : public ExportCli {
+  protected:
+    void SetUp() override {
+        ExportCli::SetUp();
+        ASSERT_TRUE(writeDxfDrawings(dir));
+    }
+    std::string dxf(const std::string& name) const { return file(name + ".dxf"); }
+};
+
+} // namespace
+
+TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
+    // The 40 x 30 moulding swept along a 2 m line drawn in metres; the 2 x 1 inch rectangle
+    // turned in 24 steps (its width becomes the radius).
+    const struct {
+        std::vector<std::string> args;
+        std::array<double, 3> extent;
+        const char* says;
+    } cases[] = {
+        {{"--profile", dxf("ogee"), "--path", dxf("metres"), file("swept.stl")},
+         {2000, 30, 40},
+         "ogee.dxf: profile: 100 vertices (closed), largest deviation 0.0667 mm"},
+        {{"--profile", dxf("inches"), "--lathe", "24", file("turned.stl")},
+         {101.6, 25.4, 101.6},
+         "inches.dxf: drawing units: inches"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const ProcessResult r = cli(c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        const std::array<double, 3> extent = stlExtent(c.args.back());
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(extent[size_t(axis)], c.extent[size_t(axis)], c.extent[size_t(axis)] * 1e-3)
+                << axis;
+    }
+
+    // A document's named object takes a new profile; the others stay as they were.
+    const fs::path in = saveScene();
+    TExtrObjList before;
+    before.LoadFromFile(in.string(), nullptr);
+    const std::string last = before.Items(before.Count() - 1).Name;
+    const ProcessResult r =
+        cli({in.string(), "--object", last, "--profile", dxf("ogee"), file("changed.plv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    TExtrObjList after;
+    after.LoadFromFile(file("changed.plv"), nullptr);
+    ASSERT_EQ(after.Count(), before.Count());
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileCount, 100);
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale, 10);
+    EXPECT_EQ(after.Items(0).ProfileCount, before.Items(0).ProfileCount);
+}
+
+TEST_F(ExportOutlines, BadDrawingsAndOptionsFailWithTheirReasonAndWriteNothing) {
+    write("words.dxf", {'n', 'o', '\n'});
+    const std::string in = saveScene().string(), out = file("out.stl");
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+        {{"--profile", dxf("nothing"), "--path", dxf("metres"), out},
+         1,
+         "holds no outline: found INSERT (2), TEXT (1)"},
+        {{"--profile", dxf("open"), "--lathe", "8", out},
+         1,
+         "its ends (0, 0.5) and (0, 0) mm are 0.5 mm apart"},
+        {{"--profile", dxf("ogee"), "--path", dxf("far"), out}, 1, "at most 5000000 mm"},
+        {{"--profile", dxf("words"), "--lathe", "8", out}, 1, "words.dxf is not a DXF drawing"},
+        {{"--profile", dxf("several"), "--profile-layer", "NONE", "--lathe", "8", out},
+         1,
+         "(layer \"NONE\") holds no outline"},
+        {{in, "--object", "nosuch", "--profile", dxf("ogee"), out},
+         1,
+         "no object is named \"nosuch\""},
+        {{"--profile", dxf("ogee"), out}, 2, "needs --path or --lathe"},
+        {{"--profile", dxf("ogee"), "--path", dxf("metres"), "--lathe", "8", out}, 2, "exclude"},
+        {{"--profile", dxf("ogee"), "--lathe", "2", out}, 2, "from 3 to 100"},
+        {{"--profile", dxf("ogee"), "--path-layer", "A", "--lathe", "8", out}, 2, "layer option"},
+    };
+    for (const auto& [args, code, named] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, code);
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}
