@@ -57,7 +57,7 @@ class OutlineCommandsTest : public DxfDrawingsTest {
 
 const Outline Triangle{{0, 0, {1}}, {100, 0, {1}}, {50, 80}, {0, 0}};
 
-TEST_F(OutlineCommandsTest, ImportIsOneUndoStepThatAlsoTakesBackTheScale) {
+TEST_F(OutlineCommandsTest, ImportIsOneUndoStepThatAlsoTakesBackTheScaleAndRedoBringsItAgain) {
     open(Triangle, 50);
     run("mnImportOutline", drawing("ogee"));
     const Outline imported = shown();
@@ -74,6 +74,10 @@ TEST_F(OutlineCommandsTest, ImportIsOneUndoStepThatAlsoTakesBackTheScale) {
     EXPECT_EQ(shown(), Triangle);
     EXPECT_EQ(w.Scale(), 50);
     EXPECT_EQ(w.statusPanel(1)->text(), "");
+
+    w.press("mnRedo"); // the import again, at its own scale
+    EXPECT_EQ(shown(), imported);
+    EXPECT_EQ(w.Scale(), 10);
 }
 
 TEST_F(OutlineCommandsTest, PathTakesItsClosureAndExportImportsBackToTheSameVertices) {
