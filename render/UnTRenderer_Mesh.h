@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/UnSaveTarget.h"
+#include "render/UnExportUnit.h"
 #include "render/UnTRenderer_Exporters.h"
 
 #include <cstdint>
@@ -150,6 +151,10 @@ TMaterialKey materialKey(const TMeshRun& run);
 // Throws std::runtime_error "<what> "<name>": <the system's reason for err>".
 [[noreturn]] void fileError(const char* what, const std::string& name, int err);
 
+// The image file of texture as a glTF or 3MF file embeds it: a JPEG as it is, anything else as a
+// PNG of its pixels. Returns the MIME type.
+const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes);
+
 // Placed copies of a point and of a direction (the placement has no scale).
 Vec3 placePoint(const Matrix4& m, const float p[3]);
 Vec3 placeDirection(const Matrix4& m, const float d[3]);
@@ -196,7 +201,11 @@ class TMeshRenderer : public TRenderer {
         }
     }
 
+    // The object's placement followed by a scaling by factor (the export unit's conversion).
+    Matrix4 scaledPlacement(double factor) const;
+
     TStagedFiles staged;
+    const TExportUnit unit = exportUnit(); // what one world unit is in this export
     std::string objectName;
     std::vector<TMeshRun> runs; // of the current object, in order of first use
     ColorF faceColor;

@@ -167,13 +167,14 @@ void TOBJRenderer::writeObject() {
     TUniqueValues<Triple> positions, normals;
     TUniqueValues<Pair> texCoords;
     std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
+    const Matrix4 placement = scaledPlacement(unit.Millimetres); // positions in millimetres
     float lastNormal[3] = {0, 0, 0};
     Vec3 n{0, 0, 0}; // lastNormal turned; corners of one face follow each other
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
         for (const TMeshVertex& v : run.Vertices.values()) {
-            const Vec3 p = placePoint(objectMatrix, v.Position);
+            const Vec3 p = placePoint(placement, v.Position);
             if (std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
                 n = placeDirection(objectMatrix, v.Normal);

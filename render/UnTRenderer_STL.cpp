@@ -1,5 +1,5 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
-// with its normal, written as it arrives.
+// with its normal, in millimetres, written as it arrives.
 #include "render/UnTRenderer_Mesh.h"
 
 #include <limits>
@@ -30,14 +30,15 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
 
 void TSTLRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
                                 int count) {
-    // The face's corners placed once, its normal turned once.
+    // The face's corners placed (in millimetres) once, its normal turned once.
+    const Matrix4 placement = scaledPlacement(unit.Millimetres);
     Vec3 placed[4];
     bool known[4] = {};
     const Vec3 normal = placeDirection(objectMatrix, corners[0].Normal);
     for (int t = 0; t < count; ++t) {
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
         for (uint8_t c : triangles[t]) {
-            if (!known[c]) placed[c] = placePoint(objectMatrix, corners[c].Position);
+            if (!known[c]) placed[c] = placePoint(placement, corners[c].Position);
             known[c] = true;
             at = storeVec3(at, placed[c]);
         }

@@ -1,6 +1,6 @@
 # Reads an exported file back with independent readers and prints what they found. DXF, 3DS and
 # VRML are read by ezdxf, 3dsdump and tovrmlx3d; glTF binary, OBJ and STL by assimp and by three.js
-# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs. Printed: the
+# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs; 3MF by assimp alone. Printed: the
 # readers' own output, then a mark and the faces, points, texture coordinates, groups and face
 # sets, and the extent of the points; for the last three formats also three.js's findings as
 # "three_<key>" lines and, with --corners, every triangle corner as three.js read it.
@@ -8,6 +8,7 @@ import os
 import re
 import subprocess
 import sys
+import zipfile
 import xml.etree.ElementTree as ET
 
 import ezdxf
@@ -74,6 +75,45 @@ def read_with_assimp(path):
     return dump, stats, [[float(v) for v in corner] for corner in extent]
 
 
+# A 3MF package, read by assimp from a plain copy: lib3mf 1.8 writes its ZIP entries with ZIP64
+# fields, which assimp 5.2's reader mistakes (its import then fails with "A node of the scene-graph
+# is nullptr"); Python's zipfile reads them and writes the copy without. The colours come through
+# assimp's OBJ export of what it read ("colour R G B faces" lines, channels 0..255); the unit and
+# the textures' images from the model part.
+def read_3mf(path):
+    plain = path + ".plain.3mf"
+    with zipfile.ZipFile(path) as package, zipfile.ZipFile(plain, "w") as copy:
+        for entry in package.infolist():
+            copy.writestr(entry.filename, package.read(entry), zipfile.ZIP_DEFLATED)
+        root = ET.fromstring(package.read("3D/3dmodel.model"))
+    materials = "{http://schemas.microsoft.com/3dmanufacturing/material/2015/02}"
+    lines = ["unit " + root.get("unit", "millimeter")]
+    for t in root.findall(".//" + materials + "texture2d"):
+        lines.append("image " + t.get("path") + " " + t.get("contenttype"))
+    dump, stats, points = read_with_assimp(plain)
+    obj = path + ".assimp.obj"
+    run("assimp", "export", plain, obj)
+    colours, faces, current = {}, {}, None
+    with open(obj[:-4] + ".mtl") as library:
+        for line in library:
+            words = line.split()
+            if words[:1] == ["newmtl"]:
+                current = words[1]
+            elif words[:1] == ["Kd"]:
+                colours[current] = " ".join(str(round(float(v) * 255)) for v in words[1:4])
+    with open(obj) as mesh:
+        for line in mesh:
+            words = line.split()
+            if words[:1] == ["usemtl"]:
+                current = colours[words[1]]
+            elif words[:1] == ["f"]:
+                faces[current] = faces.get(current, 0) + 1
+    for name in (plain, obj, obj[:-4] + ".mtl"):
+        os.remove(name)
+    lines += ["colour %s %d" % item for item in sorted(faces.items())]
+    return dump, stats, points, "\n".join(lines)
+
+
 def read_with_three(path, corners):
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "js", "read_export.mjs")
     return run("node", script, path, *(["--corners"] if corners else []))
@@ -82,8 +122,10 @@ def read_with_three(path, corners):
 def main():
     path = sys.argv[1]
     ext = path.rsplit(".", 1)[-1]
-    three = ""
-    if ext in ("glb", "obj", "stl"):
+    three, extra = "", ""
+    if ext == "3mf":
+        dump, stats, points, extra = read_3mf(path)
+    elif ext in ("glb", "obj", "stl"):
         dump, stats, points = read_with_assimp(path)
         three = read_with_three(path, "--corners" in sys.argv)
     else:
@@ -97,6 +139,8 @@ def main():
     if points:
         print("min", *(min(p[axis] for p in points) for axis in range(3)))
         print("max", *(max(p[axis] for p in points) for axis in range(3)))
+    if extra:
+        print(extra)
     for line in three.splitlines():
         print(line if line.startswith("corner") else "three_" + line)
 
