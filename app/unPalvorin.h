@@ -101,6 +101,7 @@ class TfrmPalvorin : public QMainWindow {
     void mnExpGLTFClick();
     void mnExpOBJClick();
     void mnExpSTLClick();
+    void mnExp3MFClick();
     void editprofileClick();
     void mnEditprofileClick();
     void editpathClick();

@@ -32,16 +32,13 @@ bool objectIsSolid(const TExtrObj& object) {
     return first.X == axis && last.X == axis;
 }
 
-std::vector<std::string> notSolidWarnings(const TExtrObjList& doc) {
-    std::vector<std::string> lines;
+std::vector<std::string> notSolidObjects(const TExtrObjList& doc) {
+    std::vector<std::string> names;
     for (int i = 0; i < doc.Count(); ++i) {
         const TExtrObj& object = doc.Items(i);
-        if (objectDrawable(object) && !objectIsSolid(object))
-            lines.push_back("object \"" + object.Name +
-                            "\" is not a solid: its profile is not closed, so it is exported as "
-                            "the view shows it, without caps");
+        if (objectDrawable(object) && !objectIsSolid(object)) names.push_back(object.Name);
     }
-    return lines;
+    return names;
 }
 
 namespace {

@@ -31,9 +31,9 @@ bool objectDrawable(const TExtrObj& object);
 // True when the object encloses a volume: its profile is closed (the last vertex repeats the
 // first), or it is a lathe whose profile starts and ends on the axis.
 bool objectIsSolid(const TExtrObj& object);
-// One line for each drawable object of doc that is not a solid, naming it: such an object is
-// exported as the view shows it, open edges and all.
-std::vector<std::string> notSolidWarnings(const TExtrObjList& doc);
+// The names of the drawable objects of doc that are not solids: they are exported as the view
+// shows them, open edges and all, which STL and 3MF exports warn about.
+std::vector<std::string> notSolidObjects(const TExtrObjList& doc);
 
 // Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
 // always finished. Returns the list id of the last object built (0 when none).

@@ -1,6 +1,7 @@
 // The 3MF exporter: one mesh object per document object with its corners merged, a build item
 // placed as the object is, one base material per colour and one texture per image, the unit
-// declared as the export unit; the package is put together by lib3mf and written to the staged file.
+// declared as the export unit; the package is put together by lib3mf and written to the staged
+// file.
 #include "render/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -32,8 +33,7 @@ void check(LIB3MFRESULT result, NMR::PLib3MFBase* instance, const char* call) {
         message = "unknown error";
     char number[16];
     std::snprintf(number, sizeof number, "%08X", unsigned(result));
-    throw std::runtime_error(std::string("lib3mf ") + call + ": " + message + " (" + number +
-                             ")");
+    throw std::runtime_error(std::string("lib3mf ") + call + ": " + message + " (" + number + ")");
 }
 
 // Fixed identifiers, so that one document always gives the same bytes (lib3mf would draw them at
@@ -124,8 +124,8 @@ DWORD T3MFRenderer::materialFor(const ColorF& color) {
     std::snprintf(name, sizeof name, "mat%zu", materialIndex_.size());
     DWORD index = 0;
     NMR::PLib3MFBase* group = materials_.get();
-    check(NMR::lib3mf_basematerial_addmaterialutf8(group, name, channel(color.R),
-                                                   channel(color.G), channel(color.B), &index),
+    check(NMR::lib3mf_basematerial_addmaterialutf8(group, name, channel(color.R), channel(color.G),
+                                                   channel(color.B), &index),
           group, "addmaterial");
     // The colour is opaque, as on screen.
     check(NMR::lib3mf_basematerial_setdisplaycolorrgba(group, index, channel(color.R),
@@ -140,23 +140,23 @@ DWORD T3MFRenderer::textureFor(const TTextureObj& texture) {
     if (known != textureIndex_.end()) return known->second;
     std::vector<char> bytes;
     const bool jpeg = std::string(embeddedImage(texture, bytes)) == "image/jpeg";
-    std::string path = "/3D/Textures/texture" + std::to_string(textureIndex_.size()) +
-                       (jpeg ? ".jpeg" : ".png");
+    std::string path =
+        "/3D/Textures/texture" + std::to_string(textureIndex_.size()) + (jpeg ? ".jpeg" : ".png");
     std::string relation = "http://schemas.microsoft.com/3dmanufacturing/2013/01/3dtexture";
     NMR::PLib3MFBase* model = model_.get();
     NMR::PLib3MFModelAttachment* attachment = nullptr;
     check(NMR::lib3mf_model_addattachmentutf8(model, path.data(), relation.data(), &attachment),
           model, "addattachment");
     Lib3MFPtr attachmentHolder(attachment);
-    check(NMR::lib3mf_attachment_readfrombuffer(
-              attachment, reinterpret_cast<BYTE*>(bytes.data()), bytes.size()),
+    check(NMR::lib3mf_attachment_readfrombuffer(attachment, reinterpret_cast<BYTE*>(bytes.data()),
+                                                bytes.size()),
           attachment, "readfrombuffer");
     NMR::PLib3MFModelTexture2D* image = nullptr;
     check(NMR::lib3mf_model_addtexture2dfromattachment(model, attachment, &image), model,
           "addtexture2d");
     Lib3MFPtr imageHolder(image);
-    check(NMR::lib3mf_texture2d_setcontenttype(
-              image, jpeg ? NMR::MODELTEXTURETYPE_JPEG : NMR::MODELTEXTURETYPE_PNG),
+    check(NMR::lib3mf_texture2d_setcontenttype(image, jpeg ? NMR::MODELTEXTURETYPE_JPEG
+                                                           : NMR::MODELTEXTURETYPE_PNG),
           image, "setcontenttype");
     // The image repeats beyond its edges, as on screen.
     check(NMR::lib3mf_texture2d_settilestyleuv(image, NMR::MODELTEXTURETILESTYLE_WRAP,
@@ -215,9 +215,9 @@ void T3MFRenderer::writeObject() {
     check(NMR::lib3mf_meshobject_createpropertyhandler(object, &properties), object,
           "createpropertyhandler");
     Lib3MFPtr propertiesHolder(properties);
-    check(NMR::lib3mf_propertyhandler_setbasematerialarray(properties, groups.data(),
-                                                           indices.data()),
-          properties, "setbasematerialarray");
+    check(
+        NMR::lib3mf_propertyhandler_setbasematerialarray(properties, groups.data(), indices.data()),
+        properties, "setbasematerialarray");
     for (const auto& [first, run] : texturedRuns) {
         NMR::MODELMESHTEXTURE2D mapping{};
         mapping.m_nTextureID = textureFor(run->Texture);
@@ -228,9 +228,9 @@ void T3MFRenderer::writeObject() {
                 mapping.m_fU[k] = c.TexCoord[0];
                 mapping.m_fV[k] = c.TexCoord[1];
             }
-            check(NMR::lib3mf_propertyhandler_settexture(properties, DWORD(first + i / 3),
-                                                         &mapping),
-                  properties, "settexture");
+            check(
+                NMR::lib3mf_propertyhandler_settexture(properties, DWORD(first + i / 3), &mapping),
+                properties, "settexture");
         }
     }
     // The object as a whole takes the colour of its first face.
@@ -247,8 +247,7 @@ void T3MFRenderer::writeObject() {
         for (int column = 0; column < 4; ++column)
             transform.m_fFields[row][column] = float(objectMatrix.m[column * 4 + row]);
     NMR::PLib3MFModelBuildItem* item = nullptr;
-    check(NMR::lib3mf_model_addbuilditem(model, object, &transform, &item), model,
-          "addbuilditem");
+    check(NMR::lib3mf_model_addbuilditem(model, object, &transform, &item), model, "addbuilditem");
     Lib3MFPtr itemHolder(item);
     check(NMR::lib3mf_builditem_setuuidutf8(item, identifier(3, objectCount_).c_str()), item,
           "setuuid");

@@ -171,7 +171,8 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             options.help = true;
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
-        } else if (std::optional<std::string> value = optionValue("--format", "-f", argc, argv, i)) {
+        } else if (std::optional<std::string> value =
+                       optionValue("--format", "-f", argc, argv, i)) {
             options.format = formatFromName(*value);
             if (!options.format)
                 return usageError("unknown format '" + *value +
@@ -258,8 +259,11 @@ int run(const Options& options) {
     // STL and 3MF files are meant for printing, where only solids make sense.
     const std::string ext = options.format->extension;
     if (ext == "stl" || ext == "3mf")
-        for (const std::string& line : notSolidWarnings(doc))
-            std::fprintf(stderr, "%s: warning: %s\n", Program, line.c_str());
+        for (const std::string& name : notSolidObjects(doc))
+            std::fprintf(stderr,
+                         "%s: warning: object \"%s\" is not a solid: its profile is not closed, "
+                         "so it is exported as the view shows it, without caps\n",
+                         Program, name.c_str());
 
     std::optional<TSaveTarget> out;
     setExportUnit(*options.unit);
