@@ -157,6 +157,14 @@ const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes);
 
 // Placed copies of a point and of a direction (the placement has no scale).
 Vec3 placePoint(const Matrix4& m, const float p[3]);
+// placePoint for many points with one matrix: the same arithmetic in double precision, inline.
+inline Vec3 placePointFast(const Matrix4& m, const float p[3]) {
+    const double* e = m.m;
+    const double x = p[0], y = p[1], z = p[2];
+    return Vec3{float(x * e[0] + y * e[4] + z * e[8] + e[12]),
+                float(x * e[1] + y * e[5] + z * e[9] + e[13]),
+                float(x * e[2] + y * e[6] + z * e[10] + e[14])};
+}
 Vec3 placeDirection(const Matrix4& m, const float d[3]);
 
 // The renderer half shared by the three formats: runs of faces per object, zero-area faces left
@@ -289,6 +297,8 @@ class TSTLRenderer : public TMeshRenderer {
   public:
     TSTLRenderer();
 
+    void initObject(const std::string& name) override;
+
   protected:
     void openFiles(const std::string& fileName) override;
     void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
@@ -300,4 +310,8 @@ class TSTLRenderer : public TMeshRenderer {
   private:
     TExportFile outFile;
     uint64_t triangleCount_ = 0;
+    Matrix4 placement_;     // of the current object, in millimetres
+    float lastNormal_[3]{}; // the last face's normal, and
+    Vec3 placedNormal_{};   // the same turned by the placement
+    bool normalKnown_ = false;
 };

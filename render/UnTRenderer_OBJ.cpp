@@ -168,21 +168,25 @@ void TOBJRenderer::writeObject() {
     TUniqueValues<Pair> texCoords;
     std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
     const Matrix4 placement = scaledPlacement(unit.Millimetres); // positions in millimetres
+    // Corners of one face follow each other: the last normal is turned and looked up once.
     float lastNormal[3] = {0, 0, 0};
-    Vec3 n{0, 0, 0}; // lastNormal turned; corners of one face follow each other
+    uint32_t normal = 0;
+    bool normalKnown = false;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
         for (const TMeshVertex& v : run.Vertices.values()) {
-            const Vec3 p = placePoint(placement, v.Position);
-            if (std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
+            const Vec3 p = placePointFast(placement, v.Position);
+            if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
-                n = placeDirection(objectMatrix, v.Normal);
+                const Vec3 n = placeDirection(objectMatrix, v.Normal);
+                normal = normals.add(Triple{n.X, n.Y, n.Z});
+                normalKnown = true;
             }
             const uint32_t t =
                 run.textured() ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
-            references[r].push_back({positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t,
-                                     normals.add(Triple{n.X, n.Y, n.Z})});
+            references[r].push_back(
+                {positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t, normal});
         }
     }
 
