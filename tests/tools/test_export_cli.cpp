@@ -195,8 +195,8 @@ TEST_F(ExportCli, HelpExplainsUsageAndFormats) {
         const auto r = cli({flag});
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_NE(r.out.find("Usage: palvorin-export"), std::string::npos) << r.out;
-        for (const char* word :
-             {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".plv", "--format", "--verbose"})
+        for (const char* word : {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".3mf", ".plv",
+                                 "--format", "--unit", "--verbose"})
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }
