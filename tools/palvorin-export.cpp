@@ -93,7 +93,7 @@ void printHelp() {
         "                       overrides the extension\n"
         "  -u, --unit UNIT      what one unit of the document is: mm (the default), cm, m or in;\n"
         "                       STL and OBJ are written in millimetres, glTF in metres, and 3MF\n"
-        "                       declares UNIT itself\n"
+        "                       declares UNIT itself; DXF, VRML and 3DS keep the numbers\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  -h, --help           show this help and exit\n"
         "\n"
