@@ -1,9 +1,10 @@
 # Reads an exported file back with independent readers and prints what they found. DXF, 3DS and
 # VRML are read by ezdxf, 3dsdump and tovrmlx3d; glTF binary, OBJ and STL by assimp and by three.js
-# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs; 3MF by assimp alone. Printed: the
-# readers' own output, then a mark and the faces, points, texture coordinates, groups and face
-# sets, and the extent of the points; for the last three formats also three.js's findings as
-# "three_<key>" lines and, with --corners, every triangle corner as three.js read it.
+# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs; 3MF by assimp and,
+# for its colours, unit and images, from its model part. Printed: the readers' own output, then a
+# mark and the faces, points, texture coordinates, groups and face sets, and the extent of the
+# points; for the last three formats also three.js's findings as "three_<key>" lines and, with
+# --corners, every triangle corner as three.js read it.
 import os
 import re
 import subprocess
@@ -75,42 +76,40 @@ def read_with_assimp(path):
     return dump, stats, [[float(v) for v in corner] for corner in extent]
 
 
-# A 3MF package, read by assimp from a plain copy: lib3mf 1.8 writes its ZIP entries with ZIP64
-# fields, which assimp 5.2's reader mistakes (its import then fails with "A node of the scene-graph
-# is nullptr"); Python's zipfile reads them and writes the copy without. The colours come through
-# assimp's OBJ export of what it read ("colour R G B faces" lines, channels 0..255); the unit and
-# the textures' images from the model part.
+# A 3MF package: assimp reads a plain copy of it (lib3mf 1.8 writes its ZIP entries with ZIP64
+# fields, which assimp 5.2's reader mistakes: its import then fails with "A node of the scene-graph
+# is nullptr"; Python's zipfile reads them and writes the copy without). assimp gives each object
+# one material, so the colours are read from the model part: "colour R G B faces" lines for the
+# display colours the triangles (or their objects) name; then the unit and the textures' images.
 def read_3mf(path):
     plain = path + ".plain.3mf"
     with zipfile.ZipFile(path) as package, zipfile.ZipFile(plain, "w") as copy:
         for entry in package.infolist():
             copy.writestr(entry.filename, package.read(entry), zipfile.ZIP_DEFLATED)
         root = ET.fromstring(package.read("3D/3dmodel.model"))
-    materials = "{http://schemas.microsoft.com/3dmanufacturing/material/2015/02}"
-    lines = ["unit " + root.get("unit", "millimeter")]
-    for t in root.findall(".//" + materials + "texture2d"):
-        lines.append("image " + t.get("path") + " " + t.get("contenttype"))
     dump, stats, points = read_with_assimp(plain)
-    obj = path + ".assimp.obj"
-    run("assimp", "export", plain, obj)
-    colours, faces, current = {}, {}, None
-    with open(obj[:-4] + ".mtl") as library:
-        for line in library:
-            words = line.split()
-            if words[:1] == ["newmtl"]:
-                current = words[1]
-            elif words[:1] == ["Kd"]:
-                colours[current] = " ".join(str(round(float(v) * 255)) for v in words[1:4])
-    with open(obj) as mesh:
-        for line in mesh:
-            words = line.split()
-            if words[:1] == ["usemtl"]:
-                current = colours[words[1]]
-            elif words[:1] == ["f"]:
-                faces[current] = faces.get(current, 0) + 1
-    for name in (plain, obj, obj[:-4] + ".mtl"):
-        os.remove(name)
-    lines += ["colour %s %d" % item for item in sorted(faces.items())]
+    os.remove(plain)
+    core = "{http://schemas.microsoft.com/3dmanufacturing/core/2015/02}"
+    materials = "{http://schemas.microsoft.com/3dmanufacturing/material/2015/02}"
+    colours = {}
+    for group in root.iter(core + "basematerials"):
+        for index, base in enumerate(group.iter(core + "base")):
+            rgb = base.get("displaycolor")[1:7]
+            colours[(group.get("id"), str(index))] = " ".join(
+                str(int(rgb[i : i + 2], 16)) for i in (0, 2, 4))
+    faces = {}
+    for obj in root.iter(core + "object"):
+        for triangle in obj.iter(core + "triangle"):
+            if triangle.get("pid"):
+                key = (triangle.get("pid"), triangle.get("p1"))
+            else:
+                key = (obj.get("pid"), obj.get("pindex"))
+            colour = colours.get(key, "textured")
+            faces[colour] = faces.get(colour, 0) + 1
+    lines = ["colour %s %d" % item for item in sorted(faces.items())]
+    lines.append("unit " + root.get("unit", "millimeter"))
+    for t in root.iter(materials + "texture2d"):
+        lines.append("image " + t.get("path") + " " + t.get("contenttype"))
     return dump, stats, points, "\n".join(lines)
 
 

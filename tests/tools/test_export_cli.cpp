@@ -459,15 +459,17 @@ TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
     const fs::path in = saveScene("plain.plv");
     const ReadBack g = exportAndRead(in, Format{".3mf", SceneMeshTriangles, -1, nullptr}, "a");
     EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{"millimeter"});
-    // "R G B" -> faces: the ring's group is red, the block has the default grey.
+    // "R G B" -> faces: the ring's group is red, the block's caps take the white of its top and
+    // bottom, and its sides, in no group, a grey.
     std::map<std::string, long> colours;
     const std::vector<std::string>& c = g.lines.at("colour");
     for (size_t i = 0; i + 3 < c.size(); i += 4)
         colours[c[i] + " " + c[i + 1] + " " + c[i + 2]] = std::stol(c[i + 3]);
-    ASSERT_EQ(colours.size(), 2u) << g.dump;
+    ASSERT_EQ(colours.size(), 3u) << g.dump;
     EXPECT_EQ(colours["255 0 0"], 2 * RingQuads - 16);
+    EXPECT_EQ(colours["255 255 255"], BlockTriangles);
     const auto& [grey, greyFaces] = *colours.begin();
-    EXPECT_EQ(greyFaces, 2 * BlockQuads + BlockTriangles);
+    EXPECT_EQ(greyFaces, 2 * BlockQuads);
     EXPECT_EQ(split(grey)[0], split(grey)[1]) << grey;
     EXPECT_EQ(split(grey)[1], split(grey)[2]) << grey;
     ASSERT_EQ(cli({in.string(), (dir / "b.3mf").string()}).exitCode, 0);
@@ -479,6 +481,8 @@ TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
     EXPECT_EQ(t.count.at("faces"), SceneMeshTriangles);
     EXPECT_EQ(t.lines.at("image"),
               (std::vector<std::string>{"/3D/Textures/texture0.png", "image/png"}));
+    EXPECT_EQ(t.lines.at("colour"),
+              (std::vector<std::string>{"textured", std::to_string(SceneMeshTriangles)}));
 }
 
 // --unit says what one unit of the document is: STL and OBJ stay in millimetres, glTF in metres,
