@@ -1,7 +1,7 @@
 // The 3MF exporter: one mesh object per document object with its corners merged, a build item
 // placed as the object is, one base material per colour and one texture per image, the unit
-// declared as the export unit; the package is put together by lib3mf and written to the staged
-// file.
+// declared as the export unit; lib3mf puts the package together in memory, and its entries are
+// written to the staged file as a ZIP of the classic form.
 #include "render/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -9,6 +9,7 @@
 #include <Model/COM/NMR_DLLInterfaces.h>
 
 #include <array>
+#include <cstring>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -77,6 +78,132 @@ uint32_t seekPackage(uint64_t position, void* user) {
     if (position > out.bytes.size()) return 1;
     out.at = position;
     return 0;
+}
+
+uint32_t loadU32(const char* at) {
+    uint32_t v;
+    std::memcpy(&v, at, 4);
+    return NativeLittleEndian ? v : __builtin_bswap32(v);
+}
+
+uint16_t loadU16(const char* at) {
+    uint16_t v;
+    std::memcpy(&v, at, 2);
+    return NativeLittleEndian ? v : uint16_t(v >> 8 | v << 8);
+}
+
+uint64_t loadU64(const char* at) {
+    return loadU32(at) | uint64_t(loadU32(at + 4)) << 32;
+}
+
+// lib3mf 1.8 writes every ZIP entry with ZIP64 fields (its sizes in an extra field, "version 4.5")
+// and a date of month 0, which stricter readers refuse (assimp's among them). The entries are
+// copied as they are (compressed data, CRC and sizes unchanged) into a ZIP of the classic form:
+// the same package, readable everywhere. Should the package not look as expected, or need ZIP64
+// for its size, lib3mf's bytes are kept.
+std::vector<char> classicZip(const std::vector<char>& package) {
+    constexpr uint32_t LocalSignature = 0x04034b50, CentralSignature = 0x02014b50,
+                       EndSignature = 0x06054b50;
+    constexpr uint16_t Version = 20;  // 2.0: deflate
+    constexpr uint16_t Date = 0x0021; // 1980-01-01, the earliest valid date
+    struct Entry {
+        uint16_t method;
+        uint32_t crc, compressed, size, offset;
+        std::string_view name;
+    };
+    std::vector<Entry> entries;
+    std::vector<char> out;
+    out.reserve(package.size());
+    auto putU16 = [&](uint16_t v) {
+        char b[2];
+        out.insert(out.end(), b, storeU16(b, v));
+    };
+    auto putU32 = [&](uint32_t v) {
+        char b[4];
+        out.insert(out.end(), b, storeU32(b, v));
+    };
+    const char* const data = package.data();
+    const size_t size = package.size();
+    size_t at = 0;
+    while (at + 30 <= size && loadU32(data + at) == LocalSignature) {
+        const uint16_t flags = loadU16(data + at + 6), method = loadU16(data + at + 8);
+        const uint16_t nameLength = loadU16(data + at + 26), extraLength = loadU16(data + at + 28);
+        uint64_t compressed = loadU32(data + at + 18), uncompressed = loadU32(data + at + 22);
+        const size_t name = at + 30, extra = name + nameLength, start = extra + extraLength;
+        if ((flags & 0x0009) != 0 || start > size) return package; // encrypted, or sizes after
+        // The ZIP64 extra field: the true sizes of those given as 0xFFFFFFFF.
+        for (size_t e = extra; e + 4 <= start;) {
+            const uint16_t id = loadU16(data + e), length = loadU16(data + e + 2);
+            size_t field = e + 4;
+            if (id == 0x0001) {
+                for (uint64_t* value : {&uncompressed, &compressed})
+                    if (*value == 0xFFFFFFFF && field + 8 <= e + 4 + length) {
+                        *value = loadU64(data + field);
+                        field += 8;
+                    }
+            }
+            e += 4 + size_t(length);
+        }
+        if (compressed >= 0xFFFFFFFF || uncompressed >= 0xFFFFFFFF || compressed > size - start ||
+            out.size() >= 0xFFFFFFFF)
+            return package;
+        const Entry entry{method,
+                          loadU32(data + at + 14),
+                          uint32_t(compressed),
+                          uint32_t(uncompressed),
+                          uint32_t(out.size()),
+                          std::string_view(data + name, nameLength)};
+        putU32(LocalSignature);
+        putU16(Version);
+        putU16(0); // flags
+        putU16(entry.method);
+        putU16(0); // time
+        putU16(Date);
+        putU32(entry.crc);
+        putU32(entry.compressed);
+        putU32(entry.size);
+        putU16(nameLength);
+        putU16(0); // no extra field
+        out.insert(out.end(), entry.name.begin(), entry.name.end());
+        out.insert(out.end(), data + start, data + start + compressed);
+        entries.push_back(entry);
+        at = start + size_t(compressed);
+    }
+    if (entries.empty() || entries.size() >= 0xFFFF || at + 4 > size ||
+        loadU32(data + at) != CentralSignature)
+        return package;
+    const size_t central = out.size();
+    for (const Entry& entry : entries) {
+        putU32(CentralSignature);
+        putU16(Version); // made by
+        putU16(Version); // needed
+        putU16(0);
+        putU16(entry.method);
+        putU16(0);
+        putU16(Date);
+        putU32(entry.crc);
+        putU32(entry.compressed);
+        putU32(entry.size);
+        putU16(uint16_t(entry.name.size()));
+        putU16(0); // extra field
+        putU16(0); // comment
+        putU16(0); // disk
+        putU16(0); // internal attributes
+        putU32(0); // external attributes
+        putU32(entry.offset);
+        out.insert(out.end(), entry.name.begin(), entry.name.end());
+    }
+    if (out.size() >= 0xFFFFFFFF) return package;
+    const uint32_t centralSize = uint32_t(out.size() - central);
+    putU32(EndSignature);
+    putU16(0);
+    putU16(0);
+    putU16(uint16_t(entries.size()));
+    putU16(uint16_t(entries.size()));
+    putU32(centralSize);
+    putU32(uint32_t(central));
+    putU16(0); // comment
+    return out;
 }
 
 class T3MFRenderer : public TMeshRenderer {
@@ -266,7 +393,8 @@ void T3MFRenderer::closeFiles() {
     writerHolder.reset();
     materials_.reset();
     model_.reset();
-    outFile.write(std::string_view(package.bytes.data(), package.bytes.size()));
+    const std::vector<char> bytes = classicZip(package.bytes);
+    outFile.write(std::string_view(bytes.data(), bytes.size()));
     outFile.close();
 }
 

@@ -76,19 +76,15 @@ def read_with_assimp(path):
     return dump, stats, [[float(v) for v in corner] for corner in extent]
 
 
-# A 3MF package: assimp reads a plain copy of it (lib3mf 1.8 writes its ZIP entries with ZIP64
-# fields, which assimp 5.2's reader mistakes: its import then fails with "A node of the scene-graph
-# is nullptr"; Python's zipfile reads them and writes the copy without). assimp gives each object
-# one material, so the colours are read from the model part: "colour R G B faces" lines for the
-# display colours the triangles (or their objects) name; then the unit and the textures' images.
+# A 3MF package: assimp's import, and the model part read here (assimp gives each object one
+# material): "colour R G B faces" lines for the display colours the triangles (or their objects)
+# name, "textured" for triangles mapped to a texture; then the unit and the textures' images.
 def read_3mf(path):
-    plain = path + ".plain.3mf"
-    with zipfile.ZipFile(path) as package, zipfile.ZipFile(plain, "w") as copy:
-        for entry in package.infolist():
-            copy.writestr(entry.filename, package.read(entry), zipfile.ZIP_DEFLATED)
+    dump, stats, points = read_with_assimp(path)
+    with zipfile.ZipFile(path) as package:
+        if package.testzip() is not None:
+            sys.exit("damaged entry " + package.testzip())
         root = ET.fromstring(package.read("3D/3dmodel.model"))
-    dump, stats, points = read_with_assimp(plain)
-    os.remove(plain)
     core = "{http://schemas.microsoft.com/3dmanufacturing/core/2015/02}"
     materials = "{http://schemas.microsoft.com/3dmanufacturing/material/2015/02}"
     colours = {}
