@@ -21,6 +21,10 @@
     X(GltfFiles, "glTF 2.0 binary files")                                                          \
     X(ObjFiles, "Wavefront OBJ files")                                                             \
     X(StlFiles, "STL files")                                                                       \
+    X(ThreeMFFiles, "3MF files")                                                                   \
+    X(NotSolid,                                                                                    \
+      "Not a solid: the profile of %1 is not closed, so the export shows it as the view "          \
+      "does, without caps.")                                                                       \
     X(AllFiles, "All files")                                                                       \
     X(ImageFiles, "Images")                                                                        \
     X(Loading, "Loading %1")                                                                       \

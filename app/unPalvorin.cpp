@@ -1,5 +1,6 @@
 // The main window: construction, command wiring, new document, view, lathe, help, about.
 #include "app/unPalvorin.h"
+#include "app/UnExportMenu.h"
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
@@ -70,6 +71,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     ui->splitter->setSizes({860, 190});
 
     createToolbarAndMenus();
+    installExportMenus(*this);
     connectCommands();
     addExportPictureCommand();
     translateForm(this);

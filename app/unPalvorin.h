@@ -104,6 +104,7 @@ class TfrmPalvorin : public QMainWindow {
     void mnExpOBJClick();
     void mnExpSTLClick();
     void mnExportPictureClick();
+    void mnExp3MFClick();
     void editprofileClick();
     void mnEditprofileClick();
     void editpathClick();

@@ -78,3 +78,4 @@ void use3DSRenderer();
 void useGLTFRenderer();
 void useOBJRenderer();
 void useSTLRenderer();
+void use3MFRenderer();

@@ -122,6 +122,13 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]) {
 // ---------------------------------------------------------------------------------------------
 // TMeshRenderer
 
+Matrix4 TMeshRenderer::scaledPlacement(double factor) const {
+    Matrix4 m = objectMatrix;
+    for (int i = 0; i < 16; ++i)
+        if (i % 4 != 3) m.m[i] *= factor;
+    return m;
+}
+
 // Faces before any colour take OpenGL's default diffuse grey, as on screen.
 TMeshRenderer::TMeshRenderer(const char* formatName)
     : faceColor{0.8f, 0.8f, 0.8f, 1.0f}, formatName_(formatName) {}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "model/UnSaveTarget.h"
+#include "render/UnExportUnit.h"
 #include "render/UnTRenderer_Exporters.h"
 
 #include <cstdint>
@@ -150,8 +151,20 @@ TMaterialKey materialKey(const TMeshRun& run);
 // Throws std::runtime_error "<what> "<name>": <the system's reason for err>".
 [[noreturn]] void fileError(const char* what, const std::string& name, int err);
 
+// The image file of texture as a glTF or 3MF file embeds it: a JPEG as it is, anything else as a
+// PNG of its pixels. Returns the MIME type.
+const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes);
+
 // Placed copies of a point and of a direction (the placement has no scale).
 Vec3 placePoint(const Matrix4& m, const float p[3]);
+// placePoint for many points with one matrix: the same arithmetic in double precision, inline.
+inline Vec3 placePointFast(const Matrix4& m, const float p[3]) {
+    const double* e = m.m;
+    const double x = p[0], y = p[1], z = p[2];
+    return Vec3{float(x * e[0] + y * e[4] + z * e[8] + e[12]),
+                float(x * e[1] + y * e[5] + z * e[9] + e[13]),
+                float(x * e[2] + y * e[6] + z * e[10] + e[14])};
+}
 Vec3 placeDirection(const Matrix4& m, const float d[3]);
 
 // The renderer half shared by the three formats: runs of faces per object, zero-area faces left
@@ -196,7 +209,11 @@ class TMeshRenderer : public TRenderer {
         }
     }
 
+    // The object's placement followed by a scaling by factor (the export unit's conversion).
+    Matrix4 scaledPlacement(double factor) const;
+
     TStagedFiles staged;
+    const TExportUnit unit = exportUnit(); // what one world unit is in this export
     std::string objectName;
     std::vector<TMeshRun> runs; // of the current object, in order of first use
     ColorF faceColor;
@@ -280,6 +297,8 @@ class TSTLRenderer : public TMeshRenderer {
   public:
     TSTLRenderer();
 
+    void initObject(const std::string& name) override;
+
   protected:
     void openFiles(const std::string& fileName) override;
     void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
@@ -291,4 +310,8 @@ class TSTLRenderer : public TMeshRenderer {
   private:
     TExportFile outFile;
     uint64_t triangleCount_ = 0;
+    Matrix4 placement_;     // of the current object, in millimetres
+    float lastNormal_[3]{}; // the last face's normal, and
+    Vec3 placedNormal_{};   // the same turned by the placement
+    bool normalKnown_ = false;
 };

@@ -1,7 +1,8 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
-// with its normal, written as it arrives.
+// with its normal, in millimetres, written as it arrives.
 #include "render/UnTRenderer_Mesh.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -28,22 +29,33 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
     triangleCount_ = 0;
 }
 
+void TSTLRenderer::initObject(const std::string& name) {
+    TMeshRenderer::initObject(name);
+    placement_ = scaledPlacement(unit.Millimetres);
+    normalKnown_ = false;
+}
+
 void TSTLRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
                                 int count) {
-    // The face's corners placed once, its normal turned once.
+    // The face's normal turned once (and once only for the faces of one direction in a row), its
+    // corners placed once.
+    if (!normalKnown_ || std::memcmp(lastNormal_, corners[0].Normal, sizeof lastNormal_) != 0) {
+        std::memcpy(lastNormal_, corners[0].Normal, sizeof lastNormal_);
+        placedNormal_ = placeDirection(objectMatrix, corners[0].Normal);
+        normalKnown_ = true;
+    }
     Vec3 placed[4];
     bool known[4] = {};
-    const Vec3 normal = placeDirection(objectMatrix, corners[0].Normal);
     for (int t = 0; t < count; ++t) {
-        char* at = storeVec3(outFile.reserve(TriangleSize), normal);
+        char* at = storeVec3(outFile.reserve(TriangleSize), placedNormal_);
         for (uint8_t c : triangles[t]) {
-            if (!known[c]) placed[c] = placePoint(objectMatrix, corners[c].Position);
+            if (!known[c]) placed[c] = placePointFast(placement_, corners[c].Position);
             known[c] = true;
             at = storeVec3(at, placed[c]);
         }
         outFile.commit(storeU16(at, 0));
-        ++triangleCount_;
     }
+    triangleCount_ += uint64_t(count);
 }
 
 void TSTLRenderer::closeFiles() {

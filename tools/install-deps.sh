@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
-  libpng-dev libegl-dev libegl-mesa0 libdxflib-dev
+  libpng-dev libegl-dev libegl-mesa0 libdxflib-dev lib3mf-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
   qt6-translations-l10n
 )

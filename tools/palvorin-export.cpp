@@ -1,7 +1,8 @@
-// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL or a PNG
-// picture, or saves it again, from the command line.
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL, 3MF or a
+// PNG picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
+#include "render/UnExportUnit.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
@@ -45,6 +46,7 @@ const Format Formats[] = {
     {"glTF 2.0", "glb", "gltf", &useGLTFRenderer, true},
     {"OBJ", "obj", nullptr, &useOBJRenderer, true},
     {"STL", "stl", nullptr, &useSTLRenderer, true},
+    {"3MF", "3mf", nullptr, &use3MFRenderer, true},
     {"PLV", "plv", nullptr, nullptr, true},
     {"PNG picture", "png", nullptr, nullptr, false},
 };
@@ -94,13 +96,18 @@ void printHelp() {
         "  .glb  gltf   glTF 2.0 binary, a node per object, textures embedded\n"
         "  .obj  obj    Wavefront OBJ, with its .mtl and the textures beside it\n"
         "  .stl  stl    binary STL, triangles only, no colour\n"
+        "  .3mf  3mf    3MF package, a mesh object and a build item per object, colours and\n"
+        "               textures kept\n"
         "  .plv  plv    the document itself, loaded and saved again\n"
         "  .png  png    a picture of the view after Fit all, drawn without a display\n"
         "\n"
         "Options:\n"
-        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, plv or png;\n"
-        "                       overrides the extension\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, 3mf, plv or\n"
+        "                       png; overrides the extension\n"
         "  -s, --size N|WxH     picture size in pixels, each side 16..8192 (default 512)\n"
+        "  -u, --unit UNIT      what one unit of the document is: mm (the default), cm, m or in;\n"
+        "                       STL and OBJ are written in millimetres, glTF in metres, and 3MF\n"
+        "                       declares UNIT itself; DXF, VRML and 3DS keep the numbers\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
         "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
@@ -125,6 +132,8 @@ void printHelp() {
         "Without INPUT, --profile with --path or --lathe builds a one-object document. Each\n"
         "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
         "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
+        "An object whose profile is not closed is exported as the view shows it, without caps;\n"
+        "STL and 3MF exports name each such object in a warning, since it is not a solid.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -147,6 +156,7 @@ struct Options {
     std::string output;
     const Format* format = nullptr;
     int width = 0, height = 0; // of a picture; 0 until --size
+    const TExportUnit* unit = &ExportUnits[0];
     bool verbose = false;
     bool help = false;
     TOutlineOptions outlines;
@@ -186,6 +196,26 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
 }
 
+// A missing option value: the message for the command line.
+struct MissingValue {
+    std::string option;
+};
+
+// The value of the option argv[i] when it is longName or shortName: "--name=value", or "--name
+// value" / "-x value" (i then moves on to the value); nullopt for any other argument. Throws
+// MissingValue when the value is not there.
+std::optional<std::string> optionValue(const std::string& longName, const std::string& shortName,
+                                       int argc, char** argv, int& i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(longName + "=", 0) == 0) {
+        if (arg.size() == longName.size() + 1) throw MissingValue{longName};
+        return arg.substr(longName.size() + 1);
+    }
+    if (arg != longName && arg != shortName) return std::nullopt;
+    if (i + 1 >= argc) throw MissingValue{arg};
+    return std::string(argv[++i]);
+}
+
 // Returns an exit code when the command line is not usable, nullopt otherwise.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
@@ -202,30 +232,15 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             options.help = true;
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
-        } else if (arg == "-f" || arg == "--format" || arg.rfind("--format=", 0) == 0) {
-            std::string value;
-            if (arg.size() > 9 && arg[8] == '=') {
-                value = arg.substr(9);
-            } else if (arg.back() == '=') {
-                return usageError("option '--format' needs a value");
-            } else {
-                if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
-                value = argv[++i];
-            }
-            options.format = formatFromName(value);
+        } else if (std::optional<std::string> value =
+                       optionValue("--format", "-f", argc, argv, i)) {
+            options.format = formatFromName(*value);
             if (!options.format)
-                return usageError("unknown format '" + value +
-                                  "' (use dxf, vrml, 3ds, gltf, obj, stl, plv or png)");
-        } else if (arg == "-s" || arg == "--size" || arg.rfind("--size=", 0) == 0) {
-            std::string value;
-            if (arg.rfind("--size=", 0) == 0)
-                value = arg.substr(7);
-            else if (i + 1 < argc)
-                value = argv[++i];
-            else
-                return usageError("option '" + arg + "' needs a value");
-            if (!parseSize(value, options.width, options.height))
-                return usageError("invalid size '" + value + "': use N or WxH, each side " +
+                return usageError("unknown format '" + *value +
+                                  "' (use dxf, vrml, 3ds, gltf, obj, stl, 3mf, plv or png)");
+        } else if (std::optional<std::string> value = optionValue("--size", "-s", argc, argv, i)) {
+            if (!parseSize(*value, options.width, options.height))
+                return usageError("invalid size '" + *value + "': use N or WxH, each side " +
                                   SizeRange);
         } else if (std::string* target = outlineOption(options.outlines, arg)) {
             if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
@@ -238,6 +253,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 return usageError("--lathe takes a number of steps from 3 to 100, not '" +
                                   std::string(argv[i]) + "'");
             options.outlines.Lathe = int(n);
+        } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
+            options.unit = findExportUnit(*value);
+            if (!options.unit)
+                return usageError("unknown unit '" + *value + "' (use " + exportUnitNames() + ")");
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -266,8 +285,8 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         options.format = formatFromExtension(options.output);
         if (!options.format)
             return usageError("cannot tell the format from '" + options.output +
-                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl, .plv or .png name, or "
-                              "--format");
+                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl, .3mf, .plv or .png "
+                              "name, or --format");
     }
     if (options.width != 0 && !isPicture(options.format))
         return usageError("--size applies to PNG pictures only");
@@ -379,7 +398,17 @@ int run(const Options& options) {
     // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
     // here: the other writers do it themselves (OBJ for its material library and texture copies
     // too), so they get OUTPUT itself.
+    // STL and 3MF files are meant for printing, where only solids make sense.
+    const std::string ext = options.format->extension;
+    if (ext == "stl" || ext == "3mf")
+        for (const std::string& name : notSolidObjects(doc))
+            std::fprintf(stderr,
+                         "%s: warning: object \"%s\" is not a solid: its profile is not closed, "
+                         "so it is exported as the view shows it, without caps\n",
+                         Program, name.c_str());
+
     std::optional<TSaveTarget> out;
+    setExportUnit(*options.unit);
     try {
         if (!options.format->stagesItself) out.emplace(options.output);
         if (out && !out->Direct()) rememberStagedFile(out->WritePath());
@@ -414,7 +443,11 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (auto code = parseArguments(argc, argv, options)) return *code;
+    try {
+        if (auto code = parseArguments(argc, argv, options)) return *code;
+    } catch (const MissingValue& missing) {
+        return usageError("option '" + missing.option + "' needs a value");
+    }
     if (options.help) {
         printHelp();
         return 0;

@@ -3,7 +3,9 @@
 #include "app/UnGLCanvas.h"
 
 #include <QApplication>
+#include <QSettings>
 #include <QSurfaceFormat>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -18,5 +20,8 @@ int main(int argc, char** argv) {
     // The windows keep their English texts and write no log, whatever the machine's language.
     TInternationalization::SetProgram(
         std::make_unique<TInternationalization>(QString(), QString()));
+    // Settings the windows keep between runs go to a folder of the tests' own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     return RUN_ALL_TESTS();
 }

@@ -61,17 +61,19 @@ struct ReadBack {
 
 // Faces and points each format holds for the test scene (a 3DS quad is two triangles, a DXF face
 // has four corners; the points of the last three depend on the reader's merging and are not
-// compared), and the image a textured scene names.
+// compared), the image a textured scene names, and the file's unit in millimetres (glTF speaks
+// metres, the others millimetres, the scene's unit).
 struct Format {
     const char* ext;
     long faces, points;
     const char* image;
+    double unit = 1;
 };
 const Format Formats[] = {
     {".dxf", SceneQuads + SceneTriangles, 4 * (SceneQuads + SceneTriangles), nullptr},
     {".3ds", 2 * SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.bmp"},
     {".wrl", SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.jpg"},
-    {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2"},
+    {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2", 1000},
     {".obj", SceneMeshTriangles, -1, "wood.bmp bmp 2 2"},
     {".stl", SceneMeshTriangles, -1, nullptr},
 };
@@ -158,10 +160,10 @@ class ExportCli : public ScratchTest {
             EXPECT_EQ(g.count["points"], f.points);
         }
         for (int a = 0; a < 3; ++a) {
-            EXPECT_NEAR(g.lo[a], SceneMin[a], 1e-3) << "axis " << a;
-            EXPECT_NEAR(g.hi[a], SceneMax[a], 1e-3) << "axis " << a;
+            EXPECT_NEAR(g.lo[a] * f.unit, SceneMin[a], 1e-3) << "axis " << a;
+            EXPECT_NEAR(g.hi[a] * f.unit, SceneMax[a], 1e-3) << "axis " << a;
         }
-        if (f.points < 0) expectReadersAgree(g);
+        if (f.points < 0 && g.count.count("three_faces")) expectReadersAgree(g);
         return g;
     }
 
@@ -194,8 +196,8 @@ TEST_F(ExportCli, HelpExplainsUsageAndFormats) {
         const auto r = cli({flag});
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_NE(r.out.find("Usage: palvorin-export"), std::string::npos) << r.out;
-        for (const char* word :
-             {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".plv", "--format", "--verbose"})
+        for (const char* word : {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".3mf", ".plv",
+                                 "--format", "--unit", "--verbose"})
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }
@@ -215,6 +217,8 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{in, out, at("third.dxf")}, 2, "palvorin-export"},
         {{"--bogus", in, out}, 2, "palvorin-export"},
         {{"--format", "fbx", in, out}, 2, "palvorin-export"},
+        {{"--unit", "yard", in, out}, 2, "unknown unit 'yard' (use mm, cm, m, in)"},
+        {{in, out, "--unit="}, 2, "option '--unit' needs a value"},
         {{in, at("out.gltf")}, 2, "palvorin-export"}, // the text form is not written
         {{in, out, "--format"}, 2, "palvorin-export"},
         {{in, at("out.txt")}, 2, "palvorin-export"},
@@ -389,6 +393,9 @@ TEST_F(ExportCli, TexturedBoxKeepsNormalsAndTextureCoordinatesInEveryMeshFormat)
         ASSERT_EQ(cli({(dir / "box.plv").string(), out.string()}).exitCode, 0);
         ReadBack g = read(out, true);
         expectReadersAgree(g);
+        for (auto& corner : g.corners)
+            for (int i = 0; i < 3; ++i)
+                corner[size_t(i)] *= f->unit;
         ASSERT_EQ(g.corners.size(), size_t(3 * (2 * BlockQuads + BlockTriangles)));
         if (f == &GLTF) {
             EXPECT_EQ(g.count["three_points"], 4 * 6 + 2 * 4);
@@ -438,9 +445,101 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
         }
         for (const ReadBack& g : found) {
             EXPECT_EQ(g.count.at("faces"), found[0].count.at("faces"));
-            EXPECT_EQ(g.lo, found[0].lo);
-            EXPECT_EQ(g.hi, found[0].hi);
+            const double unit = &g == &found[0] ? GLTF.unit : 1;
+            for (size_t a = 0; a < 3; ++a) {
+                EXPECT_NEAR(g.lo[a], found[1].lo[a] / unit, 1e-4 * std::fabs(g.lo[a]) + 1e-6);
+                EXPECT_NEAR(g.hi[a], found[1].hi[a] / unit, 1e-4 * std::fabs(g.hi[a]) + 1e-6);
+            }
         }
+    }
+}
+
+// 3MF: a mesh object per drawn object at its placement, the runs' colours as base materials, the
+// same bytes every time, textures as images of the package; assimp reads it back.
+TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
+    const fs::path in = saveScene("plain.plv");
+    const ReadBack g = exportAndRead(in, Format{".3mf", SceneMeshTriangles, -1, nullptr}, "a");
+    EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{"millimeter"});
+    // "R G B" -> faces: the ring's group is red, the block's caps take the white of its top and
+    // bottom, and its sides, in no group, a grey.
+    std::map<std::string, long> colours;
+    const std::vector<std::string>& c = g.lines.at("colour");
+    for (size_t i = 0; i + 3 < c.size(); i += 4)
+        colours[c[i] + " " + c[i + 1] + " " + c[i + 2]] = std::stol(c[i + 3]);
+    ASSERT_EQ(colours.size(), 3u) << g.dump;
+    EXPECT_EQ(colours["255 0 0"], 2 * RingQuads - 16);
+    EXPECT_EQ(colours["255 255 255"], BlockTriangles);
+    const auto& [grey, greyFaces] = *colours.begin();
+    EXPECT_EQ(greyFaces, 2 * BlockQuads);
+    EXPECT_EQ(split(grey)[0], split(grey)[1]) << grey;
+    EXPECT_EQ(split(grey)[1], split(grey)[2]) << grey;
+    ASSERT_EQ(cli({in.string(), (dir / "b.3mf").string()}).exitCode, 0);
+    EXPECT_EQ(readText(dir / "a.3mf"), readText(dir / "b.3mf"));
+
+    const fs::path textured = saveScene("textured.plv", true);
+    ASSERT_EQ(cli({textured.string(), (dir / "t.3mf").string()}).exitCode, 0);
+    const ReadBack t = read(dir / "t.3mf");
+    EXPECT_EQ(t.count.at("faces"), SceneMeshTriangles);
+    EXPECT_EQ(t.lines.at("image"),
+              (std::vector<std::string>{"/3D/Textures/texture0.png", "image/png"}));
+    EXPECT_EQ(t.lines.at("colour"),
+              (std::vector<std::string>{"textured", std::to_string(SceneMeshTriangles)}));
+}
+
+// --unit says what one unit of the document is: STL and OBJ stay in millimetres, glTF in metres,
+// 3MF declares the unit and keeps the numbers.
+TEST_F(ExportCli, UnitOptionScalesMillimetreAndMetreFormatsAndNames3MFUnit) {
+    const fs::path in = saveScene("plain.plv");
+    // Arguments before the output, its extension, the file's coordinates per document unit and
+    // the unit a 3MF declares.
+    const std::tuple<std::vector<std::string>, const char*, double, const char*> cases[] = {
+        {{}, ".stl", 1, nullptr},
+        {{"--unit", "m"}, ".stl", 1000, nullptr},
+        {{"-u", "in"}, ".obj", 25.4, nullptr},
+        {{"--unit=cm"}, ".glb", 0.01, nullptr},
+        {{"--unit", "in"}, ".3mf", 1, "inch"},
+        {{"--unit=m"}, ".3mf", 1, "meter"},
+    };
+    int k = 0;
+    for (const auto& [options, ext, scale, declared] : cases) {
+        std::vector<std::string> args = options;
+        const fs::path out = dir / ("out" + std::to_string(k++) + ext);
+        args.push_back(in.string());
+        args.push_back(out.string());
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto r = cli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const ReadBack g = read(out);
+        for (size_t a = 0; a < 3; ++a) {
+            EXPECT_NEAR(g.lo[a], SceneMin[a] * scale, 1e-4 * std::fabs(SceneMin[a] * scale));
+            EXPECT_NEAR(g.hi[a], SceneMax[a] * scale, 1e-4 * std::fabs(SceneMax[a] * scale));
+        }
+        if (declared) {
+            EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{declared});
+        }
+    }
+}
+
+// An object whose profile is not closed is exported without caps, as the view shows it; STL and
+// 3MF name it in a warning, the other formats say nothing.
+TEST_F(ExportCli, ObjectWithOpenProfileIsExportedWithAWarningForSolidFormats) {
+    auto open = makeBlock();
+    open->SetName("open block");
+    open->ProfileCount = 4; // the closing vertex left out: three sides
+    makeDoc(dir.string(), std::move(open), makeRing())->SaveToFile((dir / "open.plv").string());
+    for (const char* ext : {".stl", ".3mf", ".obj"}) {
+        SCOPED_TRACE(ext);
+        const fs::path out = dir / (std::string("open") + ext);
+        const auto r = cli({(dir / "open.plv").string(), out.string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(read(out).count["faces"], 2 * 3 * 2 + 2 * RingQuads - 16);
+        if (std::string(ext) == ".obj") {
+            EXPECT_EQ(r.err, "");
+            continue;
+        }
+        EXPECT_EQ(r.err, "palvorin-export: warning: object \"open block\" is not a solid: its "
+                         "profile is not closed, so it is exported as the view shows it, without "
+                         "caps\n");
     }
 }
 
