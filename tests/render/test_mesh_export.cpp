@@ -230,7 +230,8 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[1,0,0,0,0,1,0,0,0,0,1,0,"
                         "10,0,0,1]}"),
               std::string::npos);
-    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 2u); // textured grey, plain grey
+    // Textured grey, plain grey, and the default appearance of "big", which states none.
+    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 3u);
     EXPECT_EQ(count("\"baseColorFactor\":[0.21404114048223255,0.21404114048223255,"
                     "0.21404114048223255,1]"),
               2u);

@@ -1,0 +1,522 @@
+// Welding of an object's triangles for the indexed-mesh exporters: one position for every corner
+// the builders computed twice, no triangle without area, no edge ending inside another, closed
+// pieces wound outwards.
+#include "render/UnTRenderer_Mesh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <unordered_map>
+
+namespace {
+
+// Corners closer than this fraction of the object's largest coordinate, in every axis, are one
+// corner: a few units in the last place of a float, where one point computed along two ways (a
+// lathe's last step back at its first angle) lands; no two corners a user can draw come this
+// close.
+constexpr double WeldFraction = 1.0 / (1 << 20);
+// Two corners of open edges (edges of one triangle only) closer than this fraction of the shortest
+// open edge at either are one corner computed twice: a ring reached through two segments' frames,
+// whose angles the builders take from a table, or a cap's outline and the sides' end.
+constexpr double SeamFraction = 1.0 / 1024;
+// How many times edges are split at corners that end on them, each pass looking afresh.
+constexpr int MaxSplitPasses = 8;
+
+struct Point3 {
+    double X, Y, Z;
+};
+
+Point3 toPoint(const float p[3]) {
+    return Point3{p[0], p[1], p[2]};
+}
+
+using Ids = std::array<uint32_t, 3>;
+
+// The welded object: positions and, per triangle, its corners' position ids.
+struct WeldState {
+    std::vector<TMeshTriangle>& triangles;
+    std::vector<Ids> ids;
+    std::vector<Point3> positions;
+    double tolerance = 0;
+};
+
+// Gives every corner the id of a position, corners within tolerance sharing the first one met.
+// Positions are kept in a grid of cells four tolerances wide: a corner's neighbourhood then reaches
+// into at most two cells per axis.
+void mergePositions(WeldState& w) {
+    double largest = 0;
+    for (const TMeshTriangle& t : w.triangles)
+        for (const TMeshVertex& v : t.Corners)
+            for (float c : v.Position)
+                largest = std::max(largest, std::fabs(double(c)));
+    w.tolerance = largest * WeldFraction;
+    const double cell = w.tolerance > 0 ? 4 * w.tolerance : 1;
+
+    struct Key {
+        float p[3];
+    };
+    TUniqueValues<Key> exact; // bitwise-equal corners are looked up once
+    std::vector<uint32_t> idOfExact;
+    std::unordered_map<uint64_t, uint32_t> cellHead; // cell -> its last position id + 1
+    std::vector<uint32_t> nextInCell;                // position id -> the one before it + 1
+    auto cellKey = [](int64_t x, int64_t y, int64_t z) {
+        return uint64_t(x) * 0x9E3779B97F4A7C15ull ^ uint64_t(y) * 0xC2B2AE3D27D4EB4Full ^
+               uint64_t(z) * 0x165667B19E3779F9ull;
+    };
+
+    w.ids.resize(w.triangles.size());
+    for (size_t t = 0; t < w.triangles.size(); ++t)
+        for (int k = 0; k < 3; ++k) {
+            const float* position = w.triangles[t].Corners[k].Position;
+            Key key;
+            std::copy(position, position + 3, key.p);
+            const uint32_t e = exact.add(key);
+            if (e == idOfExact.size()) {
+                const Point3 p = toPoint(position);
+                const double c[3] = {p.X, p.Y, p.Z};
+                int64_t base[3], low[3], high[3];
+                for (int a = 0; a < 3; ++a) {
+                    base[a] = int64_t(std::floor(c[a] / cell));
+                    low[a] = c[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
+                    high[a] =
+                        double(base[a] + 1) * cell - c[a] <= w.tolerance ? base[a] + 1 : base[a];
+                }
+                uint32_t found = UINT32_MAX;
+                double best = w.tolerance;
+                for (int64_t x = low[0]; x <= high[0]; ++x)
+                    for (int64_t y = low[1]; y <= high[1]; ++y)
+                        for (int64_t z = low[2]; z <= high[2]; ++z) {
+                            auto it = cellHead.find(cellKey(x, y, z));
+                            for (uint32_t i = it == cellHead.end() ? 0 : it->second; i != 0;
+                                 i = nextInCell[i - 1]) {
+                                const Point3& q = w.positions[i - 1];
+                                const double d =
+                                    std::max({std::fabs(q.X - p.X), std::fabs(q.Y - p.Y),
+                                              std::fabs(q.Z - p.Z)});
+                                if (d <= best) {
+                                    best = d;
+                                    found = i - 1;
+                                }
+                            }
+                        }
+                if (found == UINT32_MAX) {
+                    found = uint32_t(w.positions.size());
+                    w.positions.push_back(p);
+                    uint32_t& head = cellHead[cellKey(base[0], base[1], base[2])];
+                    nextInCell.push_back(head);
+                    head = found + 1;
+                }
+                idOfExact.push_back(found);
+            }
+            w.ids[t][size_t(k)] = idOfExact[e];
+        }
+}
+
+void setPosition(TMeshVertex& v, const Point3& p) {
+    v.Position[0] = float(p.X) + 0.0f;
+    v.Position[1] = float(p.Y) + 0.0f;
+    v.Position[2] = float(p.Z) + 0.0f;
+}
+
+Vec3 toVec3(const Point3& p) {
+    return Vec3{float(p.X), float(p.Y), float(p.Z)};
+}
+
+// Moves every corner onto its position and drops the triangles that are left without area.
+void dropFlatTriangles(WeldState& w) {
+    size_t kept = 0;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        const Ids& id = w.ids[t];
+        double n[3];
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2] ||
+            !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+                        toVec3(w.positions[id[2]]), n))
+            continue;
+        for (int k = 0; k < 3; ++k)
+            setPosition(w.triangles[t].Corners[k], w.positions[id[size_t(k)]]);
+        w.triangles[kept] = w.triangles[t];
+        w.ids[kept] = id;
+        ++kept;
+    }
+    w.triangles.resize(kept);
+    w.ids.resize(kept);
+}
+
+// Removes faces that another face covers exactly, back to back: the same corners in reverse order.
+// Where a round corner's ring lies outside the trimmed sides, its two corner bands (or wedges) on
+// the inner side fold onto each other; together they enclose nothing.
+void dropFacesBackToBack(WeldState& w) {
+    // Each face's corners in order round it, starting at its smallest id: a quad's two triangles
+    // are (a b c) (a c d); a face that lost a triangle is the one left.
+    struct Cycle {
+        std::array<uint32_t, 4> ids{};
+        uint8_t size = 0;
+        bool operator<(const Cycle& o) const {
+            return size != o.size ? size < o.size : ids < o.ids;
+        }
+    };
+    auto canonical = [](Cycle c, bool reversed) {
+        if (reversed) std::reverse(c.ids.begin(), c.ids.begin() + c.size);
+        const auto smallest = std::min_element(c.ids.begin(), c.ids.begin() + c.size);
+        std::rotate(c.ids.begin(), smallest, c.ids.begin() + c.size);
+        return c;
+    };
+    std::map<Cycle, std::vector<size_t>> faces; // canonical cycle -> first triangle of each face
+    for (size_t t = 0; t < w.triangles.size();) {
+        size_t end = t + 1;
+        while (end < w.triangles.size() && w.triangles[end].Face == w.triangles[t].Face)
+            ++end;
+        Cycle c;
+        const Ids& a = w.ids[t];
+        if (end - t == 1) {
+            c.ids = {a[0], a[1], a[2], 0};
+            c.size = 3;
+        } else if (end - t == 2 && w.ids[t + 1][0] == a[0] && w.ids[t + 1][1] == a[2]) {
+            c.ids = {a[0], a[1], a[2], w.ids[t + 1][2]};
+            c.size = 4;
+        }
+        if (c.size) faces[canonical(c, false)].push_back(t);
+        t = end;
+    }
+    std::vector<bool> gone(w.triangles.size(), false);
+    bool any = false;
+    for (auto& [cycle, starts] : faces) {
+        auto back = faces.find(canonical(cycle, true));
+        if (back == faces.end() || &back->second == &starts) continue;
+        while (!starts.empty() && !back->second.empty()) {
+            for (size_t first : {starts.back(), back->second.back()})
+                for (size_t t = first;
+                     t < w.triangles.size() && w.triangles[t].Face == w.triangles[first].Face; ++t)
+                    gone[t] = true;
+            starts.pop_back();
+            back->second.pop_back();
+            any = true;
+        }
+    }
+    if (!any) return;
+    size_t kept = 0;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        if (gone[t]) continue;
+        w.triangles[kept] = w.triangles[t];
+        w.ids[kept] = w.ids[t];
+        ++kept;
+    }
+    w.triangles.resize(kept);
+    w.ids.resize(kept);
+}
+
+// One use of an undirected edge: the edge's two ids (smaller first) and which triangle and side.
+struct EdgeUse {
+    uint64_t key;
+    uint32_t triangle;
+    uint8_t side; // the edge from corner side to corner side + 1
+    bool operator<(const EdgeUse& o) const {
+        return key != o.key             ? key < o.key
+               : triangle != o.triangle ? triangle < o.triangle
+                                        : side < o.side;
+    }
+};
+
+std::vector<EdgeUse> edgeUses(const std::vector<Ids>& ids) {
+    std::vector<EdgeUse> uses;
+    uses.reserve(3 * ids.size());
+    for (uint32_t t = 0; t < ids.size(); ++t)
+        for (uint8_t s = 0; s < 3; ++s) {
+            const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
+            uses.push_back(EdgeUse{uint64_t(std::min(a, b)) << 32 | std::max(a, b), t, s});
+        }
+    std::sort(uses.begin(), uses.end());
+    return uses;
+}
+
+// The edges used by one triangle only.
+std::vector<EdgeUse> openEdges(const std::vector<Ids>& ids) {
+    const std::vector<EdgeUse> uses = edgeUses(ids);
+    std::vector<EdgeUse> open;
+    for (size_t i = 0; i < uses.size();) {
+        size_t j = i;
+        while (j < uses.size() && uses[j].key == uses[i].key)
+            ++j;
+        if (j - i == 1) open.push_back(uses[i]);
+        i = j;
+    }
+    return open;
+}
+
+double distance(const Point3& a, const Point3& b) {
+    return std::sqrt((a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y) +
+                     (a.Z - b.Z) * (a.Z - b.Z));
+}
+
+// Joins open edges (edges of one triangle only) that run back along each other with ends much
+// closer than their length: the two sides of a seam that the builders computed apart. Returns
+// whether any corner moved.
+bool joinSeams(WeldState& w) {
+    const std::vector<EdgeUse> open = openEdges(w.ids);
+    if (open.empty()) return false;
+    struct Edge {
+        uint32_t from, to;
+        double reach, middleX;
+    };
+    std::vector<Edge> edges;
+    double widest = 0;
+    for (const EdgeUse& e : open) {
+        const uint32_t from = w.ids[e.triangle][e.side], to = w.ids[e.triangle][(e.side + 1) % 3];
+        const Point3 &a = w.positions[from], &b = w.positions[to];
+        edges.push_back(Edge{from, to, distance(a, b) * SeamFraction, (a.X + b.X) / 2});
+        widest = std::max(widest, edges.back().reach);
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge& a, const Edge& b) { return a.middleX < b.middleX; });
+
+    struct Pair {
+        double d;
+        uint32_t e, f;
+        bool back; // f runs from e's end to its start
+        bool operator<(const Pair& o) const {
+            return d != o.d ? d < o.d : e != o.e ? e < o.e : f < o.f;
+        }
+    };
+    std::vector<Pair> pairs;
+    for (uint32_t i = 0; i < edges.size(); ++i)
+        for (uint32_t j = i + 1; j < edges.size() && edges[j].middleX - edges[i].middleX <= widest;
+             ++j) {
+            const Edge &e = edges[i], &f = edges[j];
+            const double reach = std::min(e.reach, f.reach);
+            // Back along each other, or the same way where one side is wound the wrong way
+            // round (its winding is mended later).
+            for (bool back : {true, false}) {
+                const double d1 = distance(w.positions[e.from], w.positions[back ? f.to : f.from]);
+                const double d2 = distance(w.positions[e.to], w.positions[back ? f.from : f.to]);
+                if (d1 <= reach && d2 <= reach && (d1 > 0 || d2 > 0))
+                    pairs.push_back({d1 + d2, i, j, back});
+            }
+        }
+    if (pairs.empty()) return false;
+
+    // Closest first, each edge in one seam, each group of corners keeping the one met first.
+    std::sort(pairs.begin(), pairs.end());
+    std::vector<bool> paired(edges.size(), false);
+    std::vector<uint32_t> to(w.positions.size());
+    for (uint32_t i = 0; i < to.size(); ++i)
+        to[i] = i;
+    auto root = [&](uint32_t i) {
+        while (to[i] != i)
+            i = to[i] = to[to[i]];
+        return i;
+    };
+    auto join = [&](uint32_t a, uint32_t b) {
+        a = root(a), b = root(b);
+        if (a != b) to[std::max(a, b)] = std::min(a, b);
+    };
+    for (const Pair& p : pairs) {
+        if (paired[p.e] || paired[p.f]) continue;
+        paired[p.e] = paired[p.f] = true;
+        join(edges[p.e].from, p.back ? edges[p.f].to : edges[p.f].from);
+        join(edges[p.e].to, p.back ? edges[p.f].from : edges[p.f].to);
+    }
+    for (Ids& id : w.ids)
+        for (uint32_t& i : id)
+            i = root(i);
+    return true;
+}
+
+// Splits every edge used by one triangle only at the corners of such edges that lie on it: where
+// one side of a seam has a corner the other side lacks. Returns whether anything was split.
+bool splitAtCornersOnEdges(WeldState& w) {
+    const std::vector<EdgeUse> open = openEdges(w.ids);
+    if (open.empty()) return false;
+
+    // Corners of open edges, by X, each with the other ends of its open edges.
+    std::vector<std::pair<uint32_t, uint32_t>> ends; // (corner, other end), both ways
+    for (const EdgeUse& e : open) {
+        ends.emplace_back(uint32_t(e.key >> 32), uint32_t(e.key));
+        ends.emplace_back(uint32_t(e.key), uint32_t(e.key >> 32));
+    }
+    std::sort(ends.begin(), ends.end());
+    std::vector<uint32_t> corners;
+    for (const auto& end : ends)
+        if (corners.empty() || corners.back() != end.first) corners.push_back(end.first);
+    std::sort(corners.begin(), corners.end(),
+              [&](uint32_t a, uint32_t b) { return w.positions[a].X < w.positions[b].X; });
+
+    // Per triangle side, the corners lying inside it with their place along it (0..1).
+    std::vector<std::vector<std::pair<double, uint32_t>>> splits(3 * w.triangles.size());
+    bool any = false;
+    const double tol = w.tolerance;
+    for (const EdgeUse& e : open) {
+        const uint32_t ia = w.ids[e.triangle][e.side], ib = w.ids[e.triangle][(e.side + 1) % 3];
+        const Point3 &a = w.positions[ia], &b = w.positions[ib];
+        const double d[3] = {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
+        const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (!(length > 2 * tol)) continue;
+        // Whether p lies on the line of the edge, and how far along it from a.
+        auto onLine = [&](const Point3& p, double& along) {
+            const double v[3] = {p.X - a.X, p.Y - a.Y, p.Z - a.Z};
+            along = (v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length;
+            const double s = along / length;
+            return std::max({std::fabs(v[0] - s * d[0]), std::fabs(v[1] - s * d[1]),
+                             std::fabs(v[2] - s * d[2])}) <= tol;
+        };
+        const double x0 = std::min(a.X, b.X) - tol, x1 = std::max(a.X, b.X) + tol;
+        auto from = std::lower_bound(corners.begin(), corners.end(), x0,
+                                     [&](uint32_t c, double x) { return w.positions[c].X < x; });
+        for (auto it = from; it != corners.end() && w.positions[*it].X <= x1; ++it) {
+            double along = 0;
+            if (*it == ia || *it == ib || !onLine(w.positions[*it], along) || along <= tol ||
+                along >= length - tol)
+                continue;
+            // A seam: the corner's own open edges run along this one.
+            bool seam = false;
+            auto end = std::lower_bound(ends.begin(), ends.end(), std::make_pair(*it, 0u));
+            for (; !seam && end != ends.end() && end->first == *it; ++end) {
+                double at = 0;
+                seam = end->second == ia || end->second == ib ||
+                       (onLine(w.positions[end->second], at) && at >= -tol && at <= length + tol);
+            }
+            if (!seam) continue;
+            const double s = along / length;
+            splits[3 * size_t(e.triangle) + e.side].emplace_back(s, *it);
+            any = true;
+        }
+    }
+    if (!any) return false;
+
+    // Each triangle with corners on a side becomes a fan from the opposite corner; its other
+    // sides are looked at again in the next pass.
+    std::vector<TMeshTriangle> triangles;
+    std::vector<Ids> ids;
+    triangles.reserve(w.triangles.size());
+    ids.reserve(w.triangles.size());
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        int side = -1;
+        for (int s = 0; s < 3 && side < 0; ++s)
+            if (!splits[3 * t + size_t(s)].empty()) side = s;
+        if (side < 0) {
+            triangles.push_back(w.triangles[t]);
+            ids.push_back(w.ids[t]);
+            continue;
+        }
+        auto& on = splits[3 * t + size_t(side)];
+        std::sort(on.begin(), on.end());
+        const TMeshTriangle& original = w.triangles[t];
+        const TMeshVertex& a = original.Corners[side];
+        const TMeshVertex& b = original.Corners[(side + 1) % 3];
+        const TMeshVertex& opposite = original.Corners[(side + 2) % 3];
+        const uint32_t oppositeId = w.ids[t][size_t((side + 2) % 3)];
+        TMeshVertex previous = a;
+        uint32_t previousId = w.ids[t][size_t(side)];
+        for (size_t i = 0; i <= on.size(); ++i) {
+            TMeshVertex next = b;
+            uint32_t nextId = w.ids[t][size_t((side + 1) % 3)];
+            if (i < on.size()) {
+                const double s = on[i].first;
+                nextId = on[i].second;
+                setPosition(next, w.positions[nextId]);
+                for (int c = 0; c < 2; ++c)
+                    next.TexCoord[c] =
+                        float(a.TexCoord[c] + s * (double(b.TexCoord[c]) - a.TexCoord[c])) + 0.0f;
+            }
+            if (nextId != previousId)
+                triangles.push_back(TMeshTriangle{{previous, next, opposite}, original.Run}),
+                    ids.push_back(Ids{previousId, nextId, oppositeId});
+            previous = next;
+            previousId = nextId;
+        }
+    }
+    w.triangles.swap(triangles);
+    w.ids.swap(ids);
+    return true;
+}
+
+void flip(TMeshTriangle& t, Ids& id) {
+    std::swap(t.Corners[1], t.Corners[2]);
+    std::swap(id[1], id[2]);
+    for (TMeshVertex& v : t.Corners)
+        for (float& n : v.Normal)
+            n = 0.0f - n;
+}
+
+// Winds every closed piece of the surface one way round, outwards (positive enclosed volume).
+// Pieces with an edge that is not shared by exactly two triangles are left as they are.
+void orientClosedPieces(WeldState& w) {
+    const std::vector<EdgeUse> uses = edgeUses(w.ids);
+    const size_t n = w.triangles.size();
+    // Per triangle side, the triangle across it (UINT32_MAX: none or more than one) and whether
+    // both run the edge the same way.
+    std::vector<uint32_t> across(3 * n, UINT32_MAX);
+    std::vector<bool> sameWay(3 * n, false), open(n, false);
+    for (size_t i = 0; i < uses.size();) {
+        size_t j = i;
+        while (j < uses.size() && uses[j].key == uses[i].key)
+            ++j;
+        if (j - i == 2) {
+            const EdgeUse &p = uses[i], &q = uses[i + 1];
+            const bool same = w.ids[p.triangle][p.side] == w.ids[q.triangle][q.side];
+            across[3 * p.triangle + p.side] = q.triangle;
+            across[3 * q.triangle + q.side] = p.triangle;
+            sameWay[3 * p.triangle + p.side] = sameWay[3 * q.triangle + q.side] = same;
+        } else {
+            for (size_t k = i; k < j; ++k)
+                open[uses[k].triangle] = true;
+        }
+        i = j;
+    }
+
+    std::vector<int8_t> flipped(n, -1); // -1: not reached yet
+    std::vector<uint32_t> piece;
+    for (size_t start = 0; start < n; ++start) {
+        if (flipped[start] >= 0) continue;
+        piece.clear();
+        piece.push_back(uint32_t(start));
+        flipped[start] = 0;
+        bool closed = true;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            const uint32_t t = piece[i];
+            closed = closed && !open[t];
+            for (size_t s = 0; s < 3; ++s) {
+                const uint32_t o = across[3 * t + s];
+                if (o == UINT32_MAX) {
+                    closed = false;
+                } else if (flipped[o] < 0) {
+                    flipped[o] = int8_t(flipped[t] ^ int8_t(sameWay[3 * t + s]));
+                    piece.push_back(o);
+                } else if ((flipped[o] ^ flipped[t]) != int8_t(sameWay[3 * t + s])) {
+                    closed = false; // one-sided, like a Moebius strip
+                }
+            }
+        }
+        if (!closed) continue;
+        // Six times the enclosed volume, measured from the piece's first corner.
+        const Point3& r = w.positions[w.ids[piece[0]][0]];
+        double volume = 0;
+        for (uint32_t t : piece) {
+            const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
+                         &c = w.positions[w.ids[t][2]];
+            const double u[3] = {a.X - r.X, a.Y - r.Y, a.Z - r.Z};
+            const double v[3] = {b.X - r.X, b.Y - r.Y, b.Z - r.Z};
+            const double q[3] = {c.X - r.X, c.Y - r.Y, c.Z - r.Z};
+            const double det = u[0] * (v[1] * q[2] - v[2] * q[1]) -
+                               u[1] * (v[0] * q[2] - v[2] * q[0]) +
+                               u[2] * (v[0] * q[1] - v[1] * q[0]);
+            volume += flipped[t] ? -det : det;
+        }
+        const int8_t inward = volume < 0 ? 1 : 0;
+        for (uint32_t t : piece)
+            if (flipped[t] ^ inward) flip(w.triangles[t], w.ids[t]);
+    }
+}
+
+} // namespace
+
+void weldTriangles(std::vector<TMeshTriangle>& triangles) {
+    if (triangles.empty()) return;
+    WeldState w{triangles, {}, {}, 0};
+    mergePositions(w);
+    dropFlatTriangles(w);
+    if (joinSeams(w)) dropFlatTriangles(w);
+    dropFacesBackToBack(w);
+    for (int pass = 0; pass < MaxSplitPasses && splitAtCornersOnEdges(w); ++pass) {
+    }
+    orientClosedPieces(w);
+}
