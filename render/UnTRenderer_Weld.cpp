@@ -5,8 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
-#include <unordered_map>
 
 namespace {
 
@@ -40,9 +40,51 @@ struct WeldState {
     double tolerance = 0;
 };
 
+// Chains of positions by grid cell: an open-addressing table from a cell's key to the last
+// position id + 1 put in it (0: none). Cells whose keys collide share a chain, which costs a few
+// more distance tests and nothing else.
+class CellTable {
+  public:
+    explicit CellTable(size_t count) {
+        size_t size = 64;
+        while (size < 2 * count)
+            size *= 2;
+        keys_.assign(size, 0);
+        heads_.assign(size, 0);
+    }
+    static uint64_t key(int64_t x, int64_t y, int64_t z) {
+        uint64_t h = uint64_t(x) * 0x9E3779B97F4A7C15ull ^ uint64_t(y) * 0xC2B2AE3D27D4EB4Full ^
+                     uint64_t(z) * 0x165667B19E3779F9ull;
+        h ^= h >> 29;
+        return h | 1; // 0 marks a free slot
+    }
+    // The chain head of key, or 0 when the cell is empty.
+    uint32_t head(uint64_t key) const {
+        for (size_t at = slot(key);; at = (at + 1) & (keys_.size() - 1)) {
+            if (keys_[at] == key) return heads_[at];
+            if (keys_[at] == 0) return 0;
+        }
+    }
+    // The chain head of key, to be set.
+    uint32_t& place(uint64_t key) {
+        size_t at = slot(key);
+        while (keys_[at] != key && keys_[at] != 0)
+            at = (at + 1) & (keys_.size() - 1);
+        keys_[at] = key;
+        return heads_[at];
+    }
+
+    void prefetch(uint64_t key) const { __builtin_prefetch(&keys_[slot(key)]); }
+
+  private:
+    size_t slot(uint64_t key) const { return size_t(key >> 20) & (keys_.size() - 1); }
+    std::vector<uint64_t> keys_;
+    std::vector<uint32_t> heads_;
+};
+
 // Gives every corner the id of a position, corners within tolerance sharing the first one met.
-// Positions are kept in a grid of cells four tolerances wide: a corner's neighbourhood then reaches
-// into at most two cells per axis.
+// Distinct positions go into a grid of cells 64 tolerances wide; only a position within tolerance
+// of a cell's face looks into the neighbouring cell too.
 void mergePositions(WeldState& w) {
     double largest = 0;
     for (const TMeshTriangle& t : w.triangles)
@@ -50,66 +92,74 @@ void mergePositions(WeldState& w) {
             for (float c : v.Position)
                 largest = std::max(largest, std::fabs(double(c)));
     w.tolerance = largest * WeldFraction;
-    const double cell = w.tolerance > 0 ? 4 * w.tolerance : 1;
+    const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
 
     struct Key {
         float p[3];
     };
     TUniqueValues<Key> exact; // bitwise-equal corners are looked up once
-    std::vector<uint32_t> idOfExact;
-    std::unordered_map<uint64_t, uint32_t> cellHead; // cell -> its last position id + 1
-    std::vector<uint32_t> nextInCell;                // position id -> the one before it + 1
-    auto cellKey = [](int64_t x, int64_t y, int64_t z) {
-        return uint64_t(x) * 0x9E3779B97F4A7C15ull ^ uint64_t(y) * 0xC2B2AE3D27D4EB4Full ^
-               uint64_t(z) * 0x165667B19E3779F9ull;
+    // Table slots are fetched a few lookups ahead rather than one cache miss after another.
+    constexpr size_t Ahead = 8;
+    auto keyOf = [&](size_t corner) {
+        const float* position = w.triangles[corner / 3].Corners[corner % 3].Position;
+        Key key;
+        std::copy(position, position + 3, key.p);
+        return key;
     };
-
+    const size_t corners = 3 * w.triangles.size();
     w.ids.resize(w.triangles.size());
-    for (size_t t = 0; t < w.triangles.size(); ++t)
-        for (int k = 0; k < 3; ++k) {
-            const float* position = w.triangles[t].Corners[k].Position;
-            Key key;
-            std::copy(position, position + 3, key.p);
-            const uint32_t e = exact.add(key);
-            if (e == idOfExact.size()) {
-                const Point3 p = toPoint(position);
-                const double c[3] = {p.X, p.Y, p.Z};
-                int64_t base[3], low[3], high[3];
-                for (int a = 0; a < 3; ++a) {
-                    base[a] = int64_t(std::floor(c[a] / cell));
-                    low[a] = c[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
-                    high[a] =
-                        double(base[a] + 1) * cell - c[a] <= w.tolerance ? base[a] + 1 : base[a];
-                }
-                uint32_t found = UINT32_MAX;
-                double best = w.tolerance;
-                for (int64_t x = low[0]; x <= high[0]; ++x)
-                    for (int64_t y = low[1]; y <= high[1]; ++y)
-                        for (int64_t z = low[2]; z <= high[2]; ++z) {
-                            auto it = cellHead.find(cellKey(x, y, z));
-                            for (uint32_t i = it == cellHead.end() ? 0 : it->second; i != 0;
-                                 i = nextInCell[i - 1]) {
-                                const Point3& q = w.positions[i - 1];
-                                const double d =
-                                    std::max({std::fabs(q.X - p.X), std::fabs(q.Y - p.Y),
-                                              std::fabs(q.Z - p.Z)});
-                                if (d <= best) {
-                                    best = d;
-                                    found = i - 1;
-                                }
-                            }
-                        }
-                if (found == UINT32_MAX) {
-                    found = uint32_t(w.positions.size());
-                    w.positions.push_back(p);
-                    uint32_t& head = cellHead[cellKey(base[0], base[1], base[2])];
-                    nextInCell.push_back(head);
-                    head = found + 1;
-                }
-                idOfExact.push_back(found);
-            }
-            w.ids[t][size_t(k)] = idOfExact[e];
+    for (size_t i = 0; i < corners; ++i) {
+        if (i + Ahead < corners) exact.prefetch(keyOf(i + Ahead));
+        w.ids[i / 3][i % 3] = exact.add(keyOf(i));
+    }
+
+    const std::vector<Key>& distinct = exact.values();
+    CellTable cells(distinct.size());
+    std::vector<uint32_t> before; // position id -> the one before it in its cell's chain + 1
+    std::vector<uint32_t> idOf(distinct.size());
+    w.positions.reserve(distinct.size());
+    auto baseKey = [&](const Key& k) {
+        return CellTable::key(int64_t(std::floor(k.p[0] / cell)),
+                              int64_t(std::floor(k.p[1] / cell)),
+                              int64_t(std::floor(k.p[2] / cell)));
+    };
+    for (size_t e = 0; e < distinct.size(); ++e) {
+        if (e + Ahead < distinct.size()) cells.prefetch(baseKey(distinct[e + Ahead]));
+        const Point3 p = toPoint(distinct[e].p);
+        const double c[3] = {p.X, p.Y, p.Z};
+        int64_t base[3], low[3], high[3];
+        for (int a = 0; a < 3; ++a) {
+            base[a] = int64_t(std::floor(c[a] / cell));
+            low[a] = c[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
+            high[a] = double(base[a] + 1) * cell - c[a] <= w.tolerance ? base[a] + 1 : base[a];
         }
+        uint32_t found = UINT32_MAX;
+        double best = w.tolerance;
+        for (int64_t x = low[0]; x <= high[0]; ++x)
+            for (int64_t y = low[1]; y <= high[1]; ++y)
+                for (int64_t z = low[2]; z <= high[2]; ++z)
+                    for (uint32_t i = cells.head(CellTable::key(x, y, z)); i != 0;
+                         i = before[i - 1]) {
+                        const Point3& q = w.positions[i - 1];
+                        const double d = std::max(
+                            {std::fabs(q.X - p.X), std::fabs(q.Y - p.Y), std::fabs(q.Z - p.Z)});
+                        if (d <= best) {
+                            best = d;
+                            found = i - 1;
+                        }
+                    }
+        if (found == UINT32_MAX) {
+            found = uint32_t(w.positions.size());
+            w.positions.push_back(p);
+            uint32_t& head = cells.place(CellTable::key(base[0], base[1], base[2]));
+            before.push_back(head);
+            head = found + 1;
+        }
+        idOf[e] = found;
+    }
+    for (Ids& id : w.ids)
+        for (uint32_t& i : id)
+            i = idOf[i];
 }
 
 void setPosition(TMeshVertex& v, const Point3& p) {
@@ -122,19 +172,26 @@ Vec3 toVec3(const Point3& p) {
     return Vec3{float(p.X), float(p.Y), float(p.Z)};
 }
 
-// Moves every corner onto its position and drops the triangles that are left without area.
+// Moves every corner onto its position and drops the triangles that are left without area (those
+// whose corners all stayed had area when they arrived).
 void dropFlatTriangles(WeldState& w) {
     size_t kept = 0;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
         const Ids& id = w.ids[t];
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) continue;
+        TMeshTriangle& triangle = w.triangles[t];
+        bool moved = false;
+        for (size_t k = 0; k < 3; ++k) {
+            const TMeshVertex before = triangle.Corners[k];
+            setPosition(triangle.Corners[k], w.positions[id[k]]);
+            moved = moved || std::memcmp(before.Position, triangle.Corners[k].Position,
+                                         sizeof before.Position) != 0;
+        }
         double n[3];
-        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2] ||
-            !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
-                        toVec3(w.positions[id[2]]), n))
+        if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+                                 toVec3(w.positions[id[2]]), n))
             continue;
-        for (int k = 0; k < 3; ++k)
-            setPosition(w.triangles[t].Corners[k], w.positions[id[size_t(k)]]);
-        w.triangles[kept] = w.triangles[t];
+        w.triangles[kept] = triangle;
         w.ids[kept] = id;
         ++kept;
     }
@@ -142,58 +199,127 @@ void dropFlatTriangles(WeldState& w) {
     w.ids.resize(kept);
 }
 
+// One side of a triangle: the edge from its corner side to corner side + 1.
+struct EdgeUse {
+    uint32_t triangle;
+    uint8_t side;
+};
+
+constexpr uint32_t OpenSide = UINT32_MAX;        // no other triangle has the edge
+constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // more than one other triangle has it
+
+// Per triangle side, the triangle across it (or OpenSide, CrowdedSide).
+struct Sides {
+    std::vector<uint32_t> across;
+    bool anyOpen = false, anyCrowded = false;
+};
+
+bool hasCorner(const Ids& id, uint32_t c) {
+    return id[0] == c || id[1] == c || id[2] == c;
+}
+
+// Finds the neighbours of every side through the triangles around each position.
+Sides findSides(const WeldState& w) {
+    const size_t n = w.ids.size();
+    std::vector<uint32_t> first(w.positions.size() + 1, 0), around(3 * n);
+    for (const Ids& id : w.ids)
+        for (uint32_t c : id)
+            ++first[c + 1];
+    for (size_t i = 1; i < first.size(); ++i)
+        first[i] += first[i - 1];
+    std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+    for (uint32_t t = 0; t < n; ++t)
+        for (uint32_t c : w.ids[t])
+            around[fill[c]++] = t;
+
+    Sides sides;
+    sides.across.assign(3 * n, OpenSide);
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
+            uint32_t& across = sides.across[3 * t + s];
+            for (uint32_t i = first[a]; i < first[a + 1]; ++i) {
+                const uint32_t u = around[i];
+                if (u == t || !hasCorner(w.ids[u], b)) continue;
+                across = across == OpenSide ? u : CrowdedSide;
+            }
+            sides.anyOpen = sides.anyOpen || across == OpenSide;
+            sides.anyCrowded = sides.anyCrowded || across == CrowdedSide;
+        }
+    return sides;
+}
+
+// The sides with no triangle across them.
+std::vector<EdgeUse> openEdges(const Sides& sides) {
+    std::vector<EdgeUse> open;
+    for (uint32_t i = 0; i < sides.across.size(); ++i)
+        if (sides.across[i] == OpenSide) open.push_back(EdgeUse{i / 3, uint8_t(i % 3)});
+    return open;
+}
+
 // Removes faces that another face covers exactly, back to back: the same corners in reverse order.
 // Where a round corner's ring lies outside the trimmed sides, its two corner bands (or wedges) on
 // the inner side fold onto each other; together they enclose nothing.
-void dropFacesBackToBack(WeldState& w) {
-    // Each face's corners in order round it, starting at its smallest id: a quad's two triangles
-    // are (a b c) (a c d); a face that lost a triangle is the one left.
-    struct Cycle {
+bool dropFacesBackToBack(WeldState& w, const Sides& sides) {
+    // Such faces have edges that more than two triangles share. Each face's corners in order
+    // round it, starting at its smallest id: a quad's two triangles are (a b c) (a c d); a face
+    // that lost a triangle is the one left.
+    struct Face {
         std::array<uint32_t, 4> ids{};
         uint8_t size = 0;
-        bool operator<(const Cycle& o) const {
-            return size != o.size ? size < o.size : ids < o.ids;
-        }
+        size_t first = 0, end = 0; // its triangles
+        bool gone = false;
+        bool operator<(const Face& o) const { return size != o.size ? size < o.size : ids < o.ids; }
     };
-    auto canonical = [](Cycle c, bool reversed) {
-        if (reversed) std::reverse(c.ids.begin(), c.ids.begin() + c.size);
-        const auto smallest = std::min_element(c.ids.begin(), c.ids.begin() + c.size);
-        std::rotate(c.ids.begin(), smallest, c.ids.begin() + c.size);
-        return c;
+    auto canonical = [](Face f, bool reversed) {
+        if (reversed) std::reverse(f.ids.begin(), f.ids.begin() + f.size);
+        std::rotate(f.ids.begin(), std::min_element(f.ids.begin(), f.ids.begin() + f.size),
+                    f.ids.begin() + f.size);
+        return f;
     };
-    std::map<Cycle, std::vector<size_t>> faces; // canonical cycle -> first triangle of each face
+    std::vector<Face> faces;
     for (size_t t = 0; t < w.triangles.size();) {
         size_t end = t + 1;
         while (end < w.triangles.size() && w.triangles[end].Face == w.triangles[t].Face)
             ++end;
-        Cycle c;
+        bool crowded = false;
+        for (size_t i = 3 * t; i < 3 * end; ++i)
+            crowded = crowded || sides.across[i] == CrowdedSide;
+        Face f;
         const Ids& a = w.ids[t];
         if (end - t == 1) {
-            c.ids = {a[0], a[1], a[2], 0};
-            c.size = 3;
+            f.ids = {a[0], a[1], a[2], 0};
+            f.size = 3;
         } else if (end - t == 2 && w.ids[t + 1][0] == a[0] && w.ids[t + 1][1] == a[2]) {
-            c.ids = {a[0], a[1], a[2], w.ids[t + 1][2]};
-            c.size = 4;
+            f.ids = {a[0], a[1], a[2], w.ids[t + 1][2]};
+            f.size = 4;
         }
-        if (c.size) faces[canonical(c, false)].push_back(t);
+        if (crowded && f.size) {
+            f = canonical(f, false);
+            f.first = t;
+            f.end = end;
+            faces.push_back(f);
+        }
         t = end;
     }
+    std::sort(faces.begin(), faces.end());
     std::vector<bool> gone(w.triangles.size(), false);
     bool any = false;
-    for (auto& [cycle, starts] : faces) {
-        auto back = faces.find(canonical(cycle, true));
-        if (back == faces.end() || &back->second == &starts) continue;
-        while (!starts.empty() && !back->second.empty()) {
-            for (size_t first : {starts.back(), back->second.back()})
-                for (size_t t = first;
-                     t < w.triangles.size() && w.triangles[t].Face == w.triangles[first].Face; ++t)
-                    gone[t] = true;
-            starts.pop_back();
-            back->second.pop_back();
-            any = true;
+    for (Face& f : faces) {
+        if (f.gone) continue;
+        const Face back = canonical(f, true);
+        auto it = std::lower_bound(faces.begin(), faces.end(), back);
+        while (it != faces.end() && !(back < *it) && (it->gone || &*it == &f))
+            ++it;
+        if (it == faces.end() || back < *it) continue;
+        for (Face* g : {&f, &*it}) {
+            g->gone = true;
+            for (size_t t = g->first; t < g->end; ++t)
+                gone[t] = true;
         }
+        any = true;
     }
-    if (!any) return;
+    if (!any) return false;
     size_t kept = 0;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
         if (gone[t]) continue;
@@ -203,44 +329,7 @@ void dropFacesBackToBack(WeldState& w) {
     }
     w.triangles.resize(kept);
     w.ids.resize(kept);
-}
-
-// One use of an undirected edge: the edge's two ids (smaller first) and which triangle and side.
-struct EdgeUse {
-    uint64_t key;
-    uint32_t triangle;
-    uint8_t side; // the edge from corner side to corner side + 1
-    bool operator<(const EdgeUse& o) const {
-        return key != o.key             ? key < o.key
-               : triangle != o.triangle ? triangle < o.triangle
-                                        : side < o.side;
-    }
-};
-
-std::vector<EdgeUse> edgeUses(const std::vector<Ids>& ids) {
-    std::vector<EdgeUse> uses;
-    uses.reserve(3 * ids.size());
-    for (uint32_t t = 0; t < ids.size(); ++t)
-        for (uint8_t s = 0; s < 3; ++s) {
-            const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
-            uses.push_back(EdgeUse{uint64_t(std::min(a, b)) << 32 | std::max(a, b), t, s});
-        }
-    std::sort(uses.begin(), uses.end());
-    return uses;
-}
-
-// The edges used by one triangle only.
-std::vector<EdgeUse> openEdges(const std::vector<Ids>& ids) {
-    const std::vector<EdgeUse> uses = edgeUses(ids);
-    std::vector<EdgeUse> open;
-    for (size_t i = 0; i < uses.size();) {
-        size_t j = i;
-        while (j < uses.size() && uses[j].key == uses[i].key)
-            ++j;
-        if (j - i == 1) open.push_back(uses[i]);
-        i = j;
-    }
-    return open;
+    return true;
 }
 
 double distance(const Point3& a, const Point3& b) {
@@ -251,8 +340,8 @@ double distance(const Point3& a, const Point3& b) {
 // Joins open edges (edges of one triangle only) that run back along each other with ends much
 // closer than their length: the two sides of a seam that the builders computed apart. Returns
 // whether any corner moved.
-bool joinSeams(WeldState& w) {
-    const std::vector<EdgeUse> open = openEdges(w.ids);
+bool joinSeams(WeldState& w, const Sides& sides) {
+    const std::vector<EdgeUse> open = openEdges(sides);
     if (open.empty()) return false;
     struct Edge {
         uint32_t from, to;
@@ -323,15 +412,16 @@ bool joinSeams(WeldState& w) {
 
 // Splits every edge used by one triangle only at the corners of such edges that lie on it: where
 // one side of a seam has a corner the other side lacks. Returns whether anything was split.
-bool splitAtCornersOnEdges(WeldState& w) {
-    const std::vector<EdgeUse> open = openEdges(w.ids);
+bool splitAtCornersOnEdges(WeldState& w, const Sides& sides) {
+    const std::vector<EdgeUse> open = openEdges(sides);
     if (open.empty()) return false;
 
     // Corners of open edges, by X, each with the other ends of its open edges.
     std::vector<std::pair<uint32_t, uint32_t>> ends; // (corner, other end), both ways
     for (const EdgeUse& e : open) {
-        ends.emplace_back(uint32_t(e.key >> 32), uint32_t(e.key));
-        ends.emplace_back(uint32_t(e.key), uint32_t(e.key >> 32));
+        const uint32_t a = w.ids[e.triangle][e.side], b = w.ids[e.triangle][(e.side + 1) % 3];
+        ends.emplace_back(a, b);
+        ends.emplace_back(b, a);
     }
     std::sort(ends.begin(), ends.end());
     std::vector<uint32_t> corners;
@@ -418,7 +508,8 @@ bool splitAtCornersOnEdges(WeldState& w) {
                         float(a.TexCoord[c] + s * (double(b.TexCoord[c]) - a.TexCoord[c])) + 0.0f;
             }
             if (nextId != previousId)
-                triangles.push_back(TMeshTriangle{{previous, next, opposite}, original.Run}),
+                triangles.push_back(
+                    TMeshTriangle{{previous, next, opposite}, original.Run, original.Face}),
                     ids.push_back(Ids{previousId, nextId, oppositeId});
             previous = next;
             previousId = nextId;
@@ -439,29 +530,19 @@ void flip(TMeshTriangle& t, Ids& id) {
 
 // Winds every closed piece of the surface one way round, outwards (positive enclosed volume).
 // Pieces with an edge that is not shared by exactly two triangles are left as they are.
-void orientClosedPieces(WeldState& w) {
-    const std::vector<EdgeUse> uses = edgeUses(w.ids);
+void orientClosedPieces(WeldState& w, const Sides& sides) {
     const size_t n = w.triangles.size();
-    // Per triangle side, the triangle across it (UINT32_MAX: none or more than one) and whether
-    // both run the edge the same way.
-    std::vector<uint32_t> across(3 * n, UINT32_MAX);
-    std::vector<bool> sameWay(3 * n, false), open(n, false);
-    for (size_t i = 0; i < uses.size();) {
-        size_t j = i;
-        while (j < uses.size() && uses[j].key == uses[i].key)
-            ++j;
-        if (j - i == 2) {
-            const EdgeUse &p = uses[i], &q = uses[i + 1];
-            const bool same = w.ids[p.triangle][p.side] == w.ids[q.triangle][q.side];
-            across[3 * p.triangle + p.side] = q.triangle;
-            across[3 * q.triangle + q.side] = p.triangle;
-            sameWay[3 * p.triangle + p.side] = sameWay[3 * q.triangle + q.side] = same;
-        } else {
-            for (size_t k = i; k < j; ++k)
-                open[uses[k].triangle] = true;
+    // Whether the triangle across each side runs the shared edge the same way.
+    std::vector<uint8_t> sameWay(3 * n, 0);
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t o = sides.across[3 * t + s];
+            if (o == OpenSide || o == CrowdedSide) continue;
+            const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
+            for (size_t k = 0; k < 3; ++k)
+                if (w.ids[o][k] == a && w.ids[o][(k + 1) % 3] == b) sameWay[3 * t + s] = 1;
         }
-        i = j;
-    }
+    const std::vector<uint32_t>& across = sides.across;
 
     std::vector<int8_t> flipped(n, -1); // -1: not reached yet
     std::vector<uint32_t> piece;
@@ -473,10 +554,9 @@ void orientClosedPieces(WeldState& w) {
         bool closed = true;
         for (size_t i = 0; i < piece.size(); ++i) {
             const uint32_t t = piece[i];
-            closed = closed && !open[t];
             for (size_t s = 0; s < 3; ++s) {
                 const uint32_t o = across[3 * t + s];
-                if (o == UINT32_MAX) {
+                if (o == OpenSide || o == CrowdedSide) {
                     closed = false;
                 } else if (flipped[o] < 0) {
                     flipped[o] = int8_t(flipped[t] ^ int8_t(sameWay[3 * t + s]));
@@ -514,9 +594,15 @@ void weldTriangles(std::vector<TMeshTriangle>& triangles) {
     WeldState w{triangles, {}, {}, 0};
     mergePositions(w);
     dropFlatTriangles(w);
-    if (joinSeams(w)) dropFlatTriangles(w);
-    dropFacesBackToBack(w);
-    for (int pass = 0; pass < MaxSplitPasses && splitAtCornersOnEdges(w); ++pass) {
+    Sides sides = findSides(w);
+    if (sides.anyOpen && joinSeams(w, sides)) {
+        dropFlatTriangles(w);
+        sides = findSides(w);
     }
-    orientClosedPieces(w);
+    if (sides.anyCrowded && dropFacesBackToBack(w, sides)) sides = findSides(w);
+    for (int pass = 0; pass < MaxSplitPasses && sides.anyOpen; ++pass) {
+        if (!splitAtCornersOnEdges(w, sides)) break;
+        sides = findSides(w);
+    }
+    orientClosedPieces(w, sides);
 }
