@@ -206,13 +206,21 @@ struct EdgeUse {
 };
 
 constexpr uint32_t OpenSide = UINT32_MAX;        // no other triangle has the edge
-constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // more than one other triangle has it
+constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // others, but none to pair with
 
-// Per triangle side, the triangle across it (or OpenSide, CrowdedSide).
+// Per triangle side, the triangle across it (or OpenSide, CrowdedSide), and whether more than two
+// triangles share its edge. Where they do (two folds of a surface touching along the edge), each
+// triangle running the edge one way is paired with one running it the other way, in the order of
+// the triangles.
 struct Sides {
     std::vector<uint32_t> across;
+    std::vector<uint8_t> crowded;
     bool anyOpen = false, anyCrowded = false;
 };
+
+bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
+    return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
+}
 
 bool hasCorner(const Ids& id, uint32_t c) {
     return id[0] == c || id[1] == c || id[2] == c;
@@ -234,6 +242,8 @@ Sides findSides(const WeldState& w) {
 
     Sides sides;
     sides.across.assign(3 * n, OpenSide);
+    sides.crowded.assign(3 * n, 0);
+    std::vector<uint32_t> ways[2]; // triangles along a crowded edge, by the way they run it
     for (uint32_t t = 0; t < n; ++t)
         for (size_t s = 0; s < 3; ++s) {
             const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
@@ -244,7 +254,20 @@ Sides findSides(const WeldState& w) {
                 across = across == OpenSide ? u : CrowdedSide;
             }
             sides.anyOpen = sides.anyOpen || across == OpenSide;
-            sides.anyCrowded = sides.anyCrowded || across == CrowdedSide;
+            if (across != CrowdedSide) continue;
+            sides.anyCrowded = true;
+            sides.crowded[3 * t + s] = 1;
+            ways[0].clear();
+            ways[1].clear();
+            const uint32_t low = std::min(a, b), high = std::max(a, b);
+            for (uint32_t i = first[a]; i < first[a + 1]; ++i)
+                if (hasCorner(w.ids[around[i]], b))
+                    ways[runsFrom(w.ids[around[i]], low, high) ? 0 : 1].push_back(around[i]);
+            if (ways[0].size() != ways[1].size()) continue;
+            const int mine = runsFrom(w.ids[t], low, high) ? 0 : 1;
+            const size_t at =
+                size_t(std::find(ways[mine].begin(), ways[mine].end(), t) - ways[mine].begin());
+            across = ways[1 - mine][at];
         }
     return sides;
 }
@@ -284,7 +307,7 @@ bool dropFacesBackToBack(WeldState& w, const Sides& sides) {
             ++end;
         bool crowded = false;
         for (size_t i = 3 * t; i < 3 * end; ++i)
-            crowded = crowded || sides.across[i] == CrowdedSide;
+            crowded = crowded || sides.crowded[i];
         Face f;
         const Ids& a = w.ids[t];
         if (end - t == 1) {
@@ -538,9 +561,7 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
         for (size_t s = 0; s < 3; ++s) {
             const uint32_t o = sides.across[3 * t + s];
             if (o == OpenSide || o == CrowdedSide) continue;
-            const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
-            for (size_t k = 0; k < 3; ++k)
-                if (w.ids[o][k] == a && w.ids[o][(k + 1) % 3] == b) sameWay[3 * t + s] = 1;
+            sameWay[3 * t + s] = runsFrom(w.ids[o], w.ids[t][s], w.ids[t][(s + 1) % 3]);
         }
     const std::vector<uint32_t>& across = sides.across;
 

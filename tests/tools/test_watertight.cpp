@@ -194,6 +194,11 @@ std::unique_ptr<TExtrObj> turn(int angle, bool round, bool embedded, Points prof
     return object;
 }
 
+std::unique_ptr<TExtrObj> zigzag(bool round, bool embedded, Points profile) {
+    return sweep(profile, {{0, 0}, {80, 40}, {20, 90}, {130, 110}, {60, 200}, {75, 260}}, false,
+                 round, embedded);
+}
+
 std::unique_ptr<TExtrObj> frame(bool round, bool embedded, Points profile = Square) {
     return sweep(profile, {{0, 0}, {150, 0}, {150, 100}, {40, 130}, {0, 0}}, true, round, embedded);
 }
@@ -228,6 +233,9 @@ const Case Cases[] = {
     {"embedded round 90", [] { return turn(90, true, true); }},
     {"star mitred 90", [] { return turn(90, false, false, Star); }},
     {"star embedded 150", [] { return turn(150, false, true, Star); }},
+    {"zig-zag round", [] { return zigzag(true, false, Square); }},
+    {"zig-zag embedded", [] { return zigzag(false, true, Star); }},
+    {"zig-zag embedded round", [] { return zigzag(true, true, Square); }},
     {"frame mitred", [] { return frame(false, false); }},
     {"frame round", [] { return frame(true, false); }},
     {"frame embedded", [] { return frame(false, true); }},
@@ -264,6 +272,14 @@ TEST_F(MeshExport, ClosedProfilesGiveWatertightSolidsInEveryMeshFormat) {
         const KeptGLTF* gltf = exportAs<KeptGLTF>(c.make(), "solid.glb");
         EXPECT_EQ(watertightFaults(gltf->triangles), "");
     }
+}
+
+// Where the widest point of a profile is a single corner, the corner bands of a round corner fold
+// round it from both sides and touch along one edge: four triangles there, paired two by two, and
+// the solid is still wound outwards.
+TEST_F(MeshExport, RoundCornerFoldsTouchAlongOneEdgeOfAnOutwardSolid) {
+    exportAs<TSTLRenderer>(turn(90, true, false, Star), "folds.stl");
+    EXPECT_EQ(watertightFaults(readStl(file("folds.stl"))), "2 edges run the same way twice; ");
 }
 
 // The L-turn with a green start cap, a red end cap and blue corners and no edge group: the sides
