@@ -3,6 +3,7 @@
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
+#include "app/UnDataDirectory.h"
 #include "app/UnGLCanvas.h"
 #include "editor/UnIcons.h"
 #include "app/UnMessages.h"
@@ -70,6 +71,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
 
     createToolbarAndMenus();
     connectCommands();
+    addExportPictureCommand();
     translateForm(this);
     if (objectWindowFactory() == nullptr) {
         windows = std::make_unique<TPalvorinWindows>(this);
@@ -79,8 +81,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     CurrentFileName.clear();
     NewDocument();
     SceneReady = false;
-    HelpFile =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("palvorin.html"));
+    HelpFile = QDir(programDataDirectory()).filePath(QStringLiteral("palvorin.html"));
     updateEditCommands();
 }
 

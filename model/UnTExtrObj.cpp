@@ -192,6 +192,7 @@ void TExtrObj::EditProfile() {
     editor.SetPathMode(false);
     editor.Reset();
     editor.SetTextures(textureTable);
+    editor.SetScale(ProfileScale);
     editor.SetData(Profile.data(), BoundedCount(ProfileCount), Groups, false);
     editor.ShowModal();
     if (!editor.Saved()) return;
@@ -208,6 +209,7 @@ void TExtrObj::EditPath() {
     editor.SetCaption("Path editor");
     editor.SetPathMode(true);
     editor.Reset();
+    editor.SetScale(PathScale);
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
     editor.ShowModal();
     if (!editor.Saved()) return;

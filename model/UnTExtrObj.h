@@ -78,6 +78,9 @@ class TOutlineEditorWindow {
     virtual void SetPathMode(bool pathMode) = 0;
     virtual void Reset() = 0;
     virtual void SetTextures(const std::vector<TTextureObj>& textures) = 0;
+    // The outline's scale in percent: the editor shows stored coordinates times percent / 100 as
+    // millimetres of the solid.
+    virtual void SetScale(int32_t percent) = 0;
     // groups is null in path mode.
     virtual void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                          bool closed) = 0;

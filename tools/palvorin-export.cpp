@@ -1,11 +1,13 @@
-// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ or STL, or saves
-// it again, from the command line.
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL or a PNG
+// picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
+#include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -41,7 +44,12 @@ const Format Formats[] = {
     {"OBJ", "obj", nullptr, &useOBJRenderer, true},
     {"STL", "stl", nullptr, &useSTLRenderer, true},
     {"PLV", "plv", nullptr, nullptr, true},
+    {"PNG picture", "png", nullptr, nullptr, false},
 };
+
+bool isPicture(const Format* format) {
+    return format != nullptr && std::strcmp(format->extension, "png") == 0;
+}
 
 std::string lowerCase(std::string_view text) {
     std::string result(text);
@@ -83,10 +91,12 @@ void printHelp() {
         "  .obj  obj    Wavefront OBJ, with its .mtl and the textures beside it\n"
         "  .stl  stl    binary STL, triangles only, no colour\n"
         "  .plv  plv    the document itself, loaded and saved again\n"
+        "  .png  png    a picture of the view after Fit all, drawn without a display\n"
         "\n"
         "Options:\n"
-        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl or plv;\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, plv or png;\n"
         "                       overrides the extension\n"
+        "  -s, --size N|WxH     picture size in pixels, each side 16..8192 (default 512)\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  -h, --help           show this help and exit\n"
         "\n"
@@ -100,6 +110,7 @@ void printHelp() {
         "OUTPUT is written directly. A document without any complete object is an error: nothing\n"
         "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
+        "A picture that takes longer than 10 seconds is abandoned (thumbnailers must not hang).\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -121,9 +132,34 @@ struct Options {
     std::string input;
     std::string output;
     const Format* format = nullptr;
+    int width = 0, height = 0; // of a picture; 0 until --size
     bool verbose = false;
     bool help = false;
 };
+
+constexpr int DefaultPictureSize = 512;
+const std::string SizeRange =
+    std::to_string(MinPictureSize) + ".." + std::to_string(MaxPictureSize);
+
+// "N" (a square) or "WxH", decimal, each side within MinPictureSize..MaxPictureSize.
+bool parseSize(const std::string& text, int& width, int& height) {
+    auto number = [](const std::string& digits, int& value) {
+        if (digits.empty() || digits.size() > 5) return false;
+        value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + (c - '0');
+        }
+        return value >= MinPictureSize && value <= MaxPictureSize;
+    };
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        if (!number(text, width)) return false;
+        height = width;
+        return true;
+    }
+    return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+}
 
 // Returns an exit code when the command line is not usable, nullopt otherwise.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
@@ -154,7 +190,18 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             options.format = formatFromName(value);
             if (!options.format)
                 return usageError("unknown format '" + value +
-                                  "' (use dxf, vrml, 3ds, gltf, obj, stl or plv)");
+                                  "' (use dxf, vrml, 3ds, gltf, obj, stl, plv or png)");
+        } else if (arg == "-s" || arg == "--size" || arg.rfind("--size=", 0) == 0) {
+            std::string value;
+            if (arg.rfind("--size=", 0) == 0)
+                value = arg.substr(7);
+            else if (i + 1 < argc)
+                value = argv[++i];
+            else
+                return usageError("option '" + arg + "' needs a value");
+            if (!parseSize(value, options.width, options.height))
+                return usageError("invalid size '" + value + "': use N or WxH, each side " +
+                                  SizeRange);
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -169,9 +216,12 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         options.format = formatFromExtension(options.output);
         if (!options.format)
             return usageError("cannot tell the format from '" + options.output +
-                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl or .plv name, or "
+                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl, .plv or .png name, or "
                               "--format");
     }
+    if (options.width != 0 && !isPicture(options.format))
+        return usageError("--size applies to PNG pictures only");
+    if (options.width == 0) options.width = options.height = DefaultPictureSize;
     return std::nullopt;
 }
 
@@ -202,13 +252,49 @@ void writeDocument(TExtrObjList& doc, const Format& format, const std::string& f
     redrawDocument(doc, 0, fileName);
 }
 
+// A picture (a thumbnailer's call) never hangs: after PictureTimeLimit seconds the process ends
+// with a message, removing the file it was writing.
+constexpr unsigned PictureTimeLimit = 10;
+char stagedFile[4096] = "";
+
+void rememberStagedFile(const std::string& path) {
+    if (path.size() < sizeof stagedFile) std::memcpy(stagedFile, path.c_str(), path.size() + 1);
+}
+
+extern "C" void abandonPicture(int) {
+    static const char message[] =
+        "palvorin-export: error: the picture took longer than 10 seconds; abandoned\n";
+    if (stagedFile[0] != '\0') unlink(stagedFile);
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    _exit(ExitFailure);
+}
+
 int run(const Options& options) {
+    if (isPicture(options.format)) {
+        std::signal(SIGALRM, abandonPicture);
+        alarm(PictureTimeLimit);
+    }
     struct stat st {};
     if (stat(options.input.c_str(), &st) != 0)
         return failure("cannot open '" + options.input + "': " + std::strerror(errno));
     if (S_ISDIR(st.st_mode)) return failure("'" + options.input + "' is a directory");
     if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return failure("'" + options.output + "' is a directory");
+
+        // The picture's scene comes first: the document's textures are loaded into its context.
+#ifdef PALVORIN_PICTURES
+    std::optional<TOffscreenView> view;
+    if (isPicture(options.format)) {
+        try {
+            view.emplace(options.width, options.height);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+    }
+#else
+    if (isPicture(options.format))
+        return failure("this build of palvorin-export makes no pictures");
+#endif
 
     TExtrObjList doc;
     StderrMessages messages(options.verbose);
@@ -233,7 +319,13 @@ int run(const Options& options) {
     std::optional<TSaveTarget> out;
     try {
         if (!options.format->stagesItself) out.emplace(options.output);
-        writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
+        if (out && !out->Direct()) rememberStagedFile(out->WritePath());
+#ifdef PALVORIN_PICTURES
+        if (view)
+            writePicturePng(view->render(doc), out->WritePath());
+        else
+#endif
+            writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
