@@ -191,8 +191,10 @@ void dropFlatTriangles(WeldState& w) {
         if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
                                  toVec3(w.positions[id[2]]), n))
             continue;
-        w.triangles[kept] = triangle;
-        w.ids[kept] = id;
+        if (kept != t) {
+            w.triangles[kept] = triangle;
+            w.ids[kept] = id;
+        }
         ++kept;
     }
     w.triangles.resize(kept);
@@ -222,14 +224,15 @@ bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
     return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
 }
 
-bool hasCorner(const Ids& id, uint32_t c) {
-    return id[0] == c || id[1] == c || id[2] == c;
-}
-
 // Finds the neighbours of every side through the triangles around each position.
 Sides findSides(const WeldState& w) {
+    // Around each position, its triangles with the corners that follow and precede it there.
+    struct Around {
+        uint32_t triangle, next, previous;
+    };
     const size_t n = w.ids.size();
-    std::vector<uint32_t> first(w.positions.size() + 1, 0), around(3 * n);
+    std::vector<uint32_t> first(w.positions.size() + 1, 0);
+    std::vector<Around> around(3 * n);
     for (const Ids& id : w.ids)
         for (uint32_t c : id)
             ++first[c + 1];
@@ -237,34 +240,37 @@ Sides findSides(const WeldState& w) {
         first[i] += first[i - 1];
     std::vector<uint32_t> fill(first.begin(), first.end() - 1);
     for (uint32_t t = 0; t < n; ++t)
-        for (uint32_t c : w.ids[t])
-            around[fill[c]++] = t;
+        for (size_t k = 0; k < 3; ++k)
+            around[fill[w.ids[t][k]]++] = Around{t, w.ids[t][(k + 1) % 3], w.ids[t][(k + 2) % 3]};
 
     Sides sides;
     sides.across.assign(3 * n, OpenSide);
     sides.crowded.assign(3 * n, 0);
-    std::vector<uint32_t> ways[2]; // triangles along a crowded edge, by the way they run it
+    std::vector<uint32_t> ways[2]; // triangles along a crowded edge: from a to b, from b to a
     for (uint32_t t = 0; t < n; ++t)
         for (size_t s = 0; s < 3; ++s) {
             const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
             uint32_t& across = sides.across[3 * t + s];
             for (uint32_t i = first[a]; i < first[a + 1]; ++i) {
-                const uint32_t u = around[i];
-                if (u == t || !hasCorner(w.ids[u], b)) continue;
-                across = across == OpenSide ? u : CrowdedSide;
+                const Around& u = around[i];
+                if (u.triangle == t || (u.next != b && u.previous != b)) continue;
+                across = across == OpenSide ? u.triangle : CrowdedSide;
             }
             sides.anyOpen = sides.anyOpen || across == OpenSide;
             if (across != CrowdedSide) continue;
             sides.anyCrowded = true;
             sides.crowded[3 * t + s] = 1;
+            // Paired in the order of the triangles, the same from either end of the edge.
+            const uint32_t low = std::min(a, b), high = std::max(a, b);
             ways[0].clear();
             ways[1].clear();
-            const uint32_t low = std::min(a, b), high = std::max(a, b);
-            for (uint32_t i = first[a]; i < first[a + 1]; ++i)
-                if (hasCorner(w.ids[around[i]], b))
-                    ways[runsFrom(w.ids[around[i]], low, high) ? 0 : 1].push_back(around[i]);
+            for (uint32_t i = first[low]; i < first[low + 1]; ++i) {
+                const Around& u = around[i];
+                if (u.next == high || u.previous == high)
+                    ways[u.next == high ? 0 : 1].push_back(u.triangle);
+            }
             if (ways[0].size() != ways[1].size()) continue;
-            const int mine = runsFrom(w.ids[t], low, high) ? 0 : 1;
+            const int mine = a == low ? 0 : 1;
             const size_t at =
                 size_t(std::find(ways[mine].begin(), ways[mine].end(), t) - ways[mine].begin());
             across = ways[1 - mine][at];
