@@ -1,5 +1,5 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
-// with its normal, in millimetres, written as it arrives.
+// with its normal, in millimetres, written object by object.
 #include "render/UnTRenderer_Mesh.h"
 
 #include <cstring>
@@ -32,30 +32,24 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
 void TSTLRenderer::initObject(const std::string& name) {
     TMeshRenderer::initObject(name);
     placement_ = scaledPlacement(unit.Millimetres);
-    normalKnown_ = false;
 }
 
-void TSTLRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
-                                int count) {
-    // The face's normal turned once (and once only for the faces of one direction in a row), its
-    // corners placed once.
-    if (!normalKnown_ || std::memcmp(lastNormal_, corners[0].Normal, sizeof lastNormal_) != 0) {
-        std::memcpy(lastNormal_, corners[0].Normal, sizeof lastNormal_);
-        placedNormal_ = placeDirection(objectMatrix, corners[0].Normal);
-        normalKnown_ = true;
-    }
-    Vec3 placed[4];
-    bool known[4] = {};
-    for (int t = 0; t < count; ++t) {
-        char* at = storeVec3(outFile.reserve(TriangleSize), placedNormal_);
-        for (uint8_t c : triangles[t]) {
-            if (!known[c]) placed[c] = placePointFast(placement_, corners[c].Position);
-            known[c] = true;
-            at = storeVec3(at, placed[c]);
+void TSTLRenderer::writeObject() {
+    // Each face's normal turned once (the triangles of one face follow each other), its corners
+    // placed in millimetres.
+    float lastNormal[3] = {0, 0, 0};
+    Vec3 normal{0, 0, 0};
+    for (const TMeshTriangle& t : objectTriangles) {
+        if (std::memcmp(lastNormal, t.Corners[0].Normal, sizeof lastNormal) != 0) {
+            std::memcpy(lastNormal, t.Corners[0].Normal, sizeof lastNormal);
+            normal = placeDirection(objectMatrix, t.Corners[0].Normal);
         }
+        char* at = storeVec3(outFile.reserve(TriangleSize), normal);
+        for (const TMeshVertex& v : t.Corners)
+            at = storeVec3(at, placePointFast(placement_, v.Position));
         outFile.commit(storeU16(at, 0));
     }
-    triangleCount_ += uint64_t(count);
+    triangleCount_ += objectTriangles.size();
 }
 
 void TSTLRenderer::closeFiles() {

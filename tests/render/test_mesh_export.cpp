@@ -233,7 +233,8 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[0.001,0,0,0,0,0.001,0,0,0,0,"
                         "0.001,0,0.01,0,0,1]}"),
               std::string::npos);
-    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 2u); // textured grey, plain grey
+    // Textured grey, plain grey, and the default appearance of "big", which states none.
+    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 3u);
     EXPECT_EQ(count("\"baseColorFactor\":[0.21404114048223255,0.21404114048223255,"
                     "0.21404114048223255,1]"),
               2u);
