@@ -2,7 +2,7 @@
 // whose colour dialog answers a set colour, records what it was asked and read and, given an
 // answer, runs that in place of the user; the profile/path editor with its messages recorded, its
 // picture dialog answered from a field, such choosers and real mouse gestures at stored points.
-// Outlines as rows of stored points with their groups, and the fixture that opens the window on one.
+// Outlines as rows of stored points with their groups; the fixture that opens the window on one.
 #pragma once
 
 #include "editor/GraphicListBox.h"

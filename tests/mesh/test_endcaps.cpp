@@ -147,7 +147,7 @@ class FailingRenderer : public RecordingRenderer {
 };
 } // namespace
 
-TEST_F(EndCapsTest, AMissingTextureStopsBeforeTheTessellatorARendererFailureInsideItReachesTheCaller) {
+TEST_F(EndCapsTest, MissingTextureStopsBeforeTheTessellatorRendererFailureReachesTheCaller) {
     auto profile = squareProfile();
     EXPECT_THROW(endCap(profile, "gone"), EPfdError);
     EXPECT_EQ(rec->count("beginPrimitive"), 0u);
