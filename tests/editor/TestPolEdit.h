@@ -2,7 +2,7 @@
 // whose colour dialog answers a set colour, records what it was asked and read and, given an
 // answer, runs that in place of the user; the profile/path editor with its messages recorded, its
 // picture dialog answered from a field, such choosers and real mouse gestures at stored points.
-// Outlines as rows of stored points with their groups.
+// Outlines as rows of stored points with their groups; the fixture that opens the window on one.
 #pragma once
 
 #include "editor/GraphicListBox.h"
@@ -15,8 +15,11 @@
 #include <QStringList>
 #include <QTest>
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <memory>
+#include <optional>
 #include <ostream>
 #include <vector>
 
@@ -141,3 +144,34 @@ inline Outline outlineOf(const OutlineVertex* r, int32_t count) {
     }
     return o;
 }
+
+// The profile/path editor opened on an outline as an object opens it, saved and read back as the
+// object reads it.
+class PolEditTest : public ::testing::Test {
+  protected:
+    TTestPolEdit w;
+    TMultiLineEdit& e = *w.MultiLineEdit1();
+    TGroupListRef saved;
+
+    // A path has no groups and is closed as given (by default when it is a path).
+    void open(const Outline& outline, bool path = false, TGroupListRef groups = {},
+              std::optional<bool> closed = {}) {
+        w.SetPathMode(path);
+        w.Reset();
+        w.SetData(records(outline).data(), int32_t(outline.size()),
+                  path     ? nullptr
+                  : groups ? groups
+                           : std::make_shared<TGroupPropertyList>(),
+                  closed.value_or(path));
+    }
+    Outline save() {
+        w.salvaClick();
+        std::vector<OutlineVertex> r(MaxOutlineVertices);
+        int32_t count = -1;
+        w.GetData(r.data(), count, saved);
+        if (count < MaxOutlineVertices) {
+            EXPECT_EQ(r[count].Groups[0], -1) << "end mark";
+        }
+        return outlineOf(r.data(), count);
+    }
+};

@@ -1,18 +1,10 @@
 // The colour/texture chooser driven through its controls, its preview, and the picture list box.
 #include "TestPolEdit.h"
 
-#include "editor/GraphicListBox.h"
-
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPushButton>
 #include <QSpinBox>
-#include <QTest>
 #include <QTimer>
-
-#include <gtest/gtest.h>
-
-#include <functional>
 
 namespace {
 

@@ -82,6 +82,13 @@ TEST_F(LineEdit, DraggingParts) {
     EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{648, 648}, {748, 648}}));
     EXPECT_EQ(edit.LastAction, fcWhole);
     EXPECT_EQ(view.Cursors[2], TFCCursor::Drag);
+
+    // Snapping puts every vertex on the grid at the release.
+    edit.SetZoomPercent(100);
+    edit.snapToGrid = true;
+    setOutline({{600, 600}, {700, 600}, {700, 700}});
+    gesture({{700, 600}, {707, 611}});
+    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {705, 615}, {705, 705}}));
 }
 
 TEST_F(LineEdit, RubberBandSelectsAndArrowsNudge) {
@@ -95,10 +102,7 @@ TEST_F(LineEdit, RubberBandSelectsAndArrowsNudge) {
     EXPECT_EQ(edit.LastMode, mmRubberBand);
     EXPECT_EQ(view.Selections.size(), 1u);
 
-    // A band around the intermediate vertex selects it, up and to the left as well; the arrow
-    // keys move it one pixel per press.
-    gesture({{710, 610}, {690, 590}});
-    EXPECT_EQ(edit.Line.State, fcMidPoints);
+    // A band around the intermediate vertex selects it; the arrow keys move it one pixel per press.
     gesture({{690, 590}, {710, 610}});
     EXPECT_EQ(edit.Line.State, fcMidPoints);
     EXPECT_EQ(edit.LastMode, mmDragPart);
@@ -112,13 +116,6 @@ TEST_F(LineEdit, RubberBandSelectsAndArrowsNudge) {
     EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {712, 601}, {700, 700}}));
     gesture({{650, 600}, {650, 610}});
     EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 610}, {712, 611}, {700, 710}}));
-}
-
-TEST_F(LineEdit, SnapPutsEveryVertexOnTheGrid) {
-    edit.snapToGrid = true;
-    setOutline({{600, 600}, {700, 600}, {700, 700}});
-    gesture({{700, 600}, {707, 611}});
-    EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {705, 615}, {705, 705}}));
 }
 
 TEST_F(LineEdit, ShiftMovesTheSelectionWithItsFrame) {
@@ -231,7 +228,7 @@ TEST_F(LineEdit, BackgroundPlacedAndBrightenedOnce) {
     EXPECT_EQ(darker.Picture.Pixels[1], 150);
 }
 
-TEST_F(LineEdit, UndoWalksBackOverMoreThanTheRing) {
+TEST_F(LineEdit, UndoIsOnePerGestureWalksBackOverTheRingAndRedoIsDroppedByANewChange) {
     edit.Snapshot();
     TFCStream record;
     record.WriteDouble(1.0);
@@ -259,6 +256,27 @@ TEST_F(LineEdit, UndoWalksBackOverMoreThanTheRing) {
     EXPECT_EQ(positions(edit.Line), (std::vector<Point2>{{600, 600}, {650, 650}, {700, 600}}));
     EXPECT_EQ(edit.Zoom, 2.0);
     EXPECT_EQ(edit.Line.Points[0]->Scale, 2.0);
+
+    // A click or an empty band changes nothing and takes no undo point.
+    edit.SetZoomPercent(100);
+    setOutline({{600, 600}, {700, 600}});
+    edit.ClearUndo();
+    gesture({{700, 600}});                         // a click: selects, changes nothing
+    gesture({{650, 700}, {660, 710}, {900, 900}}); // a band that selects nothing
+    EXPECT_EQ(edit.UndoCount(), 0);
+    for (int x : {710, 720, 730})
+        gesture({{x - 10, 600}, {x, 600}}); // three drags of the end
+    EXPECT_EQ(edit.UndoCount(), 3);
+    ASSERT_TRUE(edit.Undo());
+    ASSERT_TRUE(edit.Undo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 710);
+    EXPECT_EQ(std::make_pair(edit.UndoCount(), edit.RedoCount()), std::make_pair(1, 2));
+    ASSERT_TRUE(edit.Redo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 720);
+    gesture({{720, 600}, {740, 600}}); // a new change: nothing left to redo
+    EXPECT_EQ(edit.RedoCount(), 0);
+    EXPECT_FALSE(edit.Redo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 740);
 }
 
 TEST_F(LineEdit, ClearAndNewLine) {
@@ -279,9 +297,13 @@ TEST_F(LineEdit, ClearAndNewLine) {
     EXPECT_EQ(edit.Line.Color, clBlue);
 }
 
-TEST_F(LineEdit, DoubleClickingTheStartClosesAndAClosedOutlineTakesPointsOnSegmentsOnly) {
+TEST_F(LineEdit, DoubleClickingTheStartClosesKeepingGroupsAClosedOutlineTakesPointsOnSegments) {
     using R = TMultiLineEditCore::TDblClick;
-    setOutline({{600, 600}, {700, 600}, {700, 500}});
+    std::vector<OutlineVertex> r(3);
+    r[0] = {600, 600, {1}};
+    r[1] = {700, 600, {1, 2}};
+    r[2] = {700, 500, {2}};
+    edit.SetVertices(r.data(), 3);
     EXPECT_FALSE(edit.IsClosed());
     // Press, release, double click, release on the start: one gesture, one undo step.
     const int before = edit.UndoCount();
@@ -294,6 +316,9 @@ TEST_F(LineEdit, DoubleClickingTheStartClosesAndAClosedOutlineTakesPointsOnSegme
               (std::vector<Point2>{{600, 600}, {700, 600}, {700, 500}, {600, 600}}));
     EXPECT_TRUE(edit.IsClosed());
     EXPECT_EQ(edit.UndoCount(), before + 1);
+    EXPECT_TRUE(edit.Line.Points[1]->HasGroup(2)); // the old end keeps its groups where it stood
+    EXPECT_TRUE(edit.Line.EndPoint.HasGroup(1));   // the new end shares the start's groups
+    EXPECT_FALSE(edit.Line.EndPoint.HasGroup(2));
 
     // Off the line nothing is added; on a segment a point is inserted; on a vertex nothing.
     const size_t n = positions(edit.Line).size();
@@ -311,39 +336,6 @@ TEST_F(LineEdit, DoubleClickingTheStartClosesAndAClosedOutlineTakesPointsOnSegme
     // An open outline grows past its end off the line.
     EXPECT_EQ(edit.DoubleClick({800, 500}), R::Added);
     EXPECT_EQ(positions(edit.Line).back(), (Point2{800, 500}));
-}
-
-TEST_F(LineEdit, ClosingKeepsEachVertexsGroupsInPlace) {
-    std::vector<OutlineVertex> r(3);
-    r[0] = {600, 600, {1}};
-    r[1] = {700, 600, {1, 2}};
-    r[2] = {700, 500, {2}};
-    edit.SetVertices(r.data(), 3);
-    ASSERT_TRUE(edit.CloseOutline());
-    EXPECT_TRUE(edit.Line.Points[1]->HasGroup(2)); // the old end, where it stood
-    EXPECT_TRUE(edit.Line.EndPoint.HasGroup(1));   // the new end shares the start's groups
-    EXPECT_FALSE(edit.Line.EndPoint.HasGroup(2));
-}
-
-TEST_F(LineEdit, OneUndoPerGestureRedoWalksForwardAndANewChangeDropsIt) {
-    setOutline({{600, 600}, {700, 600}});
-    edit.ClearUndo();
-    gesture({{700, 600}});                         // a click: selects, changes nothing
-    gesture({{650, 700}, {660, 710}, {900, 900}}); // a band that selects nothing
-    EXPECT_EQ(edit.UndoCount(), 0);
-    for (int x : {710, 720, 730})
-        gesture({{x - 10, 600}, {x, 600}}); // three drags of the end
-    EXPECT_EQ(edit.UndoCount(), 3);
-    ASSERT_TRUE(edit.Undo());
-    ASSERT_TRUE(edit.Undo());
-    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 710);
-    EXPECT_EQ(std::make_pair(edit.UndoCount(), edit.RedoCount()), std::make_pair(1, 2));
-    ASSERT_TRUE(edit.Redo());
-    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 720);
-    gesture({{720, 600}, {740, 600}}); // a new change: nothing left to redo
-    EXPECT_EQ(edit.RedoCount(), 0);
-    EXPECT_FALSE(edit.Redo());
-    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 740);
 }
 
 TEST_F(LineEdit, ARubberBandSelectsInEveryDirectionAndOneVertexMovesExactly) {

@@ -4,39 +4,40 @@
 #include "TestPolEdit.h"
 #include "editor/UnOutlineCommands.h"
 #include "model/DxfDrawings.h"
+#include "model/ModelTestUtil.h"
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class OutlineCommandsTest : public DxfDrawingsTest {
+class OutlineCommandsTest : public PolEditTest {
   protected:
-    TTestPolEdit w;
     TOutlineCommands& commands = *w.findChild<TOutlineCommands*>();
+    QTemporaryDir dir;
     QString answer;
 
     QStringList layersAsked;
     std::optional<QString> layerAnswer;
 
     void SetUp() override {
-        DxfDrawingsTest::SetUp();
+        ASSERT_TRUE(writeDxfDrawings(dir.path().toStdString())) << "ezdxf did not write them";
         commands.chooseFile = [this](bool) { return answer; };
         commands.chooseLayer = [this](const QStringList& layers) {
             layersAsked = layers;
             return layerAnswer;
         };
     }
+    std::string file(const char* name) const { return dir.filePath(name).toStdString(); }
+    std::string drawing(const std::string& name) const { return file((name + ".dxf").c_str()); }
+    // A path opens open, a profile with group 1 in its list.
     void open(const Outline& outline, int32_t scale, bool path = false) {
-        w.SetPathMode(path);
-        w.Reset();
         auto groups = std::make_shared<TGroupPropertyList>();
-        auto g = std::make_shared<TGroupPropertyObj>();
-        g->Id = 1;
-        groups->Add(g);
-        w.SetData(records(outline).data(), int32_t(outline.size()), path ? nullptr : groups, false);
+        groups->Add(MakeGroup(1, 0));
+        PolEditTest::open(outline, path, groups, false);
         w.SetScale(scale);
     }
     // The outline on the control, in stored coordinates.

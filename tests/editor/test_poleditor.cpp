@@ -4,6 +4,8 @@
 #include "TestPolEdit.h"
 #include "WhenModal.h"
 
+#include "model/ModelTestUtil.h"
+
 #include "editor/UnPointFields.h"
 #include "editor/UnPointsTable.h"
 
@@ -31,40 +33,6 @@
 #include <fstream>
 
 namespace {
-
-TGroupRef group(int32_t id, TColor color = 0xFFFFFF, const std::string& texture = "") {
-    auto g = std::make_shared<TGroupPropertyObj>();
-    g->Id = id, g->Color = color, g->Texture = texture;
-    return g;
-}
-
-class PolEditTest : public ::testing::Test {
-  protected:
-    TTestPolEdit w;
-    TMultiLineEdit& e = *w.MultiLineEdit1();
-    TGroupListRef saved;
-
-    void open(const Outline& outline, bool path = false, TGroupListRef groups = {}) {
-        w.SetPathMode(path);
-        w.Reset();
-        w.SetData(records(outline).data(), int32_t(outline.size()),
-                  path     ? nullptr
-                  : groups ? groups
-                           : std::make_shared<TGroupPropertyList>(),
-                  path);
-    }
-    // Save, then read back as the object does.
-    Outline save() {
-        w.salvaClick();
-        std::vector<OutlineVertex> r(MaxOutlineVertices);
-        int32_t count = -1;
-        w.GetData(r.data(), count, saved);
-        if (count < MaxOutlineVertices) {
-            EXPECT_EQ(r[count].Groups[0], -1) << "end mark";
-        }
-        return outlineOf(r.data(), count);
-    }
-};
 
 const Outline Seven{{10, 20, {1}}, {30, 20, {1}}, {30, 40}, {0, 60, {2, 1}},
                     {-30, 40},     {-30, 20},     {10, 20}};
@@ -206,7 +174,7 @@ TEST_F(PolEditTest, DeletingTheNewestGroupFreesItsIdAnOlderOneKeepsTheCount) {
     // After loading, new ids start above every id in use, in the list or on a vertex.
     open({{0, 0, {3}}, {100, 0, {7}}, {100, 100}}, false, [] {
         auto list = std::make_shared<TGroupPropertyList>();
-        list->Add(group(1)), list->Add(group(3));
+        list->Add(MakeGroup(1, 0xFFFFFF)), list->Add(MakeGroup(3, 0xFFFFFF));
         return list;
     }());
     EXPECT_EQ(w.GroupCount, 7);
@@ -214,7 +182,7 @@ TEST_F(PolEditTest, DeletingTheNewestGroupFreesItsIdAnOlderOneKeepsTheCount) {
 
 TEST_F(PolEditTest, CancelKeepsTheObjectsListButGroupEditsAreShared) {
     auto objectList = std::make_shared<TGroupPropertyList>();
-    TGroupRef lost = group(1, 0x00FF00, "gone"), kept = group(2);
+    TGroupRef lost = MakeGroup(1, 0x00FF00, "gone"), kept = MakeGroup(2, 0xFFFFFF);
     objectList->Add(lost), objectList->Add(kept);
     w.SetTextures({{PALVORIN_SOURCE_DIR "/examples/wood.bmp", "wood", -1, nullptr}});
     for (bool cancel : {true, false}) {

@@ -132,12 +132,6 @@ TEST_F(EndCapsTest, NormalsFaceAwayFromTheSolidAndStartCapMirrorsU) {
     }
 }
 
-TEST_F(EndCapsTest, MissingCapTextureStopsBeforeTheTessellator) {
-    auto profile = squareProfile();
-    EXPECT_THROW(endCap(profile, "gone"), EPfdError);
-    EXPECT_EQ(rec->count("beginPrimitive"), 0u);
-}
-
 namespace {
 // Fails the first time a cap primitive begins, as an exporter does when its file cannot be written.
 class FailingRenderer : public RecordingRenderer {
@@ -153,17 +147,16 @@ class FailingRenderer : public RecordingRenderer {
 };
 } // namespace
 
-TEST_F(EndCapsTest, RendererFailureInsideTheTessellatorReachesTheCaller) {
+TEST_F(EndCapsTest, MissingTextureStopsBeforeTheTessellatorRendererFailureReachesTheCaller) {
+    auto profile = squareProfile();
+    EXPECT_THROW(endCap(profile, "gone"), EPfdError);
+    EXPECT_EQ(rec->count("beginPrimitive"), 0u);
+
     auto owned = std::make_unique<FailingRenderer>();
     FailingRenderer& failing = *owned;
     setCurrentRenderer(std::move(owned));
-    auto profile = squareProfile();
-    try {
-        endCap(profile);
-        FAIL() << "expected EDXFError";
-    } catch (const EDXFError& e) {
-        EXPECT_STREQ(e.what(), "10: Renderer: Error in test:beginPrimitive ");
-    }
+    EXPECT_EQ(thrownMessage<EDXFError>([&] { endCap(profile); }),
+              "10: Renderer: Error in test:beginPrimitive ");
     EXPECT_EQ(failing.count("beginPrimitive"), 0u) << "no callback after the failure";
     // The next cap starts with a fresh tessellator and works.
     auto again = squareProfile();

@@ -313,12 +313,9 @@ TEST_F(ExtrusionTest, EdgesBeforeTheFirstGroupTakeTheDefaultAppearanceInEverySeg
 }
 
 TEST_F(ExtrusionTest, MissingTextureNamesTheTexture) {
-    try {
-        build(makePath(Straight), texturedSquare("nosuch"), 1, false);
-        FAIL() << "expected EPfdError";
-    } catch (const EPfdError& e) {
-        EXPECT_STREQ(e.what(), "1800-UnOpenGL: Texture nosuch not found");
-    }
+    EXPECT_EQ(thrownMessage<EPfdError>(
+                  [] { build(makePath(Straight), texturedSquare("nosuch"), 1, false); }),
+              "1800-UnOpenGL: Texture nosuch not found");
 }
 
 TEST_F(ExtrusionTest, DegeneratePathsGiveFiniteGeometryAndKeepTheRest) {
