@@ -3,6 +3,8 @@
 #include "app/UnGLCanvas.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QSurfaceFormat>
 
 #include <gtest/gtest.h>
@@ -12,6 +14,12 @@ int main(int argc, char** argv) {
     // Listing the tests (CTest does so when it starts) needs no display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
+    // Settings (the recent documents) and recovery files of the tests stay out of the user's; a
+    // child program of a recovery test writes where its parent tells it.
+    const QTemporaryDir home;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
+    if (!qEnvironmentVariableIsSet("PALVORIN_RECOVERY_CHILD"))
+        qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath("state")));
     QApplication app(argc, argv);
     // A window the tests close must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);
