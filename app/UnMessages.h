@@ -49,7 +49,7 @@
     X(NotARun, "The selected points must be 2 or more, and in sequence!!")                         \
     X(VertexLimit, "Limit of %1 vertices reached")                                                 \
     X(VertexCount, "Vertices: %1")                                                                 \
-    X(BackgroundKept, "The background stays as it was.")                                          \
+    X(BackgroundKept, "The background stays as it was.")                                           \
     X(UndoStep, "Undo %1")                                                                         \
     X(RedoStep, "Redo %1")                                                                         \
     X(MoveStep, "Move %1")                                                                         \

@@ -27,7 +27,10 @@ void TfrmPalvorin::writeRecoveryNow() {
         recovery->Write(QByteArray(bytes.data(), qsizetype(bytes.size())), DocumentFileName);
         if (recoveryOffLabel) recoveryOffLabel->hide();
     } catch (const std::exception& e) {
-        if (recoveryOffLabel) return;
+        if (recoveryOffLabel) { // said already; it stays said while writes fail
+            recoveryOffLabel->show();
+            return;
+        }
         recoveryOffLabel = new QLabel(
             translatedText(msg::RecoveryOff).arg(QString::fromUtf8(e.what())), ui->StatusBar1);
         recoveryOffLabel->setObjectName(QStringLiteral("RecoveryOff"));
