@@ -105,7 +105,10 @@ void TRecoveryFile::Write(const QByteArray& bytes, const QString& documentPath) 
     work.Pid = QCoreApplication::applicationPid();
     work.Bytes = bytes;
     QSaveFile file(own);
-    if (!file.open(QIODevice::WriteOnly) || file.write(Encode(work)) < 0 || !file.commit())
+    // The work is the user's own: nobody else reads it.
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner) ||
+        file.write(Encode(work)) < 0 || !file.commit())
         throw ERecoveryError(QStringLiteral("%1: %2").arg(own, file.errorString()).toStdString());
 }
 
