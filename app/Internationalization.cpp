@@ -2,11 +2,11 @@
 #include "app/Internationalization.h"
 
 #include "app/Internationalization_File.h"
+#include "app/UnDataDirectory.h"
 #include "model/UnAnsiText.h"
 
 #include <QAbstractButton>
 #include <QAction>
-#include <QCoreApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFile>
@@ -183,7 +183,7 @@ QString TInternationalization::StateDirectory() {
 TInternationalization& TInternationalization::Program() {
     std::unique_ptr<TInternationalization>& translator = programTranslator();
     if (!translator) {
-        const QDir dir(QCoreApplication::applicationDirPath());
+        const QDir dir(programDataDirectory());
         const QStringList codes = LanguageCodes();
         QString code = codes.first();
         for (const QString& c : codes) {

@@ -21,6 +21,10 @@
     X(GltfFiles, "glTF 2.0 binary files")                                                          \
     X(ObjFiles, "Wavefront OBJ files")                                                             \
     X(StlFiles, "STL files")                                                                       \
+    X(ThreeMFFiles, "3MF files")                                                                   \
+    X(NotSolid,                                                                                    \
+      "Not a solid: the profile of %1 is not closed, so the export shows it as the view "          \
+      "does, without caps.")                                                                       \
     X(AllFiles, "All files")                                                                       \
     X(ImageFiles, "Images")                                                                        \
     X(Loading, "Loading %1")                                                                       \
@@ -49,6 +53,36 @@
     X(NotARun, "The selected points must be 2 or more, and in sequence!!")                         \
     X(VertexLimit, "Limit of %1 vertices reached")                                                 \
     X(VertexCount, "Vertices: %1")                                                                 \
+    X(PointsTableTitle, "Points table")                                                            \
+    X(RowNotANumber, "Row %1: \"%2\" is not a number. Nothing was changed.")                       \
+    X(RowEmptyCell, "Row %1: a cell is empty. Nothing was changed.")                               \
+    X(RowNotAPoint,                                                                                \
+      "Row %1: \"%2\" is not one point (X and Y separated by a tab, comma, semicolon or "          \
+      "spaces). Nothing was changed.")                                                             \
+    X(TooManyRows, "Row %1: an outline holds at most %2 points. Nothing was changed.")             \
+    X(TooFewRows, "An outline needs at least two points. Nothing was changed.")                    \
+    X(RoundingNote, "Rounded to the storage grid of %1 mm: row %2 moved by %3 mm.")                \
+    X(ClosedShapeHint, "The shape is closed: double-click on a segment to add a point.")           \
+    X(PointThereHint, "A point is already there: double-click on a segment or away from the line " \
+                      "to add one.")                                                               \
+    X(CornerNoneChosen, "Select one or more corner points first.")                                 \
+    X(CornerOpenEnd, "Point %1 is an end of the open outline: it has only one edge to round.")     \
+    X(CornerZeroEdge, "Point %1 has an edge of zero length: there is no corner to round.")         \
+    X(CornerStraight, "Point %1 lies in line with its edges: there is no corner to round.")        \
+    X(CornerDoesNotFit,                                                                            \
+      "A radius of %1 mm does not fit the edges at point %2: at most %3 mm fits there.")           \
+    X(CornerTooMany, "Rounding would make %1 points: an outline holds at most %2.")                \
+    X(ProfileTooFewPoints,                                                                         \
+      "The profile has fewer than three distinct points: the solid will have nothing to draw.")    \
+    X(ProfileNotClosed, "The profile is not closed: the solid will have no end caps.")             \
+    X(ProfileCrossing, "The profile crosses itself: the solid's end caps will be wrong.")          \
+    X(PathRepeatedPoints,                                                                          \
+      "The path repeats a point next to itself: the solid will have zero-length segments there.") \
+    X(SaveAnyway, "Save anyway")                                                                   \
+    X(KeepEditing, "Keep editing")                                                                 \
+    X(DiscardProfile, "Discard the changes to the profile?")                                       \
+    X(DiscardPath, "Discard the changes to the path?")                                             \
+    X(NotAMillimetreValue, "\"%1\" is not a number of millimetres.")                              \
     X(BackgroundKept, "The background stays as it was.")                                           \
     X(UndoStep, "Undo %1")                                                                         \
     X(RedoStep, "Redo %1")                                                                         \

@@ -1,8 +1,10 @@
 // The main window: construction, command wiring, new document, view, lathe, help, about.
 #include "app/unPalvorin.h"
+#include "app/UnExportMenu.h"
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
+#include "app/UnDataDirectory.h"
 #include "app/UnGLCanvas.h"
 #include "editor/UnIcons.h"
 #include "app/UnMessages.h"
@@ -70,7 +72,9 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     ui->splitter->setSizes({860, 190});
 
     createToolbarAndMenus();
+    installExportMenus(*this);
     connectCommands();
+    addExportPictureCommand();
     translateForm(this);
     nameKeysInToolTips();
     fillRecentMenu(); // file names are not translated
@@ -87,8 +91,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     CurrentFileName.clear();
     NewDocument();
     SceneReady = false;
-    HelpFile =
-        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("palvorin.html"));
+    HelpFile = QDir(programDataDirectory()).filePath(QStringLiteral("palvorin.html"));
     updateEditCommands();
 }
 

@@ -98,6 +98,8 @@ class TfrmPalvorin : public QMainWindow {
     // One export after its dialog: the file renderer made current, the redraw, the screen renderer
     // back. A document without any complete object is not exported.
     void ExportDocument(const QString& fileName, void (*useExportRenderer)());
+    // Saves the view as it is now, drawn again at width x height pixels, as a PNG file.
+    void ExportPicture(const QString& fileName, int width, int height);
 
     TGLCanvas* glcanvas() const;
     QListWidget* lbObjects() const;
@@ -122,6 +124,8 @@ class TfrmPalvorin : public QMainWindow {
     void mnExpGLTFClick();
     void mnExpOBJClick();
     void mnExpSTLClick();
+    void mnExportPictureClick();
+    void mnExp3MFClick();
     void editprofileClick();
     void mnEditprofileClick();
     void editpathClick();
@@ -166,6 +170,8 @@ class TfrmPalvorin : public QMainWindow {
     virtual QString chooseSaveFileName(const QString& proposed, const QString& filter,
                                        const QString& defaultSuffix);
     virtual void showMessage(QMessageBox::Icon icon, const QString& text);
+    // The picture size dialog; false when cancelled.
+    virtual bool choosePictureSize(int& width, int& height);
     virtual bool openHelp(const QUrl& url);
     // The "Save changes?" question: Save, Discard or Cancel.
     virtual QMessageBox::StandardButton askSaveChanges();
@@ -199,6 +205,7 @@ class TfrmPalvorin : public QMainWindow {
     void reportLater(const QString& text);
 
     void createToolbarAndMenus();
+    void addExportPictureCommand();
     // Tells why and returns true when the current object is not complete (nothing is saved).
     bool refuseIncompleteSave();
     // Saves, showing a failure; true when saved.

@@ -1,4 +1,5 @@
-// The main window's file commands: Open, Save and the DXF, VRML, 3DS, glTF, OBJ and STL exports.
+// The main window's file commands: Open, Save and the DXF, VRML, 3DS, glTF, OBJ, STL and 3MF
+// exports.
 #include "app/Internationalization.h"
 #include "app/UnBusyCursor.h"
 #include "app/UnGLCanvas.h"
@@ -240,6 +241,15 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     }
     useOGLRenderer();
     SceneReady = true;
+    // STL and 3MF files are meant for printing, where only solids make sense.
+    if (useExportRenderer == &useSTLRenderer || useExportRenderer == &use3MFRenderer) {
+        QStringList names;
+        for (const std::string& name : notSolidObjects(*Document))
+            names << QStringLiteral("\"%1\"").arg(modelText(name));
+        if (!names.isEmpty())
+            showMessage(QMessageBox::Warning,
+                        translatedText(msg::NotSolid).arg(names.join(QStringLiteral(", "))));
+    }
 }
 
 void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
@@ -267,7 +277,7 @@ void TfrmPalvorin::mnExp3DSClick() {
     exportCommand(QStringLiteral(".3DS"), QString::fromUtf8(msg::Studio3DFiles), &use3DSRenderer);
 }
 
-// The three renderers below write their files under temporary names and rename them only at the
+// The four renderers below write their files under temporary names and rename them only at the
 // end, so a failed export leaves nothing behind (for OBJ neither the .mtl nor the image copies).
 void TfrmPalvorin::mnExpGLTFClick() {
     exportCommand(QStringLiteral(".glb"), QString::fromUtf8(msg::GltfFiles), &useGLTFRenderer);
@@ -279,4 +289,8 @@ void TfrmPalvorin::mnExpOBJClick() {
 
 void TfrmPalvorin::mnExpSTLClick() {
     exportCommand(QStringLiteral(".stl"), QString::fromUtf8(msg::StlFiles), &useSTLRenderer);
+}
+
+void TfrmPalvorin::mnExp3MFClick() {
+    exportCommand(QStringLiteral(".3mf"), QString::fromUtf8(msg::ThreeMFFiles), &use3MFRenderer);
 }

@@ -360,7 +360,7 @@ int main(int argc, char** argv) {
                      "  N extrusions and N lathe objects (10), P slices per segment (20),\n"
                      "  V vertices per outline (99), best of R runs (1); files go to DIR (a new\n"
                      "  temporary one by default) and are removed unless --keep; RUN is one of\n"
-                     "  DXF, VRML, 3DS, glTF, OBJ, STL.\n");
+                     "  DXF, VRML, 3DS, glTF, OBJ, STL, 3MF.\n");
         return 2;
     }
     bool ownDir = false;
@@ -398,7 +398,8 @@ int main(int argc, char** argv) {
         const Run runs[] = {
             {"DXF", "dxf", useDXFRenderer, nullptr}, {"VRML", "wrl", useVRMLRenderer, nullptr},
             {"3DS", "3ds", use3DSRenderer, nullptr}, {"glTF", "glb", useGLTFRenderer, nullptr},
-            {"OBJ", "obj", useOBJRenderer, "mtl"},   {"STL", "stl", useSTLRenderer, nullptr}};
+            {"OBJ", "obj", useOBJRenderer, "mtl"},   {"STL", "stl", useSTLRenderer, nullptr},
+            {"3MF", "3mf", use3MFRenderer, nullptr}};
         for (const Run& run : runs)
             if (s.only.empty() || s.only == run.name)
                 printResult(runExport(doc, s, run.name, run.ext, run.select, run.companion), faces);

@@ -10,6 +10,7 @@
 #include <qdrawutil.h>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -144,6 +145,46 @@ double TRsRuler::Step() const {
     return step * LabelFactor();
 }
 
+void TRsRuler::SetDrawingUnits(double pixelsPerUnit, double origin, int sign) {
+    const double ppu = std::max(pixelsPerUnit, 0.0);
+    if (ppu == FPixelsPerUnit && origin == FOrigin && sign == FSign) return;
+    FPixelsPerUnit = ppu;
+    FOrigin = origin;
+    FSign = sign < 0 ? -1 : 1;
+    update();
+}
+
+double TRsRuler::DrawingLabelStep(double pixelsPerUnit, double minPixels) {
+    if (!(pixelsPerUnit > 0)) return 1;
+    double power = std::pow(10.0, std::floor(std::log10(minPixels / pixelsPerUnit)));
+    for (;; power *= 10)
+        for (double m : {1.0, 2.0, 5.0})
+            if (m * power * pixelsPerUnit >= minPixels) return m * power;
+}
+
+void TRsRuler::paintDrawingUnits(QPainter& painter) {
+    const double step = DrawingLabelStep(FPixelsPerUnit);
+    // Ticks at a fifth of the labelled step (a half when the step is twice a power of ten).
+    const double first = std::round(step / std::pow(10.0, std::floor(std::log10(step))));
+    const int ticks = first == 2 ? 4 : 5;
+    const double tick = step / ticks;
+    const int L = length();
+    // Values at both ends of the ruler, as tick numbers.
+    const double v0 = (0 - FOrigin) / FPixelsPerUnit * FSign;
+    const double v1 = (L - FOrigin) / FPixelsPerUnit * FSign;
+    const long long k0 = (long long)std::floor(std::min(v0, v1) / tick) - 1;
+    const long long k1 = (long long)std::ceil(std::max(v0, v1) / tick) + 1;
+    painter.setPen(palette().color(QPalette::WindowText));
+    painter.setFont(labelFont(*this));
+    for (long long k = k0; k <= k1; ++k) {
+        const int pos = pixel(FOrigin + FSign * k * tick * FPixelsPerUnit);
+        if (pos < 0 || pos >= L) continue;
+        const bool labelled = k % ticks == 0;
+        painter.drawLine(at(pos, 0), at(pos, (labelled ? LongTick + 2 : ShortTick) - 1));
+        if (labelled) drawLabel(painter, pos, QString::number(double(k / ticks) * step, 'g', 10));
+    }
+}
+
 QSize TRsRuler::sizeHint() const {
     return horizontal() ? QSize(200, RulerThickness) : QSize(RulerThickness, 200);
 }
@@ -221,7 +262,9 @@ void TRsRuler::paintEvent(QPaintEvent*) {
                      palette().color(QPalette::Base));
 
     const double step = Step();
-    if (step >= SmallestStep) {
+    if (DrawingUnits()) {
+        paintDrawingUnits(painter);
+    } else if (step >= SmallestStep) {
         painter.setPen(palette().color(QPalette::WindowText));
         // Minor ticks every two steps, every fifth one longer.
         for (int k = 0;; ++k) {

@@ -54,6 +54,15 @@ class TRsRuler : public QWidget {
     // Factor for a scale (percent) in millimetres, centimetres and inches.
     static double LabelFactorOfScale(int32_t scale);
 
+    // Labels in units of a drawing (the solid's millimetres): pixelsPerUnit pixels make one unit,
+    // the value 0 stands at pixel origin and values grow along the ruler (sign 1) or against it
+    // (sign -1). A pixelsPerUnit of 0 or less goes back to the ruler's own units.
+    void SetDrawingUnits(double pixelsPerUnit, double origin, int sign);
+    bool DrawingUnits() const { return FPixelsPerUnit > 0; }
+    // The labelled step (1, 2 or 5 times a power of ten units) that leaves at least minPixels
+    // between labels.
+    static double DrawingLabelStep(double pixelsPerUnit, double minPixels = 50);
+
     QSize sizeHint() const override;
 
   protected:
@@ -73,6 +82,7 @@ class TRsRuler : public QWidget {
     // Repaints where the hair line was and where it is now.
     void moveHairLine(int32_t oldPos, THairLineStyle oldStyle);
     void applySizePolicy();
+    void paintDrawingUnits(class QPainter& painter);
 
     TRulerDir FDirection = rdTop;
     TRulerUnit FUnits = ruCenti;
@@ -82,6 +92,8 @@ class TRsRuler : public QWidget {
     bool FHairLine = false;
     int32_t FHairLinePos = -1;
     THairLineStyle FHairLineStyle = hlsLine;
+    double FPixelsPerUnit = 0, FOrigin = 0;
+    int FSign = 1;
 };
 
 class TRsRulerCorner : public QWidget {

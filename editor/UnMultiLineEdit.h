@@ -31,6 +31,8 @@ class TMultiLineEdit : public QWidget, public TMultiLineEditCore, private TMulti
     // Before the press that the double click also is.
     void OnDblClick(int x, int y);
     void OnSelect(TMultiLineEdit* sender, const QString& className);
+    // The outline, its selection or the zoom may have changed (the control repaints).
+    void OnChange();
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -43,7 +45,10 @@ class TMultiLineEdit : public QWidget, public TMultiLineEditCore, private TMulti
   private:
     TPainterCanvas::TPictureCache PictureCache;
 
-    void RequestPaint() override { update(); }
+    void RequestPaint() override {
+        update();
+        emit OnChange();
+    }
     TFCBounds GetBounds() const override;
     void SetBounds(const TFCBounds& bounds) override;
     void ShowCursor(TFCCursor cursor) override;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdlib>
 
 using namespace LineLibrary;
 
@@ -75,8 +76,8 @@ void TMultiLineEditCore::MouseDown(TFCMouseButton button, bool shift, int32_t x,
         Line.State = before;
     }
     if (Mode != mmDragPart && Mode != mmMoveSelection) Mode = mmRubberBand;
-    // The undo point comes before anything moves.
-    if (!SelectedFigures.empty()) Snapshot();
+    // The undo point comes before anything moves; it is kept if the gesture changes the outline.
+    BeginChange();
     if (shift || Mode == mmMoveSelection) {
         Action = fcInside;
         int32_t minX = INT32_MAX, minY = INT32_MAX, maxX = INT32_MIN, maxY = INT32_MIN;
@@ -151,9 +152,13 @@ void TMultiLineEditCore::MouseUp(TFCMouseButton button, bool shift, int32_t x, i
         View.FigureSelected(SelectedFigures.front()->ClassName());
     }
     if (Mode == mmRubberBand) {
-        // Press point top-left, last drag point bottom-right: only a drag down-right selects.
+        // The band selects whichever way it was dragged.
         const uint8_t before = Line.State;
-        Action = Line.HitTestRect(ToModel(DownPoint), ToModel(LastPoint));
+        const Point2 a = ToModel(DownPoint), b = ToModel(LastPoint);
+        // Only what this band holds is selected.
+        Line.StartPoint.State = Line.EndPoint.State = fcNone;
+        Action = Line.HitTestRect({std::min(a.X, b.X), std::min(a.Y, b.Y)},
+                                  {std::max(a.X, b.X), std::max(a.Y, b.Y)});
         if (Action != fcNone) {
             Mode = shift ? mmMoveSelection : mmDragPart;
             Select(Line);
@@ -161,6 +166,7 @@ void TMultiLineEditCore::MouseUp(TFCMouseButton button, bool shift, int32_t x, i
             Line.State = before;
         }
     }
+    EndChange();
     LastMode = Mode;
     Mode = mmIdle;
     LastAction = Action;
@@ -275,18 +281,55 @@ void TMultiLineEditCore::PaintGrid(TFCCanvas& canvas, int32_t width, int32_t hei
 
 // ---- undo ---------------------------------------------------------------------------------------
 
-void TMultiLineEditCore::Snapshot() {
+std::vector<uint8_t> TMultiLineEditCore::State() const {
     TFCStream s;
     s.WriteDouble(Zoom);
     Line.SaveToStream(s);
-    UndoRing.push_back(s.Bytes());
-    if (UndoRing.size() > MaxSnapshots) UndoRing.pop_front();
+    return s.Bytes();
 }
 
-bool TMultiLineEditCore::Undo() {
-    if (UndoRing.empty()) return false;
-    TFCStream s(std::move(UndoRing.back()));
-    UndoRing.pop_back();
+std::vector<OutlineVertex> TMultiLineEditCore::Outline() const {
+    std::vector<OutlineVertex> v(MaxOutlineVertices);
+    v.resize(size_t(Line.GetVertices(v.data())));
+    return v;
+}
+
+void TMultiLineEditCore::Push(std::deque<std::vector<uint8_t>>& ring, std::vector<uint8_t> state) {
+    ring.push_back(std::move(state));
+    if (ring.size() > MaxSnapshots) ring.pop_front();
+}
+
+void TMultiLineEditCore::Snapshot() {
+    Push(UndoRing, State());
+    RedoRing.clear();
+}
+
+void TMultiLineEditCore::BeginChange() {
+    Pending = State();
+    PendingOutline = Outline();
+}
+
+bool TMultiLineEditCore::EndChange() {
+    if (Pending.empty()) return false;
+    const std::vector<OutlineVertex> now = Outline();
+    const bool changed = now.size() != PendingOutline.size() ||
+                         !std::equal(now.begin(), now.end(), PendingOutline.begin(),
+                                     [](const OutlineVertex& a, const OutlineVertex& b) {
+                                         return a.X == b.X && a.Y == b.Y &&
+                                                std::equal(std::begin(a.Groups), std::end(a.Groups),
+                                                           std::begin(b.Groups));
+                                     });
+    if (changed) {
+        Push(UndoRing, std::move(Pending));
+        RedoRing.clear();
+    }
+    Pending.clear();
+    PendingOutline.clear();
+    return changed;
+}
+
+void TMultiLineEditCore::Restore(std::vector<uint8_t> state) {
+    TFCStream s(std::move(state));
     // The outline comes back at the zoom the control shows now, so size, grid and outline agree.
     s.ReadDouble();
     TFCMultiLine restored;
@@ -296,7 +339,24 @@ bool TMultiLineEditCore::Undo() {
     SelectedFigures.clear();
     if (Line.State != fcNone) SelectedFigures.push_back(&Line);
     Invalidate();
+}
+
+bool TMultiLineEditCore::Step(std::deque<std::vector<uint8_t>>& from,
+                              std::deque<std::vector<uint8_t>>& to) {
+    if (from.empty()) return false;
+    Push(to, State());
+    std::vector<uint8_t> state = std::move(from.back());
+    from.pop_back();
+    Restore(std::move(state));
     return true;
+}
+
+bool TMultiLineEditCore::Undo() {
+    return Step(UndoRing, RedoRing);
+}
+
+bool TMultiLineEditCore::Redo() {
+    return Step(RedoRing, UndoRing);
 }
 
 // ---- commands -----------------------------------------------------------------------------------
@@ -352,6 +412,94 @@ void TMultiLineEditCore::Reverse() {
 void TMultiLineEditCore::CloseShape() {
     Command([&] { Line.CloseShape(); });
 }
+bool TMultiLineEditCore::IsClosed() const {
+    return Line.Count() > 0 && PointsEqual(Line.StartPoint.Pos, Line.EndPoint.Pos);
+}
+
+bool TMultiLineEditCore::CloseOutline() {
+    if (IsClosed()) return false;
+    std::vector<Point2> distinct;
+    for (int32_t i = 0; i < Line.VertexCount(); ++i)
+        if (std::none_of(distinct.begin(), distinct.end(),
+                         [&](Point2 p) { return PointsEqual(p, Line.Vertex(i).Pos); }))
+            distinct.push_back(Line.Vertex(i).Pos);
+    if (distinct.size() < 3) return false;
+    Command([&] {
+        // The old end keeps its groups where it stands; the new end shares the start's.
+        const TFCGroups endGroups = Line.EndPoint.Groups;
+        Line.AppendPoint(Line.StartPoint.Pos);
+        Line.Points.back()->Groups = endGroups;
+        Line.EndPoint.Groups = Line.StartPoint.Groups;
+    });
+    return true;
+}
+
+int32_t TMultiLineEditCore::VertexAt(Point2 pt) const {
+    // A marker is a few pixels wide whatever the zoom.
+    const double reach = 4.0 / Zoom;
+    for (int32_t i = 0; i < Line.VertexCount(); ++i) {
+        const Point2 p = Line.Vertex(i).Pos;
+        if (std::abs(p.X - pt.X) <= reach && std::abs(p.Y - pt.Y) <= reach) return i;
+    }
+    return -1;
+}
+
+TMultiLineEditCore::TDblClick TMultiLineEditCore::DoubleClick(Point2 pt) {
+    const int32_t hit = VertexAt(pt);
+    if (hit == 0 && CloseOutline()) return TDblClick::Closed;
+    if (hit >= 0) return TDblClick::OnVertex;
+    if (IsClosed() && Line.SegmentHit(pt).Code != fcWhole) return TDblClick::OffClosedOutline;
+    AddPoint(pt);
+    return TDblClick::Added;
+}
+
+std::vector<int32_t> TMultiLineEditCore::SelectedVertices() const {
+    std::vector<int32_t> result;
+    const int32_t last = Line.VertexCount() - 1;
+    auto add = [&](int32_t i) {
+        if (i == last && IsClosed()) i = 0;
+        if (std::find(result.begin(), result.end(), i) == result.end()) result.push_back(i);
+    };
+    switch (Line.State) {
+    case fcFirstVertex:
+        add(0);
+        break;
+    case fcLastVertex:
+        add(last);
+        break;
+    case fcWhole:
+    case fcMidPoints:
+        // A press on a segment leaves both end markers unselected; a band marks those it holds.
+        if (Line.StartPoint.State == fcMarker) add(0);
+        for (int32_t i = 0; i < Line.Count(); ++i)
+            if (Line.Points[i]->State == fcMarker &&
+                std::find(Line.Selected.begin(), Line.Selected.end(), Line.Points[i].get()) !=
+                    Line.Selected.end())
+                add(i + 1);
+        if (Line.EndPoint.State == fcMarker) add(last);
+        break;
+    default:
+        break;
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+}
+
+int32_t TMultiLineEditCore::SingleSelectedVertex() const {
+    const std::vector<int32_t> selected = SelectedVertices();
+    return selected.size() == 1 ? selected.front() : -1;
+}
+
+void TMultiLineEditCore::MoveVertex(int32_t i, Point2 pt) {
+    if (i < 0 || i >= Line.VertexCount()) return;
+    const bool closed = IsClosed();
+    Command([&] {
+        Line.Vertex(i).Pos = pt;
+        if (closed && i == 0) Line.EndPoint.Pos = pt;
+        if (closed && i == Line.VertexCount() - 1) Line.StartPoint.Pos = pt;
+    });
+}
+
 void TMultiLineEditCore::FlipHorizontal(int32_t axis) {
     Command([&] { Line.FlipHorizontal(axis); });
 }

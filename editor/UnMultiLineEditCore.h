@@ -92,13 +92,26 @@ class TMultiLineEditCore {
     // A pixel of the control as a model point at the current zoom.
     Point2 ToModel(Point2 pixel) const;
 
-    // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped.
+    // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped. The
+    // redo ring empties.
     void Snapshot();
-    // Back to the newest snapshot, which leaves the ring; false when there is none.
+    // One undo step per change: BeginChange notes the line's state, EndChange puts that state on
+    // the ring when the outline (positions or groups) differs from it; true then.
+    void BeginChange();
+    bool EndChange();
+    // Back to the newest snapshot, which leaves the ring; false when there is none. The state left
+    // goes onto the redo ring.
     bool Undo();
+    // Forward again to the state an undo left; false when there is none.
+    bool Redo();
     int32_t UndoCount() const { return static_cast<int32_t>(UndoRing.size()); }
+    int32_t RedoCount() const { return static_cast<int32_t>(RedoRing.size()); }
     const std::deque<std::vector<uint8_t>>& Snapshots() const { return UndoRing; }
-    void ClearUndo() { UndoRing.clear(); }
+    void ClearUndo() {
+        UndoRing.clear();
+        RedoRing.clear();
+        Pending.clear();
+    }
 
     // White, idle, nothing selected, zoom 1 with the base size, no intermediate vertex.
     void Clear();
@@ -115,6 +128,20 @@ class TMultiLineEditCore {
     void InscribeInEllipse();
     void Reverse();
     void CloseShape();
+    // The end on the start: n vertices become n + 1, the last on the first, which needs three
+    // distinct vertices and an open outline; false otherwise.
+    bool CloseOutline();
+    bool IsClosed() const;
+    // A double click at a model point: a closed outline takes points on its segments only.
+    enum class TDblClick { Added, Closed, OnVertex, OffClosedOutline };
+    TDblClick DoubleClick(Point2 pt);
+    // Indices (0 = start) of the selected vertices, in order; the shared vertex of a closed
+    // outline counts once, as 0.
+    std::vector<int32_t> SelectedVertices() const;
+    // The index of the one selected vertex, or -1.
+    int32_t SingleSelectedVertex() const;
+    // Puts vertex i at a model point (both ends of a closed outline together).
+    void MoveVertex(int32_t i, Point2 pt);
     void FlipHorizontal(int32_t axis);
     void FlipVertical(int32_t axis);
     // buffer holds MaxOutlineVertices records.
@@ -130,7 +157,18 @@ class TMultiLineEditCore {
     bool AdjustedValid = false;
     uint64_t NextVersion = 1;
     bool FrameShown = false;
-    std::deque<std::vector<uint8_t>> UndoRing;
+    std::deque<std::vector<uint8_t>> UndoRing, RedoRing;
+    std::vector<uint8_t> Pending; // the state BeginChange noted
+    std::vector<OutlineVertex> PendingOutline;
+
+    std::vector<uint8_t> State() const;
+    std::vector<OutlineVertex> Outline() const;
+    void Restore(std::vector<uint8_t> state);
+    static void Push(std::deque<std::vector<uint8_t>>& ring, std::vector<uint8_t> state);
+    // The newest state of from comes back; the state left goes onto to.
+    bool Step(std::deque<std::vector<uint8_t>>& from, std::deque<std::vector<uint8_t>>& to);
+    // Vertex under pt within a few pixels, or -1.
+    int32_t VertexAt(Point2 pt) const;
 
     void Select(TFCMultiLine& figure);
     void DragPart(Point2 p, uint8_t action);

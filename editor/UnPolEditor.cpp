@@ -11,6 +11,8 @@
 #include "editor/UnGroupEdit.h"
 #include "editor/UnIcons.h"
 #include "editor/UnMultiLineEdit.h"
+#include "editor/UnOutlineCommands.h"
+#include "editor/UnPointsText.h"
 #include "editor/UnStatusPanels.h"
 #include "ui_UnPolEditor.h"
 
@@ -22,6 +24,10 @@
 #include <QFileDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
@@ -39,9 +45,13 @@ constexpr int32_t AxisLength = 30;
 // A new outline runs this far from the centre to the right.
 constexpr int32_t InitialLength = 100;
 
-// Widgets that need the arrow keys themselves; elsewhere in the window the arrows nudge.
+// Widgets that need the arrow keys themselves (fields, lists, menus walked with the keyboard);
+// elsewhere in the window the arrows nudge.
 bool keepsArrowKeys(const QObject* widget) {
-    return qobject_cast<const QAbstractSpinBox*>(widget) || qobject_cast<const QComboBox*>(widget);
+    return qobject_cast<const QAbstractSpinBox*>(widget) ||
+           qobject_cast<const QComboBox*>(widget) || qobject_cast<const QLineEdit*>(widget) ||
+           qobject_cast<const QMenuBar*>(widget) || qobject_cast<const QMenu*>(widget) ||
+           qobject_cast<const QAbstractItemView*>(widget);
 }
 
 } // namespace
@@ -50,7 +60,9 @@ TPolEdit::TPolEdit(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     ui->setupUi(this);
     setWindowIcon(svgIcon(QStringLiteral("appicon")));
     createToolbarAndMenus();
+    createEditCommands();
     connectCommands();
+    new TOutlineCommands(this); // File > Import outline... and Export outline...
     translateForm(this);
     FormCreate();
 }
@@ -119,7 +131,7 @@ void TPolEdit::createToolbarAndMenus() {
         ruler->SetHairLine(true);
     }
     ui->rsruler2->SetDirection(rdLeft);
-    ui->RsRulerCorner1->SetUnits(ruCustom);
+    ui->RsRulerCorner1->SetUnits(ruMilli);
     ui->RsRulerCorner1->setFixedSize(RulerThickness, RulerThickness);
     ui->listgroups1->setIconSize(QSize(32, 32));
 }
@@ -241,6 +253,7 @@ void TPolEdit::SetCaption(const std::string& caption) {
 void TPolEdit::Reset() {
     FSaved = false;
     FCancelled = false;
+    Leaving = false;
     ui->groupbox->setVisible(!PathMode);
     ui->ckClosed->setVisible(PathMode);
     YSign = PathMode ? 1 : -1;
@@ -290,6 +303,7 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
         }
     }
     showVertexCount();
+    noteLoadedState();
 }
 
 void TPolEdit::GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) {
@@ -328,8 +342,10 @@ void TPolEdit::ShowModal() {
 void TPolEdit::FormActivate() {
     // Coming back from another window of the program (the group editor, a message, the picture
     // dialog) shows the drawing at 100 % again. The commands that open such windows call this
-    // when they return, since window managers deliver activation events late or not at all.
+    // when they return, since window managers deliver activation events late or not at all. The
+    // keyboard comes back with it, so that the window's keys work at once.
     zoomTo100();
+    if (isVisible()) activateWindow();
 }
 
 void TPolEdit::zoomTo100() {
@@ -344,18 +360,20 @@ void TPolEdit::lZoomChange(int index) {
     applyZoom(ui->lZoom->itemText(index).toInt());
 }
 
-void TPolEdit::applyZoom(int percent) {
+void TPolEdit::applyZoom(int percent, QPoint anchor) {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     QScrollArea* box = ui->ScrollBox1;
     const QWidget* view = box->viewport();
-    // The model point in the middle of the view stays there.
-    const double cx = (view->width() / 2.0 - e.x()) / e.Zoom;
-    const double cy = (view->height() / 2.0 - e.y()) / e.Zoom;
+    // The model point at the anchor (the middle of the view) stays there.
+    const double ax = anchor.x() < 0 ? view->width() / 2.0 : anchor.x();
+    const double ay = anchor.y() < 0 ? view->height() / 2.0 : anchor.y();
+    const double cx = (ax - e.x()) / e.Zoom;
+    const double cy = (ay - e.y()) / e.Zoom;
     e.setEnabled(false);
     e.SetZoomPercent(percent);
     e.setEnabled(true);
-    box->horizontalScrollBar()->setValue(RoundHalfEven(cx * e.Zoom - view->width() / 2.0));
-    box->verticalScrollBar()->setValue(RoundHalfEven(cy * e.Zoom - view->height() / 2.0));
+    box->horizontalScrollBar()->setValue(RoundHalfEven(cx * e.Zoom - ax));
+    box->verticalScrollBar()->setValue(RoundHalfEven(cy * e.Zoom - ay));
     placeRulers();
 }
 
@@ -366,19 +384,25 @@ void TPolEdit::placeRulers() {
     const QPoint left = ui->leftRulerStrip->mapTo(ui->MainPanel, QPoint(0, 0));
     ui->RsRuler1->setGeometry(at.x() - top.x(), 0, e->width(), RulerThickness);
     ui->rsruler2->setGeometry(0, at.y() - left.y(), RulerThickness, e->height());
-    // One ruler step is one grid step at the current zoom.
-    ui->RsRuler1->SetAdvance(RoundHalfEven(e->GridDx() * e->Zoom));
-    ui->rsruler2->SetAdvance(RoundHalfEven(e->GridDy() * e->Zoom));
+    // Millimetres of the solid from the origin; y up on a profile, z down on a path.
+    const double pixelsPerMm = e->Zoom / toMm(1);
+    const Point2 o = originPixel();
+    ui->RsRuler1->SetDrawingUnits(pixelsPerMm, o.X, 1);
+    ui->rsruler2->SetDrawingUnits(pixelsPerMm, o.Y, PathMode ? 1 : -1);
 }
 
 void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {
     ui->RsRuler1->SetHairLinePos(x);
     ui->rsruler2->SetHairLinePos(y);
-    // Pixels of the current zoom from the centre.
-    const Point2 o = originPixel();
-    const int32_t dx = x - o.X, dy = y - o.Y;
-    panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(dx).arg(dy)
-                                : QStringLiteral("X: %1     Y: %2").arg(dx).arg(-dy));
+    // Millimetres of the solid from the centre.
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    // As many decimals as one pixel of the current zoom is worth.
+    const int decimals = DecimalsForStep(toMm(1) / e.Zoom);
+    const QString mx = QString::fromStdString(FormatMm(toMm(x / e.Zoom - Origin.X), decimals));
+    const QString my =
+        QString::fromStdString(FormatMm(toMm((y / e.Zoom - Origin.Y) * YSign), decimals));
+    panels[2]->setText(PathMode ? QStringLiteral("X: %1     Z: %2").arg(mx, my)
+                                : QStringLiteral("X: %1     Y: %2").arg(mx, my));
 }
 
 void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
@@ -397,6 +421,7 @@ void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
     else
         axis(clGreen, {0, -AxisLength}, QStringLiteral("Y"), {2, -AxisLength - 2});
     painter->restore();
+    paintOverlay(painter);
     showVertexCount();
 }
 
@@ -408,10 +433,11 @@ void TPolEdit::showVertexCount() {
 
 // ---- editing commands ---------------------------------------------------------------------------
 
-template <class F> void TPolEdit::edit(F&& command) {
+void TPolEdit::edit(const std::function<void(TMultiLineEdit&)>& command) {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
-    e.Snapshot();
+    e.BeginChange();
     command(e);
+    e.EndChange();
     panels[1]->clear();
 }
 
@@ -424,7 +450,7 @@ void TPolEdit::deleteClick() {
 }
 
 void TPolEdit::closeshapeClick() {
-    edit([](TMultiLineEdit& e) { e.CloseShape(); });
+    edit([](TMultiLineEdit& e) { e.CloseOutline(); });
 }
 
 void TPolEdit::drawcircleClick() {
@@ -448,7 +474,12 @@ void TPolEdit::MultiLineEdit1DblClick(int x, int y) {
         panels[1]->setText(translatedText(msg::VertexLimit).arg(MaxOutlineVertices));
         return;
     }
-    edit([x, y](TMultiLineEdit& e) { e.AddPoint(e.ToModel({x, y})); });
+    TMultiLineEdit::TDblClick result{};
+    edit([&](TMultiLineEdit& e) { result = e.DoubleClick(e.ToModel({x, y})); });
+    if (result == TMultiLineEdit::TDblClick::OffClosedOutline)
+        panels[1]->setText(translatedText(msg::ClosedShapeHint));
+    else if (result == TMultiLineEdit::TDblClick::OnVertex)
+        panels[1]->setText(translatedText(msg::PointThereHint));
 }
 
 // ---- groups -------------------------------------------------------------------------------------
@@ -606,6 +637,8 @@ void TPolEdit::imageOkClick() {
 // ---- save, cancel, window events ----------------------------------------------------------------
 
 void TPolEdit::salvaClick() {
+    if (const QString warning = SaveWarning(); !warning.isEmpty() && !askSaveAnyway(warning))
+        return;
     zoomTo100();
     std::array<OutlineVertex, MaxOutlineVertices> buffer{};
     const int32_t n = ui->MultiLineEdit1->GetVertices(buffer.data());
@@ -621,10 +654,15 @@ void TPolEdit::salvaClick() {
     }
     FClosed = ui->ckClosed->isChecked();
     FSaved = true;
+    Leaving = true;
     close();
 }
 
 void TPolEdit::annullaClick() {
+    if (HasChanges() &&
+        !askDiscard(translatedText(PathMode ? msg::DiscardPath : msg::DiscardProfile)))
+        return;
+    Leaving = true;
     zoomTo100();
     FCancelled = true;
     close();
@@ -640,6 +678,12 @@ std::unique_ptr<TgroupEdit> TPolEdit::createGroupEditor() {
 }
 
 void TPolEdit::closeEvent(QCloseEvent* event) {
+    if (!Leaving && HasChanges() &&
+        !askDiscard(translatedText(PathMode ? msg::DiscardPath : msg::DiscardProfile))) {
+        event->ignore();
+        return;
+    }
+    Leaving = true;
     FCancelled = true;
     event->accept();
     if (modalLoop) modalLoop->quit();
@@ -647,10 +691,12 @@ void TPolEdit::closeEvent(QCloseEvent* event) {
 
 void TPolEdit::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    sizeStatusPanels(ui->StatusBar1, panels);
+    // Points, notes (the widest: they say what to do), cursor.
+    sizeStatusPanels(ui->StatusBar1, panels, 0.15, 0.55);
 }
 
 bool TPolEdit::eventFilter(QObject* watched, QEvent* event) {
+    if (navigationEvent(watched, event)) return true;
     const QEvent::Type type = event->type();
     if (watched == ui->MultiLineEdit1 && (type == QEvent::Move || type == QEvent::Resize)) {
         placeRulers();

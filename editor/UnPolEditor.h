@@ -9,7 +9,10 @@
 #include <QMainWindow>
 #include <QMessageBox>
 
+#include <QPoint>
+
 #include <array>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,10 +26,14 @@ class QLabel;
 class QPainter;
 class TGraphicListBox;
 class TMultiLineEdit;
+class TPointFields;
+class TRoundCornerDialog;
 class TgroupEdit;
 
 class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     Q_OBJECT
+    friend class TOutlineCommands;
+
   public:
     explicit TPolEdit(QWidget* parent = nullptr);
     ~TPolEdit() override;
@@ -39,6 +46,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     TGroupListRef Groups; // entries shared with the object's list
     std::vector<TTextureObj> Textures;
     bool PathMode = false;
+    int32_t UnitScale = 100; // the outline's scale: millimetres of the solid per 100 stored units
     // The control shows a background picture (it stays from one edit to the next); the
     // background button then removes it.
     bool BackgroundLoaded() const;
@@ -46,8 +54,10 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     // The object's side of an edit.
     void SetCaption(const std::string& caption) override;
     void SetPathMode(bool pathMode) override { PathMode = pathMode; }
+    void SetScale(int32_t percent) override;
     void Reset() override;
     void SetTextures(const std::vector<TTextureObj>& textures) override { Textures = textures; }
+    int32_t Scale() const override { return UnitScale; }
     void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                  bool closed) override;
     // Shows the window maximised and returns when it closes.
@@ -56,6 +66,11 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool Closed() const override { return FClosed; }
     void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) override;
     bool Cancelled() const { return FCancelled; }
+    // The outline, its groups or the Closed box differ from what the edit started with.
+    bool HasChanges() const;
+    // What the solid would lack with the outline as it is; empty when nothing.
+    QString SaveWarning() const;
+    TPointFields* pointFields() const { return PointFields; }
 
     TMultiLineEdit* MultiLineEdit1() const;
     TGraphicListBox* listgroups1() const;
@@ -68,6 +83,10 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void FormActivate();
     void lZoomChange(int index);
     void undoClick();
+    void redoClick();
+    void pointsTableClick();
+    void roundCornerClick();
+    void pointTyped(const QString& x, const QString& y);
     void deleteClick();
     void closeshapeClick();
     void drawcircleClick();
@@ -96,6 +115,12 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     // The picture-open dialog; empty when cancelled.
     virtual QString chooseBackgroundFile();
     virtual std::unique_ptr<TgroupEdit> createGroupEditor();
+    // "Discard the changes ...?" (Discard / Keep editing): true to discard.
+    virtual bool askDiscard(const QString& question);
+    // The save warning (Save anyway / Keep editing): true to save anyway.
+    virtual bool askSaveAnyway(const QString& warning);
+    // The Round corner dialog; false when cancelled.
+    virtual bool askRoundCorner(double& radiusMm, int32_t& segments);
 
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -107,9 +132,30 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void connectCommands();
     // The zoom box and the control back to 100 %.
     void zoomTo100();
-    void applyZoom(int percent);
+    // Zooms keeping the model point at anchor (a pixel of the scroll box's view; by default its
+    // centre) where it is.
+    void applyZoom(int percent, QPoint anchor = QPoint(-1, -1));
+    // The next zoom of the zoom box up (+1) or down (-1), about a point of the view.
+    void zoomStep(int direction, QPoint anchor);
+    // The commands beyond the form's: redo, close shape, points table, round corner, the point
+    // fields, the wider zoom range (UnPolEditor_Commands.cpp).
+    void createEditCommands();
+    // Wheel zoom and scroll, middle-button pan; true when the event was used.
+    bool navigationEvent(QObject* watched, QEvent* event);
+    // Group colours on edges and vertex handles over the outline.
+    void paintOverlay(QPainter* painter);
+    void showPointFields();
+    // A stored point in millimetres of the solid, and back.
+    double toMm(double stored) const;
+    int32_t toStored(double mm) const;
+    // The outline as stored, and replaced as one undo step.
+    std::vector<OutlineVertex> storedOutline() const;
+    void replaceOutline(const std::vector<OutlineVertex>& stored);
+    // The state an edit started with, for HasChanges.
+    void noteLoadedState();
+    QString groupIds() const;
     // Takes an undo snapshot and runs the command on the control (whose commands repaint it).
-    template <class F> void edit(F&& command);
+    void edit(const std::function<void(TMultiLineEdit&)>& command);
     // The rulers follow the control as it scrolls, moves, resizes and zooms, and take its grid.
     void placeRulers();
     // The group list row of the chosen group, or -1.
@@ -128,4 +174,12 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool FSaved = false;
     bool FCancelled = false;
     bool FClosed = false;
+    bool Leaving = false; // the user chose to leave: closing asks nothing more
+    std::vector<OutlineVertex> LoadedOutline;
+    bool LoadedClosed = false;
+    QString LoadedGroups;
+    TPointFields* PointFields = nullptr;
+    TRoundCornerDialog* CornerDialog = nullptr;
+    bool Panning = false;
+    QPoint PanFrom, PanScroll;
 };

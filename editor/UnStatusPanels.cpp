@@ -1,5 +1,5 @@
-// The status bar of the program's windows: three sunken text panels taking 20 %, 20 % and 60 % of
-// the bar's width.
+// The status bar of the program's windows: three sunken text panels sharing the bar's width (by
+// default 20 %, 20 % and 60 %).
 #include "editor/UnStatusPanels.h"
 
 #include <QLabel>
@@ -16,10 +16,11 @@ void addStatusPanels(QStatusBar* bar, QLabel* (&panels)[3]) {
     bar->setSizeGripEnabled(false);
 }
 
-void sizeStatusPanels(const QStatusBar* bar, QLabel* const (&panels)[3]) {
+void sizeStatusPanels(const QStatusBar* bar, QLabel* const (&panels)[3], double first,
+                      double second) {
     const int total = bar->width();
-    const int first = qRound(total * 0.2);
-    panels[0]->setFixedWidth(first);
-    panels[1]->setFixedWidth(first);
-    panels[2]->setFixedWidth(qMax(0, total - 2 * first - 16));
+    const int a = qRound(total * first), b = qRound(total * second);
+    panels[0]->setFixedWidth(a);
+    panels[1]->setFixedWidth(b);
+    panels[2]->setFixedWidth(qMax(0, total - a - b - 16));
 }

@@ -175,6 +175,10 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
 
     if (options & soSides) {
         bool textured = false;
+        // Edges before the first group start take the default appearance, stated here so that
+        // neither the corner bands nor a list drawn earlier decide their look.
+        if (m >= 2 && !profile.Items(0).GroupStart)
+            applyAppearance(renderer, std::string(), DefaultFaceColor, textured);
         for (int k = 0; k + 1 < m; ++k) {
             const TProfileElementObj& a = profile.Items(k);
             const TProfileElementObj& b = profile.Items(k + 1);

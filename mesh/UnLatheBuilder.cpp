@@ -32,11 +32,19 @@ int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& prof
         const float dTheta = static_cast<float>((360.0L / N) * DegToRad);
         const double du = 1.0 / N;
         bool textured = false;
+        // The element whose group the edge belongs to; edges before the first group start take
+        // the default appearance. Each edge's list states its appearance, whatever was replayed
+        // before it.
+        const TProfileElementObj* group = nullptr;
         for (int k = 0; k + 1 < m; ++k) {
             const TProfileElementObj& a = profile.Items(k);
             const TProfileElementObj& b = profile.Items(k + 1);
             renderer.initList(faceListId(listId, k + 1));
-            if (a.GroupStart) applyAppearance(renderer, a.Texture, a.Color, textured);
+            if (a.GroupStart) group = &a;
+            if (group)
+                applyAppearance(renderer, group->Texture, group->Color, textured);
+            else
+                applyAppearance(renderer, std::string(), DefaultFaceColor, textured);
             const float vNear = a.TexV;
             const float vFar =
                 b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;

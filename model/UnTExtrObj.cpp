@@ -192,9 +192,11 @@ void TExtrObj::EditProfile() {
     editor.SetPathMode(false);
     editor.Reset();
     editor.SetTextures(textureTable);
+    editor.SetScale(ProfileScale);
     editor.SetData(Profile.data(), BoundedCount(ProfileCount), Groups, false);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetProfileScale(editor.Scale());
     int32_t count = ProfileCount;
     TGroupListRef groups = Groups;
     editor.GetData(Profile.data(), count, groups);
@@ -208,9 +210,11 @@ void TExtrObj::EditPath() {
     editor.SetCaption("Path editor");
     editor.SetPathMode(true);
     editor.Reset();
+    editor.SetScale(PathScale);
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
     editor.ShowModal();
     if (!editor.Saved()) return;
+    if (editor.Scale() > 0) SetPathScale(editor.Scale());
     int32_t count = PathCount;
     TGroupListRef groups = Groups;
     editor.GetData(Path.data(), count, groups); // path mode leaves the groups as they are

@@ -78,11 +78,17 @@ class TOutlineEditorWindow {
     virtual void SetPathMode(bool pathMode) = 0;
     virtual void Reset() = 0;
     virtual void SetTextures(const std::vector<TTextureObj>& textures) = 0;
+    // The outline's scale in percent: the editor shows stored coordinates times percent / 100 as
+    // millimetres of the solid.
+    virtual void SetScale(int32_t percent) = 0;
     // groups is null in path mode.
     virtual void SetData(const OutlineVertex* outline, int32_t count, TGroupListRef groups,
                          bool closed) = 0;
     virtual void ShowModal() = 0;
     virtual bool Saved() const = 0;
+    // The outline's scale read back after a save (an imported drawing may change it); 0: the
+    // editor does not handle it.
+    virtual int32_t Scale() const { return 0; }
     virtual bool Closed() const = 0;
     // Fills outline[0..count-1]; in profile mode groups receives the editor's group list, in path
     // mode it is left untouched.

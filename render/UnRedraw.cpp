@@ -7,6 +7,8 @@
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
 
+#include <algorithm>
+
 bool objectDrawable(const TExtrObj& object) {
     if (object.ProfileCount <= 0 || object.PathCount <= 0) return false;
     if (object.ProfileCount > MaxOutlineVertices || object.PathCount > MaxOutlineVertices)
@@ -14,6 +16,29 @@ bool objectDrawable(const TExtrObj& object) {
     // The lathe builder takes its angular steps from the path: one vertex gives no step at all.
     if (object.Lathe && object.PathCount < 2) return false;
     return true;
+}
+
+bool objectIsSolid(const TExtrObj& object) {
+    const int32_t count = std::min(object.ProfileCount, MaxOutlineVertices);
+    if (count < 3) return false;
+    const OutlineVertex& first = object.Profile[0];
+    const OutlineVertex& last = object.Profile[size_t(count - 1)];
+    if (first.X == last.X && first.Y == last.Y) return true;
+    if (!object.Lathe) return false;
+    // The lathe builder spins the profile about its leftmost point's vertical.
+    int32_t axis = first.X;
+    for (int32_t i = 1; i < count; ++i)
+        axis = std::min(axis, object.Profile[size_t(i)].X);
+    return first.X == axis && last.X == axis;
+}
+
+std::vector<std::string> notSolidObjects(const TExtrObjList& doc) {
+    std::vector<std::string> names;
+    for (int i = 0; i < doc.Count(); ++i) {
+        const TExtrObj& object = doc.Items(i);
+        if (objectDrawable(object) && !objectIsSolid(object)) names.push_back(object.Name);
+    }
+    return names;
 }
 
 namespace {

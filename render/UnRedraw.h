@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 // The screen's OpenGL steps around the traversal; the default does nothing (file exports, tests).
 class TRedrawHooks {
@@ -26,6 +27,13 @@ class TRedrawHooks {
 // True when the traversal builds the object: both outlines in use and, for a lathe object, at least
 // one angular step (two path vertices).
 bool objectDrawable(const TExtrObj& object);
+
+// True when the object encloses a volume: its profile is closed (the last vertex repeats the
+// first), or it is a lathe whose profile starts and ends on the axis.
+bool objectIsSolid(const TExtrObj& object);
+// The names of the drawable objects of doc that are not solids: they are exported as the view
+// shows them, open edges and all, which STL and 3MF exports warn about.
+std::vector<std::string> notSolidObjects(const TExtrObjList& doc);
 
 // Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
 // always finished. Returns the list id of the last object built (0 when none).

@@ -24,6 +24,10 @@ constexpr int32_t PrimTriangles = 4;
 constexpr int32_t PrimTriangleStrip = 5;
 constexpr int32_t PrimTriangleFan = 6;
 
+// The appearance of faces that no group gives one (profile edges before the first group start):
+// no texture, light grey. The builders state it before such faces in every face list.
+inline constexpr ColorF DefaultFaceColor{0.6f, 0.6f, 0.6f, 1.0f};
+
 using TQuadVerts = std::array<Vec3, 4>;
 using TTriVerts = std::array<Vec3, 3>;
 
@@ -78,3 +82,4 @@ void use3DSRenderer();
 void useGLTFRenderer();
 void useOBJRenderer();
 void useSTLRenderer();
+void use3MFRenderer();

@@ -107,6 +107,16 @@ inline char* putWhole(char* out, uint64_t v) {
         putPair(out + 2, low);
         return out + 4;
     }
+    if (v < 100000000) {
+        // Up to eight digits (every index of a large mesh): the high half as above, then the low
+        // four digits with their zeros.
+        const uint32_t high = uint32_t(v) / 10000;
+        const uint32_t low = uint32_t(v) - high * 10000;
+        out = putWhole(out, high);
+        putPair(out, low / 100);
+        putPair(out + 2, low % 100);
+        return out + 4;
+    }
     return putUnsigned(out, v);
 }
 

@@ -85,6 +85,44 @@ bool isJpegFile(const std::string& fileName) {
 
 } // namespace
 
+const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes) {
+    bytes.clear();
+    if (isJpegFile(texture.FileName)) {
+        // A JPEG goes in as it is: re-encoding would only lose detail.
+        errno = 0;
+        std::FILE* in = std::fopen(texture.FileName.c_str(), "rb");
+        if (!in) fileError("Cannot read texture", texture.FileName, errno);
+        char buffer[1 << 16];
+        size_t n;
+        while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0)
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        const bool failed = std::ferror(in) != 0;
+        std::fclose(in);
+        if (failed) fileError("Cannot read texture", texture.FileName, 0);
+        return "image/jpeg";
+    }
+    // Anything else (a BMP) becomes a PNG of the pixels the view shows.
+    std::shared_ptr<const TTextureImage> pixels = texture.Image;
+    if (!pixels) pixels = std::make_shared<const TTextureImage>(loadTextureImage(texture.FileName));
+    const TTextureImage& image = *pixels;
+    if (image.Width <= 0 || image.Height <= 0 ||
+        image.Pixels.size() != size_t(image.Width) * size_t(image.Height) * 3)
+        throw std::runtime_error("the texture " + texture.FileName + " has no pixels");
+    png_image png{};
+    png.version = PNG_IMAGE_VERSION;
+    png.width = png_uint_32(image.Width);
+    png.height = png_uint_32(image.Height);
+    png.format = PNG_FORMAT_RGB;
+    bytes.resize(PNG_IMAGE_PNG_SIZE_MAX(png));
+    png_alloc_size_t size = bytes.size();
+    // A negative row stride: the rows are stored bottom row first.
+    if (!png_image_write_to_memory(&png, bytes.data(), &size, 0, image.Pixels.data(),
+                                   -png_int_32(image.Width) * 3, nullptr))
+        throw std::runtime_error(std::string("PNG encoding failed: ") + png.message);
+    bytes.resize(size);
+    return "image/png";
+}
+
 TGLTFRenderer::TGLTFRenderer() : TMeshRenderer("glTF") {}
 
 TGLTFRenderer::~TGLTFRenderer() {
@@ -155,44 +193,9 @@ uint32_t TGLTFRenderer::textureFor(const TTextureObj& texture) {
     const auto known = textureIndex_.find(texture.FileName);
     if (known != textureIndex_.end()) return known->second;
 
-    const uint64_t offset = binaryLength_;
-    std::string mimeType;
-    if (isJpegFile(texture.FileName)) {
-        // A JPEG goes in as it is: re-encoding would only lose detail.
-        errno = 0;
-        std::FILE* in = std::fopen(texture.FileName.c_str(), "rb");
-        if (!in) fileError("Cannot read texture", texture.FileName, errno);
-        std::vector<char> buffer(size_t(1) << 16);
-        size_t n;
-        while ((n = std::fread(buffer.data(), 1, buffer.size(), in)) > 0)
-            appendBinary(buffer.data(), n);
-        const bool failed = std::ferror(in) != 0;
-        std::fclose(in);
-        if (failed) fileError("Cannot read texture", texture.FileName, 0);
-        mimeType = "image/jpeg";
-    } else {
-        // Anything else (a BMP) becomes a PNG of the pixels the view shows.
-        std::shared_ptr<const TTextureImage> pixels = texture.Image;
-        if (!pixels)
-            pixels = std::make_shared<const TTextureImage>(loadTextureImage(texture.FileName));
-        const TTextureImage& image = *pixels;
-        if (image.Width <= 0 || image.Height <= 0 ||
-            image.Pixels.size() != size_t(image.Width) * size_t(image.Height) * 3)
-            throw std::runtime_error("the texture " + texture.FileName + " has no pixels");
-        png_image png{};
-        png.version = PNG_IMAGE_VERSION;
-        png.width = png_uint_32(image.Width);
-        png.height = png_uint_32(image.Height);
-        png.format = PNG_FORMAT_RGB;
-        std::vector<char> encoded(PNG_IMAGE_PNG_SIZE_MAX(png));
-        png_alloc_size_t size = encoded.size();
-        // A negative row stride: the rows are stored bottom row first.
-        if (!png_image_write_to_memory(&png, encoded.data(), &size, 0, image.Pixels.data(),
-                                       -png_int_32(image.Width) * 3, nullptr))
-            throw std::runtime_error(std::string("PNG encoding failed: ") + png.message);
-        appendBinary(encoded.data(), size);
-        mimeType = "image/png";
-    }
+    std::vector<char> bytes;
+    const std::string mimeType = embeddedImage(texture, bytes);
+    const uint64_t offset = appendBinary(bytes.data(), bytes.size());
     const uint64_t length = binaryLength_ - offset;
     alignBinary();
     const uint32_t view = addBufferView(offset, length, 0, 0);
@@ -347,18 +350,20 @@ void TGLTFRenderer::writeObject() {
     appendJsonString(mesh, objectName);
     mesh += ",\"primitives\":[" + primitives + "]}";
 
-    // The node carries the placement; an unplaced object needs no matrix.
+    // The node carries the placement and the scaling to metres, glTF's unit; a matrix that
+    // changes nothing is left out.
     std::string& node = item(nodes_);
     node += "{\"name\":";
     appendJsonString(node, objectName);
     node += ",\"mesh\":";
     appendCount(node, meshCount_++);
+    const Matrix4 placement = scaledPlacement(unit.Millimetres / 1000);
     const Matrix4 identity = Matrix4::Identity();
-    if (!std::equal(objectMatrix.m, objectMatrix.m + 16, identity.m)) {
+    if (!std::equal(placement.m, placement.m + 16, identity.m)) {
         node += ",\"matrix\":[";
         for (int k = 0; k < 16; ++k) {
             if (k > 0) node += ',';
-            appendNumber(node, objectMatrix.m[k] + 0.0);
+            appendNumber(node, placement.m[k] + 0.0);
         }
         node += ']';
     }

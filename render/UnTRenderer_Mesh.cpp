@@ -57,8 +57,8 @@ constexpr double ZeroAreaRatio = 1e-6;
 // differ by rounding still share their corners.
 constexpr double NormalGrid = 32768;
 
-// The right-hand normal (b - a) x (c - a), unnormalised; false when the triangle has no area
-// (non-finite corners included).
+} // namespace
+
 bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
     const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
     const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
@@ -70,6 +70,8 @@ bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
     const double longest = std::max({square(u), square(v), square(w)});
     return square(n) > ZeroAreaRatio * ZeroAreaRatio * longest * longest;
 }
+
+namespace {
 
 void unitNormal(const double n[3], float out[3]) {
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
@@ -122,9 +124,16 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]) {
 // ---------------------------------------------------------------------------------------------
 // TMeshRenderer
 
-// Faces before any colour take OpenGL's default diffuse grey, as on screen.
+Matrix4 TMeshRenderer::scaledPlacement(double factor) const {
+    Matrix4 m = objectMatrix;
+    for (int i = 0; i < 16; ++i)
+        if (i % 4 != 3) m.m[i] *= factor;
+    return m;
+}
+
+// Faces before any state call take the default appearance.
 TMeshRenderer::TMeshRenderer(const char* formatName)
-    : faceColor{0.8f, 0.8f, 0.8f, 1.0f}, formatName_(formatName) {}
+    : faceColor(DefaultFaceColor), formatName_(formatName) {}
 
 void TMeshRenderer::fail(const char* stepName, const char* cause) {
     abandonFiles();
@@ -151,6 +160,8 @@ void TMeshRenderer::endRendering() {
 }
 
 void TMeshRenderer::clearRuns() {
+    objectTriangles.clear();
+    faceCount_ = 0;
     for (TMeshRun& run : runs) {
         run.Vertices.clear();
         run.Indices.clear();
@@ -165,6 +176,10 @@ void TMeshRenderer::initObject(const std::string& name) {
     objectName = name;
     clearRuns();
     lastVertex = -1;
+    // Nothing of the previous object's appearance carries over.
+    faceColor = DefaultFaceColor;
+    faceTexture = TTextureObj{};
+    textureName.clear();
 }
 
 void TMeshRenderer::setTexture(TTextureObj texture) {
@@ -201,19 +216,33 @@ TMeshRun& TMeshRenderer::currentRun() {
 
 void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
                                  int count) {
-    TMeshRun& run = currentRun();
-    // The corners' table slots are fetched together rather than one cache miss after another.
-    for (int t = 0; t < count; ++t)
-        for (uint8_t c : triangles[t])
-            run.Vertices.prefetch(corners[c]);
-    uint32_t index[4];
-    bool known[4] = {};
-    for (int t = 0; t < count; ++t)
-        for (uint8_t c : triangles[t]) {
-            if (!known[c]) index[c] = run.Vertices.add(corners[c]);
-            known[c] = true;
-            run.Indices.push_back(index[c]);
+    currentRun();
+    for (int t = 0; t < count; ++t) {
+        TMeshTriangle& out = objectTriangles.emplace_back();
+        for (int k = 0; k < 3; ++k)
+            out.Corners[k] = corners[triangles[t][k]];
+        out.Run = uint32_t(currentRun_);
+        out.Face = faceCount_;
+    }
+    ++faceCount_;
+}
+
+void TMeshRenderer::fillRuns() {
+    // The corners' table slots are fetched a few triangles ahead rather than one cache miss after
+    // another.
+    constexpr size_t Ahead = 4;
+    const size_t count = objectTriangles.size();
+    for (size_t i = 0; i < count; ++i) {
+        if (i + Ahead < count) {
+            const TMeshTriangle& next = objectTriangles[i + Ahead];
+            for (const TMeshVertex& v : next.Corners)
+                runs[next.Run].Vertices.prefetch(v);
         }
+        const TMeshTriangle& t = objectTriangles[i];
+        TMeshRun& run = runs[t.Run];
+        for (const TMeshVertex& v : t.Corners)
+            run.Indices.push_back(run.Vertices.add(v));
+    }
 }
 
 void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
@@ -246,7 +275,11 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 }
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
-    step("endObject", [&] { writeObject(); });
+    step("endObject", [&] {
+        weldTriangles(objectTriangles);
+        if (usesRuns()) fillRuns();
+        writeObject();
+    });
     clearRuns();
 }
 

@@ -3,11 +3,13 @@
 #pragma once
 
 #include "model/UnSaveTarget.h"
+#include "render/UnExportUnit.h"
 #include "render/UnTRenderer_Exporters.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -50,6 +52,22 @@ struct TMeshVertex {
     float TexCoord[2];
 };
 static_assert(sizeof(TMeshVertex) == 32);
+
+// One accepted triangle of an object, in the order the builders gave it, with the index of its
+// run (colour and texture) and the number of the face (quad or triangle call) it came from.
+struct TMeshTriangle {
+    TMeshVertex Corners[3];
+    uint32_t Run;
+    uint32_t Face;
+};
+
+// Makes the object's triangles one closed surface wherever the builders meant one: corners that
+// the builders computed twice with different rounding become one position, triangles left without
+// area go, two faces that cover each other back to back (the folded inner half of a round corner)
+// go, edges that end on another edge's inner corner are split there, and every closed piece is
+// wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
+// rounding); the order of the triangles is kept otherwise.
+void weldTriangles(std::vector<TMeshTriangle>& triangles);
 
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
@@ -150,8 +168,23 @@ TMaterialKey materialKey(const TMeshRun& run);
 // Throws std::runtime_error "<what> "<name>": <the system's reason for err>".
 [[noreturn]] void fileError(const char* what, const std::string& name, int err);
 
+// The image file of texture as a glTF or 3MF file embeds it: a JPEG as it is, anything else as a
+// PNG of its pixels. Returns the MIME type.
+const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes);
+// The right-hand normal (b - a) x (c - a), unnormalised; false when the triangle has no area
+// (non-finite corners included).
+bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]);
+
 // Placed copies of a point and of a direction (the placement has no scale).
 Vec3 placePoint(const Matrix4& m, const float p[3]);
+// placePoint for many points with one matrix: the same arithmetic in double precision, inline.
+inline Vec3 placePointFast(const Matrix4& m, const float p[3]) {
+    const double* e = m.m;
+    const double x = p[0], y = p[1], z = p[2];
+    return Vec3{float(x * e[0] + y * e[4] + z * e[8] + e[12]),
+                float(x * e[1] + y * e[5] + z * e[9] + e[13]),
+                float(x * e[2] + y * e[6] + z * e[10] + e[14])};
+}
 Vec3 placeDirection(const Matrix4& m, const float d[3]);
 
 // The renderer half shared by the three formats: runs of faces per object, zero-area faces left
@@ -175,10 +208,13 @@ class TMeshRenderer : public TRenderer {
     // Opens the format's files (through staged) for the export to fileName.
     virtual void openFiles(const std::string& fileName) = 0;
     // Takes the accepted triangles of one face, each as three indices into its corners; the
-    // default adds them to the run of the current colour and texture.
+    // default adds them to the object's triangles in the run of the current colour and texture.
     virtual void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3], int count);
-    // Writes the finished object (objectName, runs, objectMatrix).
+    // Writes the finished object (objectName, objectTriangles welded, and unless the format reads
+    // only those, the runs with their corners stored once; objectMatrix).
     virtual void writeObject() = 0;
+    // Whether writeObject reads the runs' tables (else only objectTriangles).
+    virtual bool usesRuns() const { return true; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
     // Releases the open files after a failure without writing more; never throws.
@@ -196,20 +232,27 @@ class TMeshRenderer : public TRenderer {
         }
     }
 
+    // The object's placement followed by a scaling by factor (the export unit's conversion).
+    Matrix4 scaledPlacement(double factor) const;
+
     TStagedFiles staged;
+    const TExportUnit unit = exportUnit(); // what one world unit is in this export
     std::string objectName;
-    std::vector<TMeshRun> runs; // of the current object, in order of first use
+    std::vector<TMeshRun> runs;                 // of the current object, in order of first use
+    std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
+    void fillRuns();
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     TMeshRun& currentRun();
 
     std::string formatName_;
     int32_t currentRun_ = -1; // index into runs; -1 after a colour or texture change
+    uint32_t faceCount_ = 0;  // faces of the current object so far
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
 };
@@ -274,21 +317,23 @@ class TOBJRenderer : public TMeshRenderer {
     std::map<std::string, std::string> images_; // image file -> its name beside the .obj
 };
 
-// Binary STL: an 80-byte header naming the program, the triangle count, then every face with its
-// normal, placed; no colour.
+// Binary STL: an 80-byte header naming the program, the triangle count, then every triangle with
+// its normal, placed; no colour.
 class TSTLRenderer : public TMeshRenderer {
   public:
     TSTLRenderer();
 
+    void initObject(const std::string& name) override;
+
   protected:
     void openFiles(const std::string& fileName) override;
-    void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
-                      int count) override;
-    void writeObject() override {}
+    void writeObject() override;
+    bool usesRuns() const override { return false; }
     void closeFiles() override;
     void abandonFiles() noexcept override { outFile.abandon(); }
 
   private:
     TExportFile outFile;
     uint64_t triangleCount_ = 0;
+    Matrix4 placement_; // of the current object, in millimetres
 };

@@ -167,21 +167,28 @@ void TOBJRenderer::writeObject() {
     TUniqueValues<Triple> positions, normals;
     TUniqueValues<Pair> texCoords;
     std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
+    std::string corners;            // the formatted corners of one run, and
+    std::vector<uint32_t> cornerAt; // where each begins
+    const Matrix4 placement = scaledPlacement(unit.Millimetres); // positions in millimetres
+    // Corners of one face follow each other: the last normal is turned and looked up once.
     float lastNormal[3] = {0, 0, 0};
-    Vec3 n{0, 0, 0}; // lastNormal turned; corners of one face follow each other
+    uint32_t normal = 0;
+    bool normalKnown = false;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
         for (const TMeshVertex& v : run.Vertices.values()) {
-            const Vec3 p = placePoint(objectMatrix, v.Position);
-            if (std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
+            const Vec3 p = placePointFast(placement, v.Position);
+            if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
-                n = placeDirection(objectMatrix, v.Normal);
+                const Vec3 n = placeDirection(objectMatrix, v.Normal);
+                normal = normals.add(Triple{n.X, n.Y, n.Z});
+                normalKnown = true;
             }
             const uint32_t t =
                 run.textured() ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
-            references[r].push_back({positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t,
-                                     normals.add(Triple{n.X, n.Y, n.Z})});
+            references[r].push_back(
+                {positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t, normal});
         }
     }
 
@@ -204,17 +211,30 @@ void TOBJRenderer::writeObject() {
         const TMeshRun& run = runs[r];
         if (run.Indices.empty()) continue;
         objFile.writeLine("usemtl " + materialFor(run));
+        // Each corner's " v/vt/vn" is formatted once; its faces copy it.
         const bool textured = run.textured();
+        const std::vector<std::array<uint32_t, 3>>& refs = references[r];
+        corners.clear();
+        cornerAt.resize(refs.size() + 1);
+        char text[3 * (MaxDecimalLength + 1) + 1];
+        for (size_t v = 0; v < refs.size(); ++v) {
+            char* out = text;
+            *out++ = ' ';
+            out = putDecimal(out, int64_t(positionBase_ + refs[v][0] + 1));
+            *out++ = '/';
+            if (textured) out = putDecimal(out, int64_t(texCoordBase_ + refs[v][1] + 1));
+            *out++ = '/';
+            out = putDecimal(out, int64_t(normalBase_ + refs[v][2] + 1));
+            cornerAt[v] = uint32_t(corners.size());
+            corners.append(text, size_t(out - text));
+        }
+        cornerAt[refs.size()] = uint32_t(corners.size());
         for (size_t i = 0; i < run.Indices.size(); i += 3) {
             char* out = put(objFile.reserve(MaxLine), "f");
             for (size_t k = 0; k < 3; ++k) {
-                const auto& ref = references[r][run.Indices[i + k]];
-                *out++ = ' ';
-                out = putDecimal(out, int64_t(positionBase_ + ref[0] + 1));
-                *out++ = '/';
-                if (textured) out = putDecimal(out, int64_t(texCoordBase_ + ref[1] + 1));
-                *out++ = '/';
-                out = putDecimal(out, int64_t(normalBase_ + ref[2] + 1));
+                const uint32_t v = run.Indices[i + k];
+                out = put(out, std::string_view(corners).substr(cornerAt[v],
+                                                                cornerAt[v + 1] - cornerAt[v]));
             }
             objFile.commit(put(out, "\r\n"));
         }

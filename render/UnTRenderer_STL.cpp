@@ -1,7 +1,8 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
-// with its normal, written as it arrives.
+// with its normal, in millimetres, written object by object.
 #include "render/UnTRenderer_Mesh.h"
 
+#include <cstring>
 #include <limits>
 
 namespace {
@@ -28,22 +29,27 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
     triangleCount_ = 0;
 }
 
-void TSTLRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
-                                int count) {
-    // The face's corners placed once, its normal turned once.
-    Vec3 placed[4];
-    bool known[4] = {};
-    const Vec3 normal = placeDirection(objectMatrix, corners[0].Normal);
-    for (int t = 0; t < count; ++t) {
-        char* at = storeVec3(outFile.reserve(TriangleSize), normal);
-        for (uint8_t c : triangles[t]) {
-            if (!known[c]) placed[c] = placePoint(objectMatrix, corners[c].Position);
-            known[c] = true;
-            at = storeVec3(at, placed[c]);
+void TSTLRenderer::initObject(const std::string& name) {
+    TMeshRenderer::initObject(name);
+    placement_ = scaledPlacement(unit.Millimetres);
+}
+
+void TSTLRenderer::writeObject() {
+    // Each face's normal turned once (the triangles of one face follow each other), its corners
+    // placed in millimetres.
+    float lastNormal[3] = {0, 0, 0};
+    Vec3 normal{0, 0, 0};
+    for (const TMeshTriangle& t : objectTriangles) {
+        if (std::memcmp(lastNormal, t.Corners[0].Normal, sizeof lastNormal) != 0) {
+            std::memcpy(lastNormal, t.Corners[0].Normal, sizeof lastNormal);
+            normal = placeDirection(objectMatrix, t.Corners[0].Normal);
         }
+        char* at = storeVec3(outFile.reserve(TriangleSize), normal);
+        for (const TMeshVertex& v : t.Corners)
+            at = storeVec3(at, placePointFast(placement_, v.Position));
         outFile.commit(storeU16(at, 0));
-        ++triangleCount_;
     }
+    triangleCount_ += objectTriangles.size();
 }
 
 void TSTLRenderer::closeFiles() {

@@ -7,3 +7,7 @@ add_custom_target(examples
   COMMAND palvorin-make-examples ${CMAKE_SOURCE_DIR}/examples
   COMMENT "Writing the example documents into examples/"
   VERBATIM)
+
+# The example documents and their images, installed for users to open.
+include(GNUInstallDirs)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/examples/ DESTINATION ${CMAKE_INSTALL_DATADIR}/palvorin/examples)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Runs one fuzz target for exploration:
-#   tools/fuzz.sh plv|bmp|jpeg|translation SECONDS [libFuzzer options...]
+#   tools/fuzz.sh plv|bmp|jpeg|translation|dxf SECONDS [libFuzzer options...]
 # Builds the libFuzzer programs with clang under AddressSanitizer and UndefinedBehaviorSanitizer
 # (folder build-sanitize, the one the test command uses), starts from the seed corpus in
 # tests/fuzz/corpus/TARGET and keeps what it finds outside the repository, in
@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ $# -lt 2 ]; then
   echo "usage: tools/fuzz.sh TARGET SECONDS [libFuzzer options...]" >&2
-  echo "  TARGET: plv, bmp, jpeg or translation" >&2
+  echo "  TARGET: plv, bmp, jpeg, translation or dxf" >&2
   exit 2
 fi
 target=$1 seconds=$2

@@ -4,7 +4,7 @@ set -euo pipefail
 pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
-  libpng-dev
+  libpng-dev libegl-dev libegl-mesa0 libdxflib-dev lib3mf-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
   qt6-translations-l10n
 )
@@ -12,6 +12,8 @@ if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, a comma-decimal locale, and clang with its
   # sanitizer and libFuzzer runtimes for the fuzz targets.
   pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene assimp-utils locales clang libclang-rt-14-dev)
+  # The freedesktop tools that check the installed desktop files.
+  pkgs+=(desktop-file-utils appstream shared-mime-info file)
   # Node runs the glTF validator and three.js's loaders; any installed Node will do.
   command -v node >/dev/null 2>&1 || pkgs+=(nodejs)
   command -v npm >/dev/null 2>&1 || pkgs+=(npm)

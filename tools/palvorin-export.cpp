@@ -1,12 +1,17 @@
-// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ or STL, or saves
-// it again, from the command line.
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL, 3MF or a
+// PNG picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
+#include "render/UnExportUnit.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
+#include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
+#include "tools/UnOutlineDocument.h"
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <optional>
@@ -15,6 +20,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -40,8 +46,14 @@ const Format Formats[] = {
     {"glTF 2.0", "glb", "gltf", &useGLTFRenderer, true},
     {"OBJ", "obj", nullptr, &useOBJRenderer, true},
     {"STL", "stl", nullptr, &useSTLRenderer, true},
+    {"3MF", "3mf", nullptr, &use3MFRenderer, true},
     {"PLV", "plv", nullptr, nullptr, true},
+    {"PNG picture", "png", nullptr, nullptr, false},
 };
+
+bool isPicture(const Format* format) {
+    return format != nullptr && std::strcmp(format->extension, "png") == 0;
+}
 
 std::string lowerCase(std::string_view text) {
     std::string result(text);
@@ -71,6 +83,8 @@ const Format* formatFromExtension(const std::string& path) {
 void printHelp() {
     std::fputs(
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
+        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
+        "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
         "\n"
         "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
         "mesh builders as the program's Refresh, each object at its own position and rotation.\n"
@@ -82,12 +96,26 @@ void printHelp() {
         "  .glb  gltf   glTF 2.0 binary, a node per object, textures embedded\n"
         "  .obj  obj    Wavefront OBJ, with its .mtl and the textures beside it\n"
         "  .stl  stl    binary STL, triangles only, no colour\n"
+        "  .3mf  3mf    3MF package, a mesh object and a build item per object, colours and\n"
+        "               textures kept\n"
         "  .plv  plv    the document itself, loaded and saved again\n"
+        "  .png  png    a picture of the view after Fit all, drawn without a display\n"
         "\n"
         "Options:\n"
-        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl or plv;\n"
-        "                       overrides the extension\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, 3mf, plv or\n"
+        "                       png; overrides the extension\n"
+        "  -s, --size N|WxH     picture size in pixels, each side 16..8192 (default 512)\n"
+        "  -u, --unit UNIT      what one unit of the document is: mm (the default), cm, m or in;\n"
+        "                       STL and OBJ are written in millimetres, glTF in metres, and 3MF\n"
+        "                       declares UNIT itself; DXF, VRML and 3DS keep the numbers\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
+        "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
+        "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
+        "  --lathe N            spin the profile about the vertical axis in N steps (3..100)\n"
+        "  --profile-layer L, --path-layer L\n"
+        "                       read only the entities on layer L of the drawing\n"
+        "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
+        "                       first)\n"
         "  -h, --help           show this help and exit\n"
         "\n"
         "Texture images are looked for in the document's own directory, then at the path the\n"
@@ -100,6 +128,12 @@ void printHelp() {
         "OUTPUT is written directly. A document without any complete object is an error: nothing\n"
         "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
+        "A picture that takes longer than 10 seconds is abandoned (thumbnailers must not hang).\n"
+        "Without INPUT, --profile with --path or --lathe builds a one-object document. Each\n"
+        "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
+        "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
+        "An object whose profile is not closed is exported as the view shows it, without caps;\n"
+        "STL and 3MF exports name each such object in a warning, since it is not a solid.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -121,9 +155,66 @@ struct Options {
     std::string input;
     std::string output;
     const Format* format = nullptr;
+    int width = 0, height = 0; // of a picture; 0 until --size
+    const TExportUnit* unit = &ExportUnits[0];
     bool verbose = false;
     bool help = false;
+    TOutlineOptions outlines;
 };
+
+// The value an outline option names, or null.
+std::string* outlineOption(TOutlineOptions& o, const std::string& arg) {
+    if (arg == "--profile") return &o.Profile;
+    if (arg == "--path") return &o.Path;
+    if (arg == "--profile-layer") return &o.ProfileLayer;
+    if (arg == "--path-layer") return &o.PathLayer;
+    if (arg == "--object") return &o.Object;
+    return nullptr;
+}
+
+constexpr int DefaultPictureSize = 512;
+const std::string SizeRange =
+    std::to_string(MinPictureSize) + ".." + std::to_string(MaxPictureSize);
+
+// "N" (a square) or "WxH", decimal, each side within MinPictureSize..MaxPictureSize.
+bool parseSize(const std::string& text, int& width, int& height) {
+    auto number = [](const std::string& digits, int& value) {
+        if (digits.empty() || digits.size() > 5) return false;
+        value = 0;
+        for (char c : digits) {
+            if (c < '0' || c > '9') return false;
+            value = value * 10 + (c - '0');
+        }
+        return value >= MinPictureSize && value <= MaxPictureSize;
+    };
+    const auto x = text.find_first_of("xX");
+    if (x == std::string::npos) {
+        if (!number(text, width)) return false;
+        height = width;
+        return true;
+    }
+    return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
+}
+
+// A missing option value: the message for the command line.
+struct MissingValue {
+    std::string option;
+};
+
+// The value of the option argv[i] when it is longName or shortName: "--name=value", or "--name
+// value" / "-x value" (i then moves on to the value); nullopt for any other argument. Throws
+// MissingValue when the value is not there.
+std::optional<std::string> optionValue(const std::string& longName, const std::string& shortName,
+                                       int argc, char** argv, int& i) {
+    const std::string arg = argv[i];
+    if (arg.rfind(longName + "=", 0) == 0) {
+        if (arg.size() == longName.size() + 1) throw MissingValue{longName};
+        return arg.substr(longName.size() + 1);
+    }
+    if (arg != longName && arg != shortName) return std::nullopt;
+    if (i + 1 >= argc) throw MissingValue{arg};
+    return std::string(argv[++i]);
+}
 
 // Returns an exit code when the command line is not usable, nullopt otherwise.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
@@ -141,25 +232,50 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             options.help = true;
         } else if (arg == "-v" || arg == "--verbose") {
             options.verbose = true;
-        } else if (arg == "-f" || arg == "--format" || arg.rfind("--format=", 0) == 0) {
-            std::string value;
-            if (arg.size() > 9 && arg[8] == '=') {
-                value = arg.substr(9);
-            } else if (arg.back() == '=') {
-                return usageError("option '--format' needs a value");
-            } else {
-                if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
-                value = argv[++i];
-            }
-            options.format = formatFromName(value);
+        } else if (std::optional<std::string> value =
+                       optionValue("--format", "-f", argc, argv, i)) {
+            options.format = formatFromName(*value);
             if (!options.format)
-                return usageError("unknown format '" + value +
-                                  "' (use dxf, vrml, 3ds, gltf, obj, stl or plv)");
+                return usageError("unknown format '" + *value +
+                                  "' (use dxf, vrml, 3ds, gltf, obj, stl, 3mf, plv or png)");
+        } else if (std::optional<std::string> value = optionValue("--size", "-s", argc, argv, i)) {
+            if (!parseSize(*value, options.width, options.height))
+                return usageError("invalid size '" + *value + "': use N or WxH, each side " +
+                                  SizeRange);
+        } else if (std::string* target = outlineOption(options.outlines, arg)) {
+            if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
+            *target = argv[++i];
+        } else if (arg == "--lathe") {
+            if (i + 1 >= argc) return usageError("option '--lathe' needs a value");
+            char* end = nullptr;
+            const long n = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0' || n < 3 || n > 100)
+                return usageError("--lathe takes a number of steps from 3 to 100, not '" +
+                                  std::string(argv[i]) + "'");
+            options.outlines.Lathe = int(n);
+        } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
+            options.unit = findExportUnit(*value);
+            if (!options.unit)
+                return usageError("unknown unit '" + *value + "' (use " + exportUnitNames() + ")");
         } else {
             return usageError("unknown option '" + arg + "'");
         }
     }
     if (options.help) return std::nullopt;
+    const TOutlineOptions& o = options.outlines;
+    if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
+    if (o.Any() && positional.size() == 1) {
+        // A new document: its one object needs both outlines.
+        if (o.Profile.empty()) return usageError("a new document needs --profile");
+        if (o.Path.empty() == (o.Lathe == 0))
+            return usageError("a new document needs --path or --lathe");
+        positional.insert(positional.begin(), std::string());
+    }
+    if (!o.Object.empty() && !o.Any()) return usageError("--object goes with --profile or --path");
+    if ((!o.ProfileLayer.empty() && o.Profile.empty()) || (!o.PathLayer.empty() && o.Path.empty()))
+        return usageError("a layer option needs the drawing it applies to");
+    if (!o.Object.empty() && positional.size() == 2 && positional[0].empty())
+        return usageError("--object needs an INPUT document");
     if (positional.size() != 2)
         return usageError(positional.size() < 2 ? "INPUT and OUTPUT are required"
                                                 : "too many arguments");
@@ -169,9 +285,12 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         options.format = formatFromExtension(options.output);
         if (!options.format)
             return usageError("cannot tell the format from '" + options.output +
-                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl or .plv name, or "
-                              "--format");
+                              "': use a .dxf, .wrl, .3ds, .glb, .obj, .stl, .3mf, .plv or .png "
+                              "name, or --format");
     }
+    if (options.width != 0 && !isPicture(options.format))
+        return usageError("--size applies to PNG pictures only");
+    if (options.width == 0) options.width = options.height = DefaultPictureSize;
     return std::nullopt;
 }
 
@@ -202,22 +321,71 @@ void writeDocument(TExtrObjList& doc, const Format& format, const std::string& f
     redrawDocument(doc, 0, fileName);
 }
 
+// A picture (a thumbnailer's call) never hangs: after PictureTimeLimit seconds the process ends
+// with a message, removing the file it was writing.
+constexpr unsigned PictureTimeLimit = 10;
+char stagedFile[4096] = "";
+
+void rememberStagedFile(const std::string& path) {
+    if (path.size() < sizeof stagedFile) std::memcpy(stagedFile, path.c_str(), path.size() + 1);
+}
+
+extern "C" void abandonPicture(int) {
+    static const char message[] =
+        "palvorin-export: error: the picture took longer than 10 seconds; abandoned\n";
+    if (stagedFile[0] != '\0') unlink(stagedFile);
+    [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, message, sizeof message - 1);
+    _exit(ExitFailure);
+}
+
 int run(const Options& options) {
+    if (isPicture(options.format)) {
+        std::signal(SIGALRM, abandonPicture);
+        alarm(PictureTimeLimit);
+    }
     struct stat st {};
-    if (stat(options.input.c_str(), &st) != 0)
+    if (!options.input.empty() && stat(options.input.c_str(), &st) != 0)
         return failure("cannot open '" + options.input + "': " + std::strerror(errno));
-    if (S_ISDIR(st.st_mode)) return failure("'" + options.input + "' is a directory");
+    if (!options.input.empty() && S_ISDIR(st.st_mode))
+        return failure("'" + options.input + "' is a directory");
     if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return failure("'" + options.output + "' is a directory");
+
+        // The picture's scene comes first: the document's textures are loaded into its context.
+#ifdef PALVORIN_PICTURES
+    std::optional<TOffscreenView> view;
+    if (isPicture(options.format)) {
+        try {
+            view.emplace(options.width, options.height);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+    }
+#else
+    if (isPicture(options.format))
+        return failure("this build of palvorin-export makes no pictures");
+#endif
 
     TExtrObjList doc;
     StderrMessages messages(options.verbose);
     try {
         const std::string missing =
-            textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
+            options.input.empty()
+                ? std::string()
+                : textureProblemsMessage(doc.LoadFromFile(options.input, &messages));
         if (!missing.empty()) std::fprintf(stderr, "%s: warning: %s\n", Program, missing.c_str());
     } catch (const std::exception& e) {
         return failure("cannot read '" + options.input + "': " + e.what());
+    }
+    if (options.outlines.Any()) {
+        std::vector<std::string> report;
+        try {
+            applyOutlineOptions(doc, options.input.empty(), options.outlines, report);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+        for (const std::string& line : report)
+            std::fprintf(stderr, "%s: %s\n", Program, line.c_str());
     }
 
     int drawable = 0;
@@ -230,10 +398,26 @@ int run(const Options& options) {
     // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
     // here: the other writers do it themselves (OBJ for its material library and texture copies
     // too), so they get OUTPUT itself.
+    // STL and 3MF files are meant for printing, where only solids make sense.
+    const std::string ext = options.format->extension;
+    if (ext == "stl" || ext == "3mf")
+        for (const std::string& name : notSolidObjects(doc))
+            std::fprintf(stderr,
+                         "%s: warning: object \"%s\" is not a solid: its profile is not closed, "
+                         "so it is exported as the view shows it, without caps\n",
+                         Program, name.c_str());
+
     std::optional<TSaveTarget> out;
+    setExportUnit(*options.unit);
     try {
         if (!options.format->stagesItself) out.emplace(options.output);
-        writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
+        if (out && !out->Direct()) rememberStagedFile(out->WritePath());
+#ifdef PALVORIN_PICTURES
+        if (view)
+            writePicturePng(view->render(doc), out->WritePath());
+        else
+#endif
+            writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
@@ -259,7 +443,11 @@ int run(const Options& options) {
 
 int main(int argc, char** argv) {
     Options options;
-    if (auto code = parseArguments(argc, argv, options)) return *code;
+    try {
+        if (auto code = parseArguments(argc, argv, options)) return *code;
+    } catch (const MissingValue& missing) {
+        return usageError("option '" + missing.option + "' needs a value");
+    }
     if (options.help) {
         printHelp();
         return 0;

@@ -50,6 +50,10 @@ class TTestGroupEdit : public TgroupEdit {
 class TTestPolEdit : public TPolEdit {
   public:
     QStringList messages;
+    QStringList questions; // the discard questions and save warnings asked
+    bool discardAnswer = true, saveAnywayAnswer = true;
+    double radiusAnswer = 10;
+    int32_t segmentsAnswer = 4;
     QString pictureAnswer;
     QColor colorAnswer = Qt::red;
     std::function<void(TgroupEdit&)> groupAnswer;
@@ -85,6 +89,18 @@ class TTestPolEdit : public TPolEdit {
   protected:
     void showMessage(QMessageBox::Icon, const QString& text) override { messages << text; }
     QString chooseBackgroundFile() override { return pictureAnswer; }
+    bool askDiscard(const QString& question) override {
+        questions << question;
+        return discardAnswer;
+    }
+    bool askSaveAnyway(const QString& warning) override {
+        questions << warning;
+        return saveAnywayAnswer;
+    }
+    bool askRoundCorner(double& radiusMm, int32_t& segments) override {
+        radiusMm = radiusAnswer, segments = segmentsAnswer;
+        return true;
+    }
     std::unique_ptr<TgroupEdit> createGroupEditor() override {
         auto editor = std::make_unique<TTestGroupEdit>(this);
         editor->colorAnswer = colorAnswer;

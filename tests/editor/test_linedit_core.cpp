@@ -95,12 +95,10 @@ TEST_F(LineEdit, RubberBandSelectsAndArrowsNudge) {
     EXPECT_EQ(edit.LastMode, mmRubberBand);
     EXPECT_EQ(view.Selections.size(), 1u);
 
-    // Up and to the left selects nothing either.
+    // A band around the intermediate vertex selects it, up and to the left as well; the arrow
+    // keys move it one pixel per press.
     gesture({{710, 610}, {690, 590}});
-    EXPECT_EQ(edit.Line.State, fcNone);
-
-    // Down and to the right around the intermediate vertex selects it; the arrow keys move it
-    // one pixel per press.
+    EXPECT_EQ(edit.Line.State, fcMidPoints);
     gesture({{690, 590}, {710, 610}});
     EXPECT_EQ(edit.Line.State, fcMidPoints);
     EXPECT_EQ(edit.LastMode, mmDragPart);
@@ -279,4 +277,91 @@ TEST_F(LineEdit, ClearAndNewLine) {
     EXPECT_EQ(edit.Line.Style, 0);
     EXPECT_EQ(edit.Line.Id, 1);
     EXPECT_EQ(edit.Line.Color, clBlue);
+}
+
+TEST_F(LineEdit, DoubleClickingTheStartClosesAndAClosedOutlineTakesPointsOnSegmentsOnly) {
+    using R = TMultiLineEditCore::TDblClick;
+    setOutline({{600, 600}, {700, 600}, {700, 500}});
+    EXPECT_FALSE(edit.IsClosed());
+    // Press, release, double click, release on the start: one gesture, one undo step.
+    const int before = edit.UndoCount();
+    gesture({{601, 601}});
+    edit.BeginChange();
+    EXPECT_EQ(edit.DoubleClick({601, 601}), R::Closed);
+    edit.EndChange();
+    gesture({{601, 601}});
+    EXPECT_EQ(positions(edit.Line),
+              (std::vector<Point2>{{600, 600}, {700, 600}, {700, 500}, {600, 600}}));
+    EXPECT_TRUE(edit.IsClosed());
+    EXPECT_EQ(edit.UndoCount(), before + 1);
+
+    // Off the line nothing is added; on a segment a point is inserted; on a vertex nothing.
+    const size_t n = positions(edit.Line).size();
+    EXPECT_EQ(edit.DoubleClick({500, 400}), R::OffClosedOutline);
+    EXPECT_EQ(edit.DoubleClick({700, 500}), R::OnVertex);
+    EXPECT_EQ(edit.DoubleClick({600, 600}), R::OnVertex); // already closed: the start again
+    EXPECT_EQ(positions(edit.Line).size(), n);
+    EXPECT_EQ(edit.DoubleClick({650, 600}), R::Added);
+    EXPECT_EQ(positions(edit.Line)[1], (Point2{650, 600}));
+
+    // Two distinct points cannot close; Close shape on them changes nothing.
+    setOutline({{600, 600}, {700, 600}});
+    EXPECT_EQ(edit.DoubleClick({600, 600}), R::OnVertex);
+    EXPECT_FALSE(edit.CloseOutline());
+    // An open outline grows past its end off the line.
+    EXPECT_EQ(edit.DoubleClick({800, 500}), R::Added);
+    EXPECT_EQ(positions(edit.Line).back(), (Point2{800, 500}));
+}
+
+TEST_F(LineEdit, ClosingKeepsEachVertexsGroupsInPlace) {
+    std::vector<OutlineVertex> r(3);
+    r[0] = {600, 600, {1}};
+    r[1] = {700, 600, {1, 2}};
+    r[2] = {700, 500, {2}};
+    edit.SetVertices(r.data(), 3);
+    ASSERT_TRUE(edit.CloseOutline());
+    EXPECT_TRUE(edit.Line.Points[1]->HasGroup(2)); // the old end, where it stood
+    EXPECT_TRUE(edit.Line.EndPoint.HasGroup(1));   // the new end shares the start's groups
+    EXPECT_FALSE(edit.Line.EndPoint.HasGroup(2));
+}
+
+TEST_F(LineEdit, OneUndoPerGestureRedoWalksForwardAndANewChangeDropsIt) {
+    setOutline({{600, 600}, {700, 600}});
+    edit.ClearUndo();
+    gesture({{700, 600}});                         // a click: selects, changes nothing
+    gesture({{650, 700}, {660, 710}, {900, 900}}); // a band that selects nothing
+    EXPECT_EQ(edit.UndoCount(), 0);
+    for (int x : {710, 720, 730})
+        gesture({{x - 10, 600}, {x, 600}}); // three drags of the end
+    EXPECT_EQ(edit.UndoCount(), 3);
+    ASSERT_TRUE(edit.Undo());
+    ASSERT_TRUE(edit.Undo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 710);
+    EXPECT_EQ(std::make_pair(edit.UndoCount(), edit.RedoCount()), std::make_pair(1, 2));
+    ASSERT_TRUE(edit.Redo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 720);
+    gesture({{720, 600}, {740, 600}}); // a new change: nothing left to redo
+    EXPECT_EQ(edit.RedoCount(), 0);
+    EXPECT_FALSE(edit.Redo());
+    EXPECT_EQ(edit.Line.EndPoint.Pos.X, 740);
+}
+
+TEST_F(LineEdit, ARubberBandSelectsInEveryDirectionAndOneVertexMovesExactly) {
+    setOutline({{600, 600}, {650, 700}, {700, 600}});
+    for (auto [from, to] : {std::pair<Point2, Point2>{{630, 680}, {670, 720}},
+                            {{670, 720}, {630, 680}},
+                            {{670, 680}, {630, 720}},
+                            {{630, 720}, {670, 680}}}) {
+        gesture({from, to});
+        EXPECT_EQ(edit.SelectedVertices(), std::vector<int32_t>{1});
+    }
+    edit.MoveVertex(edit.SingleSelectedVertex(), {655, 645});
+    EXPECT_EQ(positions(edit.Line)[1], (Point2{655, 645}));
+    // The shared vertex of a closed outline counts once and moves both ends.
+    setOutline({{600, 600}, {700, 600}, {700, 500}, {600, 600}});
+    gesture({{590, 590}, {610, 610}});
+    EXPECT_EQ(edit.SelectedVertices(), std::vector<int32_t>{0});
+    edit.MoveVertex(0, {590, 610});
+    EXPECT_TRUE(edit.IsClosed());
+    EXPECT_EQ(edit.Line.EndPoint.Pos, (Point2{590, 610}));
 }

@@ -2,8 +2,22 @@
 // editing commands and their undo points, the edge-group rules, the vertex limit, the background
 // picture and the window-wide arrow keys.
 #include "TestPolEdit.h"
+#include "WhenModal.h"
+
+#include "editor/UnPointFields.h"
+#include "editor/UnPointsTable.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QItemSelectionModel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QMouseEvent>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -63,7 +77,7 @@ TEST_F(PolEditTest, StoredCoordinatesComeBackUnchangedAtEveryZoomANewOutlineIsOn
     const std::tuple<bool, int, int, QString> cases[] = {
         {false, 100, 618, "X: 10     Y: 20"},
         {true, 100, 658, "X: 10     Z: 20"},
-        {false, 200, 618, "X: 20     Y: 40"},
+        {false, 200, 618, "X: 10     Y: 20"},
         {true, 25, 658, ""},
         {false, 250, 618, ""}, // grid steps of whole pixels: not exactly 2.5
     };
@@ -98,7 +112,7 @@ TEST_F(PolEditTest, EachCommandTakesOneUndoPointAndMovesTheOutlineAsDrawn) {
         {"flipHoriz", "mnFliphoriz", false, {{-10, 20}, {-30, 20}, {-30, 40}, {-20, 50}}},
         {"flipVert", "mnFlipvert", false, {{10, -20}, {30, -20}, {30, -40}, {20, -50}}},
         {"invOrder", "mnInvertord", false, {{20, 50}, {30, 40}, {30, 20}, {10, 20}}},
-        {"closeshape", "closeshape", false, {{10, 20}, {30, 20}, {30, 40}, {10, 20}}},
+        {"closeshape", "mnCloseShape", false, {{10, 20}, {30, 20}, {30, 40}, {20, 50}, {10, 20}}},
         {"delete", "mnDelete", true, {{10, 20}, {30, 40}, {20, 50}}},
         {"drawcircle", "mnCircle", false, {}},
     };
@@ -299,4 +313,176 @@ TEST_F(PolEditTest, ArrowKeysNudgeTheDraggedPartExceptInNumberFields) {
     EXPECT_EQ(spin->value(), before + 1);
     EXPECT_EQ(e.Line.EndPoint.Pos.Y, end.Y);
     qApp->removeEventFilter(&w);
+}
+
+// ---- exact drawing: the points table, the point fields, wheel zoom, Save checks, Cancel ---------
+
+namespace {
+
+// The window on screen and active, so that its keys reach it.
+void showActive(QWidget& w) {
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    w.activateWindow();
+    QApplication::setActiveWindow(&w);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+}
+
+QString cell(const TPointsTable& t, int row, int column) {
+    return t.table()->item(row, column)->text();
+}
+
+} // namespace
+
+TEST_F(PolEditTest, CtrlTOpensThePointsTableAndPastedRowsReplaceTheOutlineAsOneStep) {
+    w.SetScale(50); // a stored unit is half a millimetre of the solid
+    open({{0, 0, {3}}, {100, 0, {3}}});
+    showActive(w);
+    const int before = e.UndoCount();
+    QApplication::clipboard()->setText(QStringLiteral("0\t0\n60\t0\n60\t40\n0\t40\n"));
+    bool opened = false;
+    whenModal<TPointsTable>([&](TPointsTable& t) {
+        opened = true;
+        EXPECT_EQ(cell(t, 1, 0), "50");
+        EXPECT_EQ(t.focusWidget(), t.table()); // the keyboard in the table, not in a cell
+        EXPECT_EQ(t.table()->selectionModel()->selectedRows().size(), 2);
+        QTest::keyClick(t.table(), Qt::Key_V, Qt::ControlModifier); // replaces every row
+        EXPECT_EQ(t.table()->rowCount(), 4);
+        EXPECT_FALSE(t.closedBox()->isChecked());
+        t.closedBox()->click(); // the first row again at the end
+        EXPECT_EQ(t.table()->rowCount(), 5);
+        EXPECT_EQ(cell(t, 4, 1), "0");
+        // One row more after the current one, copied and pasted back as text.
+        t.table()->setCurrentCell(1, 0,
+                                  QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+        QTest::keyClick(t.table(), Qt::Key_C, Qt::ControlModifier);
+        EXPECT_EQ(QApplication::clipboard()->text(), "60\t0\n");
+        t.table()->clearSelection();
+        QApplication::clipboard()->setText(QStringLiteral("60.3; 20"));
+        QTest::keyClick(t.table(), Qt::Key_V, Qt::ControlModifier);
+        EXPECT_EQ(cell(t, 2, 0), "60.3");
+        EXPECT_EQ(t.noteLabel()->text(), "Rounded to the storage grid of 0.5 mm: row 3 moved by "
+                                         "0.2 mm.");
+        QTest::keyClick(&t, Qt::Key_Return);
+    });
+    QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(e.UndoCount(), before + 1);
+    EXPECT_EQ(w.statusPanel(1)->text(), "Rounded to the storage grid of 0.5 mm: row 3 moved by "
+                                        "0.2 mm.");
+    // Pasted rows are new points, without the groups of the rows they replaced.
+    EXPECT_EQ(save(), (Outline{{0, 0}, {120, 0}, {121, 40}, {120, 80}, {0, 80}, {0, 0}}));
+    EXPECT_TRUE(w.questions.isEmpty()); // closed and simple: no warning
+
+    // A bad cell is refused with its row named; Escape leaves the outline alone.
+    open({{0, 0}, {100, 0}});
+    QString refusal;
+    whenModal<TPointsTable>([&](TPointsTable& t) {
+        t.table()->item(1, 1)->setText(QStringLiteral("abc"));
+        whenModal<QMessageBox>([&](QMessageBox& box) {
+            refusal = box.text();
+            box.accept();
+        });
+        t.accept();
+        EXPECT_TRUE(t.isVisible());
+        QTest::keyClick(&t, Qt::Key_Escape);
+    });
+    w.press("mnPointsTable");
+    EXPECT_EQ(refusal, "Row 2: \"abc\" is not a number. Nothing was changed.");
+    EXPECT_EQ(save(), (Outline{{0, 0}, {100, 0}}));
+}
+
+TEST_F(PolEditTest, TheSelectedPointsFieldsShowMillimetresAndMoveItExactly) {
+    w.SetScale(50);
+    open(Seven);
+    EXPECT_FALSE(w.pointFields()->xField()->isEnabled());
+    w.band({35, 45}, {25, 35}); // the third point, (30, 40)
+    QLineEdit* x = w.pointFields()->xField();
+    QLineEdit* y = w.pointFields()->yField();
+    ASSERT_TRUE(x->isEnabled());
+    EXPECT_EQ(std::make_pair(x->text(), y->text()), std::make_pair(QString("15"), QString("20")));
+    const int before = e.UndoCount();
+    x->setText(QStringLiteral("-7.5"));
+    QTest::keyClick(x, Qt::Key_Return);
+    EXPECT_EQ(e.UndoCount(), before + 1);
+    Outline moved = Seven;
+    moved[2].x = -15;
+    EXPECT_EQ(save(), moved);
+}
+
+TEST_F(PolEditTest, CtrlWheelZoomsAboutTheCursorTheWheelScrolls) {
+    open(Seven);
+    showActive(w);
+    QScrollBar* v = w.findChild<QScrollArea*>("ScrollBox1")->verticalScrollBar();
+    const QPoint at = w.at(30, 40);
+    const QPoint onScreen = e.mapToGlobal(at);
+    auto wheel = [&](Qt::KeyboardModifiers modifiers, int notches) {
+        const QPoint p = e.mapFromGlobal(onScreen);
+        QWheelEvent event(p, e.mapToGlobal(p), {}, {0, 120 * notches}, Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&e, &event);
+    };
+    wheel(Qt::ControlModifier, 1);
+    EXPECT_EQ(w.findChild<QComboBox*>("lZoom")->currentText(), "125");
+    // The vertex under the cursor stays under it.
+    EXPECT_LE((e.mapFromGlobal(onScreen) - w.at(30, 40)).manhattanLength(), 2);
+    for (int i = 0; i < 12; ++i)
+        wheel(Qt::ControlModifier, 1);
+    EXPECT_EQ(w.findChild<QComboBox*>("lZoom")->currentText(), "1000");
+    const int top = v->value();
+    wheel({}, -1);
+    EXPECT_GT(v->value(), top);
+    QScrollBar* h = w.findChild<QScrollArea*>("ScrollBox1")->horizontalScrollBar();
+    const int left = h->value();
+    wheel(Qt::ShiftModifier, -1);
+    EXPECT_GT(h->value(), left);
+
+    // A middle-button drag pans by the distance dragged and leaves the outline alone.
+    const Outline before = save();
+    open(Seven);
+    const QPoint scroll(h->value(), v->value());
+    QTest::mousePress(&e, Qt::MiddleButton, {}, {400, 400});
+    QMouseEvent drag(QEvent::MouseMove, QPointF(370, 380), e.mapToGlobal(QPointF(370, 380)),
+                     Qt::NoButton, Qt::MiddleButton, {});
+    QApplication::sendEvent(&e, &drag);
+    QTest::mouseRelease(&e, Qt::MiddleButton, {}, {370, 380});
+    EXPECT_EQ(QPoint(h->value(), v->value()), scroll + QPoint(30, 20));
+    EXPECT_EQ(save(), before);
+}
+
+TEST_F(PolEditTest, SaveWarnsOfWhatTheSolidWouldLackAndCancelAsksOnlyAfterChanges) {
+    open({{10, 20}, {30, 20}, {30, 40}});
+    w.saveAnywayAnswer = false;
+    w.salvaClick();
+    EXPECT_FALSE(w.Saved());
+    EXPECT_EQ(w.questions,
+              QStringList{"The profile is not closed: the solid will have no end caps."});
+    open({{0, 0}, {0, 50}, {0, 50}, {40, 50}}, true);
+    w.salvaClick();
+    EXPECT_EQ(w.questions.last(), "The path repeats a point next to itself: the solid will have "
+                                  "zero-length segments there.");
+    w.saveAnywayAnswer = true;
+    w.salvaClick();
+    EXPECT_TRUE(w.Saved());
+
+    // Cancel without changes closes at once; with changes it asks, and Keep editing stays.
+    for (bool path : {false, true}) {
+        w.questions.clear();
+        open(Seven, path);
+        w.press("annulla");
+        EXPECT_TRUE(w.Cancelled());
+        EXPECT_TRUE(w.questions.isEmpty());
+        open(Seven, path);
+        w.doubleClick(20, 20); // a point inserted on a segment
+        w.discardAnswer = false;
+        w.press("annulla");
+        EXPECT_FALSE(w.Cancelled());
+        w.close(); // the close box asks the same
+        EXPECT_FALSE(w.Cancelled());
+        w.discardAnswer = true;
+        w.close();
+        EXPECT_TRUE(w.Cancelled());
+        EXPECT_EQ(w.questions, QStringList(3, path ? "Discard the changes to the path?"
+                                                   : "Discard the changes to the profile?"));
+    }
 }

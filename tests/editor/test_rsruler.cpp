@@ -147,3 +147,28 @@ TEST(RsRuler, StepsOfTheMeasuringUnits) {
 }
 
 } // namespace
+
+TEST(RsRuler, DrawingUnitsLabelTheSolidsMillimetresFromTheOriginWithAReadableStep) {
+    // Pixels per millimetre, the labelled step.
+    const std::pair<double, double> steps[] = {{2, 50}, {1, 50}, {0.5, 100}, {0.2, 500},
+                                               {5, 10}, {20, 5}, {40, 2},    {100, 0.5}};
+    for (auto [ppm, step] : steps)
+        EXPECT_DOUBLE_EQ(TRsRuler::DrawingLabelStep(ppm), step) << ppm;
+
+    // Origin at 200 pixels, 2 pixels per millimetre: long ticks at every 50 mm (100 pixels),
+    // both sides of the origin; none between them but the short ones.
+    for (int sign : {1, -1}) {
+        TRsRuler ruler;
+        ruler.resize(Length, RulerThickness);
+        ruler.SetDrawingUnits(2, 200, sign);
+        const QImage img = shot(ruler);
+        for (int pos : {0, 100, 200, 300})
+            EXPECT_GT(ink(img, rdTop, pos, pos, 6, 9).count, 0) << pos;
+        EXPECT_EQ(ink(img, rdTop, 150, 150, 6, 9).count, 0);
+        // Labels stand beside the long ticks: "-50" takes more ink than "50" on its side.
+        const Ink left = ink(img, rdTop, 60, 140, 10, Deep - 3);
+        const Ink right = ink(img, rdTop, 260, 340, 10, Deep - 3);
+        EXPECT_GT(left.count, 0);
+        EXPECT_EQ(left.count > right.count, sign == 1) << sign;
+    }
+}

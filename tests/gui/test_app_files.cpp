@@ -1,6 +1,7 @@
-// Main window tests of Open, Save and the six exports, their dialogs and their failures.
+// Main window tests of Open, Save and the seven exports, their dialogs and their failures.
 #include "test_app_fixture.h"
 
+#include "render/UnExportUnit.h"
 #include "render/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_OGL.h"
@@ -10,6 +11,8 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QTemporaryDir>
+
+#include <cstring>
 
 namespace {
 
@@ -138,6 +141,7 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
         {"mnExpGLTF", ".glb", "glTF 2.0 binary files (*.glb *.GLB", "glTF", &useGLTFRenderer},
         {"mnExpOBJ", ".obj", "Wavefront OBJ files (*.obj", "# Wavefront OBJ", &useOBJRenderer},
         {"mnExpSTL", ".stl", "STL files (*.stl", "Binary STL", &useSTLRenderer},
+        {"mnExp3MF", ".3mf", "3MF files (*.3mf", "PK\x03\x04", &use3MFRenderer},
     };
     for (const auto& [command, ext, filter, magic, use] : cases) {
         SCOPED_TRACE(command);
@@ -229,4 +233,40 @@ TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {
 
     whenModal<QFileDialog>([](QFileDialog& dialog) { dialog.reject(); });
     EXPECT_TRUE(w->realSaveDialog(proposed, "All files (*)", QString()).isEmpty());
+}
+
+// Tools > Export unit: the choice applies to the next export and to later runs (a new window);
+// an STL export of an object that is not a solid warns, naming it, and writes the file.
+TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
+    QTemporaryDir dir;
+    TExtrObj& object = *w->CurrentObject;
+    setOutline(object, {{0, 0}, {10, 0}, {10, 10}}, {{0, 0}, {0, 20}}, false);
+    object.SetName("open one");
+    w->saveAnswer = dir.filePath("mm.stl");
+    w->command("mnExpSTL")->trigger();
+    ASSERT_EQ(w->messages.size(), 1);
+    EXPECT_EQ(w->messageIcons[0], QMessageBox::Warning);
+    EXPECT_TRUE(w->messages[0].contains("\"open one\" is not closed"))
+        << w->messages[0].toStdString();
+    ASSERT_TRUE(w->command("mnExportUnit_mm")->isChecked());
+
+    w->command("mnExportUnit_m")->trigger();
+    w->saveAnswer = dir.filePath("m.stl");
+    w->command("mnExpSTL")->trigger();
+    // The first corner's x: 1000 times the millimetre file's.
+    auto firstX = [](const QByteArray& stl) {
+        float x;
+        std::memcpy(&x, stl.constData() + 84 + 12, 4);
+        return x;
+    };
+    EXPECT_FLOAT_EQ(firstX(fileBytes(dir.filePath("m.stl"))),
+                    1000 * firstX(fileBytes(dir.filePath("mm.stl"))));
+
+    w.reset();
+    setExportUnit(ExportUnits[0]);
+    TTestWindow next;
+    EXPECT_TRUE(next.command("mnExportUnit_m")->isChecked());
+    EXPECT_STREQ(exportUnit().Name, "m");
+    next.command("mnExportUnit_mm")->trigger();
+    EXPECT_STREQ(exportUnit().Name, "mm");
 }

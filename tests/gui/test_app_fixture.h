@@ -3,6 +3,7 @@
 
 #include "app/UnGLCanvas.h"
 #include "app/unPalvorin.h"
+#include "WhenModal.h"
 #include "tools/export_fixtures.h"
 
 #include <QApplication>
@@ -166,18 +167,5 @@ class AppTest : public ::testing::Test {
         mouse(QEvent::MouseButtonPress, fromX, fromY, Qt::LeftButton);
         mouse(QEvent::MouseMove, toX, toY, Qt::LeftButton);
         mouse(QEvent::MouseButtonRelease, toX, toY, Qt::NoButton);
-    }
-    // Runs action once a modal dialog of type D is up (the command that opens it runs meanwhile).
-    template <class D> static void whenModal(std::function<void(D&)> action) {
-        auto* timer = new QTimer;
-        timer->setInterval(10);
-        QObject::connect(timer, &QTimer::timeout, [timer, action] {
-            if (auto* dialog = qobject_cast<D*>(QApplication::activeModalWidget())) {
-                timer->stop();
-                timer->deleteLater();
-                action(*dialog);
-            }
-        });
-        timer->start();
     }
 };

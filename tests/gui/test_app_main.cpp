@@ -4,8 +4,9 @@
 
 #include <QApplication>
 #include <QFile>
-#include <QTemporaryDir>
+#include <QSettings>
 #include <QSurfaceFormat>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,9 @@ int main(int argc, char** argv) {
     // Listing the tests (CTest does so when it starts) needs no display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
-    // Settings (the recent documents) and recovery files of the tests stay out of the user's; a
-    // child program of a recovery test writes where its parent tells it.
+    // Recovery files of the tests stay out of the user's; a child program of a recovery test
+    // writes where its parent tells it.
     const QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(home.filePath("config")));
     if (!qEnvironmentVariableIsSet("PALVORIN_RECOVERY_CHILD"))
         qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath("state")));
     QApplication app(argc, argv);
@@ -26,5 +26,8 @@ int main(int argc, char** argv) {
     // The windows keep their English texts and write no log, whatever the machine's language.
     TInternationalization::SetProgram(
         std::make_unique<TInternationalization>(QString(), QString()));
+    // Settings the windows keep between runs go to a folder of the tests' own.
+    QTemporaryDir settings;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
     return RUN_ALL_TESTS();
 }

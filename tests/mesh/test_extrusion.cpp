@@ -209,11 +209,13 @@ TEST_F(ExtrusionTest, ClosedPathNumbersSegmentsThenTheClosingCorner) {
     expectEndObject(*rec, 1, 6, false);
 
     // No corner bands in the first segment, trimmed at both ends.
-    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 1))), Names(4, "quads flat"));
-    expectExtent(listQuads(*rec, 1), &Vec3::X, 1, 9);
     const Names state{"setTexture none", "setColor"};
-    for (int k = 2; k <= 4; ++k) // 8 band quads and 4 side quads
-        EXPECT_EQ(shape(rec->listCalls(faceListId(1, k))), state + Names(12, "quads flat")) << k;
+    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 1))), state + Names(4, "quads flat"));
+    expectExtent(listQuads(*rec, 1), &Vec3::X, 1, 9);
+    for (int k = 2; k <= 4; ++k) // 8 band quads, then the sides in their own appearance
+        EXPECT_EQ(shape(rec->listCalls(faceListId(1, k))),
+                  state + Names(8, "quads flat") + state + Names(4, "quads flat"))
+            << k;
 
     EXPECT_EQ(shape(rec->listCalls(faceListId(1, 5))), state + Names(8, "quads flat"));
     const auto closing = listQuads(*rec, 5);
@@ -279,23 +281,35 @@ TEST_F(ExtrusionTest, MitreAndRoundVertexRings) {
                {3.7071f, 0.5f, 3.2929f});
 }
 
-TEST_F(ExtrusionTest, EdgesBeforeTheFirstGroupKeepStateAndAreUntextured) {
+TEST_F(ExtrusionTest, EdgesBeforeTheFirstGroupTakeTheDefaultAppearanceInEverySegment) {
     addTableTexture("stone", 4);
     addTableTexture("brick", 5);
     auto path = makePath(Corner);
     path.SetTexture(1, "stone"); // the corner texture
+    path.SetColor(1, ColorF{0, 0, 1, 1});
     auto profile = squareProfile();
     profile.SetGroupStart(2, true);
     profile.SetTexture(2, "brick");
     build(path, profile, 1, false);
 
-    const Names sides =
-        Names{"quads flat", "quads flat", "setTexture brick", "setColor", "quads tex"};
-    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 1)), 5), sides);
-    // Corner bands are textured; Textured is reset at the start of the sides.
-    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 2)), 15),
+    const Names sides = Names{"setTexture none",  "setColor", "quads flat", "quads flat",
+                              "setTexture brick", "setColor", "quads tex"};
+    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 1)), 7), sides);
+    // The textured blue corner bands do not reach the sides after them.
+    EXPECT_EQ(shape(rec->listCalls(faceListId(1, 2)), 17),
               (Names{"setTexture stone", "setColor"} + Names(8, "quads tex") + sides))
         << rec->log();
+    for (int k : {1, 2}) {
+        const auto calls = rec->listCalls(faceListId(1, k));
+        const auto firstSide = std::find_if(calls.begin(), calls.end(), [](const auto& c) {
+            return c.name == "setTexture" && c.texture.TexId == -1;
+        });
+        ASSERT_NE(firstSide, calls.end());
+        const ColorF& c = std::next(firstSide)->color;
+        EXPECT_EQ(std::tie(c.R, c.G, c.B, c.A), std::tie(DefaultFaceColor.R, DefaultFaceColor.G,
+                                                         DefaultFaceColor.B, DefaultFaceColor.A))
+            << k;
+    }
 }
 
 TEST_F(ExtrusionTest, MissingTextureNamesTheTexture) {
@@ -353,8 +367,8 @@ TEST_F(ExtrusionTest, DegenerateProfilesAndPathsGiveFiniteGeometry) {
     // An open profile has no closing edge and no caps.
     rec->calls.clear();
     build(makePath(Straight), makeProfile({{-1, -1}, {1, -1}, {1, 1}, {-1, 1}}), 1, false);
-    EXPECT_EQ(shape(rec->calls), (Names{"initObject", "initList"} + Names(3, "quads flat") +
-                                  Names{"endList", "endObject"}));
+    EXPECT_EQ(shape(rec->calls), (Names{"initObject", "initList", "setTexture none", "setColor"} +
+                                  Names(3, "quads flat") + Names{"endList", "endObject"}));
 
     // One path vertex: no segment, only the object brackets.
     for (bool closed : {false, true}) {

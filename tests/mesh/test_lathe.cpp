@@ -20,8 +20,9 @@ TEST_F(LatheTest, FourStepsGiveQuadsAtRightAnglesNoStepsNoQuads) {
     auto profile = makeProfile({{1, 0}, {1, 2}});
     const int32_t id = buildLathe("vase", path, profile, 2, false, true, nullptr, 0);
     EXPECT_EQ(id, 1);
-    ASSERT_EQ(rec->names(), (std::vector<std::string>{"initObject", "initList", "quads", "quads",
-                                                      "quads", "quads", "endList", "endObject"}));
+    ASSERT_EQ(rec->names(),
+              (std::vector<std::string>{"initObject", "initList", "setTexture", "setColor", "quads",
+                                        "quads", "quads", "quads", "endList", "endObject"}));
     EXPECT_EQ(rec->calls[1].a, faceListId(1, 1));
     const auto quads = rec->named("quads");
     const Vec3 first[] = {{1, 0, 0}, {0, 0, -1}, {0, 2, -1}, {1, 2, 0}};
@@ -73,9 +74,13 @@ TEST_F(LatheTest, EachProfileEdgeHasItsOwnList) {
     ASSERT_EQ(lists.size(), 3u);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(lists[k]->a, faceListId(2, k + 1));
-        // Only the group start issues state calls; the edge before it keeps the renderer's state.
-        const Names state = k == 1 ? Names{"setTexture none", "setColor"} : Names{};
-        EXPECT_EQ(shape(rec->listCalls(faceListId(2, k + 1))), state + Names(3, "quads flat"));
+        // Every list states its appearance: the default before the first group start, then the
+        // group's.
+        const auto calls = rec->listCalls(faceListId(2, k + 1));
+        EXPECT_EQ(shape(calls), Names({"setTexture none", "setColor"}) + Names(3, "quads flat"));
+        ASSERT_GE(calls.size(), 2u);
+        EXPECT_EQ(calls[1].color.G, k == 0 ? DefaultFaceColor.G : 1.0f) << k;
+        EXPECT_EQ(calls[1].color.R, k == 0 ? DefaultFaceColor.R : 0.0f) << k;
     }
     expectEndObject(*rec, 2, 5, false);
 }

@@ -18,6 +18,7 @@ struct WindowScript {
     std::vector<OutlineVertex> result;
     TGroupListRef resultGroups;
     int editorsMade = 0, dialogsMade = 0, dialogShown = 0;
+    int32_t scale = 0;         // the outline's scale the editor was given
     TfrmExtrOption seen, left; // the dialog's copy as found and as left
     std::function<void(TfrmExtrOption&)> user;
 };
@@ -34,6 +35,7 @@ class FakeWindow : public TOutlineEditorWindow, public TOptionsDialogWindow {
         S.pathMode = pathMode;
     }
     void Reset() override { S.calls.push_back("Reset"); }
+    void SetScale(int32_t percent) override { S.scale = percent; }
     void SetTextures(const std::vector<TTextureObj>& textures) override {
         S.calls.push_back("Textures " + std::to_string(textures.size()));
     }
@@ -104,7 +106,7 @@ void ConfigureWithSetters(TExtrObj& o) {
 
 // ---- object state ----------------------------------------------------------------------------
 
-TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
+TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqualAndReduceRotationsAbove360) {
     TExtrObj o;
     EXPECT_EQ(o.Name, "extrobj");
     ASSERT_TRUE(o.Groups);
@@ -124,16 +126,15 @@ TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqual) {
               std::make_tuple(7, 120, 300, true, true, true, 0x010203u, std::string("c"), 0x040506u,
                               std::string("t"), 0x070809u, std::string("b")));
     ExpectOptionsMatchObject(o);
-}
 
-TEST(ExtrObj, SetRotationReducesOnlyAbove360) {
-    TExtrObj o;
-    o.SetRotation(Vec3{370, 720, 365});
-    ExpectVec(o.Rotation, 10, 0, 5);
-    o.SetRotation(Vec3{360, -30, 0});
-    ExpectVec(o.Rotation, 360, -30, 0);
-    o.SetRotation(Vec3{-400, 725.5f, 1090});
-    ExpectVec(o.Rotation, -400, 5.5f, 10);
+    // A rotation is reduced only above 360.
+    const std::pair<Vec3, Vec3> turns[] = {{{370, 720, 365}, {10, 0, 5}},
+                                           {{360, -30, 0}, {360, -30, 0}},
+                                           {{-400, 725.5f, 1090}, {-400, 5.5f, 10}}};
+    for (const auto& [set, kept] : turns) {
+        o.SetRotation(set);
+        ExpectVec(o.Rotation, kept.X, kept.Y, kept.Z);
+    }
 }
 
 TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheSource) {
@@ -253,6 +254,7 @@ TEST_F(ObjectWindows, EditProfileTakesOutlineAndGroupsOnlyWhenSaved) {
     ASSERT_EQ(s.dataIn.size(), 2u);
     EXPECT_EQ(s.dataIn[1].X, 3);
     EXPECT_EQ(s.groupsIn, before);
+    EXPECT_EQ(s.scale, 50); // the editor speaks millimetres of the solid
     EXPECT_EQ(o.ProfileCount, 2);
     EXPECT_EQ(o.Groups, before);
 
@@ -277,9 +279,11 @@ TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     const TGroupListRef before = o.Groups;
     SetOutline(o.Path, o.PathCount, {V(0, 0)});
     o.SetPathClosed(true);
+    o.SetPathScale(250);
     o.EditProfile();
     s.calls.clear();
     o.EditPath();
+    EXPECT_EQ(s.scale, 250);
     EXPECT_EQ(s.calls, (std::vector<std::string>{"Caption Path editor", "PathMode on", "Reset",
                                                  "SetData 1 closed", "ShowModal"}));
     EXPECT_EQ(s.groupsIn, nullptr);
@@ -295,7 +299,7 @@ TEST_F(ObjectWindows, EditPathHasItsOwnWindowLeavesGroupsAndTakesClosedFlag) {
     EXPECT_EQ(o.Groups->Count(), 1);
 }
 
-TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
+TEST_F(ObjectWindows, EditOptionsShowsRoundedPlacementAndTakesWhatTheDialogLeaves) {
     TExtrObj o;
     o.SetName("before");
     o.SetPrecision(5);
@@ -316,16 +320,13 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedCoordinatesAndCancelKeepsValues) {
     EXPECT_EQ(std::tie(s.seen.CoordX, s.seen.CoordY, s.seen.CoordZ), std::make_tuple(1, 0, 3));
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
-
     EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
               std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
     ExpectOptionsMatchObject(o);
-}
 
-TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
-    TExtrObj o;
+    // OK: everything the dialog holds is taken, from the same dialog.
     s.user = [](TfrmExtrOption& d) {
         d.Name = "after";
         d.TexDir = "/other";
@@ -335,8 +336,7 @@ TEST_F(ObjectWindows, EditOptionsOkStoresEverything) {
         std::tie(d.RotX, d.RotY, d.RotZ) = std::make_tuple(90, -360, 360);
     };
     o.EditOptions();
-    o.EditOptions();
-    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2)); // made once
+    EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2));
     EXPECT_EQ(o.Name, "after");
     EXPECT_EQ(o.TexDir, "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));

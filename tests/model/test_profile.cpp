@@ -35,19 +35,6 @@ void ExpectLook(const TProfileElementObj& e, const std::string& texture, TColor 
     EXPECT_EQ(e.GroupStart, groupStart);
 }
 
-void ExpectNoAppearance(const TProfileElementObj& e) {
-    ExpectLook(e, "", 0);
-    EXPECT_EQ(e.Color.A, 0);
-}
-
-// A square profile on a straight path, with the given groups.
-void Square(TExtrObj& obj, std::initializer_list<TGroupRef> groups) {
-    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(10, 10), V(0, 10)});
-    SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 100)});
-    for (const TGroupRef& g : groups)
-        obj.Groups->Add(g);
-}
-
 } // namespace
 
 TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
@@ -74,55 +61,50 @@ TEST(ElementAngles, TurnSignsParallelEndsAndShortLists) {
     }
 }
 
-TEST(ElementTexCoords, PerGroupSegmentsRestartAtGroupStart) {
-    TProfileObj p = makePath({{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}});
-    p.SetGroupStart(2, true);
-    p.ComputeTexCoords(2, true);
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 0.5f, 0, 1});
-    ExpectAll(p, &TProfileElementObj::TexU, {0, 0, 0, 0});
-    // Without perGroup the group start is ignored: one segment 30 long.
-    p.ComputeTexCoords(2, false);
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 1.0f / 3, 2.0f / 3, 1});
-}
-
-TEST(ElementTexCoords, OwnRepeatAndFlipPerElement) {
-    TProfileObj p = makePath({{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}});
-    p.SetTexParams(0, 2, 5, true, true);
-    p.SetTexParams(1, 3, 1, false, false);
-    p.SetTexParams(2, 1, 1, true, false);
-    p.Items(0).TexV = p.Items(1).TexV = 7;
-    p.ComputeTexCoords(1, true);
-    // Element 0 gets both coordinates from its flips, whatever the mode.
-    ExpectAll(p, &TProfileElementObj::TexU, {2, 3 * 0.25f, 1 - 0.5f, 1});
-    EXPECT_FLOAT_EQ(p.Items(0).TexV, 5);
-    EXPECT_FLOAT_EQ(p.Items(1).TexV, 7); // mode 1 leaves V of the others alone
-}
-
-TEST(ElementTexCoords, ZeroLengthSegmentGivesZeroNotNaN) {
-    TProfileObj p = makePath({{1, 1, 0}, {1, 1, 0}, {1, 1, 0}});
-    p.SetTexParams(2, 1, 1, false, true);
-    p.ComputeTexCoords(2, true);
-    EXPECT_EQ(p.Items(1).TexV, 0);
-    EXPECT_EQ(p.Items(2).TexV, 1);
-}
-
-TEST(ElementTexCoords, PlanarFromExtentAndFlatOutlinesStayFinite) {
-    TProfileObj p = makePath({{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}});
-    p.PlanarTexCoords(false);
-    ExpectAll(p, &TProfileElementObj::TexU, {0, 1, 1, 0.25f});
-    ExpectAll(p, &TProfileElementObj::TexV, {0, 0, 1, 0.5f});
-    p.PlanarTexCoords(true);
-    ExpectAll(p, &TProfileElementObj::TexU, {1, 0, 0, 0.75f});
-    EXPECT_FLOAT_EQ(p.Items(3).TexV, 0.5f);
-
-    TProfileObj flat = makePath({{0, 3, 0}, {10, 3, 0}, {20, 3, 0}});
-    flat.PlanarTexCoords(false);
-    ExpectAll(flat, &TProfileElementObj::TexV, {0, 0, 0});
-    EXPECT_FLOAT_EQ(flat.Items(1).TexU, 0.5f);
-    TProfileObj vertical = makePath({{4, 0, 0}, {4, 10, 0}});
-    vertical.PlanarTexCoords(true);
-    ExpectAll(vertical, &TProfileElementObj::TexU, {1, 1});
-    EXPECT_FLOAT_EQ(vertical.Items(1).TexV, 1);
+TEST(ElementTexCoords, AlongTheListPerGroupWithOwnRepeatAndFlipAndPlanar) {
+    // Every U and V starts at 7. Mode 1 or 2 computes U or V along the list and leaves the other
+    // alone, except at element 0, which takes both from its flips; mode 3 is planar, 4 planar
+    // flipped. Each element's repeat U, repeat V, flip U and flip V, where given.
+    const std::vector<Vec3> up{{0, 0, 0}, {0, 10, 0}, {0, 20, 0}, {0, 30, 0}};
+    const std::vector<Vec3> box{{-10, 5, 0}, {30, 5, 0}, {30, 25, 0}, {0, 15, 0}};
+    const struct {
+        const char* what;
+        std::vector<Vec3> points;
+        int groupStart, mode;
+        bool perGroup;
+        std::vector<std::array<int, 4>> params;
+        std::vector<float> u, v;
+    } cases[] = {
+        // clang-format off
+        {"V restarts at a group start", up, 2, 2, true, {}, {0, 7, 7, 7}, {0, 0.5f, 0, 1}},
+        {"one segment 30 long without perGroup", up, 2, 2, false, {}, {0, 7, 7, 7},
+         {0, 1.0f / 3, 2.0f / 3, 1}},
+        {"own repeat and flip", {{0, 0, 0}, {10, 0, 0}, {20, 0, 0}, {40, 0, 0}}, -1, 1, true,
+         {{2, 5, 1, 1}, {3, 1, 0, 0}, {1, 1, 1, 0}}, {2, 3 * 0.25f, 1 - 0.5f, 1}, {5, 7, 7, 7}},
+        {"zero length gives 0, not NaN", {{1, 1, 0}, {1, 1, 0}, {1, 1, 0}}, -1, 2, true,
+         {{1, 1, 0, 0}, {1, 1, 0, 0}, {1, 1, 0, 1}}, {0, 7, 7}, {0, 0, 1}},
+        {"planar from the extent", box, -1, 3, false, {}, {0, 1, 1, 0.25f}, {0, 0, 1, 0.5f}},
+        {"planar flipped", box, -1, 4, false, {}, {1, 0, 0, 0.75f}, {0, 0, 1, 0.5f}},
+        {"planar, flat in Y", {{0, 3, 0}, {10, 3, 0}, {20, 3, 0}}, -1, 3, false, {},
+         {0, 0.5f, 1}, {0, 0, 0}},
+        {"planar flipped, flat in X", {{4, 0, 0}, {4, 10, 0}}, -1, 4, false, {}, {1, 1}, {0, 1}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TProfileObj p = makePath(c.points);
+        if (c.groupStart >= 0) p.SetGroupStart(c.groupStart, true);
+        for (size_t i = 0; i < c.params.size(); ++i)
+            p.SetTexParams(int(i), c.params[i][0], c.params[i][1], c.params[i][2], c.params[i][3]);
+        for (int i = 0; i < p.Count(); ++i)
+            p.Items(i).TexU = p.Items(i).TexV = 7;
+        if (c.mode <= 2)
+            p.ComputeTexCoords(c.mode, c.perGroup);
+        else
+            p.PlanarTexCoords(c.mode == 4);
+        ExpectAll(p, &TProfileElementObj::TexU, c.u);
+        ExpectAll(p, &TProfileElementObj::TexV, c.v);
+    }
 }
 
 TEST(ElementExtent, XRangeAndMaxAbsX) {
@@ -152,51 +134,55 @@ TEST(ElementAttributes, AssignAttributesKeepsDestinationPoint) {
     ExpectPoint(dst, 7, 8, 9);
 }
 
-TEST(ElementGroups, MembersTakeGroupAppearanceFirstBecomesStart) {
-    TExtrObj obj;
-    Square(obj, {MakeGroup(7, 0x0000FF, "brick", 2, 3, false, true)});
-    obj.Profile[1].Groups[0] = 7;
-    obj.Profile[2].Groups[0] = 7;
-    obj.Profile[3].Groups[4] = 99; // no such group
-    const TProfileObj profile = Build(obj);
-    ASSERT_EQ(profile.Count(), 4);
-    ExpectNoAppearance(profile.Items(0));
-    ExpectNoAppearance(profile.Items(3));
-    for (int i : {1, 2}) {
-        const TProfileElementObj& e = profile.Items(i);
-        ExpectLook(e, "brick", 0x0000FF, i == 1);
-        EXPECT_EQ(std::tie(e.RepeatU, e.RepeatV, e.FlipU, e.FlipV),
-                  std::make_tuple(2, 3, false, true));
+TEST(ElementGroups, MembersTakeTheLaterGroupsLookExceptAtAnEarlierGroupStart) {
+    // A square profile with the given groups, (vertex, slot, group id) memberships, and per element
+    // the group whose look it takes (none: no colour at all) and whether it starts that group.
+    const TGroupRef brick = MakeGroup(7, 0x0000FF, "brick", 2, 3, false, true);
+    const TGroupRef first = MakeGroup(1, 0x00FF00, "first", 3, 1, true, false);
+    const TGroupRef second = MakeGroup(2, 0xFF0000, "second");
+    const TGroupRef none;
+    const struct {
+        const char* what;
+        std::vector<TGroupRef> groups;
+        std::vector<std::array<int, 3>> members;
+        std::vector<std::pair<TGroupRef, bool>> looks;
+    } cases[] = {
+        // clang-format off
+        {"the first member starts the group", {brick}, {{1, 0, 7}, {2, 0, 7}, {3, 4, 99}},
+         {{none, false}, {brick, true}, {brick, false}, {none, false}}},
+        {"group 1 on vertices 1 and 2, group 2 on 0, 1 and 2", {first, second},
+         {{1, 0, 1}, {2, 0, 1}, {0, 3, 2}, {1, 1, 2}, {2, 9, 2}},
+         {{second, true}, {first, true}, {second, false}, {none, false}}},
+        {"no start where the first member starts another group", {first, second},
+         {{1, 0, 1}, {1, 1, 2}, {2, 1, 2}},
+         {{none, false}, {first, true}, {second, false}, {none, false}}},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        TExtrObj obj;
+        SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0), V(10, 10), V(0, 10)});
+        SetOutline(obj.Path, obj.PathCount, {V(0, 0), V(0, 100)});
+        for (const TGroupRef& g : c.groups)
+            obj.Groups->Add(g);
+        for (const auto& [vertex, slot, id] : c.members)
+            obj.Profile[vertex].Groups[slot] = id;
+        const TProfileObj profile = Build(obj);
+        ASSERT_EQ(profile.Count(), 4);
+        for (int i = 0; i < 4; ++i) {
+            const auto& [g, start] = c.looks[size_t(i)];
+            const TProfileElementObj& e = profile.Items(i);
+            const TGroupPropertyObj look = g ? *g : TGroupPropertyObj{0, 0, "", 1, 1, false, false};
+            ExpectLook(e, look.Texture, look.Color, start);
+            EXPECT_EQ(e.Color.A, g ? 1 : 0) << i;
+            EXPECT_EQ(std::tie(e.RepeatU, e.RepeatV, e.FlipU, e.FlipV),
+                      std::tie(look.RepeatU, look.RepeatV, look.FlipU, look.FlipV))
+                << i;
+        }
     }
 }
 
-TEST(ElementGroups, LaterGroupWinsExceptOverEarlierGroupStart) {
-    TExtrObj obj;
-    Square(obj, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
-    // Group 1 on vertices 2 and 3; group 2 on vertices 1, 2 and 3.
-    obj.Profile[1].Groups[0] = 1;
-    obj.Profile[2].Groups[0] = 1;
-    obj.Profile[0].Groups[3] = 2;
-    obj.Profile[1].Groups[1] = 2;
-    obj.Profile[2].Groups[9] = 2;
-    const TProfileObj profile = Build(obj);
-    ExpectLook(profile.Items(0), "second", 0xFF0000, true);
-    ExpectLook(profile.Items(1), "first", 0x00FF00, true); // starts group 1: keeps it
-    ExpectLook(profile.Items(2), "second", 0xFF0000);
-    ExpectNoAppearance(profile.Items(3));
-
-    // A group whose first member already starts another group gets no start of its own.
-    TExtrObj other;
-    Square(other, {MakeGroup(1, 0x00FF00, "first"), MakeGroup(2, 0xFF0000, "second")});
-    other.Profile[1].Groups[0] = 1;
-    other.Profile[1].Groups[1] = 2;
-    other.Profile[2].Groups[1] = 2;
-    const TProfileObj second = Build(other);
-    ExpectLook(second.Items(1), "first", 0x00FF00, true);
-    ExpectLook(second.Items(2), "second", 0xFF0000);
-}
-
-TEST(ElementLists, WorldCoordinatesFromScales) {
+TEST(ElementLists, WorldCoordinatesFromScalesOnlyWithBothOutlines) {
     TExtrObj obj;
     SetOutline(obj.Profile, obj.ProfileCount, {V(10, -20), V(-3, 7)});
     SetOutline(obj.Path, obj.PathCount, {V(3, 4), V(-5, 11)});
@@ -208,6 +194,13 @@ TEST(ElementLists, WorldCoordinatesFromScales) {
     ExpectPoint(profile.Items(0), 5, -10, 0);
     ExpectPoint(profile.Items(1), -1.5f, 3.5f, 0);
     ExpectPoint(path.Items(1), -10, 0, 22); // editor Y becomes world Z
+
+    // Without a path nothing is built; a count beyond the outline's capacity is not read past it.
+    obj.PathCount = 0;
+    EXPECT_EQ(std::make_pair(Build(obj).Count(), Build(obj, true).Count()), std::make_pair(0, 0));
+    obj.PathCount = 5000;
+    EXPECT_EQ(std::make_pair(Build(obj).Count(), Build(obj, true).Count()),
+              std::make_pair(2, MaxOutlineVertices));
 }
 
 TEST(ElementLists, CapAndCornerAppearance) {
@@ -235,18 +228,4 @@ TEST(ElementLists, CapAndCornerAppearance) {
     const TProfileObj single = Build(obj, true);
     ASSERT_EQ(single.Count(), 1);
     ExpectLook(single.Items(0), "bottom", 0x778899);
-}
-
-TEST(ElementLists, EmptyOutlineBuildsNothing) {
-    TExtrObj obj;
-    SetOutline(obj.Profile, obj.ProfileCount, {V(0, 0), V(10, 0)});
-    TProfileObj profile, path;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Count(), 0);
-    EXPECT_EQ(path.Count(), 0);
-    // A count outside the outline capacity is never read past the arrays.
-    obj.PathCount = 5000;
-    obj.BuildElementLists(profile, path);
-    EXPECT_EQ(profile.Count(), 2);
-    EXPECT_EQ(path.Count(), MaxOutlineVertices);
 }

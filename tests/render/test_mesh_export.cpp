@@ -226,11 +226,15 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
         return n;
     };
     EXPECT_EQ(count("\"mesh\":"), 3u);
-    EXPECT_NE(json.find("{\"name\":\"plain \\\"\xC3\xA9\\\"\",\"mesh\":0}"), std::string::npos);
-    EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[1,0,0,0,0,1,0,0,0,0,1,0,"
-                        "10,0,0,1]}"),
+    // Millimetres become metres in each node's matrix.
+    EXPECT_NE(json.find("{\"name\":\"plain \\\"\xC3\xA9\\\"\",\"mesh\":0,\"matrix\":[0.001,0,0,0,0,"
+                        "0.001,0,0,0,0,0.001,0,0,0,0,1]}"),
               std::string::npos);
-    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 2u); // textured grey, plain grey
+    EXPECT_NE(json.find("{\"name\":\"moved\",\"mesh\":1,\"matrix\":[0.001,0,0,0,0,0.001,0,0,0,0,"
+                        "0.001,0,0.01,0,0,1]}"),
+              std::string::npos);
+    // Textured grey, plain grey, and the default appearance of "big", which states none.
+    EXPECT_EQ(count("\"pbrMetallicRoughness\""), 3u);
     EXPECT_EQ(count("\"baseColorFactor\":[0.21404114048223255,0.21404114048223255,"
                     "0.21404114048223255,1]"),
               2u);

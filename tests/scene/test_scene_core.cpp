@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-TEST(ListRegistry, IdsRunFromOneAndNonZeroIdsStay) {
+TEST(ListRegistry, IdsRunFromOneNonZeroIdsStayAndTheNumberingIsBounded) {
     clearListRegistry();
     int32_t a = 0, b = 0, kept = 7;
     allocListId(a);
@@ -19,15 +19,11 @@ TEST(ListRegistry, IdsRunFromOneAndNonZeroIdsStay) {
     EXPECT_EQ(kept, 7);
     EXPECT_EQ(listRegistry, (std::vector<int32_t>{1, 2}));
     clearListRegistry();
-    int32_t c = 0;
-    allocListId(c);
-    EXPECT_EQ(c, 1);
-}
-
-TEST(ListRegistry, RefusesMoreIdsThanTheNumberingHolds) {
-    clearListRegistry();
     int32_t id = 0;
-    for (int32_t i = 0; i < MaxListIds; ++i) {
+    allocListId(id);
+    EXPECT_EQ(id, 1);
+
+    for (int32_t i = 1; i < MaxListIds; ++i) {
         id = 0;
         allocListId(id);
     }

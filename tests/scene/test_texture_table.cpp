@@ -28,12 +28,6 @@ class FakeUploader : public TTextureUploader {
     void release(int32_t texId) override { calls.push_back("release " + std::to_string(texId)); }
 };
 
-class FakeSink : public TMessageSink {
-  public:
-    std::vector<std::string> lines;
-    void SetMessageString(const std::string& text) override { lines.push_back(text); }
-};
-
 class TextureTableTest : public SceneTest {
   protected:
     std::string d, red, green, blue; // d: the directory with its separator
@@ -66,11 +60,12 @@ class TextureTableTest : public SceneTest {
         return write("table.bin", tableBytes(strings, high));
     }
 
-    void loadTable(const std::string& file, const std::string& directory,
-                   TMessageSink* sink = nullptr) {
+    // Loads a stored table, which it reads to its end, and returns the images not loaded.
+    std::vector<std::string> loadTable(const std::string& file, const std::string& directory) {
         TExtrStream s(file, TExtrStreamMode::Read);
-        loadTextureTable(s, directory, sink);
+        std::vector<std::string> problems = loadTextureTable(s, directory, nullptr);
         EXPECT_EQ(s.remaining(), 0);
+        return problems;
     }
 
     Bytes savedTable() {
@@ -138,32 +133,6 @@ TEST_F(TextureTableTest, UploaderReceivesUploadsAndReleases) {
     EXPECT_TRUE(gl.calls.empty());
 }
 
-TEST_F(TextureTableTest, LoadTakesFilesFromTheGivenDirectory) {
-    addTexture(blue, "old"); // replaced by the loaded table
-    const std::string table =
-        writeTable({"C:\\Textures\\red.bmp", "wall", "/home/someone/pics/green.bmp", "floor",
-                    "D:blue.bmp", "sky"},
-                   2);
-    FakeSink sink;
-    loadTable(table, d, &sink);
-    EXPECT_EQ(tableFiles(),
-              (std::vector<std::string>{"wall=" + d + "red.bmp", "floor=" + d + "green.bmp",
-                                        "sky=" + d + "blue.bmp"}));
-    EXPECT_EQ(sink.lines,
-              (std::vector<std::string>{"Loading texture  red.bmp", "Loading texture  green.bmp",
-                                        "Loading texture  blue.bmp"}));
-    EXPECT_EQ(FindTexture("sky").Image->Height, 4);
-
-    // a directory without its trailing separator still joins correctly
-    loadTable(table, dir.string());
-    EXPECT_EQ(textureTable.size(), 3u);
-    EXPECT_EQ(textureTable[0].FileName, d + "red.bmp");
-
-    // an empty table empties the texture table
-    loadTable(writeTable({}, -1), d);
-    EXPECT_TRUE(textureTable.empty());
-}
-
 TEST_F(TextureTableTest, DamagedTableIsRefused) {
     // a name whose length runs past the end of the file
     Bytes longName = tableBytes({"red.bmp"}, 0);
@@ -178,26 +147,29 @@ TEST_F(TextureTableTest, DamagedTableIsRefused) {
     }
 }
 
-TEST_F(TextureTableTest, ImagesThatDoNotLoadKeepTheirEntriesAndAreListedOnce) {
+TEST_F(TextureTableTest, LoadFindsImagesBesideTheDocumentOrWhereTheyWereAndKeepsTheOthers) {
+    addTexture(blue, "old"); // replaced by the loaded table
     const fs::path elsewhere = dir / "elsewhere";
     fs::create_directory(elsewhere);
     writeBytes(elsewhere / "blue.bmp", solidBmp(2, 4, {0, 0, 255}));
     fs::remove(blue);
     write("bad.bmp", {'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'm', 'a', 'g', 'e'});
     ASSERT_EQ(mkfifo((dir / "pipe.bmp").c_str(), 0600), 0); // would block a reader for ever
-    const std::string gone = "C:\\Old\\gone.bmp", away = (elsewhere / "blue.bmp").string();
+    const std::string gone = "C:\\Old\\gone.bmp", gone2 = "D:gone.bmp";
+    const std::string away = (elsewhere / "blue.bmp").string();
     const std::string table = writeTable({"red.bmp", "wall", gone, "floor", "bad.bmp", "sky", away,
-                                          "sea", "pipe.bmp", "roof", gone, "door"},
+                                          "sea", "pipe.bmp", "roof", gone2, "door"},
                                          5);
     FakeUploader gl;
     setTextureUploader(&gl);
-    TExtrStream s(table, TExtrStreamMode::Read);
-    const std::vector<std::string> problems = loadTextureTable(s, d, nullptr);
+    // The directory may come without its separator.
+    const std::vector<std::string> problems = loadTable(table, dir.string());
 
     // Beside the document first, then at the stored path; a missing entry keeps what was stored.
+    // A stored path's folder ends at its last "\", "/" or ":".
     EXPECT_EQ(tableFiles(), (std::vector<std::string>{"wall=" + d + "red.bmp", "floor=" + gone,
                                                       "sky=" + d + "bad.bmp", "sea=" + away,
-                                                      "roof=" + d + "pipe.bmp", "door=" + gone}));
+                                                      "roof=" + d + "pipe.bmp", "door=" + gone2}));
     std::vector<int32_t> ids;
     for (const TTextureObj& t : textureTable)
         ids.push_back(t.Image ? t.TexId : -t.TexId * 100);
@@ -219,8 +191,11 @@ TEST_F(TextureTableTest, ImagesThatDoNotLoadKeepTheirEntriesAndAreListedOnce) {
     // Nothing is lost: saving writes every entry back, the missing ones as they were stored.
     setTextureUploader(nullptr);
     EXPECT_EQ(savedTable(), tableBytes({d + "red.bmp", "wall", gone, "floor", d + "bad.bmp", "sky",
-                                        away, "sea", d + "pipe.bmp", "roof", gone, "door"},
+                                        away, "sea", d + "pipe.bmp", "roof", gone2, "door"},
                                        5));
+    // An empty table empties the texture table.
+    loadTable(writeTable({}, -1), d);
+    EXPECT_TRUE(textureTable.empty());
 }
 
 TEST_F(TextureTableTest, OneImageFileIsDecodedOnceAndTheTablesMemoryIsBounded) {

@@ -1,13 +1,15 @@
 # Reads an exported file back with independent readers and prints what they found. DXF, 3DS and
 # VRML are read by ezdxf, 3dsdump and tovrmlx3d; glTF binary, OBJ and STL by assimp and by three.js
-# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs. Printed: the
-# readers' own output, then a mark and the faces, points, texture coordinates, groups and face
-# sets, and the extent of the points; for the last three formats also three.js's findings as
-# "three_<key>" lines and, with --corners, every triangle corner as three.js read it.
+# (with the Khronos glTF Validator for glTF) through tests/js/read_export.mjs; 3MF by assimp and,
+# for its colours, unit and images, from its model part. Printed: the readers' own output, then a
+# mark and the faces, points, texture coordinates, groups and face sets, and the extent of the
+# points; for the last three formats also three.js's findings as "three_<key>" lines and, with
+# --corners, every triangle corner as three.js read it.
 import os
 import re
 import subprocess
 import sys
+import zipfile
 import xml.etree.ElementTree as ET
 
 import ezdxf
@@ -74,6 +76,39 @@ def read_with_assimp(path):
     return dump, stats, [[float(v) for v in corner] for corner in extent]
 
 
+# A 3MF package: assimp's import, and the model part read here (assimp gives each object one
+# material): "colour R G B faces" lines for the display colours the triangles (or their objects)
+# name, "textured" for triangles mapped to a texture; then the unit and the textures' images.
+def read_3mf(path):
+    dump, stats, points = read_with_assimp(path)
+    with zipfile.ZipFile(path) as package:
+        if package.testzip() is not None:
+            sys.exit("damaged entry " + package.testzip())
+        root = ET.fromstring(package.read("3D/3dmodel.model"))
+    core = "{http://schemas.microsoft.com/3dmanufacturing/core/2015/02}"
+    materials = "{http://schemas.microsoft.com/3dmanufacturing/material/2015/02}"
+    colours = {}
+    for group in root.iter(core + "basematerials"):
+        for index, base in enumerate(group.iter(core + "base")):
+            rgb = base.get("displaycolor")[1:7]
+            colours[(group.get("id"), str(index))] = " ".join(
+                str(int(rgb[i : i + 2], 16)) for i in (0, 2, 4))
+    faces = {}
+    for obj in root.iter(core + "object"):
+        for triangle in obj.iter(core + "triangle"):
+            if triangle.get("pid"):
+                key = (triangle.get("pid"), triangle.get("p1"))
+            else:
+                key = (obj.get("pid"), obj.get("pindex"))
+            colour = colours.get(key, "textured")
+            faces[colour] = faces.get(colour, 0) + 1
+    lines = ["colour %s %d" % item for item in sorted(faces.items())]
+    lines.append("unit " + root.get("unit", "millimeter"))
+    for t in root.iter(materials + "texture2d"):
+        lines.append("image " + t.get("path") + " " + t.get("contenttype"))
+    return dump, stats, points, "\n".join(lines)
+
+
 def read_with_three(path, corners):
     script = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "js", "read_export.mjs")
     return run("node", script, path, *(["--corners"] if corners else []))
@@ -82,8 +117,10 @@ def read_with_three(path, corners):
 def main():
     path = sys.argv[1]
     ext = path.rsplit(".", 1)[-1]
-    three = ""
-    if ext in ("glb", "obj", "stl"):
+    three, extra = "", ""
+    if ext == "3mf":
+        dump, stats, points, extra = read_3mf(path)
+    elif ext in ("glb", "obj", "stl"):
         dump, stats, points = read_with_assimp(path)
         three = read_with_three(path, "--corners" in sys.argv)
     else:
@@ -97,6 +134,8 @@ def main():
     if points:
         print("min", *(min(p[axis] for p in points) for axis in range(3)))
         print("max", *(max(p[axis] for p in points) for axis in range(3)))
+    if extra:
+        print(extra)
     for line in three.splitlines():
         print(line if line.startswith("corner") else "three_" + line)
 

@@ -1,5 +1,6 @@
 // palvorin-export run as a process on saved documents, its files checked by independent readers.
 #include "export_fixtures.h"
+#include "model/DxfDrawings.h"
 
 #include <gtest/gtest.h>
 
@@ -60,17 +61,19 @@ struct ReadBack {
 
 // Faces and points each format holds for the test scene (a 3DS quad is two triangles, a DXF face
 // has four corners; the points of the last three depend on the reader's merging and are not
-// compared), and the image a textured scene names.
+// compared), the image a textured scene names, and the file's unit in millimetres (glTF speaks
+// metres, the others millimetres, the scene's unit).
 struct Format {
     const char* ext;
     long faces, points;
     const char* image;
+    double unit = 1;
 };
 const Format Formats[] = {
     {".dxf", SceneQuads + SceneTriangles, 4 * (SceneQuads + SceneTriangles), nullptr},
     {".3ds", 2 * SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.bmp"},
     {".wrl", SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.jpg"},
-    {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2"},
+    {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2", 1000},
     {".obj", SceneMeshTriangles, -1, "wood.bmp bmp 2 2"},
     {".stl", SceneMeshTriangles, -1, nullptr},
 };
@@ -157,10 +160,10 @@ class ExportCli : public ScratchTest {
             EXPECT_EQ(g.count["points"], f.points);
         }
         for (int a = 0; a < 3; ++a) {
-            EXPECT_NEAR(g.lo[a], SceneMin[a], 1e-3) << "axis " << a;
-            EXPECT_NEAR(g.hi[a], SceneMax[a], 1e-3) << "axis " << a;
+            EXPECT_NEAR(g.lo[a] * f.unit, SceneMin[a], 1e-3) << "axis " << a;
+            EXPECT_NEAR(g.hi[a] * f.unit, SceneMax[a], 1e-3) << "axis " << a;
         }
-        if (f.points < 0) expectReadersAgree(g);
+        if (f.points < 0 && g.count.count("three_faces")) expectReadersAgree(g);
         return g;
     }
 
@@ -193,8 +196,8 @@ TEST_F(ExportCli, HelpExplainsUsageAndFormats) {
         const auto r = cli({flag});
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_NE(r.out.find("Usage: palvorin-export"), std::string::npos) << r.out;
-        for (const char* word :
-             {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".plv", "--format", "--verbose"})
+        for (const char* word : {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".3mf", ".plv",
+                                 "--format", "--unit", "--verbose"})
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }
@@ -214,6 +217,8 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{in, out, at("third.dxf")}, 2, "palvorin-export"},
         {{"--bogus", in, out}, 2, "palvorin-export"},
         {{"--format", "fbx", in, out}, 2, "palvorin-export"},
+        {{"--unit", "yard", in, out}, 2, "unknown unit 'yard' (use mm, cm, m, in)"},
+        {{in, out, "--unit="}, 2, "option '--unit' needs a value"},
         {{in, at("out.gltf")}, 2, "palvorin-export"}, // the text form is not written
         {{in, out, "--format"}, 2, "palvorin-export"},
         {{in, at("out.txt")}, 2, "palvorin-export"},
@@ -388,6 +393,9 @@ TEST_F(ExportCli, TexturedBoxKeepsNormalsAndTextureCoordinatesInEveryMeshFormat)
         ASSERT_EQ(cli({(dir / "box.plv").string(), out.string()}).exitCode, 0);
         ReadBack g = read(out, true);
         expectReadersAgree(g);
+        for (auto& corner : g.corners)
+            for (int i = 0; i < 3; ++i)
+                corner[size_t(i)] *= f->unit;
         ASSERT_EQ(g.corners.size(), size_t(3 * (2 * BlockQuads + BlockTriangles)));
         if (f == &GLTF) {
             EXPECT_EQ(g.count["three_points"], 4 * 6 + 2 * 4);
@@ -437,10 +445,205 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
         }
         for (const ReadBack& g : found) {
             EXPECT_EQ(g.count.at("faces"), found[0].count.at("faces"));
-            EXPECT_EQ(g.lo, found[0].lo);
-            EXPECT_EQ(g.hi, found[0].hi);
+            const double unit = &g == &found[0] ? GLTF.unit : 1;
+            for (size_t a = 0; a < 3; ++a) {
+                EXPECT_NEAR(g.lo[a], found[1].lo[a] / unit, 1e-4 * std::fabs(g.lo[a]) + 1e-6);
+                EXPECT_NEAR(g.hi[a], found[1].hi[a] / unit, 1e-4 * std::fabs(g.hi[a]) + 1e-6);
+            }
         }
     }
 }
 
+// 3MF: a mesh object per drawn object at its placement, the runs' colours as base materials, the
+// same bytes every time, textures as images of the package; assimp reads it back.
+TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
+    const fs::path in = saveScene("plain.plv");
+    const ReadBack g = exportAndRead(in, Format{".3mf", SceneMeshTriangles, -1, nullptr}, "a");
+    EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{"millimeter"});
+    // "R G B" -> faces: the ring's group is red, the block's caps take the white of its top and
+    // bottom, and its sides, in no group, a grey.
+    std::map<std::string, long> colours;
+    const std::vector<std::string>& c = g.lines.at("colour");
+    for (size_t i = 0; i + 3 < c.size(); i += 4)
+        colours[c[i] + " " + c[i + 1] + " " + c[i + 2]] = std::stol(c[i + 3]);
+    ASSERT_EQ(colours.size(), 3u) << g.dump;
+    EXPECT_EQ(colours["255 0 0"], 2 * RingQuads - 16);
+    EXPECT_EQ(colours["255 255 255"], BlockTriangles);
+    const auto& [grey, greyFaces] = *colours.begin();
+    EXPECT_EQ(greyFaces, 2 * BlockQuads);
+    EXPECT_EQ(split(grey)[0], split(grey)[1]) << grey;
+    EXPECT_EQ(split(grey)[1], split(grey)[2]) << grey;
+    ASSERT_EQ(cli({in.string(), (dir / "b.3mf").string()}).exitCode, 0);
+    EXPECT_EQ(readText(dir / "a.3mf"), readText(dir / "b.3mf"));
+
+    const fs::path textured = saveScene("textured.plv", true);
+    ASSERT_EQ(cli({textured.string(), (dir / "t.3mf").string()}).exitCode, 0);
+    const ReadBack t = read(dir / "t.3mf");
+    EXPECT_EQ(t.count.at("faces"), SceneMeshTriangles);
+    EXPECT_EQ(t.lines.at("image"),
+              (std::vector<std::string>{"/3D/Textures/texture0.png", "image/png"}));
+    EXPECT_EQ(t.lines.at("colour"),
+              (std::vector<std::string>{"textured", std::to_string(SceneMeshTriangles)}));
+}
+
+// --unit says what one unit of the document is: STL and OBJ stay in millimetres, glTF in metres,
+// 3MF declares the unit and keeps the numbers.
+TEST_F(ExportCli, UnitOptionScalesMillimetreAndMetreFormatsAndNames3MFUnit) {
+    const fs::path in = saveScene("plain.plv");
+    // Arguments before the output, its extension, the file's coordinates per document unit and
+    // the unit a 3MF declares.
+    const std::tuple<std::vector<std::string>, const char*, double, const char*> cases[] = {
+        {{}, ".stl", 1, nullptr},
+        {{"--unit", "m"}, ".stl", 1000, nullptr},
+        {{"-u", "in"}, ".obj", 25.4, nullptr},
+        {{"--unit=cm"}, ".glb", 0.01, nullptr},
+        {{"--unit", "in"}, ".3mf", 1, "inch"},
+        {{"--unit=m"}, ".3mf", 1, "meter"},
+    };
+    int k = 0;
+    for (const auto& [options, ext, scale, declared] : cases) {
+        std::vector<std::string> args = options;
+        const fs::path out = dir / ("out" + std::to_string(k++) + ext);
+        args.push_back(in.string());
+        args.push_back(out.string());
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto r = cli(args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        const ReadBack g = read(out);
+        for (size_t a = 0; a < 3; ++a) {
+            EXPECT_NEAR(g.lo[a], SceneMin[a] * scale, 1e-4 * std::fabs(SceneMin[a] * scale));
+            EXPECT_NEAR(g.hi[a], SceneMax[a] * scale, 1e-4 * std::fabs(SceneMax[a] * scale));
+        }
+        if (declared) {
+            EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{declared});
+        }
+    }
+}
+
+// An object whose profile is not closed is exported without caps, as the view shows it; STL and
+// 3MF name it in a warning, the other formats say nothing.
+TEST_F(ExportCli, ObjectWithOpenProfileIsExportedWithAWarningForSolidFormats) {
+    auto open = makeBlock();
+    open->SetName("open block");
+    open->ProfileCount = 4; // the closing vertex left out: three sides
+    makeDoc(dir.string(), std::move(open), makeRing())->SaveToFile((dir / "open.plv").string());
+    for (const char* ext : {".stl", ".3mf", ".obj"}) {
+        SCOPED_TRACE(ext);
+        const fs::path out = dir / (std::string("open") + ext);
+        const auto r = cli({(dir / "open.plv").string(), out.string()});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(read(out).count["faces"], 2 * 3 * 2 + 2 * RingQuads - 16);
+        if (std::string(ext) == ".obj") {
+            EXPECT_EQ(r.err, "");
+            continue;
+        }
+        EXPECT_EQ(r.err, "palvorin-export: warning: object \"open block\" is not a solid: its "
+                         "profile is not closed, so it is exported as the view shows it, without "
+                         "caps\n");
+    }
+}
+
 } // namespace
+
+// ---- outlines from DXF drawings ----------------------------------------------------------------
+
+namespace {
+
+// Extent of a binary STL's corners along x, y and z.
+std::array<double, 3> stlExtent(const fs::path& file) {
+    const std::string stl = readText(file);
+    std::array<double, 3> lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    const uint32_t triangles = stl.size() >= 84 ? readLE(stl, 80, 4) : 0;
+    for (uint32_t t = 0; t < triangles && 84 + 50 * size_t(t + 1) <= stl.size(); ++t)
+        for (size_t k = 0; k < 9; ++k) {
+            const float v = std::bit_cast<float>(readLE(stl, 84 + 50 * size_t(t) + 12 + 4 * k, 4));
+            lo[k % 3] = std::min(lo[k % 3], double(v));
+            hi[k % 3] = std::max(hi[k % 3], double(v));
+        }
+    return {hi[0] - lo[0], hi[1] - lo[1], hi[2] - lo[2]};
+}
+
+class ExportOutlines : public ExportCli {
+  protected:
+    void SetUp() override {
+        ExportCli::SetUp();
+        ASSERT_TRUE(writeDxfDrawings(dir));
+    }
+    std::string dxf(const std::string& name) const { return file(name + ".dxf"); }
+};
+
+} // namespace
+
+TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
+    // The 40 x 30 moulding swept along a 2 m line drawn in metres; the 2 x 1 inch rectangle
+    // turned in 24 steps (its width becomes the radius).
+    const struct {
+        std::vector<std::string> args;
+        std::array<double, 3> extent;
+        const char* says;
+    } cases[] = {
+        {{"--profile", dxf("ogee"), "--path", dxf("metres"), file("swept.stl")},
+         {2000, 30, 40},
+         "ogee.dxf: profile: 100 vertices (closed), largest deviation 0.0667 mm"},
+        {{"--profile", dxf("inches"), "--lathe", "24", file("turned.stl")},
+         {101.6, 25.4, 101.6},
+         "inches.dxf: drawing units: inches"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.back());
+        const ProcessResult r = cli(c.args);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        const std::array<double, 3> extent = stlExtent(c.args.back());
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_NEAR(extent[size_t(axis)], c.extent[size_t(axis)], c.extent[size_t(axis)] * 1e-3)
+                << axis;
+    }
+
+    // A document's named object takes a new profile; the others stay as they were.
+    const fs::path in = saveScene();
+    TExtrObjList before;
+    before.LoadFromFile(in.string(), nullptr);
+    const std::string last = before.Items(before.Count() - 1).Name;
+    const ProcessResult r =
+        cli({in.string(), "--object", last, "--profile", dxf("ogee"), file("changed.plv")});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    TExtrObjList after;
+    after.LoadFromFile(file("changed.plv"), nullptr);
+    ASSERT_EQ(after.Count(), before.Count());
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileCount, 100);
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale, 10);
+    EXPECT_EQ(after.Items(0).ProfileCount, before.Items(0).ProfileCount);
+}
+
+TEST_F(ExportOutlines, BadDrawingsAndOptionsFailWithTheirReasonAndWriteNothing) {
+    write("words.dxf", {'n', 'o', '\n'});
+    const std::string in = saveScene().string(), out = file("out.stl");
+    const std::tuple<std::vector<std::string>, int, const char*> cases[] = {
+        {{"--profile", dxf("nothing"), "--path", dxf("metres"), out},
+         1,
+         "holds no outline: found INSERT (2), TEXT (1)"},
+        {{"--profile", dxf("open"), "--lathe", "8", out},
+         1,
+         "its ends (0, 0.5) and (0, 0) mm are 0.5 mm apart"},
+        {{"--profile", dxf("ogee"), "--path", dxf("far"), out}, 1, "at most 5000000 mm"},
+        {{"--profile", dxf("words"), "--lathe", "8", out}, 1, "words.dxf is not a DXF drawing"},
+        {{"--profile", dxf("several"), "--profile-layer", "NONE", "--lathe", "8", out},
+         1,
+         "(layer \"NONE\") holds no outline"},
+        {{in, "--object", "nosuch", "--profile", dxf("ogee"), out},
+         1,
+         "no object is named \"nosuch\""},
+        {{"--profile", dxf("ogee"), out}, 2, "needs --path or --lathe"},
+        {{"--profile", dxf("ogee"), "--path", dxf("metres"), "--lathe", "8", out}, 2, "exclude"},
+        {{"--profile", dxf("ogee"), "--lathe", "2", out}, 2, "from 3 to 100"},
+        {{"--profile", dxf("ogee"), "--path-layer", "A", "--lathe", "8", out}, 2, "layer option"},
+    };
+    for (const auto& [args, code, named] : cases) {
+        SCOPED_TRACE(::testing::PrintToString(args));
+        const auto r = cli(args);
+        EXPECT_EQ(r.exitCode, code);
+        EXPECT_NE(r.err.find(named), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(out));
+    }
+}

@@ -1,0 +1,8 @@
+// Where the program finds its read-only files (language files, help page, examples).
+#pragma once
+
+#include <QString>
+
+// The installed data folder (share/palvorin beside the program's bin folder, whatever the prefix)
+// when it exists; otherwise the program's own directory, as in the build tree.
+QString programDataDirectory();

@@ -1,0 +1,75 @@
+// The 3MF export command and the export unit setting of the Tools menu, saved with QSettings.
+#include "app/UnExportMenu.h"
+
+#include "app/unPalvorin.h"
+#include "render/UnExportUnit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QMenu>
+#include <QSettings>
+
+namespace {
+
+const char* const UnitKey = "export/unit";
+
+// What the menu shows for each unit, in the order of ExportUnits.
+const char* const UnitCaptions[] = {"Millimetres (mm)", "Centimetres (cm)", "Metres (m)",
+                                    "Inches (in)"};
+static_assert(std::size(UnitCaptions) == std::size(ExportUnits));
+
+QSettings settings() {
+    return QSettings(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
+}
+
+void addExport3MF(TfrmPalvorin& window) {
+    auto* action = new QAction(QStringLiteral("3MF"), &window);
+    action->setObjectName(QStringLiteral("mnExp3MF"));
+    action->setToolTip(
+        QStringLiteral("3MF for 3D printing: a mesh object per object, colours and textures kept"));
+    QObject::connect(action, &QAction::triggered, &window, &TfrmPalvorin::mnExp3MFClick);
+    // Wherever the STL export is, the 3MF export follows it.
+    QAction* stl = window.command(QStringLiteral("mnExpSTL"));
+    for (QObject* holder : stl->associatedObjects()) {
+        auto* menu = qobject_cast<QMenu*>(holder);
+        if (menu == nullptr) continue;
+        const QList<QAction*> actions = menu->actions();
+        const qsizetype next = actions.indexOf(stl) + 1;
+        menu->insertAction(next < actions.size() ? actions[next] : nullptr, action);
+    }
+}
+
+void addUnitMenu(TfrmPalvorin& window) {
+    const QByteArray saved = settings().value(UnitKey).toString().toLatin1();
+    if (const TExportUnit* unit = findExportUnit(saved.toStdString())) setExportUnit(*unit);
+
+    auto* tools = window.findChild<QMenu*>(QStringLiteral("mnuTools"));
+    if (tools == nullptr) return;
+    tools->addSeparator();
+    QMenu* menu = tools->addMenu(QStringLiteral("Export unit"));
+    menu->setObjectName(QStringLiteral("mnuExportUnit"));
+    menu->menuAction()->setObjectName(QStringLiteral("mnExportUnit"));
+    menu->menuAction()->setToolTip(
+        QStringLiteral("What one unit of the document is in glTF, OBJ, STL and 3MF exports"));
+    auto* group = new QActionGroup(menu);
+    group->setExclusive(true);
+    for (size_t k = 0; k < std::size(ExportUnits); ++k) {
+        const TExportUnit& unit = ExportUnits[k];
+        QAction* action = menu->addAction(QString::fromLatin1(UnitCaptions[k]));
+        action->setObjectName(QStringLiteral("mnExportUnit_") + QString::fromLatin1(unit.Name));
+        action->setCheckable(true);
+        action->setChecked(&exportUnit() == &unit);
+        group->addAction(action);
+        QObject::connect(action, &QAction::triggered, &window, [&unit] {
+            setExportUnit(unit);
+            settings().setValue(UnitKey, QString::fromLatin1(unit.Name));
+        });
+    }
+}
+
+} // namespace
+
+void installExportMenus(TfrmPalvorin& window) {
+    addExport3MF(window);
+    addUnitMenu(window);
+}

@@ -1,0 +1,63 @@
+// The editor's numbers in millimetres of the solid: conversion from stored coordinates (times the
+// outline's scale / 100), number formatting, and the points table's text (parsing pasted rows,
+// copying rows out, rounding to the storage grid).
+#pragma once
+
+#include "model/unVectorCalc.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Millimetres of the solid per stored unit is scalePercent / 100 (a scale below 1 counts as 1).
+double StoredToMm(int32_t stored, int32_t scalePercent);
+double StoredToMm(double stored, int32_t scalePercent);
+// The nearest stored coordinate.
+int32_t MmToStored(double mm, int32_t scalePercent);
+
+// At most three decimals (or fewer), trailing zeros dropped, "." whatever the locale ("12.5",
+// "-3", "0").
+std::string FormatMm(double mm, int decimals = 3);
+// Decimals that tell apart two values one step (millimetres) apart: 0 to 3.
+int DecimalsForStep(double step);
+
+// One number of a cell: decimal point or decimal comma, optional sign and exponent, nothing else.
+// False for an empty cell, a non-number or a value beyond the editor's reach (1e7 mm).
+bool ParseMm(const std::string& text, double& value);
+
+struct TPointRow {
+    double X = 0, Y = 0;
+};
+
+// Why rows were refused; Row counts from 1.
+enum class TRowsError { None, NotANumber, EmptyCell, FieldCount, TooMany, TooFew };
+struct TRowsProblem {
+    TRowsError Error = TRowsError::None;
+    int32_t Row = 0;
+    std::string Text; // the offending cell or line
+};
+
+constexpr int32_t MaxTableRows = 100;
+
+// Text with one point per line; X and Y separated by a tab, a semicolon, a comma or spaces.
+// Where tabs or semicolons separate, a comma inside a number is its decimal comma. Blank lines
+// are skipped. Problem names the first bad line; rows then holds the lines before it.
+std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& problem);
+
+// The rows as tab-separated text, one line per row, ending each with a line feed.
+std::string PointRowsToText(const std::vector<TPointRow>& rows);
+
+// Rows rounded to stored coordinates (integers times the scale), with how far rounding moved the
+// point that moved most (millimetres) and its row (from 1; 0 when nothing moved).
+struct TRoundedRows {
+    std::vector<Point2> Stored;
+    double MaxShift = 0;
+    int32_t WorstRow = 0;
+};
+TRoundedRows RoundToStorage(const std::vector<TPointRow>& rows, int32_t scalePercent);
+
+// Rounding that moves a point by more than this (millimetres) is pointed out.
+constexpr double RoundingNoteLimit = 0.001;
+
+// Checks the count limits: at least two rows, at most MaxTableRows.
+TRowsProblem CheckRowCount(int32_t rows);

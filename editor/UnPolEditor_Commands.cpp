@@ -1,0 +1,366 @@
+// The editor window's commands for exact drawing: millimetres of the solid, redo, close shape,
+// the points table, round corner, the selected point's fields, wheel and middle-button
+// navigation, the outline's overlay, the checks on Save and the question before changes are lost.
+#include "editor/UnPolEditor.h"
+
+#include "app/Internationalization.h"
+#include "app/UnMessages.h"
+#include "editor/GraphicListBox.h"
+#include "editor/UnMultiLineEdit.h"
+#include "editor/UnOutlineChecks.h"
+#include "editor/UnPointFields.h"
+#include "editor/UnPointsTable.h"
+#include "editor/UnRoundCorner.h"
+#include "editor/UnRoundCornerDialog.h"
+#include "ui_UnPolEditor.h"
+
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QSignalBlocker>
+#include <QSpinBox>
+#include <QWheelEvent>
+
+#include <algorithm>
+
+namespace {
+
+// Zoom steps beyond the form's list, so that the wheel reaches 10 % and 1000 %.
+constexpr int ExtraZooms[] = {1000, 750, 500, 400, 300, 10};
+// Pixels the view scrolls per wheel notch.
+constexpr int WheelScroll = 40;
+
+QString mmText(double mm) {
+    return QString::fromStdString(FormatMm(mm));
+}
+
+} // namespace
+
+void TPolEdit::createEditCommands() {
+    auto command = [this](const char* name, const char* text, void (TPolEdit::*slot)(),
+                          QList<QKeySequence> keys) {
+        auto* a = new QAction(QString::fromLatin1(text), this);
+        a->setObjectName(QString::fromLatin1(name));
+        a->setShortcuts(keys);
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    QMenu* menu = ui->mnEdit;
+    QAction* redo = command(
+        "mnRedo", "Redo", &TPolEdit::redoClick,
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)});
+    const QList<QAction*> existing = menu->actions();
+    const int undoAt = int(existing.indexOf(ui->mnUndo));
+    menu->insertAction(undoAt + 1 < existing.size() ? existing[undoAt + 1] : nullptr, redo);
+    menu->addSeparator();
+    menu->addAction(command("mnCloseShape", "Close shape", &TPolEdit::closeshapeClick, {}));
+    menu->addAction(command("mnPointsTable", "Points table...", &TPolEdit::pointsTableClick,
+                            {QKeySequence(Qt::CTRL | Qt::Key_T)}));
+    menu->addAction(command("mnRoundCorner", "Round corner...", &TPolEdit::roundCornerClick, {}));
+
+    PointFields = new TPointFields(this);
+    ui->pnlToolbar->addWidget(PointFields);
+    connect(PointFields, &TPointFields::Typed, this, &TPolEdit::pointTyped);
+    connect(ui->MultiLineEdit1, &TMultiLineEdit::OnChange, this, &TPolEdit::showPointFields);
+
+    QComboBox* zoom = ui->lZoom;
+    for (int percent : ExtraZooms) {
+        // The list runs from the largest zoom down.
+        int at = 0;
+        while (at < zoom->count() && zoom->itemText(at).toInt() > percent)
+            ++at;
+        zoom->insertItem(at, QString::number(percent));
+    }
+    ui->ScrollBox1->viewport()->installEventFilter(this);
+}
+
+void TPolEdit::SetScale(int32_t percent) {
+    UnitScale = std::max(percent, 1);
+    placeRulers();
+}
+
+double TPolEdit::toMm(double stored) const {
+    return StoredToMm(stored, UnitScale);
+}
+
+int32_t TPolEdit::toStored(double mm) const {
+    return MmToStored(mm, UnitScale);
+}
+
+std::vector<OutlineVertex> TPolEdit::storedOutline() const {
+    std::vector<OutlineVertex> v(MaxOutlineVertices);
+    v.resize(size_t(ui->MultiLineEdit1->GetVertices(v.data())));
+    for (OutlineVertex& p : v) {
+        const Point2 s = ToStored({p.X, p.Y});
+        p.X = s.X, p.Y = s.Y;
+    }
+    return v;
+}
+
+void TPolEdit::replaceOutline(const std::vector<OutlineVertex>& stored) {
+    std::vector<OutlineVertex> model = stored;
+    for (OutlineVertex& p : model) {
+        const Point2 m = ToModel(p);
+        p.X = m.X, p.Y = m.Y;
+    }
+    edit([&](TMultiLineEdit& e) { e.SetVertices(model.data(), int32_t(model.size())); });
+}
+
+// ---- unsaved changes ----------------------------------------------------------------------------
+
+QString TPolEdit::groupIds() const {
+    QString ids;
+    for (int i = 0; i < Groups->Count(); ++i)
+        ids += QString::number(Groups->Items(i).Id) + QLatin1Char(' ');
+    return ids;
+}
+
+void TPolEdit::noteLoadedState() {
+    LoadedOutline = storedOutline();
+    LoadedClosed = ui->ckClosed->isChecked();
+    LoadedGroups = groupIds();
+    ui->MultiLineEdit1->ClearUndo();
+}
+
+bool TPolEdit::HasChanges() const {
+    const std::vector<OutlineVertex> now = storedOutline();
+    const bool same = std::equal(now.begin(), now.end(), LoadedOutline.begin(), LoadedOutline.end(),
+                                 [](const OutlineVertex& a, const OutlineVertex& b) {
+                                     return a.X == b.X && a.Y == b.Y &&
+                                            std::equal(std::begin(a.Groups), std::end(a.Groups),
+                                                       std::begin(b.Groups));
+                                 });
+    return !same || ui->ckClosed->isChecked() != LoadedClosed || groupIds() != LoadedGroups;
+}
+
+bool TPolEdit::askDiscard(const QString& question) {
+    QMessageBox box(QMessageBox::Question, windowTitle(), question, QMessageBox::NoButton, this);
+    QPushButton* discard =
+        box.addButton(translatedText(msg::DiscardButton), QMessageBox::DestructiveRole);
+    QPushButton* keep = box.addButton(translatedText(msg::KeepEditing), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    return box.clickedButton() == discard;
+}
+
+QString TPolEdit::SaveWarning() const {
+    std::vector<Point2> points;
+    for (const OutlineVertex& v : storedOutline())
+        points.push_back({v.X, v.Y});
+    const TOutlineProblems p = PathMode ? CheckPath(points) : CheckProfile(points);
+    QStringList lines;
+    if (p.TooFewPoints) lines << translatedText(msg::ProfileTooFewPoints);
+    if (p.NotClosed && !p.TooFewPoints) lines << translatedText(msg::ProfileNotClosed);
+    if (p.Crossing) lines << translatedText(msg::ProfileCrossing);
+    if (p.Repeated) lines << translatedText(msg::PathRepeatedPoints);
+    return lines.join(QLatin1Char('\n'));
+}
+
+bool TPolEdit::askSaveAnyway(const QString& warning) {
+    QMessageBox box(QMessageBox::Warning, windowTitle(), warning, QMessageBox::NoButton, this);
+    QPushButton* save = box.addButton(translatedText(msg::SaveAnyway), QMessageBox::AcceptRole);
+    QPushButton* keep = box.addButton(translatedText(msg::KeepEditing), QMessageBox::RejectRole);
+    box.setDefaultButton(keep);
+    box.exec();
+    return box.clickedButton() == save;
+}
+
+// ---- redo, points table, round corner, point fields ---------------------------------------------
+
+void TPolEdit::redoClick() {
+    ui->MultiLineEdit1->Redo();
+}
+
+void TPolEdit::pointsTableClick() {
+    TPointsTable table(storedOutline(), UnitScale,
+                       PathMode ? QStringLiteral("Z") : QStringLiteral("Y"), this);
+    const bool accepted = table.exec() == QDialog::Accepted;
+    // The keyboard comes back to the window; the zoom stays as the user chose it.
+    activateWindow();
+    if (!accepted) return;
+    replaceOutline(table.Outline);
+    panels[1]->setText(table.RoundingText);
+}
+
+bool TPolEdit::askRoundCorner(double& radiusMm, int32_t& segments) {
+    if (!CornerDialog) CornerDialog = new TRoundCornerDialog(this);
+    const bool accepted = CornerDialog->exec() == QDialog::Accepted;
+    radiusMm = CornerDialog->radius()->value();
+    segments = CornerDialog->segments()->value();
+    return accepted;
+}
+
+void TPolEdit::roundCornerClick() {
+    TMultiLineEdit& e = *ui->MultiLineEdit1;
+    const std::vector<int32_t> corners = e.SelectedVertices();
+    if (corners.empty())
+        return showMessage(QMessageBox::Information, translatedText(msg::CornerNoneChosen));
+    double radius = 0;
+    int32_t segments = 0;
+    const bool accepted = askRoundCorner(radius, segments);
+    activateWindow();
+    if (!accepted) return;
+    const TCornerResult r = RoundCorners(storedOutline(), corners, radius / toMm(1), segments);
+    // Points are numbered from 1, as the rows of the points table.
+    const int point = r.Vertex + 1;
+    switch (r.Error) {
+    case TCornerError::None:
+        return replaceOutline(r.Outline);
+    case TCornerError::NoCorner:
+        return showMessage(QMessageBox::Warning, translatedText(msg::CornerNoneChosen));
+    case TCornerError::OpenEnd:
+        return showMessage(QMessageBox::Warning, translatedText(msg::CornerOpenEnd).arg(point));
+    case TCornerError::ZeroEdge:
+        return showMessage(QMessageBox::Warning, translatedText(msg::CornerZeroEdge).arg(point));
+    case TCornerError::Straight:
+        return showMessage(QMessageBox::Warning, translatedText(msg::CornerStraight).arg(point));
+    case TCornerError::DoesNotFit:
+        return showMessage(QMessageBox::Warning, translatedText(msg::CornerDoesNotFit)
+                                                     .arg(mmText(radius))
+                                                     .arg(point)
+                                                     .arg(mmText(toMm(r.MaxRadius))));
+    case TCornerError::TooManyPoints:
+        return showMessage(
+            QMessageBox::Warning,
+            translatedText(msg::CornerTooMany).arg(r.PointCount).arg(MaxOutlineVertices));
+    }
+}
+
+void TPolEdit::showPointFields() {
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    PointFields->SetYName(PathMode ? QStringLiteral("Z") : QStringLiteral("Y"));
+    const int32_t i = e.SingleSelectedVertex();
+    if (i < 0) return PointFields->ShowPoint(false, 0, 0);
+    const TFCPoint& v = e.Line.Vertex(i);
+    OutlineVertex model{};
+    model.X = v.Pos.X, model.Y = v.Pos.Y;
+    const Point2 s = ToStored({model.X, model.Y});
+    PointFields->ShowPoint(true, toMm(s.X), toMm(s.Y));
+}
+
+void TPolEdit::pointTyped(const QString& x, const QString& y) {
+    TMultiLineEdit& e = *ui->MultiLineEdit1;
+    const int32_t i = e.SingleSelectedVertex();
+    if (i < 0) return;
+    double mm[2] = {0, 0};
+    const QString texts[2] = {x, y};
+    for (int k = 0; k < 2; ++k)
+        if (!ParseMm(texts[k].toStdString(), mm[k])) {
+            panels[1]->setText(translatedText(msg::NotAMillimetreValue).arg(texts[k]));
+            return;
+        }
+    const double mx = mm[0], my = mm[1];
+    OutlineVertex stored{};
+    stored.X = toStored(mx), stored.Y = toStored(my);
+    const Point2 model = ToModel(stored);
+    edit([&](TMultiLineEdit& c) { c.MoveVertex(i, model); });
+    for (QLineEdit* f : {PointFields->xField(), PointFields->yField()})
+        f->setModified(false);
+    showPointFields();
+}
+
+// ---- navigation and overlay ---------------------------------------------------------------------
+
+void TPolEdit::zoomStep(int direction, QPoint anchor) {
+    QComboBox* zoom = ui->lZoom;
+    const int now = zoom->currentText().toInt();
+    // The list runs from the largest zoom down: up is towards index 0.
+    int next = -1;
+    for (int i = 0; i < zoom->count(); ++i) {
+        const int z = zoom->itemText(i).toInt();
+        if (direction > 0 && z > now) next = i;
+        if (direction < 0 && z < now && next < 0) next = i;
+    }
+    if (next < 0) return;
+    {
+        const QSignalBlocker quiet(zoom);
+        zoom->setCurrentIndex(next);
+    }
+    applyZoom(zoom->itemText(next).toInt(), anchor);
+}
+
+bool TPolEdit::navigationEvent(QObject* watched, QEvent* event) {
+    TMultiLineEdit* e = ui->MultiLineEdit1;
+    QWidget* view = ui->ScrollBox1->viewport();
+    if (watched != e && watched != view) return false;
+    QScrollBar* h = ui->ScrollBox1->horizontalScrollBar();
+    QScrollBar* v = ui->ScrollBox1->verticalScrollBar();
+    switch (event->type()) {
+    case QEvent::Wheel: {
+        const auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint delta = wheel->angleDelta();
+        const int notches = (delta.y() != 0 ? delta.y() : delta.x()) / 120;
+        if (notches == 0) return true;
+        const QPoint at = static_cast<QWidget*>(watched)->mapTo(view, wheel->position().toPoint());
+        if (wheel->modifiers() & Qt::ControlModifier)
+            zoomStep(notches > 0 ? 1 : -1, at);
+        else if (wheel->modifiers() & Qt::ShiftModifier)
+            h->setValue(h->value() - notches * WheelScroll);
+        else
+            v->setValue(v->value() - notches * WheelScroll);
+        return true;
+    }
+    case QEvent::MouseButtonPress: {
+        const auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() != Qt::MiddleButton) return false;
+        Panning = true;
+        PanFrom = mouse->globalPosition().toPoint();
+        PanScroll = {h->value(), v->value()};
+        return true;
+    }
+    case QEvent::MouseMove: {
+        if (!Panning) return false;
+        const QPoint moved = static_cast<QMouseEvent*>(event)->globalPosition().toPoint() - PanFrom;
+        h->setValue(PanScroll.x() - moved.x());
+        v->setValue(PanScroll.y() - moved.y());
+        return true;
+    }
+    case QEvent::MouseButtonRelease:
+        if (!Panning || static_cast<QMouseEvent*>(event)->button() != Qt::MiddleButton)
+            return false;
+        Panning = false;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TPolEdit::paintOverlay(QPainter* painter) {
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    const TFCMultiLine& line = e.Line;
+    auto pixel = [&](int32_t i) {
+        const Point2 p = line.Vertex(i).Pos;
+        return QPointF(p.X * e.Zoom, p.Y * e.Zoom);
+    };
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing, false);
+    // An edge belongs to a group when both its vertices do: a band in the group's colour.
+    if (!PathMode)
+        for (int i = 0; i < Groups->Count(); ++i) {
+            const TGroupPropertyObj& g = Groups->Items(i);
+            for (int32_t k = 0; k + 1 < line.VertexCount(); ++k) {
+                if (!line.Vertex(k).HasGroup(g.Id) || !line.Vertex(k + 1).HasGroup(g.Id)) continue;
+                painter->setPen(QPen(QColor(90, 90, 90), 7, Qt::SolidLine, Qt::FlatCap));
+                painter->drawLine(pixel(k), pixel(k + 1));
+                painter->setPen(QPen(colorOf(g.Color), 5, Qt::SolidLine, Qt::FlatCap));
+                painter->drawLine(pixel(k), pixel(k + 1));
+                painter->setPen(QPen(colorOf(line.State != fcNone ? clRed : line.Color), 1));
+                painter->drawLine(pixel(k), pixel(k + 1));
+            }
+        }
+    // Handles on every vertex while the outline is not selected (a selected one shows its own).
+    if (line.State == fcNone)
+        for (int32_t k = 0; k < line.VertexCount(); ++k) {
+            const TColor fill = k == 0 ? clYellow : k == line.VertexCount() - 1 ? clLime : clWhite;
+            painter->setPen(QPen(Qt::black, 1));
+            painter->setBrush(colorOf(fill));
+            const QPointF p = pixel(k);
+            painter->drawRect(QRectF(p.x() - 2.5, p.y() - 2.5, 5, 5));
+        }
+    painter->restore();
+}

@@ -1,0 +1,635 @@
+// Welding of an object's triangles for the indexed-mesh exporters: one position for every corner
+// the builders computed twice, no triangle without area, no edge ending inside another, closed
+// pieces wound outwards.
+#include "render/UnTRenderer_Mesh.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <map>
+
+namespace {
+
+// Corners closer than this fraction of the object's largest coordinate, in every axis, are one
+// corner: a few units in the last place of a float, where one point computed along two ways (a
+// lathe's last step back at its first angle) lands; no two corners a user can draw come this
+// close.
+constexpr double WeldFraction = 1.0 / (1 << 20);
+// Two corners of open edges (edges of one triangle only) closer than this fraction of the shortest
+// open edge at either are one corner computed twice: a ring reached through two segments' frames,
+// whose angles the builders take from a table, or a cap's outline and the sides' end.
+constexpr double SeamFraction = 1.0 / 1024;
+// How many times edges are split at corners that end on them, each pass looking afresh.
+constexpr int MaxSplitPasses = 8;
+
+struct Point3 {
+    double X, Y, Z;
+};
+
+Point3 toPoint(const float p[3]) {
+    return Point3{p[0], p[1], p[2]};
+}
+
+using Ids = std::array<uint32_t, 3>;
+
+// The welded object: positions and, per triangle, its corners' position ids.
+struct WeldState {
+    std::vector<TMeshTriangle>& triangles;
+    std::vector<Ids> ids;
+    std::vector<Point3> positions;
+    double tolerance = 0;
+};
+
+// Chains of positions by grid cell: an open-addressing table from a cell's key to the last
+// position id + 1 put in it (0: none). Cells whose keys collide share a chain, which costs a few
+// more distance tests and nothing else.
+class CellTable {
+  public:
+    explicit CellTable(size_t count) {
+        size_t size = 64;
+        while (size < 2 * count)
+            size *= 2;
+        keys_.assign(size, 0);
+        heads_.assign(size, 0);
+    }
+    static uint64_t key(int64_t x, int64_t y, int64_t z) {
+        uint64_t h = uint64_t(x) * 0x9E3779B97F4A7C15ull ^ uint64_t(y) * 0xC2B2AE3D27D4EB4Full ^
+                     uint64_t(z) * 0x165667B19E3779F9ull;
+        h ^= h >> 29;
+        return h | 1; // 0 marks a free slot
+    }
+    // The chain head of key, or 0 when the cell is empty.
+    uint32_t head(uint64_t key) const {
+        for (size_t at = slot(key);; at = (at + 1) & (keys_.size() - 1)) {
+            if (keys_[at] == key) return heads_[at];
+            if (keys_[at] == 0) return 0;
+        }
+    }
+    // The chain head of key, to be set.
+    uint32_t& place(uint64_t key) {
+        size_t at = slot(key);
+        while (keys_[at] != key && keys_[at] != 0)
+            at = (at + 1) & (keys_.size() - 1);
+        keys_[at] = key;
+        return heads_[at];
+    }
+
+    void prefetch(uint64_t key) const { __builtin_prefetch(&keys_[slot(key)]); }
+
+  private:
+    size_t slot(uint64_t key) const { return size_t(key >> 20) & (keys_.size() - 1); }
+    std::vector<uint64_t> keys_;
+    std::vector<uint32_t> heads_;
+};
+
+// Gives every corner the id of a position, corners within tolerance sharing the first one met.
+// Distinct positions go into a grid of cells 64 tolerances wide; only a position within tolerance
+// of a cell's face looks into the neighbouring cell too.
+void mergePositions(WeldState& w) {
+    double largest = 0;
+    for (const TMeshTriangle& t : w.triangles)
+        for (const TMeshVertex& v : t.Corners)
+            for (float c : v.Position)
+                largest = std::max(largest, std::fabs(double(c)));
+    w.tolerance = largest * WeldFraction;
+    const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
+
+    struct Key {
+        float p[3];
+    };
+    TUniqueValues<Key> exact; // bitwise-equal corners are looked up once
+    // Table slots are fetched a few lookups ahead rather than one cache miss after another.
+    constexpr size_t Ahead = 8;
+    auto keyOf = [&](size_t corner) {
+        const float* position = w.triangles[corner / 3].Corners[corner % 3].Position;
+        Key key;
+        std::copy(position, position + 3, key.p);
+        return key;
+    };
+    const size_t corners = 3 * w.triangles.size();
+    w.ids.resize(w.triangles.size());
+    for (size_t i = 0; i < corners; ++i) {
+        if (i + Ahead < corners) exact.prefetch(keyOf(i + Ahead));
+        w.ids[i / 3][i % 3] = exact.add(keyOf(i));
+    }
+
+    const std::vector<Key>& distinct = exact.values();
+    CellTable cells(distinct.size());
+    std::vector<uint32_t> before; // position id -> the one before it in its cell's chain + 1
+    std::vector<uint32_t> idOf(distinct.size());
+    w.positions.reserve(distinct.size());
+    auto baseKey = [&](const Key& k) {
+        return CellTable::key(int64_t(std::floor(k.p[0] / cell)),
+                              int64_t(std::floor(k.p[1] / cell)),
+                              int64_t(std::floor(k.p[2] / cell)));
+    };
+    for (size_t e = 0; e < distinct.size(); ++e) {
+        if (e + Ahead < distinct.size()) cells.prefetch(baseKey(distinct[e + Ahead]));
+        const Point3 p = toPoint(distinct[e].p);
+        const double c[3] = {p.X, p.Y, p.Z};
+        int64_t base[3], low[3], high[3];
+        for (int a = 0; a < 3; ++a) {
+            base[a] = int64_t(std::floor(c[a] / cell));
+            low[a] = c[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
+            high[a] = double(base[a] + 1) * cell - c[a] <= w.tolerance ? base[a] + 1 : base[a];
+        }
+        uint32_t found = UINT32_MAX;
+        double best = w.tolerance;
+        for (int64_t x = low[0]; x <= high[0]; ++x)
+            for (int64_t y = low[1]; y <= high[1]; ++y)
+                for (int64_t z = low[2]; z <= high[2]; ++z)
+                    for (uint32_t i = cells.head(CellTable::key(x, y, z)); i != 0;
+                         i = before[i - 1]) {
+                        const Point3& q = w.positions[i - 1];
+                        const double d = std::max(
+                            {std::fabs(q.X - p.X), std::fabs(q.Y - p.Y), std::fabs(q.Z - p.Z)});
+                        if (d <= best) {
+                            best = d;
+                            found = i - 1;
+                        }
+                    }
+        if (found == UINT32_MAX) {
+            found = uint32_t(w.positions.size());
+            w.positions.push_back(p);
+            uint32_t& head = cells.place(CellTable::key(base[0], base[1], base[2]));
+            before.push_back(head);
+            head = found + 1;
+        }
+        idOf[e] = found;
+    }
+    for (Ids& id : w.ids)
+        for (uint32_t& i : id)
+            i = idOf[i];
+}
+
+void setPosition(TMeshVertex& v, const Point3& p) {
+    v.Position[0] = float(p.X) + 0.0f;
+    v.Position[1] = float(p.Y) + 0.0f;
+    v.Position[2] = float(p.Z) + 0.0f;
+}
+
+Vec3 toVec3(const Point3& p) {
+    return Vec3{float(p.X), float(p.Y), float(p.Z)};
+}
+
+// Moves every corner onto its position and drops the triangles that are left without area (those
+// whose corners all stayed had area when they arrived).
+void dropFlatTriangles(WeldState& w) {
+    size_t kept = 0;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        const Ids& id = w.ids[t];
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) continue;
+        TMeshTriangle& triangle = w.triangles[t];
+        bool moved = false;
+        for (size_t k = 0; k < 3; ++k) {
+            const TMeshVertex before = triangle.Corners[k];
+            setPosition(triangle.Corners[k], w.positions[id[k]]);
+            moved = moved || std::memcmp(before.Position, triangle.Corners[k].Position,
+                                         sizeof before.Position) != 0;
+        }
+        double n[3];
+        if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+                                 toVec3(w.positions[id[2]]), n))
+            continue;
+        if (kept != t) {
+            w.triangles[kept] = triangle;
+            w.ids[kept] = id;
+        }
+        ++kept;
+    }
+    w.triangles.resize(kept);
+    w.ids.resize(kept);
+}
+
+// One side of a triangle: the edge from its corner side to corner side + 1.
+struct EdgeUse {
+    uint32_t triangle;
+    uint8_t side;
+};
+
+constexpr uint32_t OpenSide = UINT32_MAX;        // no other triangle has the edge
+constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // others, but none to pair with
+
+// Per triangle side, the triangle across it (or OpenSide, CrowdedSide), and whether more than two
+// triangles share its edge. Where they do (two folds of a surface touching along the edge), each
+// triangle running the edge one way is paired with one running it the other way, in the order of
+// the triangles.
+struct Sides {
+    std::vector<uint32_t> across;
+    std::vector<uint8_t> crowded;
+    bool anyOpen = false, anyCrowded = false;
+};
+
+bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
+    return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
+}
+
+// Finds the neighbours of every side through the triangles around each position.
+Sides findSides(const WeldState& w) {
+    // Around each position, its triangles with the corners that follow and precede it there.
+    struct Around {
+        uint32_t triangle, next, previous;
+    };
+    const size_t n = w.ids.size();
+    std::vector<uint32_t> first(w.positions.size() + 1, 0);
+    std::vector<Around> around(3 * n);
+    for (const Ids& id : w.ids)
+        for (uint32_t c : id)
+            ++first[c + 1];
+    for (size_t i = 1; i < first.size(); ++i)
+        first[i] += first[i - 1];
+    std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t k = 0; k < 3; ++k)
+            around[fill[w.ids[t][k]]++] = Around{t, w.ids[t][(k + 1) % 3], w.ids[t][(k + 2) % 3]};
+
+    Sides sides;
+    sides.across.assign(3 * n, OpenSide);
+    sides.crowded.assign(3 * n, 0);
+    std::vector<uint32_t> ways[2]; // triangles along a crowded edge: from a to b, from b to a
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
+            uint32_t& across = sides.across[3 * t + s];
+            for (uint32_t i = first[a]; i < first[a + 1]; ++i) {
+                const Around& u = around[i];
+                if (u.triangle == t || (u.next != b && u.previous != b)) continue;
+                across = across == OpenSide ? u.triangle : CrowdedSide;
+            }
+            sides.anyOpen = sides.anyOpen || across == OpenSide;
+            if (across != CrowdedSide) continue;
+            sides.anyCrowded = true;
+            sides.crowded[3 * t + s] = 1;
+            // Paired in the order of the triangles, the same from either end of the edge.
+            const uint32_t low = std::min(a, b), high = std::max(a, b);
+            ways[0].clear();
+            ways[1].clear();
+            for (uint32_t i = first[low]; i < first[low + 1]; ++i) {
+                const Around& u = around[i];
+                if (u.next == high || u.previous == high)
+                    ways[u.next == high ? 0 : 1].push_back(u.triangle);
+            }
+            if (ways[0].size() != ways[1].size()) continue;
+            const int mine = a == low ? 0 : 1;
+            const size_t at =
+                size_t(std::find(ways[mine].begin(), ways[mine].end(), t) - ways[mine].begin());
+            across = ways[1 - mine][at];
+        }
+    return sides;
+}
+
+// The sides with no triangle across them.
+std::vector<EdgeUse> openEdges(const Sides& sides) {
+    std::vector<EdgeUse> open;
+    for (uint32_t i = 0; i < sides.across.size(); ++i)
+        if (sides.across[i] == OpenSide) open.push_back(EdgeUse{i / 3, uint8_t(i % 3)});
+    return open;
+}
+
+// Removes faces that another face covers exactly, back to back: the same corners in reverse order.
+// Where a round corner's ring lies outside the trimmed sides, its two corner bands (or wedges) on
+// the inner side fold onto each other; together they enclose nothing.
+bool dropFacesBackToBack(WeldState& w, const Sides& sides) {
+    // Such faces have edges that more than two triangles share. Each face's corners in order
+    // round it, starting at its smallest id: a quad's two triangles are (a b c) (a c d); a face
+    // that lost a triangle is the one left.
+    struct Face {
+        std::array<uint32_t, 4> ids{};
+        uint8_t size = 0;
+        size_t first = 0, end = 0; // its triangles
+        bool gone = false;
+        bool operator<(const Face& o) const { return size != o.size ? size < o.size : ids < o.ids; }
+    };
+    auto canonical = [](Face f, bool reversed) {
+        if (reversed) std::reverse(f.ids.begin(), f.ids.begin() + f.size);
+        std::rotate(f.ids.begin(), std::min_element(f.ids.begin(), f.ids.begin() + f.size),
+                    f.ids.begin() + f.size);
+        return f;
+    };
+    std::vector<Face> faces;
+    for (size_t t = 0; t < w.triangles.size();) {
+        size_t end = t + 1;
+        while (end < w.triangles.size() && w.triangles[end].Face == w.triangles[t].Face)
+            ++end;
+        bool crowded = false;
+        for (size_t i = 3 * t; i < 3 * end; ++i)
+            crowded = crowded || sides.crowded[i];
+        Face f;
+        const Ids& a = w.ids[t];
+        if (end - t == 1) {
+            f.ids = {a[0], a[1], a[2], 0};
+            f.size = 3;
+        } else if (end - t == 2 && w.ids[t + 1][0] == a[0] && w.ids[t + 1][1] == a[2]) {
+            f.ids = {a[0], a[1], a[2], w.ids[t + 1][2]};
+            f.size = 4;
+        }
+        if (crowded && f.size) {
+            f = canonical(f, false);
+            f.first = t;
+            f.end = end;
+            faces.push_back(f);
+        }
+        t = end;
+    }
+    std::sort(faces.begin(), faces.end());
+    std::vector<bool> gone(w.triangles.size(), false);
+    bool any = false;
+    for (Face& f : faces) {
+        if (f.gone) continue;
+        const Face back = canonical(f, true);
+        auto it = std::lower_bound(faces.begin(), faces.end(), back);
+        while (it != faces.end() && !(back < *it) && (it->gone || &*it == &f))
+            ++it;
+        if (it == faces.end() || back < *it) continue;
+        for (Face* g : {&f, &*it}) {
+            g->gone = true;
+            for (size_t t = g->first; t < g->end; ++t)
+                gone[t] = true;
+        }
+        any = true;
+    }
+    if (!any) return false;
+    size_t kept = 0;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        if (gone[t]) continue;
+        w.triangles[kept] = w.triangles[t];
+        w.ids[kept] = w.ids[t];
+        ++kept;
+    }
+    w.triangles.resize(kept);
+    w.ids.resize(kept);
+    return true;
+}
+
+double distance(const Point3& a, const Point3& b) {
+    return std::sqrt((a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y) +
+                     (a.Z - b.Z) * (a.Z - b.Z));
+}
+
+// Joins open edges (edges of one triangle only) that run back along each other with ends much
+// closer than their length: the two sides of a seam that the builders computed apart. Returns
+// whether any corner moved.
+bool joinSeams(WeldState& w, const Sides& sides) {
+    const std::vector<EdgeUse> open = openEdges(sides);
+    if (open.empty()) return false;
+    struct Edge {
+        uint32_t from, to;
+        double reach, middleX;
+    };
+    std::vector<Edge> edges;
+    double widest = 0;
+    for (const EdgeUse& e : open) {
+        const uint32_t from = w.ids[e.triangle][e.side], to = w.ids[e.triangle][(e.side + 1) % 3];
+        const Point3 &a = w.positions[from], &b = w.positions[to];
+        edges.push_back(Edge{from, to, distance(a, b) * SeamFraction, (a.X + b.X) / 2});
+        widest = std::max(widest, edges.back().reach);
+    }
+    std::sort(edges.begin(), edges.end(),
+              [](const Edge& a, const Edge& b) { return a.middleX < b.middleX; });
+
+    struct Pair {
+        double d;
+        uint32_t e, f;
+        bool back; // f runs from e's end to its start
+        bool operator<(const Pair& o) const {
+            return d != o.d ? d < o.d : e != o.e ? e < o.e : f < o.f;
+        }
+    };
+    std::vector<Pair> pairs;
+    for (uint32_t i = 0; i < edges.size(); ++i)
+        for (uint32_t j = i + 1; j < edges.size() && edges[j].middleX - edges[i].middleX <= widest;
+             ++j) {
+            const Edge &e = edges[i], &f = edges[j];
+            const double reach = std::min(e.reach, f.reach);
+            // Back along each other, or the same way where one side is wound the wrong way
+            // round (its winding is mended later).
+            for (bool back : {true, false}) {
+                const double d1 = distance(w.positions[e.from], w.positions[back ? f.to : f.from]);
+                const double d2 = distance(w.positions[e.to], w.positions[back ? f.from : f.to]);
+                if (d1 <= reach && d2 <= reach && (d1 > 0 || d2 > 0))
+                    pairs.push_back({d1 + d2, i, j, back});
+            }
+        }
+    if (pairs.empty()) return false;
+
+    // Closest first, each edge in one seam, each group of corners keeping the one met first.
+    std::sort(pairs.begin(), pairs.end());
+    std::vector<bool> paired(edges.size(), false);
+    std::vector<uint32_t> to(w.positions.size());
+    for (uint32_t i = 0; i < to.size(); ++i)
+        to[i] = i;
+    auto root = [&](uint32_t i) {
+        while (to[i] != i)
+            i = to[i] = to[to[i]];
+        return i;
+    };
+    auto join = [&](uint32_t a, uint32_t b) {
+        a = root(a), b = root(b);
+        if (a != b) to[std::max(a, b)] = std::min(a, b);
+    };
+    for (const Pair& p : pairs) {
+        if (paired[p.e] || paired[p.f]) continue;
+        paired[p.e] = paired[p.f] = true;
+        join(edges[p.e].from, p.back ? edges[p.f].to : edges[p.f].from);
+        join(edges[p.e].to, p.back ? edges[p.f].from : edges[p.f].to);
+    }
+    for (Ids& id : w.ids)
+        for (uint32_t& i : id)
+            i = root(i);
+    return true;
+}
+
+// Splits every edge used by one triangle only at the corners of such edges that lie on it: where
+// one side of a seam has a corner the other side lacks. Returns whether anything was split.
+bool splitAtCornersOnEdges(WeldState& w, const Sides& sides) {
+    const std::vector<EdgeUse> open = openEdges(sides);
+    if (open.empty()) return false;
+
+    // Corners of open edges, by X, each with the other ends of its open edges.
+    std::vector<std::pair<uint32_t, uint32_t>> ends; // (corner, other end), both ways
+    for (const EdgeUse& e : open) {
+        const uint32_t a = w.ids[e.triangle][e.side], b = w.ids[e.triangle][(e.side + 1) % 3];
+        ends.emplace_back(a, b);
+        ends.emplace_back(b, a);
+    }
+    std::sort(ends.begin(), ends.end());
+    std::vector<uint32_t> corners;
+    for (const auto& end : ends)
+        if (corners.empty() || corners.back() != end.first) corners.push_back(end.first);
+    std::sort(corners.begin(), corners.end(),
+              [&](uint32_t a, uint32_t b) { return w.positions[a].X < w.positions[b].X; });
+
+    // Per triangle side, the corners lying inside it with their place along it (0..1).
+    std::vector<std::vector<std::pair<double, uint32_t>>> splits(3 * w.triangles.size());
+    bool any = false;
+    const double tol = w.tolerance;
+    for (const EdgeUse& e : open) {
+        const uint32_t ia = w.ids[e.triangle][e.side], ib = w.ids[e.triangle][(e.side + 1) % 3];
+        const Point3 &a = w.positions[ia], &b = w.positions[ib];
+        const double d[3] = {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
+        const double length = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+        if (!(length > 2 * tol)) continue;
+        // Whether p lies on the line of the edge, and how far along it from a.
+        auto onLine = [&](const Point3& p, double& along) {
+            const double v[3] = {p.X - a.X, p.Y - a.Y, p.Z - a.Z};
+            along = (v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length;
+            const double s = along / length;
+            return std::max({std::fabs(v[0] - s * d[0]), std::fabs(v[1] - s * d[1]),
+                             std::fabs(v[2] - s * d[2])}) <= tol;
+        };
+        const double x0 = std::min(a.X, b.X) - tol, x1 = std::max(a.X, b.X) + tol;
+        auto from = std::lower_bound(corners.begin(), corners.end(), x0,
+                                     [&](uint32_t c, double x) { return w.positions[c].X < x; });
+        for (auto it = from; it != corners.end() && w.positions[*it].X <= x1; ++it) {
+            double along = 0;
+            if (*it == ia || *it == ib || !onLine(w.positions[*it], along) || along <= tol ||
+                along >= length - tol)
+                continue;
+            // A seam: the corner's own open edges run along this one.
+            bool seam = false;
+            auto end = std::lower_bound(ends.begin(), ends.end(), std::make_pair(*it, 0u));
+            for (; !seam && end != ends.end() && end->first == *it; ++end) {
+                double at = 0;
+                seam = end->second == ia || end->second == ib ||
+                       (onLine(w.positions[end->second], at) && at >= -tol && at <= length + tol);
+            }
+            if (!seam) continue;
+            const double s = along / length;
+            splits[3 * size_t(e.triangle) + e.side].emplace_back(s, *it);
+            any = true;
+        }
+    }
+    if (!any) return false;
+
+    // Each triangle with corners on a side becomes a fan from the opposite corner; its other
+    // sides are looked at again in the next pass.
+    std::vector<TMeshTriangle> triangles;
+    std::vector<Ids> ids;
+    triangles.reserve(w.triangles.size());
+    ids.reserve(w.triangles.size());
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        int side = -1;
+        for (int s = 0; s < 3 && side < 0; ++s)
+            if (!splits[3 * t + size_t(s)].empty()) side = s;
+        if (side < 0) {
+            triangles.push_back(w.triangles[t]);
+            ids.push_back(w.ids[t]);
+            continue;
+        }
+        auto& on = splits[3 * t + size_t(side)];
+        std::sort(on.begin(), on.end());
+        const TMeshTriangle& original = w.triangles[t];
+        const TMeshVertex& a = original.Corners[side];
+        const TMeshVertex& b = original.Corners[(side + 1) % 3];
+        const TMeshVertex& opposite = original.Corners[(side + 2) % 3];
+        const uint32_t oppositeId = w.ids[t][size_t((side + 2) % 3)];
+        TMeshVertex previous = a;
+        uint32_t previousId = w.ids[t][size_t(side)];
+        for (size_t i = 0; i <= on.size(); ++i) {
+            TMeshVertex next = b;
+            uint32_t nextId = w.ids[t][size_t((side + 1) % 3)];
+            if (i < on.size()) {
+                const double s = on[i].first;
+                nextId = on[i].second;
+                setPosition(next, w.positions[nextId]);
+                for (int c = 0; c < 2; ++c)
+                    next.TexCoord[c] =
+                        float(a.TexCoord[c] + s * (double(b.TexCoord[c]) - a.TexCoord[c])) + 0.0f;
+            }
+            if (nextId != previousId)
+                triangles.push_back(
+                    TMeshTriangle{{previous, next, opposite}, original.Run, original.Face}),
+                    ids.push_back(Ids{previousId, nextId, oppositeId});
+            previous = next;
+            previousId = nextId;
+        }
+    }
+    w.triangles.swap(triangles);
+    w.ids.swap(ids);
+    return true;
+}
+
+void flip(TMeshTriangle& t, Ids& id) {
+    std::swap(t.Corners[1], t.Corners[2]);
+    std::swap(id[1], id[2]);
+    for (TMeshVertex& v : t.Corners)
+        for (float& n : v.Normal)
+            n = 0.0f - n;
+}
+
+// Winds every closed piece of the surface one way round, outwards (positive enclosed volume).
+// Pieces with an edge that is not shared by exactly two triangles are left as they are.
+void orientClosedPieces(WeldState& w, const Sides& sides) {
+    const size_t n = w.triangles.size();
+    // Whether the triangle across each side runs the shared edge the same way.
+    std::vector<uint8_t> sameWay(3 * n, 0);
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t o = sides.across[3 * t + s];
+            if (o == OpenSide || o == CrowdedSide) continue;
+            sameWay[3 * t + s] = runsFrom(w.ids[o], w.ids[t][s], w.ids[t][(s + 1) % 3]);
+        }
+    const std::vector<uint32_t>& across = sides.across;
+
+    std::vector<int8_t> flipped(n, -1); // -1: not reached yet
+    std::vector<uint32_t> piece;
+    for (size_t start = 0; start < n; ++start) {
+        if (flipped[start] >= 0) continue;
+        piece.clear();
+        piece.push_back(uint32_t(start));
+        flipped[start] = 0;
+        bool closed = true;
+        for (size_t i = 0; i < piece.size(); ++i) {
+            const uint32_t t = piece[i];
+            for (size_t s = 0; s < 3; ++s) {
+                const uint32_t o = across[3 * t + s];
+                if (o == OpenSide || o == CrowdedSide) {
+                    closed = false;
+                } else if (flipped[o] < 0) {
+                    flipped[o] = int8_t(flipped[t] ^ int8_t(sameWay[3 * t + s]));
+                    piece.push_back(o);
+                } else if ((flipped[o] ^ flipped[t]) != int8_t(sameWay[3 * t + s])) {
+                    closed = false; // one-sided, like a Moebius strip
+                }
+            }
+        }
+        if (!closed) continue;
+        // Six times the enclosed volume, measured from the piece's first corner.
+        const Point3& r = w.positions[w.ids[piece[0]][0]];
+        double volume = 0;
+        for (uint32_t t : piece) {
+            const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
+                         &c = w.positions[w.ids[t][2]];
+            const double u[3] = {a.X - r.X, a.Y - r.Y, a.Z - r.Z};
+            const double v[3] = {b.X - r.X, b.Y - r.Y, b.Z - r.Z};
+            const double q[3] = {c.X - r.X, c.Y - r.Y, c.Z - r.Z};
+            const double det = u[0] * (v[1] * q[2] - v[2] * q[1]) -
+                               u[1] * (v[0] * q[2] - v[2] * q[0]) +
+                               u[2] * (v[0] * q[1] - v[1] * q[0]);
+            volume += flipped[t] ? -det : det;
+        }
+        const int8_t inward = volume < 0 ? 1 : 0;
+        for (uint32_t t : piece)
+            if (flipped[t] ^ inward) flip(w.triangles[t], w.ids[t]);
+    }
+}
+
+} // namespace
+
+void weldTriangles(std::vector<TMeshTriangle>& triangles) {
+    if (triangles.empty()) return;
+    WeldState w{triangles, {}, {}, 0};
+    mergePositions(w);
+    dropFlatTriangles(w);
+    Sides sides = findSides(w);
+    if (sides.anyOpen && joinSeams(w, sides)) {
+        dropFlatTriangles(w);
+        sides = findSides(w);
+    }
+    if (sides.anyCrowded && dropFacesBackToBack(w, sides)) sides = findSides(w);
+    for (int pass = 0; pass < MaxSplitPasses && sides.anyOpen; ++pass) {
+        if (!splitAtCornersOnEdges(w, sides)) break;
+        sides = findSides(w);
+    }
+    orientClosedPieces(w, sides);
+}

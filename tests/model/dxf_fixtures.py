@@ -1,0 +1,119 @@
+# Writes the DXF drawings of the outline tests with ezdxf, an independent writer, into the folder
+# given. Sizes are millimetres unless a drawing sets other units.
+import math
+import random
+import sys
+
+import ezdxf
+
+out = sys.argv[1]
+
+
+def new(version="R2010", units=4):
+    doc = ezdxf.new(version)
+    doc.header["$INSUNITS"] = units
+    return doc, doc.modelspace()
+
+
+def save(doc, name):
+    doc.saveas(f"{out}/{name}.dxf")
+
+
+# A 60 x 40 rectangle drawn counter-clockwise: its bottom edge bulges out by a half circle
+# (bulge +1: the arc runs right of the edge's direction) and its top edge dips in by a shallow arc
+# (bulge -0.25: left of the edge's direction, into the rectangle).
+doc, msp = new()
+msp.add_lwpolyline([(0, 0, 1), (60, 0, 0), (60, 40, -0.25), (0, 40, 0)], format="xyb", close=True)
+save(doc, "bulges")
+
+# A 100 x 50 rectangle with corners rounded to r = 10, as LINE and ARC pieces, shuffled, half of
+# them written end to start (a LINE reversed; an ARC cannot be, so its order is what is shuffled).
+doc, msp = new()
+r, w, h = 10, 100, 50
+pieces = [("line", (r, 0), (w - r, 0)), ("line", (w, r), (w, h - r)),
+          ("line", (w - r, h), (r, h)), ("line", (0, h - r), (0, r)),
+          ("arc", (w - r, r), 270, 360), ("arc", (w - r, h - r), 0, 90),
+          ("arc", (r, h - r), 90, 180), ("arc", (r, r), 180, 270)]
+random.Random(18).shuffle(pieces)
+for i, p in enumerate(pieces):
+    if p[0] == "line":
+        a, b = (p[1], p[2]) if i % 2 else (p[2], p[1])
+        msp.add_line(a, b)
+    else:
+        msp.add_arc(p[1], r, p[2], p[3])
+msp.add_text("rounded 100 x 50")
+save(doc, "shuffled")
+
+# An R12 drawing: a closed 2D POLYLINE path, an 80 x 30 frame.
+doc, msp = new("R12", 4)
+msp.add_polyline2d([(0, 0), (80, 0), (80, 30), (0, 30)], close=True)
+save(doc, "r12path")
+
+# A circle of radius 25 and a full ellipse 60 x 20 (separate drawings).
+doc, msp = new()
+msp.add_circle((0, 0), 25)
+save(doc, "circle")
+doc, msp = new()
+msp.add_ellipse((0, 0), major_axis=(30, 0), ratio=1 / 3)
+save(doc, "ellipse")
+
+# Splines: an open path from control points (clamped: it starts and ends on its end points), and
+# one through fit points only.
+doc, msp = new()
+msp.add_open_spline([(0, 0), (100, 200), (300, -100), (400, 100), (500, 0)], degree=3)
+save(doc, "spline_control")
+doc, msp = new()
+msp.add_spline(fit_points=[(0, 0), (100, 50), (200, 0), (300, 50)])
+save(doc, "spline_fit")
+
+# Units: a 2 x 1 inch rectangle; a 2 m straight path.
+doc, msp = new(units=1)
+msp.add_lwpolyline([(0, 0), (2, 0), (2, 1), (0, 1)], close=True)
+save(doc, "inches")
+doc, msp = new(units=6)
+msp.add_line((0, 0), (2, 0))
+save(doc, "metres")
+
+# Several outlines: squares of 10, 30 (on layer BIG) and 20, and an open line.
+doc, msp = new()
+for side, layer in ((10, "0"), (30, "BIG"), (20, "0")):
+    msp.add_lwpolyline([(0, 0), (side, 0), (side, side), (0, side)], close=True,
+                       dxfattribs={"layer": layer})
+msp.add_line((100, 0), (200, 0))
+save(doc, "several")
+
+# A star of 150 corners (more than an outline holds).
+doc, msp = new()
+star = [((50 if i % 2 else 45) * math.cos(i * math.pi / 75),
+         (50 if i % 2 else 45) * math.sin(i * math.pi / 75)) for i in range(150)]
+msp.add_lwpolyline(star, close=True)
+save(doc, "star")
+
+# An arc-heavy moulding 40 wide and 30 high: base, side, an ogee of two quarter circles (r = 10),
+# top and back; with a note that the moulding's text is ignored.
+doc, msp = new()
+msp.add_line((0, 0), (40, 0))
+msp.add_line((40, 0), (40, 10))
+msp.add_arc((30, 10), 10, 0, 90)
+msp.add_arc((30, 30), 10, 180, 270)
+msp.add_line((20, 30), (0, 30))
+msp.add_line((0, 30), (0, 0))
+save(doc, "ogee")
+
+# Bad drawings: nothing usable; a profile that does not close; a bow tie; 40 km in metres.
+doc, msp = new()
+msp.add_text("only words")
+block = doc.blocks.new("B")
+block.add_circle((0, 0), 5)
+msp.add_blockref("B", (0, 0))
+msp.add_blockref("B", (20, 0))
+save(doc, "nothing")
+doc, msp = new()
+msp.add_lwpolyline([(0, 0.5), (10, 0.5), (10, 10), (0, 10), (0, 0)])
+save(doc, "open")
+doc, msp = new()
+msp.add_lwpolyline([(0, 0), (30, 20), (30, 0), (0, 10)], close=True)
+save(doc, "bowtie")
+doc, msp = new(units=6)
+msp.add_line((0, 0), (40000, 0))
+save(doc, "far")
