@@ -13,14 +13,14 @@ namespace {
 constexpr int MaxRecentFiles = 8;
 const char* const RecentKey = "recentFiles";
 
-// The list lives in the user's settings of the program ("palvorin/palvorin").
+// The list lives in the program's settings ("Palvorin/Palvorin"), beside the export unit.
 QStringList storedRecentFiles() {
-    const QSettings s(QStringLiteral("palvorin"), QStringLiteral("palvorin"));
+    const QSettings s(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
     return s.value(QLatin1String(RecentKey)).toStringList();
 }
 
 void storeRecentFiles(const QStringList& files) {
-    QSettings s(QStringLiteral("palvorin"), QStringLiteral("palvorin"));
+    QSettings s(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
     s.setValue(QLatin1String(RecentKey), files);
 }
 
