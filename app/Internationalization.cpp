@@ -70,6 +70,9 @@ QString TInternationalization::lookupText(const QString& key) const {
 
 void TInternationalization::logMissing(const QString& text) {
     if (text.isEmpty() || logFile.isEmpty() || logFailed) return;
+    // Each text once per run: a status line updated on every move would fill the disk.
+    if (logged.contains(text)) return;
+    logged.insert(text);
     QFile log(logFile);
     QIODevice::OpenMode mode = QIODevice::WriteOnly;
     if (logStarted) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -26,9 +27,9 @@ class TInternationalization {
     QString Text(const QString& text);
 
     QString lookupText(const QString& key) const;
-    // Appends text as a line to the log, which is created with the first such text of the run
-    // (a log left by an earlier run is removed when the translator starts). A log that cannot be
-    // written is skipped without a word.
+    // Appends text as a line to the log (once per run), which is created with the first such text
+    // of the run (a log left by an earlier run is removed when the translator starts). A log that
+    // cannot be written is skipped without a word.
     void logMissing(const QString& text);
 
     // The translator of the running program: the language file "messages_" + code + ".prop" from
@@ -47,6 +48,7 @@ class TInternationalization {
 
     QString logFile;
     QHash<QString, QString> table;
+    QSet<QString> logged;
     bool logStarted = false;
     bool logFailed = false;
 };

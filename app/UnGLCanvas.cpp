@@ -1,7 +1,8 @@
-// The 3D drawing surface: context set-up, resize and paint forwarding, mouse input.
+// The 3D drawing surface: context set-up, resize and paint forwarding, mouse and wheel input.
 #include "app/UnGLCanvas.h"
 
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QOpenGLContext>
 
 #include <GL/gl.h>
@@ -75,4 +76,14 @@ void TGLCanvas::mouseMoveEvent(QMouseEvent* event) {
 void TGLCanvas::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint p = event->position().toPoint();
     emit mouseUp(p.x(), p.y());
+}
+
+void TGLCanvas::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    if (delta == 0) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+    emit wheel(delta);
 }

@@ -30,6 +30,9 @@ class TGLCanvas : public QOpenGLWidget {
     void mouseDown(int x, int y);
     void mouseMove(int x, int y);
     void mouseUp(int x, int y);
+    // The wheel turned by angleDelta eighths of a degree (120 a notch; positive away from the
+    // user).
+    void wheel(int angleDelta);
 
   protected:
     void initializeGL() override;
@@ -38,6 +41,7 @@ class TGLCanvas : public QOpenGLWidget {
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
   private:
     void contextGoing();

@@ -83,7 +83,19 @@
     X(DiscardProfile, "Discard the changes to the profile?")                                       \
     X(DiscardPath, "Discard the changes to the path?")                                             \
     X(NotAMillimetreValue, "\"%1\" is not a number of millimetres.")                              \
-    X(BackgroundKept, "The background stays as it was.")
+    X(BackgroundKept, "The background stays as it was.")                                           \
+    X(UndoStep, "Undo %1")                                                                         \
+    X(RedoStep, "Redo %1")                                                                         \
+    X(MoveStep, "Move %1")                                                                         \
+    X(TurnStep, "Turn %1")                                                                         \
+    X(RecentMissing, "%1 was moved or deleted; it is removed from the recent documents.")          \
+    X(RecoverTitle, "Recover unsaved work")                                                        \
+    X(RecoverQuestion,                                                                             \
+      "Palvorin ended without saving %1. Recover the changes as they were at %2?")                 \
+    X(RecoverButton, "Recover")                                                                    \
+    X(NewDocumentName, "a new document")                                                           \
+    X(RecoveryUnreadable, "The recovery file %1 cannot be read (%2); it is kept as it is.")        \
+    X(RecoveryOff, "Crash recovery is off: %1")
 
 namespace msg {
 #define PALVORIN_MESSAGE_NAME(name, text) inline constexpr const char* name = text;

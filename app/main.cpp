@@ -123,24 +123,30 @@ int main(int argc, char* argv[]) {
         window.show();
     }
 
-    if (!documentName.isEmpty()) {
-        // The document's textures go to the view's context, so it is opened once that exists.
-        auto open = [&window, documentName] {
-            window.OpenDocument(documentName);
-            try {
-                window.Redraw();
-            } catch (const std::exception& e) {
-                QMessageBox::critical(&window, QStringLiteral("Palvorin"), messageText(e.what()));
-            }
-        };
-        if (window.glcanvas()->isValid())
-            QTimer::singleShot(0, &window, open);
-        else
-            QObject::connect(
-                window.glcanvas(), &TGLCanvas::glInitialize, &window,
-                [&window, open] { QTimer::singleShot(0, &window, open); },
-                Qt::SingleShotConnection);
-    }
+    window.QuitOnClose = true;
+    // Work a program left unsaved when it ended is offered first; then the document asked for.
+    // Both load textures, which go to the view's context, so they wait until that exists.
+    // A screenshot run asks nothing.
+    auto start = [&window, documentName, screenshot = !screenshotName.isEmpty()] {
+        const bool recovered = !screenshot && window.OfferRecovery();
+        if (documentName.isEmpty()) return;
+        if (recovered) {
+            window.AddRecentFile(documentName);
+            return;
+        }
+        window.OpenDocument(documentName);
+        try {
+            window.Redraw();
+        } catch (const std::exception& e) {
+            QMessageBox::critical(&window, QStringLiteral("Palvorin"), messageText(e.what()));
+        }
+    };
+    if (window.glcanvas()->isValid())
+        QTimer::singleShot(0, &window, start);
+    else
+        QObject::connect(
+            window.glcanvas(), &TGLCanvas::glInitialize, &window,
+            [&window, start] { QTimer::singleShot(0, &window, start); }, Qt::SingleShotConnection);
     if (!screenshotName.isEmpty()) {
         QTimer::singleShot(1500, &window, [&window, screenshotName] {
             const bool saved = window.grab().save(screenshotName);

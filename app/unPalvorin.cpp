@@ -9,6 +9,7 @@
 #include "editor/UnIcons.h"
 #include "app/UnMessages.h"
 #include "app/UnObjectWindows.h"
+#include "app/UnRecovery.h"
 #include "app/UnTexLoad.h"
 #include "app/unAbout.h"
 #include "editor/UnStatusPanels.h"
@@ -30,7 +31,7 @@
 #include <QStyledItemDelegate>
 #include <QUrl>
 
-#include <tuple>
+#include <QTimer>
 
 namespace {
 
@@ -75,6 +76,13 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     connectCommands();
     addExportPictureCommand();
     translateForm(this);
+    nameKeysInToolTips();
+    fillRecentMenu(); // file names are not translated
+    recoveryTimer = new QTimer(this);
+    recoveryTimer->setSingleShot(true);
+    recoveryTimer->setInterval(500); // the recovery file follows a change within a second
+    connect(recoveryTimer, &QTimer::timeout, this, &TfrmPalvorin::writeRecoveryNow);
+    recovery = std::make_unique<TRecoveryFile>(TRecoveryFile::DefaultFolder());
     if (objectWindowFactory() == nullptr) {
         windows = std::make_unique<TPalvorinWindows>(this);
         setObjectWindowFactory(windows.get());
@@ -147,13 +155,7 @@ void TfrmPalvorin::createToolbarAndMenus() {
     mouseModes->addAction(ui->setMouseZoom);
     ui->setMouseMoveRot->setChecked(true);
 
-    ui->mnOpen->setShortcut(QKeySequence::Open);
-    ui->mnSave->setShortcut(QKeySequence::Save);
-    ui->mnRefresh->setShortcut(QKeySequence(Qt::Key_F5));
-    ui->viewFitAll->setShortcut(QKeySequence(Qt::Key_F));
-    ui->mnHelp->setShortcut(QKeySequence::HelpContents);
-    ui->mnExit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-
+    createMenuCommands();
     addStatusPanels(ui->StatusBar1, panels);
 }
 
@@ -202,6 +204,7 @@ void TfrmPalvorin::connectCommands() {
     connect(canvas, &TGLCanvas::mouseDown, this, &TfrmPalvorin::glcanvasMouseDown);
     connect(canvas, &TGLCanvas::mouseMove, this, &TfrmPalvorin::glcanvasMouseMove);
     connect(canvas, &TGLCanvas::mouseUp, this, &TfrmPalvorin::glcanvasMouseUp);
+    connect(canvas, &TGLCanvas::wheel, this, &TfrmPalvorin::glcanvasWheel);
 }
 
 // The editor windows and the properties dialog come from the installed window factory.
@@ -270,10 +273,7 @@ void TfrmPalvorin::NewDocument() {
     ui->mnWireframed->setChecked(false);
     objectBounds.clear();
     setDocumentSaved(QString());
-}
-
-void TfrmPalvorin::MarkModified() {
-    if (!isWindowModified()) setWindowModified(true); // the title changes once, not on every drag
+    resetHistory(true);
 }
 
 // "file.PLV - Palvorin", or "Palvorin" for a new document; a "*" marks unsaved changes.
@@ -282,7 +282,7 @@ void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
     const QString name = QFileInfo(fileName).fileName();
     setWindowTitle(name.isEmpty() ? QStringLiteral("Palvorin[*]")
                                   : name + QStringLiteral("[*] - Palvorin"));
-    setWindowModified(false);
+    setWindowModified(History.Modified());
 }
 
 QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {
@@ -301,7 +301,7 @@ bool TfrmPalvorin::SaveChangesIfWanted() {
     if (!isWindowModified()) return true;
     switch (askSaveChanges()) {
     case QMessageBox::Save:
-        return SaveWithDialog();
+        return SaveInPlace();
     case QMessageBox::Discard:
         return true;
     default:
@@ -309,11 +309,24 @@ bool TfrmPalvorin::SaveChangesIfWanted() {
     }
 }
 
+// Closing ends the program's work on the document: no command starts afterwards (one queued
+// behind Exit would open a dialog with no window left), and the recovery file goes.
 void TfrmPalvorin::closeEvent(QCloseEvent* event) {
-    if (SaveChangesIfWanted())
+    if (closingDown || SaveChangesIfWanted()) {
         event->accept();
-    else
+        closingDown = true;
+        recoveryTimer->stop();
+        removeRecovery();
+        // Dialogs and their event loops end with the program.
+        if (QuitOnClose) QCoreApplication::exit(0);
+    } else {
         event->ignore();
+    }
+}
+
+void TfrmPalvorin::showEvent(QShowEvent* event) {
+    closingDown = false;
+    QMainWindow::showEvent(event);
 }
 
 void TfrmPalvorin::newClick() {
@@ -330,16 +343,18 @@ void TfrmPalvorin::latheClick() {
             showMessage(QMessageBox::Critical, translatedText(msg::CreateProfileFirst));
             return;
         }
+        bool confirmed = false;
         {
             TfrmLathe dialog(this);
             dialog.exec();
-            if (dialog.Confirmed) {
+            confirmed = dialog.Confirmed;
+            if (confirmed) {
                 const int32_t width = CurrentObject->NormalizeLatheProfile();
                 CurrentObject->MakeCirclePath(width, dialog.subdiv()->value());
-                MarkModified();
             }
         }
         Redraw();
+        if (confirmed) RecordStep(stepName("Lathe"));
     });
 }
 
@@ -418,8 +433,8 @@ void TfrmPalvorin::editOutline(QAction* command, bool path) {
     activateWindow();
     const auto& editor = path ? CurrentObject->PathEditor : CurrentObject->ProfileEditor;
     if (editor && editor->Saved()) {
-        MarkModified();
         Redraw();
+        RecordStep(stepName(path ? "Edit path" : "Edit profile"));
     } else {
         Repaint();
     }
@@ -431,20 +446,13 @@ void TfrmPalvorin::mnEditpathClick() {
 
 void TfrmPalvorin::optionsClick() {
     runCommand([&] {
-        auto state = [](const TExtrObj& o) {
-            return std::make_tuple(o.Name, o.Position.X, o.Position.Y, o.Position.Z, o.Rotation.X,
-                                   o.Rotation.Y, o.Rotation.Z, o.Precision, o.ProfileScale,
-                                   o.PathScale, o.Lathe, o.TexDir, o.RoundCorner, o.EmbCorner,
-                                   o.CornersColor, o.CornersTexture, o.TopColor, o.TopTexture,
-                                   o.BottomColor, o.BottomTexture);
-        };
-        const auto before = state(*CurrentObject);
+        // OK, and the colours and textures a Cancel keeps, are one step.
         CurrentObject->EditOptions();
-        if (state(*CurrentObject) != before) MarkModified();
         if (QListWidgetItem* line = ui->lbObjects->item(SelectedIndex))
             line->setText(modelText(CurrentObject->Name));
         setStatusName(CurrentObject->Name);
         Redraw();
+        RecordStep(stepName("Properties"));
     });
 }
 
@@ -476,9 +484,9 @@ void TfrmPalvorin::loadtexClick() {
             changed = dialog.Changed;
         }
         if (!changed) return;
-        MarkModified();
         // The faces take up the new table: a texture that came back under a known name shows.
         Redraw();
+        RecordStep(translatedText("Load texture"));
     });
 }
 

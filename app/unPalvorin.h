@@ -1,6 +1,7 @@
 // The main window: the document, the current object, the 3D view and every command of the program.
 #pragma once
 
+#include "app/UnDocumentHistory.h"
 #include "app/UnQtText.h"
 #include "model/UnTExtrObj.h"
 
@@ -26,8 +27,13 @@ class QListWidget;
 class QListWidgetItem;
 class QPushButton;
 class QUrl;
+class QDateTime;
+class QMenu;
+class QTimer;
 class TGLCanvas;
 class TPalvorinWindows;
+class TRecoveryFile;
+struct TRecoveredWork;
 
 class TfrmPalvorin : public QMainWindow {
     Q_OBJECT
@@ -53,10 +59,23 @@ class TfrmPalvorin : public QMainWindow {
     // The document's own file (last opened or saved); empty for a new document.
     QString DocumentFileName;
 
-    // Marks the document changed since it was opened or saved (the window's modified flag): the
-    // title shows it, and New, Open and Exit ask before the changes are dropped. Commands that
-    // change the document call it.
-    void MarkModified();
+    // The document's undo history; the title's unsaved mark follows it.
+    TDocumentHistory History;
+    // Closing the window ends the program's event loops (set for the program's own window).
+    bool QuitOnClose = false;
+
+    // Ends a command that may have changed the document: a step named label ("Delete obj2") when
+    // the document's bytes differ from the last step's; the unsaved mark and the recovery file
+    // follow.
+    void RecordStep(const QString& label);
+    // The recently used documents, newest first (at most 8, kept between runs).
+    static QStringList RecentFiles();
+    void AddRecentFile(const QString& fileName);
+    // At start: offers the work of a program that ended without closing its document.
+    // True when a document was recovered.
+    bool OfferRecovery();
+    // The file this window writes its unsaved work to (empty when recovery is off).
+    QString RecoveryFileName() const;
     // Asks "Save changes?" when the document is modified and saves when the user says so. True
     // when the caller may go on (nothing to save, saved, or discarded), false to stop.
     bool SaveChangesIfWanted();
@@ -74,6 +93,8 @@ class TfrmPalvorin : public QMainWindow {
     // The Save command: tells why when the current object cannot be saved, asks for the file
     // name, saves. True when the document was saved.
     bool SaveWithDialog();
+    // The Save command: in place when the document has a file, else as SaveWithDialog.
+    bool SaveInPlace();
     // One export after its dialog: the file renderer made current, the redraw, the screen renderer
     // back. A document without any complete object is not exported.
     void ExportDocument(const QString& fileName, void (*useExportRenderer)());
@@ -130,6 +151,17 @@ class TfrmPalvorin : public QMainWindow {
     void mnHelpClick();
     void exitProgramClick();
     void mnExitClick();
+    void mnNewClick();
+    void mnSaveAsClick();
+    void mnUndoClick();
+    void mnRedoClick();
+    void mnAddObjectClick();
+    void mnCopyObjectClick();
+    void mnDeleteObjectClick();
+    void mnPropertiesClick();
+    void mnLoadTextureClick();
+    void openRecentFile(const QString& fileName);
+    void glcanvasWheel(int angleDelta);
 
   protected:
     // Dialog and desktop hooks: the program asks the user through these; tests answer them.
@@ -143,9 +175,12 @@ class TfrmPalvorin : public QMainWindow {
     virtual bool openHelp(const QUrl& url);
     // The "Save changes?" question: Save, Discard or Cancel.
     virtual QMessageBox::StandardButton askSaveChanges();
+    // The "Recover unsaved work" question: true to recover, false to discard.
+    virtual bool askRecover(const QString& document, const QDateTime& time);
 
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private slots:
     void glcanvasInit();
@@ -156,6 +191,7 @@ class TfrmPalvorin : public QMainWindow {
   private:
     // Runs a command; an exception ends it and its message is shown in an error box.
     template <class Body> void runCommand(Body&& body) {
+        if (closingDown) return; // a command queued behind Exit opens nothing
         try {
             body();
         } catch (const std::exception& e) {
@@ -170,6 +206,30 @@ class TfrmPalvorin : public QMainWindow {
 
     void createToolbarAndMenus();
     void addExportPictureCommand();
+    // Tells why and returns true when the current object is not complete (nothing is saved).
+    bool refuseIncompleteSave();
+    // Saves, showing a failure; true when saved.
+    bool saveReporting(const QString& fileName);
+    // Keys, the Object menu, Undo/Redo, Open Recent and the tool tips naming keys.
+    void createMenuCommands();
+    void fillRecentMenu();
+    void nameKeysInToolTips();
+    void updateUndoCommands();
+    // The document becomes the state of bytes (undo, redo); the view and the list follow.
+    void restoreDocument(const std::string& bytes, int selected);
+    // Undo (back) or Redo.
+    void stepHistory(bool back);
+    // A new history from the document as it is now.
+    void resetHistory(bool saved);
+    // After every change of the history: title mark, Undo/Redo, recovery file.
+    void historyChanged();
+    void writeRecoveryNow();
+    void removeRecovery();
+    void recoverDocument(const TRecoveredWork& work);
+    // Adds an object "objN" to the document and makes it current (Add new and Copy).
+    void addObject();
+    // A step's name: the command (translated) and the current object's name ("Lathe obj2").
+    QString stepName(const char* command) const;
     void connectCommands();
     void updateEditCommands();
     void editOutline(QAction* command, bool path);
@@ -202,6 +262,11 @@ class TfrmPalvorin : public QMainWindow {
     QIcon cameraPicture;
     QIcon objectPicture;
     bool redrawPending = false;
+    bool closingDown = false; // the window was closed: no command starts any more
+    bool dragMovedObject = false;
+    std::unique_ptr<TRecoveryFile> recovery;
+    QTimer* recoveryTimer = nullptr;
+    QLabel* recoveryOffLabel = nullptr;        // says once that recovery is off
     std::unique_ptr<TPalvorinWindows> windows; // installed when no other factory is
     // Each drawn object's box in its own coordinates, by display list.
     std::unordered_map<int32_t, std::pair<Vec3, Vec3>> objectBounds;

@@ -115,6 +115,8 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
         setStatusName(CurrentObject->Name);
         messages.reset();
         setDocumentSaved(fileName);
+        resetHistory(true);
+        AddRecentFile(fileName);
         // The document opens; the faces of textures that did not load show their colour.
         if (!missing.empty()) {
             busy.reset();
@@ -165,20 +167,35 @@ void TfrmPalvorin::SaveDocument(const QString& fileName) {
     CurrentFileName = name;
     TBusyCursor busy;
     Document->SaveToFile(fileNameBytes(name));
+    History.MarkSaved();
     setDocumentSaved(name);
+    historyChanged();
+    AddRecentFile(name);
+}
+
+bool TfrmPalvorin::refuseIncompleteSave() {
+    // Only a complete current object can be saved; the others are not looked at.
+    if (CurrentObject->IsComplete()) return false;
+    const char* why = CurrentObject->ProfileCount <= 0 ? msg::NoProfileToSave : msg::NoPathToSave;
+    showMessage(QMessageBox::Warning, translatedText(why).arg(modelText(CurrentObject->Name)));
+    return true;
 }
 
 bool TfrmPalvorin::SaveWithDialog() {
-    // Only a complete current object can be saved; the others are not looked at.
-    if (!CurrentObject->IsComplete()) {
-        const char* why =
-            CurrentObject->ProfileCount <= 0 ? msg::NoProfileToSave : msg::NoPathToSave;
-        showMessage(QMessageBox::Warning, translatedText(why).arg(modelText(CurrentObject->Name)));
-        return false;
-    }
+    if (refuseIncompleteSave()) return false;
     const QString name = chooseSaveFileName(proposedName(CurrentFileName, QStringLiteral(".PLV")),
                                             palvorinFilter(), QStringLiteral("PLV"));
     if (name.isEmpty()) return false;
+    return saveReporting(name);
+}
+
+bool TfrmPalvorin::SaveInPlace() {
+    if (DocumentFileName.isEmpty()) return SaveWithDialog();
+    if (refuseIncompleteSave()) return false;
+    return saveReporting(DocumentFileName);
+}
+
+bool TfrmPalvorin::saveReporting(const QString& name) {
     try {
         SaveDocument(name);
     } catch (const std::exception& e) {
@@ -193,7 +210,7 @@ void TfrmPalvorin::saveClick() {
 }
 
 void TfrmPalvorin::mnSaveClick() {
-    saveClick();
+    runCommand([&] { SaveInPlace(); });
 }
 
 bool TfrmPalvorin::refuseEmptyExport() {
@@ -239,9 +256,11 @@ void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
         if (refuseEmptyExport()) return;
-        const QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
-                                                fileFilter(description, ext), QString());
+        QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
+                                          fileFilter(description, ext), ext.mid(1));
         if (name.isEmpty()) return;
+        // A name typed without an extension gets the format's.
+        if (QFileInfo(name).suffix().isEmpty()) name += ext;
         ExportDocument(name, useRenderer);
     });
 }

@@ -1,5 +1,8 @@
-// The main window's mouse navigation: drags rotate, move or zoom the camera or the current object.
+// The main window's mouse navigation: drags rotate, move or zoom the camera or the current object;
+// the wheel zooms the camera.
+#include "app/Internationalization.h"
 #include "app/UnGLCanvas.h"
+#include "app/UnMessages.h"
 #include "app/unPalvorin.h"
 #include "scene/UnOpenGL_GL.h"
 #include "ui_unPalvorin.h"
@@ -8,10 +11,29 @@ void TfrmPalvorin::glcanvasMouseDown(int x, int y) {
     MouseDown = true;
     LastMouseX = x;
     LastMouseY = y;
+    dragMovedObject = false;
 }
 
+// A drag that moved or turned the current object is one step.
 void TfrmPalvorin::glcanvasMouseUp(int, int) {
     MouseDown = false;
+    if (!dragMovedObject) return;
+    dragMovedObject = false;
+    runCommand([&] {
+        const bool turned = ui->setMouseMoveRot->isChecked();
+        RecordStep(translatedText(turned ? msg::TurnStep : msg::MoveStep)
+                       .arg(modelText(CurrentObject->Name)));
+    });
+}
+
+// The wheel zooms the camera in every mode: one notch is the dolly of a 40-pixel zoom drag.
+void TfrmPalvorin::glcanvasWheel(int angleDelta) {
+    runCommand([&] {
+        if (ui->glcanvas->context() == nullptr || !scene.ready) return;
+        ui->glcanvas->makeCurrent();
+        dollyCamera(float(angleDelta) / 120.0f * 20.0f);
+        Repaint();
+    });
 }
 
 // Recompiles only the current object's placement list; its mesh stays as it is.
@@ -50,7 +72,7 @@ void TfrmPalvorin::glcanvasMouseMove(int x, int y) {
                 replaceObjectPlacement();
                 updateSceneExtent();
             }
-            if (dx != 0 || dy != 0) MarkModified();
+            if (dx != 0 || dy != 0) dragMovedObject = true;
         }
         Repaint();
         LastMouseX = x;

@@ -1,4 +1,5 @@
 // The main window's object panel: the object list and Add new, Copy, Select, Delete.
+#include "app/Internationalization.h"
 #include "app/UnGLCanvas.h"
 #include "app/unPalvorin.h"
 #include "scene/UnOpenGL_GL.h"
@@ -23,18 +24,22 @@ void TfrmPalvorin::fillObjectList() {
         addObjectLine(modelText(Document->Items(i).Name), i == 0);
 }
 
+void TfrmPalvorin::addObject() {
+    auto object = std::make_unique<TExtrObj>();
+    object->SetName("obj" + std::to_string(Document->Count() + 1));
+    TExtrObj* added = object.get();
+    const int position = Document->Add(std::move(object));
+    addObjectLine(modelText(added->Name), true);
+    setLinePicture(SelectedIndex, false);
+    CurrentObject = added;
+    SelectedIndex = position;
+    setStatusName(added->Name);
+}
+
 void TfrmPalvorin::btNewobjClick() {
     runCommand([&] {
-        auto object = std::make_unique<TExtrObj>();
-        object->SetName("obj" + std::to_string(Document->Count() + 1));
-        TExtrObj* added = object.get();
-        const int position = Document->Add(std::move(object));
-        addObjectLine(modelText(added->Name), true);
-        setLinePicture(SelectedIndex, false);
-        CurrentObject = added;
-        SelectedIndex = position;
-        setStatusName(added->Name);
-        MarkModified();
+        addObject();
+        RecordStep(stepName("Add new"));
     });
 }
 
@@ -43,9 +48,11 @@ void TfrmPalvorin::btCopyobjClick() {
         if (ui->lbObjects->currentRow() < 0) return;
         // The source is the current object, whatever line is highlighted.
         const int source = SelectedIndex;
-        btNewobjClick();
+        const QString label = stepName("Copy");
+        addObject();
         Document->Items(source).Assign(*CurrentObject);
         Redraw();
+        RecordStep(label);
     });
 }
 
@@ -57,6 +64,7 @@ void TfrmPalvorin::btSelobjClick() {
         setLinePicture(SelectedIndex, false);
         setLinePicture(row, true);
         SelectedIndex = row;
+        History.SetSelection(row);
         setStatusName(CurrentObject->Name);
         Redraw();
     });
@@ -72,13 +80,14 @@ void TfrmPalvorin::btDelobjClick() {
         // The last object of a document cannot be deleted.
         if (row < 0 || row >= Document->Count() || ui->lbObjects->count() < 2) return;
         const uint32_t lists = Document->Items(row).DisplayList;
+        const QString label = QStringLiteral("%1 %2").arg(translatedText("Delete"),
+                                                          modelText(Document->Items(row).Name));
         if (lists != 0 && ui->glcanvas->context() != nullptr) {
             ui->glcanvas->makeCurrent();
             deleteObjectLists(static_cast<int32_t>(lists));
         }
         Document->Delete(row);
         delete ui->lbObjects->takeItem(row);
-        MarkModified();
         CurrentObject = &Document->Items(0);
         SelectedIndex = 0;
         ui->lbObjects->setCurrentRow(0);
@@ -87,5 +96,6 @@ void TfrmPalvorin::btDelobjClick() {
             setLinePicture(i, i == 0);
         setStatusName(CurrentObject->Name);
         Redraw();
+        RecordStep(label);
     });
 }

@@ -176,7 +176,7 @@ class TExtrObj {
     bool IsComplete() const { return ProfileCount > 0 && PathCount > 0; }
 
     void SaveToStream(TExtrStream& stream) const;
-    // dir: directory of the file being read, ending in "/".
+    // dir: directory of the file being read, ending in "/"; empty keeps the stored directory.
     void LoadFromStream(TExtrStream& stream, const std::string& dir);
 };
 
@@ -201,7 +201,17 @@ class TExtrObjList {
     // document). Returns the lines of textures whose images could not be loaded (their entries
     // stay in the table without a picture): see textureProblemsMessage.
     std::vector<std::string> LoadFromFile(const std::string& fileName, TMessageSink* messages);
+    // The bytes SaveToFile writes (also for an empty document: its count and texture table).
+    std::string SaveToBytes() const;
+    // Takes back a document from bytes of SaveToBytes: every object keeps its stored textures
+    // directory and the texture table its stored paths (see loadTextureTable). Fails like
+    // LoadFromFile, leaving the objects as they were.
+    std::vector<std::string> RestoreFromBytes(const std::string& bytes);
 
   private:
+    void writeDocument(TExtrStream& stream) const;
+    // An empty dir restores in place (see RestoreFromBytes).
+    std::vector<std::string> readDocument(TExtrStream& stream, const std::string& dir,
+                                          TMessageSink* messages);
     std::vector<std::unique_ptr<TExtrObj>> Objects;
 };

@@ -239,7 +239,8 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
 
     TfrmExtrOption options = Options;
     options.LoadFromStream(stream);
-    options.TexDir = dir; // textures live beside the file, wherever it was moved
+    // Textures live beside the file, wherever it was moved; a restore keeps the stored directory.
+    if (!dir.empty()) options.TexDir = dir;
     options.SetCoordinates(position, rotation);
     options.Name = name;
 
@@ -271,38 +272,18 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
 
 // ---- whole document ----
 
-void TExtrObjList::SaveToFile(const std::string& fileName) const {
-    if (Objects.empty()) return;
+void TExtrObjList::writeDocument(TExtrStream& stream) const {
     if (Objects.size() > static_cast<size_t>(MaxObjects))
         throw std::runtime_error("The document has " + std::to_string(Objects.size()) +
                                  " objects; a file holds at most " + std::to_string(MaxObjects));
-
-    // A regular file is written beside the target and renamed over it only once complete, so a
-    // failing save leaves the previous file as it was.
-    std::optional<TSaveTarget> target;
-    try {
-        target.emplace(fileName);
-    } catch (const ESaveTargetError& e) {
-        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
-    }
-    TExtrStream stream(target->WritePath(), TExtrStreamMode::Create);
     stream.writeInteger("", static_cast<int32_t>(Objects.size()));
     for (const auto& object : Objects)
         object->SaveToStream(stream);
     saveTextureTable(stream);
-    stream.Free();
-    try {
-        target->Commit();
-    } catch (const ESaveTargetError& e) {
-        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
-    }
 }
 
-std::vector<std::string> TExtrObjList::LoadFromFile(const std::string& fileName,
+std::vector<std::string> TExtrObjList::readDocument(TExtrStream& stream, const std::string& dir,
                                                     TMessageSink* messages) {
-    TExtrStream stream(fileName, TExtrStreamMode::Read);
-    const std::string dir = documentDirectory(fileName);
-
     int32_t count = stream.readInteger("");
     int64_t countLimit = std::min(MaxObjects, stream.remaining() / MinRecordBytes);
     if (count < 0 || count > countLimit) raiseBadCount("object count", count, countLimit);
@@ -319,4 +300,44 @@ std::vector<std::string> TExtrObjList::LoadFromFile(const std::string& fileName,
     stream.Free();
     Objects = std::move(loaded);
     return unloaded;
+}
+
+void TExtrObjList::SaveToFile(const std::string& fileName) const {
+    if (Objects.empty()) return;
+    // A regular file is written beside the target and renamed over it only once complete, so a
+    // failing save leaves the previous file as it was.
+    std::optional<TSaveTarget> target;
+    try {
+        target.emplace(fileName);
+    } catch (const ESaveTargetError& e) {
+        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
+    }
+    TExtrStream stream(target->WritePath(), TExtrStreamMode::Create);
+    writeDocument(stream);
+    stream.Free();
+    try {
+        target->Commit();
+    } catch (const ESaveTargetError& e) {
+        throw EExtrStrError(std::string("10: ExtrStream: Error in create ") + e.what());
+    }
+}
+
+std::vector<std::string> TExtrObjList::LoadFromFile(const std::string& fileName,
+                                                    TMessageSink* messages) {
+    TExtrStream stream(fileName, TExtrStreamMode::Read);
+    return readDocument(stream, documentDirectory(fileName), messages);
+}
+
+std::string TExtrObjList::SaveToBytes() const {
+    std::string bytes;
+    TExtrStream stream(bytes, TExtrStreamMode::Create);
+    writeDocument(stream);
+    stream.Free();
+    return bytes;
+}
+
+std::vector<std::string> TExtrObjList::RestoreFromBytes(const std::string& bytes) {
+    std::string copy = bytes; // the memory stream reads a buffer of its own
+    TExtrStream stream(copy, TExtrStreamMode::Read);
+    return readDocument(stream, std::string(), nullptr);
 }

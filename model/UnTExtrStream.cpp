@@ -5,6 +5,7 @@
 
 #include <bit>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 
@@ -87,14 +88,35 @@ TExtrStream::TExtrStream(const std::string& fileName, TExtrStreamMode mode)
     FileStream = f;
 }
 
+TExtrStream::TExtrStream(std::string& memory, TExtrStreamMode mode)
+    : FileName("(memory)"), Writing(mode == TExtrStreamMode::Create), Memory(&memory) {
+    static char nothing = 0; // an empty buffer still needs an address
+    std::FILE* f = Writing ? open_memstream(&MemoryBuffer, &MemorySize)
+                           : fmemopen(memory.empty() ? &nothing : memory.data(),
+                                      memory.empty() ? 1 : memory.size(), "rb");
+    if (!f) raiseStreamError(CodeCreate, WordCreate, "Cannot use memory: " + systemText(errno));
+    Size = Writing ? 0 : static_cast<int64_t>(memory.size());
+    FileStream = f;
+}
+
 TExtrStream::~TExtrStream() {
     if (FileStream) std::fclose(FileStream);
+    std::free(MemoryBuffer);
 }
 
 void TExtrStream::Free() {
     if (!FileStream) return;
     std::FILE* f = FileStream;
     FileStream = nullptr;
+    if (Memory) {
+        const bool closed = std::fclose(f) == 0;
+        if (closed && Writing) Memory->assign(MemoryBuffer, MemorySize);
+        std::free(MemoryBuffer);
+        MemoryBuffer = nullptr;
+        if (!closed)
+            raiseStreamError(CodeFree, WordFree, "Cannot write memory: " + systemText(errno));
+        return;
+    }
     if (Writing) {
         if (std::fflush(f) != 0) {
             int err = errno;

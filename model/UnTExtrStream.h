@@ -26,6 +26,9 @@ class TExtrStream {
     static constexpr int32_t MaxStringLength = 65535;
 
     TExtrStream(const std::string& fileName, TExtrStreamMode mode);
+    // A stream over bytes in memory: reads memory, or (Create) replaces it by the bytes written
+    // once Free succeeds. memory must outlive the stream.
+    TExtrStream(std::string& memory, TExtrStreamMode mode);
     virtual ~TExtrStream();
     TExtrStream(const TExtrStream&) = delete;
     TExtrStream& operator=(const TExtrStream&) = delete;
@@ -56,7 +59,10 @@ class TExtrStream {
     int64_t Size = 0;
     int64_t Pos = 0;
     bool Writing = false;
-    std::vector<char> Buffer; // stdio buffer, lives as long as FileStream
+    std::vector<char> Buffer;      // stdio buffer, lives as long as FileStream
+    std::string* Memory = nullptr; // the bytes of a memory stream
+    char* MemoryBuffer = nullptr;  // what a memory stream has written so far
+    size_t MemorySize = 0;
     void readBytes(void* dst, size_t n, int code, const char* word);
     void writeBytes(const void* src, size_t n, int code, const char* word);
 };

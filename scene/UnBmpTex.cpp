@@ -351,7 +351,6 @@ void saveTextureTable(TExtrStream& stream) {
 
 std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string& directory,
                                           TMessageSink* messages) {
-    clearTextureTable();
     const int32_t high = stream.readInteger("Textures/count");
     // Each entry holds at least its two 4-byte lengths.
     const int64_t limit = std::min<int64_t>(MaxTextures, stream.remaining() / 8);
@@ -359,6 +358,19 @@ std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string
         throw EExtrStrError("12: ExtrStream: Error in readInteger texture count " +
                             std::to_string(static_cast<int64_t>(high) + 1) + " is outside 0.." +
                             std::to_string(limit));
+    std::vector<std::pair<std::string, std::string>> entries; // stored path, name
+    for (int32_t i = 0; i <= high; ++i) {
+        std::string stored = stream.readCheckedString("Textures/path");
+        entries.emplace_back(std::move(stored), stream.readCheckedString("Textures/name"));
+    }
+    // A table restored in place that already holds these entries keeps its images.
+    if (directory.empty() &&
+        std::equal(entries.begin(), entries.end(), textureTable.begin(), textureTable.end(),
+                   [](const auto& e, const TTextureObj& t) {
+                       return e.first == t.FileName && e.second == t.TexName;
+                   }))
+        return {};
+    clearTextureTable();
     std::string dir = directory;
     if (!dir.empty() && dir.back() != '/') dir += '/';
     std::vector<std::string> problems;
@@ -366,13 +378,11 @@ std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string
     auto report = [&](const std::string& line) {
         if (reported.insert(line).second) problems.push_back(line);
     };
-    for (int32_t i = 0; i <= high; ++i) {
-        const std::string stored = stream.readCheckedString("Textures/path");
-        const std::string name = stream.readCheckedString("Textures/name");
+    for (const auto& [stored, name] : entries) {
         const std::string file = FileNamePart(stored);
         if (messages) messages->SetMessageString("Loading texture  " + file);
         // Beside the document first (it may have moved with its images), then where it was.
-        const std::string beside = dir + file;
+        const std::string beside = dir.empty() ? std::string() : dir + file;
         std::string found;
         for (const std::string& candidate : {beside, stored}) {
             struct stat st {};
@@ -385,7 +395,7 @@ std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string
         kept.TexName = name;
         if (found.empty()) {
             kept.FileName = stored;
-            report(beside + ": not found");
+            report((beside.empty() ? stored : beside) + ": not found");
         } else {
             try {
                 addTexture(found, name);

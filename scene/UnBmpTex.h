@@ -76,7 +76,8 @@ void clearTextureTable();
 void saveTextureTable(TExtrStream& stream);
 // Each stored image is looked for in directory, then at the stored path. An image that is not
 // found or cannot be read does not stop the load: its entry is kept without a picture and one line
-// (file and reason) is returned for it.
+// (file and reason) is returned for it. An empty directory restores a table in place: only the
+// stored paths count, and a table that already holds exactly the stored entries is kept as it is.
 std::vector<std::string> loadTextureTable(TExtrStream& stream, const std::string& directory,
                                           TMessageSink* messages);
 // The one message telling the user which images were not loaded; empty when none failed.

@@ -89,6 +89,16 @@ TEST_F(EditorTest, DrawAProfileGroupItDrawAPathAndTheSolidIsShownAndExported) {
     });
     EXPECT_EQ(outlineOf(o.Path.data(), o.PathCount), (Outline{{0, 0}, {100, 0}, {100, 100}}));
     EXPECT_FALSE(o.PathClosed);
+    // Each saved edit is one step of the document's history.
+    const std::string edited = w->Document->SaveToBytes();
+    for (const char* step : {"Edit path obj1", "Edit profile obj1"}) {
+        EXPECT_EQ(w->command("mnUndo")->text(), QStringLiteral("Undo ") + step);
+        w->mnUndoClick();
+    }
+    EXPECT_EQ(w->CurrentObject->ProfileCount + w->CurrentObject->PathCount, 0);
+    w->mnRedoClick();
+    w->mnRedoClick();
+    EXPECT_TRUE(w->Document->SaveToBytes() == edited);
     // The view was rebuilt at once.
     EXPECT_TRUE(w->SceneReady);
     const QImage solid = frame();

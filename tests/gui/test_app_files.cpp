@@ -63,7 +63,7 @@ TEST_F(AppTest, OpenReplacesTheDocumentSaveAndOpenAgainGiveTheSameBytes) {
         w->loadClick();
         expectObjects(names, 0);
         w->saveAnswer = dir.filePath("second.PLV");
-        w->mnSaveClick();
+        w->mnSaveAsClick();
         EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
         EXPECT_EQ(fileBytes(dir.filePath("second.PLV")), first) << document;
     }
@@ -82,7 +82,7 @@ TEST_F(AppTest, OpenWithAMissingImageWarnsOnceAndSavingKeepsItsEntry) {
     EXPECT_GT(drawnPixels(frame()), 0);
 
     w->saveAnswer = dir.filePath("again.PLV");
-    w->mnSaveClick();
+    w->mnSaveAsClick();
     EXPECT_EQ(w->messages.size(), 1);
     const QByteArray saved = fileBytes(dir.filePath("again.PLV"));
     EXPECT_TRUE(saved.contains("walnut.jpg") && saved.contains("walnut"));

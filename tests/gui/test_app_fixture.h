@@ -38,6 +38,8 @@ class TTestWindow : public TfrmPalvorin {
     QUrl helpOpened;
     QMessageBox::StandardButton saveChangesAnswer = QMessageBox::Discard;
     int saveChangesAsked = 0;
+    bool recoverAnswer = true;
+    QStringList recoverAsked; // the documents named by the recovery question
 
     // The window's own save dialog, for the tests that answer it themselves.
     QString realSaveDialog(const QString& proposed, const QString& filter, const QString& suffix) {
@@ -63,6 +65,10 @@ class TTestWindow : public TfrmPalvorin {
     QMessageBox::StandardButton askSaveChanges() override {
         ++saveChangesAsked;
         return saveChangesAnswer;
+    }
+    bool askRecover(const QString& document, const QDateTime&) override {
+        recoverAsked << document;
+        return recoverAnswer;
     }
 
   private:

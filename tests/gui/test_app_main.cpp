@@ -3,6 +3,7 @@
 #include "app/UnGLCanvas.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSettings>
 #include <QSurfaceFormat>
 #include <QTemporaryDir>
@@ -14,6 +15,11 @@ int main(int argc, char** argv) {
     // Listing the tests (CTest does so when it starts) needs no display.
     if (::testing::GTEST_FLAG(list_tests)) return RUN_ALL_TESTS();
     QSurfaceFormat::setDefaultFormat(TGLCanvas::surfaceFormat());
+    // Recovery files of the tests stay out of the user's; a child program of a recovery test
+    // writes where its parent tells it.
+    const QTemporaryDir home;
+    if (!qEnvironmentVariableIsSet("PALVORIN_RECOVERY_CHILD"))
+        qputenv("XDG_STATE_HOME", QFile::encodeName(home.filePath("state")));
     QApplication app(argc, argv);
     // A window the tests close must not end the application's event loops.
     QApplication::setQuitOnLastWindowClosed(false);

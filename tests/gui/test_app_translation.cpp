@@ -85,7 +85,9 @@ TEST(Translation, FormWalkTranslatesCaptionsAndHintsAndLogsTheRestOnce) {
     EXPECT_EQ(save->text(), "Salva");
     EXPECT_EQ(tool->text(), "Salva");
     EXPECT_EQ(translator.Text("Open"), "Apri");
-    EXPECT_EQ(translator.Text("Not there"), "Not there");
+    for (int i = 0; i < 3; ++i) // a status line shown again and again is logged once a run
+        EXPECT_EQ(translator.Text("Not there"), "Not there");
+    EXPECT_EQ(translator.Text("Exit"), "Exit");
     EXPECT_EQ(logLines(log), QStringList({"Exit", "Hint", "Type here", "Not there"}));
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("messages_DEU.prop")));
 
