@@ -53,6 +53,7 @@ bool TfrmPalvorin::askRecover(const QString& document, const QDateTime& time) {
     box.setDefaultButton(recover);
     box.setEscapeButton(recover); // closing the question drops nothing
     box.exec();
+    activateWindow(); // the keyboard belongs to the main window again
     return box.clickedButton() != box.button(QMessageBox::Discard);
 }
 
