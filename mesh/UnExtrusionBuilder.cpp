@@ -252,6 +252,15 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
         }
     }
 
+    // A segment too short for side faces keeps the previous segment's end ring for the next
+    // corner; the first one has none, so its own end section stands in for it (left empty, the
+    // next corner would reach back to the origin).
+    if ((options & soSides) && !(options & soCorner) && !(step > MinSliceLength && slices > 0))
+        for (int k = 0; k < m; ++k) {
+            const Vec3& p = profile.Items(k).Point;
+            endRing[size_t(k)] = placed(startFrame, p.X, p.Y, static_cast<float>(len));
+        }
+
     if (options & soStartCap)
         buildCap(profile, S.Point, E.Point, S.Color, S.Texture, startFrame, true);
     if (options & soEndCap)

@@ -136,16 +136,24 @@ TEST_F(ExtrusionTest, ShortSegmentsGetOneSliceOrNoSides) {
     expectNear(quads[0]->verts[0], {-1, -1, 0.8f});
     expectNear(quads[0]->verts[1], {-1, -1, 0});
 
-    // A segment of 0.05 or less has no side faces and leaves the end ring untouched.
+    // A segment of 0.05 or less after a corner has no side faces and leaves the end ring
+    // untouched; as the first segment it gives its own end section.
     rec->calls.clear();
     TProfileElementObj S, E;
     E.Point = Vec3{0, 0, 0.05f};
     std::vector<Vec3> prev(5), endRing(5, Vec3{7, 7, 7});
     float heading = 0;
-    buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, prev, endRing, heading, 4, 42);
+    buildSegment(S, E, profile, soSides | soCorner, S.Point, E.Point, 0, prev, endRing, heading, 4,
+                 42);
     EXPECT_EQ(rec->count("quads"), 0u);
     for (const auto& p : endRing)
         expectNear(p, {7, 7, 7});
+    buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, prev, endRing, heading, 4, 42);
+    EXPECT_EQ(rec->count("quads"), 0u);
+    for (int k = 0; k < 5; ++k) {
+        const Vec3& p = profile.Items(k).Point;
+        expectNear(endRing[k], {p.X, p.Y, 0.05f});
+    }
 
     E.Point = Vec3{0, 0, 0.8f};
     buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, prev, endRing, heading, 4, 42);
@@ -325,6 +333,7 @@ TEST_F(ExtrusionTest, DegeneratePathsGiveFiniteGeometryAndKeepTheRest) {
         std::vector<Vec3> path;
         bool closed;
         std::vector<bool> sides; // whether face list k + 1 has side quads
+        float minX = -1.5f;      // no face reaches further back
     };
     // clang-format off
     const Case cases[] = {
@@ -334,6 +343,8 @@ TEST_F(ExtrusionTest, DegeneratePathsGiveFiniteGeometryAndKeepTheRest) {
          {{0, 0, 0}, {10, 0, 0}, {0, 0, 0}}, false, {true, true}},
         {"closed, every turn a reversal: the segments are cut away",
          {{0, 0, 0}, {10, 0, 0}, {0, 0, 0}}, true, {}},
+        {"first segment too short for sides: the next corner does not reach back to the origin",
+         {{5, 0, 0}, {5.04f, 0, 0}, {5.04f, 0, 10}}, false, {}, 3.5f},
     };
     // clang-format on
     for (bool mitre : {true, false})
@@ -347,6 +358,7 @@ TEST_F(ExtrusionTest, DegeneratePathsGiveFiniteGeometryAndKeepTheRest) {
                 for (size_t k = 0; k < c.sides.size(); ++k)
                     EXPECT_EQ(listQuads(*rec, int32_t(k) + 1).empty(), !c.sides[k]) << k;
                 EXPECT_LE(extent(quadsOf(rec->calls), &Vec3::X).second, 11.5f);
+                EXPECT_GE(extent(quadsOf(rec->calls), &Vec3::X).first, c.minX);
             }
 }
 
