@@ -38,8 +38,10 @@
 
 namespace {
 
-// The drawing surface is the largest multiple of the first grid step within this many pixels.
-constexpr int32_t DrawingSide = 1280;
+// The drawing surface is the largest multiple of the first grid step within this many pixels:
+// stored coordinates of +-2400 fit on it, so an imported drawing (2000 storage steps across) can
+// be reached with the mouse wherever it lies about the origin.
+constexpr int32_t DrawingSide = 4800;
 constexpr int32_t FirstGrid = 15;
 constexpr int32_t AxisLength = 30;
 // A new outline runs this far from the centre to the right.

@@ -39,24 +39,24 @@ const Outline Seven{{10, 20, {1}}, {30, 20, {1}}, {30, 40}, {0, 60, {2, 1}},
 
 } // namespace
 
-// The profile's y goes up the screen, the path's z down; 638 is the centre.
+// The profile's y goes up the screen, the path's z down; 2400 is the centre.
 TEST_F(PolEditTest, StoredCoordinatesComeBackUnchangedAtEveryZoomANewOutlineIsOneSegment) {
     // Path or profile, zoom, first point's model y, the cursor's place shown there.
     const std::tuple<bool, int, int, QString> cases[] = {
-        {false, 100, 618, "X: 10     Y: 20"},
-        {true, 100, 658, "X: 10     Z: 20"},
-        {false, 200, 618, "X: 10     Y: 20"},
-        {true, 25, 658, ""},
-        {false, 250, 618, ""}, // grid steps of whole pixels: not exactly 2.5
+        {false, 100, 2380, "X: 10     Y: 20"},
+        {true, 100, 2420, "X: 10     Z: 20"},
+        {false, 200, 2380, "X: 10     Y: 20"},
+        {true, 25, 2420, ""},
+        {false, 250, 2380, ""}, // grid steps of whole pixels: not exactly 2.5
     };
     for (const auto& [path, zoom, firstY, cursorAtFirst] : cases) {
         SCOPED_TRACE(zoom);
         open(Seven, path);
-        EXPECT_EQ(e.Line.StartPoint.Pos.X, 648);
+        EXPECT_EQ(e.Line.StartPoint.Pos.X, 2410);
         EXPECT_EQ(e.Line.StartPoint.Pos.Y, firstY);
         w.findChild<QComboBox*>("lZoom")->setCurrentText(QString::number(zoom));
         EXPECT_NEAR(e.Zoom, zoom / 100.0, 0.04);
-        w.MultiLineEdit1MouseMove(RoundHalfEven(648 * e.Zoom), RoundHalfEven(firstY * e.Zoom));
+        w.MultiLineEdit1MouseMove(RoundHalfEven(2410 * e.Zoom), RoundHalfEven(firstY * e.Zoom));
         if (!cursorAtFirst.isEmpty()) {
             EXPECT_EQ(w.statusPanel(2)->text(), cursorAtFirst);
         }
