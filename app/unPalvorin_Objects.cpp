@@ -17,11 +17,13 @@ void TfrmPalvorin::setLinePicture(int index, bool selected) {
         line->setIcon(selected ? SelectedPicture : UnselectedPicture);
 }
 
-// One line per object, the first one marked as the current object.
+// One line per object, the first one marked as the current object and highlighted, so that the
+// panel's commands and their keys work on it at once.
 void TfrmPalvorin::fillObjectList() {
     ui->lbObjects->clear();
     for (int i = 0; i < Document->Count(); ++i)
         addObjectLine(modelText(Document->Items(i).Name), i == 0);
+    if (Document->Count() > 0) ui->lbObjects->setCurrentRow(0);
 }
 
 void TfrmPalvorin::addObject() {
@@ -45,8 +47,7 @@ void TfrmPalvorin::btNewobjClick() {
 
 void TfrmPalvorin::btCopyobjClick() {
     runCommand([&] {
-        if (ui->lbObjects->currentRow() < 0) return;
-        // The source is the current object, whatever line is highlighted.
+        // The source is the current object, whatever line is highlighted (or none).
         const int source = SelectedIndex;
         const QString label = stepName("Copy");
         addObject();

@@ -70,6 +70,11 @@ TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
     EXPECT_EQ(copy.ProfileScale, 120);
     EXPECT_EQ(copy.Groups, first.Groups);
     EXPECT_TRUE(w->SceneReady); // Copy redraws
+
+    // Right after Open the panel's commands work on the current object without a click first.
+    open("frame.PLV");
+    w->mnCopyObjectClick();
+    expectObjects({"frame", "picture", "obj3"}, 2);
 }
 
 TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoACircle) {
