@@ -308,7 +308,7 @@ void T3MFRenderer::writeObject() {
         const DWORD material = materialFor(run.Color);
         if (run.textured()) texturedRuns.emplace_back(triangles.size(), &run);
         vertexOf.clear();
-        for (const TMeshVertex& v : run.Vertices.values())
+        for (const TMeshVertex& v : run.Vertices)
             vertexOf.push_back(positions.add(
                 Position{v.Position[0] + 0.0f, v.Position[1] + 0.0f, v.Position[2] + 0.0f}));
         for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
@@ -348,7 +348,7 @@ void T3MFRenderer::writeObject() {
     for (const auto& [first, run] : texturedRuns) {
         NMR::MODELMESHTEXTURE2D mapping{};
         mapping.m_nTextureID = textureFor(run->Texture);
-        const std::vector<TMeshVertex>& corners = run->Vertices.values();
+        const std::vector<TMeshVertex>& corners = run->Vertices;
         for (size_t i = 0; i + 2 < run->Indices.size(); i += 3) {
             for (int k = 0; k < 3; ++k) {
                 const TMeshVertex& c = corners[run->Indices[i + size_t(k)]];

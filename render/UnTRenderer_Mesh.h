@@ -66,8 +66,11 @@ struct TMeshTriangle {
 // area go, two faces that cover each other back to back (the folded inner half of a round corner)
 // go, edges that end on another edge's inner corner are split there, and every closed piece is
 // wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
-// rounding); the order of the triangles is kept otherwise.
-void weldTriangles(std::vector<TMeshTriangle>& triangles);
+// rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
+// the number of each corner's position, below the count returned: corners share a number exactly
+// when their positions are bitwise equal.
+uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
+                       std::vector<std::array<uint32_t, 3>>* positionIds = nullptr);
 
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
@@ -155,7 +158,7 @@ template <class T> class TUniqueValues {
 struct TMeshRun {
     ColorF Color;
     TTextureObj Texture; // TexId -1: untextured
-    TUniqueValues<TMeshVertex> Vertices;
+    std::vector<TMeshVertex> Vertices;
     std::vector<uint32_t> Indices; // three per triangle, into Vertices
 
     bool textured() const { return Texture.TexId != -1; }
@@ -246,7 +249,8 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    void fillRuns();
+    // Stores each run's corners once, from the welded triangles and their positions' numbers.
+    void fillRuns(uint32_t positionCount);
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     TMeshRun& currentRun();
 
@@ -255,6 +259,14 @@ class TMeshRenderer : public TRenderer {
     uint32_t faceCount_ = 0;  // faces of the current object so far
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
+    // fillRuns's room, kept from object to object.
+    std::vector<std::array<uint32_t, 3>> positionIds_;
+    std::vector<uint32_t> storedAt_;
+    struct StoredCorner {
+        uint32_t run, index;
+        uint32_t next; // the corner stored before it at its position + 1 (0: none)
+    };
+    std::vector<StoredCorner> stored_;
 };
 
 // glTF 2.0 binary (.glb): a node per object carrying its placement, a mesh per object with one

@@ -177,7 +177,7 @@ void TOBJRenderer::writeObject() {
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
-        for (const TMeshVertex& v : run.Vertices.values()) {
+        for (const TMeshVertex& v : run.Vertices) {
             const Vec3 p = placePointFast(placement, v.Position);
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);

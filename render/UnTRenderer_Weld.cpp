@@ -746,8 +746,10 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 
 } // namespace
 
-void weldTriangles(std::vector<TMeshTriangle>& triangles) {
-    if (triangles.empty()) return;
+uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
+                       std::vector<std::array<uint32_t, 3>>* positionIds) {
+    if (positionIds) positionIds->clear();
+    if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0};
     mergePositions(w);
     dropFlatTriangles(w);
@@ -760,4 +762,6 @@ void weldTriangles(std::vector<TMeshTriangle>& triangles) {
         sides = findSides(w);
     }
     orientClosedPieces(w, sides);
+    if (positionIds) positionIds->swap(w.ids);
+    return uint32_t(w.positions.size());
 }

@@ -188,7 +188,7 @@ class KeptGLTF : public TGLTFRenderer {
   protected:
     void writeObject() override {
         for (const TMeshRun& run : runs) {
-            const auto& vertices = run.Vertices.values();
+            const auto& vertices = run.Vertices;
             for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
                 Triangle t;
                 for (int k = 0; k < 3; ++k) {
