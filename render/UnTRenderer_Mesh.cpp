@@ -164,6 +164,7 @@ void TMeshRenderer::clearRuns() {
     faceCount_ = 0;
     for (TMeshRun& run : runs) {
         run.Vertices.clear();
+        run.PositionIds.clear();
         run.Indices.clear();
         run.Texture = TTextureObj{};
         spare_.push_back(std::move(run));
@@ -248,6 +249,7 @@ void TMeshRenderer::fillRuns(uint32_t positionCount) {
             if (index == UINT32_MAX) {
                 index = uint32_t(run.Vertices.size());
                 run.Vertices.push_back(v);
+                run.PositionIds.push_back(positionIds_[i][k]);
                 stored_.push_back(StoredCorner{t.Run, index, first});
                 first = uint32_t(stored_.size());
             }
@@ -287,8 +289,8 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
-        const uint32_t positions = weldTriangles(objectTriangles, &positionIds_);
-        if (usesRuns()) fillRuns(positions);
+        objectPositions = weldTriangles(objectTriangles, &positionIds_);
+        if (usesRuns()) fillRuns(objectPositions);
         writeObject();
     });
     clearRuns();

@@ -159,6 +159,7 @@ struct TMeshRun {
     ColorF Color;
     TTextureObj Texture; // TexId -1: untextured
     std::vector<TMeshVertex> Vertices;
+    std::vector<uint32_t> PositionIds; // per vertex, its position's number in the object
     std::vector<uint32_t> Indices; // three per triangle, into Vertices
 
     bool textured() const { return Texture.TexId != -1; }
@@ -243,6 +244,7 @@ class TMeshRenderer : public TRenderer {
     std::string objectName;
     std::vector<TMeshRun> runs;                 // of the current object, in order of first use
     std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
+    uint32_t objectPositions = 0; // the numbers of the runs' PositionIds are below it
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
