@@ -691,14 +691,6 @@ void flip(TMeshTriangle& t, Ids& id) {
 // Pieces with an edge that is not shared by exactly two triangles are left as they are.
 void orientClosedPieces(WeldState& w, const Sides& sides) {
     const size_t n = w.triangles.size();
-    // Whether the triangle across each side runs the shared edge the same way.
-    std::vector<uint8_t> sameWay(3 * n, 0);
-    for (uint32_t t = 0; t < n; ++t)
-        for (size_t s = 0; s < 3; ++s) {
-            const uint32_t o = sides.across[3 * t + s];
-            if (o == OpenSide || o == CrowdedSide) continue;
-            sameWay[3 * t + s] = runsFrom(w.ids[o], w.ids[t][s], w.ids[t][(s + 1) % 3]);
-        }
     const std::vector<uint32_t>& across = sides.across;
 
     std::vector<int8_t> flipped(n, -1); // -1: not reached yet
@@ -711,14 +703,19 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
         bool closed = true;
         for (size_t i = 0; i < piece.size(); ++i) {
             const uint32_t t = piece[i];
+            const Ids& id = w.ids[t];
             for (size_t s = 0; s < 3; ++s) {
                 const uint32_t o = across[3 * t + s];
                 if (o == OpenSide || o == CrowdedSide) {
                     closed = false;
-                } else if (flipped[o] < 0) {
-                    flipped[o] = int8_t(flipped[t] ^ int8_t(sameWay[3 * t + s]));
+                    continue;
+                }
+                // Whether the triangle across runs the shared edge the same way.
+                const int8_t sameWay = int8_t(runsFrom(w.ids[o], id[s], id[(s + 1) % 3]));
+                if (flipped[o] < 0) {
+                    flipped[o] = int8_t(flipped[t] ^ sameWay);
                     piece.push_back(o);
-                } else if ((flipped[o] ^ flipped[t]) != int8_t(sameWay[3 * t + s])) {
+                } else if ((flipped[o] ^ flipped[t]) != sameWay) {
                     closed = false; // one-sided, like a Moebius strip
                 }
             }
