@@ -85,11 +85,6 @@ template <class T> class TUniqueValues {
         next_ = (next_ + 1) % RecentCount;
         return index;
     }
-    // Starts loading the table slot where value would go, for an add soon after.
-    void prefetch(const T& value) const {
-        if (!slots_.empty())
-            __builtin_prefetch(&slots_[size_t(hash(value) >> 32) & (slots_.size() - 1)]);
-    }
     const std::vector<T>& values() const { return values_; }
     size_t size() const { return values_.size(); }
     // Forgets every value but keeps the room for as many.
