@@ -303,14 +303,20 @@ void T3MFRenderer::writeObject() {
     std::vector<DWORD> groups, indices; // the base material of each triangle
     std::vector<std::pair<size_t, const TMeshRun*>> texturedRuns; // first triangle, run
     std::vector<DWORD> vertexOf;
+    std::vector<uint32_t> vertexAt(objectPositions, UINT32_MAX); // each position looked up once
     for (const TMeshRun& run : runs) {
         if (run.Indices.empty()) continue;
         const DWORD material = materialFor(run.Color);
         if (run.textured()) texturedRuns.emplace_back(triangles.size(), &run);
         vertexOf.clear();
-        for (const TMeshVertex& v : run.Vertices.values())
-            vertexOf.push_back(positions.add(
-                Position{v.Position[0] + 0.0f, v.Position[1] + 0.0f, v.Position[2] + 0.0f}));
+        for (size_t i = 0; i < run.Vertices.size(); ++i) {
+            uint32_t& vertex = vertexAt[run.PositionIds[i]];
+            if (vertex == UINT32_MAX) {
+                const float* p = run.Vertices[i].Position;
+                vertex = positions.add(Position{p[0] + 0.0f, p[1] + 0.0f, p[2] + 0.0f});
+            }
+            vertexOf.push_back(vertex);
+        }
         for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
             triangles.push_back({{vertexOf[run.Indices[i]], vertexOf[run.Indices[i + 1]],
                                   vertexOf[run.Indices[i + 2]]}});
@@ -348,7 +354,7 @@ void T3MFRenderer::writeObject() {
     for (const auto& [first, run] : texturedRuns) {
         NMR::MODELMESHTEXTURE2D mapping{};
         mapping.m_nTextureID = textureFor(run->Texture);
-        const std::vector<TMeshVertex>& corners = run->Vertices.values();
+        const std::vector<TMeshVertex>& corners = run->Vertices;
         for (size_t i = 0; i + 2 < run->Indices.size(); i += 3) {
             for (int k = 0; k < 3; ++k) {
                 const TMeshVertex& c = corners[run->Indices[i + size_t(k)]];

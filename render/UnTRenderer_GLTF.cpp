@@ -248,7 +248,7 @@ void TGLTFRenderer::writeObject() {
     for (TMeshRun& run : runs) {
         if (run.Indices.empty()) continue;
         const uint32_t material = materialFor(run);
-        const std::vector<TMeshVertex>& vertices = run.Vertices.values();
+        const std::vector<TMeshVertex>& vertices = run.Vertices;
         const bool textured = run.textured();
         const size_t count = vertices.size();
         const uint32_t stride = textured ? 32 : 24;

@@ -164,6 +164,7 @@ void TMeshRenderer::clearRuns() {
     faceCount_ = 0;
     for (TMeshRun& run : runs) {
         run.Vertices.clear();
+        run.PositionIds.clear();
         run.Indices.clear();
         run.Texture = TTextureObj{};
         spare_.push_back(std::move(run));
@@ -227,21 +228,33 @@ void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*tri
     ++faceCount_;
 }
 
-void TMeshRenderer::fillRuns() {
-    // The corners' table slots are fetched a few triangles ahead rather than one cache miss after
-    // another.
-    constexpr size_t Ahead = 4;
-    const size_t count = objectTriangles.size();
-    for (size_t i = 0; i < count; ++i) {
-        if (i + Ahead < count) {
-            const TMeshTriangle& next = objectTriangles[i + Ahead];
-            for (const TMeshVertex& v : next.Corners)
-                runs[next.Run].Vertices.prefetch(v);
-        }
+void TMeshRenderer::fillRuns(uint32_t positionCount) {
+    // A corner can equal only corners at its position: each position keeps the list of the
+    // corners stored at it, which a face's own corners mostly head.
+    storedAt_.assign(positionCount, 0);
+    stored_.clear();
+    for (size_t i = 0; i < objectTriangles.size(); ++i) {
         const TMeshTriangle& t = objectTriangles[i];
         TMeshRun& run = runs[t.Run];
-        for (const TMeshVertex& v : t.Corners)
-            run.Indices.push_back(run.Vertices.add(v));
+        for (size_t k = 0; k < 3; ++k) {
+            const TMeshVertex& v = t.Corners[k];
+            uint32_t& first = storedAt_[positionIds_[i][k]];
+            uint32_t index = UINT32_MAX;
+            for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
+                const StoredCorner& c = stored_[s - 1];
+                if (c.run == t.Run &&
+                    std::memcmp(&run.Vertices[c.index], &v, sizeof(TMeshVertex)) == 0)
+                    index = c.index;
+            }
+            if (index == UINT32_MAX) {
+                index = uint32_t(run.Vertices.size());
+                run.Vertices.push_back(v);
+                run.PositionIds.push_back(positionIds_[i][k]);
+                stored_.push_back(StoredCorner{t.Run, index, first});
+                first = uint32_t(stored_.size());
+            }
+            run.Indices.push_back(index);
+        }
     }
 }
 
@@ -276,8 +289,8 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
-        weldTriangles(objectTriangles);
-        if (usesRuns()) fillRuns();
+        objectPositions = weldTriangles(objectTriangles, &positionIds_);
+        if (usesRuns()) fillRuns(objectPositions);
         writeObject();
     });
     clearRuns();

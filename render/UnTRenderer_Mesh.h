@@ -66,8 +66,11 @@ struct TMeshTriangle {
 // area go, two faces that cover each other back to back (the folded inner half of a round corner)
 // go, edges that end on another edge's inner corner are split there, and every closed piece is
 // wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
-// rounding); the order of the triangles is kept otherwise.
-void weldTriangles(std::vector<TMeshTriangle>& triangles);
+// rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
+// the number of each corner's position, below the count returned: corners share a number exactly
+// when their positions are bitwise equal.
+uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
+                       std::vector<std::array<uint32_t, 3>>* positionIds = nullptr);
 
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
@@ -81,11 +84,6 @@ template <class T> class TUniqueValues {
         recent_[next_] = Recent{value, index + 1};
         next_ = (next_ + 1) % RecentCount;
         return index;
-    }
-    // Starts loading the table slot where value would go, for an add soon after.
-    void prefetch(const T& value) const {
-        if (!slots_.empty())
-            __builtin_prefetch(&slots_[size_t(hash(value) >> 32) & (slots_.size() - 1)]);
     }
     const std::vector<T>& values() const { return values_; }
     size_t size() const { return values_.size(); }
@@ -155,7 +153,8 @@ template <class T> class TUniqueValues {
 struct TMeshRun {
     ColorF Color;
     TTextureObj Texture; // TexId -1: untextured
-    TUniqueValues<TMeshVertex> Vertices;
+    std::vector<TMeshVertex> Vertices;
+    std::vector<uint32_t> PositionIds; // per vertex, its position's number in the object
     std::vector<uint32_t> Indices; // three per triangle, into Vertices
 
     bool textured() const { return Texture.TexId != -1; }
@@ -240,13 +239,15 @@ class TMeshRenderer : public TRenderer {
     std::string objectName;
     std::vector<TMeshRun> runs;                 // of the current object, in order of first use
     std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
+    uint32_t objectPositions = 0; // the numbers of the runs' PositionIds are below it
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    void fillRuns();
+    // Stores each run's corners once, from the welded triangles and their positions' numbers.
+    void fillRuns(uint32_t positionCount);
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     TMeshRun& currentRun();
 
@@ -255,6 +256,14 @@ class TMeshRenderer : public TRenderer {
     uint32_t faceCount_ = 0;  // faces of the current object so far
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
+    // fillRuns's room, kept from object to object.
+    std::vector<std::array<uint32_t, 3>> positionIds_;
+    std::vector<uint32_t> storedAt_;
+    struct StoredCorner {
+        uint32_t run, index;
+        uint32_t next; // the corner stored before it at its position + 1 (0: none)
+    };
+    std::vector<StoredCorner> stored_;
 };
 
 // glTF 2.0 binary (.glb): a node per object carrying its placement, a mesh per object with one

@@ -174,11 +174,18 @@ void TOBJRenderer::writeObject() {
     float lastNormal[3] = {0, 0, 0};
     uint32_t normal = 0;
     bool normalKnown = false;
+    // Each position is placed and looked up once; the corners at it take its number.
+    std::vector<uint32_t> placedAt(objectPositions, UINT32_MAX);
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
-        for (const TMeshVertex& v : run.Vertices.values()) {
-            const Vec3 p = placePointFast(placement, v.Position);
+        for (size_t i = 0; i < run.Vertices.size(); ++i) {
+            const TMeshVertex& v = run.Vertices[i];
+            uint32_t& position = placedAt[run.PositionIds[i]];
+            if (position == UINT32_MAX) {
+                const Vec3 p = placePointFast(placement, v.Position);
+                position = positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f});
+            }
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
                 const Vec3 n = placeDirection(objectMatrix, v.Normal);
@@ -187,8 +194,7 @@ void TOBJRenderer::writeObject() {
             }
             const uint32_t t =
                 run.textured() ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
-            references[r].push_back(
-                {positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f}), t, normal});
+            references[r].push_back({position, t, normal});
         }
     }
 

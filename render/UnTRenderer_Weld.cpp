@@ -26,6 +26,12 @@ struct Point3 {
     double X, Y, Z;
 };
 
+// std::floor of a finite value as an integer, without a library call.
+int64_t floorOf(double v) {
+    const int64_t i = int64_t(v);
+    return double(i) > v ? i - 1 : i;
+}
+
 Point3 toPoint(const float p[3]) {
     return Point3{p[0], p[1], p[2]};
 }
@@ -40,18 +46,11 @@ struct WeldState {
     double tolerance = 0;
 };
 
-// Chains of positions by grid cell: an open-addressing table from a cell's key to the last
-// position id + 1 put in it (0: none). Cells whose keys collide share a chain, which costs a few
-// more distance tests and nothing else.
+// Chains of corners by grid cell: an open-addressing table from a cell's key to the last entry
+// + 1 put in it (0: none), key and head side by side. Cells whose keys collide share a chain,
+// which costs a few more comparisons and nothing else.
 class CellTable {
   public:
-    explicit CellTable(size_t count) {
-        size_t size = 64;
-        while (size < 2 * count)
-            size *= 2;
-        keys_.assign(size, 0);
-        heads_.assign(size, 0);
-    }
     static uint64_t key(int64_t x, int64_t y, int64_t z) {
         uint64_t h = uint64_t(x) * 0x9E3779B97F4A7C15ull ^ uint64_t(y) * 0xC2B2AE3D27D4EB4Full ^
                      uint64_t(z) * 0x165667B19E3779F9ull;
@@ -60,31 +59,55 @@ class CellTable {
     }
     // The chain head of key, or 0 when the cell is empty.
     uint32_t head(uint64_t key) const {
-        for (size_t at = slot(key);; at = (at + 1) & (keys_.size() - 1)) {
-            if (keys_[at] == key) return heads_[at];
-            if (keys_[at] == 0) return 0;
+        for (size_t at = slot(key);; at = (at + 1) & mask_) {
+            if (slots_[at].key == key) return slots_[at].head;
+            if (slots_[at].key == 0) return 0;
         }
     }
-    // The chain head of key, to be set.
+    // The chain head of key, to be set; valid until the next call.
     uint32_t& place(uint64_t key) {
+        if (2 * (used_ + 1) > slots_.size()) grow();
         size_t at = slot(key);
-        while (keys_[at] != key && keys_[at] != 0)
-            at = (at + 1) & (keys_.size() - 1);
-        keys_[at] = key;
-        return heads_[at];
+        while (slots_[at].key != key && slots_[at].key != 0)
+            at = (at + 1) & mask_;
+        if (slots_[at].key == 0) {
+            slots_[at].key = key;
+            ++used_;
+        }
+        return slots_[at].head;
     }
 
-    void prefetch(uint64_t key) const { __builtin_prefetch(&keys_[slot(key)]); }
+    void prefetch(uint64_t key) const {
+        if (!slots_.empty()) __builtin_prefetch(&slots_[slot(key)]);
+    }
 
   private:
-    size_t slot(uint64_t key) const { return size_t(key >> 20) & (keys_.size() - 1); }
-    std::vector<uint64_t> keys_;
-    std::vector<uint32_t> heads_;
+    struct Slot {
+        uint64_t key = 0;
+        uint32_t head = 0;
+    };
+    size_t slot(uint64_t key) const { return size_t(key >> 20) & mask_; }
+    void grow() {
+        std::vector<Slot> old(slots_.empty() ? 1024 : 2 * slots_.size());
+        old.swap(slots_);
+        mask_ = slots_.size() - 1;
+        for (const Slot& s : old) {
+            if (s.key == 0) continue;
+            size_t at = slot(s.key);
+            while (slots_[at].key != 0)
+                at = (at + 1) & mask_;
+            slots_[at] = s;
+        }
+    }
+    std::vector<Slot> slots_;
+    size_t mask_ = 0, used_ = 0;
 };
 
 // Gives every corner the id of a position, corners within tolerance sharing the first one met.
-// Distinct positions go into a grid of cells 64 tolerances wide; only a position within tolerance
-// of a cell's face looks into the neighbouring cell too.
+// Every distinct corner goes into a grid of cells 64 tolerances wide, with the position it was
+// given: a corner met again is found in its own cell's chain; a new one looks for the nearest
+// position within tolerance, and only one within tolerance of a cell's face looks into the
+// neighbouring cell too.
 void mergePositions(WeldState& w) {
     double largest = 0;
     for (const TMeshTriangle& t : w.triangles)
@@ -94,72 +117,104 @@ void mergePositions(WeldState& w) {
     w.tolerance = largest * WeldFraction;
     const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
 
-    struct Key {
+    struct Entry {
         float p[3];
+        uint32_t id;   // of its position
+        uint32_t next; // the entry before it in its cell's chain + 1
+        bool position; // the first corner at its position
     };
-    TUniqueValues<Key> exact; // bitwise-equal corners are looked up once
-    // Table slots are fetched a few lookups ahead rather than one cache miss after another.
+    std::vector<Entry> entries;
+    CellTable cells;
+    // Meshes arrive as strips: the last few corners are compared first.
+    constexpr size_t RecentCount = 4;
+    struct Recent {
+        float p[3];
+        uint32_t id; // + 1; 0 = empty
+    } recent[RecentCount]{};
+    size_t nextRecent = 0;
+    // Cells are computed, and their table slots fetched, a few corners ahead.
     constexpr size_t Ahead = 8;
-    auto keyOf = [&](size_t corner) {
-        const float* position = w.triangles[corner / 3].Corners[corner % 3].Position;
-        Key key;
-        std::copy(position, position + 3, key.p);
-        return key;
-    };
+    struct Cell {
+        int64_t base[3];
+        uint64_t key;
+    } ahead[Ahead];
     const size_t corners = 3 * w.triangles.size();
+    auto position = [&](size_t corner) {
+        return w.triangles[corner / 3].Corners[corner % 3].Position;
+    };
+    auto cellOf = [&](size_t corner) {
+        const float* p = position(corner);
+        Cell c;
+        for (int a = 0; a < 3; ++a)
+            c.base[a] = floorOf(p[a] / cell);
+        c.key = CellTable::key(c.base[0], c.base[1], c.base[2]);
+        cells.prefetch(c.key);
+        return c;
+    };
+    for (size_t i = 0; i < std::min(Ahead, corners); ++i)
+        ahead[i] = cellOf(i);
     w.ids.resize(w.triangles.size());
     for (size_t i = 0; i < corners; ++i) {
-        if (i + Ahead < corners) exact.prefetch(keyOf(i + Ahead));
-        w.ids[i / 3][i % 3] = exact.add(keyOf(i));
-    }
-
-    const std::vector<Key>& distinct = exact.values();
-    CellTable cells(distinct.size());
-    std::vector<uint32_t> before; // position id -> the one before it in its cell's chain + 1
-    std::vector<uint32_t> idOf(distinct.size());
-    w.positions.reserve(distinct.size());
-    auto baseKey = [&](const Key& k) {
-        return CellTable::key(int64_t(std::floor(k.p[0] / cell)),
-                              int64_t(std::floor(k.p[1] / cell)),
-                              int64_t(std::floor(k.p[2] / cell)));
-    };
-    for (size_t e = 0; e < distinct.size(); ++e) {
-        if (e + Ahead < distinct.size()) cells.prefetch(baseKey(distinct[e + Ahead]));
-        const Point3 p = toPoint(distinct[e].p);
-        const double c[3] = {p.X, p.Y, p.Z};
-        int64_t base[3], low[3], high[3];
-        for (int a = 0; a < 3; ++a) {
-            base[a] = int64_t(std::floor(c[a] / cell));
-            low[a] = c[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
-            high[a] = double(base[a] + 1) * cell - c[a] <= w.tolerance ? base[a] + 1 : base[a];
-        }
-        uint32_t found = UINT32_MAX;
-        double best = w.tolerance;
-        for (int64_t x = low[0]; x <= high[0]; ++x)
-            for (int64_t y = low[1]; y <= high[1]; ++y)
-                for (int64_t z = low[2]; z <= high[2]; ++z)
-                    for (uint32_t i = cells.head(CellTable::key(x, y, z)); i != 0;
-                         i = before[i - 1]) {
-                        const Point3& q = w.positions[i - 1];
-                        const double d = std::max(
-                            {std::fabs(q.X - p.X), std::fabs(q.Y - p.Y), std::fabs(q.Z - p.Z)});
-                        if (d <= best) {
-                            best = d;
-                            found = i - 1;
+        const float* const pf = position(i);
+        const Cell c = ahead[i % Ahead];
+        if (i + Ahead < corners) ahead[i % Ahead] = cellOf(i + Ahead);
+        uint32_t& id = w.ids[i / 3][i % 3];
+        bool known = false;
+        for (const Recent& r : recent)
+            if (r.id != 0 && std::memcmp(r.p, pf, sizeof r.p) == 0) {
+                id = r.id - 1;
+                known = true;
+                break;
+            }
+        if (known) continue;
+        uint32_t& head = cells.place(c.key);
+        for (uint32_t e = head; e != 0 && !known; e = entries[e - 1].next)
+            if (std::memcmp(entries[e - 1].p, pf, sizeof(float[3])) == 0) {
+                id = entries[e - 1].id;
+                known = true;
+            }
+        if (!known) {
+            const Point3 p = toPoint(pf);
+            const double pc[3] = {p.X, p.Y, p.Z};
+            int64_t low[3], high[3];
+            for (int a = 0; a < 3; ++a) {
+                low[a] = pc[a] - double(c.base[a]) * cell < w.tolerance ? c.base[a] - 1 : c.base[a];
+                high[a] =
+                    double(c.base[a] + 1) * cell - pc[a] <= w.tolerance ? c.base[a] + 1 : c.base[a];
+            }
+            uint32_t found = UINT32_MAX;
+            double best = w.tolerance;
+            for (int64_t x = low[0]; x <= high[0]; ++x)
+                for (int64_t y = low[1]; y <= high[1]; ++y)
+                    for (int64_t z = low[2]; z <= high[2]; ++z) {
+                        const uint64_t k = CellTable::key(x, y, z);
+                        for (uint32_t e = k == c.key ? head : cells.head(k); e != 0;
+                             e = entries[e - 1].next) {
+                            const Entry& q = entries[e - 1];
+                            if (!q.position) continue;
+                            const Point3& o = w.positions[q.id];
+                            const double d = std::max(
+                                {std::fabs(o.X - p.X), std::fabs(o.Y - p.Y), std::fabs(o.Z - p.Z)});
+                            if (d <= best) {
+                                best = d;
+                                found = q.id;
+                            }
                         }
                     }
-        if (found == UINT32_MAX) {
-            found = uint32_t(w.positions.size());
-            w.positions.push_back(p);
-            uint32_t& head = cells.place(CellTable::key(base[0], base[1], base[2]));
-            before.push_back(head);
-            head = found + 1;
+            const bool isNew = found == UINT32_MAX;
+            if (isNew) {
+                found = uint32_t(w.positions.size());
+                w.positions.push_back(p);
+            }
+            entries.push_back(Entry{{pf[0], pf[1], pf[2]}, found, head, isNew});
+            head = uint32_t(entries.size());
+            id = found;
         }
-        idOf[e] = found;
+        Recent& r = recent[nextRecent];
+        std::memcpy(r.p, pf, sizeof r.p);
+        r.id = id + 1;
+        nextRecent = (nextRecent + 1) % RecentCount;
     }
-    for (Ids& id : w.ids)
-        for (uint32_t& i : id)
-            i = idOf[i];
 }
 
 void setPosition(TMeshVertex& v, const Point3& p) {
@@ -182,10 +237,14 @@ void dropFlatTriangles(WeldState& w) {
         TMeshTriangle& triangle = w.triangles[t];
         bool moved = false;
         for (size_t k = 0; k < 3; ++k) {
-            const TMeshVertex before = triangle.Corners[k];
-            setPosition(triangle.Corners[k], w.positions[id[k]]);
-            moved = moved || std::memcmp(before.Position, triangle.Corners[k].Position,
-                                         sizeof before.Position) != 0;
+            TMeshVertex moving = triangle.Corners[k];
+            setPosition(moving, w.positions[id[k]]);
+            // Written only when it changes, so that most of the triangles stay clean in memory.
+            if (std::memcmp(moving.Position, triangle.Corners[k].Position,
+                            sizeof moving.Position) != 0) {
+                std::memcpy(triangle.Corners[k].Position, moving.Position, sizeof moving.Position);
+                moved = true;
+            }
         }
         double n[3];
         if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
@@ -224,58 +283,126 @@ bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
     return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
 }
 
-// Finds the neighbours of every side through the triangles around each position.
-Sides findSides(const WeldState& w) {
-    // Around each position, its triangles with the corners that follow and precede it there.
-    struct Around {
-        uint32_t triangle, next, previous;
-    };
-    const size_t n = w.ids.size();
-    std::vector<uint32_t> first(w.positions.size() + 1, 0);
-    std::vector<Around> around(3 * n);
+// Around a position, one of its triangles with the corners that follow and precede it there.
+struct Around {
+    uint32_t triangle, next, previous;
+};
+
+// Sets the triangle across side s of triangle t from the triangles around its corner `at` (in the
+// order of the triangles), to is its other end. ways is room for crowded edges.
+void findSide(const WeldState& w, Sides& sides, uint32_t t, size_t s, const Around* around,
+              size_t count, uint32_t at, uint32_t to, std::vector<uint32_t> (&ways)[2]) {
+    uint32_t& across = sides.across[3 * t + s];
+    uint32_t shared = 0, other = OpenSide; // without branches: they mispredict here
+    for (size_t i = 0; i < count; ++i) {
+        const Around& u = around[i];
+        const bool shares = u.triangle != t && (u.next == to || u.previous == to);
+        shared += shares;
+        other = shares ? u.triangle : other;
+    }
+    across = shared <= 1 ? other : CrowdedSide;
+    sides.crowded[3 * t + s] = across == CrowdedSide;
+    if (across != CrowdedSide) return;
+    // Paired in the order of the triangles, the same from either end of the edge.
+    const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
+    const uint32_t low = std::min(a, b);
+    ways[0].clear();
+    ways[1].clear();
+    for (size_t i = 0; i < count; ++i) {
+        const Around& u = around[i];
+        if (u.next == to || u.previous == to) // from low to high: way 0
+            ways[(at == low ? u.next == to : u.previous == to) ? 0 : 1].push_back(u.triangle);
+    }
+    if (ways[0].size() != ways[1].size()) return;
+    const int mine = a == low ? 0 : 1;
+    const size_t place =
+        size_t(std::find(ways[mine].begin(), ways[mine].end(), t) - ways[mine].begin());
+    across = ways[1 - mine][place];
+}
+
+void summarise(Sides& sides) {
+    sides.anyOpen = std::find(sides.across.begin(), sides.across.end(), OpenSide) !=
+                    sides.across.end();
+    sides.anyCrowded = std::find(sides.crowded.begin(), sides.crowded.end(), uint8_t(1)) !=
+                       sides.crowded.end();
+}
+
+// The triangles around each position of positions (all when empty), in the order of the
+// triangles: around[first[p]] to around[first[p + 1]] for the position p.
+void aroundPositions(const WeldState& w, const std::vector<uint8_t>& positions,
+                     std::vector<uint32_t>& first, std::vector<Around>& around) {
+    const bool all = positions.empty();
+    first.assign(w.positions.size() + 1, 0);
     for (const Ids& id : w.ids)
         for (uint32_t c : id)
-            ++first[c + 1];
+            first[c + 1] += all || positions[c];
     for (size_t i = 1; i < first.size(); ++i)
         first[i] += first[i - 1];
+    around.resize(first.back());
     std::vector<uint32_t> fill(first.begin(), first.end() - 1);
-    for (uint32_t t = 0; t < n; ++t)
-        for (size_t k = 0; k < 3; ++k)
-            around[fill[w.ids[t][k]]++] = Around{t, w.ids[t][(k + 1) % 3], w.ids[t][(k + 2) % 3]};
+    for (uint32_t t = 0; t < w.ids.size(); ++t)
+        for (size_t k = 0; k < 3; ++k) {
+            const uint32_t c = w.ids[t][k];
+            if (all || positions[c])
+                around[fill[c]++] = Around{t, w.ids[t][(k + 1) % 3], w.ids[t][(k + 2) % 3]};
+        }
+}
 
+// Finds the neighbours of every side through the triangles around each position.
+Sides findSides(const WeldState& w) {
+    const size_t n = w.ids.size();
+    std::vector<uint32_t> first;
+    std::vector<Around> around;
+    aroundPositions(w, {}, first, around);
     Sides sides;
     sides.across.assign(3 * n, OpenSide);
     sides.crowded.assign(3 * n, 0);
-    std::vector<uint32_t> ways[2]; // triangles along a crowded edge: from a to b, from b to a
+    std::vector<uint32_t> ways[2]; // triangles along a crowded edge: from low to high, back
     for (uint32_t t = 0; t < n; ++t)
         for (size_t s = 0; s < 3; ++s) {
             const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
-            uint32_t& across = sides.across[3 * t + s];
-            for (uint32_t i = first[a]; i < first[a + 1]; ++i) {
-                const Around& u = around[i];
-                if (u.triangle == t || (u.next != b && u.previous != b)) continue;
-                across = across == OpenSide ? u.triangle : CrowdedSide;
-            }
-            sides.anyOpen = sides.anyOpen || across == OpenSide;
-            if (across != CrowdedSide) continue;
-            sides.anyCrowded = true;
-            sides.crowded[3 * t + s] = 1;
-            // Paired in the order of the triangles, the same from either end of the edge.
-            const uint32_t low = std::min(a, b), high = std::max(a, b);
-            ways[0].clear();
-            ways[1].clear();
-            for (uint32_t i = first[low]; i < first[low + 1]; ++i) {
-                const Around& u = around[i];
-                if (u.next == high || u.previous == high)
-                    ways[u.next == high ? 0 : 1].push_back(u.triangle);
-            }
-            if (ways[0].size() != ways[1].size()) continue;
-            const int mine = a == low ? 0 : 1;
-            const size_t at =
-                size_t(std::find(ways[mine].begin(), ways[mine].end(), t) - ways[mine].begin());
-            across = ways[1 - mine][at];
+            findSide(w, sides, t, s, &around[first[a]], first[a + 1] - first[a], a, b, ways);
         }
+    summarise(sides);
     return sides;
+}
+
+// After seams were joined: drops the triangles left without area and finds the sides afresh, as
+// dropFlatTriangles and findSides would, but looks only at the triangles at the joined positions
+// when none of them is dropped (a side whose ends both stayed keeps its neighbours).
+void afterJoin(WeldState& w, Sides& sides, const std::vector<uint8_t>& joined) {
+    std::vector<uint32_t> touched;
+    for (uint32_t t = 0; t < w.ids.size(); ++t) {
+        const Ids& id = w.ids[t];
+        if (joined[id[0]] || joined[id[1]] || joined[id[2]]) touched.push_back(t);
+    }
+    for (uint32_t t : touched) {
+        const Ids& id = w.ids[t];
+        double n[3];
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2] ||
+            !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+                        toVec3(w.positions[id[2]]), n)) {
+            dropFlatTriangles(w);
+            sides = findSides(w);
+            return;
+        }
+    }
+    for (uint32_t t : touched)
+        for (size_t k = 0; k < 3; ++k)
+            setPosition(w.triangles[t].Corners[k], w.positions[w.ids[t][k]]);
+    std::vector<uint32_t> first;
+    std::vector<Around> around;
+    aroundPositions(w, joined, first, around);
+    std::vector<uint32_t> ways[2];
+    for (uint32_t t : touched)
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t a = w.ids[t][s], b = w.ids[t][(s + 1) % 3];
+            if (!joined[a] && !joined[b]) continue;
+            const uint32_t at = joined[a] ? a : b;
+            findSide(w, sides, t, s, &around[first[at]], first[at + 1] - first[at], at,
+                     at == a ? b : a, ways);
+        }
+    summarise(sides);
 }
 
 // The sides with no triangle across them.
@@ -368,8 +495,8 @@ double distance(const Point3& a, const Point3& b) {
 
 // Joins open edges (edges of one triangle only) that run back along each other with ends much
 // closer than their length: the two sides of a seam that the builders computed apart. Returns
-// whether any corner moved.
-bool joinSeams(WeldState& w, const Sides& sides) {
+// whether any corner moved; joined marks the positions that went and those they went to.
+bool joinSeams(WeldState& w, const Sides& sides, std::vector<uint8_t>& joined) {
     const std::vector<EdgeUse> open = openEdges(sides);
     if (open.empty()) return false;
     struct Edge {
@@ -433,6 +560,9 @@ bool joinSeams(WeldState& w, const Sides& sides) {
         join(edges[p.e].from, p.back ? edges[p.f].to : edges[p.f].from);
         join(edges[p.e].to, p.back ? edges[p.f].from : edges[p.f].to);
     }
+    joined.assign(w.positions.size(), 0);
+    for (uint32_t i = 0; i < to.size(); ++i)
+        if (const uint32_t r = root(i); r != i) joined[i] = joined[r] = 1;
     for (Ids& id : w.ids)
         for (uint32_t& i : id)
             i = root(i);
@@ -561,14 +691,6 @@ void flip(TMeshTriangle& t, Ids& id) {
 // Pieces with an edge that is not shared by exactly two triangles are left as they are.
 void orientClosedPieces(WeldState& w, const Sides& sides) {
     const size_t n = w.triangles.size();
-    // Whether the triangle across each side runs the shared edge the same way.
-    std::vector<uint8_t> sameWay(3 * n, 0);
-    for (uint32_t t = 0; t < n; ++t)
-        for (size_t s = 0; s < 3; ++s) {
-            const uint32_t o = sides.across[3 * t + s];
-            if (o == OpenSide || o == CrowdedSide) continue;
-            sameWay[3 * t + s] = runsFrom(w.ids[o], w.ids[t][s], w.ids[t][(s + 1) % 3]);
-        }
     const std::vector<uint32_t>& across = sides.across;
 
     std::vector<int8_t> flipped(n, -1); // -1: not reached yet
@@ -581,14 +703,19 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
         bool closed = true;
         for (size_t i = 0; i < piece.size(); ++i) {
             const uint32_t t = piece[i];
+            const Ids& id = w.ids[t];
             for (size_t s = 0; s < 3; ++s) {
                 const uint32_t o = across[3 * t + s];
                 if (o == OpenSide || o == CrowdedSide) {
                     closed = false;
-                } else if (flipped[o] < 0) {
-                    flipped[o] = int8_t(flipped[t] ^ int8_t(sameWay[3 * t + s]));
+                    continue;
+                }
+                // Whether the triangle across runs the shared edge the same way.
+                const int8_t sameWay = int8_t(runsFrom(w.ids[o], id[s], id[(s + 1) % 3]));
+                if (flipped[o] < 0) {
+                    flipped[o] = int8_t(flipped[t] ^ sameWay);
                     piece.push_back(o);
-                } else if ((flipped[o] ^ flipped[t]) != int8_t(sameWay[3 * t + s])) {
+                } else if ((flipped[o] ^ flipped[t]) != sameWay) {
                     closed = false; // one-sided, like a Moebius strip
                 }
             }
@@ -616,20 +743,22 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 
 } // namespace
 
-void weldTriangles(std::vector<TMeshTriangle>& triangles) {
-    if (triangles.empty()) return;
+uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
+                       std::vector<std::array<uint32_t, 3>>* positionIds) {
+    if (positionIds) positionIds->clear();
+    if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0};
     mergePositions(w);
     dropFlatTriangles(w);
     Sides sides = findSides(w);
-    if (sides.anyOpen && joinSeams(w, sides)) {
-        dropFlatTriangles(w);
-        sides = findSides(w);
-    }
+    std::vector<uint8_t> joined;
+    if (sides.anyOpen && joinSeams(w, sides, joined)) afterJoin(w, sides, joined);
     if (sides.anyCrowded && dropFacesBackToBack(w, sides)) sides = findSides(w);
     for (int pass = 0; pass < MaxSplitPasses && sides.anyOpen; ++pass) {
         if (!splitAtCornersOnEdges(w, sides)) break;
         sides = findSides(w);
     }
     orientClosedPieces(w, sides);
+    if (positionIds) positionIds->swap(w.ids);
+    return uint32_t(w.positions.size());
 }

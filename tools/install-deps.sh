@@ -11,7 +11,7 @@ pkgs=(
 if [ "${1:-}" = "--test" ]; then
   # Independent readers of the export formats, a comma-decimal locale, and clang with its
   # sanitizer and libFuzzer runtimes for the fuzz targets.
-  pkgs+=(python3 python3-ezdxf lib3ds-dev view3dscene assimp-utils locales clang libclang-rt-14-dev)
+  pkgs+=(python3 python3-ezdxf zlib1g-dev lib3ds-dev view3dscene assimp-utils locales clang libclang-rt-14-dev)
   # The freedesktop tools that check the installed desktop files.
   pkgs+=(desktop-file-utils appstream shared-mime-info file)
   # Node runs the glTF validator and three.js's loaders; any installed Node will do.

@@ -1,6 +1,6 @@
-// Mesh exports of closed solids: every edge shared by exactly two triangles, once each way, with
-// bit-identical corners, no triangle without area, wound outwards; and one appearance for the
-// profile edges outside every group in every exporter.
+// Mesh exports of closed solids (STL, OBJ, glTF, 3MF): every edge shared by exactly two triangles,
+// once each way, with bit-identical corners, no triangle without area, wound outwards; and one
+// appearance for the profile edges outside every group in every exporter.
 #include "export_fixtures.h"
 
 #include "render/UnRedraw.h"
@@ -17,6 +17,8 @@
 #include <functional>
 #include <map>
 #include <sstream>
+
+#include <zlib.h>
 
 using namespace fixtures;
 
@@ -112,6 +114,71 @@ std::vector<Triangle> readObj(const std::string& path) {
     return out;
 }
 
+// The named entry of a ZIP package (stored or deflated, sizes in its local header); empty when
+// missing or damaged.
+std::string zipEntry(const Bytes& zip, const std::string& name) {
+    for (size_t at = 0; at + 30 <= zip.size() && readLE(zip, at, 4) == 0x04034b50;) {
+        const uint32_t method = readLE(zip, at + 8, 2), packed = readLE(zip, at + 18, 4),
+                       size = readLE(zip, at + 22, 4), nameLength = readLE(zip, at + 26, 2);
+        const size_t data = at + 30 + nameLength + readLE(zip, at + 28, 2);
+        if (data + packed > zip.size()) break;
+        if (std::string(zip.begin() + long(at) + 30, zip.begin() + long(at + 30 + nameLength)) ==
+            name) {
+            std::string out(size, '\0');
+            if (method == 0 && packed == size) {
+                std::memcpy(out.data(), &zip[data], size);
+                return out;
+            }
+            z_stream z{};
+            z.next_in = const_cast<Bytef*>(&zip[data]);
+            z.avail_in = packed;
+            z.next_out = reinterpret_cast<Bytef*>(out.data());
+            z.avail_out = size;
+            const bool ok = method == 8 && inflateInit2(&z, -MAX_WBITS) == Z_OK &&
+                            inflate(&z, Z_FINISH) == Z_STREAM_END && z.total_out == size;
+            inflateEnd(&z);
+            return ok ? out : std::string();
+        }
+        at = data + packed;
+    }
+    return {};
+}
+
+// The triangles of a 3MF package's model part, by the vertices their corners index, object by
+// object in the objects' own coordinates (the build's placements are rigid).
+std::vector<Triangle> read3mf(const std::string& path) {
+    const std::string model = zipEntry(readBytes(path), "3D/3dmodel.model");
+    auto attribute = [&](size_t tag, size_t end, const char* name, auto& value) {
+        const size_t at = model.find(std::string(" ") + name + "=\"", tag);
+        if (at >= end) return false;
+        const char* first = model.data() + at + std::strlen(name) + 3;
+        return std::from_chars(first, model.data() + end, value).ec == std::errc();
+    };
+    std::vector<Corner> vertices;
+    std::vector<Triangle> out;
+    for (size_t tag = model.find('<'); tag != std::string::npos; tag = model.find('<', tag + 1)) {
+        const size_t end = model.find('>', tag);
+        if (end == std::string::npos) break;
+        if (model.compare(tag, 8, "<object ") == 0) {
+            vertices.clear();
+        } else if (model.compare(tag, 8, "<vertex ") == 0) {
+            Corner p{};
+            const bool ok = attribute(tag, end, "x", p[0]) && attribute(tag, end, "y", p[1]) &&
+                            attribute(tag, end, "z", p[2]);
+            vertices.push_back(ok ? p : Corner{NAN, NAN, NAN});
+        } else if (model.compare(tag, 10, "<triangle ") == 0) {
+            Triangle t{};
+            size_t v[3] = {SIZE_MAX, SIZE_MAX, SIZE_MAX};
+            for (int k = 0; k < 3; ++k) {
+                attribute(tag, end, k == 0 ? "v1" : k == 1 ? "v2" : "v3", v[k]);
+                t[k] = v[k] < vertices.size() ? vertices[v[k]] : Corner{};
+            }
+            out.push_back(t);
+        }
+    }
+    return out;
+}
+
 // The glTF exporter with the runs of every object kept as it writes them: their corners, placed.
 class KeptGLTF : public TGLTFRenderer {
   public:
@@ -121,7 +188,7 @@ class KeptGLTF : public TGLTFRenderer {
   protected:
     void writeObject() override {
         for (const TMeshRun& run : runs) {
-            const auto& vertices = run.Vertices.values();
+            const auto& vertices = run.Vertices;
             for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
                 Triangle t;
                 for (int k = 0; k < 3; ++k) {
@@ -271,6 +338,10 @@ TEST_F(MeshExport, ClosedProfilesGiveWatertightSolidsInEveryMeshFormat) {
         EXPECT_EQ(watertightFaults(readObj(file("solid.obj"))), "");
         const KeptGLTF* gltf = exportAs<KeptGLTF>(c.make(), "solid.glb");
         EXPECT_EQ(watertightFaults(gltf->triangles), "");
+        use3MFRenderer();
+        redrawDocument(*makeDoc("", c.make()), -1, file("solid.3mf"));
+        setCurrentRenderer(nullptr);
+        EXPECT_EQ(watertightFaults(read3mf(file("solid.3mf"))), "");
     }
 }
 
