@@ -72,6 +72,12 @@ struct TMeshTriangle {
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr);
 
+// The weld's pairing of triangle sides: false when an edge of the triangles (given by their
+// corners' position numbers, all below positionCount) is shared by more than two of them; else
+// across holds, per triangle side, the other triangle with that edge, or UINT32_MAX when none.
+bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
+               std::vector<uint32_t>& across);
+
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
 // each value's hash beside its index so that a probe seldom reads a stored value in vain.
