@@ -104,13 +104,13 @@ class CellTable {
     size_t mask_ = 0, used_ = 0;
 };
 
-// Gives every corner the id of a position, corners within tolerance sharing the first one met;
-// returns whether any corner was given another's position. Bitwise-equal corners are found
-// through a hash table of their bits; each distinct corner, in the order first met, goes into a
-// grid of cells 64 tolerances wide: it looks for the nearest position within tolerance, and only
-// one within tolerance of a cell's face looks into the neighbouring cell too.
-bool mergePositions(WeldState& w) {
-    const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
+// Sets the tolerance and gives every corner the id of a position, corners within tolerance
+// sharing the first one met; moved receives per triangle whether a corner may be off its
+// position's bits (empty when none is). Bitwise-equal corners are found through a hash table of
+// their bits; each distinct corner, in the order first met, goes into a grid of cells 64
+// tolerances wide: it looks for the nearest position within tolerance, and only one within
+// tolerance of a cell's face looks into the neighbouring cell too.
+void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
     struct Bits {
         float p[3];
     };
@@ -122,7 +122,16 @@ bool mergePositions(WeldState& w) {
             std::memcpy(b.p, w.triangles[t].Corners[k].Position, sizeof b.p);
             w.ids[t][k] = distinct.add(b);
         }
+    double largest = 0;
+    for (const Bits& b : distinct.values())
+        for (float c : b.p)
+            largest = std::max(largest, std::fabs(double(c)));
+    w.tolerance = largest * WeldFraction;
+    const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
     std::vector<uint32_t> positionOf(distinct.size());
+    // Per distinct corner, whether it may not keep its bits: it went to another's position, or
+    // its bits change on the way (a negative zero, a value that is not a number).
+    std::vector<uint8_t> leaves(distinct.size(), 0);
     std::vector<uint32_t> next; // per position: the one before it in its cell's chain + 1
     CellTable cells;
     for (size_t i = 0; i < distinct.size(); ++i) {
@@ -155,14 +164,21 @@ bool mergePositions(WeldState& w) {
             uint32_t& head = cells.place(CellTable::key(base[0], base[1], base[2]));
             next.push_back(head);
             head = found + 1;
+            for (float v : distinct.values()[i].p)
+                leaves[i] |= !std::isfinite(v) || (v == 0 && std::signbit(v));
+        } else {
+            leaves[i] = 1;
         }
         positionOf[i] = found;
     }
-    if (w.positions.size() == distinct.size()) return false;
-    for (Ids& id : w.ids)
-        for (uint32_t& i : id)
+    moved.clear();
+    if (std::find(leaves.begin(), leaves.end(), uint8_t(1)) == leaves.end()) return;
+    moved.resize(w.ids.size());
+    for (size_t t = 0; t < w.ids.size(); ++t)
+        for (uint32_t& i : w.ids[t]) {
+            moved[t] |= leaves[i];
             i = positionOf[i];
-    return true;
+        }
 }
 
 void setPosition(TMeshVertex& v, const Point3& p) {
@@ -176,27 +192,28 @@ Vec3 toVec3(const Point3& p) {
 }
 
 // Moves every corner onto its position and drops the triangles that are left without area (those
-// whose corners all stayed had area when they arrived). Without anyMoved, every corner is at its
-// position already.
-void dropFlatTriangles(WeldState& w, bool anyMoved = true) {
+// whose corners all stayed had area when they arrived). Given moved (per triangle, empty for
+// none), only the triangles it marks may have a corner off its position.
+void dropFlatTriangles(WeldState& w, const std::vector<uint8_t>* moved = nullptr) {
     size_t kept = 0;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
         const Ids& id = w.ids[t];
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) continue;
         TMeshTriangle& triangle = w.triangles[t];
-        bool moved = false;
-        for (size_t k = 0; k < 3 && anyMoved; ++k) {
+        bool changed = false;
+        const bool mayMove = !moved || (!moved->empty() && (*moved)[t]);
+        for (size_t k = 0; k < 3 && mayMove; ++k) {
             TMeshVertex moving = triangle.Corners[k];
             setPosition(moving, w.positions[id[k]]);
             // Written only when it changes, so that most of the triangles stay clean in memory.
             if (std::memcmp(moving.Position, triangle.Corners[k].Position,
                             sizeof moving.Position) != 0) {
                 std::memcpy(triangle.Corners[k].Position, moving.Position, sizeof moving.Position);
-                moved = true;
+                changed = true;
             }
         }
         double n[3];
-        if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+        if (changed && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
                                  toVec3(w.positions[id[2]]), n))
             continue;
         if (kept != t) {
@@ -704,13 +721,10 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds) {
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
-    double largest = 0;
-    for (const TMeshTriangle& t : triangles)
-        for (const TMeshVertex& v : t.Corners)
-            for (float c : v.Position)
-                largest = std::max(largest, std::fabs(double(c)));
-    WeldState w{triangles, {}, {}, largest * WeldFraction};
-    dropFlatTriangles(w, mergePositions(w));
+    WeldState w{triangles, {}, {}, 0};
+    std::vector<uint8_t> moved;
+    mergePositions(w, moved);
+    dropFlatTriangles(w, &moved);
     Sides sides = findSides(w);
     std::vector<uint8_t> joined;
     if (sides.anyOpen && joinSeams(w, sides, joined)) afterJoin(w, sides, joined);
