@@ -78,6 +78,12 @@ class CellTable {
         return slots_[at].head;
     }
 
+    // Makes room for count cells without growing.
+    void reserve(size_t count) {
+        while (2 * (count + 1) > slots_.size())
+            grow();
+    }
+
     void prefetch(uint64_t key) const {
         if (!slots_.empty()) __builtin_prefetch(&slots_[slot(key)]);
     }
@@ -134,12 +140,31 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
     std::vector<uint8_t> leaves(distinct.size(), 0);
     std::vector<uint32_t> next; // per position: the one before it in its cell's chain + 1
     CellTable cells;
+    cells.reserve(distinct.size());
+    // Cells are computed, and their table slots fetched, a few corners ahead.
+    constexpr size_t Ahead = 8;
+    struct Cell {
+        int64_t base[3];
+        uint64_t key;
+    } ahead[Ahead];
+    auto cellOf = [&](size_t i) {
+        Cell c;
+        for (int a = 0; a < 3; ++a)
+            c.base[a] = floorOf(double(distinct.values()[i].p[a]) / cell);
+        c.key = CellTable::key(c.base[0], c.base[1], c.base[2]);
+        cells.prefetch(c.key);
+        return c;
+    };
+    for (size_t i = 0; i < std::min(Ahead, distinct.size()); ++i)
+        ahead[i] = cellOf(i);
     for (size_t i = 0; i < distinct.size(); ++i) {
         const Point3 p = toPoint(distinct.values()[i].p);
         const double pc[3] = {p.X, p.Y, p.Z};
-        int64_t base[3], low[3], high[3];
+        const Cell c = ahead[i % Ahead];
+        if (i + Ahead < distinct.size()) ahead[i % Ahead] = cellOf(i + Ahead);
+        const int64_t* base = c.base;
+        int64_t low[3], high[3];
         for (int a = 0; a < 3; ++a) {
-            base[a] = floorOf(pc[a] / cell);
             low[a] = pc[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
             high[a] = double(base[a] + 1) * cell - pc[a] <= w.tolerance ? base[a] + 1 : base[a];
         }
@@ -161,7 +186,7 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
         if (found == UINT32_MAX) {
             found = uint32_t(w.positions.size());
             w.positions.push_back(p);
-            uint32_t& head = cells.place(CellTable::key(base[0], base[1], base[2]));
+            uint32_t& head = cells.place(c.key);
             next.push_back(head);
             head = found + 1;
             for (float v : distinct.values()[i].p)
