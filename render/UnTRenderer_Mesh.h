@@ -72,15 +72,28 @@ struct TMeshTriangle {
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr);
 
+// The weld's pairing of triangle sides: false when an edge of the triangles (given by their
+// corners' position numbers, all below positionCount) is shared by more than two of them; else
+// across holds, per triangle side, the other triangle with that edge, or UINT32_MAX when none.
+bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
+               std::vector<uint32_t>& across);
+
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
-// Meshes arrive as strips, so the last few values are compared first; the table keeps a part of
-// each value's hash beside its index so that a probe seldom reads a stored value in vain.
+// Meshes arrive as strips, so the last few values are compared first, then the value met last
+// with the same low bits of the hash; the large table keeps a part of each value's hash beside its
+// index so that a probe seldom reads a stored value in vain.
 template <class T> class TUniqueValues {
   public:
     uint32_t add(const T& value) {
         for (const Recent& r : recent_)
             if (r.index != 0 && std::memcmp(&r.value, &value, sizeof(T)) == 0) return r.index - 1;
-        const uint32_t index = find(value);
+        const uint64_t h = hash(value);
+        Recent& near = near_[size_t(h) & (NearCount - 1)];
+        uint32_t index = near.index - 1;
+        if (near.index == 0 || std::memcmp(&near.value, &value, sizeof(T)) != 0) {
+            index = find(value, h);
+            near = Recent{value, index + 1};
+        }
         recent_[next_] = Recent{value, index + 1};
         next_ = (next_ + 1) % RecentCount;
         return index;
@@ -93,11 +106,16 @@ template <class T> class TUniqueValues {
         std::fill(slots_.begin(), slots_.end(), 0);
         for (Recent& r : recent_)
             r.index = 0;
+        for (Recent& r : near_)
+            r.index = 0;
     }
 
   private:
     static_assert(sizeof(T) % 4 == 0 && std::is_trivially_copyable_v<T>);
     static constexpr size_t RecentCount = 4;
+    // A value met again mostly comes back within a few dozen new ones (the next strip): a small
+    // table of the values met last, by their hash, finds it without reading the large one.
+    static constexpr size_t NearCount = 4096;
     struct Recent {
         T value;
         uint32_t index; // + 1; 0 = empty
@@ -113,9 +131,9 @@ template <class T> class TUniqueValues {
     }
     // A slot holds 32 bits of the hash, which also choose its place, and the value's index + 1
     // (0 = free); growing thus never reads the values.
-    uint32_t find(const T& value) {
+    uint32_t find(const T& value, uint64_t h) {
         if (2 * (values_.size() + 1) > slots_.size()) grow();
-        const uint64_t tag = hash(value) & 0xFFFFFFFF00000000ull;
+        const uint64_t tag = h & 0xFFFFFFFF00000000ull;
         const size_t mask = slots_.size() - 1;
         for (size_t at = size_t(tag >> 32) & mask;; at = (at + 1) & mask) {
             const uint64_t slot = slots_[at];
@@ -147,6 +165,7 @@ template <class T> class TUniqueValues {
     std::vector<uint64_t> slots_;
     Recent recent_[RecentCount]{};
     size_t next_ = 0;
+    std::vector<Recent> near_ = std::vector<Recent>(NearCount); // index 0: empty
 };
 
 // The faces of one object that share colour and texture, identical corners stored once.

@@ -59,6 +59,7 @@ class CellTable {
     }
     // The chain head of key, or 0 when the cell is empty.
     uint32_t head(uint64_t key) const {
+        if (slots_.empty()) return 0;
         for (size_t at = slot(key);; at = (at + 1) & mask_) {
             if (slots_[at].key == key) return slots_[at].head;
             if (slots_[at].key == 0) return 0;
@@ -75,6 +76,12 @@ class CellTable {
             ++used_;
         }
         return slots_[at].head;
+    }
+
+    // Makes room for count cells without growing.
+    void reserve(size_t count) {
+        while (2 * (count + 1) > slots_.size())
+            grow();
     }
 
     void prefetch(uint64_t key) const {
@@ -103,118 +110,100 @@ class CellTable {
     size_t mask_ = 0, used_ = 0;
 };
 
-// Gives every corner the id of a position, corners within tolerance sharing the first one met.
-// Every distinct corner goes into a grid of cells 64 tolerances wide, with the position it was
-// given: a corner met again is found in its own cell's chain; a new one looks for the nearest
-// position within tolerance, and only one within tolerance of a cell's face looks into the
-// neighbouring cell too.
-void mergePositions(WeldState& w) {
+// Sets the tolerance and gives every corner the id of a position, corners within tolerance
+// sharing the first one met; moved receives per triangle whether a corner may be off its
+// position's bits (empty when none is). Bitwise-equal corners are found through a hash table of
+// their bits; each distinct corner, in the order first met, goes into a grid of cells 64
+// tolerances wide: it looks for the nearest position within tolerance, and only one within
+// tolerance of a cell's face looks into the neighbouring cell too.
+void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
+    struct Bits {
+        float p[3];
+    };
+    TUniqueValues<Bits> distinct;
+    w.ids.resize(w.triangles.size());
+    for (size_t t = 0; t < w.triangles.size(); ++t)
+        for (size_t k = 0; k < 3; ++k) {
+            Bits b;
+            std::memcpy(b.p, w.triangles[t].Corners[k].Position, sizeof b.p);
+            w.ids[t][k] = distinct.add(b);
+        }
     double largest = 0;
-    for (const TMeshTriangle& t : w.triangles)
-        for (const TMeshVertex& v : t.Corners)
-            for (float c : v.Position)
-                largest = std::max(largest, std::fabs(double(c)));
+    for (const Bits& b : distinct.values())
+        for (float c : b.p)
+            largest = std::max(largest, std::fabs(double(c)));
     w.tolerance = largest * WeldFraction;
     const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
-
-    struct Entry {
-        float p[3];
-        uint32_t id;   // of its position
-        uint32_t next; // the entry before it in its cell's chain + 1
-        bool position; // the first corner at its position
-    };
-    std::vector<Entry> entries;
+    std::vector<uint32_t> positionOf(distinct.size());
+    // Per distinct corner, whether it may not keep its bits: it went to another's position, or
+    // its bits change on the way (a negative zero, a value that is not a number).
+    std::vector<uint8_t> leaves(distinct.size(), 0);
+    std::vector<uint32_t> next; // per position: the one before it in its cell's chain + 1
     CellTable cells;
-    // Meshes arrive as strips: the last few corners are compared first.
-    constexpr size_t RecentCount = 4;
-    struct Recent {
-        float p[3];
-        uint32_t id; // + 1; 0 = empty
-    } recent[RecentCount]{};
-    size_t nextRecent = 0;
+    cells.reserve(distinct.size());
     // Cells are computed, and their table slots fetched, a few corners ahead.
     constexpr size_t Ahead = 8;
     struct Cell {
         int64_t base[3];
         uint64_t key;
     } ahead[Ahead];
-    const size_t corners = 3 * w.triangles.size();
-    auto position = [&](size_t corner) {
-        return w.triangles[corner / 3].Corners[corner % 3].Position;
-    };
-    auto cellOf = [&](size_t corner) {
-        const float* p = position(corner);
+    auto cellOf = [&](size_t i) {
         Cell c;
         for (int a = 0; a < 3; ++a)
-            c.base[a] = floorOf(p[a] / cell);
+            c.base[a] = floorOf(double(distinct.values()[i].p[a]) / cell);
         c.key = CellTable::key(c.base[0], c.base[1], c.base[2]);
         cells.prefetch(c.key);
         return c;
     };
-    for (size_t i = 0; i < std::min(Ahead, corners); ++i)
+    for (size_t i = 0; i < std::min(Ahead, distinct.size()); ++i)
         ahead[i] = cellOf(i);
-    w.ids.resize(w.triangles.size());
-    for (size_t i = 0; i < corners; ++i) {
-        const float* const pf = position(i);
+    for (size_t i = 0; i < distinct.size(); ++i) {
+        const Point3 p = toPoint(distinct.values()[i].p);
+        const double pc[3] = {p.X, p.Y, p.Z};
         const Cell c = ahead[i % Ahead];
-        if (i + Ahead < corners) ahead[i % Ahead] = cellOf(i + Ahead);
-        uint32_t& id = w.ids[i / 3][i % 3];
-        bool known = false;
-        for (const Recent& r : recent)
-            if (r.id != 0 && std::memcmp(r.p, pf, sizeof r.p) == 0) {
-                id = r.id - 1;
-                known = true;
-                break;
-            }
-        if (known) continue;
-        uint32_t& head = cells.place(c.key);
-        for (uint32_t e = head; e != 0 && !known; e = entries[e - 1].next)
-            if (std::memcmp(entries[e - 1].p, pf, sizeof(float[3])) == 0) {
-                id = entries[e - 1].id;
-                known = true;
-            }
-        if (!known) {
-            const Point3 p = toPoint(pf);
-            const double pc[3] = {p.X, p.Y, p.Z};
-            int64_t low[3], high[3];
-            for (int a = 0; a < 3; ++a) {
-                low[a] = pc[a] - double(c.base[a]) * cell < w.tolerance ? c.base[a] - 1 : c.base[a];
-                high[a] =
-                    double(c.base[a] + 1) * cell - pc[a] <= w.tolerance ? c.base[a] + 1 : c.base[a];
-            }
-            uint32_t found = UINT32_MAX;
-            double best = w.tolerance;
-            for (int64_t x = low[0]; x <= high[0]; ++x)
-                for (int64_t y = low[1]; y <= high[1]; ++y)
-                    for (int64_t z = low[2]; z <= high[2]; ++z) {
-                        const uint64_t k = CellTable::key(x, y, z);
-                        for (uint32_t e = k == c.key ? head : cells.head(k); e != 0;
-                             e = entries[e - 1].next) {
-                            const Entry& q = entries[e - 1];
-                            if (!q.position) continue;
-                            const Point3& o = w.positions[q.id];
-                            const double d = std::max(
-                                {std::fabs(o.X - p.X), std::fabs(o.Y - p.Y), std::fabs(o.Z - p.Z)});
-                            if (d <= best) {
-                                best = d;
-                                found = q.id;
-                            }
+        if (i + Ahead < distinct.size()) ahead[i % Ahead] = cellOf(i + Ahead);
+        const int64_t* base = c.base;
+        int64_t low[3], high[3];
+        for (int a = 0; a < 3; ++a) {
+            low[a] = pc[a] - double(base[a]) * cell < w.tolerance ? base[a] - 1 : base[a];
+            high[a] = double(base[a] + 1) * cell - pc[a] <= w.tolerance ? base[a] + 1 : base[a];
+        }
+        uint32_t found = UINT32_MAX;
+        double best = w.tolerance;
+        for (int64_t x = low[0]; x <= high[0]; ++x)
+            for (int64_t y = low[1]; y <= high[1]; ++y)
+                for (int64_t z = low[2]; z <= high[2]; ++z)
+                    for (uint32_t e = cells.head(CellTable::key(x, y, z)); e != 0;
+                         e = next[e - 1]) {
+                        const Point3& o = w.positions[e - 1];
+                        const double d = std::max(
+                            {std::fabs(o.X - p.X), std::fabs(o.Y - p.Y), std::fabs(o.Z - p.Z)});
+                        if (d <= best) {
+                            best = d;
+                            found = e - 1;
                         }
                     }
-            const bool isNew = found == UINT32_MAX;
-            if (isNew) {
-                found = uint32_t(w.positions.size());
-                w.positions.push_back(p);
-            }
-            entries.push_back(Entry{{pf[0], pf[1], pf[2]}, found, head, isNew});
-            head = uint32_t(entries.size());
-            id = found;
+        if (found == UINT32_MAX) {
+            found = uint32_t(w.positions.size());
+            w.positions.push_back(p);
+            uint32_t& head = cells.place(c.key);
+            next.push_back(head);
+            head = found + 1;
+            for (float v : distinct.values()[i].p)
+                leaves[i] |= !std::isfinite(v) || (v == 0 && std::signbit(v));
+        } else {
+            leaves[i] = 1;
         }
-        Recent& r = recent[nextRecent];
-        std::memcpy(r.p, pf, sizeof r.p);
-        r.id = id + 1;
-        nextRecent = (nextRecent + 1) % RecentCount;
+        positionOf[i] = found;
     }
+    moved.clear();
+    if (std::find(leaves.begin(), leaves.end(), uint8_t(1)) == leaves.end()) return;
+    moved.resize(w.ids.size());
+    for (size_t t = 0; t < w.ids.size(); ++t)
+        for (uint32_t& i : w.ids[t]) {
+            moved[t] |= leaves[i];
+            i = positionOf[i];
+        }
 }
 
 void setPosition(TMeshVertex& v, const Point3& p) {
@@ -228,26 +217,28 @@ Vec3 toVec3(const Point3& p) {
 }
 
 // Moves every corner onto its position and drops the triangles that are left without area (those
-// whose corners all stayed had area when they arrived).
-void dropFlatTriangles(WeldState& w) {
+// whose corners all stayed had area when they arrived). Given moved (per triangle, empty for
+// none), only the triangles it marks may have a corner off its position.
+void dropFlatTriangles(WeldState& w, const std::vector<uint8_t>* moved = nullptr) {
     size_t kept = 0;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
         const Ids& id = w.ids[t];
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) continue;
         TMeshTriangle& triangle = w.triangles[t];
-        bool moved = false;
-        for (size_t k = 0; k < 3; ++k) {
+        bool changed = false;
+        const bool mayMove = !moved || (!moved->empty() && (*moved)[t]);
+        for (size_t k = 0; k < 3 && mayMove; ++k) {
             TMeshVertex moving = triangle.Corners[k];
             setPosition(moving, w.positions[id[k]]);
             // Written only when it changes, so that most of the triangles stay clean in memory.
             if (std::memcmp(moving.Position, triangle.Corners[k].Position,
                             sizeof moving.Position) != 0) {
                 std::memcpy(triangle.Corners[k].Position, moving.Position, sizeof moving.Position);
-                moved = true;
+                changed = true;
             }
         }
         double n[3];
-        if (moved && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+        if (changed && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
                                  toVec3(w.positions[id[2]]), n))
             continue;
         if (kept != t) {
@@ -351,10 +342,18 @@ void aroundPositions(const WeldState& w, const std::vector<uint8_t>& positions,
 // Finds the neighbours of every side through the triangles around each position.
 Sides findSides(const WeldState& w) {
     const size_t n = w.ids.size();
+    Sides sides;
+    // Most surfaces have no edge of more than two triangles: their sides pair up without the
+    // general search.
+    static_assert(OpenSide == UINT32_MAX);
+    if (pairSides(w.ids, uint32_t(w.positions.size()), sides.across)) {
+        sides.crowded.assign(3 * n, 0);
+        summarise(sides);
+        return sides;
+    }
     std::vector<uint32_t> first;
     std::vector<Around> around;
     aroundPositions(w, {}, first, around);
-    Sides sides;
     sides.across.assign(3 * n, OpenSide);
     sides.crowded.assign(3 * n, 0);
     std::vector<uint32_t> ways[2]; // triangles along a crowded edge: from low to high, back
@@ -748,8 +747,9 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0};
-    mergePositions(w);
-    dropFlatTriangles(w);
+    std::vector<uint8_t> moved;
+    mergePositions(w, moved);
+    dropFlatTriangles(w, &moved);
     Sides sides = findSides(w);
     std::vector<uint8_t> joined;
     if (sides.anyOpen && joinSeams(w, sides, joined)) afterJoin(w, sides, joined);

@@ -1,0 +1,42 @@
+// The weld's quick pairing of triangle sides, for surfaces where no edge is shared by more than
+// two triangles.
+#include "render/UnTRenderer_Mesh.h"
+
+#include <algorithm>
+
+bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
+               std::vector<uint32_t>& across) {
+    // Every side (3 per triangle) by its lower end, with its higher end.
+    const size_t n = ids.size();
+    if (3 * n >= UINT32_MAX) return false;
+    std::vector<uint32_t> first(size_t(positionCount) + 1, 0);
+    for (const auto& id : ids)
+        for (size_t s = 0; s < 3; ++s)
+            ++first[std::min(id[s], id[(s + 1) % 3]) + 1];
+    for (size_t i = 1; i < first.size(); ++i)
+        first[i] += first[i - 1];
+    struct End {
+        uint32_t other, side;
+    };
+    std::vector<End> ends(3 * n);
+    {
+        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
+        for (uint32_t t = 0; t < n; ++t)
+            for (uint32_t s = 0; s < 3; ++s) {
+                const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
+                ends[fill[std::min(a, b)]++] = End{std::max(a, b), 3 * t + s};
+            }
+    }
+    // Each side pairs with the one other side of the same ends, if any.
+    across.assign(3 * n, UINT32_MAX);
+    for (size_t p = 0; p < positionCount; ++p)
+        for (uint32_t i = first[p]; i < first[p + 1]; ++i) {
+            uint32_t count = 0, match = 0;
+            for (uint32_t j = first[p]; j < first[p + 1]; ++j)
+                if (j != i && ends[j].other == ends[i].other) ++count, match = j;
+            if (count > 1) return false;
+            if (count == 1)
+                across[ends[i].side] = ends[match].side / 3;
+        }
+    return true;
+}
