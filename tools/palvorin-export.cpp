@@ -17,6 +17,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include <sys/stat.h>
@@ -162,16 +163,6 @@ struct Options {
     TOutlineOptions outlines;
 };
 
-// The value an outline option names, or null.
-std::string* outlineOption(TOutlineOptions& o, const std::string& arg) {
-    if (arg == "--profile") return &o.Profile;
-    if (arg == "--path") return &o.Path;
-    if (arg == "--profile-layer") return &o.ProfileLayer;
-    if (arg == "--path-layer") return &o.PathLayer;
-    if (arg == "--object") return &o.Object;
-    return nullptr;
-}
-
 constexpr int DefaultPictureSize = 512;
 const std::string SizeRange =
     std::to_string(MinPictureSize) + ".." + std::to_string(MaxPictureSize);
@@ -216,6 +207,22 @@ std::optional<std::string> optionValue(const std::string& longName, const std::s
     return std::string(argv[++i]);
 }
 
+// Takes the value of the outline option argv[i] (as optionValue) into its field; false when argv[i]
+// is no outline option.
+bool takeOutlineOption(TOutlineOptions& o, int argc, char** argv, int& i) {
+    const std::pair<const char*, std::string*> fields[] = {
+        {"--profile", &o.Profile},           {"--path", &o.Path},
+        {"--profile-layer", &o.ProfileLayer}, {"--path-layer", &o.PathLayer},
+        {"--object", &o.Object},
+    };
+    for (const auto& [name, field] : fields)
+        if (std::optional<std::string> value = optionValue(name, name, argc, argv, i)) {
+            *field = std::move(*value);
+            return true;
+        }
+    return false;
+}
+
 // Returns an exit code when the command line is not usable, nullopt otherwise.
 std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
@@ -242,16 +249,14 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             if (!parseSize(*value, options.width, options.height))
                 return usageError("invalid size '" + *value + "': use N or WxH, each side " +
                                   SizeRange);
-        } else if (std::string* target = outlineOption(options.outlines, arg)) {
-            if (i + 1 >= argc) return usageError("option '" + arg + "' needs a value");
-            *target = argv[++i];
-        } else if (arg == "--lathe") {
-            if (i + 1 >= argc) return usageError("option '--lathe' needs a value");
+        } else if (takeOutlineOption(options.outlines, argc, argv, i)) {
+        } else if (std::optional<std::string> value =
+                       optionValue("--lathe", "--lathe", argc, argv, i)) {
             char* end = nullptr;
-            const long n = std::strtol(argv[++i], &end, 10);
-            if (*argv[i] == '\0' || *end != '\0' || n < 3 || n > 100)
+            const long n = std::strtol(value->c_str(), &end, 10);
+            if (value->empty() || *end != '\0' || n < 3 || n > 100)
                 return usageError("--lathe takes a number of steps from 3 to 100, not '" +
-                                  std::string(argv[i]) + "'");
+                                  *value + "'");
             options.outlines.Lathe = int(n);
         } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
             options.unit = findExportUnit(*value);
