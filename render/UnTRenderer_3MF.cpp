@@ -16,7 +16,6 @@
 
 namespace {
 
-using Position = std::array<float, 3>;
 
 struct ReleaseLib3MF {
     void operator()(NMR::PLib3MFBase* instance) const { NMR::lib3mf_release(instance); }
@@ -298,7 +297,9 @@ DWORD T3MFRenderer::textureFor(const TTextureObj& texture) {
 void T3MFRenderer::writeObject() {
     // Corners that share a position are one vertex of the object, whatever their normal, colour
     // or texture coordinate: the mesh is closed where the faces meet.
-    TUniqueValues<Position> positions;
+    // The weld numbers positions so that equal numbers are equal bits (no -0 left): each number
+    // is one vertex.
+    std::vector<NMR::MODELMESHVERTEX> vertices;
     std::vector<NMR::MODELMESHTRIANGLE> triangles;
     std::vector<DWORD> groups, indices; // the base material of each triangle
     std::vector<std::pair<size_t, const TMeshRun*>> texturedRuns; // first triangle, run
@@ -312,8 +313,9 @@ void T3MFRenderer::writeObject() {
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             uint32_t& vertex = vertexAt[run.PositionIds[i]];
             if (vertex == UINT32_MAX) {
-                const float* p = run.Vertices[i].Position;
-                vertex = positions.add(Position{p[0] + 0.0f, p[1] + 0.0f, p[2] + 0.0f});
+                vertex = uint32_t(vertices.size());
+                vertices.emplace_back();
+                std::copy_n(run.Vertices[i].Position, 3, vertices.back().m_fPosition);
             }
             vertexOf.push_back(vertex);
         }
@@ -325,12 +327,8 @@ void T3MFRenderer::writeObject() {
         }
     }
     if (triangles.empty()) return;
-    if (triangles.size() > 0xFFFFFFFFu || positions.size() > 0xFFFFFFFFu)
+    if (triangles.size() > 0xFFFFFFFFu || vertices.size() > 0xFFFFFFFFu)
         throw std::runtime_error("the object \"" + objectName + "\" has too many triangles");
-
-    std::vector<NMR::MODELMESHVERTEX> vertices(positions.size());
-    for (size_t k = 0; k < vertices.size(); ++k)
-        std::copy_n(positions.values()[k].data(), 3, vertices[k].m_fPosition);
 
     NMR::PLib3MFBase* model = model_.get();
     NMR::PLib3MFModelMeshObject* object = nullptr;

@@ -107,10 +107,6 @@ TMaterialKey materialKey(const TMeshRun& run) {
                         run.textured() ? run.Texture.FileName : std::string());
 }
 
-Vec3 placePoint(const Matrix4& m, const float p[3]) {
-    return TransformPoint(Vec3{p[0], p[1], p[2]}, m);
-}
-
 Vec3 placeDirection(const Matrix4& m, const float d[3]) {
     double r[3];
     for (int i = 0; i < 3; ++i)

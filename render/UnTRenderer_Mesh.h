@@ -193,10 +193,9 @@ const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes);
 // (non-finite corners included).
 bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]);
 
-// Placed copies of a point and of a direction (the placement has no scale).
-Vec3 placePoint(const Matrix4& m, const float p[3]);
-// placePoint for many points with one matrix: the same arithmetic in double precision, inline.
-inline Vec3 placePointFast(const Matrix4& m, const float p[3]) {
+// Placed copies of a point and of a direction (the direction's placement has no scale), in double
+// precision; the point's inline, as every corner of an export goes through it.
+inline Vec3 placePoint(const Matrix4& m, const float p[3]) {
     const double* e = m.m;
     const double x = p[0], y = p[1], z = p[2];
     return Vec3{float(x * e[0] + y * e[4] + z * e[8] + e[12]),
@@ -351,8 +350,6 @@ class TSTLRenderer : public TMeshRenderer {
   public:
     TSTLRenderer();
 
-    void initObject(const std::string& name) override;
-
   protected:
     void openFiles(const std::string& fileName) override;
     void writeObject() override;
@@ -363,5 +360,4 @@ class TSTLRenderer : public TMeshRenderer {
   private:
     TExportFile outFile;
     uint64_t triangleCount_ = 0;
-    Matrix4 placement_; // of the current object, in millimetres
 };

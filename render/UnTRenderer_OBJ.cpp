@@ -183,7 +183,7 @@ void TOBJRenderer::writeObject() {
             const TMeshVertex& v = run.Vertices[i];
             uint32_t& position = placedAt[run.PositionIds[i]];
             if (position == UINT32_MAX) {
-                const Vec3 p = placePointFast(placement, v.Position);
+                const Vec3 p = placePoint(placement, v.Position);
                 position = positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f});
             }
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {

@@ -29,14 +29,10 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
     triangleCount_ = 0;
 }
 
-void TSTLRenderer::initObject(const std::string& name) {
-    TMeshRenderer::initObject(name);
-    placement_ = scaledPlacement(unit.Millimetres);
-}
-
 void TSTLRenderer::writeObject() {
     // Each face's normal turned once (the triangles of one face follow each other), its corners
     // placed in millimetres.
+    const Matrix4 placement = scaledPlacement(unit.Millimetres);
     float lastNormal[3] = {0, 0, 0};
     Vec3 normal{0, 0, 0};
     for (const TMeshTriangle& t : objectTriangles) {
@@ -46,7 +42,7 @@ void TSTLRenderer::writeObject() {
         }
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
         for (const TMeshVertex& v : t.Corners)
-            at = storeVec3(at, placePointFast(placement_, v.Position));
+            at = storeVec3(at, placePoint(placement, v.Position));
         outFile.commit(storeU16(at, 0));
     }
     triangleCount_ += objectTriangles.size();

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <map>
 
 namespace {
 
@@ -216,6 +215,14 @@ Vec3 toVec3(const Point3& p) {
     return Vec3{float(p.X), float(p.Y), float(p.Z)};
 }
 
+// Whether the triangle of corner ids id is left without area on the welded positions.
+bool flatAt(const WeldState& w, const Ids& id) {
+    double n[3];
+    return id[0] == id[1] || id[1] == id[2] || id[0] == id[2] ||
+           !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
+                       toVec3(w.positions[id[2]]), n);
+}
+
 // Moves every corner onto its position and drops the triangles that are left without area (those
 // whose corners all stayed had area when they arrived). Given moved (per triangle, empty for
 // none), only the triangles it marks may have a corner off its position.
@@ -237,10 +244,7 @@ void dropFlatTriangles(WeldState& w, const std::vector<uint8_t>* moved = nullptr
                 changed = true;
             }
         }
-        double n[3];
-        if (changed && !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
-                                 toVec3(w.positions[id[2]]), n))
-            continue;
+        if (changed && flatAt(w, id)) continue;
         if (kept != t) {
             w.triangles[kept] = triangle;
             w.ids[kept] = id;
@@ -376,11 +380,7 @@ void afterJoin(WeldState& w, Sides& sides, const std::vector<uint8_t>& joined) {
         if (joined[id[0]] || joined[id[1]] || joined[id[2]]) touched.push_back(t);
     }
     for (uint32_t t : touched) {
-        const Ids& id = w.ids[t];
-        double n[3];
-        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2] ||
-            !faceNormal(toVec3(w.positions[id[0]]), toVec3(w.positions[id[1]]),
-                        toVec3(w.positions[id[2]]), n)) {
+        if (flatAt(w, w.ids[t])) {
             dropFlatTriangles(w);
             sides = findSides(w);
             return;
