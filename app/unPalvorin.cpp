@@ -348,10 +348,7 @@ void TfrmPalvorin::latheClick() {
             TfrmLathe dialog(this);
             dialog.exec();
             confirmed = dialog.Confirmed;
-            if (confirmed) {
-                const int32_t width = CurrentObject->NormalizeLatheProfile();
-                CurrentObject->MakeCirclePath(width, dialog.subdiv()->value());
-            }
+            if (confirmed) CurrentObject->MakeLathe(dialog.subdiv()->value());
         }
         Redraw();
         if (confirmed) RecordStep(stepName("Lathe"));

@@ -179,8 +179,7 @@ std::unique_ptr<TExtrObj> makeLathe(int k, const Settings& s) {
     object->ProfileCount = n;
     object->Groups = benchGroups();
     object->SetProfileScale(100);
-    const int32_t width = object->NormalizeLatheProfile();
-    object->MakeCirclePath(width, 100);
+    object->MakeLathe(100);
     object->SetPosition(Vec3{static_cast<float>(k * 250), 0, 900});
     object->SetRotation(Vec3{0, 0, static_cast<float>(k * 5)});
     return object;

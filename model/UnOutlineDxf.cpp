@@ -192,8 +192,10 @@ struct GuardPass {
                 if (type == "SEQEND") skippingPolyline = false;
                 continue;
             }
-            if (type == "ATTRIB" || paperSpace) continue;
-            skippingPolyline = false;
+            if (type == "ATTRIB") continue;
+            // A paper-space polyline's vertices go with it.
+            skippingPolyline = paperSpace && type == "POLYLINE";
+            if (paperSpace) continue;
             ++Found[type];
             if (!isUsable(type)) continue;
             if (std::none_of(Layers.begin(), Layers.end(),
@@ -227,6 +229,7 @@ class PieceCollector : public DL_CreationAdapter {
     int InsUnits = 0;
     std::vector<std::string> Notes;
     size_t Points = 0;
+    int OutOfRange = 0; // entities left out for coordinates no drawing means
 
     void setVariableInt(const std::string& key, int value, int) override {
         if (key == "$INSUNITS") InsUnits = value;
@@ -324,8 +327,10 @@ class PieceCollector : public DL_CreationAdapter {
                                 std::to_string(MaxPoints) + " points)");
         for (const TChainPoint& p : c.Points)
             if (!std::isfinite(p.X) || !std::isfinite(p.Y) || std::abs(p.X) > MaxCoordinate ||
-                std::abs(p.Y) > MaxCoordinate)
-                return; // a number no drawing means; the entity is dropped with a note
+                std::abs(p.Y) > MaxCoordinate) {
+                ++OutOfRange; // a number no drawing means
+                return;
+            }
         if (c.Points.size() < 2) return;
         Pieces.push_back(std::move(c));
     }
@@ -562,6 +567,10 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
     if (guard.Damaged > 0)
         out.Notes.push_back("left out " + std::to_string(guard.Damaged) +
                             " entities with a broken number");
+    if (pieces.OutOfRange > 0)
+        out.Notes.push_back("left out " + std::to_string(pieces.OutOfRange) +
+                            " entities with coordinates beyond " +
+                            std::to_string(int64_t(MaxCoordinate)) + " drawing units");
     const Unit* unit = nullptr;
     for (const Unit& u : Units)
         if (u.Code == pieces.InsUnits) unit = &u;

@@ -59,10 +59,9 @@ std::vector<size_t> fitPoints(const std::vector<TChainPoint>& points, size_t bud
         hi = std::max(hi, chordDeviation(points, fixed[s], fixed[s + 1]));
     std::vector<size_t> best = fixed;
     deviation = hi;
-    if (greedy(points, fixed, 0, budget).size() <= budget) {
-        best = greedy(points, fixed, 0, budget);
+    if (std::vector<size_t> exact = greedy(points, fixed, 0, budget); exact.size() <= budget) {
         deviation = 0;
-        return best;
+        return exact;
     }
     // Bisect the largest distance: the greedy walk needs the fewest vertices for a given one.
     double lo = 0;
@@ -123,28 +122,52 @@ int32_t chooseOutlineScale(double size, double maxAbs, int32_t current, bool exa
     return int32_t(std::clamp<double>(ideal, lo, MaxOutlineScale));
 }
 
-bool outlineCrossesItself(const OutlineVertex* v, int32_t count) {
-    const bool closed = count > 3 && v[0].X == v[count - 1].X && v[0].Y == v[count - 1].Y;
-    auto orient = [](const OutlineVertex& a, const OutlineVertex& b, const OutlineVertex& c) {
-        const int64_t cross = (int64_t(b.X) - a.X) * (int64_t(c.Y) - a.Y) -
-                              (int64_t(b.Y) - a.Y) * (int64_t(c.X) - a.X);
-        return (cross > 0) - (cross < 0);
-    };
-    auto onSegment = [](const OutlineVertex& a, const OutlineVertex& b, const OutlineVertex& p) {
-        return std::min(a.X, b.X) <= p.X && p.X <= std::max(a.X, b.X) &&
-               std::min(a.Y, b.Y) <= p.Y && p.Y <= std::max(a.Y, b.Y);
-    };
-    const int32_t edges = count - 1;
-    for (int32_t i = 0; i < edges; ++i)
-        for (int32_t j = i + 2; j < edges; ++j) {
-            if (closed && i == 0 && j == edges - 1) continue; // neighbours across the start
-            const OutlineVertex &a = v[i], &b = v[i + 1], &c = v[j], &d = v[j + 1];
-            const int o1 = orient(a, b, c), o2 = orient(a, b, d), o3 = orient(c, d, a),
-                      o4 = orient(c, d, b);
-            if (o1 != o2 && o3 != o4) return true;
-            if ((o1 == 0 && onSegment(a, b, c)) || (o2 == 0 && onSegment(a, b, d)) ||
-                (o3 == 0 && onSegment(c, d, a)) || (o4 == 0 && onSegment(c, d, b)))
-                return true;
+namespace {
+
+int orientation(Point2 a, Point2 b, Point2 c) {
+    const int64_t cross =
+        (int64_t(b.X) - a.X) * (int64_t(c.Y) - a.Y) - (int64_t(b.Y) - a.Y) * (int64_t(c.X) - a.X);
+    return (cross > 0) - (cross < 0);
+}
+
+bool within(Point2 a, Point2 b, Point2 p) {
+    return std::min(a.X, b.X) <= p.X && p.X <= std::max(a.X, b.X) && std::min(a.Y, b.Y) <= p.Y &&
+           p.Y <= std::max(a.Y, b.Y);
+}
+
+// Segments ab and cd share a point (touching counts).
+bool meet(Point2 a, Point2 b, Point2 c, Point2 d) {
+    const int o1 = orientation(a, b, c), o2 = orientation(a, b, d);
+    const int o3 = orientation(c, d, a), o4 = orientation(c, d, b);
+    if (o1 != o2 && o3 != o4) return true;
+    return (o1 == 0 && within(a, b, c)) || (o2 == 0 && within(a, b, d)) ||
+           (o3 == 0 && within(c, d, a)) || (o4 == 0 && within(c, d, b));
+}
+
+} // namespace
+
+bool outlineCrossesItself(const std::vector<Point2>& points) {
+    // Repeated neighbours add nothing to the shape.
+    std::vector<Point2> v;
+    for (Point2 q : points)
+        if (v.empty() || v.back().X != q.X || v.back().Y != q.Y) v.push_back(q);
+    if (v.size() < 3) return false;
+    const bool closed = v.front().X == v.back().X && v.front().Y == v.back().Y;
+    const size_t segments = v.size() - 1;
+    for (size_t i = 0; i < segments; ++i)
+        for (size_t j = i + 1; j < segments; ++j) {
+            // Neighbours share their common vertex, and so do the last and first of a ring: only
+            // folding back onto each other counts.
+            if (j == i + 1 || (closed && i == 0 && j == segments - 1)) {
+                const Point2 shared = j == i + 1 ? v[j] : v[0];
+                const Point2 a = j == i + 1 ? v[i] : v[1];
+                const Point2 b = j == i + 1 ? v[j + 1] : v[segments - 1];
+                if (orientation(a, shared, b) == 0 &&
+                    (within(shared, a, b) || within(shared, b, a)))
+                    return true;
+                continue;
+            }
+            if (meet(v[i], v[i + 1], v[j], v[j + 1])) return true;
         }
     return false;
 }
@@ -237,7 +260,10 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
                             " corners, more than an outline holds: simplified to " +
                             std::to_string(out.Count) + " vertices");
     }
-    if (outlineCrossesItself(out.Vertices.data(), out.Count))
+    std::vector<Point2> points;
+    for (int32_t i = 0; i < out.Count; ++i)
+        points.push_back(Point2{out.Vertices[size_t(i)].X, out.Vertices[size_t(i)].Y});
+    if (outlineCrossesItself(points))
         out.Notes.push_back("warning: the outline crosses itself");
     return out;
 }

@@ -42,5 +42,7 @@ int32_t chooseOutlineScale(double size, double maxAbs, int32_t current, bool exa
 TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32_t currentScale,
                             const std::string& name);
 
-// True when two edges of the outline that do not share a vertex cross or touch.
-bool outlineCrossesItself(const OutlineVertex* vertices, int32_t count);
+// True when two edges of the outline cross or touch, or two neighbouring edges fold back onto each
+// other; repeated neighbours are one point, and the last and first edges of a closed outline (its
+// end on its start) are neighbours.
+bool outlineCrossesItself(const std::vector<Point2>& points);

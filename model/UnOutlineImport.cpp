@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -94,11 +93,6 @@ void setObjectOutline(TExtrObj& object, TOutlineKind kind, const TStoredOutline&
         object.SetPathScale(outline.Scale);
         object.SetPathClosed(outline.Closed);
     }
-}
-
-void makeLatheObject(TExtrObj& object, int32_t subdivisions) {
-    const int32_t width = object.NormalizeLatheProfile();
-    object.MakeCirclePath(width, subdivisions);
 }
 
 std::string outlineSummary(const TStoredOutline& outline, TOutlineKind kind) {

@@ -27,9 +27,5 @@ void exportOutline(const std::string& fileName, const OutlineVertex* vertices, i
 // outline's scale and, for a path, its closure.
 void setObjectOutline(TExtrObj& object, TOutlineKind kind, const TStoredOutline& outline);
 
-// The object as the Lathe command makes it: the profile moved onto the axis and spun in
-// subdivisions steps.
-void makeLatheObject(TExtrObj& object, int32_t subdivisions);
-
 // One line for the user: vertices, deviation in millimetres and scale.
 std::string outlineSummary(const TStoredOutline& outline, TOutlineKind kind);

@@ -173,6 +173,9 @@ class TExtrObj {
     int32_t NormalizeLatheProfile();
     // Segments are bounded so that at most MaxOutlineVertices path vertices are written.
     void MakeCirclePath(int32_t radius, int32_t segments);
+    // The Lathe command's outlines: the profile moved onto the axis, the path a circle of its
+    // width in subdivisions steps.
+    void MakeLathe(int32_t subdivisions) { MakeCirclePath(NormalizeLatheProfile(), subdivisions); }
     bool IsComplete() const { return ProfileCount > 0 && PathCount > 0; }
 
     void SaveToStream(TExtrStream& stream) const;

@@ -44,6 +44,6 @@ void applyOutlineOptions(TExtrObjList& doc, bool newDocument, const TOutlineOpti
         if (object->ProfileCount == 0)
             throw EOutlineError("--lathe needs a profile: the object \"" + object->Name +
                                 "\" has none");
-        makeLatheObject(*object, options.Lathe);
+        object->MakeLathe(options.Lathe);
     }
 }

@@ -381,8 +381,7 @@ std::unique_ptr<TExtrObj> makeVase() {
                 {body, White, "marble", 3, 1},
                 {lip, Gold, "", 1, 1},
                 {inside, rgb(70, 88, 84), "", 1, 1}});
-    const int32_t width = object->NormalizeLatheProfile();
-    object->MakeCirclePath(width, 48);
+    object->MakeLathe(48);
     object->SetRotation(Vec3{24, 0, 0});
     object->SetPosition(Vec3{0, 0, 0});
     return object;
