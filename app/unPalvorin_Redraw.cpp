@@ -53,9 +53,7 @@ class TScreenRedrawHooks : public TRedrawHooks {
 } // namespace
 
 void TfrmPalvorin::startScene() {
-    scene.smoothShading = true;
-    initScene(ui->glcanvas->pixelWidth(), ui->glcanvas->pixelHeight());
-    setCamera(0, 10, 500, 0, 0);
+    startViewScene(ui->glcanvas->pixelWidth(), ui->glcanvas->pixelHeight());
 }
 
 // A fresh scene has an empty registry: ids the objects still carry would point at nothing.

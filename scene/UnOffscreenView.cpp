@@ -161,10 +161,7 @@ TOffscreenView::TOffscreenView(int32_t width, int32_t height) : gl(new Context) 
         glDrawBuffer(GL_COLOR_ATTACHMENT0);
         glReadBuffer(GL_COLOR_ATTACHMENT0);
 
-        // The main window's scene set-up: smooth shading, the reset camera.
-        scene.smoothShading = true;
-        initScene(width, height);
-        setCamera(0, 10, 500, 0, 0);
+        startViewScene(width, height);
     } catch (...) {
         shutdownScene();
         gl->release();

@@ -120,6 +120,12 @@ void initScene(int32_t width, int32_t height) {
     scene.ready = true;
 }
 
+void startViewScene(int32_t width, int32_t height) {
+    scene.smoothShading = true;
+    initScene(width, height);
+    setCamera(0, 10, 500, 0, 0);
+}
+
 void shutdownScene() {
     if (scene.ready) {
         for (int32_t id : listRegistry)

@@ -33,6 +33,8 @@ extern TSceneState scene;
 // Called with the drawing surface's context current. Empties the texture table and the registry,
 // makes a TOGLRenderer current and installs the GL texture uploader.
 void initScene(int32_t width, int32_t height);
+// The view's scene as the main window starts it: smooth shading, initScene, the reset camera.
+void startViewScene(int32_t width, int32_t height);
 // Releases lists, textures, the renderer and the tessellator (context current, if any).
 void shutdownScene();
 void resizeScene(int32_t width, int32_t height);
