@@ -252,10 +252,7 @@ void TfrmPalvorin::showMoveTypePicture() {
 
 void TfrmPalvorin::NewDocument() {
     Document = std::make_unique<TExtrObjList>();
-    auto first = std::make_unique<TExtrObj>();
-    first->SetName("obj1");
-    CurrentObject = first.get();
-    Document->Add(std::move(first));
+    addFirstObject();
     setStatusName("obj1");
     ui->lbObjects->clear();
     addObjectLine(QStringLiteral("obj1"), true);
@@ -274,6 +271,14 @@ void TfrmPalvorin::NewDocument() {
     objectBounds.clear();
     setDocumentSaved(QString());
     resetHistory(true);
+}
+
+// A document is never empty: "obj1" is there to draw in.
+void TfrmPalvorin::addFirstObject() {
+    auto first = std::make_unique<TExtrObj>();
+    first->SetName("obj1");
+    CurrentObject = first.get();
+    Document->Add(std::move(first));
 }
 
 // "file.PLV - Palvorin", or "Palvorin" for a new document; a "*" marks unsaved changes.

@@ -215,6 +215,8 @@ class TfrmPalvorin : public QMainWindow {
     void fillRecentMenu();
     void nameKeysInToolTips();
     void updateUndoCommands();
+    // Adds "obj1" to the document as its current object.
+    void addFirstObject();
     // The document becomes the state of bytes (undo, redo); the view and the list follow.
     void restoreDocument(const std::string& bytes, int selected);
     // Undo (back) or Redo.
