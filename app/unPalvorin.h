@@ -243,6 +243,8 @@ class TfrmPalvorin : public QMainWindow {
     bool refuseEmptyExport();
     // The export commands: the description names the format in the file dialog (translated).
     void exportCommand(const QString& ext, const QString& description, void (*useRenderer)());
+    // The file an export writes, asked for in the save dialog; empty when the user cancels.
+    QString chooseExportName(const QString& ext, const QString& description);
     void fillObjectList();
     void addObjectLine(const QString& name, bool selected);
     void setLinePicture(int index, bool selected);

@@ -256,13 +256,18 @@ void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
         if (refuseEmptyExport()) return;
-        QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
-                                          fileFilter(description, ext), ext.mid(1));
+        const QString name = chooseExportName(ext, description);
         if (name.isEmpty()) return;
-        // A name typed without an extension gets the format's.
-        if (QFileInfo(name).suffix().isEmpty()) name += ext;
         ExportDocument(name, useRenderer);
     });
+}
+
+QString TfrmPalvorin::chooseExportName(const QString& ext, const QString& description) {
+    QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
+                                      fileFilter(description, ext), ext.mid(1));
+    // A name typed without an extension gets the format's.
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += ext;
+    return name;
 }
 
 void TfrmPalvorin::mnExpDXFClick() {

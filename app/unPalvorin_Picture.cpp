@@ -10,7 +10,6 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QImage>
 #include <QMenu>
@@ -29,7 +28,6 @@ constexpr const char* PictureSizeTitle = "Picture size";
 constexpr const char* WidthLabel = "Width (pixels)";
 constexpr const char* HeightLabel = "Height (pixels)";
 constexpr const char* PngFiles = "PNG pictures";
-constexpr const char* AllFilesText = "All files";
 constexpr const char* PictureTooLarge = "The picture cannot be drawn at %1 x %2 pixels.";
 constexpr const char* PictureNotSaved = "The picture could not be saved in %1: %2";
 
@@ -82,12 +80,8 @@ void TfrmPalvorin::mnExportPictureClick() {
         if (!choosePictureSize(width, height)) return;
         lastWidth = width;
         lastHeight = height;
-        const QString proposed = CurrentFileName.isEmpty()
-                                     ? QString()
-                                     : ChangeFileExt(CurrentFileName, QStringLiteral(".png"));
-        const QString filter = QStringLiteral("%1 (*.png *.PNG);;%2 (*)")
-                                   .arg(translatedText(PngFiles), translatedText(AllFilesText));
-        const QString name = chooseSaveFileName(proposed, filter, QStringLiteral("png"));
+        const QString name =
+            chooseExportName(QStringLiteral(".png"), QString::fromUtf8(PngFiles));
         if (name.isEmpty()) return;
         ExportPicture(name, width, height);
     });
