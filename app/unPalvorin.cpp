@@ -287,7 +287,6 @@ void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
     const QString name = QFileInfo(fileName).fileName();
     setWindowTitle(name.isEmpty() ? QStringLiteral("Palvorin[*]")
                                   : name + QStringLiteral("[*] - Palvorin"));
-    setWindowModified(History.Modified());
 }
 
 QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {
