@@ -1,13 +1,13 @@
 // The 3MF export command and the export unit setting of the Tools menu, saved with QSettings.
 #include "app/UnExportMenu.h"
 
+#include "app/UnDataDirectory.h"
 #include "app/unPalvorin.h"
 #include "render/UnExportUnit.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
-#include <QSettings>
 
 namespace {
 
@@ -17,10 +17,6 @@ const char* const UnitKey = "export/unit";
 const char* const UnitCaptions[] = {"Millimetres (mm)", "Centimetres (cm)", "Metres (m)",
                                     "Inches (in)"};
 static_assert(std::size(UnitCaptions) == std::size(ExportUnits));
-
-QSettings settings() {
-    return QSettings(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
-}
 
 void addExport3MF(TfrmPalvorin& window) {
     auto* action = new QAction(QStringLiteral("3MF"), &window);
@@ -40,7 +36,7 @@ void addExport3MF(TfrmPalvorin& window) {
 }
 
 void addUnitMenu(TfrmPalvorin& window) {
-    const QByteArray saved = settings().value(UnitKey).toString().toLatin1();
+    const QByteArray saved = programSettings().value(UnitKey).toString().toLatin1();
     if (const TExportUnit* unit = findExportUnit(saved.toStdString())) setExportUnit(*unit);
 
     auto* tools = window.findChild<QMenu*>(QStringLiteral("mnuTools"));
@@ -62,7 +58,7 @@ void addUnitMenu(TfrmPalvorin& window) {
         group->addAction(action);
         QObject::connect(action, &QAction::triggered, &window, [&unit] {
             setExportUnit(unit);
-            settings().setValue(UnitKey, QString::fromLatin1(unit.Name));
+            programSettings().setValue(UnitKey, QString::fromLatin1(unit.Name));
         });
     }
 }
