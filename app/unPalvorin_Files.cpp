@@ -241,8 +241,7 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     }
     useOGLRenderer();
     SceneReady = true;
-    // STL and 3MF files are meant for printing, where only solids make sense.
-    if (useExportRenderer == &useSTLRenderer || useExportRenderer == &use3MFRenderer) {
+    if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
         for (const std::string& name : notSolidObjects(*Document))
             names << QStringLiteral("\"%1\"").arg(modelText(name));
