@@ -28,7 +28,6 @@ class QListWidgetItem;
 class QPushButton;
 class QUrl;
 class QDateTime;
-class QMenu;
 class QTimer;
 class TGLCanvas;
 class TPalvorinWindows;
