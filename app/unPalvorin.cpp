@@ -74,7 +74,6 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     createToolbarAndMenus();
     installExportMenus(*this);
     connectCommands();
-    addExportPictureCommand();
     translateForm(this);
     nameKeysInToolTips();
     fillRecentMenu(); // file names are not translated
@@ -173,6 +172,8 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->mnExpGLTF, &QAction::triggered, this, &TfrmPalvorin::mnExpGLTFClick);
     connect(ui->mnExpOBJ, &QAction::triggered, this, &TfrmPalvorin::mnExpOBJClick);
     connect(ui->mnExpSTL, &QAction::triggered, this, &TfrmPalvorin::mnExpSTLClick);
+    connect(ui->mnExp3MF, &QAction::triggered, this, &TfrmPalvorin::mnExp3MFClick);
+    connect(ui->mnExportPicture, &QAction::triggered, this, &TfrmPalvorin::mnExportPictureClick);
     connect(ui->editprofile, &QAction::triggered, this, &TfrmPalvorin::editprofileClick);
     connect(ui->mnEditprofile, &QAction::triggered, this, &TfrmPalvorin::mnEditprofileClick);
     connect(ui->editpath, &QAction::triggered, this, &TfrmPalvorin::editpathClick);

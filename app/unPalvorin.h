@@ -204,7 +204,6 @@ class TfrmPalvorin : public QMainWindow {
     void reportLater(const QString& text);
 
     void createToolbarAndMenus();
-    void addExportPictureCommand();
     // Tells why and returns true when the current object is not complete (nothing is saved).
     bool refuseIncompleteSave();
     // Saves, showing a failure; true when saved.

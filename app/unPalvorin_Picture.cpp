@@ -12,7 +12,6 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QImage>
-#include <QMenu>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
@@ -23,7 +22,6 @@
 
 namespace {
 
-constexpr const char* ExportPictureCaption = "Export picture...";
 constexpr const char* PictureSizeTitle = "Picture size";
 constexpr const char* WidthLabel = "Width (pixels)";
 constexpr const char* HeightLabel = "Height (pixels)";
@@ -35,17 +33,6 @@ constexpr const char* PictureNotSaved = "The picture could not be saved in %1: %
 int lastWidth = 0, lastHeight = 0;
 
 } // namespace
-
-void TfrmPalvorin::addExportPictureCommand() {
-    // The window's translation, which follows, gives it the user's language.
-    auto* action = new QAction(QString::fromUtf8(ExportPictureCaption), this);
-    action->setObjectName(QStringLiteral("mnExportPicture"));
-    // Right below the Export submenu of the File menu.
-    const QList<QAction*> items = ui->mnuFile->actions();
-    const qsizetype at = items.indexOf(ui->mnuExport->menuAction());
-    ui->mnuFile->insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, action);
-    connect(action, &QAction::triggered, this, &TfrmPalvorin::mnExportPictureClick);
-}
 
 bool TfrmPalvorin::choosePictureSize(int& width, int& height) {
     QDialog dialog(this);
