@@ -1,4 +1,5 @@
-// The program's data folder: share/palvorin of an installed tree, else the program's directory.
+// The program's data folder (share/palvorin of an installed tree, else the program's directory)
+// and its settings.
 #include "app/UnDataDirectory.h"
 
 #include <QCoreApplication>
@@ -11,4 +12,8 @@ QString programDataDirectory() {
     const QString installed = QDir::cleanPath(bin.filePath(QStringLiteral(PALVORIN_DATA_FROM_BIN)));
     if (QFileInfo(installed).isDir()) return installed;
     return bin.path();
+}
+
+QSettings programSettings() {
+    return QSettings(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
 }

@@ -58,10 +58,3 @@ const std::string& TDocumentHistory::Redo() {
     if (!CanRedo()) throw std::logic_error("nothing to redo");
     return states[++current].Bytes;
 }
-
-size_t TDocumentHistory::MemoryBytes() const {
-    size_t total = 0;
-    for (const State& s : states)
-        total += s.Bytes.size() + s.Label.size();
-    return total;
-}

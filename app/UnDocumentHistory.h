@@ -38,8 +38,6 @@ class TDocumentHistory {
     }
     bool Modified() const { return !savedKnown || saved != current; }
     size_t StepCount() const { return states.empty() ? 0 : states.size() - 1; }
-    // Bytes held by all snapshots.
-    size_t MemoryBytes() const;
 
   private:
     struct State {

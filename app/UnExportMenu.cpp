@@ -1,13 +1,13 @@
-// The 3MF export command and the export unit setting of the Tools menu, saved with QSettings.
+// The export unit setting of the Tools menu, saved in the program's settings.
 #include "app/UnExportMenu.h"
 
+#include "app/UnDataDirectory.h"
 #include "app/unPalvorin.h"
 #include "render/UnExportUnit.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
-#include <QSettings>
 
 namespace {
 
@@ -18,29 +18,8 @@ const char* const UnitCaptions[] = {"Millimetres (mm)", "Centimetres (cm)", "Met
                                     "Inches (in)"};
 static_assert(std::size(UnitCaptions) == std::size(ExportUnits));
 
-QSettings settings() {
-    return QSettings(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
-}
-
-void addExport3MF(TfrmPalvorin& window) {
-    auto* action = new QAction(QStringLiteral("3MF"), &window);
-    action->setObjectName(QStringLiteral("mnExp3MF"));
-    action->setToolTip(
-        QStringLiteral("3MF for 3D printing: a mesh object per object, colours and textures kept"));
-    QObject::connect(action, &QAction::triggered, &window, &TfrmPalvorin::mnExp3MFClick);
-    // Wherever the STL export is, the 3MF export follows it.
-    QAction* stl = window.command(QStringLiteral("mnExpSTL"));
-    for (QObject* holder : stl->associatedObjects()) {
-        auto* menu = qobject_cast<QMenu*>(holder);
-        if (menu == nullptr) continue;
-        const QList<QAction*> actions = menu->actions();
-        const qsizetype next = actions.indexOf(stl) + 1;
-        menu->insertAction(next < actions.size() ? actions[next] : nullptr, action);
-    }
-}
-
 void addUnitMenu(TfrmPalvorin& window) {
-    const QByteArray saved = settings().value(UnitKey).toString().toLatin1();
+    const QByteArray saved = programSettings().value(UnitKey).toString().toLatin1();
     if (const TExportUnit* unit = findExportUnit(saved.toStdString())) setExportUnit(*unit);
 
     auto* tools = window.findChild<QMenu*>(QStringLiteral("mnuTools"));
@@ -62,7 +41,7 @@ void addUnitMenu(TfrmPalvorin& window) {
         group->addAction(action);
         QObject::connect(action, &QAction::triggered, &window, [&unit] {
             setExportUnit(unit);
-            settings().setValue(UnitKey, QString::fromLatin1(unit.Name));
+            programSettings().setValue(UnitKey, QString::fromLatin1(unit.Name));
         });
     }
 }
@@ -70,6 +49,5 @@ void addUnitMenu(TfrmPalvorin& window) {
 } // namespace
 
 void installExportMenus(TfrmPalvorin& window) {
-    addExport3MF(window);
     addUnitMenu(window);
 }

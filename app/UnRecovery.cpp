@@ -13,8 +13,6 @@
 #include <QSet>
 #include <QUrl>
 
-#include <algorithm>
-
 namespace {
 
 const char* const Suffix = ".palvorin-recovery";

@@ -74,7 +74,6 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     createToolbarAndMenus();
     installExportMenus(*this);
     connectCommands();
-    addExportPictureCommand();
     translateForm(this);
     nameKeysInToolTips();
     fillRecentMenu(); // file names are not translated
@@ -173,6 +172,8 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->mnExpGLTF, &QAction::triggered, this, &TfrmPalvorin::mnExpGLTFClick);
     connect(ui->mnExpOBJ, &QAction::triggered, this, &TfrmPalvorin::mnExpOBJClick);
     connect(ui->mnExpSTL, &QAction::triggered, this, &TfrmPalvorin::mnExpSTLClick);
+    connect(ui->mnExp3MF, &QAction::triggered, this, &TfrmPalvorin::mnExp3MFClick);
+    connect(ui->mnExportPicture, &QAction::triggered, this, &TfrmPalvorin::mnExportPictureClick);
     connect(ui->editprofile, &QAction::triggered, this, &TfrmPalvorin::editprofileClick);
     connect(ui->mnEditprofile, &QAction::triggered, this, &TfrmPalvorin::mnEditprofileClick);
     connect(ui->editpath, &QAction::triggered, this, &TfrmPalvorin::editpathClick);
@@ -252,10 +253,7 @@ void TfrmPalvorin::showMoveTypePicture() {
 
 void TfrmPalvorin::NewDocument() {
     Document = std::make_unique<TExtrObjList>();
-    auto first = std::make_unique<TExtrObj>();
-    first->SetName("obj1");
-    CurrentObject = first.get();
-    Document->Add(std::move(first));
+    addFirstObject();
     setStatusName("obj1");
     ui->lbObjects->clear();
     addObjectLine(QStringLiteral("obj1"), true);
@@ -276,13 +274,20 @@ void TfrmPalvorin::NewDocument() {
     resetHistory(true);
 }
 
+// A document is never empty: "obj1" is there to draw in.
+void TfrmPalvorin::addFirstObject() {
+    auto first = std::make_unique<TExtrObj>();
+    first->SetName("obj1");
+    CurrentObject = first.get();
+    Document->Add(std::move(first));
+}
+
 // "file.PLV - Palvorin", or "Palvorin" for a new document; a "*" marks unsaved changes.
 void TfrmPalvorin::setDocumentSaved(const QString& fileName) {
     DocumentFileName = fileName;
     const QString name = QFileInfo(fileName).fileName();
     setWindowTitle(name.isEmpty() ? QStringLiteral("Palvorin[*]")
                                   : name + QStringLiteral("[*] - Palvorin"));
-    setWindowModified(History.Modified());
 }
 
 QMessageBox::StandardButton TfrmPalvorin::askSaveChanges() {

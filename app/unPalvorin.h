@@ -28,7 +28,6 @@ class QListWidgetItem;
 class QPushButton;
 class QUrl;
 class QDateTime;
-class QMenu;
 class QTimer;
 class TGLCanvas;
 class TPalvorinWindows;
@@ -205,7 +204,6 @@ class TfrmPalvorin : public QMainWindow {
     void reportLater(const QString& text);
 
     void createToolbarAndMenus();
-    void addExportPictureCommand();
     // Tells why and returns true when the current object is not complete (nothing is saved).
     bool refuseIncompleteSave();
     // Saves, showing a failure; true when saved.
@@ -215,6 +213,8 @@ class TfrmPalvorin : public QMainWindow {
     void fillRecentMenu();
     void nameKeysInToolTips();
     void updateUndoCommands();
+    // Adds "obj1" to the document as its current object.
+    void addFirstObject();
     // The document becomes the state of bytes (undo, redo); the view and the list follow.
     void restoreDocument(const std::string& bytes, int selected);
     // Undo (back) or Redo.
@@ -241,6 +241,8 @@ class TfrmPalvorin : public QMainWindow {
     bool refuseEmptyExport();
     // The export commands: the description names the format in the file dialog (translated).
     void exportCommand(const QString& ext, const QString& description, void (*useRenderer)());
+    // The file an export writes, asked for in the save dialog; empty when the user cancels.
+    QString chooseExportName(const QString& ext, const QString& description);
     void fillObjectList();
     void addObjectLine(const QString& name, bool selected);
     void setLinePicture(int index, bool selected);

@@ -241,8 +241,7 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     }
     useOGLRenderer();
     SceneReady = true;
-    // STL and 3MF files are meant for printing, where only solids make sense.
-    if (useExportRenderer == &useSTLRenderer || useExportRenderer == &use3MFRenderer) {
+    if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
         for (const std::string& name : notSolidObjects(*Document))
             names << QStringLiteral("\"%1\"").arg(modelText(name));
@@ -256,13 +255,18 @@ void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
                                  void (*useRenderer)()) {
     runCommand([&] {
         if (refuseEmptyExport()) return;
-        QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
-                                          fileFilter(description, ext), ext.mid(1));
+        const QString name = chooseExportName(ext, description);
         if (name.isEmpty()) return;
-        // A name typed without an extension gets the format's.
-        if (QFileInfo(name).suffix().isEmpty()) name += ext;
         ExportDocument(name, useRenderer);
     });
+}
+
+QString TfrmPalvorin::chooseExportName(const QString& ext, const QString& description) {
+    QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
+                                      fileFilter(description, ext), ext.mid(1));
+    // A name typed without an extension gets the format's.
+    if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += ext;
+    return name;
 }
 
 void TfrmPalvorin::mnExpDXFClick() {

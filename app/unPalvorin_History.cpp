@@ -66,6 +66,7 @@ void TfrmPalvorin::restoreDocument(const std::string& bytes, int selected) {
     if (hasView) ui->glcanvas->makeCurrent();
     // Textures go to the view's context; the objects are replaced only when all reads back.
     const std::vector<std::string> problems = Document->RestoreFromBytes(bytes);
+    if (Document->Count() == 0) addFirstObject();
     if (hasView && scene.ready)
         for (int32_t id : oldLists)
             deleteObjectLists(id);

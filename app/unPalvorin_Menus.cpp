@@ -1,12 +1,12 @@
 // The main window's menus: keys, the Object menu, Open Recent and the tool tips that name keys.
 #include "app/Internationalization.h"
+#include "app/UnDataDirectory.h"
 #include "app/UnMessages.h"
 #include "app/unPalvorin.h"
 #include "editor/UnIcons.h"
 #include "ui_unPalvorin.h"
 
 #include <QFileInfo>
-#include <QSettings>
 
 namespace {
 
@@ -15,12 +15,12 @@ const char* const RecentKey = "recentFiles";
 
 // The list lives in the program's settings ("Palvorin/Palvorin"), beside the export unit.
 QStringList storedRecentFiles() {
-    const QSettings s(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
+    const QSettings s = programSettings();
     return s.value(QLatin1String(RecentKey)).toStringList();
 }
 
 void storeRecentFiles(const QStringList& files) {
-    QSettings s(QStringLiteral("Palvorin"), QStringLiteral("Palvorin"));
+    QSettings s = programSettings();
     s.setValue(QLatin1String(RecentKey), files);
 }
 

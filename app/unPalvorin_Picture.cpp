@@ -10,10 +10,8 @@
 
 #include <QDialog>
 #include <QDialogButtonBox>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QImage>
-#include <QMenu>
 #include <QOpenGLContext>
 #include <QOpenGLFramebufferObject>
 #include <QOpenGLFunctions>
@@ -24,12 +22,10 @@
 
 namespace {
 
-constexpr const char* ExportPictureCaption = "Export picture...";
 constexpr const char* PictureSizeTitle = "Picture size";
 constexpr const char* WidthLabel = "Width (pixels)";
 constexpr const char* HeightLabel = "Height (pixels)";
 constexpr const char* PngFiles = "PNG pictures";
-constexpr const char* AllFilesText = "All files";
 constexpr const char* PictureTooLarge = "The picture cannot be drawn at %1 x %2 pixels.";
 constexpr const char* PictureNotSaved = "The picture could not be saved in %1: %2";
 
@@ -37,17 +33,6 @@ constexpr const char* PictureNotSaved = "The picture could not be saved in %1: %
 int lastWidth = 0, lastHeight = 0;
 
 } // namespace
-
-void TfrmPalvorin::addExportPictureCommand() {
-    // The window's translation, which follows, gives it the user's language.
-    auto* action = new QAction(QString::fromUtf8(ExportPictureCaption), this);
-    action->setObjectName(QStringLiteral("mnExportPicture"));
-    // Right below the Export submenu of the File menu.
-    const QList<QAction*> items = ui->mnuFile->actions();
-    const qsizetype at = items.indexOf(ui->mnuExport->menuAction());
-    ui->mnuFile->insertAction(at >= 0 && at + 1 < items.size() ? items[at + 1] : nullptr, action);
-    connect(action, &QAction::triggered, this, &TfrmPalvorin::mnExportPictureClick);
-}
 
 bool TfrmPalvorin::choosePictureSize(int& width, int& height) {
     QDialog dialog(this);
@@ -82,12 +67,8 @@ void TfrmPalvorin::mnExportPictureClick() {
         if (!choosePictureSize(width, height)) return;
         lastWidth = width;
         lastHeight = height;
-        const QString proposed = CurrentFileName.isEmpty()
-                                     ? QString()
-                                     : ChangeFileExt(CurrentFileName, QStringLiteral(".png"));
-        const QString filter = QStringLiteral("%1 (*.png *.PNG);;%2 (*)")
-                                   .arg(translatedText(PngFiles), translatedText(AllFilesText));
-        const QString name = chooseSaveFileName(proposed, filter, QStringLiteral("png"));
+        const QString name =
+            chooseExportName(QStringLiteral(".png"), QString::fromUtf8(PngFiles));
         if (name.isEmpty()) return;
         ExportPicture(name, width, height);
     });

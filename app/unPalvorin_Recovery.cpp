@@ -1,11 +1,9 @@
 // The main window's crash recovery: the unsaved document kept in a recovery file, offered back at
 // the next start when the program ended without closing it.
 #include "app/Internationalization.h"
-#include "app/UnGLCanvas.h"
 #include "app/UnMessages.h"
 #include "app/UnRecovery.h"
 #include "app/unPalvorin.h"
-#include "scene/UnBmpTex.h"
 #include "ui_unPalvorin.h"
 
 #include <QDateTime>
@@ -102,17 +100,8 @@ bool TfrmPalvorin::OfferRecovery() {
 // The recovered document, unsaved, under its own file name: Save writes it there.
 void TfrmPalvorin::recoverDocument(const TRecoveredWork& work) {
     NewDocument();
-    if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
-    const std::vector<std::string> problems = Document->RestoreFromBytes(work.Bytes.toStdString());
-    if (Document->Count() == 0) NewDocument();
-    fillObjectList();
-    SelectedIndex = 0;
-    CurrentObject = &Document->Items(0);
-    setStatusName(CurrentObject->Name);
+    restoreDocument(work.Bytes.toStdString(), 0);
     CurrentFileName = work.DocumentPath;
     setDocumentSaved(work.DocumentPath);
     resetHistory(false);
-    Redraw();
-    if (!problems.empty())
-        showMessage(QMessageBox::Warning, modelText(textureProblemsMessage(problems)));
 }

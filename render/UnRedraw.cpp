@@ -41,6 +41,10 @@ std::vector<std::string> notSolidObjects(const TExtrObjList& doc) {
     return names;
 }
 
+bool exportNeedsSolids(void (*useRenderer)()) {
+    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer;
+}
+
 namespace {
 
 // Builds one object's mesh into the current renderer and returns the list id it used.

@@ -8,7 +8,7 @@ string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Palvorin draws a closed 2D profile and a 2D path and sweeps the profile\n"
   "along the path (mitred or rounded corners, end caps) or spins it about the\n"
   "vertical axis. Documents hold several coloured or textured objects and\n"
-  "export as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ and STL. palvorin-export\n"
+  "export as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL and 3MF. palvorin-export\n"
   "converts documents and makes pictures and thumbnails without a display.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)

@@ -403,9 +403,7 @@ int run(const Options& options) {
     // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
     // here: the other writers do it themselves (OBJ for its material library and texture copies
     // too), so they get OUTPUT itself.
-    // STL and 3MF files are meant for printing, where only solids make sense.
-    const std::string ext = options.format->extension;
-    if (ext == "stl" || ext == "3mf")
+    if (exportNeedsSolids(options.format->useRenderer))
         for (const std::string& name : notSolidObjects(doc))
             std::fprintf(stderr,
                          "%s: warning: object \"%s\" is not a solid: its profile is not closed, "

@@ -37,4 +37,10 @@ TEST_F(AppTest, ExportPictureSavesTheViewAtTheChosenSizeAndLeavesTheViewAsItWas)
     EXPECT_TRUE(isBackground(picture.pixel(199, 119)));
     // The view is drawn at its own size again.
     EXPECT_EQ(frame(), before);
+
+    // A name typed without an extension gets ".png", as every export does.
+    w->saveAnswer = dir.filePath(QStringLiteral("plain"));
+    whenModal<QDialog>([](QDialog& dialog) { dialog.accept(); });
+    command->trigger();
+    EXPECT_EQ(QImage(dir.filePath(QStringLiteral("plain.png"))).size(), QSize(200, 120));
 }
