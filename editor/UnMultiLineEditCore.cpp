@@ -409,15 +409,12 @@ void TMultiLineEditCore::InscribeInEllipse() {
 void TMultiLineEditCore::Reverse() {
     Command([&] { Line.Reverse(); });
 }
-void TMultiLineEditCore::CloseShape() {
-    Command([&] { Line.CloseShape(); });
-}
 bool TMultiLineEditCore::IsClosed() const {
     return Line.Count() > 0 && PointsEqual(Line.StartPoint.Pos, Line.EndPoint.Pos);
 }
 
 bool TMultiLineEditCore::CloseOutline() {
-    if (IsClosed()) return false;
+    if (IsClosed() || Line.VertexCount() >= MaxOutlineVertices) return false;
     std::vector<Point2> distinct;
     for (int32_t i = 0; i < Line.VertexCount(); ++i)
         if (std::none_of(distinct.begin(), distinct.end(),

@@ -127,9 +127,8 @@ class TMultiLineEditCore {
     void SelectGroup(int32_t id);
     void InscribeInEllipse();
     void Reverse();
-    void CloseShape();
     // The end on the start: n vertices become n + 1, the last on the first, which needs three
-    // distinct vertices and an open outline; false otherwise.
+    // distinct vertices, an open outline and room for one more vertex; false otherwise.
     bool CloseOutline();
     bool IsClosed() const;
     // A double click at a model point: a closed outline takes points on its segments only.

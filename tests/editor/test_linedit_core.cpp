@@ -333,6 +333,14 @@ TEST_F(LineEdit, DoubleClickingTheStartClosesKeepingGroupsAClosedOutlineTakesPoi
     setOutline({{600, 600}, {700, 600}});
     EXPECT_EQ(edit.DoubleClick({600, 600}), R::OnVertex);
     EXPECT_FALSE(edit.CloseOutline());
+    // At the vertex limit there is no room for the closing vertex.
+    std::vector<OutlineVertex> full(MaxOutlineVertices);
+    for (int32_t i = 0; i < MaxOutlineVertices; ++i)
+        full[size_t(i)] = {600 + i * 3, 600 + (i % 2) * 40, {}};
+    edit.SetVertices(full.data(), MaxOutlineVertices);
+    EXPECT_FALSE(edit.CloseOutline());
+    EXPECT_EQ(edit.Line.VertexCount(), MaxOutlineVertices);
+    setOutline({{600, 600}, {700, 600}});
     // An open outline grows past its end off the line.
     EXPECT_EQ(edit.DoubleClick({800, 500}), R::Added);
     EXPECT_EQ(positions(edit.Line).back(), (Point2{800, 500}));
