@@ -155,8 +155,6 @@ void TMultiLineEditCore::MouseUp(TFCMouseButton button, bool shift, int32_t x, i
         // The band selects whichever way it was dragged.
         const uint8_t before = Line.State;
         const Point2 a = ToModel(DownPoint), b = ToModel(LastPoint);
-        // Only what this band holds is selected.
-        Line.StartPoint.State = Line.EndPoint.State = fcNone;
         Action = Line.HitTestRect({std::min(a.X, b.X), std::min(a.Y, b.Y)},
                                   {std::max(a.X, b.X), std::max(a.Y, b.Y)});
         if (Action != fcNone) {
