@@ -282,6 +282,8 @@ void TMultiLineEditCore::PaintGrid(TFCCanvas& canvas, int32_t width, int32_t hei
 std::vector<uint8_t> TMultiLineEditCore::State() const {
     TFCStream s;
     s.WriteDouble(Zoom);
+    s.WriteInt32(HostScale);
+    s.WriteBoolean(HostClosed);
     Line.SaveToStream(s);
     return s.Bytes();
 }
@@ -330,6 +332,8 @@ void TMultiLineEditCore::Restore(std::vector<uint8_t> state) {
     TFCStream s(std::move(state));
     // The outline comes back at the zoom the control shows now, so size, grid and outline agree.
     s.ReadDouble();
+    HostScale = s.ReadInt32();
+    HostClosed = s.ReadBoolean();
     TFCMultiLine restored;
     restored.LoadFromStream(s);
     Line = std::move(restored);

@@ -92,8 +92,13 @@ class TMultiLineEditCore {
     // A pixel of the control as a model point at the current zoom.
     Point2 ToModel(Point2 pixel) const;
 
-    // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped. The
-    // redo ring empties.
+    // What the host window keeps with the outline: its scale and whether a path is closed. Undo
+    // snapshots carry them; after an undo or redo the host reads them back.
+    int32_t HostScale = 100;
+    bool HostClosed = false;
+
+    // The line's state (zoom, host fields and record) onto the undo ring; the oldest of 32 is
+    // dropped. The redo ring empties.
     void Snapshot();
     // One undo step per change: BeginChange notes the line's state, EndChange puts that state on
     // the ring when the outline (positions or groups) differs from it; true then.

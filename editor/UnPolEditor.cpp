@@ -444,7 +444,7 @@ void TPolEdit::edit(const std::function<void(TMultiLineEdit&)>& command) {
 }
 
 void TPolEdit::undoClick() {
-    ui->MultiLineEdit1->Undo();
+    if (ui->MultiLineEdit1->Undo()) takeUndoneState();
 }
 
 void TPolEdit::deleteClick() {

@@ -14,6 +14,7 @@
 #include "editor/UnRoundCornerDialog.h"
 #include "ui_UnPolEditor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -67,6 +68,8 @@ void TPolEdit::createEditCommands() {
     ui->pnlToolbar->addWidget(PointFields);
     connect(PointFields, &TPointFields::Typed, this, &TPolEdit::pointTyped);
     connect(ui->MultiLineEdit1, &TMultiLineEdit::OnChange, this, &TPolEdit::showPointFields);
+    connect(ui->ckClosed, &QCheckBox::toggled, this,
+            [this](bool closed) { ui->MultiLineEdit1->HostClosed = closed; });
 
     QComboBox* zoom = ui->lZoom;
     for (int percent : ExtraZooms) {
@@ -81,7 +84,18 @@ void TPolEdit::createEditCommands() {
 
 void TPolEdit::SetScale(int32_t percent) {
     UnitScale = std::max(percent, 1);
+    ui->MultiLineEdit1->HostScale = UnitScale;
     placeRulers();
+}
+
+void TPolEdit::takeUndoneState() {
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    if (e.HostScale != UnitScale) {
+        // The note on the status bar speaks of the scale left behind.
+        SetScale(e.HostScale);
+        panels[1]->clear();
+    }
+    ui->ckClosed->setChecked(e.HostClosed);
 }
 
 double TPolEdit::toMm(double stored) const {
@@ -173,7 +187,7 @@ bool TPolEdit::askSaveAnyway(const QString& warning) {
 // ---- redo, points table, round corner, point fields ---------------------------------------------
 
 void TPolEdit::redoClick() {
-    ui->MultiLineEdit1->Redo();
+    if (ui->MultiLineEdit1->Redo()) takeUndoneState();
 }
 
 void TPolEdit::pointsTableClick() {

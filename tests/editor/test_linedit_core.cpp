@@ -229,11 +229,20 @@ TEST_F(LineEdit, BackgroundPlacedAndBrightenedOnce) {
 }
 
 TEST_F(LineEdit, UndoIsOnePerGestureWalksBackOverTheRingAndRedoIsDroppedByANewChange) {
+    edit.HostScale = 37;
+    edit.HostClosed = true;
     edit.Snapshot();
     TFCStream record;
     record.WriteDouble(1.0);
+    record.WriteInt32(37);
+    record.WriteBoolean(true);
     edit.Line.SaveToStream(record);
-    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom and line record, nothing else
+    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom, host fields and line record
+    edit.HostScale = 100;
+    edit.HostClosed = false;
+    ASSERT_TRUE(edit.Undo()); // the host's fields come back with the outline
+    EXPECT_EQ(edit.HostScale, 37);
+    EXPECT_TRUE(edit.HostClosed);
     edit.ClearUndo();
 
     for (int x = 738; x < 778; ++x)
