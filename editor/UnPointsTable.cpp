@@ -182,7 +182,7 @@ QString TPointsTable::problemText(const TRowsProblem& p) const {
     case TRowsError::FieldCount:
         return translatedText(msg::RowNotAPoint).arg(p.Row).arg(text);
     case TRowsError::TooMany:
-        return translatedText(msg::TooManyRows).arg(p.Row).arg(MaxTableRows);
+        return translatedText(msg::TooManyRows).arg(p.Row).arg(MaxOutlineVertices);
     case TRowsError::TooFew:
         return translatedText(msg::TooFewRows);
     case TRowsError::None:
