@@ -312,13 +312,8 @@ void TMultiLineEditCore::BeginChange() {
 bool TMultiLineEditCore::EndChange() {
     if (Pending.empty()) return false;
     const std::vector<OutlineVertex> now = Outline();
-    const bool changed = now.size() != PendingOutline.size() ||
-                         !std::equal(now.begin(), now.end(), PendingOutline.begin(),
-                                     [](const OutlineVertex& a, const OutlineVertex& b) {
-                                         return a.X == b.X && a.Y == b.Y &&
-                                                std::equal(std::begin(a.Groups), std::end(a.Groups),
-                                                           std::begin(b.Groups));
-                                     });
+    const bool changed = !std::equal(now.begin(), now.end(), PendingOutline.begin(),
+                                     PendingOutline.end(), VerticesEqual);
     if (changed) {
         Push(UndoRing, std::move(Pending));
         RedoRing.clear();

@@ -150,6 +150,8 @@ class TMultiLineEditCore {
     void FlipVertical(int32_t axis);
     // buffer holds MaxOutlineVertices records.
     int32_t GetVertices(OutlineVertex* buffer) const { return Line.GetVertices(buffer); }
+    // The vertices in model coordinates, start to end.
+    std::vector<OutlineVertex> Outline() const;
     void SetVertices(const OutlineVertex* buffer, int32_t n);
 
   private:
@@ -166,7 +168,6 @@ class TMultiLineEditCore {
     std::vector<OutlineVertex> PendingOutline;
 
     std::vector<uint8_t> State() const;
-    std::vector<OutlineVertex> Outline() const;
     void Restore(std::vector<uint8_t> state);
     static void Push(std::deque<std::vector<uint8_t>>& ring, std::vector<uint8_t> state);
     // The newest state of from comes back; the state left goes onto to.

@@ -6,6 +6,7 @@
 #include "app/Internationalization.h"
 #include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
+#include "editor/LineLibrary.h"
 #include "editor/UnMultiLineEdit.h"
 #include "editor/UnOutlineChecks.h"
 #include "editor/UnPointFields.h"
@@ -107,8 +108,7 @@ int32_t TPolEdit::toStored(double mm) const {
 }
 
 std::vector<OutlineVertex> TPolEdit::storedOutline() const {
-    std::vector<OutlineVertex> v(MaxOutlineVertices);
-    v.resize(size_t(ui->MultiLineEdit1->GetVertices(v.data())));
+    std::vector<OutlineVertex> v = ui->MultiLineEdit1->Outline();
     for (OutlineVertex& p : v) {
         const Point2 s = ToStored({p.X, p.Y});
         p.X = s.X, p.Y = s.Y;
@@ -144,11 +144,7 @@ void TPolEdit::noteLoadedState() {
 bool TPolEdit::HasChanges() const {
     const std::vector<OutlineVertex> now = storedOutline();
     const bool same = std::equal(now.begin(), now.end(), LoadedOutline.begin(), LoadedOutline.end(),
-                                 [](const OutlineVertex& a, const OutlineVertex& b) {
-                                     return a.X == b.X && a.Y == b.Y &&
-                                            std::equal(std::begin(a.Groups), std::end(a.Groups),
-                                                       std::begin(b.Groups));
-                                 });
+                                 LineLibrary::VerticesEqual);
     return !same || ui->ckClosed->isChecked() != LoadedClosed || groupIds() != LoadedGroups;
 }
 
