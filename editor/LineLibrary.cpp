@@ -2,8 +2,10 @@
 // tests, rectangle overlap and the model/screen scaling.
 #include "editor/LineLibrary.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 namespace LineLibrary {
@@ -83,6 +85,11 @@ Point2 UnscalePoint(Point2 p, double f) {
 
 bool PointsEqual(Point2 a, Point2 b) {
     return a.X == b.X && a.Y == b.Y;
+}
+
+bool VerticesEqual(const OutlineVertex& a, const OutlineVertex& b) {
+    return a.X == b.X && a.Y == b.Y &&
+           std::equal(std::begin(a.Groups), std::end(a.Groups), std::begin(b.Groups));
 }
 
 } // namespace LineLibrary

@@ -36,5 +36,7 @@ bool RectsOverlap(Point2 a, Point2 b, Point2 c, Point2 d);
 Point2 ScalePoint(Point2 p, double f);
 Point2 UnscalePoint(Point2 p, double f);
 bool PointsEqual(Point2 a, Point2 b);
+// The same position and the same groups.
+bool VerticesEqual(const OutlineVertex& a, const OutlineVertex& b);
 
 } // namespace LineLibrary

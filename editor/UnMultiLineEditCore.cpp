@@ -155,8 +155,6 @@ void TMultiLineEditCore::MouseUp(TFCMouseButton button, bool shift, int32_t x, i
         // The band selects whichever way it was dragged.
         const uint8_t before = Line.State;
         const Point2 a = ToModel(DownPoint), b = ToModel(LastPoint);
-        // Only what this band holds is selected.
-        Line.StartPoint.State = Line.EndPoint.State = fcNone;
         Action = Line.HitTestRect({std::min(a.X, b.X), std::min(a.Y, b.Y)},
                                   {std::max(a.X, b.X), std::max(a.Y, b.Y)});
         if (Action != fcNone) {
@@ -284,6 +282,8 @@ void TMultiLineEditCore::PaintGrid(TFCCanvas& canvas, int32_t width, int32_t hei
 std::vector<uint8_t> TMultiLineEditCore::State() const {
     TFCStream s;
     s.WriteDouble(Zoom);
+    s.WriteInt32(HostScale);
+    s.WriteBoolean(HostClosed);
     Line.SaveToStream(s);
     return s.Bytes();
 }
@@ -312,13 +312,8 @@ void TMultiLineEditCore::BeginChange() {
 bool TMultiLineEditCore::EndChange() {
     if (Pending.empty()) return false;
     const std::vector<OutlineVertex> now = Outline();
-    const bool changed = now.size() != PendingOutline.size() ||
-                         !std::equal(now.begin(), now.end(), PendingOutline.begin(),
-                                     [](const OutlineVertex& a, const OutlineVertex& b) {
-                                         return a.X == b.X && a.Y == b.Y &&
-                                                std::equal(std::begin(a.Groups), std::end(a.Groups),
-                                                           std::begin(b.Groups));
-                                     });
+    const bool changed = !std::equal(now.begin(), now.end(), PendingOutline.begin(),
+                                     PendingOutline.end(), VerticesEqual);
     if (changed) {
         Push(UndoRing, std::move(Pending));
         RedoRing.clear();
@@ -332,6 +327,8 @@ void TMultiLineEditCore::Restore(std::vector<uint8_t> state) {
     TFCStream s(std::move(state));
     // The outline comes back at the zoom the control shows now, so size, grid and outline agree.
     s.ReadDouble();
+    HostScale = s.ReadInt32();
+    HostClosed = s.ReadBoolean();
     TFCMultiLine restored;
     restored.LoadFromStream(s);
     Line = std::move(restored);
@@ -409,15 +406,12 @@ void TMultiLineEditCore::InscribeInEllipse() {
 void TMultiLineEditCore::Reverse() {
     Command([&] { Line.Reverse(); });
 }
-void TMultiLineEditCore::CloseShape() {
-    Command([&] { Line.CloseShape(); });
-}
 bool TMultiLineEditCore::IsClosed() const {
     return Line.Count() > 0 && PointsEqual(Line.StartPoint.Pos, Line.EndPoint.Pos);
 }
 
 bool TMultiLineEditCore::CloseOutline() {
-    if (IsClosed()) return false;
+    if (IsClosed() || Line.VertexCount() >= MaxOutlineVertices) return false;
     std::vector<Point2> distinct;
     for (int32_t i = 0; i < Line.VertexCount(); ++i)
         if (std::none_of(distinct.begin(), distinct.end(),

@@ -92,8 +92,13 @@ class TMultiLineEditCore {
     // A pixel of the control as a model point at the current zoom.
     Point2 ToModel(Point2 pixel) const;
 
-    // The line's state (zoom and record) onto the undo ring; the oldest of 32 is dropped. The
-    // redo ring empties.
+    // What the host window keeps with the outline: its scale and whether a path is closed. Undo
+    // snapshots carry them; after an undo or redo the host reads them back.
+    int32_t HostScale = 100;
+    bool HostClosed = false;
+
+    // The line's state (zoom, host fields and record) onto the undo ring; the oldest of 32 is
+    // dropped. The redo ring empties.
     void Snapshot();
     // One undo step per change: BeginChange notes the line's state, EndChange puts that state on
     // the ring when the outline (positions or groups) differs from it; true then.
@@ -127,9 +132,8 @@ class TMultiLineEditCore {
     void SelectGroup(int32_t id);
     void InscribeInEllipse();
     void Reverse();
-    void CloseShape();
     // The end on the start: n vertices become n + 1, the last on the first, which needs three
-    // distinct vertices and an open outline; false otherwise.
+    // distinct vertices, an open outline and room for one more vertex; false otherwise.
     bool CloseOutline();
     bool IsClosed() const;
     // A double click at a model point: a closed outline takes points on its segments only.
@@ -146,6 +150,8 @@ class TMultiLineEditCore {
     void FlipVertical(int32_t axis);
     // buffer holds MaxOutlineVertices records.
     int32_t GetVertices(OutlineVertex* buffer) const { return Line.GetVertices(buffer); }
+    // The vertices in model coordinates, start to end.
+    std::vector<OutlineVertex> Outline() const;
     void SetVertices(const OutlineVertex* buffer, int32_t n);
 
   private:
@@ -162,7 +168,6 @@ class TMultiLineEditCore {
     std::vector<OutlineVertex> PendingOutline;
 
     std::vector<uint8_t> State() const;
-    std::vector<OutlineVertex> Outline() const;
     void Restore(std::vector<uint8_t> state);
     static void Push(std::deque<std::vector<uint8_t>>& ring, std::vector<uint8_t> state);
     // The newest state of from comes back; the state left goes onto to.

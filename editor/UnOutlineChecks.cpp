@@ -1,14 +1,12 @@
 // Checks of an outline before it is saved.
 #include "editor/UnOutlineChecks.h"
 
+#include "editor/LineLibrary.h"
+
 #include <algorithm>
 #include <cstdint>
 
 namespace {
-
-bool same(Point2 a, Point2 b) {
-    return a.X == b.X && a.Y == b.Y;
-}
 
 int sign(int64_t v) {
     return (v > 0) - (v < 0);
@@ -34,18 +32,21 @@ bool meet(Point2 a, Point2 b, Point2 c, Point2 d) {
 
 } // namespace
 
+using LineLibrary::PointsEqual;
+
 TOutlineProblems CheckProfile(const std::vector<Point2>& points) {
     TOutlineProblems p;
     // Repeated neighbours add nothing to the shape.
     std::vector<Point2> v;
     for (Point2 q : points)
-        if (v.empty() || !same(v.back(), q)) v.push_back(q);
+        if (v.empty() || !PointsEqual(v.back(), q)) v.push_back(q);
     std::vector<Point2> distinct;
     for (Point2 q : v)
-        if (std::none_of(distinct.begin(), distinct.end(), [&](Point2 d) { return same(d, q); }))
+        if (std::none_of(distinct.begin(), distinct.end(),
+                         [&](Point2 d) { return PointsEqual(d, q); }))
             distinct.push_back(q);
     p.TooFewPoints = distinct.size() < 3;
-    p.NotClosed = v.size() < 2 || !same(v.front(), v.back());
+    p.NotClosed = v.size() < 2 || !PointsEqual(v.front(), v.back());
     if (p.TooFewPoints) return p;
     const size_t segments = v.size() - 1;
     for (size_t i = 0; i < segments && !p.Crossing; ++i)
@@ -69,6 +70,6 @@ TOutlineProblems CheckProfile(const std::vector<Point2>& points) {
 TOutlineProblems CheckPath(const std::vector<Point2>& points) {
     TOutlineProblems p;
     for (size_t i = 1; i < points.size(); ++i)
-        p.Repeated = p.Repeated || same(points[i - 1], points[i]);
+        p.Repeated = p.Repeated || PointsEqual(points[i - 1], points[i]);
     return p;
 }

@@ -15,25 +15,9 @@
 #include <QLabel>
 #include <QMenu>
 
-#include <algorithm>
-#include <array>
 #include <exception>
 
 namespace {
-
-std::vector<Point2> modelPoints(const TMultiLineEdit& e) {
-    std::array<OutlineVertex, MaxOutlineVertices> buffer{};
-    const int32_t n = e.GetVertices(buffer.data());
-    std::vector<Point2> points;
-    for (int32_t i = 0; i < n; ++i)
-        points.push_back({buffer[size_t(i)].X, buffer[size_t(i)].Y});
-    return points;
-}
-
-bool samePoints(const std::vector<Point2>& a, const std::vector<Point2>& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                      [](Point2 p, Point2 q) { return p.X == q.X && p.Y == q.Y; });
-}
 
 QString fromLocal(const std::string& text) {
     return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
@@ -83,11 +67,6 @@ TOutlineCommands::TOutlineCommands(TPolEdit* editor) : QObject(editor), Editor(e
         const QString name = chooseFile(true);
         if (!name.isEmpty()) exportTo(name);
     });
-    // Runs after the editor's own undo, which was connected first.
-    for (QAction* undo : {ui.undo, ui.mnUndo})
-        connect(undo, &QAction::triggered, this, &TOutlineCommands::afterUndo);
-    if (auto* redo = editor->findChild<QAction*>(QStringLiteral("mnRedo")))
-        connect(redo, &QAction::triggered, this, &TOutlineCommands::afterRedo);
 }
 
 void TOutlineCommands::importClick() {
@@ -117,24 +96,14 @@ bool TOutlineCommands::importFrom(const QString& fileName, const QString& layer)
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
     }
-    TMultiLineEdit& e = *editor.MultiLineEdit1();
-    ImportUndo undo{0, modelPoints(e), editor.UnitScale, editor.ui->ckClosed->isChecked(), {},
-                    outline.Scale, editor.PathMode ? outline.Closed : false};
-    std::array<OutlineVertex, MaxOutlineVertices> buffer{};
-    for (int32_t i = 0; i < outline.Count; ++i) {
-        const Point2 p = editor.ToModel(outline.Vertices[size_t(i)]);
-        buffer[size_t(i)].X = p.X;
-        buffer[size_t(i)].Y = p.Y;
-    }
-    e.Snapshot();
-    e.SetVertices(buffer.data(), outline.Count);
-    undo.Depth = e.UndoCount();
-    undo.After = modelPoints(e);
-    Undos.push_back(std::move(undo));
-    Redos.clear();
+    // The vertices carry no groups; the scale and closure go into the undo step with them.
+    std::vector<OutlineVertex> stored;
+    for (int32_t i = 0; i < outline.Count; ++i)
+        stored.push_back(
+            OutlineVertex{outline.Vertices[size_t(i)].X, outline.Vertices[size_t(i)].Y});
+    editor.replaceOutline(stored);
     editor.SetScale(outline.Scale);
     if (editor.PathMode) editor.ui->ckClosed->setChecked(outline.Closed);
-    e.Invalidate();
 
     // The status bar's panel is narrow: the deviation there, the whole story in its tool tip.
     QString details = fromLocal(outlineSummary(outline, kind));
@@ -155,17 +124,11 @@ bool TOutlineCommands::importFrom(const QString& fileName, const QString& layer)
 
 bool TOutlineCommands::exportTo(const QString& fileName) {
     TPolEdit& editor = *Editor;
-    const std::vector<Point2> points = modelPoints(*editor.MultiLineEdit1());
-    std::vector<OutlineVertex> stored;
-    for (const Point2& p : points) {
-        const Point2 s = editor.ToStored(p);
-        stored.push_back(OutlineVertex{s.X, s.Y});
-    }
+    const std::vector<OutlineVertex> stored = editor.storedOutline();
     const TOutlineKind kind = editor.PathMode ? TOutlineKind::Path : TOutlineKind::Profile;
     try {
         exportOutline(fileName.toLocal8Bit().toStdString(), stored.data(), int32_t(stored.size()),
-                      editor.UnitScale, kind,
-                      editor.PathMode && editor.ui->ckClosed->isChecked());
+                      editor.UnitScale, kind, editor.PathMode && editor.ui->ckClosed->isChecked());
     } catch (const std::exception& e) {
         editor.showMessage(QMessageBox::Critical, sentence(e.what()));
         return false;
@@ -174,35 +137,4 @@ bool TOutlineCommands::exportTo(const QString& fileName) {
                                   .arg(stored.size())
                                   .arg(QFileInfo(fileName).fileName()));
     return true;
-}
-
-void TOutlineCommands::afterUndo() {
-    // The undo that takes an import back also takes back its scale and closure; an import whose
-    // snapshot was pushed out of the undo ring, or undone differently, is forgotten.
-    TPolEdit& editor = *Editor;
-    TMultiLineEdit& e = *editor.MultiLineEdit1();
-    while (!Undos.empty() && e.UndoCount() < Undos.back().Depth) {
-        const ImportUndo undo = Undos.back();
-        Undos.pop_back();
-        if (e.UndoCount() + 1 == undo.Depth && samePoints(modelPoints(e), undo.Before)) {
-            editor.SetScale(undo.Scale);
-            if (editor.PathMode) editor.ui->ckClosed->setChecked(undo.Closed);
-            editor.panels[1]->clear();
-            Redos.push_back(undo);
-        }
-    }
-}
-
-void TOutlineCommands::afterRedo() {
-    // Redoing an import brings its scale and closure again.
-    TPolEdit& editor = *Editor;
-    TMultiLineEdit& e = *editor.MultiLineEdit1();
-    if (Redos.empty() || e.UndoCount() != Redos.back().Depth ||
-        !samePoints(modelPoints(e), Redos.back().After))
-        return;
-    ImportUndo undo = std::move(Redos.back());
-    Redos.pop_back();
-    editor.SetScale(undo.NewScale);
-    if (editor.PathMode) editor.ui->ckClosed->setChecked(undo.NewClosed);
-    Undos.push_back(std::move(undo));
 }

@@ -38,23 +38,10 @@ class TOutlineCommands : public QObject {
     QAction* exportAction() const { return ExportAction; }
 
   private:
-    // What undoing an import gives back besides the vertices, and what redoing it gives again.
-    struct ImportUndo {
-        int32_t Depth;              // undo snapshots right after the import
-        std::vector<Point2> Before; // the outline the undo brings back
-        int32_t Scale;
-        bool Closed;
-        std::vector<Point2> After; // the imported outline
-        int32_t NewScale;
-        bool NewClosed;
-    };
-    void afterUndo();
-    void afterRedo();
     // The import command: the file, the layer when the drawing has several, then the import.
     void importClick();
 
     TPolEdit* Editor;
     QAction* ImportAction;
     QAction* ExportAction;
-    std::vector<ImportUndo> Undos, Redos;
 };

@@ -110,16 +110,21 @@ bool TPointsTable::readRows(std::vector<TPointRow>& rows, TRowsProblem& problem)
     if (problem.Error != TRowsError::None) return false;
     for (int r = 0; r < Table->rowCount(); ++r) {
         TPointRow p;
-        for (int c = 0; c < 2; ++c) {
-            const QTableWidgetItem* item = Table->item(r, c);
-            const std::string text = item ? item->text().toStdString() : std::string();
-            if (!ParseMm(text, c == 0 ? p.X : p.Y)) {
-                const bool empty = QString::fromStdString(text).trimmed().isEmpty();
-                problem = {empty ? TRowsError::EmptyCell : TRowsError::NotANumber, r + 1, text};
-                return false;
-            }
-        }
+        if (!readRow(r, p, problem)) return false;
         rows.push_back(p);
+    }
+    return true;
+}
+
+bool TPointsTable::readRow(int r, TPointRow& p, TRowsProblem& problem) const {
+    for (int c = 0; c < 2; ++c) {
+        const QTableWidgetItem* item = Table->item(r, c);
+        const std::string text = item ? item->text().toStdString() : std::string();
+        if (!ParseMm(text, c == 0 ? p.X : p.Y)) {
+            const bool empty = QString::fromStdString(text).trimmed().isEmpty();
+            problem = {empty ? TRowsError::EmptyCell : TRowsError::NotANumber, r + 1, text};
+            return false;
+        }
     }
     return true;
 }
@@ -182,7 +187,7 @@ QString TPointsTable::problemText(const TRowsProblem& p) const {
     case TRowsError::FieldCount:
         return translatedText(msg::RowNotAPoint).arg(p.Row).arg(text);
     case TRowsError::TooMany:
-        return translatedText(msg::TooManyRows).arg(p.Row).arg(MaxTableRows);
+        return translatedText(msg::TooManyRows).arg(p.Row).arg(MaxOutlineVertices);
     case TRowsError::TooFew:
         return translatedText(msg::TooFewRows);
     case TRowsError::None:
@@ -201,14 +206,13 @@ QList<int> TPointsTable::chosenRows(bool orCurrent) const {
 }
 
 void TPointsTable::copyRows() {
-    const QList<int> rows = chosenRows(true);
-    QString text;
-    for (int r : rows) {
-        const QTableWidgetItem *x = Table->item(r, 0), *y = Table->item(r, 1);
-        text += (x ? x->text() : QString()) + QLatin1Char('\t') + (y ? y->text() : QString()) +
-                QLatin1Char('\n');
-    }
-    QApplication::clipboard()->setText(text);
+    const QList<int> chosen = chosenRows(true);
+    std::vector<TPointRow> rows(size_t(chosen.size()));
+    // A cell that is no number is named, as on OK, instead of being copied.
+    TRowsProblem problem;
+    for (qsizetype i = 0; i < chosen.size(); ++i)
+        if (!readRow(chosen[i], rows[size_t(i)], problem)) return showMessage(problemText(problem));
+    QApplication::clipboard()->setText(QString::fromStdString(PointRowsToText(rows)));
 }
 
 void TPointsTable::pasteRows(const QString& text) {

@@ -45,6 +45,8 @@ class TPointsTable : public QDialog {
   private:
     // Cell values of every row that reads as two numbers; false at the first row that does not.
     bool readRows(std::vector<TPointRow>& rows, TRowsProblem& problem) const;
+    // Row r's two numbers; false with the problem when a cell is empty or no number.
+    bool readRow(int r, TPointRow& p, TRowsProblem& problem) const;
     void setRow(int row, const TPointRow& point, const QVariant& groups);
     void closedToggled(bool closed);
     // The check box follows the rows, and the note their rounding.

@@ -47,10 +47,6 @@ std::vector<std::string> splitSpaces(const std::string& line) {
 
 } // namespace
 
-double StoredToMm(int32_t stored, int32_t scalePercent) {
-    return stored * factor(scalePercent);
-}
-
 double StoredToMm(double stored, int32_t scalePercent) {
     return stored * factor(scalePercent);
 }
@@ -100,7 +96,7 @@ std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& pro
         from = end + 1;
         if (line.empty()) continue;
         const int32_t row = static_cast<int32_t>(rows.size()) + 1;
-        if (row > MaxTableRows) {
+        if (row > MaxOutlineVertices) {
             problem = {TRowsError::TooMany, row, line};
             return rows;
         }
@@ -152,7 +148,7 @@ TRoundedRows RoundToStorage(const std::vector<TPointRow>& rows, int32_t scalePer
 }
 
 TRowsProblem CheckRowCount(int32_t rows) {
-    if (rows > MaxTableRows) return {TRowsError::TooMany, MaxTableRows + 1, {}};
+    if (rows > MaxOutlineVertices) return {TRowsError::TooMany, MaxOutlineVertices + 1, {}};
     if (rows < 2) return {TRowsError::TooFew, rows, {}};
     return {};
 }

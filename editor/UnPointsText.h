@@ -10,7 +10,6 @@
 #include <vector>
 
 // Millimetres of the solid per stored unit is scalePercent / 100 (a scale below 1 counts as 1).
-double StoredToMm(int32_t stored, int32_t scalePercent);
 double StoredToMm(double stored, int32_t scalePercent);
 // The nearest stored coordinate.
 int32_t MmToStored(double mm, int32_t scalePercent);
@@ -37,8 +36,6 @@ struct TRowsProblem {
     std::string Text; // the offending cell or line
 };
 
-constexpr int32_t MaxTableRows = 100;
-
 // Text with one point per line; X and Y separated by a tab, a semicolon, a comma or spaces.
 // Where tabs or semicolons separate, a comma inside a number is its decimal comma. Blank lines
 // are skipped. Problem names the first bad line; rows then holds the lines before it.
@@ -59,5 +56,5 @@ TRoundedRows RoundToStorage(const std::vector<TPointRow>& rows, int32_t scalePer
 // Rounding that moves a point by more than this (millimetres) is pointed out.
 constexpr double RoundingNoteLimit = 0.001;
 
-// Checks the count limits: at least two rows, at most MaxTableRows.
+// Checks the count limits: at least two rows, at most MaxOutlineVertices.
 TRowsProblem CheckRowCount(int32_t rows);

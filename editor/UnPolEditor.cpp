@@ -444,7 +444,7 @@ void TPolEdit::edit(const std::function<void(TMultiLineEdit&)>& command) {
 }
 
 void TPolEdit::undoClick() {
-    ui->MultiLineEdit1->Undo();
+    if (ui->MultiLineEdit1->Undo()) takeUndoneState();
 }
 
 void TPolEdit::deleteClick() {
@@ -642,15 +642,10 @@ void TPolEdit::salvaClick() {
     if (const QString warning = SaveWarning(); !warning.isEmpty() && !askSaveAnyway(warning))
         return;
     zoomTo100();
-    std::array<OutlineVertex, MaxOutlineVertices> buffer{};
-    const int32_t n = ui->MultiLineEdit1->GetVertices(buffer.data());
-    for (int32_t i = 0; i < n; ++i) {
-        Vertices[i] = buffer[i];
-        const Point2 stored = ToStored({buffer[i].X, buffer[i].Y});
-        Vertices[i].X = stored.X;
-        Vertices[i].Y = stored.Y;
-    }
-    if (n < MaxOutlineVertices) {
+    const std::vector<OutlineVertex> stored = storedOutline();
+    std::copy(stored.begin(), stored.end(), Vertices.begin());
+    const size_t n = stored.size();
+    if (n < Vertices.size()) {
         Vertices[n] = OutlineVertex{};
         Vertices[n].Groups[0] = -1;
     }

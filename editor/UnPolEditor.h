@@ -148,6 +148,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     // A stored point in millimetres of the solid, and back.
     double toMm(double stored) const;
     int32_t toStored(double mm) const;
+    // After an undo or redo: the scale and Closed box the control's snapshot brought back.
+    void takeUndoneState();
     // The outline as stored, and replaced as one undo step.
     std::vector<OutlineVertex> storedOutline() const;
     void replaceOutline(const std::vector<OutlineVertex>& stored);

@@ -6,6 +6,7 @@
 #include "app/Internationalization.h"
 #include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
+#include "editor/LineLibrary.h"
 #include "editor/UnMultiLineEdit.h"
 #include "editor/UnOutlineChecks.h"
 #include "editor/UnPointFields.h"
@@ -14,6 +15,7 @@
 #include "editor/UnRoundCornerDialog.h"
 #include "ui_UnPolEditor.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QLineEdit>
@@ -67,6 +69,8 @@ void TPolEdit::createEditCommands() {
     ui->pnlToolbar->addWidget(PointFields);
     connect(PointFields, &TPointFields::Typed, this, &TPolEdit::pointTyped);
     connect(ui->MultiLineEdit1, &TMultiLineEdit::OnChange, this, &TPolEdit::showPointFields);
+    connect(ui->ckClosed, &QCheckBox::toggled, this,
+            [this](bool closed) { ui->MultiLineEdit1->HostClosed = closed; });
 
     QComboBox* zoom = ui->lZoom;
     for (int percent : ExtraZooms) {
@@ -81,7 +85,18 @@ void TPolEdit::createEditCommands() {
 
 void TPolEdit::SetScale(int32_t percent) {
     UnitScale = std::max(percent, 1);
+    ui->MultiLineEdit1->HostScale = UnitScale;
     placeRulers();
+}
+
+void TPolEdit::takeUndoneState() {
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    if (e.HostScale != UnitScale) {
+        // The note on the status bar speaks of the scale left behind.
+        SetScale(e.HostScale);
+        panels[1]->clear();
+    }
+    ui->ckClosed->setChecked(e.HostClosed);
 }
 
 double TPolEdit::toMm(double stored) const {
@@ -93,8 +108,7 @@ int32_t TPolEdit::toStored(double mm) const {
 }
 
 std::vector<OutlineVertex> TPolEdit::storedOutline() const {
-    std::vector<OutlineVertex> v(MaxOutlineVertices);
-    v.resize(size_t(ui->MultiLineEdit1->GetVertices(v.data())));
+    std::vector<OutlineVertex> v = ui->MultiLineEdit1->Outline();
     for (OutlineVertex& p : v) {
         const Point2 s = ToStored({p.X, p.Y});
         p.X = s.X, p.Y = s.Y;
@@ -130,11 +144,7 @@ void TPolEdit::noteLoadedState() {
 bool TPolEdit::HasChanges() const {
     const std::vector<OutlineVertex> now = storedOutline();
     const bool same = std::equal(now.begin(), now.end(), LoadedOutline.begin(), LoadedOutline.end(),
-                                 [](const OutlineVertex& a, const OutlineVertex& b) {
-                                     return a.X == b.X && a.Y == b.Y &&
-                                            std::equal(std::begin(a.Groups), std::end(a.Groups),
-                                                       std::begin(b.Groups));
-                                 });
+                                 LineLibrary::VerticesEqual);
     return !same || ui->ckClosed->isChecked() != LoadedClosed || groupIds() != LoadedGroups;
 }
 
@@ -173,7 +183,7 @@ bool TPolEdit::askSaveAnyway(const QString& warning) {
 // ---- redo, points table, round corner, point fields ---------------------------------------------
 
 void TPolEdit::redoClick() {
-    ui->MultiLineEdit1->Redo();
+    if (ui->MultiLineEdit1->Redo()) takeUndoneState();
 }
 
 void TPolEdit::pointsTableClick() {

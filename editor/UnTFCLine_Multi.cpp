@@ -89,6 +89,8 @@ uint8_t TFCMultiLine::HitTest(Point2 pt) {
 uint8_t TFCMultiLine::HitTestRect(Point2 a, Point2 b) {
     State = fcNone;
     HitIndex = -1;
+    // Only what this rectangle holds is marked.
+    StartPoint.State = EndPoint.State = fcNone;
     if (PointInRect(StartPoint.Pos, a, b)) {
         State = fcFirstVertex;
         StartPoint.State = fcMarker;

@@ -184,6 +184,7 @@ TEST(HitTests, LineAndPolyline) {
     EXPECT_EQ(square.HitTestRect({-5, -5}, {1, 1}), fcFirstVertex);
     EXPECT_EQ(square.HitTestRect({90, -10}, {110, 110}), fcMidPoints);
     EXPECT_EQ(square.Selected.size(), 2u);
+    EXPECT_EQ(square.StartPoint.State, fcNone); // the earlier rectangle's mark is gone
     // Pressing on one selected vertex keeps the whole selection, which then moves together.
     EXPECT_EQ(square.HitTest({100, 100}), fcMidPoints);
     EXPECT_EQ(square.Selected.size(), 2u);

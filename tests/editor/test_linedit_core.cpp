@@ -229,11 +229,20 @@ TEST_F(LineEdit, BackgroundPlacedAndBrightenedOnce) {
 }
 
 TEST_F(LineEdit, UndoIsOnePerGestureWalksBackOverTheRingAndRedoIsDroppedByANewChange) {
+    edit.HostScale = 37;
+    edit.HostClosed = true;
     edit.Snapshot();
     TFCStream record;
     record.WriteDouble(1.0);
+    record.WriteInt32(37);
+    record.WriteBoolean(true);
     edit.Line.SaveToStream(record);
-    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom and line record, nothing else
+    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom, host fields and line record
+    edit.HostScale = 100;
+    edit.HostClosed = false;
+    ASSERT_TRUE(edit.Undo()); // the host's fields come back with the outline
+    EXPECT_EQ(edit.HostScale, 37);
+    EXPECT_TRUE(edit.HostClosed);
     edit.ClearUndo();
 
     for (int x = 738; x < 778; ++x)
@@ -333,6 +342,14 @@ TEST_F(LineEdit, DoubleClickingTheStartClosesKeepingGroupsAClosedOutlineTakesPoi
     setOutline({{600, 600}, {700, 600}});
     EXPECT_EQ(edit.DoubleClick({600, 600}), R::OnVertex);
     EXPECT_FALSE(edit.CloseOutline());
+    // At the vertex limit there is no room for the closing vertex.
+    std::vector<OutlineVertex> full(MaxOutlineVertices);
+    for (int32_t i = 0; i < MaxOutlineVertices; ++i)
+        full[size_t(i)] = {600 + i * 3, 600 + (i % 2) * 40, {}};
+    edit.SetVertices(full.data(), MaxOutlineVertices);
+    EXPECT_FALSE(edit.CloseOutline());
+    EXPECT_EQ(edit.Line.VertexCount(), MaxOutlineVertices);
+    setOutline({{600, 600}, {700, 600}});
     // An open outline grows past its end off the line.
     EXPECT_EQ(edit.DoubleClick({800, 500}), R::Added);
     EXPECT_EQ(positions(edit.Line).back(), (Point2{800, 500}));

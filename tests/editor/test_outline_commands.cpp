@@ -81,6 +81,19 @@ TEST_F(OutlineCommandsTest, ImportIsOneUndoStepThatAlsoTakesBackTheScaleAndRedoB
     EXPECT_EQ(w.Scale(), 10);
 }
 
+TEST_F(OutlineCommandsTest, AnImportOnAFullUndoRingIsTakenBackWithItsScale) {
+    open(Triangle, 50);
+    for (int i = 0; i < TMultiLineEditCore::MaxSnapshots; ++i)
+        w.press("invOrder"); // an even number: the triangle as it was, on a full ring
+    run("mnImportOutline", drawing("ogee"));
+    w.press("invOrder");
+    w.press("undo");
+    EXPECT_EQ(w.Scale(), 10);
+    w.press("undo");
+    EXPECT_EQ(shown(), Triangle);
+    EXPECT_EQ(w.Scale(), 50);
+}
+
 TEST_F(OutlineCommandsTest, PathTakesItsClosureAndExportImportsBackToTheSameVertices) {
     open({{0, 0}, {10, 0}}, 100, true);
     run("mnImportOutline", drawing("r12path"));
