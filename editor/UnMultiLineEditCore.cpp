@@ -307,13 +307,16 @@ void TMultiLineEditCore::Snapshot() {
 void TMultiLineEditCore::BeginChange() {
     Pending = State();
     PendingOutline = Outline();
+    PendingScale = HostScale;
+    PendingClosed = HostClosed;
 }
 
 bool TMultiLineEditCore::EndChange() {
     if (Pending.empty()) return false;
     const std::vector<OutlineVertex> now = Outline();
     const bool changed = !std::equal(now.begin(), now.end(), PendingOutline.begin(),
-                                     PendingOutline.end(), VerticesEqual);
+                                     PendingOutline.end(), VerticesEqual) ||
+                         HostScale != PendingScale || HostClosed != PendingClosed;
     if (changed) {
         Push(UndoRing, std::move(Pending));
         RedoRing.clear();

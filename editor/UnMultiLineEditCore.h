@@ -166,6 +166,8 @@ class TMultiLineEditCore {
     std::deque<std::vector<uint8_t>> UndoRing, RedoRing;
     std::vector<uint8_t> Pending; // the state BeginChange noted
     std::vector<OutlineVertex> PendingOutline;
+    int32_t PendingScale = 0;
+    bool PendingClosed = false;
 
     std::vector<uint8_t> State() const;
     void Restore(std::vector<uint8_t> state);

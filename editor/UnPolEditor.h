@@ -150,9 +150,11 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     int32_t toStored(double mm) const;
     // After an undo or redo: the scale and Closed box the control's snapshot brought back.
     void takeUndoneState();
-    // The outline as stored, and replaced as one undo step.
+    // The outline as stored, and replaced as one undo step; alongside sets within that step what
+    // goes with the outline (its scale, the Closed box).
     std::vector<OutlineVertex> storedOutline() const;
-    void replaceOutline(const std::vector<OutlineVertex>& stored);
+    void replaceOutline(const std::vector<OutlineVertex>& stored,
+                        const std::function<void()>& alongside = {});
     // The state an edit started with, for HasChanges.
     void noteLoadedState();
     QString groupIds() const;

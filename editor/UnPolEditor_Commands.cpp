@@ -116,13 +116,17 @@ std::vector<OutlineVertex> TPolEdit::storedOutline() const {
     return v;
 }
 
-void TPolEdit::replaceOutline(const std::vector<OutlineVertex>& stored) {
+void TPolEdit::replaceOutline(const std::vector<OutlineVertex>& stored,
+                              const std::function<void()>& alongside) {
     std::vector<OutlineVertex> model = stored;
     for (OutlineVertex& p : model) {
         const Point2 m = ToModel(p);
         p.X = m.X, p.Y = m.Y;
     }
-    edit([&](TMultiLineEdit& e) { e.SetVertices(model.data(), int32_t(model.size())); });
+    edit([&](TMultiLineEdit& e) {
+        e.SetVertices(model.data(), int32_t(model.size()));
+        if (alongside) alongside();
+    });
 }
 
 // ---- unsaved changes ----------------------------------------------------------------------------

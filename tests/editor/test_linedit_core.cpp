@@ -244,6 +244,10 @@ TEST_F(LineEdit, UndoIsOnePerGestureWalksBackOverTheRingAndRedoIsDroppedByANewCh
     EXPECT_EQ(edit.HostScale, 37);
     EXPECT_TRUE(edit.HostClosed);
     edit.ClearUndo();
+    edit.BeginChange(); // a change of the host's fields alone is a step too
+    edit.HostScale = 50;
+    EXPECT_TRUE(edit.EndChange());
+    edit.ClearUndo();
 
     for (int x = 738; x < 778; ++x)
         gesture({{x, 638}, {x + 1, 638}}); // 40 moves of the end
