@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,6 +150,10 @@ void TMeshRenderer::initRendering(const std::string& fileName) {
 }
 
 void TMeshRenderer::endRendering() {
+    step("endObject", [&] {
+        waitForPending();
+        if (std::exchange(hasPending_, false)) writePrepared(pending_);
+    });
     step("endRendering", [&] {
         closeFiles();
         staged.commit();
@@ -224,17 +229,18 @@ void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*tri
     ++faceCount_;
 }
 
-void TMeshRenderer::fillRuns(uint32_t positionCount) {
+void TMeshRenderer::fillRuns(TPendingObject& object) {
     // A corner can equal only corners at its position: each position keeps the list of the
     // corners stored at it, which a face's own corners mostly head.
-    storedAt_.assign(positionCount, 0);
+    storedAt_.assign(object.positions, 0);
     stored_.clear();
-    for (size_t i = 0; i < objectTriangles.size(); ++i) {
-        const TMeshTriangle& t = objectTriangles[i];
-        TMeshRun& run = runs[t.Run];
+    const auto& positionIds = object.positionIds;
+    for (size_t i = 0; i < object.triangles.size(); ++i) {
+        const TMeshTriangle& t = object.triangles[i];
+        TMeshRun& run = object.runs[t.Run];
         for (size_t k = 0; k < 3; ++k) {
             const TMeshVertex& v = t.Corners[k];
-            uint32_t& first = storedAt_[positionIds_[i][k]];
+            uint32_t& first = storedAt_[positionIds[i][k]];
             uint32_t index = UINT32_MAX;
             for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
                 const StoredCorner& c = stored_[s - 1];
@@ -245,7 +251,7 @@ void TMeshRenderer::fillRuns(uint32_t positionCount) {
             if (index == UINT32_MAX) {
                 index = uint32_t(run.Vertices.size());
                 run.Vertices.push_back(v);
-                run.PositionIds.push_back(positionIds_[i][k]);
+                run.PositionIds.push_back(positionIds[i][k]);
                 stored_.push_back(StoredCorner{t.Run, index, first});
                 first = uint32_t(stored_.size());
             }
@@ -283,13 +289,73 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
     bufferTexturedVertex(vertex, texCoord, normal);
 }
 
+void TMeshRenderer::prepare(TPendingObject& object, bool withRuns) {
+    object.positions = weldTriangles(object.triangles, &object.positionIds);
+    if (withRuns) fillRuns(object);
+}
+
+void TMeshRenderer::waitForPending() {
+    if (worker_.joinable()) worker_.join();
+    if (workerError_) std::rethrow_exception(std::exchange(workerError_, nullptr));
+}
+
+void TMeshRenderer::writePrepared(TPendingObject& object) {
+    // The members the formats write from hold the prepared object for the while.
+    auto exchange = [&] {
+        std::swap(objectName, object.name);
+        std::swap(objectMatrix, object.matrix);
+        runs.swap(object.runs);
+        objectTriangles.swap(object.triangles);
+        std::swap(objectPositions, object.positions);
+    };
+    exchange();
+    try {
+        writeObject();
+    } catch (...) {
+        exchange();
+        throw;
+    }
+    exchange();
+}
+
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
-        objectPositions = weldTriangles(objectTriangles, &positionIds_);
-        if (usesRuns()) fillRuns(objectPositions);
-        writeObject();
+        waitForPending();
+        // This object is prepared while the previous one, prepared meanwhile, is written: the
+        // file keeps the document's order.
+        TPendingObject previous;
+        std::swap(previous, pending_);
+        pending_.name = objectName;
+        pending_.matrix = objectMatrix;
+        pending_.runs.swap(runs);
+        pending_.triangles.swap(objectTriangles);
+        pending_.positionIds.swap(previous.positionIds);
+        const bool hadPrevious = std::exchange(hasPending_, true);
+        const bool withRuns = usesRuns();
+        if (weldInBackground) {
+            worker_ = std::thread([this, withRuns] {
+                try {
+                    prepare(pending_, withRuns);
+                } catch (...) {
+                    workerError_ = std::current_exception();
+                }
+            });
+        } else {
+            prepare(pending_, withRuns);
+        }
+        if (hadPrevious) {
+            writePrepared(previous);
+            // Its room serves the next object.
+            objectTriangles.swap(previous.triangles);
+            for (TMeshRun& run : previous.runs)
+                runs.push_back(std::move(run));
+        }
     });
     clearRuns();
+}
+
+TMeshRenderer::~TMeshRenderer() {
+    if (worker_.joinable()) worker_.join();
 }
 
 // ---------------------------------------------------------------------------------------------

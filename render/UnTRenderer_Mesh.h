@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <vector>
@@ -98,6 +100,11 @@ template <class T> class TUniqueValues {
         next_ = (next_ + 1) % RecentCount;
         return index;
     }
+    // Fetches the large table's slot for value into the cache ahead of its add.
+    void prefetch(const T& value) const {
+        if (!slots_.empty())
+            __builtin_prefetch(&slots_[size_t(hash(value) >> 32) & (slots_.size() - 1)]);
+    }
     const std::vector<T>& values() const { return values_; }
     size_t size() const { return values_.size(); }
     // Forgets every value but keeps the room for as many.
@@ -174,7 +181,7 @@ struct TMeshRun {
     TTextureObj Texture; // TexId -1: untextured
     std::vector<TMeshVertex> Vertices;
     std::vector<uint32_t> PositionIds; // per vertex, its position's number in the object
-    std::vector<uint32_t> Indices; // three per triangle, into Vertices
+    std::vector<uint32_t> Indices;     // three per triangle, into Vertices
 
     bool textured() const { return Texture.TexId != -1; }
 };
@@ -210,6 +217,11 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]);
 class TMeshRenderer : public TRenderer {
   public:
     explicit TMeshRenderer(const char* formatName);
+    ~TMeshRenderer() override;
+
+    // Whether each object is welded on a second thread while the next one is built; the files'
+    // bytes are the same either way.
+    bool weldInBackground = true;
 
     void initObject(const std::string& name) override;
     void setTexture(TTextureObj texture) override;
@@ -224,9 +236,6 @@ class TMeshRenderer : public TRenderer {
   protected:
     // Opens the format's files (through staged) for the export to fileName.
     virtual void openFiles(const std::string& fileName) = 0;
-    // Takes the accepted triangles of one face, each as three indices into its corners; the
-    // default adds them to the object's triangles in the run of the current colour and texture.
-    virtual void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3], int count);
     // Writes the finished object (objectName, objectTriangles welded, and unless the format reads
     // only those, the runs with their corners stored once; objectMatrix).
     virtual void writeObject() = 0;
@@ -257,16 +266,36 @@ class TMeshRenderer : public TRenderer {
     std::string objectName;
     std::vector<TMeshRun> runs;                 // of the current object, in order of first use
     std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
-    uint32_t objectPositions = 0; // the numbers of the runs' PositionIds are below it
+    uint32_t objectPositions = 0;               // the numbers of the runs' PositionIds are below it
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
   private:
+    // An object between its last face and its writing: collected, then welded and its runs' tables
+    // filled, away from the members the next object is collected into.
+    struct TPendingObject {
+        std::string name;
+        Matrix4 matrix;
+        std::vector<TMeshRun> runs;
+        std::vector<TMeshTriangle> triangles;
+        std::vector<std::array<uint32_t, 3>> positionIds;
+        uint32_t positions = 0;
+    };
+
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
+    // Welds the pending object and, when the format reads them, fills its runs' tables.
+    void prepare(TPendingObject& object, bool withRuns);
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
-    void fillRuns(uint32_t positionCount);
+    void fillRuns(TPendingObject& object);
+    // Waits until the pending object is prepared; rethrows what failed there.
+    void waitForPending();
+    // Writes a prepared object through writeObject.
+    void writePrepared(TPendingObject& object);
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
+    // Adds the accepted triangles of one face, each as three indices into its corners, to the
+    // object's triangles in the run of the current colour and texture.
+    void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3], int count);
     TMeshRun& currentRun();
 
     std::string formatName_;
@@ -274,8 +303,11 @@ class TMeshRenderer : public TRenderer {
     uint32_t faceCount_ = 0;  // faces of the current object so far
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
+    TPendingObject pending_;
+    bool hasPending_ = false;
+    std::thread worker_; // preparing pending_ while it runs
+    std::exception_ptr workerError_;
     // fillRuns's room, kept from object to object.
-    std::vector<std::array<uint32_t, 3>> positionIds_;
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {
         uint32_t run, index;

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <cstdlib>
 
 namespace {
 
@@ -111,26 +112,17 @@ class CellTable {
 
 // Sets the tolerance and gives every corner the id of a position, corners within tolerance
 // sharing the first one met; moved receives per triangle whether a corner may be off its
-// position's bits (empty when none is). Bitwise-equal corners are found through a hash table of
-// their bits; each distinct corner, in the order first met, goes into a grid of cells 64
+// position's bits (empty when none is). Starts from the corners numbered by their bits (w.ids,
+// w.positions); each distinct corner, in the order first met, goes into a grid of cells 64
 // tolerances wide: it looks for the nearest position within tolerance, and only one within
 // tolerance of a cell's face looks into the neighbouring cell too.
 void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
-    struct Bits {
-        float p[3];
-    };
-    TUniqueValues<Bits> distinct;
-    w.ids.resize(w.triangles.size());
-    for (size_t t = 0; t < w.triangles.size(); ++t)
-        for (size_t k = 0; k < 3; ++k) {
-            Bits b;
-            std::memcpy(b.p, w.triangles[t].Corners[k].Position, sizeof b.p);
-            w.ids[t][k] = distinct.add(b);
-        }
+    // The corners as numbered by their bits become the distinct corners here.
+    std::vector<Point3> distinct;
+    distinct.swap(w.positions);
     double largest = 0;
-    for (const Bits& b : distinct.values())
-        for (float c : b.p)
-            largest = std::max(largest, std::fabs(double(c)));
+    for (const Point3& p : distinct)
+        largest = std::max({largest, std::fabs(p.X), std::fabs(p.Y), std::fabs(p.Z)});
     w.tolerance = largest * WeldFraction;
     const double cell = w.tolerance > 0 ? 64 * w.tolerance : 1;
     std::vector<uint32_t> positionOf(distinct.size());
@@ -148,8 +140,9 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
     } ahead[Ahead];
     auto cellOf = [&](size_t i) {
         Cell c;
+        const double pc[3] = {distinct[i].X, distinct[i].Y, distinct[i].Z};
         for (int a = 0; a < 3; ++a)
-            c.base[a] = floorOf(double(distinct.values()[i].p[a]) / cell);
+            c.base[a] = floorOf(pc[a] / cell);
         c.key = CellTable::key(c.base[0], c.base[1], c.base[2]);
         cells.prefetch(c.key);
         return c;
@@ -157,7 +150,7 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
     for (size_t i = 0; i < std::min(Ahead, distinct.size()); ++i)
         ahead[i] = cellOf(i);
     for (size_t i = 0; i < distinct.size(); ++i) {
-        const Point3 p = toPoint(distinct.values()[i].p);
+        const Point3 p = distinct[i];
         const double pc[3] = {p.X, p.Y, p.Z};
         const Cell c = ahead[i % Ahead];
         if (i + Ahead < distinct.size()) ahead[i % Ahead] = cellOf(i + Ahead);
@@ -188,7 +181,7 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
             uint32_t& head = cells.place(c.key);
             next.push_back(head);
             head = found + 1;
-            for (float v : distinct.values()[i].p)
+            for (double v : {p.X, p.Y, p.Z})
                 leaves[i] |= !std::isfinite(v) || (v == 0 && std::signbit(v));
         } else {
             leaves[i] = 1;
@@ -316,10 +309,10 @@ void findSide(const WeldState& w, Sides& sides, uint32_t t, size_t s, const Arou
 }
 
 void summarise(Sides& sides) {
-    sides.anyOpen = std::find(sides.across.begin(), sides.across.end(), OpenSide) !=
-                    sides.across.end();
-    sides.anyCrowded = std::find(sides.crowded.begin(), sides.crowded.end(), uint8_t(1)) !=
-                       sides.crowded.end();
+    sides.anyOpen =
+        std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end();
+    sides.anyCrowded =
+        std::find(sides.crowded.begin(), sides.crowded.end(), uint8_t(1)) != sides.crowded.end();
 }
 
 // The triangles around each position of positions (all when empty), in the order of the
@@ -740,6 +733,124 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
     }
 }
 
+// Numbers the corners by their bits alone (w.ids); returns how many distinct ones there are.
+// The second triangle of a quad shares two corners with the first: their numbers are taken
+// over when the bits agree.
+uint32_t numberCornersByBits(WeldState& w) {
+    struct Bits {
+        float p[3];
+    };
+    TUniqueValues<Bits> distinct;
+    w.ids.resize(w.triangles.size());
+    auto number = [&](const float* p) {
+        Bits b;
+        std::memcpy(b.p, p, sizeof b.p);
+        return distinct.add(b);
+    };
+    // The large table is mostly out of the cache: the slots of corners a few triangles on are
+    // fetched while these are numbered.
+    constexpr size_t Ahead = 16;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        if (t + Ahead < w.triangles.size()) {
+            Bits b;
+            std::memcpy(b.p, w.triangles[t + Ahead].Corners[2].Position, sizeof b.p);
+            distinct.prefetch(b);
+        }
+        const TMeshTriangle& triangle = w.triangles[t];
+        Ids& id = w.ids[t];
+        const TMeshTriangle* before = t > 0 ? &w.triangles[t - 1] : nullptr;
+        if (before && before->Face == triangle.Face &&
+            std::memcmp(triangle.Corners[0].Position, before->Corners[0].Position,
+                        sizeof(float[3])) == 0 &&
+            std::memcmp(triangle.Corners[1].Position, before->Corners[2].Position,
+                        sizeof(float[3])) == 0) {
+            id[0] = w.ids[t - 1][0];
+            id[1] = w.ids[t - 1][2];
+        } else {
+            id[0] = number(triangle.Corners[0].Position);
+            id[1] = number(triangle.Corners[1].Position);
+        }
+        id[2] = number(triangle.Corners[2].Position);
+    }
+    w.positions.resize(distinct.size());
+    for (size_t i = 0; i < distinct.size(); ++i)
+        w.positions[i] = toPoint(distinct.values()[i].p);
+    return uint32_t(distinct.size());
+}
+
+// The common case, settled without the weld: corners merged by their bits alone already make
+// every edge one of exactly two triangles. Gives the positions and the triangles' sides then;
+// false when an edge is open or crowded, or a corner is a negative zero or not a number, whose
+// bits the weld would change.
+bool closedAsGiven(WeldState& w, Sides& sides) {
+    const uint32_t count = uint32_t(w.positions.size());
+    for (const Point3& p : w.positions)
+        for (double v : {p.X, p.Y, p.Z})
+            if (!std::isfinite(v) || (v == 0 && std::signbit(v))) return false;
+    for (const Ids& id : w.ids)
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
+    if (!pairSides(w.ids, count, sides.across)) return false;
+    if (std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end())
+        return false;
+    sides.crowded.assign(sides.across.size(), 0);
+    return true;
+}
+
+// orientClosedPieces for a surface whose every side has a triangle across, in passes along the
+// triangles instead of a walk across the surface: when every edge is run once each way, the
+// pieces (joined through their sides) whose volume is negative are turned round. False, with
+// nothing changed, when some edge is open or run the same way twice.
+bool orientPairedPieces(WeldState& w, const Sides& sides) {
+    const size_t n = w.triangles.size();
+    const std::vector<uint32_t>& across = sides.across;
+    // Each piece's triangles lead to its first one.
+    std::vector<uint32_t> root(n);
+    for (uint32_t t = 0; t < n; ++t)
+        root[t] = t;
+    auto find = [&](uint32_t t) {
+        while (root[t] != t)
+            t = root[t] = root[root[t]];
+        return t;
+    };
+    for (uint32_t t = 0; t < n; ++t) {
+        const Ids& id = w.ids[t];
+        for (size_t s = 0; s < 3; ++s) {
+            const uint32_t o = across[3 * t + s];
+            if (o >= n || runsFrom(w.ids[o], id[s], id[(s + 1) % 3])) return false;
+            if (o < t) {
+                const uint32_t a = find(t), b = find(o);
+                if (a != b) root[std::max(a, b)] = std::min(a, b);
+            }
+        }
+    }
+    // Six times each piece's volume, measured from its first triangle's first corner.
+    std::vector<double> volume;
+    std::vector<uint32_t> pieceOf(n);
+    std::vector<uint32_t> number(n, UINT32_MAX);
+    std::vector<uint32_t> firsts;
+    for (uint32_t t = 0; t < n; ++t) {
+        const uint32_t r = find(t);
+        if (number[r] == UINT32_MAX) {
+            number[r] = uint32_t(firsts.size());
+            firsts.push_back(r);
+            volume.push_back(0);
+        }
+        pieceOf[t] = number[r];
+        const Point3& o = w.positions[w.ids[r][0]];
+        const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
+                     &c = w.positions[w.ids[t][2]];
+        const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
+        const double v[3] = {b.X - o.X, b.Y - o.Y, b.Z - o.Z};
+        const double q[3] = {c.X - o.X, c.Y - o.Y, c.Z - o.Z};
+        volume[pieceOf[t]] += u[0] * (v[1] * q[2] - v[2] * q[1]) -
+                              u[1] * (v[0] * q[2] - v[2] * q[0]) +
+                              u[2] * (v[0] * q[1] - v[1] * q[0]);
+    }
+    for (uint32_t t = 0; t < n; ++t)
+        if (volume[pieceOf[t]] < 0) flip(w.triangles[t], w.ids[t]);
+    return true;
+}
+
 } // namespace
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
@@ -747,10 +858,17 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0};
+    Sides sides;
+    numberCornersByBits(w);
+    if (closedAsGiven(w, sides)) {
+        if (!orientPairedPieces(w, sides)) orientClosedPieces(w, sides);
+        if (positionIds) positionIds->swap(w.ids);
+        return uint32_t(w.positions.size());
+    }
     std::vector<uint8_t> moved;
     mergePositions(w, moved);
     dropFlatTriangles(w, &moved);
-    Sides sides = findSides(w);
+    sides = findSides(w);
     std::vector<uint8_t> joined;
     if (sides.anyOpen && joinSeams(w, sides, joined)) afterJoin(w, sides, joined);
     if (sides.anyCrowded && dropFacesBackToBack(w, sides)) sides = findSides(w);

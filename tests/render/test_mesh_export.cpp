@@ -288,13 +288,17 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         fs::remove(target);
     }
 
-    // An image that went missing after loading: the OBJ export stops before writing anything.
+    // An image that went missing after loading: the OBJ export stops before writing anything
+    // (an object is written once the next one ends, or at the end).
     auto r = kinds[1].second();
     r->initRendering((out / "out.obj").string());
     r->initObject("a");
     r->setTexture(texture((out / "gone.bmp").string()));
     r->quads(quadAt(0, 0, 0), true, unitTexCoords());
-    const std::string message = errorOf([&] { r->endObject(1, 1, false); });
+    const std::string message = errorOf([&] {
+        r->endObject(1, 1, false);
+        r->endRendering();
+    });
     EXPECT_EQ(
         message.rfind("renderer: 10: Renderer: Error in OBJ:endObject Cannot read texture", 0), 0u)
         << message;

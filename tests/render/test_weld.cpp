@@ -21,6 +21,18 @@ Face reversed(const Face& f) {
     return Face{f[0], f[2], f[1]};
 }
 
+std::vector<Face> shifted(std::vector<Face> faces, float dx) {
+    for (Face& f : faces)
+        for (Corner& c : f)
+            c[0] += dx;
+    return faces;
+}
+
+std::vector<Face> operator+(std::vector<Face> a, const std::vector<Face>& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 std::vector<TMeshTriangle> triangles(const std::vector<Face>& faces) {
     std::vector<TMeshTriangle> out;
     for (const Face& f : faces) {
@@ -45,31 +57,39 @@ TEST(Weld, ClosedSolidsComeOutWoundOutwardsWithTheirCornersMerged) {
     const float negativeZero = -0.0f;
     const Corner nearD{1e-7f, 0, 1}; // within the tolerance of D, at a millionth of the size
     const Corner signedA{negativeZero, 0, 0};
+    const std::vector<Face> Apart = shifted(Outward, 5);
+    std::vector<Face> apartInward;
+    for (const Face& f : Apart)
+        apartInward.push_back(reversed(f));
     struct Case {
         const char* name;
         std::vector<Face> in;
         std::set<size_t> flipped; // faces given inward, which must be turned
+        std::vector<Face> out = Outward;
     } cases[] = {
         {"outward", Outward, {}},
-        {"inward", {reversed(Outward[0]), reversed(Outward[1]), reversed(Outward[2]),
-                    reversed(Outward[3])},
+        {"inward",
+         {reversed(Outward[0]), reversed(Outward[1]), reversed(Outward[2]), reversed(Outward[3])},
          {0, 1, 2, 3}},
-        {"one face wound the wrong way", {Outward[0], Outward[1], Outward[2], reversed(Outward[3])},
+        {"one face wound the wrong way",
+         {Outward[0], Outward[1], Outward[2], reversed(Outward[3])},
          {3}},
         {"a corner computed twice", {Outward[0], Outward[1], {A, nearD, C}, Outward[3]}, {}},
         {"negative zero", {{signedA, C, B}, {signedA, B, D}, {signedA, D, C}, Outward[3]}, {}},
+        // Each closed piece is turned on its own volume, not on the object's.
+        {"two pieces, the second inward", Outward + apartInward, {4, 5, 6, 7}, Outward + Apart},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         std::vector<TMeshTriangle> mesh = triangles(c.in);
         std::vector<std::array<uint32_t, 3>> ids;
-        EXPECT_EQ(weldTriangles(mesh, &ids), 4u);
-        ASSERT_EQ(mesh.size(), Outward.size());
+        EXPECT_EQ(weldTriangles(mesh, &ids), 4 * (c.out.size() / 4));
+        ASSERT_EQ(mesh.size(), c.out.size());
         ASSERT_EQ(ids.size(), mesh.size());
         for (size_t t = 0; t < mesh.size(); ++t) {
             // Every face as the outward solid has it, corners on their first bits, no -0.
             for (int k = 0; k < 3; ++k) {
-                EXPECT_TRUE(sameBits(mesh[t].Corners[k].Position, Outward[t][k]))
+                EXPECT_TRUE(sameBits(mesh[t].Corners[k].Position, c.out[t][k]))
                     << "face " << t << " corner " << k;
                 EXPECT_EQ(mesh[t].Corners[k].Normal[2], c.flipped.count(t) ? -1.0f : 1.0f);
             }

@@ -395,3 +395,29 @@ TEST_F(MeshExport, EdgesOutsideEveryGroupTakeTheDefaultAppearanceInEveryExporter
                                                         {grey, 12},
                                                         {"1.000000 0.000000 0.000000", 2}}));
 }
+
+// Objects are welded on a second thread while the next is built; the files are the same bytes as
+// when each is welded in turn, objects in document order. The document mixes solids whose corners
+// already meet with ones the weld must mend, and an open profile.
+TEST_F(MeshExport, WeldingInTheBackgroundWritesTheSameBytes) {
+    auto bytesOf = [&](std::unique_ptr<TMeshRenderer> renderer, const std::string& name,
+                       bool background) {
+        renderer->weldInBackground = background;
+        setCurrentRenderer(std::move(renderer));
+        redrawDocument(*makeDoc("", frame(false, false), turn(90, true, false, Star),
+                                zigzag(false, true, Star),
+                                lathe({{0, 0}, {30, 0}, {40, 50}, {0, 50}, {0, 0}}, 72),
+                                lathe({{20, 0}, {35, 0}, {35, 10}}, 12)),
+                       -1, file(name));
+        setCurrentRenderer(nullptr);
+        return readBytes(file(name));
+    };
+    const Bytes stl = bytesOf(std::make_unique<TSTLRenderer>(), "all.stl", false);
+    ASSERT_GT(stl.size(), 84u);
+    EXPECT_EQ(readLE(stl, 80, 4), (stl.size() - 84) / 50);
+    EXPECT_EQ(stl, bytesOf(std::make_unique<TSTLRenderer>(), "all.stl", true));
+    EXPECT_EQ(bytesOf(std::make_unique<TOBJRenderer>(), "all.obj", false),
+              bytesOf(std::make_unique<TOBJRenderer>(), "all.obj", true));
+    EXPECT_EQ(bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", false),
+              bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", true));
+}
