@@ -8,6 +8,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <unistd.h>
+
 // ---------------------------------------------------------------------------------------------
 // Errors and number formatting
 
@@ -312,6 +314,37 @@ void TExportFile::patchU32(uint64_t pos, uint32_t v) {
     if (std::fwrite(b, 1, 4, file_) != 4) throw systemError(errno);
     errno = 0;
     if (std::fseek(file_, 0, SEEK_END) != 0) throw systemError(errno);
+}
+
+void TExportFile::append(std::FILE* source, const std::string& sourceName, uint64_t length) {
+    flushBuffer();
+    auto cannotRead = [&](int err) {
+        return std::runtime_error("Cannot read \"" + sourceName +
+                                  "\": " + (err != 0 ? std::strerror(err) : "the file is shorter"));
+    };
+    errno = 0;
+    if (std::fflush(source) != 0) throw cannotRead(errno);
+    // The system copies between files without the bytes passing through here; a pipe, a device
+    // or another file system may refuse, and the rest then goes the usual way.
+    const int from = fileno(source), to = fileno(file_);
+    loff_t offset = 0;
+    while (uint64_t(offset) < length) {
+        const ssize_t n = copy_file_range(
+            from, &offset, to, nullptr,
+            size_t(std::min<uint64_t>(length - uint64_t(offset), uint64_t(1) << 30)), 0);
+        if (n <= 0) break;
+        written_ += uint64_t(n);
+    }
+    errno = 0;
+    if (std::fseek(file_, 0, SEEK_END) != 0 && offset > 0) throw systemError(errno);
+    if (std::fseek(source, offset, SEEK_SET) != 0) throw cannotRead(errno);
+    for (uint64_t left = length - uint64_t(offset); left > 0;) {
+        const size_t n = size_t(std::min<uint64_t>(left, BufferSize));
+        errno = 0;
+        if (std::fread(buffer_.get(), 1, n, source) != n) throw cannotRead(errno);
+        writeRaw(buffer_.get(), n);
+        left -= n;
+    }
 }
 
 void TExportFile::close() {

@@ -268,6 +268,10 @@ class TExportFile {
     uint64_t position() const { return written_ + used_; }
     // Sends the buffer, then overwrites four bytes at pos with v (little-endian).
     void patchU32(uint64_t pos, uint32_t v);
+    // Sends the buffer, then appends the first length bytes of source (a file open for reading),
+    // copied within the system where it can; throws "Cannot read "<sourceName>": ..." when
+    // source falls short.
+    void append(std::FILE* source, const std::string& sourceName, uint64_t length);
     // Sends the buffer and closes the file; the file is released even when this throws.
     void close();
     // Releases the file without writing what is still buffered; never throws.

@@ -421,16 +421,7 @@ void TGLTFRenderer::closeFiles() {
         // An empty vector may hold no buffer at all: nothing to hand to write then.
         if (!binary_.empty()) outFile.write(std::string_view(binary_.data(), binary_.size()));
     } else {
-        errno = 0;
-        if (std::fflush(scratch_) != 0 || std::fseek(scratch_, 0, SEEK_SET) != 0)
-            fileError("Cannot read", "scratch", errno);
-        for (uint64_t left = binaryLength_; left > 0;) {
-            const size_t n = size_t(std::min<uint64_t>(left, TExportFile::BufferSize / 2));
-            char* at = outFile.reserve(n);
-            if (std::fread(at, 1, n, scratch_) != n) fileError("Cannot read", "scratch", errno);
-            outFile.commit(at + n);
-            left -= n;
-        }
+        outFile.append(scratch_, "scratch", binaryLength_);
     }
     outFile.close();
     std::vector<char>().swap(binary_);
