@@ -27,16 +27,24 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
                 ends[fill[std::min(a, b)]++] = End{std::max(a, b), 3 * t + s};
             }
     }
-    // Each side pairs with the one other side of the same ends, if any.
+    // Each side pairs with the one other side of the same ends, if any: the first side of an
+    // edge looks for the others after it, which then need no look of their own.
     across.assign(3 * n, UINT32_MAX);
-    for (size_t p = 0; p < positionCount; ++p)
-        for (uint32_t i = first[p]; i < first[p + 1]; ++i) {
+    std::vector<uint8_t> paired(3 * n, 0); // by place in ends
+    for (size_t p = 0; p < positionCount; ++p) {
+        const uint32_t end = first[p + 1];
+        for (uint32_t i = first[p]; i < end; ++i) {
+            if (paired[i]) continue;
             uint32_t count = 0, match = 0;
-            for (uint32_t j = first[p]; j < first[p + 1]; ++j)
-                if (j != i && ends[j].other == ends[i].other) ++count, match = j;
+            for (uint32_t j = i + 1; j < end; ++j)
+                if (ends[j].other == ends[i].other) ++count, match = j;
             if (count > 1) return false;
-            if (count == 1)
+            if (count == 1) {
+                paired[match] = 1;
                 across[ends[i].side] = ends[match].side / 3;
+                across[ends[match].side] = ends[i].side / 3;
+            }
         }
+    }
     return true;
 }
