@@ -306,6 +306,7 @@ void TMeshRenderer::writePrepared(TPendingObject& object) {
         std::swap(objectMatrix, object.matrix);
         runs.swap(object.runs);
         objectTriangles.swap(object.triangles);
+        objectPositionIds.swap(object.positionIds);
         std::swap(objectPositions, object.positions);
     };
     exchange();
@@ -329,7 +330,6 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         pending_.matrix = objectMatrix;
         pending_.runs.swap(runs);
         pending_.triangles.swap(objectTriangles);
-        pending_.positionIds.swap(previous.positionIds);
         const bool hadPrevious = std::exchange(hasPending_, true);
         const bool withRuns = usesRuns();
         if (weldInBackground) {

@@ -267,6 +267,8 @@ class TMeshRenderer : public TRenderer {
     std::vector<TMeshRun> runs;                 // of the current object, in order of first use
     std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
     uint32_t objectPositions = 0;               // the numbers of the runs' PositionIds are below it
+    // Per triangle of objectTriangles, its corners' position numbers (below objectPositions).
+    std::vector<std::array<uint32_t, 3>> objectPositionIds;
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
@@ -392,4 +394,6 @@ class TSTLRenderer : public TMeshRenderer {
   private:
     TExportFile outFile;
     uint64_t triangleCount_ = 0;
+    std::vector<Vec3> placed_; // the object's positions placed, where placedYet_
+    std::vector<uint8_t> placedYet_;
 };

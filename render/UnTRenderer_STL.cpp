@@ -33,16 +33,26 @@ void TSTLRenderer::writeObject() {
     // Each face's normal turned once (the triangles of one face follow each other), its corners
     // placed in millimetres.
     const Matrix4 placement = scaledPlacement(unit.Millimetres);
+    // Each position is placed once, where it is first met.
+    placed_.resize(objectPositions);
+    placedYet_.assign(objectPositions, 0);
     float lastNormal[3] = {0, 0, 0};
     Vec3 normal{0, 0, 0};
-    for (const TMeshTriangle& t : objectTriangles) {
+    for (size_t i = 0; i < objectTriangles.size(); ++i) {
+        const TMeshTriangle& t = objectTriangles[i];
         if (std::memcmp(lastNormal, t.Corners[0].Normal, sizeof lastNormal) != 0) {
             std::memcpy(lastNormal, t.Corners[0].Normal, sizeof lastNormal);
             normal = placeDirection(objectMatrix, t.Corners[0].Normal);
         }
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
-        for (const TMeshVertex& v : t.Corners)
-            at = storeVec3(at, placePoint(placement, v.Position));
+        for (size_t k = 0; k < 3; ++k) {
+            const uint32_t id = objectPositionIds[i][k];
+            if (!placedYet_[id]) {
+                placed_[id] = placePoint(placement, t.Corners[k].Position);
+                placedYet_[id] = 1;
+            }
+            at = storeVec3(at, placed_[id]);
+        }
         outFile.commit(storeU16(at, 0));
     }
     triangleCount_ += objectTriangles.size();
