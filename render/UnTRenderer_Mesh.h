@@ -76,9 +76,11 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
 
 // The weld's pairing of triangle sides: false when an edge of the triangles (given by their
 // corners' position numbers, all below positionCount) is shared by more than two of them; else
-// across holds, per triangle side, the other triangle with that edge, or UINT32_MAX when none.
+// across holds, per triangle side, the other triangle with that edge, or UINT32_MAX when none,
+// and eachWayOnce (when given) whether the two triangles of every shared edge run it opposite
+// ways.
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
-               std::vector<uint32_t>& across);
+               std::vector<uint32_t>& across, bool* eachWayOnce = nullptr);
 
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first, then the value met last

@@ -779,9 +779,9 @@ uint32_t numberCornersByBits(WeldState& w) {
 }
 
 // The common case, settled without the weld: corners merged by their bits alone already make
-// every edge one of exactly two triangles. Gives the positions and the triangles' sides then;
-// false when an edge is open or crowded, or a corner is a negative zero or not a number, whose
-// bits the weld would change.
+// every edge one of exactly two triangles, which run it opposite ways. Gives the triangles'
+// sides then; false when an edge is open, crowded or run the same way twice, or a corner is a
+// negative zero or not a number, whose bits the weld would change.
 bool closedAsGiven(WeldState& w, Sides& sides) {
     const uint32_t count = uint32_t(w.positions.size());
     for (const Point3& p : w.positions)
@@ -789,21 +789,20 @@ bool closedAsGiven(WeldState& w, Sides& sides) {
             if (!std::isfinite(v) || (v == 0 && std::signbit(v))) return false;
     for (const Ids& id : w.ids)
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
-    if (!pairSides(w.ids, count, sides.across)) return false;
+    bool eachWayOnce = false;
+    if (!pairSides(w.ids, count, sides.across, &eachWayOnce) || !eachWayOnce) return false;
     if (std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end())
         return false;
     sides.crowded.assign(sides.across.size(), 0);
     return true;
 }
 
-// orientClosedPieces for a surface whose every side has a triangle across, in passes along the
-// triangles instead of a walk across the surface: when every edge is run once each way, the
-// pieces (joined through their sides) whose volume is negative are turned round. False, with
-// nothing changed, when some edge is open or run the same way twice.
-bool orientPairedPieces(WeldState& w, const Sides& sides) {
-    const size_t n = w.triangles.size();
-    const std::vector<uint32_t>& across = sides.across;
-    // Each piece's triangles lead to its first one.
+// orientClosedPieces for a surface whose every edge is run once each way, in passes along the
+// triangles instead of a walk across the surface: the pieces (joined through their sides) whose
+// volume is negative are turned round.
+void orientPairedPieces(WeldState& w, const Sides& sides) {
+    const uint32_t n = uint32_t(w.triangles.size());
+    // Each triangle leads to the first triangle of its piece.
     std::vector<uint32_t> root(n);
     for (uint32_t t = 0; t < n; ++t)
         root[t] = t;
@@ -812,43 +811,27 @@ bool orientPairedPieces(WeldState& w, const Sides& sides) {
             t = root[t] = root[root[t]];
         return t;
     };
-    for (uint32_t t = 0; t < n; ++t) {
-        const Ids& id = w.ids[t];
-        for (size_t s = 0; s < 3; ++s) {
-            const uint32_t o = across[3 * t + s];
-            if (o >= n || runsFrom(w.ids[o], id[s], id[(s + 1) % 3])) return false;
-            if (o < t) {
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s)
+            if (const uint32_t o = sides.across[3 * t + s]; o < t) {
                 const uint32_t a = find(t), b = find(o);
                 if (a != b) root[std::max(a, b)] = std::min(a, b);
             }
-        }
-    }
     // Six times each piece's volume, measured from its first triangle's first corner.
-    std::vector<double> volume;
-    std::vector<uint32_t> pieceOf(n);
-    std::vector<uint32_t> number(n, UINT32_MAX);
-    std::vector<uint32_t> firsts;
+    std::vector<double> volume(n, 0);
     for (uint32_t t = 0; t < n; ++t) {
-        const uint32_t r = find(t);
-        if (number[r] == UINT32_MAX) {
-            number[r] = uint32_t(firsts.size());
-            firsts.push_back(r);
-            volume.push_back(0);
-        }
-        pieceOf[t] = number[r];
+        const uint32_t r = root[t] = find(t);
         const Point3& o = w.positions[w.ids[r][0]];
         const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
                      &c = w.positions[w.ids[t][2]];
         const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
         const double v[3] = {b.X - o.X, b.Y - o.Y, b.Z - o.Z};
         const double q[3] = {c.X - o.X, c.Y - o.Y, c.Z - o.Z};
-        volume[pieceOf[t]] += u[0] * (v[1] * q[2] - v[2] * q[1]) -
-                              u[1] * (v[0] * q[2] - v[2] * q[0]) +
-                              u[2] * (v[0] * q[1] - v[1] * q[0]);
+        volume[r] += u[0] * (v[1] * q[2] - v[2] * q[1]) - u[1] * (v[0] * q[2] - v[2] * q[0]) +
+                     u[2] * (v[0] * q[1] - v[1] * q[0]);
     }
     for (uint32_t t = 0; t < n; ++t)
-        if (volume[pieceOf[t]] < 0) flip(w.triangles[t], w.ids[t]);
-    return true;
+        if (volume[root[t]] < 0) flip(w.triangles[t], w.ids[t]);
 }
 
 } // namespace
@@ -861,7 +844,7 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     Sides sides;
     numberCornersByBits(w);
     if (closedAsGiven(w, sides)) {
-        if (!orientPairedPieces(w, sides)) orientClosedPieces(w, sides);
+        orientPairedPieces(w, sides);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
     }

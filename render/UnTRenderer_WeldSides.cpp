@@ -5,10 +5,12 @@
 #include <algorithm>
 
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
-               std::vector<uint32_t>& across) {
-    // Every side (3 per triangle) by its lower end, with its higher end.
+               std::vector<uint32_t>& across, bool* eachWayOnce) {
+    // Every side (3 per triangle) by its lower end, with its higher end and, in the lowest bit,
+    // whether it runs from the higher end.
     const size_t n = ids.size();
-    if (3 * n >= UINT32_MAX) return false;
+    if (3 * n >= UINT32_MAX || positionCount >= (uint32_t(1) << 31)) return false;
+    bool oneWayEach = true;
     std::vector<uint32_t> first(size_t(positionCount) + 1, 0);
     for (const auto& id : ids)
         for (size_t s = 0; s < 3; ++s)
@@ -24,7 +26,8 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
         for (uint32_t t = 0; t < n; ++t)
             for (uint32_t s = 0; s < 3; ++s) {
                 const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
-                ends[fill[std::min(a, b)]++] = End{std::max(a, b), 3 * t + s};
+                ends[fill[std::min(a, b)]++] =
+                    End{std::max(a, b) << 1 | uint32_t(a > b), 3 * t + s};
             }
     }
     // Each side pairs with the one other side of the same ends, if any: the first side of an
@@ -37,14 +40,16 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
             if (paired[i]) continue;
             uint32_t count = 0, match = 0;
             for (uint32_t j = i + 1; j < end; ++j)
-                if (ends[j].other == ends[i].other) ++count, match = j;
+                if ((ends[j].other ^ ends[i].other) < 2) ++count, match = j;
             if (count > 1) return false;
             if (count == 1) {
+                oneWayEach = oneWayEach && ends[match].other != ends[i].other;
                 paired[match] = 1;
                 across[ends[i].side] = ends[match].side / 3;
                 across[ends[match].side] = ends[i].side / 3;
             }
         }
     }
+    if (eachWayOnce) *eachWayOnce = oneWayEach;
     return true;
 }
