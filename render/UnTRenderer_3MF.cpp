@@ -16,7 +16,6 @@
 
 namespace {
 
-
 struct ReleaseLib3MF {
     void operator()(NMR::PLib3MFBase* instance) const { NMR::lib3mf_release(instance); }
 };
@@ -208,10 +207,11 @@ std::vector<char> classicZip(const std::vector<char>& package) {
 class T3MFRenderer : public TMeshRenderer {
   public:
     T3MFRenderer() : TMeshRenderer("3MF") {}
+    ~T3MFRenderer() override { stopWorkers(); }
 
   protected:
     void openFiles(const std::string& fileName) override;
-    void writeObject() override;
+    void writeObject(const TMeshObject& mesh) override;
     void closeFiles() override;
     void abandonFiles() noexcept override;
 
@@ -294,7 +294,7 @@ DWORD T3MFRenderer::textureFor(const TTextureObj& texture) {
     return id;
 }
 
-void T3MFRenderer::writeObject() {
+void T3MFRenderer::writeObject(const TMeshObject& mesh) {
     // Corners that share a position are one vertex of the object, whatever their normal, colour
     // or texture coordinate: the mesh is closed where the faces meet.
     // The weld numbers positions so that equal numbers are equal bits (no -0 left): each number
@@ -304,8 +304,8 @@ void T3MFRenderer::writeObject() {
     std::vector<DWORD> groups, indices; // the base material of each triangle
     std::vector<std::pair<size_t, const TMeshRun*>> texturedRuns; // first triangle, run
     std::vector<DWORD> vertexOf;
-    std::vector<uint32_t> vertexAt(objectPositions, UINT32_MAX); // each position looked up once
-    for (const TMeshRun& run : runs) {
+    std::vector<uint32_t> vertexAt(mesh.Positions, UINT32_MAX); // each position looked up once
+    for (const TMeshRun& run : mesh.Runs) {
         if (run.Indices.empty()) continue;
         const DWORD material = materialFor(run.Color);
         if (run.textured()) texturedRuns.emplace_back(triangles.size(), &run);
@@ -328,13 +328,13 @@ void T3MFRenderer::writeObject() {
     }
     if (triangles.empty()) return;
     if (triangles.size() > 0xFFFFFFFFu || vertices.size() > 0xFFFFFFFFu)
-        throw std::runtime_error("the object \"" + objectName + "\" has too many triangles");
+        throw std::runtime_error("the object \"" + mesh.Name + "\" has too many triangles");
 
     NMR::PLib3MFBase* model = model_.get();
     NMR::PLib3MFModelMeshObject* object = nullptr;
     check(NMR::lib3mf_model_addmeshobject(model, &object), model, "addmeshobject");
     Lib3MFPtr objectHolder(object);
-    const std::string name = validUtf8(objectName.empty() ? "unnamed" : objectName);
+    const std::string name = validUtf8(mesh.Name.empty() ? "unnamed" : mesh.Name);
     check(NMR::lib3mf_object_setnameutf8(object, name.c_str()), object, "setname");
     check(NMR::lib3mf_object_setuuidutf8(object, identifier(2, objectCount_).c_str()), object,
           "setuuid");
@@ -376,7 +376,7 @@ void T3MFRenderer::writeObject() {
     NMR::MODELTRANSFORM transform{};
     for (int row = 0; row < 3; ++row)
         for (int column = 0; column < 4; ++column)
-            transform.m_fFields[row][column] = float(objectMatrix.m[column * 4 + row]);
+            transform.m_fFields[row][column] = float(mesh.Matrix.m[column * 4 + row]);
     NMR::PLib3MFModelBuildItem* item = nullptr;
     check(NMR::lib3mf_model_addbuilditem(model, object, &transform, &item), model, "addbuilditem");
     Lib3MFPtr itemHolder(item);

@@ -126,6 +126,7 @@ const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes) 
 TGLTFRenderer::TGLTFRenderer() : TMeshRenderer("glTF") {}
 
 TGLTFRenderer::~TGLTFRenderer() {
+    stopWorkers();
     if (scratch_) std::fclose(scratch_);
 }
 
@@ -243,9 +244,9 @@ uint32_t TGLTFRenderer::materialFor(const TMeshRun& run) {
     return index;
 }
 
-void TGLTFRenderer::writeObject() {
+void TGLTFRenderer::writeObject(const TMeshObject& object) {
     std::string primitives;
-    for (TMeshRun& run : runs) {
+    for (const TMeshRun& run : object.Runs) {
         if (run.Indices.empty()) continue;
         const uint32_t material = materialFor(run);
         const std::vector<TMeshVertex>& vertices = run.Vertices;
@@ -347,17 +348,17 @@ void TGLTFRenderer::writeObject() {
 
     std::string& mesh = item(meshes_);
     mesh += "{\"name\":";
-    appendJsonString(mesh, objectName);
+    appendJsonString(mesh, object.Name);
     mesh += ",\"primitives\":[" + primitives + "]}";
 
     // The node carries the placement and the scaling to metres, glTF's unit; a matrix that
     // changes nothing is left out.
     std::string& node = item(nodes_);
     node += "{\"name\":";
-    appendJsonString(node, objectName);
+    appendJsonString(node, object.Name);
     node += ",\"mesh\":";
     appendCount(node, meshCount_++);
-    const Matrix4 placement = scaledPlacement(unit.Millimetres / 1000);
+    const Matrix4 placement = scaledPlacement(object.Matrix, unit.Millimetres / 1000);
     const Matrix4 identity = Matrix4::Identity();
     if (!std::equal(placement.m, placement.m + 16, identity.m)) {
         node += ",\"matrix\":[";

@@ -121,8 +121,8 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]) {
 // ---------------------------------------------------------------------------------------------
 // TMeshRenderer
 
-Matrix4 TMeshRenderer::scaledPlacement(double factor) const {
-    Matrix4 m = objectMatrix;
+Matrix4 TMeshRenderer::scaledPlacement(const Matrix4& placement, double factor) {
+    Matrix4 m = placement;
     for (int i = 0; i < 16; ++i)
         if (i % 4 != 3) m.m[i] *= factor;
     return m;
@@ -133,6 +133,7 @@ TMeshRenderer::TMeshRenderer(const char* formatName)
     : faceColor(DefaultFaceColor), formatName_(formatName) {}
 
 void TMeshRenderer::fail(const char* stepName, const char* cause) {
+    stopWorkers();
     abandonFiles();
     staged.discard();
     rendererError(10, "Error in " + formatName_ + ":" + stepName + " " + cause);
@@ -151,8 +152,13 @@ void TMeshRenderer::initRendering(const std::string& fileName) {
 
 void TMeshRenderer::endRendering() {
     step("endObject", [&] {
-        waitForPending();
-        if (std::exchange(hasPending_, false)) writePrepared(pending_);
+        // The last objects' turn: the one being welded is written once the one before it is.
+        waitForWorkers();
+        if (std::exchange(hasWriting_, false)) writing_ = TMeshObject{};
+        if (std::exchange(hasWelding_, false)) {
+            std::swap(writing_, welding_);
+            writeObject(writing_);
+        }
     });
     step("endRendering", [&] {
         closeFiles();
@@ -161,7 +167,10 @@ void TMeshRenderer::endRendering() {
 }
 
 void TMeshRenderer::clearRuns() {
-    objectTriangles.clear();
+    std::vector<TMeshRun>& runs = collecting_.Runs;
+    collecting_.Triangles.clear();
+    collecting_.PositionIds.clear();
+    collecting_.Positions = 0;
     faceCount_ = 0;
     for (TMeshRun& run : runs) {
         run.Vertices.clear();
@@ -175,8 +184,8 @@ void TMeshRenderer::clearRuns() {
 }
 
 void TMeshRenderer::initObject(const std::string& name) {
-    objectName = name;
     clearRuns();
+    collecting_.Name = name;
     lastVertex = -1;
     // Nothing of the previous object's appearance carries over.
     faceColor = DefaultFaceColor;
@@ -198,6 +207,7 @@ void TMeshRenderer::setColor(ColorF color) {
 }
 
 TMeshRun& TMeshRenderer::currentRun() {
+    std::vector<TMeshRun>& runs = collecting_.Runs;
     if (currentRun_ < 0) {
         const bool textured = faceTexture.TexId != -1;
         for (size_t i = 0; i < runs.size() && currentRun_ < 0; ++i)
@@ -220,7 +230,7 @@ void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*tri
                                  int count) {
     currentRun();
     for (int t = 0; t < count; ++t) {
-        TMeshTriangle& out = objectTriangles.emplace_back();
+        TMeshTriangle& out = collecting_.Triangles.emplace_back();
         for (int k = 0; k < 3; ++k)
             out.Corners[k] = corners[triangles[t][k]];
         out.Run = uint32_t(currentRun_);
@@ -229,15 +239,15 @@ void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*tri
     ++faceCount_;
 }
 
-void TMeshRenderer::fillRuns(TPendingObject& object) {
+void TMeshRenderer::fillRuns(TMeshObject& object) {
     // A corner can equal only corners at its position: each position keeps the list of the
     // corners stored at it, which a face's own corners mostly head.
-    storedAt_.assign(object.positions, 0);
+    storedAt_.assign(object.Positions, 0);
     stored_.clear();
-    const auto& positionIds = object.positionIds;
-    for (size_t i = 0; i < object.triangles.size(); ++i) {
-        const TMeshTriangle& t = object.triangles[i];
-        TMeshRun& run = object.runs[t.Run];
+    const auto& positionIds = object.PositionIds;
+    for (size_t i = 0; i < object.Triangles.size(); ++i) {
+        const TMeshTriangle& t = object.Triangles[i];
+        TMeshRun& run = object.Runs[t.Run];
         for (size_t k = 0; k < 3; ++k) {
             const TMeshVertex& v = t.Corners[k];
             uint32_t& first = storedAt_[positionIds[i][k]];
@@ -289,73 +299,63 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
     bufferTexturedVertex(vertex, texCoord, normal);
 }
 
-void TMeshRenderer::prepare(TPendingObject& object, bool withRuns) {
-    object.positions = weldTriangles(object.triangles, &object.positionIds);
+void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
+    object.Positions = weldTriangles(object.Triangles, &object.PositionIds);
     if (withRuns) fillRuns(object);
 }
 
-void TMeshRenderer::waitForPending() {
-    if (worker_.joinable()) worker_.join();
-    if (workerError_) std::rethrow_exception(std::exchange(workerError_, nullptr));
+template <class Work>
+void TMeshRenderer::start(std::thread& thread, std::exception_ptr& error, Work work) {
+    auto guarded = [&error, work] {
+        try {
+            work();
+        } catch (...) {
+            error = std::current_exception();
+        }
+    };
+    if (weldInBackground)
+        thread = std::thread(guarded);
+    else
+        guarded();
 }
 
-void TMeshRenderer::writePrepared(TPendingObject& object) {
-    // The members the formats write from hold the prepared object for the while.
-    auto exchange = [&] {
-        std::swap(objectName, object.name);
-        std::swap(objectMatrix, object.matrix);
-        runs.swap(object.runs);
-        objectTriangles.swap(object.triangles);
-        objectPositionIds.swap(object.positionIds);
-        std::swap(objectPositions, object.positions);
-    };
-    exchange();
-    try {
-        writeObject();
-    } catch (...) {
-        exchange();
-        throw;
-    }
-    exchange();
+void TMeshRenderer::waitForWorkers() {
+    if (welder_.joinable()) welder_.join();
+    if (writer_.joinable()) writer_.join();
+    if (writerError_) std::rethrow_exception(std::exchange(writerError_, nullptr));
+    if (welderError_) std::rethrow_exception(std::exchange(welderError_, nullptr));
+}
+
+void TMeshRenderer::stopWorkers() noexcept {
+    if (welder_.joinable()) welder_.join();
+    if (writer_.joinable()) writer_.join();
+    welderError_ = writerError_ = nullptr;
 }
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
-        waitForPending();
-        // This object is prepared while the previous one, prepared meanwhile, is written: the
-        // file keeps the document's order.
-        TPendingObject previous;
-        std::swap(previous, pending_);
-        pending_.name = objectName;
-        pending_.matrix = objectMatrix;
-        pending_.runs.swap(runs);
-        pending_.triangles.swap(objectTriangles);
-        const bool hadPrevious = std::exchange(hasPending_, true);
+        waitForWorkers();
+        // The object before is written while this one is welded and the next one built; the
+        // written one's room serves the next.
+        collecting_.Matrix = objectMatrix;
+        TMeshObject written;
+        if (std::exchange(hasWriting_, false)) written = std::move(writing_);
+        if (std::exchange(hasWelding_, false)) {
+            writing_ = std::move(welding_);
+            hasWriting_ = true;
+        }
+        welding_ = std::move(collecting_);
+        hasWelding_ = true;
+        collecting_ = std::move(written);
         const bool withRuns = usesRuns();
-        if (weldInBackground) {
-            worker_ = std::thread([this, withRuns] {
-                try {
-                    prepare(pending_, withRuns);
-                } catch (...) {
-                    workerError_ = std::current_exception();
-                }
-            });
-        } else {
-            prepare(pending_, withRuns);
-        }
-        if (hadPrevious) {
-            writePrepared(previous);
-            // Its room serves the next object.
-            objectTriangles.swap(previous.triangles);
-            for (TMeshRun& run : previous.runs)
-                runs.push_back(std::move(run));
-        }
+        start(welder_, welderError_, [this, withRuns] { prepare(welding_, withRuns); });
+        if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
     });
     clearRuns();
 }
 
 TMeshRenderer::~TMeshRenderer() {
-    if (worker_.joinable()) worker_.join();
+    stopWorkers();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -188,6 +188,18 @@ struct TMeshRun {
     bool textured() const { return Texture.TexId != -1; }
 };
 
+// One object as the formats write it: its name and placement, its triangles (welded) with their
+// corners' position numbers, and unless the format reads only the triangles, its runs with their
+// corners stored once.
+struct TMeshObject {
+    std::string Name;
+    Matrix4 Matrix;
+    std::vector<TMeshRun> Runs; // in order of first use
+    std::vector<TMeshTriangle> Triangles;
+    std::vector<std::array<uint32_t, 3>> PositionIds; // per triangle
+    uint32_t Positions = 0;                           // the position numbers are below it
+};
+
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
 using TMaterialKey = std::pair<std::string, std::string>;
 TMaterialKey materialKey(const TMeshRun& run);
@@ -221,8 +233,8 @@ class TMeshRenderer : public TRenderer {
     explicit TMeshRenderer(const char* formatName);
     ~TMeshRenderer() override;
 
-    // Whether each object is welded on a second thread while the next one is built; the files'
-    // bytes are the same either way.
+    // Whether each object is welded, and then written, on threads of their own while the next
+    // ones are built; the files' bytes are the same either way.
     bool weldInBackground = true;
 
     void initObject(const std::string& name) override;
@@ -238,10 +250,10 @@ class TMeshRenderer : public TRenderer {
   protected:
     // Opens the format's files (through staged) for the export to fileName.
     virtual void openFiles(const std::string& fileName) = 0;
-    // Writes the finished object (objectName, objectTriangles welded, and unless the format reads
-    // only those, the runs with their corners stored once; objectMatrix).
-    virtual void writeObject() = 0;
-    // Whether writeObject reads the runs' tables (else only objectTriangles).
+    // Writes a finished object. Runs on a thread of its own while the next objects are built and
+    // welded: it reads object and the format's own members only, never the renderer's state.
+    virtual void writeObject(const TMeshObject& object) = 0;
+    // Whether writeObject reads the runs' tables (else only the triangles).
     virtual bool usesRuns() const { return true; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
@@ -260,42 +272,28 @@ class TMeshRenderer : public TRenderer {
         }
     }
 
-    // The object's placement followed by a scaling by factor (the export unit's conversion).
-    Matrix4 scaledPlacement(double factor) const;
+    // A placement followed by a scaling by factor (the export unit's conversion).
+    static Matrix4 scaledPlacement(const Matrix4& placement, double factor);
+    // Waits for the objects still being welded or written, dropping what failed there; derived
+    // renderers call it first in their destructors, before their files go.
+    void stopWorkers() noexcept;
 
     TStagedFiles staged;
     const TExportUnit unit = exportUnit(); // what one world unit is in this export
-    std::string objectName;
-    std::vector<TMeshRun> runs;                 // of the current object, in order of first use
-    std::vector<TMeshTriangle> objectTriangles; // of the current object, in order
-    uint32_t objectPositions = 0;               // the numbers of the runs' PositionIds are below it
-    // Per triangle of objectTriangles, its corners' position numbers (below objectPositions).
-    std::vector<std::array<uint32_t, 3>> objectPositionIds;
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 
   private:
-    // An object between its last face and its writing: collected, then welded and its runs' tables
-    // filled, away from the members the next object is collected into.
-    struct TPendingObject {
-        std::string name;
-        Matrix4 matrix;
-        std::vector<TMeshRun> runs;
-        std::vector<TMeshTriangle> triangles;
-        std::vector<std::array<uint32_t, 3>> positionIds;
-        uint32_t positions = 0;
-    };
-
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Welds the pending object and, when the format reads them, fills its runs' tables.
-    void prepare(TPendingObject& object, bool withRuns);
+    // Welds an object and, when the format reads them, fills its runs' tables.
+    void prepare(TMeshObject& object, bool withRuns);
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
-    void fillRuns(TPendingObject& object);
-    // Waits until the pending object is prepared; rethrows what failed there.
-    void waitForPending();
-    // Writes a prepared object through writeObject.
-    void writePrepared(TPendingObject& object);
+    void fillRuns(TMeshObject& object);
+    // Waits for the objects being welded and written; rethrows what failed there.
+    void waitForWorkers();
+    // Runs work on thread (or at once when not in the background), keeping what it throws.
+    template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     // Adds the accepted triangles of one face, each as three indices into its corners, to the
     // object's triangles in the run of the current colour and texture.
@@ -303,14 +301,16 @@ class TMeshRenderer : public TRenderer {
     TMeshRun& currentRun();
 
     std::string formatName_;
-    int32_t currentRun_ = -1; // index into runs; -1 after a colour or texture change
+    int32_t currentRun_ = -1; // index into collecting_.Runs; -1 after a colour or texture change
     uint32_t faceCount_ = 0;  // faces of the current object so far
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
-    TPendingObject pending_;
-    bool hasPending_ = false;
-    std::thread worker_; // preparing pending_ while it runs
-    std::exception_ptr workerError_;
+    // The object being collected, the one before it being welded, and the one before that being
+    // written: each on its own thread, the files in document order.
+    TMeshObject collecting_, welding_, writing_;
+    bool hasWelding_ = false, hasWriting_ = false;
+    std::thread welder_, writer_;
+    std::exception_ptr welderError_, writerError_;
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {
@@ -332,7 +332,7 @@ class TGLTFRenderer : public TMeshRenderer {
 
   protected:
     void openFiles(const std::string& fileName) override;
-    void writeObject() override;
+    void writeObject(const TMeshObject& object) override;
     void closeFiles() override;
     void abandonFiles() noexcept override;
 
@@ -361,10 +361,11 @@ class TGLTFRenderer : public TMeshRenderer {
 class TOBJRenderer : public TMeshRenderer {
   public:
     TOBJRenderer();
+    ~TOBJRenderer() override { stopWorkers(); }
 
   protected:
     void openFiles(const std::string& fileName) override;
-    void writeObject() override;
+    void writeObject(const TMeshObject& object) override;
     void closeFiles() override;
     void abandonFiles() noexcept override;
 
@@ -385,10 +386,11 @@ class TOBJRenderer : public TMeshRenderer {
 class TSTLRenderer : public TMeshRenderer {
   public:
     TSTLRenderer();
+    ~TSTLRenderer() override { stopWorkers(); }
 
   protected:
     void openFiles(const std::string& fileName) override;
-    void writeObject() override;
+    void writeObject(const TMeshObject& object) override;
     bool usesRuns() const override { return false; }
     void closeFiles() override;
     void abandonFiles() noexcept override { outFile.abandon(); }

@@ -157,7 +157,8 @@ const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
     return materials_.emplace(std::move(key), std::move(name)).first->second;
 }
 
-void TOBJRenderer::writeObject() {
+void TOBJRenderer::writeObject(const TMeshObject& object) {
+    const std::vector<TMeshRun>& runs = object.Runs;
     size_t indexCount = 0;
     for (const TMeshRun& run : runs)
         indexCount += run.Indices.size();
@@ -169,13 +170,14 @@ void TOBJRenderer::writeObject() {
     std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
     std::string corners;            // the formatted corners of one run, and
     std::vector<uint32_t> cornerAt; // where each begins
-    const Matrix4 placement = scaledPlacement(unit.Millimetres); // positions in millimetres
+    const Matrix4 placement =
+        scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
     // Corners of one face follow each other: the last normal is turned and looked up once.
     float lastNormal[3] = {0, 0, 0};
     uint32_t normal = 0;
     bool normalKnown = false;
     // Each position is placed and looked up once; the corners at it take its number.
-    std::vector<uint32_t> placedAt(objectPositions, UINT32_MAX);
+    std::vector<uint32_t> placedAt(object.Positions, UINT32_MAX);
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
@@ -188,7 +190,7 @@ void TOBJRenderer::writeObject() {
             }
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
-                const Vec3 n = placeDirection(objectMatrix, v.Normal);
+                const Vec3 n = placeDirection(object.Matrix, v.Normal);
                 normal = normals.add(Triple{n.X, n.Y, n.Z});
                 normalKnown = true;
             }
@@ -198,7 +200,7 @@ void TOBJRenderer::writeObject() {
         }
     }
 
-    objFile.writeLine("o " + lineText(objectName.empty() ? "unnamed" : objectName));
+    objFile.writeLine("o " + lineText(object.Name.empty() ? "unnamed" : object.Name));
     auto writeValues = [&](std::string_view keyword, const auto& values) {
         for (const auto& value : values) {
             char* out = put(objFile.reserve(MaxLine), keyword);

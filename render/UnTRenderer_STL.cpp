@@ -29,24 +29,24 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
     triangleCount_ = 0;
 }
 
-void TSTLRenderer::writeObject() {
+void TSTLRenderer::writeObject(const TMeshObject& object) {
     // Each face's normal turned once (the triangles of one face follow each other), its corners
     // placed in millimetres.
-    const Matrix4 placement = scaledPlacement(unit.Millimetres);
+    const Matrix4 placement = scaledPlacement(object.Matrix, unit.Millimetres);
     // Each position is placed once, where it is first met.
-    placed_.resize(objectPositions);
-    placedYet_.assign(objectPositions, 0);
+    placed_.resize(object.Positions);
+    placedYet_.assign(object.Positions, 0);
     float lastNormal[3] = {0, 0, 0};
     Vec3 normal{0, 0, 0};
-    for (size_t i = 0; i < objectTriangles.size(); ++i) {
-        const TMeshTriangle& t = objectTriangles[i];
+    for (size_t i = 0; i < object.Triangles.size(); ++i) {
+        const TMeshTriangle& t = object.Triangles[i];
         if (std::memcmp(lastNormal, t.Corners[0].Normal, sizeof lastNormal) != 0) {
             std::memcpy(lastNormal, t.Corners[0].Normal, sizeof lastNormal);
-            normal = placeDirection(objectMatrix, t.Corners[0].Normal);
+            normal = placeDirection(object.Matrix, t.Corners[0].Normal);
         }
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
         for (size_t k = 0; k < 3; ++k) {
-            const uint32_t id = objectPositionIds[i][k];
+            const uint32_t id = object.PositionIds[i][k];
             if (!placedYet_[id]) {
                 placed_[id] = placePoint(placement, t.Corners[k].Position);
                 placedYet_[id] = 1;
@@ -55,7 +55,7 @@ void TSTLRenderer::writeObject() {
         }
         outFile.commit(storeU16(at, 0));
     }
-    triangleCount_ += objectTriangles.size();
+    triangleCount_ += object.Triangles.size();
 }
 
 void TSTLRenderer::closeFiles() {

@@ -186,20 +186,20 @@ class KeptGLTF : public TGLTFRenderer {
     std::vector<std::pair<ColorF, size_t>> colours; // colour and triangle count of each run
 
   protected:
-    void writeObject() override {
-        for (const TMeshRun& run : runs) {
+    void writeObject(const TMeshObject& object) override {
+        for (const TMeshRun& run : object.Runs) {
             const auto& vertices = run.Vertices;
             for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
                 Triangle t;
                 for (int k = 0; k < 3; ++k) {
-                    const Vec3 p = placePoint(objectMatrix, vertices[run.Indices[i + k]].Position);
+                    const Vec3 p = placePoint(object.Matrix, vertices[run.Indices[i + k]].Position);
                     t[k] = {p.X, p.Y, p.Z};
                 }
                 triangles.push_back(t);
             }
             colours.emplace_back(run.Color, run.Indices.size() / 3);
         }
-        TGLTFRenderer::writeObject();
+        TGLTFRenderer::writeObject(object);
     }
 };
 
