@@ -109,6 +109,12 @@ template <class T> class TUniqueValues {
     }
     const std::vector<T>& values() const { return values_; }
     size_t size() const { return values_.size(); }
+    // Makes room for count values without growing.
+    void reserve(size_t count) {
+        values_.reserve(count);
+        while (2 * (count + 1) > slots_.size())
+            grow();
+    }
     // Forgets every value but keeps the room for as many.
     void clear() {
         values_.clear();

@@ -741,6 +741,8 @@ uint32_t numberCornersByBits(WeldState& w) {
         float p[3];
     };
     TUniqueValues<Bits> distinct;
+    // A closed surface has about half as many corners as triangles.
+    distinct.reserve(w.triangles.size() / 2 + 16);
     w.ids.resize(w.triangles.size());
     auto number = [&](const float* p) {
         Bits b;
@@ -841,6 +843,7 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0};
+    if (positionIds) w.ids.swap(*positionIds); // its room
     Sides sides;
     numberCornersByBits(w);
     if (closedAsGiven(w, sides)) {
