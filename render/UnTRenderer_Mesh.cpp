@@ -74,11 +74,18 @@ bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
 
 namespace {
 
+// x rounded to the nearest integer, ties to even, as std::nearbyint gives it in the default
+// rounding mode, without a library call; for |x| below 2^51.
+double roundToInteger(double x) {
+    constexpr double Shift = 6755399441055744.0; // 1.5 * 2^52: its units are whole numbers
+    return (x + Shift) - Shift;
+}
+
 void unitNormal(const double n[3], float out[3]) {
     const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     double q[3];
     for (int i = 0; i < 3; ++i)
-        q[i] = std::nearbyint(n[i] / length * NormalGrid);
+        q[i] = roundToInteger(n[i] / length * NormalGrid);
     const double snapped = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
     for (int i = 0; i < 3; ++i)
         out[i] = float(q[i] / snapped) + 0.0f; // no negative zero
