@@ -282,8 +282,14 @@ TEST_F(ExtrusionTest, MitreAndRoundVertexRings) {
     segmentHeading(vertex, Vec3{4, 0, 4}, angle, axis, heading);
     const Matrix4 frame = frameMatrix(vertex, axis, angle);
     const auto profile = makeProfile({{1, 0.5f}});
-    expectNear(vertexRing(profile, vertex, frame, 90, 0, true)[0], {4, 0.5f, 3});
-    expectNear(vertexRing(profile, vertex, frame, 90, 0, false)[0], {3.7071f, 0.5f, 3.2929f});
+    int side = 0;
+    expectNear(vertexRing(profile, vertex, frame, 90, 0, true, &side)[0], {4, 0.5f, 3});
+    EXPECT_EQ(side, 1) << "coming along +Z and going on along +X, +x is inside the turn";
+    expectNear(vertexRing(profile, vertex, frame, 90, 180, true, &side)[0], {2, 0.5f, 3});
+    EXPECT_EQ(side, -1) << "coming along -Z, the turn's inside is -x";
+    expectNear(vertexRing(profile, vertex, frame, 90, 0, false, &side)[0],
+               {3.7071f, 0.5f, 3.2929f});
+    EXPECT_EQ(side, 0) << "a round corner has no mitre plane";
 }
 
 TEST_F(ExtrusionTest, EdgesBeforeTheFirstGroupTakeTheDefaultAppearanceInEverySegment) {
