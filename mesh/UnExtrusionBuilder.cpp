@@ -32,39 +32,51 @@ Vec3 texCoord(float u, float v) {
 }
 
 // Two computations of one corner along different routes (another frame, another segment) differ
-// in the last bits of the largest coordinate they involve, and by what the headings' and turns'
-// table-interpolated angles leave between them.
+// in the last bits of the largest coordinate they involve, and by what the table-interpolated
+// angles of the headings and turns leave between them: up to a quarter of a degree each, so by up
+// to this fraction of the corners' distance from the point their frame was placed at.
 constexpr float JointUlps = 16;
 constexpr float JointAngleFraction = 1e-2f;
 
-// How far apart a segment's corners and its neighbours' may lie and still be taken as one.
-struct TJointTolerance {
-    float rounding = 0; // any two corners
-    float angles = 0;   // corners meant to be one point
-    float widest = 0;   // the profile's largest |x|
-    const TProfileObj* profile = nullptr;
+// The farthest of points from a vertex.
+float reachFrom(const std::vector<Vec3>& points, const Vec3& vertex) {
+    float reach = 0;
+    for (const Vec3& q : points)
+        reach = std::max(reach, Distance(q, vertex));
+    return reach;
+}
 
-    TJointTolerance(const TProfileObj& p, const Vec3& Pi, const Vec3& Pj) : profile(&p) {
+// How far apart a segment's corners and its neighbours' may lie and still be taken as one.
+class TJointTolerance {
+  public:
+    static constexpr int AllCorners = 2;
+
+    TJointTolerance(const TProfileObj& p, const Vec3& Pi, const Vec3& Pj) : profile_(p) {
         float scale = 0;
         for (const Vec3& q : {Pi, Pj})
             scale = std::max({scale, std::fabs(q.X), std::fabs(q.Y), std::fabs(q.Z)});
-        float reach = 0;
         for (int k = 0; k < p.Count(); ++k) {
             const Vec3& q = p.Items(k).Point;
-            reach = std::max({reach, std::fabs(q.X), std::fabs(q.Y)});
+            reach_ = std::max({reach_, std::fabs(q.X), std::fabs(q.Y)});
         }
-        widest = p.Count() > 0 ? p.MaxAbsX() : 0.0f;
-        rounding = JointUlps * std::numeric_limits<float>::epsilon() * (scale + reach);
-        angles = std::max(rounding, JointAngleFraction * reach);
+        widest_ = p.Count() > 0 ? p.MaxAbsX() : 0.0f;
+        rounding_ = JointUlps * std::numeric_limits<float>::epsilon() * (scale + reach_);
     }
-    // The limit for the corners of profile element k. side: AllCorners when every corner is meant
-    // to be shared; +1 or -1 when those at the widest x on that side are (a mitre's inner corners,
-    // which the trim puts on the mitre plane); 0 when none is.
-    float at(size_t k, int side) const {
-        if (side == AllCorners) return angles;
-        return side != 0 && profile->Items(int(k)).Point.X == side * widest ? angles : rounding;
+    // The profile's largest distance from the path.
+    float reach() const { return reach_; }
+    // The limit for the corners of profile element k that lie up to `from` away from where their
+    // frames were placed. side: AllCorners when every corner is meant to be shared; +1 or -1 when
+    // those at the widest x on that side are (a mitre's inner corners, which the trim puts on the
+    // mitre plane); 0 when none is.
+    float at(size_t k, int side, float from) const {
+        const bool meant =
+            side == AllCorners || (side != 0 && profile_.Items(int(k)).Point.X == side * widest_);
+        return meant ? std::max(rounding_, JointAngleFraction * std::max(from, reach_)) : rounding_;
     }
-    static constexpr int AllCorners = 2;
+
+  private:
+    const TProfileObj& profile_;
+    float reach_ = 0, widest_ = 0, rounding_ = 0;
 };
 
 bool near(const Vec3& p, const Vec3& q, float tolerance) {
@@ -72,13 +84,13 @@ bool near(const Vec3& p, const Vec3& q, float tolerance) {
            std::fabs(p.Z - q.Z) <= tolerance;
 }
 
-// Each corner of own that lies close enough to the same corner of shared becomes it (side: see
-// TJointTolerance::at).
+// Each corner of own that lies close enough to the same corner of shared becomes it (side and
+// from: see TJointTolerance::at).
 void takeShared(std::vector<Vec3>& own, const std::vector<Vec3>& shared,
-                const TJointTolerance& tolerance, int side) {
+                const TJointTolerance& tolerance, int side, float from) {
     if (shared.size() < own.size()) return;
     for (size_t k = 0; k < own.size(); ++k)
-        if (near(own[k], shared[k], tolerance.at(k, side))) own[k] = shared[k];
+        if (near(own[k], shared[k], tolerance.at(k, side, from))) own[k] = shared[k];
 }
 
 } // namespace
@@ -231,27 +243,36 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     constexpr int All = TJointTolerance::AllCorners;
     const TJointTolerance tolerance(profile, Pi, Pj);
     const std::vector<Vec3>& prev = joints.Before.Section;
+    const float ringSReach = reachFrom(ringS, Pi), ringEReach = reachFrom(ringE, Pj);
+    const float prevReach = std::max(joints.Before.Reach, ringSReach);
+    const float endReach = L + tolerance.reach();
     const bool bands = (options & soCorner) && S.Angle != 0;
     if (embedded) {
-        takeShared(ringS, joints.Before.Ring, tolerance, All);
-        takeShared(start, wedgeAtStart ? ringS : prev, tolerance, wedgeAtStart ? sideS : All);
+        takeShared(ringS, joints.Before.Ring, tolerance, All,
+                   std::max(ringSReach, reachFrom(joints.Before.Ring, Pi)));
+        if (wedgeAtStart)
+            takeShared(start, ringS, tolerance, sideS, ringSReach);
+        else
+            takeShared(start, prev, tolerance, All, prevReach);
     } else if (bands) {
-        takeShared(ringS, prev, tolerance, sideS);
-        takeShared(start, ringS, tolerance, sideS);
+        takeShared(ringS, prev, tolerance, sideS, prevReach);
+        takeShared(start, ringS, tolerance, sideS, prevReach);
     } else if (options & soCorner) {
-        takeShared(start, prev, tolerance, All);
+        takeShared(start, prev, tolerance, All, prevReach);
     }
     // The last segment of a closed path comes back to the first one's start, by the same rules
     // (Ring and Side there are those of the corner that joins them). The closing vertex of a path
     // that goes straight on there has the turn 360.
     const bool straightEnd = E.Angle == 0 || E.Angle == 360;
     if (const TSegmentJoint* after = joints.After) {
+        const float afterReach = std::max({endReach, ringEReach, reachFrom(after->Ring, Pj)});
         if (embedded) {
-            if (!straightEnd) takeShared(ringE, after->Ring, tolerance, All);
-            if (!wedgeAtEnd || straightEnd) takeShared(end, after->Section, tolerance, All);
+            if (!straightEnd) takeShared(ringE, after->Ring, tolerance, All, afterReach);
+            if (!wedgeAtEnd || straightEnd)
+                takeShared(end, after->Section, tolerance, All, afterReach);
         } else if (after->Section.size() >= count && after->Ring.size() >= count) {
             for (size_t k = 0; k < count; ++k) {
-                const float limit = tolerance.at(k, straightEnd ? All : after->Side);
+                const float limit = tolerance.at(k, straightEnd ? All : after->Side, afterReach);
                 if ((straightEnd || near(after->Ring[k], after->Section[k], limit)) &&
                     near(end[k], after->Section[k], limit))
                     end[k] = after->Section[k];
@@ -260,9 +281,9 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     }
     // A wedge on a straight end has no area: its ring is the end section.
     if (wedgeAtEnd && straightEnd)
-        takeShared(ringE, end, tolerance, All);
+        takeShared(ringE, end, tolerance, All, endReach);
     else if (wedgeAtEnd)
-        takeShared(end, ringE, tolerance, -sideE);
+        takeShared(end, ringE, tolerance, -sideE, std::max(endReach, ringEReach));
 
     renderer.initList(segListId);
 
@@ -356,9 +377,11 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     // corner would reach back to the origin).
     const bool keepsPrevious = (options & soCorner) && !sides && prev.size() >= size_t(m);
     joints.End.Section = keepsPrevious ? prev : end;
+    joints.End.Reach = keepsPrevious ? joints.Before.Reach : endReach;
     joints.End.Ring = std::move(ringE);
     joints.Start.Section = std::move(start);
     joints.Start.Ring = std::move(ringS);
+    joints.Start.Reach = tolerance.reach();
 }
 
 int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& profile,

@@ -29,7 +29,8 @@ int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& 
 struct TSegmentJoint {
     std::vector<Vec3> Section;
     std::vector<Vec3> Ring;
-    int Side = 0; // the inner side of a mitred Ring (see vertexRing), 0 for none
+    int Side = 0;    // the inner side of a mitred Ring (see vertexRing), 0 for none
+    float Reach = 0; // how far the Section lies from where its frame was placed
 };
 
 // What a segment takes over from its neighbours and hands on. Where a corner of the segment is

@@ -1,7 +1,7 @@
 // Mesh exports of closed solids (STL, OBJ, glTF, 3MF): every edge shared by exactly two triangles,
-// once each way, with bit-identical corners, no triangle without area, wound outwards; the builders'
-// own faces closed as exactly before any weld; and one appearance for the profile edges outside
-// every group in every exporter.
+// once each way, with bit-identical corners, no triangle without area, wound outwards; the
+// builders' own faces closed as exactly before any weld; and one appearance for the profile edges
+// outside every group in every exporter.
 #include "MeshClosure.h"
 #include "export_fixtures.h"
 
@@ -315,6 +315,17 @@ const Case Cases[] = {
      }},
     {"straight on, closed", [] { return sweep(Square, StraightOnRing, true, false, false); }},
     {"straight on, embedded", [] { return sweep(Star, StraightOnRing, true, false, true); }},
+    // Sharp turns and long segments heading nearly along x, where the table-interpolated angles
+    // put the corners that meet farthest apart.
+    {"sharp turns, closed",
+     [] {
+         return sweep(Square, {{235, 42}, {329, 394}, {19, 208}, {155, 43}, {235, 42}}, true, false,
+                      false);
+     }},
+    {"sharp turns, embedded",
+     [] {
+         return sweep(Square, {{39, 248}, {334, 252}, {131, 51}, {54, 219}}, false, false, true);
+     }},
     // A cup whose outline runs along the axis, and a diamond touching it at one point.
     {"lathe cup 3",
      [] {
