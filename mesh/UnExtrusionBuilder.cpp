@@ -46,6 +46,15 @@ float reachFrom(const std::vector<Vec3>& points, const Vec3& vertex) {
     return reach;
 }
 
+// The distance that stands for two computations of one vertex ring in the tolerance: a mitre
+// stretches the profile by 1 / cos of its cutting angle and an error of that angle by about the
+// square of it, so a ring that reaches farther than the profile counts as farther still.
+float ringSpread(const std::vector<Vec3>& a, const std::vector<Vec3>& b, const Vec3& vertex,
+                 float profileReach) {
+    const float reach = std::max(reachFrom(a, vertex), reachFrom(b, vertex));
+    return profileReach > 0 ? std::max(reach, reach * reach / profileReach) : reach;
+}
+
 // How far apart a segment's corners and its neighbours' may lie and still be taken as one.
 class TJointTolerance {
   public:
@@ -238,8 +247,9 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
 
     // Corners meant to be the neighbours' take their points. Corner bands run from the previous
     // end through the vertex ring to this start: where a mitre puts all three on one point, the
-    // ring takes the previous end's point and the start the ring's; a round corner's bands fold
-    // back from the ring and keep both ends. Without bands the start is the previous end.
+    // ring takes the previous end's point and the start the ring's (the ring takes the start's
+    // when that was drawn before); a round corner's bands fold back from the ring and keep both
+    // ends. Without bands the start is the previous end.
     constexpr int All = TJointTolerance::AllCorners;
     const TJointTolerance tolerance(profile, Pi, Pj);
     const std::vector<Vec3>& prev = joints.Before.Section;
@@ -247,16 +257,24 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     const float prevReach = std::max(joints.Before.Reach, ringSReach);
     const float endReach = L + tolerance.reach();
     const bool bands = (options & soCorner) && S.Angle != 0;
+    // The inner sides whose widest corners meet on the mitre plane: where a trim had to stop at
+    // half a segment they fall short of it.
+    const int prevInner = joints.Before.OnMitre ? sideS : 0;
+    const int startInner = joints.Start.OnMitre ? sideS : 0;
+    const int endInner = joints.End.OnMitre ? -sideE : 0;
     if (embedded) {
         takeShared(ringS, joints.Before.Ring, tolerance, All,
-                   std::max(ringSReach, reachFrom(joints.Before.Ring, Pi)));
+                   ringSpread(ringS, joints.Before.Ring, Pi, tolerance.reach()));
         if (wedgeAtStart)
-            takeShared(start, ringS, tolerance, sideS, ringSReach);
+            takeShared(start, ringS, tolerance, startInner, ringSReach);
         else
             takeShared(start, prev, tolerance, All, prevReach);
+    } else if (bands && joints.StartDrawn) {
+        takeShared(ringS, start, tolerance, startInner, prevReach);
+        takeShared(ringS, prev, tolerance, prevInner, prevReach);
     } else if (bands) {
-        takeShared(ringS, prev, tolerance, sideS, prevReach);
-        takeShared(start, ringS, tolerance, sideS, prevReach);
+        takeShared(ringS, prev, tolerance, prevInner, prevReach);
+        takeShared(start, ringS, tolerance, startInner, prevReach);
     } else if (options & soCorner) {
         takeShared(start, prev, tolerance, All, prevReach);
     }
@@ -267,12 +285,16 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     if (const TSegmentJoint* after = joints.After) {
         const float afterReach = std::max({endReach, ringEReach, reachFrom(after->Ring, Pj)});
         if (embedded) {
-            if (!straightEnd) takeShared(ringE, after->Ring, tolerance, All, afterReach);
+            if (!straightEnd)
+                takeShared(
+                    ringE, after->Ring, tolerance, All,
+                    std::max(afterReach, ringSpread(ringE, after->Ring, Pj, tolerance.reach())));
             if (!wedgeAtEnd || straightEnd)
                 takeShared(end, after->Section, tolerance, All, afterReach);
         } else if (after->Section.size() >= count && after->Ring.size() >= count) {
+            const int side = after->OnMitre && joints.End.OnMitre ? after->Side : 0;
             for (size_t k = 0; k < count; ++k) {
-                const float limit = tolerance.at(k, straightEnd ? All : after->Side, afterReach);
+                const float limit = tolerance.at(k, straightEnd ? All : side, afterReach);
                 if ((straightEnd || near(after->Ring[k], after->Section[k], limit)) &&
                     near(end[k], after->Section[k], limit))
                     end[k] = after->Section[k];
@@ -283,7 +305,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     if (wedgeAtEnd && straightEnd)
         takeShared(ringE, end, tolerance, All, endReach);
     else if (wedgeAtEnd)
-        takeShared(end, ringE, tolerance, -sideE, std::max(endReach, ringEReach));
+        takeShared(end, ringE, tolerance, endInner, std::max(endReach, ringEReach));
 
     renderer.initList(segListId);
 
@@ -378,6 +400,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     const bool keepsPrevious = (options & soCorner) && !sides && prev.size() >= size_t(m);
     joints.End.Section = keepsPrevious ? prev : end;
     joints.End.Reach = keepsPrevious ? joints.Before.Reach : endReach;
+    if (keepsPrevious) joints.End.OnMitre = false; // that end belongs to another vertex
     joints.End.Ring = std::move(ringE);
     joints.Start.Section = std::move(start);
     joints.Start.Ring = std::move(ringS);
@@ -427,15 +450,20 @@ int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& 
         TProfileElementObj S, E;
         Pa.AssignAttributes(S);
         Pb.AssignAttributes(E);
+        joints.Start.OnMitre = joints.End.OnMitre = false;
         if (i == 0 && !closed) {
             S.Point = Pa.Point;
         } else {
-            S.Point = Lerp(Pa.Point, Pb.Point, trimFraction(Pa.Point, Pb.Point, W, Pa.Angle));
+            const float t = trimFraction(Pa.Point, Pb.Point, W, Pa.Angle);
+            S.Point = Lerp(Pa.Point, Pb.Point, t);
+            joints.Start.OnMitre = t < 0.5f;
         }
         if (i == n - 2 && !closed) {
             E.Point = Pb.Point;
         } else {
-            E.Point = Lerp(Pa.Point, Pb.Point, 1 - trimFraction(Pa.Point, Pb.Point, W, Pb.Angle));
+            const float t = trimFraction(Pa.Point, Pb.Point, W, Pb.Angle);
+            E.Point = Lerp(Pa.Point, Pb.Point, 1 - t);
+            joints.End.OnMitre = t < 0.5f;
         }
 
         if (m > 0) profile.ComputeTexCoords(2, true);
@@ -466,9 +494,12 @@ int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& 
         TProfileElementObj S, E;
         P0.AssignAttributes(S);
         P1.AssignAttributes(E);
-        S.Point = Lerp(P0.Point, P1.Point, trimFraction(P0.Point, P1.Point, W, P0.Angle));
+        const float t = trimFraction(P0.Point, P1.Point, W, P0.Angle);
+        S.Point = Lerp(P0.Point, P1.Point, t);
         E.Point = P1.Point;
         joints.After = nullptr;
+        joints.StartDrawn = true;
+        joints.Start.OnMitre = t < 0.5f;
         buildSegment(S, E, profile, options, P0.Point, P1.Point, prevHeading, joints, heading,
                      precision, faceListId(listId, n));
     }

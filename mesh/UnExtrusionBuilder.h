@@ -29,8 +29,9 @@ int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& 
 struct TSegmentJoint {
     std::vector<Vec3> Section;
     std::vector<Vec3> Ring;
-    int Side = 0;    // the inner side of a mitred Ring (see vertexRing), 0 for none
-    float Reach = 0; // how far the Section lies from where its frame was placed
+    int Side = 0;         // the inner side of a mitred Ring (see vertexRing), 0 for none
+    float Reach = 0;      // how far the Section lies from where its frame was placed
+    bool OnMitre = false; // the trim put the widest corners of its inner side on the mitre plane
 };
 
 // What a segment takes over from its neighbours and hands on. Where a corner of the segment is
@@ -39,7 +40,9 @@ struct TSegmentJoint {
 struct TSegmentJoints {
     TSegmentJoint Before;                 // the previous segment's end, as emitted
     const TSegmentJoint* After = nullptr; // the next segment's start when it was built first
-    TSegmentJoint Start, End;             // set by buildSegment: this segment's own
+    bool StartDrawn = false;  // the start section was drawn before (the corner closing a path)
+    TSegmentJoint Start, End; // this segment's own; their OnMitre are set by the
+                              // caller (the trim did not stop at half the segment)
 };
 
 void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TProfileObj& profile,

@@ -322,9 +322,16 @@ const Case Cases[] = {
          return sweep(Square, {{235, 42}, {329, 394}, {19, 208}, {155, 43}, {235, 42}}, true, false,
                       false);
      }},
+    {"sharp closing turn, trimmed short before it",
+     [] {
+         return sweep(
+             Square,
+             {{273, 67}, {81, 234}, {52, 387}, {255, 316}, {204, 270}, {90, 180}, {273, 67}}, true,
+             false, false);
+     }},
     {"sharp turns, embedded",
      [] {
-         return sweep(Square, {{39, 248}, {334, 252}, {131, 51}, {54, 219}}, false, false, true);
+         return sweep(Square, {{365, 257}, {41, 129}, {280, 131}, {80, 34}}, false, false, true);
      }},
     // A cup whose outline runs along the axis, and a diamond touching it at one point.
     {"lathe cup 3",
