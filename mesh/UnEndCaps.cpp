@@ -125,7 +125,8 @@ bool collinear(const TProfileObj& profile, const std::vector<int>& outline) {
 } // namespace
 
 void buildCap(TProfileObj& profile, const Vec3& segStart, const Vec3& segEnd, const ColorF& color,
-              const std::string& texture, const Matrix4& frame, bool start) {
+              const std::string& texture, const Matrix4& frame, bool start,
+              const std::vector<Vec3>* section) {
     // Only a closed outline gets a cap: the last element repeats the first.
     const int m = profile.Count();
     if (m < 3) return;
@@ -179,7 +180,9 @@ void buildCap(TProfileObj& profile, const Vec3& segStart, const Vec3& segEnd, co
     std::deque<CapVertex> combined;
     for (size_t i = 0; i < count; ++i) {
         const TProfileElementObj& e = profile.Items(outline[i]);
-        const Vec3 p = TransformPoint(Vec3{e.Point.X, e.Point.Y, 0}, frame);
+        const Vec3 p = section && section->size() > size_t(outline[i])
+                           ? (*section)[size_t(outline[i])]
+                           : TransformPoint(Vec3{e.Point.X, e.Point.Y, 0}, frame);
         coords[i] = {p.X, p.Y, p.Z};
         vertices[i].Position = p;
         vertices[i].Normal = normal;

@@ -10,10 +10,11 @@
 
 namespace {
 
-// The profile point (x, y) turned by theta radians: angle 0 is +X, growing towards -Z.
+// The profile point (x, y) turned by theta radians: angle 0 is +X, growing towards -Z. A point on
+// the axis stays (0, y, 0) whatever the angle, without a negative zero.
 Vec3 spun(const Vec3& p, double theta) {
-    return Vec3{static_cast<float>(p.X * std::cos(theta)), p.Y,
-                static_cast<float>(-p.X * std::sin(theta))};
+    return Vec3{static_cast<float>(p.X * std::cos(theta)) + 0.0f, p.Y,
+                static_cast<float>(-p.X * std::sin(theta)) + 0.0f};
 }
 
 } // namespace
@@ -51,7 +52,8 @@ int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& prof
             const double R = a.RepeatU;
             for (int j = 0; j < N; ++j) {
                 const double ta = j * static_cast<double>(dTheta);
-                const double tb = (j + 1) * static_cast<double>(dTheta);
+                // The last step ends where the first began, bit for bit.
+                const double tb = j + 1 == N ? 0.0 : (j + 1) * static_cast<double>(dTheta);
                 const float uA = static_cast<float>((1 - j * du) * R);
                 const float uB = static_cast<float>((1 - (j + 1) * du) * R);
                 renderer.quads(TQuadVerts{spun(a.Point, ta), spun(a.Point, tb), spun(b.Point, tb),

@@ -136,31 +136,29 @@ TEST_F(ExtrusionTest, ShortSegmentsGetOneSliceOrNoSides) {
     expectNear(quads[0]->verts[0], {-1, -1, 0.8f});
     expectNear(quads[0]->verts[1], {-1, -1, 0});
 
-    // A segment of 0.05 or less after a corner has no side faces and leaves the end ring
-    // untouched; as the first segment it gives its own end section.
+    // A segment of 0.05 or less after a corner has no side faces and hands on the previous end;
+    // as the first segment it hands on its own end section.
     rec->calls.clear();
     TProfileElementObj S, E;
     E.Point = Vec3{0, 0, 0.05f};
-    std::vector<Vec3> prev(5), endRing(5, Vec3{7, 7, 7});
+    TSegmentJoints joints;
+    joints.Before.Section.assign(5, Vec3{7, 7, 7});
     float heading = 0;
-    buildSegment(S, E, profile, soSides | soCorner, S.Point, E.Point, 0, prev, endRing, heading, 4,
-                 42);
+    buildSegment(S, E, profile, soSides | soCorner, S.Point, E.Point, 0, joints, heading, 4, 42);
     EXPECT_EQ(rec->count("quads"), 0u);
-    for (const auto& p : endRing)
+    ASSERT_EQ(joints.End.Section.size(), 5u);
+    for (const auto& p : joints.End.Section)
         expectNear(p, {7, 7, 7});
-    buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, prev, endRing, heading, 4, 42);
-    EXPECT_EQ(rec->count("quads"), 0u);
-    for (int k = 0; k < 5; ++k) {
-        const Vec3& p = profile.Items(k).Point;
-        expectNear(endRing[k], {p.X, p.Y, 0.05f});
+    for (float z : {0.05f, 0.8f}) {
+        E.Point = Vec3{0, 0, z};
+        buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, joints, heading, 4, 42);
+        ASSERT_EQ(joints.End.Section.size(), 5u);
+        for (int k = 0; k < 5; ++k) {
+            const Vec3& p = profile.Items(k).Point;
+            expectNear(joints.End.Section[size_t(k)], {p.X, p.Y, z});
+        }
     }
-
-    E.Point = Vec3{0, 0, 0.8f};
-    buildSegment(S, E, profile, soSides, S.Point, E.Point, 0, prev, endRing, heading, 4, 42);
-    for (int k = 0; k < 5; ++k) {
-        const Vec3& p = profile.Items(k).Point;
-        expectNear(endRing[k], {p.X, p.Y, 0.8f});
-    }
+    EXPECT_EQ(rec->count("quads"), 4u);
 }
 
 TEST_F(ExtrusionTest, RightAngleTurnTrimsBothSegmentsAndFillsTheCorner) {
@@ -284,9 +282,14 @@ TEST_F(ExtrusionTest, MitreAndRoundVertexRings) {
     segmentHeading(vertex, Vec3{4, 0, 4}, angle, axis, heading);
     const Matrix4 frame = frameMatrix(vertex, axis, angle);
     const auto profile = makeProfile({{1, 0.5f}});
-    expectNear(vertexRing(profile, vertex, frame, 90, 0, true).Items(0).Point, {4, 0.5f, 3});
-    expectNear(vertexRing(profile, vertex, frame, 90, 0, false).Items(0).Point,
+    int side = 0;
+    expectNear(vertexRing(profile, vertex, frame, 90, 0, true, &side)[0], {4, 0.5f, 3});
+    EXPECT_EQ(side, 1) << "coming along +Z and going on along +X, +x is inside the turn";
+    expectNear(vertexRing(profile, vertex, frame, 90, 180, true, &side)[0], {2, 0.5f, 3});
+    EXPECT_EQ(side, -1) << "coming along -Z, the turn's inside is -x";
+    expectNear(vertexRing(profile, vertex, frame, 90, 0, false, &side)[0],
                {3.7071f, 0.5f, 3.2929f});
+    EXPECT_EQ(side, 0) << "a round corner has no mitre plane";
 }
 
 TEST_F(ExtrusionTest, EdgesBeforeTheFirstGroupTakeTheDefaultAppearanceInEverySegment) {
