@@ -315,6 +315,19 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     float du0 = 0, du1 = 0;
     float ustep = uspan / slices;
 
+    // The sections between the start and the end, each profile corner placed once for the two
+    // edges it joins: grid[(j - 1) * m + k] is corner k at the end of slice j.
+    std::vector<Vec3> grid;
+    if ((options & soSides) && sides && slices > 1) {
+        grid.resize(size_t(slices - 1) * size_t(m));
+        for (int32_t j = 1; j < slices; ++j)
+            for (int k = 0; k < m; ++k) {
+                const Vec3& p = profile.Items(k).Point;
+                grid[size_t(j - 1) * size_t(m) + size_t(k)] =
+                    placed(startFrame, p.X, p.Y, j * step);
+            }
+    }
+
     if (options & soSides) {
         bool textured = false;
         // Edges before the first group start take the default appearance, stated here so that
@@ -331,7 +344,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
             const float vFar =
                 b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
             const float R = static_cast<float>(a.RepeatU);
-            const float xa = a.Point.X, ya = a.Point.Y, xb = b.Point.X, yb = b.Point.Y;
+            const float xa = a.Point.X, ya = a.Point.Y;
 
             if (embedded && textured) {
                 // The wedges take the share of U that their length has along the edge.
@@ -360,15 +373,15 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
             }
 
             if (sides) {
+                auto at = [&](int32_t j, size_t k) -> const Vec3& {
+                    return j == 0        ? start[k]
+                           : j == slices ? end[k]
+                                         : grid[size_t(j - 1) * size_t(m) + k];
+                };
                 for (int32_t j = 1; j <= slices; ++j) {
-                    const float zj = j * step, zp = (j - 1) * step;
                     const float uj = (1 - (j * ustep + S.TexU + du0)) * R;
                     const float up = (1 - ((j - 1) * ustep + S.TexU + du0)) * R;
-                    const bool first = j == 1, last = j == slices;
-                    const TQuadVerts v{last ? end[ka] : placed(startFrame, xa, ya, zj),
-                                       first ? start[ka] : placed(startFrame, xa, ya, zp),
-                                       first ? start[kb] : placed(startFrame, xb, yb, zp),
-                                       last ? end[kb] : placed(startFrame, xb, yb, zj)};
+                    const TQuadVerts v{at(j, ka), at(j - 1, ka), at(j - 1, kb), at(j, kb)};
                     renderer.quads(v, textured,
                                    fixed ? FixedTexCoords
                                          : TQuadVerts{texCoord(uj, vNear), texCoord(up, vNear),
