@@ -176,18 +176,27 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
     float lastNormal[3] = {0, 0, 0};
     uint32_t normal = 0;
     bool normalKnown = false;
-    // Each position is placed and looked up once; the corners at it take its number.
+    // Each position is placed and looked up once; the corners at it take its number. The
+    // positions are placed first, so that the table's slots for those a few corners on can be
+    // fetched into the cache ahead of their look-up.
     std::vector<uint32_t> placedAt(object.Positions, UINT32_MAX);
+    std::vector<Triple> placed(object.Positions);
+    for (const TMeshRun& run : runs)
+        for (size_t i = 0; i < run.Vertices.size(); ++i) {
+            const Vec3 p = placePoint(placement, run.Vertices[i].Position);
+            placed[run.PositionIds[i]] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
+        }
+    positions.reserve(object.Positions);
+    constexpr size_t Ahead = 16;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].reserve(run.Vertices.size());
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
+            if (i + Ahead < run.Vertices.size())
+                positions.prefetch(placed[run.PositionIds[i + Ahead]]);
             uint32_t& position = placedAt[run.PositionIds[i]];
-            if (position == UINT32_MAX) {
-                const Vec3 p = placePoint(placement, v.Position);
-                position = positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f});
-            }
+            if (position == UINT32_MAX) position = positions.add(placed[run.PositionIds[i]]);
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
                 const Vec3 n = placeDirection(object.Matrix, v.Normal);
