@@ -307,7 +307,7 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 }
 
 void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
-    object.Positions = weldTriangles(object.Triangles, &object.PositionIds);
+    object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_);
     if (withRuns) fillRuns(object);
 }
 

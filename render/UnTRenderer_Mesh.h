@@ -71,8 +71,10 @@ struct TMeshTriangle {
 // rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
 // the number of each corner's position, below the count returned: corners share a number exactly
 // when their positions are bitwise equal.
+struct TWeldRoom;
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
-                       std::vector<std::array<uint32_t, 3>>* positionIds = nullptr);
+                       std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
+                       TWeldRoom* room = nullptr);
 
 // The weld's pairing of triangle sides: false when an edge of the triangles (given by their
 // corners' position numbers, all below positionCount) is shared by more than two of them; else
@@ -80,7 +82,8 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
 // and eachWayOnce (when given) whether the two triangles of every shared edge run it opposite
 // ways.
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
-               std::vector<uint32_t>& across, bool* eachWayOnce = nullptr);
+               std::vector<uint32_t>& across, bool* eachWayOnce = nullptr,
+               TWeldRoom* room = nullptr);
 
 // Values stored once each: add gives the index of a bitwise-equal value, appending it when new.
 // Meshes arrive as strips, so the last few values are compared first, then the value met last
@@ -181,6 +184,29 @@ template <class T> class TUniqueValues {
     Recent recent_[RecentCount]{};
     size_t next_ = 0;
     std::vector<Recent> near_ = std::vector<Recent>(NearCount); // index 0: empty
+};
+
+// Calls back when it goes out of scope: what a function borrowed goes back however it returns.
+template <class Back> struct TGiveBack {
+    Back back;
+    ~TGiveBack() { back(); }
+};
+
+// The weld's tables, kept from one object to the next so that each object's weld finds its
+// memory ready instead of asking the system afresh.
+struct TWeldRoom {
+    struct Point {
+        double X, Y, Z;
+    };
+    struct SideEnd {
+        uint32_t other, side;
+    };
+    TUniqueValues<std::array<float, 3>> corners;
+    std::vector<Point> positions;
+    std::vector<uint32_t> across, first, fill, root;
+    std::vector<uint8_t> crowded, paired;
+    std::vector<SideEnd> ends;
+    std::vector<double> volume;
 };
 
 // The faces of one object that share colour and texture, identical corners stored once.
@@ -317,6 +343,7 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
+    TWeldRoom weldRoom_; // the welder's
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {

@@ -22,9 +22,7 @@ constexpr double SeamFraction = 1.0 / 1024;
 // How many times edges are split at corners that end on them, each pass looking afresh.
 constexpr int MaxSplitPasses = 8;
 
-struct Point3 {
-    double X, Y, Z;
-};
+using Point3 = TWeldRoom::Point;
 
 // std::floor of a finite value as an integer, without a library call.
 int64_t floorOf(double v) {
@@ -44,6 +42,7 @@ struct WeldState {
     std::vector<Ids> ids;
     std::vector<Point3> positions;
     double tolerance = 0;
+    TWeldRoom* room = nullptr; // tables kept between objects, when given
 };
 
 // Chains of corners by grid cell: an open-addressing table from a cell's key to the last entry
@@ -737,16 +736,16 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 // The second triangle of a quad shares two corners with the first: their numbers are taken
 // over when the bits agree.
 uint32_t numberCornersByBits(WeldState& w) {
-    struct Bits {
-        float p[3];
-    };
-    TUniqueValues<Bits> distinct;
+    using Bits = std::array<float, 3>;
+    TUniqueValues<Bits> local;
+    TUniqueValues<Bits>& distinct = w.room ? w.room->corners : local;
+    distinct.clear();
     // A closed surface has about half as many corners as triangles.
     distinct.reserve(w.triangles.size() / 2 + 16);
     w.ids.resize(w.triangles.size());
     auto number = [&](const float* p) {
         Bits b;
-        std::memcpy(b.p, p, sizeof b.p);
+        std::memcpy(b.data(), p, sizeof b);
         return distinct.add(b);
     };
     // The large table is mostly out of the cache: the slots of corners a few triangles on are
@@ -755,7 +754,7 @@ uint32_t numberCornersByBits(WeldState& w) {
     for (size_t t = 0; t < w.triangles.size(); ++t) {
         if (t + Ahead < w.triangles.size()) {
             Bits b;
-            std::memcpy(b.p, w.triangles[t + Ahead].Corners[2].Position, sizeof b.p);
+            std::memcpy(b.data(), w.triangles[t + Ahead].Corners[2].Position, sizeof b);
             distinct.prefetch(b);
         }
         const TMeshTriangle& triangle = w.triangles[t];
@@ -776,7 +775,7 @@ uint32_t numberCornersByBits(WeldState& w) {
     }
     w.positions.resize(distinct.size());
     for (size_t i = 0; i < distinct.size(); ++i)
-        w.positions[i] = toPoint(distinct.values()[i].p);
+        w.positions[i] = toPoint(distinct.values()[i].data());
     return uint32_t(distinct.size());
 }
 
@@ -792,7 +791,7 @@ bool closedAsGiven(WeldState& w, Sides& sides) {
     for (const Ids& id : w.ids)
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
     bool eachWayOnce = false;
-    if (!pairSides(w.ids, count, sides.across, &eachWayOnce) || !eachWayOnce) return false;
+    if (!pairSides(w.ids, count, sides.across, &eachWayOnce, w.room) || !eachWayOnce) return false;
     if (std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end())
         return false;
     sides.crowded.assign(sides.across.size(), 0);
@@ -805,7 +804,13 @@ bool closedAsGiven(WeldState& w, Sides& sides) {
 void orientPairedPieces(WeldState& w, const Sides& sides) {
     const uint32_t n = uint32_t(w.triangles.size());
     // Each triangle leads to the first triangle of its piece.
-    std::vector<uint32_t> root(n);
+    std::vector<uint32_t> root;
+    std::vector<double> volume; // six times each piece's, measured from its first corner
+    if (w.room) {
+        root.swap(w.room->root);
+        volume.swap(w.room->volume);
+    }
+    root.resize(n);
     for (uint32_t t = 0; t < n; ++t)
         root[t] = t;
     auto find = [&](uint32_t t) {
@@ -819,8 +824,7 @@ void orientPairedPieces(WeldState& w, const Sides& sides) {
                 const uint32_t a = find(t), b = find(o);
                 if (a != b) root[std::max(a, b)] = std::min(a, b);
             }
-    // Six times each piece's volume, measured from its first triangle's first corner.
-    std::vector<double> volume(n, 0);
+    volume.assign(n, 0);
     for (uint32_t t = 0; t < n; ++t) {
         const uint32_t r = root[t] = find(t);
         const Point3& o = w.positions[w.ids[r][0]];
@@ -834,17 +838,30 @@ void orientPairedPieces(WeldState& w, const Sides& sides) {
     }
     for (uint32_t t = 0; t < n; ++t)
         if (volume[root[t]] < 0) flip(w.triangles[t], w.ids[t]);
+    if (w.room) {
+        root.swap(w.room->root);
+        volume.swap(w.room->volume);
+    }
 }
 
 } // namespace
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
-                       std::vector<std::array<uint32_t, 3>>* positionIds) {
+                       std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room) {
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
-    WeldState w{triangles, {}, {}, 0};
+    WeldState w{triangles, {}, {}, 0, room};
     if (positionIds) w.ids.swap(*positionIds); // its room
     Sides sides;
+    // The kept tables serve this object and go back for the next, whichever way this returns.
+    auto exchange = [&] {
+        if (!room) return;
+        w.positions.swap(room->positions);
+        sides.across.swap(room->across);
+        sides.crowded.swap(room->crowded);
+    };
+    exchange();
+    const TGiveBack<decltype(exchange)&> giveBack{exchange};
     numberCornersByBits(w);
     if (closedAsGiven(w, sides)) {
         orientPairedPieces(w, sides);

@@ -5,35 +5,43 @@
 #include <algorithm>
 
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
-               std::vector<uint32_t>& across, bool* eachWayOnce) {
+               std::vector<uint32_t>& across, bool* eachWayOnce, TWeldRoom* room) {
+    // The tables come from room, when given, and go back there whichever way this returns.
+    std::vector<uint32_t> first, fill;
+    std::vector<TWeldRoom::SideEnd> ends;
+    std::vector<uint8_t> paired;
+    auto exchange = [&] {
+        if (!room) return;
+        first.swap(room->first);
+        fill.swap(room->fill);
+        ends.swap(room->ends);
+        paired.swap(room->paired);
+    };
+    exchange();
+    const TGiveBack<decltype(exchange)&> giveBack{exchange};
     // Every side (3 per triangle) by its lower end, with its higher end and, in the lowest bit,
     // whether it runs from the higher end.
     const size_t n = ids.size();
     if (3 * n >= UINT32_MAX || positionCount >= (uint32_t(1) << 31)) return false;
     bool oneWayEach = true;
-    std::vector<uint32_t> first(size_t(positionCount) + 1, 0);
+    first.assign(size_t(positionCount) + 1, 0);
     for (const auto& id : ids)
         for (size_t s = 0; s < 3; ++s)
             ++first[std::min(id[s], id[(s + 1) % 3]) + 1];
     for (size_t i = 1; i < first.size(); ++i)
         first[i] += first[i - 1];
-    struct End {
-        uint32_t other, side;
-    };
-    std::vector<End> ends(3 * n);
-    {
-        std::vector<uint32_t> fill(first.begin(), first.end() - 1);
-        for (uint32_t t = 0; t < n; ++t)
-            for (uint32_t s = 0; s < 3; ++s) {
-                const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
-                ends[fill[std::min(a, b)]++] =
-                    End{std::max(a, b) << 1 | uint32_t(a > b), 3 * t + s};
-            }
-    }
+    ends.resize(3 * n);
+    fill.assign(first.begin(), first.end() - 1);
+    for (uint32_t t = 0; t < n; ++t)
+        for (uint32_t s = 0; s < 3; ++s) {
+            const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
+            ends[fill[std::min(a, b)]++] =
+                TWeldRoom::SideEnd{std::max(a, b) << 1 | uint32_t(a > b), 3 * t + s};
+        }
     // Each side pairs with the one other side of the same ends, if any: the first side of an
     // edge looks for the others after it, which then need no look of their own.
     across.assign(3 * n, UINT32_MAX);
-    std::vector<uint8_t> paired(3 * n, 0); // by place in ends
+    paired.assign(3 * n, 0); // by place in ends
     for (size_t p = 0; p < positionCount; ++p) {
         const uint32_t end = first[p + 1];
         for (uint32_t i = first[p]; i < end; ++i) {
