@@ -91,12 +91,10 @@ void unitNormal(const double n[3], float out[3]) {
         out[i] = float(q[i] / snapped) + 0.0f; // no negative zero
 }
 
-TMeshVertex corner(const Vec3& p, const Vec3& t, bool textured, const float normal[3]) {
+TMeshCorner corner(const Vec3& p, const Vec3& t, bool textured) {
     // Adding zero turns a negative zero into zero, so that equal corners compare equal bitwise.
-    TMeshVertex v{{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f},
-                  {normal[0], normal[1], normal[2]},
-                  {textured ? t.X + 0.0f : 0.0f, textured ? t.Y + 0.0f : 0.0f}};
-    return v;
+    return TMeshCorner{{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f},
+                       {textured ? t.X + 0.0f : 0.0f, textured ? t.Y + 0.0f : 0.0f}};
 }
 
 bool sameColor(const ColorF& a, const ColorF& b) {
@@ -233,13 +231,14 @@ TMeshRun& TMeshRenderer::currentRun() {
     return runs[size_t(currentRun_)];
 }
 
-void TMeshRenderer::addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3],
-                                 int count) {
+void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[3],
+                                 const uint8_t (*triangles)[3], int count) {
     currentRun();
     for (int t = 0; t < count; ++t) {
         TMeshTriangle& out = collecting_.Triangles.emplace_back();
         for (int k = 0; k < 3; ++k)
             out.Corners[k] = corners[triangles[t][k]];
+        std::memcpy(out.Normal, normal, sizeof out.Normal);
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
     }
@@ -256,7 +255,10 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
         const TMeshTriangle& t = object.Triangles[i];
         TMeshRun& run = object.Runs[t.Run];
         for (size_t k = 0; k < 3; ++k) {
-            const TMeshVertex& v = t.Corners[k];
+            TMeshVertex v;
+            std::memcpy(v.Position, t.Corners[k].Position, sizeof v.Position);
+            std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
+            std::memcpy(v.TexCoord, t.Corners[k].TexCoord, sizeof v.TexCoord);
             uint32_t& first = storedAt_[positionIds[i][k]];
             uint32_t index = UINT32_MAX;
             for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
@@ -288,10 +290,11 @@ void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textur
     float normal[3];
     unitNormal(hasFirst ? first : second, normal);
     textured = textured && faceTexture.TexId != -1;
-    TMeshVertex corners[4];
+    TMeshCorner corners[4];
     for (int k = 0; k < n; ++k)
-        corners[k] = corner(p[k], t[k], textured, normal);
-    addTriangles(corners, hasFirst ? Triangles : Triangles + 1, int(hasFirst) + int(hasSecond));
+        corners[k] = corner(p[k], t[k], textured);
+    addTriangles(corners, normal, hasFirst ? Triangles : Triangles + 1,
+                 int(hasFirst) + int(hasSecond));
 }
 
 void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {

@@ -55,10 +55,18 @@ struct TMeshVertex {
 };
 static_assert(sizeof(TMeshVertex) == 32);
 
-// One accepted triangle of an object, in the order the builders gave it, with the index of its
-// run (colour and texture) and the number of the face (quad or triangle call) it came from.
+// A corner of an accepted triangle: its position and texture coordinate (as in TMeshVertex).
+struct TMeshCorner {
+    float Position[3];
+    float TexCoord[2];
+};
+
+// One accepted triangle of an object, in the order the builders gave it, with the unit normal of
+// its face, the index of its run (colour and texture) and the number of the face (quad or
+// triangle call) it came from.
 struct TMeshTriangle {
-    TMeshVertex Corners[3];
+    TMeshCorner Corners[3];
+    float Normal[3];
     uint32_t Run;
     uint32_t Face;
 };
@@ -329,7 +337,8 @@ class TMeshRenderer : public TRenderer {
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     // Adds the accepted triangles of one face, each as three indices into its corners, to the
     // object's triangles in the run of the current colour and texture.
-    void addTriangles(const TMeshVertex* corners, const uint8_t (*triangles)[3], int count);
+    void addTriangles(const TMeshCorner* corners, const float normal[3],
+                      const uint8_t (*triangles)[3], int count);
     TMeshRun& currentRun();
 
     std::string formatName_;

@@ -40,9 +40,9 @@ void TSTLRenderer::writeObject(const TMeshObject& object) {
     Vec3 normal{0, 0, 0};
     for (size_t i = 0; i < object.Triangles.size(); ++i) {
         const TMeshTriangle& t = object.Triangles[i];
-        if (std::memcmp(lastNormal, t.Corners[0].Normal, sizeof lastNormal) != 0) {
-            std::memcpy(lastNormal, t.Corners[0].Normal, sizeof lastNormal);
-            normal = placeDirection(object.Matrix, t.Corners[0].Normal);
+        if (std::memcmp(lastNormal, t.Normal, sizeof lastNormal) != 0) {
+            std::memcpy(lastNormal, t.Normal, sizeof lastNormal);
+            normal = placeDirection(object.Matrix, t.Normal);
         }
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
         for (size_t k = 0; k < 3; ++k) {

@@ -197,7 +197,7 @@ void mergePositions(WeldState& w, std::vector<uint8_t>& moved) {
         }
 }
 
-void setPosition(TMeshVertex& v, const Point3& p) {
+void setPosition(TMeshCorner& v, const Point3& p) {
     v.Position[0] = float(p.X) + 0.0f;
     v.Position[1] = float(p.Y) + 0.0f;
     v.Position[2] = float(p.Z) + 0.0f;
@@ -227,7 +227,7 @@ void dropFlatTriangles(WeldState& w, const std::vector<uint8_t>* moved = nullptr
         bool changed = false;
         const bool mayMove = !moved || (!moved->empty() && (*moved)[t]);
         for (size_t k = 0; k < 3 && mayMove; ++k) {
-            TMeshVertex moving = triangle.Corners[k];
+            TMeshCorner moving = triangle.Corners[k];
             setPosition(moving, w.positions[id[k]]);
             // Written only when it changes, so that most of the triangles stay clean in memory.
             if (std::memcmp(moving.Position, triangle.Corners[k].Position,
@@ -640,14 +640,14 @@ bool splitAtCornersOnEdges(WeldState& w, const Sides& sides) {
         auto& on = splits[3 * t + size_t(side)];
         std::sort(on.begin(), on.end());
         const TMeshTriangle& original = w.triangles[t];
-        const TMeshVertex& a = original.Corners[side];
-        const TMeshVertex& b = original.Corners[(side + 1) % 3];
-        const TMeshVertex& opposite = original.Corners[(side + 2) % 3];
+        const TMeshCorner& a = original.Corners[side];
+        const TMeshCorner& b = original.Corners[(side + 1) % 3];
+        const TMeshCorner& opposite = original.Corners[(side + 2) % 3];
         const uint32_t oppositeId = w.ids[t][size_t((side + 2) % 3)];
-        TMeshVertex previous = a;
+        TMeshCorner previous = a;
         uint32_t previousId = w.ids[t][size_t(side)];
         for (size_t i = 0; i <= on.size(); ++i) {
-            TMeshVertex next = b;
+            TMeshCorner next = b;
             uint32_t nextId = w.ids[t][size_t((side + 1) % 3)];
             if (i < on.size()) {
                 const double s = on[i].first;
@@ -657,10 +657,14 @@ bool splitAtCornersOnEdges(WeldState& w, const Sides& sides) {
                     next.TexCoord[c] =
                         float(a.TexCoord[c] + s * (double(b.TexCoord[c]) - a.TexCoord[c])) + 0.0f;
             }
-            if (nextId != previousId)
-                triangles.push_back(
-                    TMeshTriangle{{previous, next, opposite}, original.Run, original.Face}),
-                    ids.push_back(Ids{previousId, nextId, oppositeId});
+            if (nextId != previousId) {
+                TMeshTriangle piece = original;
+                piece.Corners[0] = previous;
+                piece.Corners[1] = next;
+                piece.Corners[2] = opposite;
+                triangles.push_back(piece);
+                ids.push_back(Ids{previousId, nextId, oppositeId});
+            }
             previous = next;
             previousId = nextId;
         }
@@ -673,9 +677,8 @@ bool splitAtCornersOnEdges(WeldState& w, const Sides& sides) {
 void flip(TMeshTriangle& t, Ids& id) {
     std::swap(t.Corners[1], t.Corners[2]);
     std::swap(id[1], id[2]);
-    for (TMeshVertex& v : t.Corners)
-        for (float& n : v.Normal)
-            n = 0.0f - n;
+    for (float& n : t.Normal)
+        n = 0.0f - n;
 }
 
 // Winds every closed piece of the surface one way round, outwards (positive enclosed volume).

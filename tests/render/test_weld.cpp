@@ -39,9 +39,9 @@ std::vector<TMeshTriangle> triangles(const std::vector<Face>& faces) {
         TMeshTriangle t{};
         for (int k = 0; k < 3; ++k) {
             std::memcpy(t.Corners[k].Position, f[k].data(), sizeof t.Corners[k].Position);
-            t.Corners[k].Normal[2] = 1;
             t.Corners[k].TexCoord[0] = float(k);
         }
+        t.Normal[2] = 1;
         t.Run = 7;
         t.Face = uint32_t(out.size());
         out.push_back(t);
@@ -91,7 +91,7 @@ TEST(Weld, ClosedSolidsComeOutWoundOutwardsWithTheirCornersMerged) {
             for (int k = 0; k < 3; ++k) {
                 EXPECT_TRUE(sameBits(mesh[t].Corners[k].Position, c.out[t][k]))
                     << "face " << t << " corner " << k;
-                EXPECT_EQ(mesh[t].Corners[k].Normal[2], c.flipped.count(t) ? -1.0f : 1.0f);
+                EXPECT_EQ(mesh[t].Normal[2], c.flipped.count(t) ? -1.0f : 1.0f);
             }
             EXPECT_EQ(mesh[t].Run, 7u);
             EXPECT_EQ(mesh[t].Face, t);
