@@ -357,6 +357,10 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         welding_ = std::move(collecting_);
         hasWelding_ = true;
         collecting_ = std::move(written);
+        // Room for as many triangles as the largest object so far has at once, instead of
+        // growing step by step while the next one is collected.
+        largestObject_ = std::max(largestObject_, welding_.Triangles.size());
+        collecting_.Triangles.reserve(largestObject_);
         const bool withRuns = usesRuns();
         start(welder_, welderError_, [this, withRuns] { prepare(welding_, withRuns); });
         if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });

@@ -352,7 +352,8 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
-    TWeldRoom weldRoom_; // the welder's
+    TWeldRoom weldRoom_;       // the welder's
+    size_t largestObject_ = 0; // most triangles an object of this export had
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {
