@@ -1,0 +1,123 @@
+// The weld's fast path: corners numbered by their bits once, and solids whose corners already
+// meet settled without the tolerance merge, seam joining and splits.
+#include "render/UnTRenderer_WeldState.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace weld {
+
+// Numbers the corners by their bits alone (w.ids); returns how many distinct ones there are.
+// The second triangle of a quad shares two corners with the first: their numbers are taken
+// over when the bits agree.
+uint32_t numberCornersByBits(WeldState& w) {
+    using Bits = std::array<float, 3>;
+    TUniqueValues<Bits> local;
+    TUniqueValues<Bits>& distinct = w.room ? w.room->corners : local;
+    distinct.clear();
+    // A closed surface has about half as many corners as triangles.
+    distinct.reserve(w.triangles.size() / 2 + 16);
+    w.ids.resize(w.triangles.size());
+    auto number = [&](const float* p) {
+        Bits b;
+        std::memcpy(b.data(), p, sizeof b);
+        return distinct.add(b);
+    };
+    // The large table is mostly out of the cache: the slots of corners a few triangles on are
+    // fetched while these are numbered.
+    constexpr size_t Ahead = 16;
+    for (size_t t = 0; t < w.triangles.size(); ++t) {
+        if (t + Ahead < w.triangles.size()) {
+            Bits b;
+            std::memcpy(b.data(), w.triangles[t + Ahead].Corners[2].Position, sizeof b);
+            distinct.prefetch(b);
+        }
+        const TMeshTriangle& triangle = w.triangles[t];
+        Ids& id = w.ids[t];
+        const TMeshTriangle* before = t > 0 ? &w.triangles[t - 1] : nullptr;
+        if (before && before->Face == triangle.Face &&
+            std::memcmp(triangle.Corners[0].Position, before->Corners[0].Position,
+                        sizeof(float[3])) == 0 &&
+            std::memcmp(triangle.Corners[1].Position, before->Corners[2].Position,
+                        sizeof(float[3])) == 0) {
+            id[0] = w.ids[t - 1][0];
+            id[1] = w.ids[t - 1][2];
+        } else {
+            id[0] = number(triangle.Corners[0].Position);
+            id[1] = number(triangle.Corners[1].Position);
+        }
+        id[2] = number(triangle.Corners[2].Position);
+    }
+    w.positions.resize(distinct.size());
+    for (size_t i = 0; i < distinct.size(); ++i)
+        w.positions[i] = toPoint(distinct.values()[i].data());
+    return uint32_t(distinct.size());
+}
+
+// The common case, settled without the weld: corners merged by their bits alone already make
+// every edge one of exactly two triangles, which run it opposite ways. Gives the triangles'
+// sides then; false when an edge is open, crowded or run the same way twice, or a corner is a
+// negative zero or not a number, whose bits the weld would change.
+bool closedAsGiven(WeldState& w, Sides& sides) {
+    const uint32_t count = uint32_t(w.positions.size());
+    for (const Point3& p : w.positions)
+        for (double v : {p.X, p.Y, p.Z})
+            if (!std::isfinite(v) || (v == 0 && std::signbit(v))) return false;
+    for (const Ids& id : w.ids)
+        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
+    bool eachWayOnce = false;
+    if (!pairSides(w.ids, count, sides.across, &eachWayOnce, w.room) || !eachWayOnce) return false;
+    if (std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end())
+        return false;
+    sides.crowded.assign(sides.across.size(), 0);
+    return true;
+}
+
+// orientClosedPieces for a surface whose every edge is run once each way, in passes along the
+// triangles instead of a walk across the surface: the pieces (joined through their sides) whose
+// volume is negative are turned round.
+void orientPairedPieces(WeldState& w, const Sides& sides) {
+    const uint32_t n = uint32_t(w.triangles.size());
+    // Each triangle leads to the first triangle of its piece.
+    std::vector<uint32_t> root;
+    std::vector<double> volume; // six times each piece's, measured from its first corner
+    if (w.room) {
+        root.swap(w.room->root);
+        volume.swap(w.room->volume);
+    }
+    root.resize(n);
+    for (uint32_t t = 0; t < n; ++t)
+        root[t] = t;
+    auto find = [&](uint32_t t) {
+        while (root[t] != t)
+            t = root[t] = root[root[t]];
+        return t;
+    };
+    for (uint32_t t = 0; t < n; ++t)
+        for (size_t s = 0; s < 3; ++s)
+            if (const uint32_t o = sides.across[3 * t + s]; o < t) {
+                const uint32_t a = find(t), b = find(o);
+                if (a != b) root[std::max(a, b)] = std::min(a, b);
+            }
+    volume.assign(n, 0);
+    for (uint32_t t = 0; t < n; ++t) {
+        const uint32_t r = root[t] = find(t);
+        const Point3& o = w.positions[w.ids[r][0]];
+        const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
+                     &c = w.positions[w.ids[t][2]];
+        const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
+        const double v[3] = {b.X - o.X, b.Y - o.Y, b.Z - o.Z};
+        const double q[3] = {c.X - o.X, c.Y - o.Y, c.Z - o.Z};
+        volume[r] += u[0] * (v[1] * q[2] - v[2] * q[1]) - u[1] * (v[0] * q[2] - v[2] * q[0]) +
+                     u[2] * (v[0] * q[1] - v[1] * q[0]);
+    }
+    for (uint32_t t = 0; t < n; ++t)
+        if (volume[root[t]] < 0) flip(w.triangles[t], w.ids[t]);
+    if (w.room) {
+        root.swap(w.room->root);
+        volume.swap(w.room->volume);
+    }
+}
+
+} // namespace weld
