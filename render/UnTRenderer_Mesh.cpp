@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <utility>
 
 #include <sys/stat.h>
@@ -323,10 +324,15 @@ void TMeshRenderer::start(std::thread& thread, std::exception_ptr& error, Work w
             error = std::current_exception();
         }
     };
-    if (weldInBackground)
-        thread = std::thread(guarded);
-    else
-        guarded();
+    if (weldInBackground) {
+        try {
+            thread = std::thread(guarded);
+            return;
+        } catch (const std::system_error&) {
+            // No thread to be had (a process limit): the work is done here instead.
+        }
+    }
+    guarded();
 }
 
 void TMeshRenderer::waitForWorkers() {
