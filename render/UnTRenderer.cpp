@@ -8,6 +8,9 @@
 #include <cmath>
 #include <cstring>
 
+#include <fcntl.h>
+#include <linux/falloc.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 // ---------------------------------------------------------------------------------------------
@@ -345,6 +348,36 @@ void TExportFile::append(std::FILE* source, const std::string& sourceName, uint6
         writeRaw(buffer_.get(), n);
         left -= n;
     }
+}
+
+bool TExportFile::isRegularFile() const {
+    struct stat st {};
+    return file_ && fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+void TExportFile::prepend(std::string_view head) {
+    flushBuffer();
+    const int fd = fileno(file_);
+    const off_t shift = off_t(head.size()), length = off_t(written_);
+    auto check = [](bool ok) {
+        if (!ok) throw systemError(errno);
+    };
+    errno = 0;
+    if (shift > 0 && length > 0 && fallocate(fd, FALLOC_FL_INSERT_RANGE, 0, shift) != 0) {
+        // Moved from the end backwards, so that nothing is overwritten before it is read.
+        for (off_t end = length; end > 0;) {
+            const size_t n = size_t(std::min<off_t>(end, off_t(BufferSize)));
+            const off_t from = end - off_t(n);
+            errno = 0;
+            check(pread(fd, buffer_.get(), n, from) == ssize_t(n));
+            check(pwrite(fd, buffer_.get(), n, from + shift) == ssize_t(n));
+            end = from;
+        }
+    }
+    errno = 0;
+    check(pwrite(fd, head.data(), head.size(), 0) == ssize_t(head.size()));
+    written_ += head.size();
+    check(std::fseek(file_, 0, SEEK_END) == 0);
 }
 
 void TExportFile::close() {

@@ -272,6 +272,11 @@ class TExportFile {
     // copied within the system where it can; throws "Cannot read "<sourceName>": ..." when
     // source falls short.
     void append(std::FILE* source, const std::string& sourceName, uint64_t length);
+    // Whether the file is a regular one, whose start can be written after its end.
+    bool isRegularFile() const;
+    // Sends the buffer, then puts head before everything written so far: the file system makes
+    // room where it can (head's size a multiple of its block size), else the bytes are moved.
+    void prepend(std::string_view head);
     // Sends the buffer and closes the file; the file is released even when this throws.
     void close();
     // Releases the file without writing what is still buffered; never throws.

@@ -1,7 +1,8 @@
 // The glTF 2.0 binary exporter: nodes with the objects' placements, one primitive per run, one
 // material per colour and texture, images embedded. The JSON chunk must come before the binary one
-// and describes all of it, so the binary data waits until the end: in memory up to
-// binaryInMemory bytes, beyond that in an unnamed scratch file beside the export.
+// and describes all of it, so the binary data waits: in memory up to binaryInMemory bytes; beyond
+// that it goes straight into the file, and the header and the JSON are put before it at the end
+// (a pipe or a device takes it from an unnamed scratch file beside the export instead).
 #include "render/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -140,11 +141,18 @@ void TGLTFRenderer::abandonFiles() noexcept {
     std::vector<char>().swap(binary_);
     if (scratch_) std::fclose(scratch_);
     scratch_ = nullptr;
+    direct_ = false;
 }
 
 uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
     const uint64_t offset = binaryLength_;
-    if (!scratch_ && binary_.size() + size > binaryInMemory) {
+    if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory &&
+        outFile.isRegularFile()) {
+        direct_ = true;
+        outFile.write(std::string_view(binary_.data(), binary_.size()));
+        std::vector<char>().swap(binary_);
+    }
+    if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory) {
         // The scratch file lies beside the export (where there is room for it) and has no name.
         const std::string scratchName = createTemporaryBeside(target_);
         errno = 0;
@@ -158,7 +166,9 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
             fileError("Cannot write", "scratch", errno);
         std::vector<char>().swap(binary_);
     }
-    if (scratch_) {
+    if (direct_) {
+        outFile.write(std::string_view(static_cast<const char*>(data), size));
+    } else if (scratch_) {
         errno = 0;
         if (std::fwrite(data, 1, size, scratch_) != size)
             fileError("Cannot write", "scratch", errno);
@@ -403,29 +413,47 @@ void TGLTFRenderer::closeFiles() {
         json += "}]";
     }
     json += '}';
-    json.append((4 - json.size() % 4) % 4, ' ');
+    // A binary chunk that left memory starts on a multiple of PrefixAlignment, so that the file
+    // system can make room before it: the JSON is padded with spaces up to there.
+    const size_t framing = 12 + 8 + 8;
+    const bool spilled = direct_ || scratch_;
+    if (spilled)
+        json.append((PrefixAlignment - (framing + json.size()) % PrefixAlignment) % PrefixAlignment,
+                    ' ');
+    else
+        json.append((4 - json.size() % 4) % 4, ' ');
 
     const uint64_t total = 12 + 8 + json.size() + (binaryLength_ > 0 ? 8 + binaryLength_ : 0);
     if (total > std::numeric_limits<uint32_t>::max())
         throw std::runtime_error("the scene exceeds the 4 GiB limit of a glTF binary file");
-    outFile.writeU32(0x46546C67); // "glTF"
-    outFile.writeU32(2);
-    outFile.writeU32(uint32_t(total));
-    outFile.writeU32(uint32_t(json.size()));
-    outFile.writeU32(0x4E4F534A); // "JSON"
-    outFile.write(json);
+    std::string head;
+    auto put32 = [&](uint32_t v) {
+        char b[4];
+        storeU32(b, v);
+        head.append(b, 4);
+    };
+    put32(0x46546C67); // "glTF"
+    put32(2);
+    put32(uint32_t(total));
+    put32(uint32_t(json.size()));
+    put32(0x4E4F534A); // "JSON"
+    head += json;
     if (binaryLength_ > 0) {
-        outFile.writeU32(uint32_t(binaryLength_));
-        outFile.writeU32(0x004E4942); // "BIN"
+        put32(uint32_t(binaryLength_));
+        put32(0x004E4942); // "BIN"
     }
-    if (!scratch_) {
-        // An empty vector may hold no buffer at all: nothing to hand to write then.
-        if (!binary_.empty()) outFile.write(std::string_view(binary_.data(), binary_.size()));
+    if (direct_) {
+        outFile.prepend(head);
     } else {
-        outFile.append(scratch_, "scratch", binaryLength_);
+        outFile.write(head);
+        if (scratch_)
+            outFile.append(scratch_, "scratch", binaryLength_);
+        else if (!binary_.empty()) // an empty vector may hold no buffer to hand to write
+            outFile.write(std::string_view(binary_.data(), binary_.size()));
     }
     outFile.close();
     std::vector<char>().swap(binary_);
     if (scratch_) std::fclose(scratch_);
     scratch_ = nullptr;
+    direct_ = false;
 }

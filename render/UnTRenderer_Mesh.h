@@ -370,8 +370,10 @@ class TGLTFRenderer : public TMeshRenderer {
     TGLTFRenderer();
     ~TGLTFRenderer() override;
 
-    // Most bytes of binary data kept in memory before they go to a scratch file.
+    // Most bytes of binary data kept in memory before they go to the file (or a scratch file).
     size_t binaryInMemory = size_t(32) << 20;
+    // Where the binary chunk of such a file starts: a multiple of this (a file system block).
+    static constexpr size_t PrefixAlignment = 4096;
 
   protected:
     void openFiles(const std::string& fileName) override;
@@ -390,7 +392,8 @@ class TGLTFRenderer : public TMeshRenderer {
     TExportFile outFile;
     std::string target_;
     std::vector<char> binary_;     // the binary chunk until the end, or
-    std::FILE* scratch_ = nullptr; // its file once it is too big for memory
+    std::FILE* scratch_ = nullptr; // its file once it is too big for memory, or
+    bool direct_ = false;          // the export file itself, the framing put before it at the end
     uint64_t binaryLength_ = 0;
     uint32_t meshCount_ = 0, accessorCount_ = 0, viewCount_ = 0, imageCount_ = 0;
     // The JSON arrays' items, comma-separated.

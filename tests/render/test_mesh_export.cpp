@@ -5,8 +5,14 @@
 #include "render_test_util.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <thread>
+#include <tuple>
+
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -211,11 +217,45 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
         r.endObject(3, 1, false);
     };
     const std::string glb = exportWith<TGLTFRenderer>("scene.glb", scene);
-    // The same file when the binary data goes through the scratch file from the first byte on.
-    EXPECT_TRUE(glb == exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
-                    r.binaryInMemory = 0;
-                    scene(r);
-                }));
+    // When the binary data goes to the file from the first byte on, the header and the JSON are
+    // put before it at the end: the same JSON and binary, the binary starting on a block.
+    const std::string spilled = exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
+        r.binaryInMemory = 0;
+        scene(r);
+    });
+    auto chunks = [](const std::string& file) {
+        const size_t jsonLength = readLE(file, 12, 4), binAt = 20 + jsonLength + 8;
+        std::string json = file.substr(20, jsonLength);
+        json.erase(json.find_last_not_of(' ') + 1);
+        return std::tuple(size_t(readLE(file, 8, 4)), json, binAt,
+                          file.substr(binAt - 8, 8) + file.substr(binAt));
+    };
+    const auto [size, json0, binAt, bin] = chunks(glb);
+    const auto [spilledSize, spilledJson, spilledBinAt, spilledBin] = chunks(spilled);
+    EXPECT_EQ(size, glb.size());
+    EXPECT_EQ(spilledSize, spilled.size());
+    EXPECT_EQ(spilledBinAt % TGLTFRenderer::PrefixAlignment, 0u);
+    EXPECT_LT(binAt - 28 - json0.size(), 4u); // in memory, the JSON is padded to 4 bytes only
+    EXPECT_EQ(spilledJson, json0);
+    EXPECT_TRUE(spilledBin == bin);
+    EXPECT_EQ(spilled.substr(0, 8), glb.substr(0, 8));
+    // Into a pipe the binary goes through the scratch file: the same bytes as into a file.
+    const std::string pipe = scratchPath("pipe.glb");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::string piped;
+    std::thread reader([&] {
+        std::ifstream in(pipe, std::ios::binary);
+        piped.assign(std::istreambuf_iterator<char>(in), {});
+    });
+    {
+        TGLTFRenderer r;
+        r.binaryInMemory = 0;
+        r.initRendering(pipe);
+        scene(r);
+        r.endRendering();
+    }
+    reader.join();
+    EXPECT_TRUE(piped == spilled);
     // The framing, the alignment and the views are the validator's part (tests/tools).
     ASSERT_GT(glb.size(), 20u);
     const std::string json = glb.substr(20, readLE(glb, 12, 4));
