@@ -149,7 +149,7 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
     if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory &&
         outFile.isRegularFile()) {
         direct_ = true;
-        outFile.write(std::string_view(binary_.data(), binary_.size()));
+        if (!binary_.empty()) outFile.write(std::string_view(binary_.data(), binary_.size()));
         std::vector<char>().swap(binary_);
     }
     if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory) {
@@ -167,7 +167,7 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
         std::vector<char>().swap(binary_);
     }
     if (direct_) {
-        outFile.write(std::string_view(static_cast<const char*>(data), size));
+        if (size > 0) outFile.write(std::string_view(static_cast<const char*>(data), size));
     } else if (scratch_) {
         errno = 0;
         if (std::fwrite(data, 1, size, scratch_) != size)
