@@ -9,8 +9,8 @@
 namespace weld {
 
 // Numbers the corners by their bits alone (w.ids); returns how many distinct ones there are.
-// The second triangle of a quad shares two corners with the first: their numbers are taken
-// over when the bits agree.
+// The second triangle of a quad shares two corners with the first, and the next quad of a strip
+// two with the last: their numbers are taken over when the bits agree.
 uint32_t numberCornersByBits(WeldState& w) {
     using Bits = std::array<float, 3>;
     TUniqueValues<Bits> local;
@@ -36,18 +36,20 @@ uint32_t numberCornersByBits(WeldState& w) {
         const TMeshTriangle& triangle = w.triangles[t];
         Ids& id = w.ids[t];
         const TMeshTriangle* before = t > 0 ? &w.triangles[t - 1] : nullptr;
-        if (before && before->Face == triangle.Face &&
-            std::memcmp(triangle.Corners[0].Position, before->Corners[0].Position,
-                        sizeof(float[3])) == 0 &&
-            std::memcmp(triangle.Corners[1].Position, before->Corners[2].Position,
-                        sizeof(float[3])) == 0) {
+        auto sameAs = [&](size_t k, size_t kBefore) {
+            return before && std::memcmp(triangle.Corners[k].Position,
+                                         before->Corners[kBefore].Position, sizeof(float[3])) == 0;
+        };
+        if (before && before->Face == triangle.Face && sameAs(0, 0) && sameAs(1, 2)) {
             id[0] = w.ids[t - 1][0];
             id[1] = w.ids[t - 1][2];
+            id[2] = number(triangle.Corners[2].Position);
         } else {
+            // The next quad of a strip begins with the last one's far corners.
             id[0] = number(triangle.Corners[0].Position);
-            id[1] = number(triangle.Corners[1].Position);
+            id[1] = sameAs(1, 0) ? w.ids[t - 1][0] : number(triangle.Corners[1].Position);
+            id[2] = sameAs(2, 2) ? w.ids[t - 1][2] : number(triangle.Corners[2].Position);
         }
-        id[2] = number(triangle.Corners[2].Position);
     }
     w.positions.resize(distinct.size());
     for (size_t i = 0; i < distinct.size(); ++i)
