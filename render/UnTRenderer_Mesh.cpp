@@ -163,7 +163,7 @@ void TMeshRenderer::endRendering() {
         if (std::exchange(hasWriting_, false)) writing_ = TMeshObject{};
         if (std::exchange(hasWelding_, false)) {
             std::swap(writing_, welding_);
-            writeObject(writing_);
+            finishAndWrite(writing_);
         }
     });
     step("endRendering", [&] {
@@ -311,8 +311,18 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 }
 
 void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
-    object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_);
+    // Without runs to fill, turning the pieces is left to the writer, which has less to do.
+    object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_,
+                                     withRuns ? nullptr : &object.Across);
     if (withRuns) fillRuns(object);
+}
+
+void TMeshRenderer::finishAndWrite(TMeshObject& object) {
+    if (!object.Across.empty()) {
+        turnPiecesOutwards(object.Triangles, object.PositionIds, object.Across, &writeRoom_);
+        object.Across.clear();
+    }
+    writeObject(object);
 }
 
 template <class Work>
@@ -369,7 +379,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         collecting_.Triangles.reserve(largestObject_);
         const bool withRuns = usesRuns();
         start(welder_, welderError_, [this, withRuns] { prepare(welding_, withRuns); });
-        if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
+        if (hasWriting_) start(writer_, writerError_, [this] { finishAndWrite(writing_); });
     });
     clearRuns();
 }

@@ -79,10 +79,18 @@ struct TMeshTriangle {
 // rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
 // the number of each corner's position, below the count returned: corners share a number exactly
 // when their positions are bitwise equal.
+// Given pendingSides, the triangles of a surface closed already by its corners' bits are not
+// turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays empty
+// when the weld did all).
 struct TWeldRoom;
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
-                       TWeldRoom* room = nullptr);
+                       TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr);
+// Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
+// triangles' corners' position numbers, across per side the triangle across it.
+void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
+                        std::vector<std::array<uint32_t, 3>>& ids,
+                        const std::vector<uint32_t>& across, TWeldRoom* room = nullptr);
 
 // The weld's pairing of triangle sides: false when an edge of the triangles (given by their
 // corners' position numbers, all below positionCount) is shared by more than two of them; else
@@ -238,6 +246,9 @@ struct TMeshObject {
     std::vector<TMeshTriangle> Triangles;
     std::vector<std::array<uint32_t, 3>> PositionIds; // per triangle
     uint32_t Positions = 0;                           // the position numbers are below it
+    // While not empty, the sides' pairing of a closed surface whose pieces are still to be
+    // turned outwards (done just before writing, for formats that read only the triangles).
+    std::vector<uint32_t> Across;
 };
 
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
@@ -328,6 +339,8 @@ class TMeshRenderer : public TRenderer {
     void clearRuns();
     // Welds an object and, when the format reads them, fills its runs' tables.
     void prepare(TMeshObject& object, bool withRuns);
+    // Turns the object's pieces outwards if the weld left that to the writer, and writes it.
+    void finishAndWrite(TMeshObject& object);
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
     void fillRuns(TMeshObject& object);
     // Waits for the objects being welded and written; rethrows what failed there.
@@ -352,8 +365,8 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
-    TWeldRoom weldRoom_;       // the welder's
-    size_t largestObject_ = 0; // most triangles an object of this export had
+    TWeldRoom weldRoom_, writeRoom_; // the welder's and the writer's
+    size_t largestObject_ = 0;       // most triangles an object of this export had
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {

@@ -698,7 +698,9 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 } // namespace
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
-                       std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room) {
+                       std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room,
+                       std::vector<uint32_t>* pendingSides) {
+    if (pendingSides) pendingSides->clear();
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0, room};
@@ -715,7 +717,10 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     const TGiveBack<decltype(exchange)&> giveBack{exchange};
     numberCornersByBits(w);
     if (closedAsGiven(w, sides)) {
-        orientPairedPieces(w, sides);
+        if (pendingSides)
+            pendingSides->swap(sides.across);
+        else
+            turnPiecesOutwards(w.triangles, w.ids, sides.across, room);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
     }

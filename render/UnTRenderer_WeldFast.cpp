@@ -76,17 +76,19 @@ bool closedAsGiven(WeldState& w, Sides& sides) {
     return true;
 }
 
-// orientClosedPieces for a surface whose every edge is run once each way, in passes along the
-// triangles instead of a walk across the surface: the pieces (joined through their sides) whose
-// volume is negative are turned round.
-void orientPairedPieces(WeldState& w, const Sides& sides) {
-    const uint32_t n = uint32_t(w.triangles.size());
+} // namespace weld
+
+void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
+                        std::vector<std::array<uint32_t, 3>>& ids,
+                        const std::vector<uint32_t>& across, TWeldRoom* room) {
+    using namespace weld;
+    const uint32_t n = uint32_t(triangles.size());
     // Each triangle leads to the first triangle of its piece.
     std::vector<uint32_t> root;
     std::vector<double> volume; // six times each piece's, measured from its first corner
-    if (w.room) {
-        root.swap(w.room->root);
-        volume.swap(w.room->volume);
+    if (room) {
+        root.swap(room->root);
+        volume.swap(room->volume);
     }
     root.resize(n);
     for (uint32_t t = 0; t < n; ++t)
@@ -98,16 +100,17 @@ void orientPairedPieces(WeldState& w, const Sides& sides) {
     };
     for (uint32_t t = 0; t < n; ++t)
         for (size_t s = 0; s < 3; ++s)
-            if (const uint32_t o = sides.across[3 * t + s]; o < t) {
+            if (const uint32_t o = across[3 * t + s]; o < t) {
                 const uint32_t a = find(t), b = find(o);
                 if (a != b) root[std::max(a, b)] = std::min(a, b);
             }
     volume.assign(n, 0);
     for (uint32_t t = 0; t < n; ++t) {
         const uint32_t r = root[t] = find(t);
-        const Point3& o = w.positions[w.ids[r][0]];
-        const Point3 &a = w.positions[w.ids[t][0]], &b = w.positions[w.ids[t][1]],
-                     &c = w.positions[w.ids[t][2]];
+        const Point3 o = toPoint(triangles[r].Corners[0].Position);
+        const Point3 a = toPoint(triangles[t].Corners[0].Position),
+                     b = toPoint(triangles[t].Corners[1].Position),
+                     c = toPoint(triangles[t].Corners[2].Position);
         const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
         const double v[3] = {b.X - o.X, b.Y - o.Y, b.Z - o.Z};
         const double q[3] = {c.X - o.X, c.Y - o.Y, c.Z - o.Z};
@@ -115,11 +118,9 @@ void orientPairedPieces(WeldState& w, const Sides& sides) {
                      u[2] * (v[0] * q[1] - v[1] * q[0]);
     }
     for (uint32_t t = 0; t < n; ++t)
-        if (volume[root[t]] < 0) flip(w.triangles[t], w.ids[t]);
-    if (w.room) {
-        root.swap(w.room->root);
-        volume.swap(w.room->volume);
+        if (volume[root[t]] < 0) flip(triangles[t], ids[t]);
+    if (room) {
+        root.swap(room->root);
+        volume.swap(room->volume);
     }
 }
-
-} // namespace weld

@@ -61,7 +61,5 @@ uint32_t numberCornersByBits(WeldState& w);
 // open, crowded or run the same way twice, or a corner is a negative zero or not a number, whose
 // bits the weld would change.
 bool closedAsGiven(WeldState& w, Sides& sides);
-// Turns the closed pieces of such a surface outwards (positive enclosed volume).
-void orientPairedPieces(WeldState& w, const Sides& sides);
 
 } // namespace weld
