@@ -1,5 +1,6 @@
-// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL): their shared face
-// collector with merged corners, and the staged files that make an export all-or-nothing.
+// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): their shared
+// face collector with its weld and its pipeline of threads, and the staged files that make an
+// export all-or-nothing.
 #pragma once
 
 #include "model/UnSaveTarget.h"
