@@ -221,7 +221,7 @@ struct TWeldRoom {
     TUniqueValues<std::array<float, 3>> corners;
     std::vector<Point> positions;
     std::vector<uint32_t> across, first, fill, root;
-    std::vector<uint8_t> crowded, paired;
+    std::vector<uint8_t> paired;
     std::vector<SideEnd> ends;
     std::vector<double> volume;
 };

@@ -231,6 +231,22 @@ void dropFlatTriangles(WeldState& w, const std::vector<uint8_t>* moved = nullptr
     w.ids.resize(kept);
 }
 
+constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // others, but none to pair with
+
+// Per triangle side, the triangle across it (or OpenSide, CrowdedSide), and whether more than two
+// triangles share its edge. Where they do (two folds of a surface touching along the edge), each
+// triangle running the edge one way is paired with one running it the other way, in the order of
+// the triangles.
+struct Sides {
+    std::vector<uint32_t> across;
+    std::vector<uint8_t> crowded;
+    bool anyOpen = false, anyCrowded = false;
+};
+
+bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
+    return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
+}
+
 // One side of a triangle: the edge from its corner side to corner side + 1.
 struct EdgeUse {
     uint32_t triangle;
@@ -705,29 +721,28 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0, room};
     if (positionIds) w.ids.swap(*positionIds); // its room
-    Sides sides;
+    std::vector<uint32_t> across;
     // The kept tables serve this object and go back for the next, whichever way this returns.
     auto exchange = [&] {
         if (!room) return;
         w.positions.swap(room->positions);
-        sides.across.swap(room->across);
-        sides.crowded.swap(room->crowded);
+        across.swap(room->across);
     };
     exchange();
     const TGiveBack<decltype(exchange)&> giveBack{exchange};
     numberCornersByBits(w);
-    if (closedAsGiven(w, sides)) {
+    if (closedAsGiven(w, across)) {
         if (pendingSides)
-            pendingSides->swap(sides.across);
+            pendingSides->swap(across);
         else
-            turnPiecesOutwards(w.triangles, w.ids, sides.across, room);
+            turnPiecesOutwards(w.triangles, w.ids, across, room);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
     }
     std::vector<uint8_t> moved;
     mergePositions(w, moved);
     dropFlatTriangles(w, &moved);
-    sides = findSides(w);
+    Sides sides = findSides(w);
     std::vector<uint8_t> joined;
     if (sides.anyOpen && joinSeams(w, sides, joined)) afterJoin(w, sides, joined);
     if (sides.anyCrowded && dropFacesBackToBack(w, sides)) sides = findSides(w);

@@ -8,7 +8,6 @@
 
 namespace weld {
 
-// Numbers the corners by their bits alone (w.ids); returns how many distinct ones there are.
 // The second triangle of a quad shares two corners with the first, and the next quad of a strip
 // two with the last: their numbers are taken over when the bits agree.
 uint32_t numberCornersByBits(WeldState& w) {
@@ -57,11 +56,8 @@ uint32_t numberCornersByBits(WeldState& w) {
     return uint32_t(distinct.size());
 }
 
-// The common case, settled without the weld: corners merged by their bits alone already make
-// every edge one of exactly two triangles, which run it opposite ways. Gives the triangles'
-// sides then; false when an edge is open, crowded or run the same way twice, or a corner is a
-// negative zero or not a number, whose bits the weld would change.
-bool closedAsGiven(WeldState& w, Sides& sides) {
+// The common case, settled without the tolerance merge, seam joining and splits.
+bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
     const uint32_t count = uint32_t(w.positions.size());
     for (const Point3& p : w.positions)
         for (double v : {p.X, p.Y, p.Z})
@@ -69,11 +65,8 @@ bool closedAsGiven(WeldState& w, Sides& sides) {
     for (const Ids& id : w.ids)
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
     bool eachWayOnce = false;
-    if (!pairSides(w.ids, count, sides.across, &eachWayOnce, w.room) || !eachWayOnce) return false;
-    if (std::find(sides.across.begin(), sides.across.end(), OpenSide) != sides.across.end())
-        return false;
-    sides.crowded.assign(sides.across.size(), 0);
-    return true;
+    if (!pairSides(w.ids, count, across, &eachWayOnce, w.room) || !eachWayOnce) return false;
+    return std::find(across.begin(), across.end(), OpenSide) == across.end();
 }
 
 } // namespace weld

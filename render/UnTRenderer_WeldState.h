@@ -1,5 +1,5 @@
-// The weld's shared state between its files: the object being welded, the sides' pairing, and
-// the fast path for solids whose corners already meet by their bits.
+// The weld's shared state between its files: the object being welded, and the fast path for
+// solids whose corners already meet by their bits.
 #pragma once
 
 #include "render/UnTRenderer_Mesh.h"
@@ -28,23 +28,7 @@ struct WeldState {
     TWeldRoom* room = nullptr; // tables kept between objects, when given
 };
 
-constexpr uint32_t OpenSide = UINT32_MAX;        // no other triangle has the edge
-constexpr uint32_t CrowdedSide = UINT32_MAX - 1; // others, but none to pair with
-
-// Per triangle side, the triangle across it (or OpenSide, CrowdedSide), and whether more than two
-// triangles share its edge. Where they do (two folds of a surface touching along the edge), each
-// triangle running the edge one way is paired with one running it the other way, in the order of
-// the triangles.
-struct Sides {
-    std::vector<uint32_t> across;
-    std::vector<uint8_t> crowded;
-    bool anyOpen = false, anyCrowded = false;
-};
-
-inline bool runsFrom(const Ids& id, uint32_t a, uint32_t b) {
-    return (id[0] == a && id[1] == b) || (id[1] == a && id[2] == b) || (id[2] == a && id[0] == b);
-}
-
+constexpr uint32_t OpenSide = UINT32_MAX; // no other triangle has the edge
 // Turns a triangle round: its corners the other way, its normal to the other side.
 inline void flip(TMeshTriangle& t, Ids& id) {
     std::swap(t.Corners[1], t.Corners[2]);
@@ -57,9 +41,9 @@ inline void flip(TMeshTriangle& t, Ids& id) {
 // distinct ones there are.
 uint32_t numberCornersByBits(WeldState& w);
 // Whether the corners as numbered already make a closed surface: every edge one of exactly two
-// triangles, which run it opposite ways. Gives the triangles' sides then; false when an edge is
-// open, crowded or run the same way twice, or a corner is a negative zero or not a number, whose
-// bits the weld would change.
-bool closedAsGiven(WeldState& w, Sides& sides);
+// triangles, which run it opposite ways. Gives the triangle across each side then; false when an
+// edge is open, crowded or run the same way twice, or a corner is a negative zero or not a
+// number, whose bits the weld would change.
+bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across);
 
 } // namespace weld
