@@ -315,18 +315,29 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     float du0 = 0, du1 = 0;
     float ustep = uspan / slices;
 
-    // The sections between the start and the end, each profile corner placed once for the two
-    // edges it joins: grid[(j - 1) * m + k] is corner k at the end of slice j.
-    std::vector<Vec3> grid;
-    if ((options & soSides) && sides && slices > 1) {
-        grid.resize(size_t(slices - 1) * size_t(m));
+    // The sections from the start to the end, each profile corner placed once for the two edges
+    // it joins: row j is the section at the end of slice j, row 0 the start. Between the start
+    // and the end the corners are the sides' own, and a corner drawn twice in the profile is one.
+    TPointGrid grid;
+    std::vector<int32_t> column;
+    const bool gridSides = (options & soSides) && sides;
+    if (gridSides) {
+        const size_t rows = size_t(slices) + 1;
+        grid.reset(rows * count);
+        column = sameCornerColumns(profile);
+        for (size_t k = 0; k < count; ++k) {
+            grid.Points[k] = start[k];
+            grid.Points[size_t(slices) * count + k] = end[k];
+            grid.Shared[k] = grid.Shared[size_t(slices) * count + k] = 1;
+        }
         for (int32_t j = 1; j < slices; ++j)
             for (int k = 0; k < m; ++k) {
                 const Vec3& p = profile.Items(k).Point;
-                grid[size_t(j - 1) * size_t(m) + size_t(k)] =
-                    placed(startFrame, p.X, p.Y, j * step);
+                grid.Points[size_t(j) * count + size_t(k)] = placed(startFrame, p.X, p.Y, j * step);
             }
     }
+    std::vector<TQuadIndices> gridCorners;
+    std::vector<TQuadVerts> gridTexCoords;
 
     if (options & soSides) {
         bool textured = false;
@@ -372,21 +383,25 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
                                                   texCoord(uRing, vFar), texCoord(uOuter, vFar)});
             }
 
-            if (sides) {
-                auto at = [&](int32_t j, size_t k) -> const Vec3& {
-                    return j == 0        ? start[k]
-                           : j == slices ? end[k]
-                                         : grid[size_t(j - 1) * size_t(m) + k];
+            if (gridSides) {
+                auto at = [&](int32_t j, size_t k) {
+                    const bool inside = j > 0 && j < slices;
+                    return int32_t(size_t(j) * count + (inside ? size_t(column[k]) : k));
                 };
+                gridCorners.resize(size_t(slices));
+                gridTexCoords.resize(size_t(slices));
                 for (int32_t j = 1; j <= slices; ++j) {
                     const float uj = (1 - (j * ustep + S.TexU + du0)) * R;
                     const float up = (1 - ((j - 1) * ustep + S.TexU + du0)) * R;
-                    const TQuadVerts v{at(j, ka), at(j - 1, ka), at(j - 1, kb), at(j, kb)};
-                    renderer.quads(v, textured,
-                                   fixed ? FixedTexCoords
-                                         : TQuadVerts{texCoord(uj, vNear), texCoord(up, vNear),
-                                                      texCoord(up, vFar), texCoord(uj, vFar)});
+                    gridCorners[size_t(j - 1)] = {at(j, ka), at(j - 1, ka), at(j - 1, kb),
+                                                  at(j, kb)};
+                    gridTexCoords[size_t(j - 1)] =
+                        fixed ? FixedTexCoords
+                              : TQuadVerts{texCoord(uj, vNear), texCoord(up, vNear),
+                                           texCoord(up, vFar), texCoord(uj, vFar)};
                 }
+                renderer.gridQuads(grid, gridCorners.data(), gridTexCoords.data(), slices,
+                                   textured);
             }
 
             if (wedgeAtEnd) {

@@ -33,6 +33,24 @@ int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& prof
         const float dTheta = static_cast<float>((360.0L / N) * DegToRad);
         const double du = 1.0 / N;
         bool textured = false;
+        // Each profile corner spun once per step: row j is the profile at step j, and the last
+        // step ends on row 0, bit for bit. A corner on the axis is one point at every step, and a
+        // corner drawn twice in the profile is one column.
+        const std::vector<int32_t> column = sameCornerColumns(profile);
+        const size_t count = size_t(m);
+        TPointGrid grid;
+        grid.reset(size_t(N) * count);
+        for (int j = 0; j < N; ++j)
+            for (size_t k = 0; k < count; ++k)
+                grid.Points[size_t(j) * count + k] =
+                    spun(profile.Items(int(k)).Point, j * static_cast<double>(dTheta));
+        auto at = [&](int j, int k) {
+            const size_t c = size_t(column[size_t(k)]);
+            const bool onAxis = profile.Items(int(c)).Point.X == 0;
+            return int32_t((onAxis ? 0 : size_t(j % N)) * count + c);
+        };
+        std::vector<TQuadIndices> corners(static_cast<size_t>(N));
+        std::vector<TQuadVerts> texCoords(static_cast<size_t>(N));
         // The element whose group the edge belongs to; edges before the first group start take
         // the default appearance. Each edge's list states its appearance, whatever was replayed
         // before it.
@@ -51,18 +69,15 @@ int32_t buildLathe(const std::string& name, TProfileObj& path, TProfileObj& prof
                 b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
             const double R = a.RepeatU;
             for (int j = 0; j < N; ++j) {
-                const double ta = j * static_cast<double>(dTheta);
-                // The last step ends where the first began, bit for bit.
-                const double tb = j + 1 == N ? 0.0 : (j + 1) * static_cast<double>(dTheta);
                 const float uA = static_cast<float>((1 - j * du) * R);
                 const float uB = static_cast<float>((1 - (j + 1) * du) * R);
-                renderer.quads(TQuadVerts{spun(a.Point, ta), spun(a.Point, tb), spun(b.Point, tb),
-                                          spun(b.Point, ta)},
-                               textured,
-                               fixedTexCoords ? FixedTexCoords
-                                              : TQuadVerts{Vec3{uA, vNear, 0}, Vec3{uB, vNear, 0},
-                                                           Vec3{uB, vFar, 0}, Vec3{uA, vFar, 0}});
+                corners[size_t(j)] = {at(j, k), at(j + 1, k), at(j + 1, k + 1), at(j, k + 1)};
+                texCoords[size_t(j)] = fixedTexCoords
+                                           ? FixedTexCoords
+                                           : TQuadVerts{Vec3{uA, vNear, 0}, Vec3{uB, vNear, 0},
+                                                        Vec3{uB, vFar, 0}, Vec3{uA, vFar, 0}};
             }
+            renderer.gridQuads(grid, corners.data(), texCoords.data(), N, textured);
             renderer.endList();
         }
     }

@@ -3,6 +3,7 @@
 #include "render/UnTRenderer_Exporters.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -64,6 +65,26 @@ void TRenderer::setTexture(TTextureObj) {}
 void TRenderer::setColor(ColorF) {}
 void TRenderer::quads(const TQuadVerts&, bool, const TQuadVerts&) {}
 void TRenderer::triangle(const TTriVerts&, bool, const TTriVerts&) {}
+
+void TRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corners,
+                          const TQuadVerts* texCoords, int32_t count, bool textured) {
+    const Vec3* p = grid.Points.data();
+    for (int32_t i = 0; i < count; ++i) {
+        const TQuadIndices& c = corners[i];
+        quads(TQuadVerts{p[c[0]], p[c[1]], p[c[2]], p[c[3]]}, textured, texCoords[i]);
+    }
+}
+
+void TPointGrid::reset(size_t count) {
+    Points.resize(count);
+    Shared.assign(count, 0);
+    Serial = nextGridSerial();
+}
+
+uint64_t nextGridSerial() {
+    static std::atomic<uint64_t> serial{0};
+    return ++serial;
+}
 void TRenderer::endList() {}
 void TRenderer::endObject(int32_t, int32_t, bool) {}
 

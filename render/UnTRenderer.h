@@ -10,6 +10,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 class EDXFError : public std::runtime_error {
   public:
@@ -30,6 +31,22 @@ inline constexpr ColorF DefaultFaceColor{0.6f, 0.6f, 0.6f, 1.0f};
 
 using TQuadVerts = std::array<Vec3, 4>;
 using TTriVerts = std::array<Vec3, 3>;
+
+// Points a builder places once and joins into quads by their numbers. A point that may also be a
+// corner of faces drawn apart from the grid (where it meets caps, bands or the next segment) is
+// marked shared; the others are corners of the grid's own quads only, and two numbers are one
+// point exactly when the builder gives the same number.
+struct TPointGrid {
+    std::vector<Vec3> Points;
+    std::vector<uint8_t> Shared; // per point; 1: also met outside the grid
+    uint64_t Serial = 0;         // different for every grid filled (nextGridSerial)
+
+    // Empties the grid for count new points under a new serial.
+    void reset(size_t count);
+};
+uint64_t nextGridSerial();
+// A quad as four numbers of grid points, in the corner order of TQuadVerts.
+using TQuadIndices = std::array<int32_t, 4>;
 
 class TRenderer {
   public:
@@ -52,6 +69,10 @@ class TRenderer {
     virtual void setColor(ColorF color);
     virtual void quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords);
     virtual void triangle(const TTriVerts& vertices, bool textured, const TTriVerts& texCoords);
+    // count quads of grid, quad i with the texture coordinates texCoords[i]. Unless a renderer
+    // uses the numbers, each is the quads call of its points.
+    virtual void gridQuads(const TPointGrid& grid, const TQuadIndices* corners,
+                           const TQuadVerts* texCoords, int32_t count, bool textured);
     virtual void endList();
     virtual void endObject(int32_t listId, int32_t listCount, bool selected);
     virtual void beginPrimitive(int32_t mode);

@@ -178,6 +178,9 @@ void TMeshRenderer::clearRuns() {
     collecting_.Triangles.clear();
     collecting_.PositionIds.clear();
     collecting_.Positions = 0;
+    collecting_.Grid.Points.clear();
+    collecting_.Grid.Count = 0;
+    gridSerial_ = 0;
     faceCount_ = 0;
     for (TMeshRun& run : runs) {
         run.Vertices.clear();
@@ -234,8 +237,10 @@ TMeshRun& TMeshRenderer::currentRun() {
 }
 
 void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[3],
-                                 const uint8_t (*triangles)[3], int count) {
+                                 const uint8_t (*triangles)[3], int count,
+                                 const uint32_t* gridPoints) {
     currentRun();
+    std::vector<std::array<uint32_t, 3>>& points = collecting_.Grid.Points;
     for (int t = 0; t < count; ++t) {
         TMeshTriangle& out = collecting_.Triangles.emplace_back();
         for (int k = 0; k < 3; ++k)
@@ -243,6 +248,11 @@ void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[
         std::memcpy(out.Normal, normal, sizeof out.Normal);
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
+        if (gridPoints)
+            points.push_back({gridPoints[triangles[t][0]], gridPoints[triangles[t][1]],
+                              gridPoints[triangles[t][2]]});
+        else if (!points.empty())
+            points.push_back({0, 0, 0});
     }
     ++faceCount_;
 }
@@ -281,7 +291,8 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     }
 }
 
-void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
+void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured,
+                                const uint32_t* gridPoints) {
     // A quad is the two triangles (0 1 2) and (0 2 3), flat-shaded with the normal of the first
     // one that has an area, as the screen draws it.
     static constexpr uint8_t Triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
@@ -296,7 +307,7 @@ void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textur
     for (int k = 0; k < n; ++k)
         corners[k] = corner(p[k], t[k], textured);
     addTriangles(corners, normal, hasFirst ? Triangles : Triangles + 1,
-                 int(hasFirst) + int(hasSecond));
+                 int(hasFirst) + int(hasSecond), gridPoints);
 }
 
 void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {
@@ -307,6 +318,36 @@ void TMeshRenderer::triangle(const TTriVerts& vertices, bool textured, const TTr
     step("triangle", [&] { collectFace(vertices.data(), texCoords.data(), 3, textured); });
 }
 
+void TMeshRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corners,
+                              const TQuadVerts* texCoords, int32_t count, bool textured) {
+    TGridCorners& known = collecting_.Grid;
+    const size_t size = grid.Points.size();
+    if (grid.Serial != gridSerial_) {
+        // Numbers beyond what a corner can carry: these quads are taken as loose ones.
+        if (!keepGridNumbers || size >= TGridCorners::Shared - 1 - known.Count) {
+            TRenderer::gridQuads(grid, corners, texCoords, count, textured);
+            return;
+        }
+        gridSerial_ = grid.Serial;
+        gridBase_ = known.Count;
+        known.Count += uint32_t(size);
+    }
+    step("quads", [&] {
+        // The faces collected before the first grid had no grid points.
+        if (known.Points.empty()) known.Points.resize(collecting_.Triangles.size(), {0, 0, 0});
+        const Vec3* p = grid.Points.data();
+        for (int32_t i = 0; i < count; ++i) {
+            const TQuadIndices& c = corners[i];
+            uint32_t points[4];
+            for (size_t k = 0; k < 4; ++k)
+                points[k] = (gridBase_ + uint32_t(c[k]) + 1) |
+                            (grid.Shared[size_t(c[k])] ? TGridCorners::Shared : 0);
+            const Vec3 v[4] = {p[c[0]], p[c[1]], p[c[2]], p[c[3]]};
+            collectFace(v, texCoords[i].data(), 4, textured, points);
+        }
+    });
+}
+
 void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
     bufferTexturedVertex(vertex, texCoord, normal);
 }
@@ -314,7 +355,7 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
     // Without runs to fill, turning the pieces is left to the writer, which has less to do.
     object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_,
-                                     withRuns ? nullptr : &object.Across);
+                                     withRuns ? nullptr : &object.Across, &object.Grid);
     if (withRuns) fillRuns(object);
 }
 

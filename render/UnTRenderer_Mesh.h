@@ -79,14 +79,25 @@ struct TMeshTriangle {
 // wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
 // rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
 // the number of each corner's position, below the count returned: corners share a number exactly
-// when their positions are bitwise equal.
+// when their positions are bitwise equal, except that a grid's own points (given grid) are told
+// apart by their numbers there.
 // Given pendingSides, the triangles of a surface closed already by its corners' bits are not
 // turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays empty
 // when the weld did all).
 struct TWeldRoom;
+// The grid points that triangles' corners are (TRenderer::gridQuads): per triangle and corner 0
+// for none, else the point's number + 1, with Shared set for a point that faces apart from its
+// grid may also have. Corners at a point not shared are one position exactly when they are one
+// point; the others are matched by their bits.
+struct TGridCorners {
+    static constexpr uint32_t Shared = 0x80000000u;
+    std::vector<std::array<uint32_t, 3>> Points; // empty when no triangle came from a grid
+    uint32_t Count = 0;                          // the points' numbers are below it
+};
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
-                       TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr);
+                       TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr,
+                       const TGridCorners* grid = nullptr);
 // Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
 // triangles' corners' position numbers, across per side the triangle across it.
 void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
@@ -126,6 +137,11 @@ template <class T> class TUniqueValues {
     void prefetch(const T& value) const {
         if (!slots_.empty())
             __builtin_prefetch(&slots_[size_t(hash(value) >> 32) & (slots_.size() - 1)]);
+    }
+    // Appends value as a new one that add never finds.
+    uint32_t addUnlisted(const T& value) {
+        values_.push_back(value);
+        return uint32_t(values_.size() - 1);
     }
     const std::vector<T>& values() const { return values_; }
     size_t size() const { return values_.size(); }
@@ -220,7 +236,7 @@ struct TWeldRoom {
     };
     TUniqueValues<std::array<float, 3>> corners;
     std::vector<Point> positions;
-    std::vector<uint32_t> across, first, fill, root;
+    std::vector<uint32_t> across, first, fill, root, gridIds;
     std::vector<uint8_t> paired;
     std::vector<SideEnd> ends;
     std::vector<double> volume;
@@ -247,6 +263,7 @@ struct TMeshObject {
     std::vector<TMeshTriangle> Triangles;
     std::vector<std::array<uint32_t, 3>> PositionIds; // per triangle
     uint32_t Positions = 0;                           // the position numbers are below it
+    TGridCorners Grid;                                // as collected, for the weld
     // While not empty, the sides' pairing of a closed surface whose pieces are still to be
     // turned outwards (done just before writing, for formats that read only the triangles).
     std::vector<uint32_t> Across;
@@ -288,12 +305,18 @@ class TMeshRenderer : public TRenderer {
     // Whether each object is welded, and then written, on threads of their own while the next
     // ones are built; the files' bytes are the same either way.
     bool weldInBackground = true;
+    // Whether the grid points' numbers go to the weld (else grid quads are taken as loose ones);
+    // the files' bytes are the same either way.
+    bool keepGridNumbers = true;
 
     void initObject(const std::string& name) override;
     void setTexture(TTextureObj texture) override;
     void setColor(ColorF color) override;
     void quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) override;
     void triangle(const TTriVerts& vertices, bool textured, const TTriVerts& texCoords) override;
+    // Keeps the grid points' numbers with the corners, so that the weld need not find them again.
+    void gridQuads(const TPointGrid& grid, const TQuadIndices* corners, const TQuadVerts* texCoords,
+                   int32_t count, bool textured) override;
     void endObject(int32_t listId, int32_t listCount, bool selected) override;
     void texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) override;
     void initRendering(const std::string& fileName) override;
@@ -348,16 +371,20 @@ class TMeshRenderer : public TRenderer {
     void waitForWorkers();
     // Runs work on thread (or at once when not in the background), keeping what it throws.
     template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
-    void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
+    // gridPoints: the face's corners' grid points as TGridCorners numbers them, or null.
+    void collectFace(const Vec3* p, const Vec3* t, int n, bool textured,
+                     const uint32_t* gridPoints = nullptr);
     // Adds the accepted triangles of one face, each as three indices into its corners, to the
     // object's triangles in the run of the current colour and texture.
     void addTriangles(const TMeshCorner* corners, const float normal[3],
-                      const uint8_t (*triangles)[3], int count);
+                      const uint8_t (*triangles)[3], int count, const uint32_t* gridPoints);
     TMeshRun& currentRun();
 
     std::string formatName_;
     int32_t currentRun_ = -1; // index into collecting_.Runs; -1 after a colour or texture change
     uint32_t faceCount_ = 0;  // faces of the current object so far
+    uint64_t gridSerial_ = 0; // the grid whose points are numbered from gridBase_ on
+    uint32_t gridBase_ = 0;
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
     // The object being collected, the one before it being welded, and the one before that being

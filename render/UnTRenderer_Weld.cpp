@@ -715,11 +715,11 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room,
-                       std::vector<uint32_t>* pendingSides) {
+                       std::vector<uint32_t>* pendingSides, const TGridCorners* grid) {
     if (pendingSides) pendingSides->clear();
     if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
-    WeldState w{triangles, {}, {}, 0, room};
+    WeldState w{triangles, {}, {}, 0, room, grid};
     if (positionIds) w.ids.swap(*positionIds); // its room
     std::vector<uint32_t> across;
     // The kept tables serve this object and go back for the next, whichever way this returns.
@@ -738,6 +738,11 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
             turnPiecesOutwards(w.triangles, w.ids, across, room);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
+    }
+    // The repairs match corners by their bits alone.
+    if (w.grid && !w.grid->Points.empty()) {
+        w.grid = nullptr;
+        numberCornersByBits(w);
     }
     std::vector<uint8_t> moved;
     mergePositions(w, moved);

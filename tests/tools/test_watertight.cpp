@@ -469,19 +469,25 @@ TEST_F(MeshExport, EdgesOutsideEveryGroupTakeTheDefaultAppearanceInEveryExporter
                                                         {"1.000000 0.000000 0.000000", 2}}));
 }
 
-// Objects are welded on a second thread while the next is built; the files are the same bytes as
-// when each is welded in turn, objects in document order. The document mixes solids whose corners
-// already meet with ones the weld must mend, and an open profile.
-TEST_F(MeshExport, WeldingInTheBackgroundWritesTheSameBytes) {
+// Objects are welded on a second thread while the next is built, and the sides come with their
+// grid points' numbers; the files are the same bytes as when each object is welded in turn from
+// loose quads, objects in document order. The document mixes solids whose corners already meet
+// with ones the weld must mend, an open profile, a profile corner drawn twice and a lathe pinched
+// on its axis.
+TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
     auto bytesOf = [&](std::unique_ptr<TMeshRenderer> renderer, const std::string& name,
-                       bool background) {
-        renderer->weldInBackground = background;
+                       bool fast) {
+        renderer->weldInBackground = renderer->keepGridNumbers = fast;
         setCurrentRenderer(std::move(renderer));
-        redrawDocument(*makeDoc("", frame(false, false), turn(90, true, false, Star),
-                                zigzag(false, true, Star),
-                                lathe({{0, 0}, {30, 0}, {40, 50}, {0, 50}, {0, 0}}, 72),
-                                lathe({{20, 0}, {35, 0}, {35, 10}}, 12)),
-                       -1, file(name));
+        redrawDocument(
+            *makeDoc("", frame(false, false), turn(90, true, false, Star),
+                     zigzag(false, true, Star),
+                     turn(90, false, false,
+                          {{-10, -10}, {10, -10}, {10, -10}, {10, 10}, {-10, 10}, {-10, -10}}),
+                     lathe({{0, 0}, {30, 0}, {40, 50}, {0, 50}, {0, 0}}, 72),
+                     lathe({{0, 0}, {30, 0}, {0, 25}, {30, 50}, {0, 50}, {0, 0}}, 9),
+                     lathe({{20, 0}, {35, 0}, {35, 10}}, 12)),
+            -1, file(name));
         setCurrentRenderer(nullptr);
         return readBytes(file(name));
     };
