@@ -178,8 +178,9 @@ void TMeshRenderer::clearRuns() {
     collecting_.Triangles.clear();
     collecting_.PositionIds.clear();
     collecting_.Positions = 0;
-    collecting_.Grid.Points.clear();
-    collecting_.Grid.Count = 0;
+    collecting_.Collected.clear();
+    collectedBits_.clear();
+    gridIds_.clear();
     gridSerial_ = 0;
     faceCount_ = 0;
     for (TMeshRun& run : runs) {
@@ -236,23 +237,36 @@ TMeshRun& TMeshRenderer::currentRun() {
     return runs[size_t(currentRun_)];
 }
 
+uint32_t TMeshRenderer::numberCorner(const float p[3], uint32_t gridPoint) {
+    std::array<float, 3> bits;
+    std::memcpy(bits.data(), p, sizeof bits);
+    if (gridPoint == 0) return collectedBits_.add(bits);
+    uint32_t& id = gridIds_[(gridPoint & ~SharedPoint) - 1];
+    if (id == UINT32_MAX)
+        id =
+            (gridPoint & SharedPoint) ? collectedBits_.add(bits) : collectedBits_.addUnlisted(bits);
+    return id;
+}
+
 void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[3],
                                  const uint8_t (*triangles)[3], int count,
                                  const uint32_t* gridPoints) {
     currentRun();
-    std::vector<std::array<uint32_t, 3>>& points = collecting_.Grid.Points;
+    // The face's corners are numbered in the order the triangles first use them.
+    uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
     for (int t = 0; t < count; ++t) {
         TMeshTriangle& out = collecting_.Triangles.emplace_back();
-        for (int k = 0; k < 3; ++k)
-            out.Corners[k] = corners[triangles[t][k]];
+        std::array<uint32_t, 3>& outIds = collecting_.PositionIds.emplace_back();
+        for (int k = 0; k < 3; ++k) {
+            const uint8_t c = triangles[t][k];
+            out.Corners[k] = corners[c];
+            if (ids[c] == UINT32_MAX)
+                ids[c] = numberCorner(corners[c].Position, gridPoints ? gridPoints[c] : 0);
+            outIds[size_t(k)] = ids[c];
+        }
         std::memcpy(out.Normal, normal, sizeof out.Normal);
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
-        if (gridPoints)
-            points.push_back({gridPoints[triangles[t][0]], gridPoints[triangles[t][1]],
-                              gridPoints[triangles[t][2]]});
-        else if (!points.empty())
-            points.push_back({0, 0, 0});
     }
     ++faceCount_;
 }
@@ -263,31 +277,61 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     storedAt_.assign(object.Positions, 0);
     stored_.clear();
     const auto& positionIds = object.PositionIds;
-    for (size_t i = 0; i < object.Triangles.size(); ++i) {
-        const TMeshTriangle& t = object.Triangles[i];
+    const std::vector<TMeshTriangle>& triangles = object.Triangles;
+    // Room for every corner of a run once, so that its tables never move while they fill.
+    for (TMeshRun& run : object.Runs)
+        run.Indices.resize(0);
+    for (const TMeshTriangle& t : triangles)
+        object.Runs[t.Run].Indices.push_back(0);
+    for (TMeshRun& run : object.Runs) {
+        run.Vertices.reserve(run.Indices.size());
+        run.PositionIds.reserve(run.Indices.size());
+        run.Indices.reserve(3 * run.Indices.size());
+        run.Indices.clear();
+    }
+    stored_.reserve(3 * triangles.size());
+    uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
+    for (size_t i = 0; i < triangles.size(); ++i) {
+        const TMeshTriangle& t = triangles[i];
         TMeshRun& run = object.Runs[t.Run];
+        // The triangles of one face share its normal: a corner of the triangle before at the same
+        // position with the same texture coordinate is the same vertex.
+        const bool sameFace = i > 0 && triangles[i - 1].Face == t.Face &&
+                              std::memcmp(triangles[i - 1].Normal, t.Normal, sizeof t.Normal) == 0;
+        uint32_t indices[3];
         for (size_t k = 0; k < 3; ++k) {
-            TMeshVertex v;
-            std::memcpy(v.Position, t.Corners[k].Position, sizeof v.Position);
-            std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
-            std::memcpy(v.TexCoord, t.Corners[k].TexCoord, sizeof v.TexCoord);
-            uint32_t& first = storedAt_[positionIds[i][k]];
+            const uint32_t position = positionIds[i][k];
             uint32_t index = UINT32_MAX;
-            for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
-                const StoredCorner& c = stored_[s - 1];
-                if (c.run == t.Run &&
-                    std::memcmp(&run.Vertices[c.index], &v, sizeof(TMeshVertex)) == 0)
-                    index = c.index;
-            }
+            if (sameFace)
+                for (size_t b = 0; b < 3 && index == UINT32_MAX; ++b)
+                    if (positionIds[i - 1][b] == position &&
+                        std::memcmp(triangles[i - 1].Corners[b].TexCoord, t.Corners[k].TexCoord,
+                                    sizeof t.Corners[k].TexCoord) == 0)
+                        index = last[b];
             if (index == UINT32_MAX) {
-                index = uint32_t(run.Vertices.size());
-                run.Vertices.push_back(v);
-                run.PositionIds.push_back(positionIds[i][k]);
-                stored_.push_back(StoredCorner{t.Run, index, first});
-                first = uint32_t(stored_.size());
+                TMeshVertex v;
+                std::memcpy(v.Position, t.Corners[k].Position, sizeof v.Position);
+                std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
+                std::memcpy(v.TexCoord, t.Corners[k].TexCoord, sizeof v.TexCoord);
+                uint32_t& first = storedAt_[position];
+                for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
+                    const StoredCorner& c = stored_[s - 1];
+                    if (c.run == t.Run &&
+                        std::memcmp(&run.Vertices[c.index], &v, sizeof(TMeshVertex)) == 0)
+                        index = c.index;
+                }
+                if (index == UINT32_MAX) {
+                    index = uint32_t(run.Vertices.size());
+                    run.Vertices.push_back(v);
+                    run.PositionIds.push_back(position);
+                    stored_.push_back(StoredCorner{t.Run, index, first});
+                    first = uint32_t(stored_.size());
+                }
             }
+            indices[k] = index;
             run.Indices.push_back(index);
         }
+        std::memcpy(last, indices, sizeof last);
     }
 }
 
@@ -320,28 +364,32 @@ void TMeshRenderer::triangle(const TTriVerts& vertices, bool textured, const TTr
 
 void TMeshRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corners,
                               const TQuadVerts* texCoords, int32_t count, bool textured) {
-    TGridCorners& known = collecting_.Grid;
     const size_t size = grid.Points.size();
     if (grid.Serial != gridSerial_) {
         // Numbers beyond what a corner can carry: these quads are taken as loose ones.
-        if (!keepGridNumbers || size >= TGridCorners::Shared - 1 - known.Count) {
+        if (!keepGridNumbers || size >= SharedPoint - 1 - gridIds_.size()) {
             TRenderer::gridQuads(grid, corners, texCoords, count, textured);
             return;
         }
         gridSerial_ = grid.Serial;
-        gridBase_ = known.Count;
-        known.Count += uint32_t(size);
+        gridBase_ = uint32_t(gridIds_.size());
+        gridIds_.resize(gridIds_.size() + size, UINT32_MAX);
+        // The look-up table's slots for the shared points are fetched while the quads are taken.
+        for (size_t i = 0; i < size; ++i)
+            if (grid.Shared[i]) {
+                std::array<float, 3> bits;
+                std::memcpy(bits.data(), &grid.Points[i], sizeof bits);
+                collectedBits_.prefetch(bits);
+            }
     }
     step("quads", [&] {
-        // The faces collected before the first grid had no grid points.
-        if (known.Points.empty()) known.Points.resize(collecting_.Triangles.size(), {0, 0, 0});
         const Vec3* p = grid.Points.data();
         for (int32_t i = 0; i < count; ++i) {
             const TQuadIndices& c = corners[i];
             uint32_t points[4];
             for (size_t k = 0; k < 4; ++k)
                 points[k] = (gridBase_ + uint32_t(c[k]) + 1) |
-                            (grid.Shared[size_t(c[k])] ? TGridCorners::Shared : 0);
+                            (grid.Shared[size_t(c[k])] ? SharedPoint : 0);
             const Vec3 v[4] = {p[c[0]], p[c[1]], p[c[2]], p[c[3]]};
             collectFace(v, texCoords[i].data(), 4, textured, points);
         }
@@ -355,7 +403,7 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
     // Without runs to fill, turning the pieces is left to the writer, which has less to do.
     object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_,
-                                     withRuns ? nullptr : &object.Across, &object.Grid);
+                                     withRuns ? nullptr : &object.Across, &object.Collected);
     if (withRuns) fillRuns(object);
 }
 
@@ -412,6 +460,9 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             writing_ = std::move(welding_);
             hasWriting_ = true;
         }
+        collectedBits_.moveValuesTo(collecting_.Collected);
+        gridIds_.clear();
+        gridSerial_ = 0;
         welding_ = std::move(collecting_);
         hasWelding_ = true;
         collecting_ = std::move(written);
@@ -419,6 +470,10 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Triangles.size());
         collecting_.Triangles.reserve(largestObject_);
+        collecting_.PositionIds.reserve(largestObject_);
+        // A closed surface has about half as many corners as triangles; most are grid points of
+        // their own grid, which the look-up table never holds.
+        collectedBits_.reserveValues(largestObject_ / 2 + 16);
         const bool withRuns = usesRuns();
         start(welder_, welderError_, [this, withRuns] { prepare(welding_, withRuns); });
         if (hasWriting_) start(writer_, writerError_, [this] { finishAndWrite(writing_); });

@@ -79,25 +79,17 @@ struct TMeshTriangle {
 // wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
 // rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
 // the number of each corner's position, below the count returned: corners share a number exactly
-// when their positions are bitwise equal, except that a grid's own points (given grid) are told
-// apart by their numbers there.
+// when their positions are bitwise equal. Given numbered, positionIds already numbers the corners
+// and numbered holds the positions by number (as the mesh renderer collects them, a grid's own
+// points told apart by their numbers there); those numbers stand if the surface is closed.
 // Given pendingSides, the triangles of a surface closed already by its corners' bits are not
 // turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays empty
 // when the weld did all).
 struct TWeldRoom;
-// The grid points that triangles' corners are (TRenderer::gridQuads): per triangle and corner 0
-// for none, else the point's number + 1, with Shared set for a point that faces apart from its
-// grid may also have. Corners at a point not shared are one position exactly when they are one
-// point; the others are matched by their bits.
-struct TGridCorners {
-    static constexpr uint32_t Shared = 0x80000000u;
-    std::vector<std::array<uint32_t, 3>> Points; // empty when no triangle came from a grid
-    uint32_t Count = 0;                          // the points' numbers are below it
-};
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
                        TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr,
-                       const TGridCorners* grid = nullptr);
+                       const std::vector<std::array<float, 3>>* numbered = nullptr);
 // Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
 // triangles' corners' position numbers, across per side the triangle across it.
 void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
@@ -144,7 +136,14 @@ template <class T> class TUniqueValues {
         return uint32_t(values_.size() - 1);
     }
     const std::vector<T>& values() const { return values_; }
+    // Hands the values over to out (taking its room) and starts afresh.
+    void moveValuesTo(std::vector<T>& out) {
+        out.swap(values_);
+        clear();
+    }
     size_t size() const { return values_.size(); }
+    // Makes room for count values, of which only those added (not unlisted) take table room.
+    void reserveValues(size_t count) { values_.reserve(count); }
     // Makes room for count values without growing.
     void reserve(size_t count) {
         values_.reserve(count);
@@ -236,7 +235,7 @@ struct TWeldRoom {
     };
     TUniqueValues<std::array<float, 3>> corners;
     std::vector<Point> positions;
-    std::vector<uint32_t> across, first, fill, root, gridIds;
+    std::vector<uint32_t> across, first, fill, root;
     std::vector<uint8_t> paired;
     std::vector<SideEnd> ends;
     std::vector<double> volume;
@@ -261,9 +260,11 @@ struct TMeshObject {
     Matrix4 Matrix;
     std::vector<TMeshRun> Runs; // in order of first use
     std::vector<TMeshTriangle> Triangles;
-    std::vector<std::array<uint32_t, 3>> PositionIds; // per triangle
-    uint32_t Positions = 0;                           // the position numbers are below it
-    TGridCorners Grid;                                // as collected, for the weld
+    // Per triangle: its corners' position numbers, as collected and then as welded.
+    std::vector<std::array<uint32_t, 3>> PositionIds;
+    uint32_t Positions = 0; // the position numbers are below it
+    // The positions by number as collected (a grid's own points told apart by their numbers).
+    std::vector<std::array<float, 3>> Collected;
     // While not empty, the sides' pairing of a closed surface whose pieces are still to be
     // turned outwards (done just before writing, for formats that read only the triangles).
     std::vector<uint32_t> Across;
@@ -371,13 +372,18 @@ class TMeshRenderer : public TRenderer {
     void waitForWorkers();
     // Runs work on thread (or at once when not in the background), keeping what it throws.
     template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
-    // gridPoints: the face's corners' grid points as TGridCorners numbers them, or null.
+    // gridPoints: the face's corners' grid points (numbered as numberCorner takes them) or null.
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured,
                      const uint32_t* gridPoints = nullptr);
     // Adds the accepted triangles of one face, each as three indices into its corners, to the
-    // object's triangles in the run of the current colour and texture.
+    // object's triangles in the run of the current colour and texture, and numbers their corners.
     void addTriangles(const TMeshCorner* corners, const float normal[3],
                       const uint8_t (*triangles)[3], int count, const uint32_t* gridPoints);
+    // The position number of a corner at p: by its bits, or for a grid point (gridPoint not 0:
+    // its number in the object + 1, SharedPoint set when faces apart from its grid may meet it)
+    // the number its first corner got; a grid's own points are never looked up by their bits.
+    static constexpr uint32_t SharedPoint = 0x80000000u;
+    uint32_t numberCorner(const float p[3], uint32_t gridPoint);
     TMeshRun& currentRun();
 
     std::string formatName_;
@@ -385,6 +391,8 @@ class TMeshRenderer : public TRenderer {
     uint32_t faceCount_ = 0;  // faces of the current object so far
     uint64_t gridSerial_ = 0; // the grid whose points are numbered from gridBase_ on
     uint32_t gridBase_ = 0;
+    TUniqueValues<std::array<float, 3>> collectedBits_; // the object's positions so far
+    std::vector<uint32_t> gridIds_; // per grid point of the object: its position's number
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
     // The object being collected, the one before it being welded, and the one before that being

@@ -715,12 +715,14 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room,
-                       std::vector<uint32_t>* pendingSides, const TGridCorners* grid) {
+                       std::vector<uint32_t>* pendingSides,
+                       const std::vector<std::array<float, 3>>* numbered) {
     if (pendingSides) pendingSides->clear();
-    if (positionIds) positionIds->clear();
+    const bool given = numbered && positionIds && positionIds->size() == triangles.size();
+    if (positionIds && !given) positionIds->clear();
     if (triangles.empty()) return 0;
-    WeldState w{triangles, {}, {}, 0, room, grid};
-    if (positionIds) w.ids.swap(*positionIds); // its room
+    WeldState w{triangles, {}, {}, 0, room};
+    if (positionIds) w.ids.swap(*positionIds); // the numbers given, or their room
     std::vector<uint32_t> across;
     // The kept tables serve this object and go back for the next, whichever way this returns.
     auto exchange = [&] {
@@ -730,7 +732,13 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     };
     exchange();
     const TGiveBack<decltype(exchange)&> giveBack{exchange};
-    numberCornersByBits(w);
+    if (given) {
+        w.positions.resize(numbered->size());
+        for (size_t i = 0; i < numbered->size(); ++i)
+            w.positions[i] = toPoint((*numbered)[i].data());
+    } else {
+        numberCornersByBits(w);
+    }
     if (closedAsGiven(w, across)) {
         if (pendingSides)
             pendingSides->swap(across);
@@ -740,10 +748,7 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
         return uint32_t(w.positions.size());
     }
     // The repairs match corners by their bits alone.
-    if (w.grid && !w.grid->Points.empty()) {
-        w.grid = nullptr;
-        numberCornersByBits(w);
-    }
+    if (given) numberCornersByBits(w);
     std::vector<uint8_t> moved;
     mergePositions(w, moved);
     dropFlatTriangles(w, &moved);

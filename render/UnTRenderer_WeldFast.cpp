@@ -23,40 +23,17 @@ uint32_t numberCornersByBits(WeldState& w) {
         std::memcpy(b.data(), p, sizeof b);
         return distinct.add(b);
     };
-    // A grid point takes the number its first corner got; only shared ones are looked up.
-    const bool byGrid = w.grid && w.grid->Points.size() == w.triangles.size();
-    std::vector<uint32_t> localIds;
-    std::vector<uint32_t>& gridIds = w.room ? w.room->gridIds : localIds;
-    if (byGrid) gridIds.assign(w.grid->Count, UINT32_MAX);
-    auto numberAt = [&](const float* p, uint32_t point) {
-        uint32_t& id = gridIds[(point & ~TGridCorners::Shared) - 1];
-        if (id == UINT32_MAX) {
-            Bits b;
-            std::memcpy(b.data(), p, sizeof b);
-            id = (point & TGridCorners::Shared) ? distinct.add(b) : distinct.addUnlisted(b);
-        }
-        return id;
-    };
     // The large table is mostly out of the cache: the slots of corners a few triangles on are
     // fetched while these are numbered.
     constexpr size_t Ahead = 16;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
-        const std::array<uint32_t, 3>* points = byGrid ? &w.grid->Points[t] : nullptr;
-        if (t + Ahead < w.triangles.size() &&
-            (!byGrid || (w.grid->Points[t + Ahead][2] & TGridCorners::Shared) ||
-             w.grid->Points[t + Ahead][2] == 0)) {
+        if (t + Ahead < w.triangles.size()) {
             Bits b;
             std::memcpy(b.data(), w.triangles[t + Ahead].Corners[2].Position, sizeof b);
             distinct.prefetch(b);
         }
         const TMeshTriangle& triangle = w.triangles[t];
         Ids& id = w.ids[t];
-        if (points && ((*points)[0] | (*points)[1] | (*points)[2]) != 0) {
-            for (size_t k = 0; k < 3; ++k)
-                id[k] = (*points)[k] ? numberAt(triangle.Corners[k].Position, (*points)[k])
-                                     : number(triangle.Corners[k].Position);
-            continue;
-        }
         const TMeshTriangle* before = t > 0 ? &w.triangles[t - 1] : nullptr;
         auto sameAs = [&](size_t k, size_t kBefore) {
             return before && std::memcmp(triangle.Corners[k].Position,

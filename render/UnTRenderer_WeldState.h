@@ -25,8 +25,7 @@ struct WeldState {
     std::vector<Ids> ids;
     std::vector<Point3> positions;
     double tolerance = 0;
-    TWeldRoom* room = nullptr;          // tables kept between objects, when given
-    const TGridCorners* grid = nullptr; // the corners' grid points, when any
+    TWeldRoom* room = nullptr; // tables kept between objects, when given
 };
 
 constexpr uint32_t OpenSide = UINT32_MAX; // no other triangle has the edge
@@ -39,7 +38,7 @@ inline void flip(TMeshTriangle& t, Ids& id) {
 }
 
 // Numbers the corners by their bits alone (w.ids) and gives their positions; returns how many
-// distinct ones there are. With w.grid, a grid's own points are numbered by their number there.
+// distinct ones there are.
 uint32_t numberCornersByBits(WeldState& w);
 // Whether the corners as numbered already make a closed surface: every edge one of exactly two
 // triangles, which run it opposite ways. Gives the triangle across each side then; false when an
