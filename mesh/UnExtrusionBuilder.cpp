@@ -187,16 +187,31 @@ void buildCornerBands(const TProfileElementObj& S, TProfileObj& profile,
     applyAppearance(renderer, S.Texture, S.Color, textured);
 
     const size_t m = size_t(profile.Count());
-    if (ring.size() < m || start.size() < m || prev.size() < m) return;
+    if (m < 2 || ring.size() < m || start.size() < m || prev.size() < m) return;
+    // Rows 0, 1 and 2 of the grid: the previous end, the ring and the start. Every point may be
+    // met beyond the bands (the sides on either hand, the ring by the other band of a round
+    // corner), so all are shared.
+    TPointGrid grid;
+    grid.reset(3 * m);
+    std::copy_n(prev.begin(), m, grid.Points.begin());
+    std::copy_n(ring.begin(), m, grid.Points.begin() + std::ptrdiff_t(m));
+    std::copy_n(start.begin(), m, grid.Points.begin() + std::ptrdiff_t(2 * m));
+    std::fill(grid.Shared.begin(), grid.Shared.end(), uint8_t(1));
+    std::vector<TQuadIndices> corners;
+    std::vector<TQuadVerts> texCoords;
+    corners.reserve(2 * (m - 1));
+    texCoords.reserve(2 * (m - 1));
     for (size_t k = 0; k + 1 < m; ++k) {
         const float vk = profile.Items(int(k)).TexV, vk1 = profile.Items(int(k) + 1).TexV;
-        renderer.quads(
-            TQuadVerts{ring[k], prev[k], prev[k + 1], ring[k + 1]}, textured,
-            TQuadVerts{texCoord(0.5f, vk), texCoord(1, vk), texCoord(1, vk1), texCoord(0.5f, vk1)});
-        renderer.quads(
-            TQuadVerts{start[k], ring[k], ring[k + 1], start[k + 1]}, textured,
-            TQuadVerts{texCoord(0, vk), texCoord(0.5f, vk), texCoord(0.5f, vk1), texCoord(0, vk1)});
+        const int32_t p = int32_t(k), r = int32_t(m + k), s = int32_t(2 * m + k);
+        corners.push_back({r, p, p + 1, r + 1});
+        texCoords.push_back(
+            {texCoord(0.5f, vk), texCoord(1, vk), texCoord(1, vk1), texCoord(0.5f, vk1)});
+        corners.push_back({s, r, r + 1, s + 1});
+        texCoords.push_back(
+            {texCoord(0, vk), texCoord(0.5f, vk), texCoord(0.5f, vk1), texCoord(0, vk1)});
     }
+    renderer.gridQuads(grid, corners.data(), texCoords.data(), int32_t(corners.size()), textured);
 }
 
 void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TProfileObj& profile,

@@ -84,13 +84,14 @@ double roundToInteger(double x) {
 }
 
 void unitNormal(const double n[3], float out[3]) {
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    // One division each instead of three: the snap absorbs the scale's last-bit rounding.
+    const double scale = NormalGrid / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     double q[3];
     for (int i = 0; i < 3; ++i)
-        q[i] = roundToInteger(n[i] / length * NormalGrid);
-    const double snapped = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+        q[i] = roundToInteger(n[i] * scale);
+    const double unit = 1 / std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
     for (int i = 0; i < 3; ++i)
-        out[i] = float(q[i] / snapped) + 0.0f; // no negative zero
+        out[i] = float(q[i] * unit) + 0.0f; // no negative zero
 }
 
 TMeshCorner corner(const Vec3& p, const Vec3& t, bool textured) {
@@ -237,36 +238,27 @@ TMeshRun& TMeshRenderer::currentRun() {
     return runs[size_t(currentRun_)];
 }
 
-uint32_t TMeshRenderer::numberCorner(const float p[3], uint32_t gridPoint) {
-    std::array<float, 3> bits;
-    std::memcpy(bits.data(), p, sizeof bits);
-    if (gridPoint == 0) return collectedBits_.add(bits);
-    uint32_t& id = gridIds_[(gridPoint & ~SharedPoint) - 1];
-    if (id == UINT32_MAX)
-        id =
-            (gridPoint & SharedPoint) ? collectedBits_.add(bits) : collectedBits_.addUnlisted(bits);
-    return id;
-}
-
+template <class Number>
 void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[3],
-                                 const uint8_t (*triangles)[3], int count,
-                                 const uint32_t* gridPoints) {
-    currentRun();
+                                 const uint8_t (*triangles)[3], int count, Number number) {
+    if (currentRun_ < 0) currentRun();
     // The face's corners are numbered in the order the triangles first use them.
     uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
     for (int t = 0; t < count; ++t) {
-        TMeshTriangle& out = collecting_.Triangles.emplace_back();
-        std::array<uint32_t, 3>& outIds = collecting_.PositionIds.emplace_back();
+        // Built whole here and appended (appending an empty one to fill would clear it first).
+        TMeshTriangle out;
+        std::array<uint32_t, 3> outIds;
         for (int k = 0; k < 3; ++k) {
             const uint8_t c = triangles[t][k];
             out.Corners[k] = corners[c];
-            if (ids[c] == UINT32_MAX)
-                ids[c] = numberCorner(corners[c].Position, gridPoints ? gridPoints[c] : 0);
+            if (ids[c] == UINT32_MAX) ids[c] = number(c);
             outIds[size_t(k)] = ids[c];
         }
         std::memcpy(out.Normal, normal, sizeof out.Normal);
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
+        collecting_.Triangles.push_back(out);
+        collecting_.PositionIds.push_back(outIds);
     }
     ++faceCount_;
 }
@@ -335,23 +327,38 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     }
 }
 
-void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured,
-                                const uint32_t* gridPoints) {
-    // A quad is the two triangles (0 1 2) and (0 2 3), flat-shaded with the normal of the first
-    // one that has an area, as the screen draws it.
+namespace {
+
+// The triangles of a face (a quad's are (0 1 2) and (0 2 3)) that have an area, and the face's
+// flat normal: that of the first one with an area, as the screen draws it. Returns how many
+// there are, from triangles on.
+int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&triangles)[3]) {
     static constexpr uint8_t Triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
     double first[3], second[3];
     const bool hasFirst = faceNormal(p[0], p[1], p[2], first);
     const bool hasSecond = n == 4 && faceNormal(p[0], p[2], p[3], second);
-    if (!hasFirst && !hasSecond) return;
-    float normal[3];
+    if (!hasFirst && !hasSecond) return 0;
     unitNormal(hasFirst ? first : second, normal);
+    triangles = hasFirst ? Triangles : Triangles + 1;
+    return int(hasFirst) + int(hasSecond);
+}
+
+} // namespace
+
+void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
+    float normal[3];
+    const uint8_t(*triangles)[3] = nullptr;
+    const int count = acceptedTriangles(p, n, normal, triangles);
+    if (count == 0) return;
     textured = textured && faceTexture.TexId != -1;
     TMeshCorner corners[4];
     for (int k = 0; k < n; ++k)
         corners[k] = corner(p[k], t[k], textured);
-    addTriangles(corners, normal, hasFirst ? Triangles : Triangles + 1,
-                 int(hasFirst) + int(hasSecond), gridPoints);
+    addTriangles(corners, normal, triangles, count, [&](uint8_t c) {
+        std::array<float, 3> bits;
+        std::memcpy(bits.data(), corners[c].Position, sizeof bits);
+        return collectedBits_.add(bits);
+    });
 }
 
 void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {
@@ -367,7 +374,7 @@ void TMeshRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corner
     const size_t size = grid.Points.size();
     if (grid.Serial != gridSerial_) {
         // Numbers beyond what a corner can carry: these quads are taken as loose ones.
-        if (!keepGridNumbers || size >= SharedPoint - 1 - gridIds_.size()) {
+        if (!keepGridNumbers || size >= UINT32_MAX - 1 - gridIds_.size()) {
             TRenderer::gridQuads(grid, corners, texCoords, count, textured);
             return;
         }
@@ -384,14 +391,30 @@ void TMeshRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corner
     }
     step("quads", [&] {
         const Vec3* p = grid.Points.data();
+        const bool withTexture = textured && faceTexture.TexId != -1;
         for (int32_t i = 0; i < count; ++i) {
             const TQuadIndices& c = corners[i];
-            uint32_t points[4];
-            for (size_t k = 0; k < 4; ++k)
-                points[k] = (gridBase_ + uint32_t(c[k]) + 1) |
-                            (grid.Shared[size_t(c[k])] ? SharedPoint : 0);
             const Vec3 v[4] = {p[c[0]], p[c[1]], p[c[2]], p[c[3]]};
-            collectFace(v, texCoords[i].data(), 4, textured, points);
+            float normal[3];
+            const uint8_t(*triangles)[3] = nullptr;
+            const int accepted = acceptedTriangles(v, 4, normal, triangles);
+            if (accepted == 0) continue;
+            TMeshCorner quad[4];
+            for (size_t k = 0; k < 4; ++k)
+                quad[k] = corner(v[k], texCoords[i][k], withTexture);
+            // A grid point is numbered where its first corner is met: its own points apart from
+            // all others, the shared ones by their bits.
+            addTriangles(quad, normal, triangles, accepted, [&](uint8_t k) {
+                const size_t point = size_t(c[k]);
+                uint32_t& id = gridIds_[gridBase_ + point];
+                if (id == UINT32_MAX) {
+                    std::array<float, 3> bits;
+                    std::memcpy(bits.data(), quad[k].Position, sizeof bits);
+                    id = grid.Shared[point] ? collectedBits_.add(bits)
+                                            : collectedBits_.addUnlisted(bits);
+                }
+                return id;
+            });
         }
     });
 }
@@ -409,7 +432,8 @@ void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
 
 void TMeshRenderer::finishAndWrite(TMeshObject& object) {
     if (!object.Across.empty()) {
-        turnPiecesOutwards(object.Triangles, object.PositionIds, object.Across, &writeRoom_);
+        turnPiecesOutwards(object.Triangles, object.PositionIds, object.Across, object.Collected,
+                           &writeRoom_);
         object.Across.clear();
     }
     writeObject(object);

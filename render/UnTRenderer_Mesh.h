@@ -82,19 +82,22 @@ struct TMeshTriangle {
 // when their positions are bitwise equal. Given numbered, positionIds already numbers the corners
 // and numbered holds the positions by number (as the mesh renderer collects them, a grid's own
 // points told apart by their numbers there); those numbers stand if the surface is closed.
-// Given pendingSides, the triangles of a surface closed already by its corners' bits are not
-// turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays empty
-// when the weld did all).
+// Given pendingSides and numbered, the triangles of a surface closed already by its corners' bits
+// are not turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays
+// empty when the weld did all).
 struct TWeldRoom;
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
                        TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr,
                        const std::vector<std::array<float, 3>>* numbered = nullptr);
 // Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
-// triangles' corners' position numbers, across per side the triangle across it.
+// triangles' corners' position numbers, positions the positions by number (bitwise those of the
+// corners), across per side the triangle across it.
 void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
                         std::vector<std::array<uint32_t, 3>>& ids,
-                        const std::vector<uint32_t>& across, TWeldRoom* room = nullptr);
+                        const std::vector<uint32_t>& across,
+                        const std::vector<std::array<float, 3>>& positions,
+                        TWeldRoom* room = nullptr);
 
 // The weld's pairing of triangle sides: false when an edge of the triangles (given by their
 // corners' position numbers, all below positionCount) is shared by more than two of them; else
@@ -372,18 +375,15 @@ class TMeshRenderer : public TRenderer {
     void waitForWorkers();
     // Runs work on thread (or at once when not in the background), keeping what it throws.
     template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
-    // gridPoints: the face's corners' grid points (numbered as numberCorner takes them) or null.
-    void collectFace(const Vec3* p, const Vec3* t, int n, bool textured,
-                     const uint32_t* gridPoints = nullptr);
+    // Adds a face's corners (p) with their texture coordinates (t), n of them, as its triangles
+    // that have an area.
+    void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     // Adds the accepted triangles of one face, each as three indices into its corners, to the
-    // object's triangles in the run of the current colour and texture, and numbers their corners.
+    // object's triangles in the run of the current colour and texture; number(c) gives the
+    // position number of corner c, asked once per corner used.
+    template <class Number>
     void addTriangles(const TMeshCorner* corners, const float normal[3],
-                      const uint8_t (*triangles)[3], int count, const uint32_t* gridPoints);
-    // The position number of a corner at p: by its bits, or for a grid point (gridPoint not 0:
-    // its number in the object + 1, SharedPoint set when faces apart from its grid may meet it)
-    // the number its first corner got; a grid's own points are never looked up by their bits.
-    static constexpr uint32_t SharedPoint = 0x80000000u;
-    uint32_t numberCorner(const float p[3], uint32_t gridPoint);
+                      const uint8_t (*triangles)[3], int count, Number number);
     TMeshRun& currentRun();
 
     std::string formatName_;

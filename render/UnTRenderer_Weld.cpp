@@ -740,10 +740,11 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
         numberCornersByBits(w);
     }
     if (closedAsGiven(w, across)) {
-        if (pendingSides)
+        // Left to the caller only where it holds the positions that the numbers stand for.
+        if (pendingSides && given)
             pendingSides->swap(across);
         else
-            turnPiecesOutwards(w.triangles, w.ids, across, room);
+            turnPiecesOutwards(w, across);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
     }

@@ -71,9 +71,12 @@ bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
 
 } // namespace weld
 
-void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
-                        std::vector<std::array<uint32_t, 3>>& ids,
-                        const std::vector<uint32_t>& across, TWeldRoom* room) {
+namespace {
+
+// Turns each closed piece outwards; position(i) gives position number i as a Point3.
+template <class Position>
+void turnPieces(std::vector<TMeshTriangle>& triangles, std::vector<weld::Ids>& ids,
+                const std::vector<uint32_t>& across, Position position, TWeldRoom* room) {
     using namespace weld;
     const uint32_t n = uint32_t(triangles.size());
     // Each triangle leads to the first triangle of its piece.
@@ -97,13 +100,13 @@ void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
                 const uint32_t a = find(t), b = find(o);
                 if (a != b) root[std::max(a, b)] = std::min(a, b);
             }
+    // The volumes come from the positions by number, which the corners carry bitwise: the
+    // triangles themselves, five times the size, are read again only to turn the inward ones.
     volume.assign(n, 0);
     for (uint32_t t = 0; t < n; ++t) {
         const uint32_t r = root[t] = find(t);
-        const Point3 o = toPoint(triangles[r].Corners[0].Position);
-        const Point3 a = toPoint(triangles[t].Corners[0].Position),
-                     b = toPoint(triangles[t].Corners[1].Position),
-                     c = toPoint(triangles[t].Corners[2].Position);
+        const Point3 o = position(ids[r][0]);
+        const Point3 a = position(ids[t][0]), b = position(ids[t][1]), c = position(ids[t][2]);
         const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
         const double v[3] = {b.X - o.X, b.Y - o.Y, b.Z - o.Z};
         const double q[3] = {c.X - o.X, c.Y - o.Y, c.Z - o.Z};
@@ -116,4 +119,21 @@ void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
         root.swap(room->root);
         volume.swap(room->volume);
     }
+}
+
+} // namespace
+
+void weld::turnPiecesOutwards(WeldState& w, const std::vector<uint32_t>& across) {
+    const std::vector<Point3>& positions = w.positions;
+    turnPieces(
+        w.triangles, w.ids, across, [&](uint32_t i) { return positions[i]; }, w.room);
+}
+
+void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
+                        std::vector<std::array<uint32_t, 3>>& ids,
+                        const std::vector<uint32_t>& across,
+                        const std::vector<std::array<float, 3>>& positions, TWeldRoom* room) {
+    turnPieces(
+        triangles, ids, across, [&](uint32_t i) { return weld::toPoint(positions[i].data()); },
+        room);
 }

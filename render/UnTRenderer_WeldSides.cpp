@@ -25,36 +25,45 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
     if (3 * n >= UINT32_MAX || positionCount >= (uint32_t(1) << 31)) return false;
     bool oneWayEach = true;
     first.assign(size_t(positionCount) + 1, 0);
-    for (const auto& id : ids)
-        for (size_t s = 0; s < 3; ++s)
-            ++first[std::min(id[s], id[(s + 1) % 3]) + 1];
+    for (const auto& id : ids) {
+        const uint32_t a = id[0], b = id[1], c = id[2];
+        ++first[std::min(a, b) + 1];
+        ++first[std::min(b, c) + 1];
+        ++first[std::min(c, a) + 1];
+    }
     for (size_t i = 1; i < first.size(); ++i)
         first[i] += first[i - 1];
     ends.resize(3 * n);
     fill.assign(first.begin(), first.end() - 1);
-    for (uint32_t t = 0; t < n; ++t)
-        for (uint32_t s = 0; s < 3; ++s) {
-            const uint32_t a = ids[t][s], b = ids[t][(s + 1) % 3];
-            ends[fill[std::min(a, b)]++] =
-                TWeldRoom::SideEnd{std::max(a, b) << 1 | uint32_t(a > b), 3 * t + s};
-        }
+    auto put = [&](uint32_t a, uint32_t b, uint32_t side) {
+        ends[fill[std::min(a, b)]++] =
+            TWeldRoom::SideEnd{std::max(a, b) << 1 | uint32_t(a > b), side};
+    };
+    for (uint32_t t = 0; t < n; ++t) {
+        const uint32_t a = ids[t][0], b = ids[t][1], c = ids[t][2];
+        put(a, b, 3 * t);
+        put(b, c, 3 * t + 1);
+        put(c, a, 3 * t + 2);
+    }
     // Each side pairs with the one other side of the same ends, if any: the first side of an
     // edge looks for the others after it, which then need no look of their own.
     across.assign(3 * n, UINT32_MAX);
     paired.assign(3 * n, 0); // by place in ends
+    const TWeldRoom::SideEnd* end = ends.data();
     for (size_t p = 0; p < positionCount; ++p) {
-        const uint32_t end = first[p + 1];
-        for (uint32_t i = first[p]; i < end; ++i) {
+        const uint32_t last = first[p + 1];
+        for (uint32_t i = first[p]; i < last; ++i) {
             if (paired[i]) continue;
+            const uint32_t other = end[i].other;
             uint32_t count = 0, match = 0;
-            for (uint32_t j = i + 1; j < end; ++j)
-                if ((ends[j].other ^ ends[i].other) < 2) ++count, match = j;
+            for (uint32_t j = i + 1; j < last; ++j)
+                if ((end[j].other ^ other) < 2) ++count, match = j;
             if (count > 1) return false;
             if (count == 1) {
-                oneWayEach = oneWayEach && ends[match].other != ends[i].other;
+                oneWayEach = oneWayEach && end[match].other != other;
                 paired[match] = 1;
-                across[ends[i].side] = ends[match].side / 3;
-                across[ends[match].side] = ends[i].side / 3;
+                across[end[i].side] = end[match].side / 3;
+                across[end[match].side] = end[i].side / 3;
             }
         }
     }

@@ -45,5 +45,7 @@ uint32_t numberCornersByBits(WeldState& w);
 // edge is open, crowded or run the same way twice, or a corner is a negative zero or not a
 // number, whose bits the weld would change.
 bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across);
+// turnPiecesOutwards for the welded object, by its positions.
+void turnPiecesOutwards(WeldState& w, const std::vector<uint32_t>& across);
 
 } // namespace weld

@@ -481,6 +481,8 @@ TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
         setCurrentRenderer(std::move(renderer));
         redrawDocument(
             *makeDoc("", frame(false, false), turn(90, true, false, Star),
+                     // corner bands through the turn's axis, where ring and ends meet
+                     turn(90, true, false, {{0, -10}, {10, 0}, {0, 10}, {-10, 0}, {0, -10}}),
                      zigzag(false, true, Star),
                      turn(90, false, false,
                           {{-10, -10}, {10, -10}, {10, -10}, {10, 10}, {-10, 10}, {-10, -10}}),
