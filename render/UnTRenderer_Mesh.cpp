@@ -62,16 +62,33 @@ constexpr double NormalGrid = 32768;
 
 } // namespace
 
-bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
-    const double u[3] = {double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z};
-    const double v[3] = {double(c.X) - a.X, double(c.Y) - a.Y, double(c.Z) - a.Z};
-    const double w[3] = {double(c.X) - b.X, double(c.Y) - b.Y, double(c.Z) - b.Z};
-    n[0] = u[1] * v[2] - u[2] * v[1];
-    n[1] = u[2] * v[0] - u[0] * v[2];
-    n[2] = u[0] * v[1] - u[1] * v[0];
-    auto square = [](const double* d) { return d[0] * d[0] + d[1] * d[1] + d[2] * d[2]; };
-    const double longest = std::max({square(u), square(v), square(w)});
+namespace {
+
+// b - a in double precision.
+struct Difference {
+    double d[3];
+};
+inline Difference minus(const Vec3& b, const Vec3& a) {
+    return Difference{{double(b.X) - a.X, double(b.Y) - a.Y, double(b.Z) - a.Z}};
+}
+inline double square(const double* d) {
+    return d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+}
+
+// The normal u x v of a triangle whose sides from its first corner are u and v, and whose third
+// side is w; false when it has no area.
+inline bool sideNormal(const Difference& u, const Difference& v, const Difference& w, double n[3]) {
+    n[0] = u.d[1] * v.d[2] - u.d[2] * v.d[1];
+    n[1] = u.d[2] * v.d[0] - u.d[0] * v.d[2];
+    n[2] = u.d[0] * v.d[1] - u.d[1] * v.d[0];
+    const double longest = std::max({square(u.d), square(v.d), square(w.d)});
     return square(n) > ZeroAreaRatio * ZeroAreaRatio * longest * longest;
+}
+
+} // namespace
+
+bool faceNormal(const Vec3& a, const Vec3& b, const Vec3& c, double n[3]) {
+    return sideNormal(minus(b, a), minus(c, a), minus(c, b), n);
 }
 
 namespace {
@@ -335,8 +352,11 @@ namespace {
 int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&triangles)[3]) {
     static constexpr uint8_t Triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
     double first[3], second[3];
-    const bool hasFirst = faceNormal(p[0], p[1], p[2], first);
-    const bool hasSecond = n == 4 && faceNormal(p[0], p[2], p[3], second);
+    // A quad's two triangles share the diagonal from corner 0 to 2.
+    const Difference diagonal = minus(p[2], p[0]);
+    const bool hasFirst = sideNormal(minus(p[1], p[0]), diagonal, minus(p[2], p[1]), first);
+    const bool hasSecond =
+        n == 4 && sideNormal(diagonal, minus(p[3], p[0]), minus(p[3], p[2]), second);
     if (!hasFirst && !hasSecond) return 0;
     unitNormal(hasFirst ? first : second, normal);
     triangles = hasFirst ? Triangles : Triangles + 1;
@@ -369,8 +389,10 @@ void TMeshRenderer::triangle(const TTriVerts& vertices, bool textured, const TTr
     step("triangle", [&] { collectFace(vertices.data(), texCoords.data(), 3, textured); });
 }
 
-void TMeshRenderer::gridQuads(const TPointGrid& grid, const TQuadIndices* corners,
-                              const TQuadVerts* texCoords, int32_t count, bool textured) {
+__attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
+                                                       const TQuadIndices* corners,
+                                                       const TQuadVerts* texCoords, int32_t count,
+                                                       bool textured) {
     const size_t size = grid.Points.size();
     if (grid.Serial != gridSerial_) {
         // Numbers beyond what a corner can carry: these quads are taken as loose ones.

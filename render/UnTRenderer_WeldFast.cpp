@@ -94,12 +94,17 @@ void turnPieces(std::vector<TMeshTriangle>& triangles, std::vector<weld::Ids>& i
             t = root[t] = root[root[t]];
         return t;
     };
-    for (uint32_t t = 0; t < n; ++t)
+    for (uint32_t t = 0; t < n; ++t) {
+        uint32_t a = find(t); // t's root, kept up to date through the unions
         for (size_t s = 0; s < 3; ++s)
             if (const uint32_t o = across[3 * t + s]; o < t) {
-                const uint32_t a = find(t), b = find(o);
-                if (a != b) root[std::max(a, b)] = std::min(a, b);
+                const uint32_t b = find(o);
+                if (a != b) {
+                    root[std::max(a, b)] = std::min(a, b);
+                    a = std::min(a, b);
+                }
             }
+    }
     // The volumes come from the positions by number, which the corners carry bitwise: the
     // triangles themselves, five times the size, are read again only to turn the inward ones.
     volume.assign(n, 0);
