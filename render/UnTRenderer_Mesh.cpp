@@ -193,10 +193,10 @@ void TMeshRenderer::endRendering() {
 
 void TMeshRenderer::clearRuns() {
     std::vector<TMeshRun>& runs = collecting_.Runs;
-    collecting_.Triangles.clear();
+    collecting_.Facets.clear();
     collecting_.PositionIds.clear();
     collecting_.Positions = 0;
-    collecting_.Collected.clear();
+    collecting_.Points.clear();
     collectedBits_.clear();
     gridIds_.clear();
     gridSerial_ = 0;
@@ -263,18 +263,18 @@ void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[
     uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
     for (int t = 0; t < count; ++t) {
         // Built whole here and appended (appending an empty one to fill would clear it first).
-        TMeshTriangle out;
+        TMeshFacet out;
         std::array<uint32_t, 3> outIds;
         for (int k = 0; k < 3; ++k) {
             const uint8_t c = triangles[t][k];
-            out.Corners[k] = corners[c];
+            std::memcpy(out.TexCoords[k], corners[c].TexCoord, sizeof out.TexCoords[k]);
             if (ids[c] == UINT32_MAX) ids[c] = number(c);
             outIds[size_t(k)] = ids[c];
         }
         std::memcpy(out.Normal, normal, sizeof out.Normal);
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
-        collecting_.Triangles.push_back(out);
+        collecting_.Facets.push_back(out);
         collecting_.PositionIds.push_back(outIds);
     }
     ++faceCount_;
@@ -286,11 +286,12 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     storedAt_.assign(object.Positions, 0);
     stored_.clear();
     const auto& positionIds = object.PositionIds;
-    const std::vector<TMeshTriangle>& triangles = object.Triangles;
+    const std::vector<TMeshFacet>& triangles = object.Facets;
+    const std::vector<std::array<float, 3>>& points = object.Points;
     // Room for every corner of a run once, so that its tables never move while they fill.
     for (TMeshRun& run : object.Runs)
         run.Indices.resize(0);
-    for (const TMeshTriangle& t : triangles)
+    for (const TMeshFacet& t : triangles)
         object.Runs[t.Run].Indices.push_back(0);
     for (TMeshRun& run : object.Runs) {
         run.Vertices.reserve(run.Indices.size());
@@ -301,7 +302,7 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     stored_.reserve(3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
     for (size_t i = 0; i < triangles.size(); ++i) {
-        const TMeshTriangle& t = triangles[i];
+        const TMeshFacet& t = triangles[i];
         TMeshRun& run = object.Runs[t.Run];
         // The triangles of one face share its normal: a corner of the triangle before at the same
         // position with the same texture coordinate is the same vertex.
@@ -314,14 +315,14 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
             if (sameFace)
                 for (size_t b = 0; b < 3 && index == UINT32_MAX; ++b)
                     if (positionIds[i - 1][b] == position &&
-                        std::memcmp(triangles[i - 1].Corners[b].TexCoord, t.Corners[k].TexCoord,
-                                    sizeof t.Corners[k].TexCoord) == 0)
+                        std::memcmp(triangles[i - 1].TexCoords[b], t.TexCoords[k],
+                                    sizeof t.TexCoords[k]) == 0)
                         index = last[b];
             if (index == UINT32_MAX) {
                 TMeshVertex v;
-                std::memcpy(v.Position, t.Corners[k].Position, sizeof v.Position);
+                std::memcpy(v.Position, points[position].data(), sizeof v.Position);
                 std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
-                std::memcpy(v.TexCoord, t.Corners[k].TexCoord, sizeof v.TexCoord);
+                std::memcpy(v.TexCoord, t.TexCoords[k], sizeof v.TexCoord);
                 uint32_t& first = storedAt_[position];
                 for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
                     const StoredCorner& c = stored_[s - 1];
@@ -447,14 +448,14 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 
 void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
     // Without runs to fill, turning the pieces is left to the writer, which has less to do.
-    object.Positions = weldTriangles(object.Triangles, &object.PositionIds, &weldRoom_,
-                                     withRuns ? nullptr : &object.Across, &object.Collected);
+    object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_,
+                                  withRuns ? nullptr : &object.Across);
     if (withRuns) fillRuns(object);
 }
 
 void TMeshRenderer::finishAndWrite(TMeshObject& object) {
     if (!object.Across.empty()) {
-        turnPiecesOutwards(object.Triangles, object.PositionIds, object.Across, object.Collected,
+        turnPiecesOutwards(object.Facets, object.PositionIds, object.Across, object.Points,
                            &writeRoom_);
         object.Across.clear();
     }
@@ -506,7 +507,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             writing_ = std::move(welding_);
             hasWriting_ = true;
         }
-        collectedBits_.moveValuesTo(collecting_.Collected);
+        collectedBits_.moveValuesTo(collecting_.Points);
         gridIds_.clear();
         gridSerial_ = 0;
         welding_ = std::move(collecting_);
@@ -514,8 +515,8 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         collecting_ = std::move(written);
         // Room for as many triangles as the largest object so far has at once, instead of
         // growing step by step while the next one is collected.
-        largestObject_ = std::max(largestObject_, welding_.Triangles.size());
-        collecting_.Triangles.reserve(largestObject_);
+        largestObject_ = std::max(largestObject_, welding_.Facets.size());
+        collecting_.Facets.reserve(largestObject_);
         collecting_.PositionIds.reserve(largestObject_);
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.

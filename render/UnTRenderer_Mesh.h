@@ -79,22 +79,33 @@ struct TMeshTriangle {
 // wound outwards. No corner moves by more than tolerance (of the order of the coordinates'
 // rounding); the order of the triangles is kept otherwise. When positionIds is given, it receives
 // the number of each corner's position, below the count returned: corners share a number exactly
-// when their positions are bitwise equal. Given numbered, positionIds already numbers the corners
-// and numbered holds the positions by number (as the mesh renderer collects them, a grid's own
-// points told apart by their numbers there); those numbers stand if the surface is closed.
-// Given pendingSides and numbered, the triangles of a surface closed already by its corners' bits
-// are not turned yet: pendingSides receives their sides' pairing for turnPiecesOutwards (it stays
-// empty when the weld did all).
+// when their positions are bitwise equal.
 struct TWeldRoom;
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
-                       TWeldRoom* room = nullptr, std::vector<uint32_t>* pendingSides = nullptr,
-                       const std::vector<std::array<float, 3>>* numbered = nullptr);
+                       TWeldRoom* room = nullptr);
+
+// One triangle of an object as the mesh exports keep it: its corners' positions are given by
+// their numbers (beside it, into the object's positions), the rest as in TMeshTriangle.
+struct TMeshFacet {
+    float TexCoords[3][2];
+    float Normal[3];
+    uint32_t Run;
+    uint32_t Face;
+};
+
+// weldTriangles for facets whose corners are numbered already (ids), with positions the
+// positions by number (a grid's own points may share bits with others and are told apart by
+// their numbers): the numbers stand if they make a closed surface; else the weld runs and
+// numbers and positions come out as it leaves them. Given pendingSides, the facets of a surface
+// closed as numbered are not turned yet: pendingSides receives their sides' pairing for
+// turnPiecesOutwards (it stays empty when the weld did all). Returns the count of positions.
+uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
+                    std::vector<std::array<float, 3>>& positions, TWeldRoom* room = nullptr,
+                    std::vector<uint32_t>* pendingSides = nullptr);
 // Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
-// triangles' corners' position numbers, positions the positions by number (bitwise those of the
-// corners), across per side the triangle across it.
-void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
-                        std::vector<std::array<uint32_t, 3>>& ids,
+// facets' corners' position numbers into positions, across per side the facet across it.
+void turnPiecesOutwards(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
                         const std::vector<uint32_t>& across,
                         const std::vector<std::array<float, 3>>& positions,
                         TWeldRoom* room = nullptr);
@@ -256,18 +267,19 @@ struct TMeshRun {
 };
 
 // One object as the formats write it: its name and placement, its triangles (welded) with their
-// corners' position numbers, and unless the format reads only the triangles, its runs with their
-// corners stored once.
+// corners' position numbers and the positions by number, and unless the format reads only the
+// triangles, its runs with their corners stored once.
 struct TMeshObject {
     std::string Name;
     Matrix4 Matrix;
     std::vector<TMeshRun> Runs; // in order of first use
-    std::vector<TMeshTriangle> Triangles;
-    // Per triangle: its corners' position numbers, as collected and then as welded.
+    std::vector<TMeshFacet> Facets;
+    // Per facet: its corners' position numbers, as collected and then as welded.
     std::vector<std::array<uint32_t, 3>> PositionIds;
     uint32_t Positions = 0; // the position numbers are below it
-    // The positions by number as collected (a grid's own points told apart by their numbers).
-    std::vector<std::array<float, 3>> Collected;
+    // The positions by number, bitwise those of the corners: as collected (a grid's own points
+    // told apart by their numbers), then as welded.
+    std::vector<std::array<float, 3>> Points;
     // While not empty, the sides' pairing of a closed surface whose pieces are still to be
     // turned outwards (done just before writing, for formats that read only the triangles).
     std::vector<uint32_t> Across;

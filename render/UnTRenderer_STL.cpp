@@ -38,8 +38,8 @@ void TSTLRenderer::writeObject(const TMeshObject& object) {
     placedYet_.assign(object.Positions, 0);
     float lastNormal[3] = {0, 0, 0};
     Vec3 normal{0, 0, 0};
-    for (size_t i = 0; i < object.Triangles.size(); ++i) {
-        const TMeshTriangle& t = object.Triangles[i];
+    for (size_t i = 0; i < object.Facets.size(); ++i) {
+        const TMeshFacet& t = object.Facets[i];
         if (std::memcmp(lastNormal, t.Normal, sizeof lastNormal) != 0) {
             std::memcpy(lastNormal, t.Normal, sizeof lastNormal);
             normal = placeDirection(object.Matrix, t.Normal);
@@ -48,14 +48,14 @@ void TSTLRenderer::writeObject(const TMeshObject& object) {
         for (size_t k = 0; k < 3; ++k) {
             const uint32_t id = object.PositionIds[i][k];
             if (!placedYet_[id]) {
-                placed_[id] = placePoint(placement, t.Corners[k].Position);
+                placed_[id] = placePoint(placement, object.Points[id].data());
                 placedYet_[id] = 1;
             }
             at = storeVec3(at, placed_[id]);
         }
         outFile.commit(storeU16(at, 0));
     }
-    triangleCount_ += object.Triangles.size();
+    triangleCount_ += object.Facets.size();
 }
 
 void TSTLRenderer::closeFiles() {

@@ -714,15 +714,11 @@ void orientClosedPieces(WeldState& w, const Sides& sides) {
 } // namespace
 
 uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
-                       std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room,
-                       std::vector<uint32_t>* pendingSides,
-                       const std::vector<std::array<float, 3>>* numbered) {
-    if (pendingSides) pendingSides->clear();
-    const bool given = numbered && positionIds && positionIds->size() == triangles.size();
-    if (positionIds && !given) positionIds->clear();
+                       std::vector<std::array<uint32_t, 3>>* positionIds, TWeldRoom* room) {
+    if (positionIds) positionIds->clear();
     if (triangles.empty()) return 0;
     WeldState w{triangles, {}, {}, 0, room};
-    if (positionIds) w.ids.swap(*positionIds); // the numbers given, or their room
+    if (positionIds) w.ids.swap(*positionIds); // their room
     std::vector<uint32_t> across;
     // The kept tables serve this object and go back for the next, whichever way this returns.
     auto exchange = [&] {
@@ -732,24 +728,12 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
     };
     exchange();
     const TGiveBack<decltype(exchange)&> giveBack{exchange};
-    if (given) {
-        w.positions.resize(numbered->size());
-        for (size_t i = 0; i < numbered->size(); ++i)
-            w.positions[i] = toPoint((*numbered)[i].data());
-    } else {
-        numberCornersByBits(w);
-    }
+    numberCornersByBits(w);
     if (closedAsGiven(w, across)) {
-        // Left to the caller only where it holds the positions that the numbers stand for.
-        if (pendingSides && given)
-            pendingSides->swap(across);
-        else
-            turnPiecesOutwards(w, across);
+        turnPiecesOutwards(w, across);
         if (positionIds) positionIds->swap(w.ids);
         return uint32_t(w.positions.size());
     }
-    // The repairs match corners by their bits alone.
-    if (given) numberCornersByBits(w);
     std::vector<uint8_t> moved;
     mergePositions(w, moved);
     dropFlatTriangles(w, &moved);

@@ -57,16 +57,29 @@ uint32_t numberCornersByBits(WeldState& w) {
 }
 
 // The common case, settled without the tolerance merge, seam joining and splits.
-bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
-    const uint32_t count = uint32_t(w.positions.size());
-    for (const Point3& p : w.positions)
-        for (double v : {p.X, p.Y, p.Z})
-            if (!std::isfinite(v) || (v == 0 && std::signbit(v))) return false;
-    for (const Ids& id : w.ids)
+namespace {
+
+// Whether a position could change in the weld: a negative zero or not a number.
+bool kept(double v) {
+    return std::isfinite(v) && !(v == 0 && std::signbit(v));
+}
+
+// closedAsGiven past the positions' check.
+bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
+                 TWeldRoom* room) {
+    for (const Ids& id : ids)
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
     bool eachWayOnce = false;
-    if (!pairSides(w.ids, count, across, &eachWayOnce, w.room) || !eachWayOnce) return false;
+    if (!pairSides(ids, count, across, &eachWayOnce, room) || !eachWayOnce) return false;
     return std::find(across.begin(), across.end(), OpenSide) == across.end();
+}
+
+} // namespace
+
+bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
+    for (const Point3& p : w.positions)
+        if (!kept(p.X) || !kept(p.Y) || !kept(p.Z)) return false;
+    return sidesClosed(w.ids, uint32_t(w.positions.size()), across, w.room);
 }
 
 } // namespace weld
@@ -74,8 +87,8 @@ bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
 namespace {
 
 // Turns each closed piece outwards; position(i) gives position number i as a Point3.
-template <class Position>
-void turnPieces(std::vector<TMeshTriangle>& triangles, std::vector<weld::Ids>& ids,
+template <class Triangle, class Position>
+void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
                 const std::vector<uint32_t>& across, Position position, TWeldRoom* room) {
     using namespace weld;
     const uint32_t n = uint32_t(triangles.size());
@@ -134,11 +147,70 @@ void weld::turnPiecesOutwards(WeldState& w, const std::vector<uint32_t>& across)
         w.triangles, w.ids, across, [&](uint32_t i) { return positions[i]; }, w.room);
 }
 
-void turnPiecesOutwards(std::vector<TMeshTriangle>& triangles,
-                        std::vector<std::array<uint32_t, 3>>& ids,
+void turnPiecesOutwards(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
                         const std::vector<uint32_t>& across,
                         const std::vector<std::array<float, 3>>& positions, TWeldRoom* room) {
     turnPieces(
-        triangles, ids, across, [&](uint32_t i) { return weld::toPoint(positions[i].data()); },
-        room);
+        facets, ids, across, [&](uint32_t i) { return weld::toPoint(positions[i].data()); }, room);
+}
+
+uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
+                    std::vector<std::array<float, 3>>& positions, TWeldRoom* room,
+                    std::vector<uint32_t>* pendingSides) {
+    using namespace weld;
+    if (pendingSides) pendingSides->clear();
+    if (facets.empty()) {
+        ids.clear();
+        positions.clear();
+        return 0;
+    }
+    {
+        // The pairing's table is the room's, and goes back there however this block ends.
+        std::vector<uint32_t> across;
+        auto exchange = [&] {
+            if (room) across.swap(room->across);
+        };
+        exchange();
+        const TGiveBack<decltype(exchange)&> giveBack{exchange};
+        bool plain = true;
+        for (const auto& p : positions)
+            plain = plain && kept(p[0]) && kept(p[1]) && kept(p[2]);
+        if (plain && sidesClosed(ids, uint32_t(positions.size()), across, room)) {
+            if (pendingSides)
+                pendingSides->swap(across);
+            else
+                turnPiecesOutwards(facets, ids, across, positions, room);
+            return uint32_t(positions.size());
+        }
+    }
+    // The weld proper, on the corners' positions; numbers and positions as it leaves them.
+    std::vector<TMeshTriangle> triangles(facets.size());
+    for (size_t t = 0; t < facets.size(); ++t) {
+        TMeshTriangle& full = triangles[t];
+        for (size_t k = 0; k < 3; ++k) {
+            std::memcpy(full.Corners[k].Position, positions[ids[t][k]].data(),
+                        sizeof full.Corners[k].Position);
+            std::memcpy(full.Corners[k].TexCoord, facets[t].TexCoords[k],
+                        sizeof full.Corners[k].TexCoord);
+        }
+        std::memcpy(full.Normal, facets[t].Normal, sizeof full.Normal);
+        full.Run = facets[t].Run;
+        full.Face = facets[t].Face;
+    }
+    const uint32_t count = weldTriangles(triangles, &ids, room);
+    facets.resize(triangles.size());
+    positions.assign(count, {0, 0, 0});
+    for (size_t t = 0; t < triangles.size(); ++t) {
+        const TMeshTriangle& full = triangles[t];
+        TMeshFacet& facet = facets[t];
+        for (size_t k = 0; k < 3; ++k) {
+            std::memcpy(facet.TexCoords[k], full.Corners[k].TexCoord, sizeof facet.TexCoords[k]);
+            std::memcpy(positions[ids[t][k]].data(), full.Corners[k].Position,
+                        sizeof full.Corners[k].Position);
+        }
+        std::memcpy(facet.Normal, full.Normal, sizeof facet.Normal);
+        facet.Run = full.Run;
+        facet.Face = full.Face;
+    }
+    return count;
 }
