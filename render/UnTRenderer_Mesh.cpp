@@ -255,13 +255,20 @@ TMeshRun& TMeshRenderer::currentRun() {
     return runs[size_t(currentRun_)];
 }
 
+namespace {
+
+// A quad's triangles; a triangle's is the first.
+constexpr uint8_t FaceTriangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
+
+} // namespace
+
 template <class Number>
-void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[3],
-                                 const uint8_t (*triangles)[3], int count, Number number) {
+void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
-    // The face's corners are numbered in the order the triangles first use them.
+    // The face's corners are numbered in the order its triangles first use them.
     uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
-    for (int t = 0; t < count; ++t) {
+    const uint8_t(*triangles)[3] = FaceTriangles;
+    for (int t = 0; t < n - 2; ++t) {
         // Built whole here and appended (appending an empty one to fill would clear it first).
         TMeshFacet out;
         std::array<uint32_t, 3> outIds;
@@ -271,7 +278,7 @@ void TMeshRenderer::addTriangles(const TMeshCorner* corners, const float normal[
             if (ids[c] == UINT32_MAX) ids[c] = number(c);
             outIds[size_t(k)] = ids[c];
         }
-        std::memcpy(out.Normal, normal, sizeof out.Normal);
+        out.Normal[0] = out.Normal[1] = out.Normal[2] = 0; // given with the weld
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
         collecting_.Facets.push_back(out);
@@ -351,7 +358,7 @@ namespace {
 // flat normal: that of the first one with an area, as the screen draws it. Returns how many
 // there are, from triangles on.
 int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&triangles)[3]) {
-    static constexpr uint8_t Triangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
+    const uint8_t(*Triangles)[3] = FaceTriangles;
     double first[3], second[3];
     // A quad's two triangles share the diagonal from corner 0 to 2.
     const Difference diagonal = minus(p[2], p[0]);
@@ -367,19 +374,42 @@ int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&tr
 } // namespace
 
 void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
-    float normal[3];
-    const uint8_t(*triangles)[3] = nullptr;
-    const int count = acceptedTriangles(p, n, normal, triangles);
-    if (count == 0) return;
     textured = textured && faceTexture.TexId != -1;
     TMeshCorner corners[4];
     for (int k = 0; k < n; ++k)
         corners[k] = corner(p[k], t[k], textured);
-    addTriangles(corners, normal, triangles, count, [&](uint8_t c) {
+    addFace(corners, n, [&](uint8_t c) {
         std::array<float, 3> bits;
         std::memcpy(bits.data(), corners[c].Position, sizeof bits);
         return collectedBits_.add(bits);
     });
+}
+
+void TMeshRenderer::settleFaces(TMeshObject& object) {
+    std::vector<TMeshFacet>& facets = object.Facets;
+    std::vector<std::array<uint32_t, 3>>& ids = object.PositionIds;
+    const std::vector<std::array<float, 3>>& points = object.Points;
+    auto point = [&](uint32_t id) { return Vec3{points[id][0], points[id][1], points[id][2]}; };
+    size_t kept = 0;
+    for (size_t t = 0; t < facets.size();) {
+        // A quad's two triangles follow each other with the face's number.
+        const bool quad = t + 1 < facets.size() && facets[t + 1].Face == facets[t].Face;
+        const Vec3 p[4] = {point(ids[t][0]), point(ids[t][1]), point(ids[t][2]),
+                           quad ? point(ids[t + 1][2]) : Vec3{0, 0, 0}};
+        float normal[3];
+        const uint8_t(*triangles)[3] = nullptr;
+        const int accepted = acceptedTriangles(p, quad ? 4 : 3, normal, triangles);
+        for (int k = 0; k < accepted; ++k) {
+            const size_t from = t + size_t(triangles + k - FaceTriangles);
+            facets[kept] = facets[from];
+            std::memcpy(facets[kept].Normal, normal, sizeof normal);
+            ids[kept] = ids[from];
+            ++kept;
+        }
+        t += quad ? 2 : 1;
+    }
+    facets.resize(kept);
+    ids.resize(kept);
 }
 
 void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {
@@ -417,17 +447,12 @@ __attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
         const bool withTexture = textured && faceTexture.TexId != -1;
         for (int32_t i = 0; i < count; ++i) {
             const TQuadIndices& c = corners[i];
-            const Vec3 v[4] = {p[c[0]], p[c[1]], p[c[2]], p[c[3]]};
-            float normal[3];
-            const uint8_t(*triangles)[3] = nullptr;
-            const int accepted = acceptedTriangles(v, 4, normal, triangles);
-            if (accepted == 0) continue;
             TMeshCorner quad[4];
             for (size_t k = 0; k < 4; ++k)
-                quad[k] = corner(v[k], texCoords[i][k], withTexture);
+                quad[k] = corner(p[c[k]], texCoords[i][k], withTexture);
             // A grid point is numbered where its first corner is met: its own points apart from
             // all others, the shared ones by their bits.
-            addTriangles(quad, normal, triangles, accepted, [&](uint8_t k) {
+            addFace(quad, 4, [&](uint8_t k) {
                 const size_t point = size_t(c[k]);
                 uint32_t& id = gridIds_[gridBase_ + point];
                 if (id == UINT32_MAX) {
@@ -446,11 +471,14 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
     bufferTexturedVertex(vertex, texCoord, normal);
 }
 
-void TMeshRenderer::prepare(TMeshObject& object, bool withRuns) {
-    // Without runs to fill, turning the pieces is left to the writer, which has less to do.
+void TMeshRenderer::prepare(TMeshObject& object) {
+    settleFaces(object);
+    // Where the writer has the lighter load, turning the pieces and filling the runs are left
+    // to it.
+    const bool writerFinishes = !usesRuns() || !writesHeavily();
     object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_,
-                                  withRuns ? nullptr : &object.Across);
-    if (withRuns) fillRuns(object);
+                                  writerFinishes ? &object.Across : nullptr);
+    if (usesRuns() && !writerFinishes) fillRuns(object);
 }
 
 void TMeshRenderer::finishAndWrite(TMeshObject& object) {
@@ -459,6 +487,7 @@ void TMeshRenderer::finishAndWrite(TMeshObject& object) {
                            &writeRoom_);
         object.Across.clear();
     }
+    if (usesRuns() && !writesHeavily()) fillRuns(object);
     writeObject(object);
 }
 
@@ -521,8 +550,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);
-        const bool withRuns = usesRuns();
-        start(welder_, welderError_, [this, withRuns] { prepare(welding_, withRuns); });
+        start(welder_, welderError_, [this] { prepare(welding_); });
         if (hasWriting_) start(writer_, writerError_, [this] { finishAndWrite(writing_); });
     });
     clearRuns();

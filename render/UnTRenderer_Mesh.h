@@ -346,6 +346,9 @@ class TMeshRenderer : public TRenderer {
     virtual void writeObject(const TMeshObject& object) = 0;
     // Whether writeObject reads the runs' tables (else only the triangles).
     virtual bool usesRuns() const { return true; }
+    // Whether writing takes longer than welding (so that the runs are filled with the weld
+    // rather than on the writer's thread).
+    virtual bool writesHeavily() const { return false; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
     // Releases the open files after a failure without writing more; never throws.
@@ -377,9 +380,14 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Welds an object and, when the format reads them, fills its runs' tables.
-    void prepare(TMeshObject& object, bool withRuns);
-    // Turns the object's pieces outwards if the weld left that to the writer, and writes it.
+    // Gives the object's faces their normals, welds it and, unless the writer does, turns its
+    // pieces and fills its runs' tables.
+    void prepare(TMeshObject& object);
+    // Gives each face its flat normal (that of its first triangle with an area, as the screen
+    // draws it) and drops the triangles without area.
+    static void settleFaces(TMeshObject& object);
+    // Turns the object's pieces outwards and fills its runs where the weld left that to the
+    // writer, and writes it.
     void finishAndWrite(TMeshObject& object);
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
     void fillRuns(TMeshObject& object);
@@ -390,12 +398,10 @@ class TMeshRenderer : public TRenderer {
     // Adds a face's corners (p) with their texture coordinates (t), n of them, as its triangles
     // that have an area.
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
-    // Adds the accepted triangles of one face, each as three indices into its corners, to the
-    // object's triangles in the run of the current colour and texture; number(c) gives the
-    // position number of corner c, asked once per corner used.
-    template <class Number>
-    void addTriangles(const TMeshCorner* corners, const float normal[3],
-                      const uint8_t (*triangles)[3], int count, Number number);
+    // Adds a face of n corners (a quad: the triangles 0 1 2 and 0 2 3) to the object's triangles
+    // in the run of the current colour and texture, its normal to come with the weld;
+    // number(c) gives the position number of corner c, asked once per corner.
+    template <class Number> void addFace(const TMeshCorner* corners, int n, Number number);
     TMeshRun& currentRun();
 
     std::string formatName_;
@@ -473,6 +479,7 @@ class TOBJRenderer : public TMeshRenderer {
   protected:
     void openFiles(const std::string& fileName) override;
     void writeObject(const TMeshObject& object) override;
+    bool writesHeavily() const override { return true; } // text
     void closeFiles() override;
     void abandonFiles() noexcept override;
 
