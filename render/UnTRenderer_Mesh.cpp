@@ -401,9 +401,11 @@ void TMeshRenderer::settleFaces(TMeshObject& object) {
         const int accepted = acceptedTriangles(p, quad ? 4 : 3, normal, triangles);
         for (int k = 0; k < accepted; ++k) {
             const size_t from = t + size_t(triangles + k - FaceTriangles);
-            facets[kept] = facets[from];
+            if (kept != from) {
+                facets[kept] = facets[from];
+                ids[kept] = ids[from];
+            }
             std::memcpy(facets[kept].Normal, normal, sizeof normal);
-            ids[kept] = ids[from];
             ++kept;
         }
         t += quad ? 2 : 1;
