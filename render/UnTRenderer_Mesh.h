@@ -56,7 +56,7 @@ struct TMeshVertex {
 };
 static_assert(sizeof(TMeshVertex) == 32);
 
-// A corner of an accepted triangle: its position and texture coordinate (as in TMeshVertex).
+// A corner of a triangle: its position and texture coordinate (as in TMeshVertex).
 struct TMeshCorner {
     float Position[3];
     float TexCoord[2];
@@ -86,7 +86,8 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        TWeldRoom* room = nullptr);
 
 // One triangle of an object as the mesh exports keep it: its corners' positions are given by
-// their numbers (beside it, into the object's positions), the rest as in TMeshTriangle.
+// their numbers (beside it, into the object's positions), the rest as in TMeshTriangle; the
+// normal is its face's once the faces are settled on the weld's thread.
 struct TMeshFacet {
     float TexCoords[3][2];
     float Normal[3];
@@ -395,8 +396,8 @@ class TMeshRenderer : public TRenderer {
     void waitForWorkers();
     // Runs work on thread (or at once when not in the background), keeping what it throws.
     template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
-    // Adds a face's corners (p) with their texture coordinates (t), n of them, as its triangles
-    // that have an area.
+    // Adds a face of n corners (p, 3 or 4) with their texture coordinates (t), its corners
+    // numbered by their bits.
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     // Adds a face of n corners (a quad: the triangles 0 1 2 and 0 2 3) to the object's triangles
     // in the run of the current colour and texture, its normal to come with the weld;
