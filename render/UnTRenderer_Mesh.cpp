@@ -267,13 +267,12 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
     // The face's corners are numbered in the order its triangles first use them.
     uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
-    const uint8_t(*triangles)[3] = FaceTriangles;
     for (int t = 0; t < n - 2; ++t) {
         // Built whole here and appended (appending an empty one to fill would clear it first).
         TMeshFacet out;
         std::array<uint32_t, 3> outIds;
         for (int k = 0; k < 3; ++k) {
-            const uint8_t c = triangles[t][k];
+            const uint8_t c = FaceTriangles[t][k];
             std::memcpy(out.TexCoords[k], corners[c].TexCoord, sizeof out.TexCoords[k]);
             if (ids[c] == UINT32_MAX) ids[c] = number(c);
             outIds[size_t(k)] = ids[c];
@@ -358,7 +357,6 @@ namespace {
 // flat normal: that of the first one with an area, as the screen draws it. Returns how many
 // there are, from triangles on.
 int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&triangles)[3]) {
-    const uint8_t(*Triangles)[3] = FaceTriangles;
     double first[3], second[3];
     // A quad's two triangles share the diagonal from corner 0 to 2.
     const Difference diagonal = minus(p[2], p[0]);
@@ -367,7 +365,7 @@ int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&tr
         n == 4 && sideNormal(diagonal, minus(p[3], p[0]), minus(p[3], p[2]), second);
     if (!hasFirst && !hasSecond) return 0;
     unitNormal(hasFirst ? first : second, normal);
-    triangles = hasFirst ? Triangles : Triangles + 1;
+    triangles = hasFirst ? FaceTriangles : FaceTriangles + 1;
     return int(hasFirst) + int(hasSecond);
 }
 
@@ -428,7 +426,7 @@ __attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
                                                        bool textured) {
     const size_t size = grid.Points.size();
     if (grid.Serial != gridSerial_) {
-        // Numbers beyond what a corner can carry: these quads are taken as loose ones.
+        // More points than position numbers can hold: these quads are taken as loose ones.
         if (!keepGridNumbers || size >= UINT32_MAX - 1 - gridIds_.size()) {
             TRenderer::gridQuads(grid, corners, texCoords, count, textured);
             return;
@@ -477,7 +475,7 @@ void TMeshRenderer::prepare(TMeshObject& object) {
     settleFaces(object);
     // Where the writer has the lighter load, turning the pieces and filling the runs are left
     // to it.
-    const bool writerFinishes = !usesRuns() || !writesHeavily();
+    const bool writerFinishes = !writesHeavily();
     object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_,
                                   writerFinishes ? &object.Across : nullptr);
     if (usesRuns() && !writerFinishes) fillRuns(object);

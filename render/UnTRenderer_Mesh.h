@@ -347,8 +347,8 @@ class TMeshRenderer : public TRenderer {
     virtual void writeObject(const TMeshObject& object) = 0;
     // Whether writeObject reads the runs' tables (else only the triangles).
     virtual bool usesRuns() const { return true; }
-    // Whether writing takes longer than welding (so that the runs are filled with the weld
-    // rather than on the writer's thread).
+    // Whether writing takes longer than welding, so that turning the pieces outwards and filling
+    // the runs go with the weld rather than on the writer's thread.
     virtual bool writesHeavily() const { return false; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;

@@ -56,10 +56,9 @@ uint32_t numberCornersByBits(WeldState& w) {
     return uint32_t(distinct.size());
 }
 
-// The common case, settled without the tolerance merge, seam joining and splits.
 namespace {
 
-// Whether a position could change in the weld: a negative zero or not a number.
+// Whether the weld keeps a coordinate as it is: a number, and no negative zero.
 bool kept(double v) {
     return std::isfinite(v) && !(v == 0 && std::signbit(v));
 }
@@ -76,6 +75,7 @@ bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32
 
 } // namespace
 
+// The common case, settled without the tolerance merge, seam joining and splits.
 bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
     for (const Point3& p : w.positions)
         if (!kept(p.X) || !kept(p.Y) || !kept(p.Z)) return false;
