@@ -59,6 +59,27 @@ std::string openTemporaryBeside(const std::string& target, int& fd) {
 
 } // namespace
 
+std::FILE* openEmptied(const std::string& fileName, bool readBack) {
+    const int fd =
+        ::open(fileName.c_str(), (readBack ? O_RDWR : O_WRONLY) | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 ||
+        (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+        return nullptr;
+    }
+    std::FILE* f = ::fdopen(fd, readBack ? "w+b" : "wb");
+    if (!f) {
+        const int err = errno;
+        ::close(fd);
+        errno = err;
+    }
+    return f;
+}
+
 std::string createTemporaryBeside(const std::string& target) {
     int fd = -1;
     std::string name = openTemporaryBeside(target, fd);

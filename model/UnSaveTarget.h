@@ -2,6 +2,7 @@
 // replaces it only when complete, any other target (a device, a pipe) directly.
 #pragma once
 
+#include <cstdio>
 #include <stdexcept>
 #include <string>
 #include <sys/types.h>
@@ -15,6 +16,12 @@ class ESaveTargetError : public std::runtime_error {
 // (permissions 0666 less the umask) and returns its name; throws ESaveTargetError
 // "Cannot create file "<target>": <reason>" when the directory takes no new file.
 std::string createTemporaryBeside(const std::string& target);
+
+// Opens fileName for writing ("wb", or "w+b" with readBack), creating it or emptying it; nullptr
+// with errno set when it cannot. A file that is empty already (a temporary one just created) is
+// not truncated: some file systems (ext4) send all of a file emptied by truncation to the disk
+// when it is closed, which costs about as much as writing it again.
+std::FILE* openEmptied(const std::string& fileName, bool readBack = false);
 
 class TSaveTarget {
   public:

@@ -1,6 +1,7 @@
 // The renderer base: tessellator buffering and flush, the current renderer, the export file.
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_Exporters.h"
+#include "model/UnSaveTarget.h"
 
 #include <algorithm>
 #include <atomic>
@@ -228,7 +229,7 @@ TExportFile::~TExportFile() {
 void TExportFile::open(const std::string& fileName) {
     abandon();
     errno = 0;
-    std::FILE* f = std::fopen(fileName.c_str(), "wb");
+    std::FILE* f = openEmptied(fileName);
     if (!f) {
         int err = errno;
         throw std::runtime_error("Cannot create file \"" + fileName +
@@ -376,10 +377,12 @@ bool TExportFile::isRegularFile() const {
     return file_ && fstat(fileno(file_), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-void TExportFile::prepend(std::string_view head) {
+void TExportFile::prepend(std::string_view head, size_t room) {
     flushBuffer();
+    if (room > head.size() || room > written_)
+        throw std::logic_error("the placeholder is larger than the head or the file");
     const int fd = fileno(file_);
-    const off_t shift = off_t(head.size()), length = off_t(written_);
+    const off_t shift = off_t(head.size() - room), length = off_t(written_);
     auto check = [](bool ok) {
         if (!ok) throw systemError(errno);
     };
@@ -397,7 +400,7 @@ void TExportFile::prepend(std::string_view head) {
     }
     errno = 0;
     check(pwrite(fd, head.data(), head.size(), 0) == ssize_t(head.size()));
-    written_ += head.size();
+    written_ += uint64_t(shift);
     check(std::fseek(file_, 0, SEEK_END) == 0);
 }
 

@@ -274,9 +274,10 @@ class TExportFile {
     void append(std::FILE* source, const std::string& sourceName, uint64_t length);
     // Whether the file is a regular one, whose start can be written after its end.
     bool isRegularFile() const;
-    // Sends the buffer, then puts head before everything written so far: the file system makes
-    // room where it can (head's size a multiple of its block size), else the bytes are moved.
-    void prepend(std::string_view head);
+    // Sends the buffer, then writes head over the first room bytes written (a placeholder) and
+    // puts the rest of it before them: the file system makes room where it can (the rest's size
+    // a multiple of its block size), else the bytes are moved. room is at most head's size.
+    void prepend(std::string_view head, size_t room = 0);
     // Sends the buffer and closes the file; the file is released even when this throws.
     void close();
     // Releases the file without writing what is still buffered; never throws.

@@ -149,6 +149,7 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
     if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory &&
         outFile.isRegularFile()) {
         direct_ = true;
+        outFile.write(std::string(headRoom, ' '));
         if (!binary_.empty()) outFile.write(std::string_view(binary_.data(), binary_.size()));
         std::vector<char>().swap(binary_);
     }
@@ -156,7 +157,7 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
         // The scratch file lies beside the export (where there is room for it) and has no name.
         const std::string scratchName = createTemporaryBeside(target_);
         errno = 0;
-        scratch_ = std::fopen(scratchName.c_str(), "w+b");
+        scratch_ = openEmptied(scratchName, true);
         const int err = errno;
         std::remove(scratchName.c_str());
         if (!scratch_) fileError("Cannot create file", scratchName, err);
@@ -413,12 +414,15 @@ void TGLTFRenderer::closeFiles() {
         json += "}]";
     }
     json += '}';
-    // A binary chunk that left memory starts on a multiple of PrefixAlignment, so that the file
-    // system can make room before it: the JSON is padded with spaces up to there.
+    // A binary chunk that left memory starts at headRoom, or beyond on a multiple of
+    // PrefixAlignment, so that the file system can make room before it: the JSON is padded with
+    // spaces up to there.
     const size_t framing = 12 + 8 + 8;
     const bool spilled = direct_ || scratch_;
     if (spilled)
-        json.append((PrefixAlignment - (framing + json.size()) % PrefixAlignment) % PrefixAlignment,
+        json.append(std::max(headRoom, (framing + json.size() + PrefixAlignment - 1) /
+                                           PrefixAlignment * PrefixAlignment) -
+                        framing - json.size(),
                     ' ');
     else
         json.append((4 - json.size() % 4) % 4, ' ');
@@ -443,7 +447,7 @@ void TGLTFRenderer::closeFiles() {
         put32(0x004E4942); // "BIN"
     }
     if (direct_) {
-        outFile.prepend(head);
+        outFile.prepend(head, headRoom);
     } else {
         outFile.write(head);
         if (scratch_)

@@ -442,6 +442,12 @@ class TGLTFRenderer : public TMeshRenderer {
     size_t binaryInMemory = size_t(32) << 20;
     // Where the binary chunk of such a file starts: a multiple of this (a file system block).
     static constexpr size_t PrefixAlignment = 4096;
+    // Room left for the header and the JSON before binary data that goes straight to the file
+    // (a multiple of PrefixAlignment): a JSON that fits is padded to fill it and written there,
+    // so that the file need not be moved (most file systems write all of a file to the disk
+    // before they make room at its start). It starts no earlier when the data takes a scratch
+    // file, so that the bytes are the same.
+    size_t headRoom = size_t(256) << 10;
 
   protected:
     void openFiles(const std::string& fileName) override;

@@ -3,6 +3,7 @@
 #include "render/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
+#include "model/UnSaveTarget.h"
 
 #include <array>
 #include <cerrno>
@@ -45,7 +46,7 @@ void copyFile(const std::string& from, const std::string& to) {
     errno = 0;
     FilePtr in(std::fopen(from.c_str(), "rb"));
     if (!in) fileError("Cannot read texture", from, errno);
-    FilePtr out(std::fopen(to.c_str(), "wb"));
+    FilePtr out(openEmptied(to));
     if (!out) fileError("Cannot create file", to, errno);
     std::vector<char> buffer(size_t(1) << 16);
     for (;;) {

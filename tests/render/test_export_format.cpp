@@ -240,6 +240,22 @@ TEST(ExportFile, NumbersAreLittleEndianAndPatchesLandInPlace) {
     ASSERT_EQ(data.size(), 2 + 4 + 4 + TExportFile::BufferSize + 3 + 2);
     EXPECT_EQ(data.substr(0, 10), std::string("\x4D\x4D\x04\x03\x02\x01\x00\x00\x7E\x46", 10));
     EXPECT_EQ(data.substr(data.size() - 3), std::string("z\xEF\xBE", 3));
+
+    // A head goes over its placeholder, the rest of it before: made room for, or moved.
+    const std::string head(8192, 'h'), body(3 * TExportFile::BufferSize + 5, 'b');
+    for (size_t room : {size_t(0), size_t(4096), head.size()}) {
+        f.open(path);
+        f.write(std::string(room, '-'));
+        f.write(body);
+        f.prepend(head, room);
+        f.write("end");
+        f.close();
+        EXPECT_TRUE(takeFile(path) == head + body + "end") << "room " << room;
+    }
+    f.open(path);
+    f.write("x");
+    EXPECT_THROW(f.prepend("ab", 2), std::logic_error); // more placeholder than was written
+    f.close();
 }
 
 TEST(ExportFile, ClosedOrNeverOpenedFilesRefuseEveryWrite) {
@@ -251,6 +267,8 @@ TEST(ExportFile, ClosedOrNeverOpenedFilesRefuseEveryWrite) {
     EXPECT_THROW(never.writeU32(1), std::runtime_error);
 
     const std::string path = scratchPath("exportfile_closed.bin");
+    const std::string earlier = "what an earlier file held";
+    writeBytes(path, Bytes(earlier.begin(), earlier.end())); // emptied when opened
     TExportFile f;
     f.open(path);
     f.write("abc");

@@ -219,8 +219,15 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     const std::string glb = exportWith<TGLTFRenderer>("scene.glb", scene);
     // When the binary data goes to the file from the first byte on, the header and the JSON are
     // put before it at the end: the same JSON and binary, the binary starting on a block.
+    // The JSON fits in the room left for it, or the file system makes room for the rest.
+    const size_t headRoom = TGLTFRenderer().headRoom;
     const std::string spilled = exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
         r.binaryInMemory = 0;
+        scene(r);
+    });
+    const std::string roomless = exportWith<TGLTFRenderer>("roomless.glb", [&](TGLTFRenderer& r) {
+        r.binaryInMemory = 0;
+        r.headRoom = 0;
         scene(r);
     });
     auto chunks = [](const std::string& file) {
@@ -234,10 +241,16 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     const auto [spilledSize, spilledJson, spilledBinAt, spilledBin] = chunks(spilled);
     EXPECT_EQ(size, glb.size());
     EXPECT_EQ(spilledSize, spilled.size());
-    EXPECT_EQ(spilledBinAt % TGLTFRenderer::PrefixAlignment, 0u);
+    const auto [roomlessSize, roomlessJson, roomlessBinAt, roomlessBin] = chunks(roomless);
+    EXPECT_EQ(spilledBinAt, headRoom);
+    EXPECT_EQ(roomlessSize, roomless.size());
+    EXPECT_EQ(roomlessBinAt % TGLTFRenderer::PrefixAlignment, 0u);
+    EXPECT_LT(roomlessBinAt, headRoom);
     EXPECT_LT(binAt - 28 - json0.size(), 4u); // in memory, the JSON is padded to 4 bytes only
     EXPECT_EQ(spilledJson, json0);
+    EXPECT_EQ(roomlessJson, json0);
     EXPECT_TRUE(spilledBin == bin);
+    EXPECT_TRUE(roomlessBin == bin);
     EXPECT_EQ(spilled.substr(0, 8), glb.substr(0, 8));
     // Into a pipe the binary goes through the scratch file: the same bytes as into a file.
     const std::string pipe = scratchPath("pipe.glb");
