@@ -14,6 +14,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 // ---------------------------------------------------------------------------------------------
 // TStagedFiles
 
@@ -95,20 +99,48 @@ namespace {
 
 // x rounded to the nearest integer, ties to even, as std::nearbyint gives it in the default
 // rounding mode, without a library call; for |x| below 2^51.
+constexpr double RoundingShift = 6755399441055744.0; // 1.5 * 2^52: its units are whole numbers
 double roundToInteger(double x) {
-    constexpr double Shift = 6755399441055744.0; // 1.5 * 2^52: its units are whole numbers
-    return (x + Shift) - Shift;
+    return (x + RoundingShift) - RoundingShift;
 }
 
-void unitNormal(const double n[3], float out[3]) {
-    // One division each instead of three: the snap absorbs the scale's last-bit rounding.
-    const double scale = NormalGrid / std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
-    double q[3];
-    for (int i = 0; i < 3; ++i)
-        q[i] = roundToInteger(n[i] * scale);
-    const double unit = 1 / std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
-    for (int i = 0; i < 3; ++i)
-        out[i] = float(q[i] * unit) + 0.0f; // no negative zero
+// The unit normals of count faces whose normals' coordinates are x, y and z, snapped to the
+// grid; two at a time where the processor can, with the same arithmetic (and results) as one
+// at a time.
+void unitNormals(const double* x, const double* y, const double* z, size_t count, float (*out)[3]) {
+    size_t i = 0;
+#ifdef __SSE2__
+    const __m128d grid = _mm_set1_pd(NormalGrid), shift = _mm_set1_pd(RoundingShift),
+                  one = _mm_set1_pd(1.0);
+    const __m128 zero = _mm_setzero_ps();
+    auto squares = [](const __m128d* v) {
+        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(v[0], v[0]), _mm_mul_pd(v[1], v[1])),
+                          _mm_mul_pd(v[2], v[2]));
+    };
+    for (; i + 2 <= count; i += 2) {
+        const __m128d n[3] = {_mm_loadu_pd(x + i), _mm_loadu_pd(y + i), _mm_loadu_pd(z + i)};
+        const __m128d scale = _mm_div_pd(grid, _mm_sqrt_pd(squares(n)));
+        __m128d q[3];
+        for (int k = 0; k < 3; ++k)
+            q[k] = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(n[k], scale), shift), shift);
+        const __m128d unit = _mm_div_pd(one, _mm_sqrt_pd(squares(q)));
+        for (int k = 0; k < 3; ++k) {
+            float pair[4];
+            _mm_storeu_ps(pair, _mm_add_ps(_mm_cvtpd_ps(_mm_mul_pd(q[k], unit)), zero));
+            out[i][k] = pair[0];
+            out[i + 1][k] = pair[1];
+        }
+    }
+#endif
+    for (; i < count; ++i) {
+        // One division each instead of three: the snap absorbs the scale's last-bit rounding.
+        const double scale = NormalGrid / std::sqrt(x[i] * x[i] + y[i] * y[i] + z[i] * z[i]);
+        const double q[3] = {roundToInteger(x[i] * scale), roundToInteger(y[i] * scale),
+                             roundToInteger(z[i] * scale)};
+        const double unit = 1 / std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2]);
+        for (int k = 0; k < 3; ++k)
+            out[i][k] = float(q[k] * unit) + 0.0f; // no negative zero
+    }
 }
 
 TMeshCorner corner(const Vec3& p, const Vec3& t, bool textured) {
@@ -353,19 +385,18 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
 
 namespace {
 
-// The triangles of a face (a quad's are (0 1 2) and (0 2 3)) that have an area, and the face's
-// flat normal: that of the first one with an area, as the screen draws it. Returns how many
-// there are, from triangles on.
-int acceptedTriangles(const Vec3* p, int n, float normal[3], const uint8_t (*&triangles)[3]) {
-    double first[3], second[3];
+// Which triangles of a face (a quad's are (0 1 2) and (0 2 3)) have an area, and the face's
+// flat normal: that of the first one with an area, as the screen draws it, not yet of unit
+// length. Returns how many there are, from the first one with an area on (first).
+int acceptedTriangles(const Vec3* p, int n, double normal[3], int& first) {
+    double second[3];
     // A quad's two triangles share the diagonal from corner 0 to 2.
     const Difference diagonal = minus(p[2], p[0]);
-    const bool hasFirst = sideNormal(minus(p[1], p[0]), diagonal, minus(p[2], p[1]), first);
+    const bool hasFirst = sideNormal(minus(p[1], p[0]), diagonal, minus(p[2], p[1]), normal);
     const bool hasSecond =
         n == 4 && sideNormal(diagonal, minus(p[3], p[0]), minus(p[3], p[2]), second);
-    if (!hasFirst && !hasSecond) return 0;
-    unitNormal(hasFirst ? first : second, normal);
-    triangles = hasFirst ? FaceTriangles : FaceTriangles + 1;
+    if (!hasFirst && hasSecond) std::copy_n(second, 3, normal);
+    first = hasFirst ? 0 : 1;
     return int(hasFirst) + int(hasSecond);
 }
 
@@ -388,25 +419,45 @@ void TMeshRenderer::settleFaces(TMeshObject& object) {
     std::vector<std::array<uint32_t, 3>>& ids = object.PositionIds;
     const std::vector<std::array<float, 3>>& points = object.Points;
     auto point = [&](uint32_t id) { return Vec3{points[id][0], points[id][1], points[id][2]}; };
+    // A block of faces at a time: which of their triangles have an area and their normals, then
+    // the normals' unit lengths all together, then the triangles kept.
+    constexpr size_t Block = 256;
+    struct Face {
+        size_t at; // its first triangle with an area
+        int count; // of triangles with an area
+    } faces[Block];
+    double x[Block], y[Block], z[Block];
+    float normals[Block][3];
     size_t kept = 0;
     for (size_t t = 0; t < facets.size();) {
-        // A quad's two triangles follow each other with the face's number.
-        const bool quad = t + 1 < facets.size() && facets[t + 1].Face == facets[t].Face;
-        const Vec3 p[4] = {point(ids[t][0]), point(ids[t][1]), point(ids[t][2]),
-                           quad ? point(ids[t + 1][2]) : Vec3{0, 0, 0}};
-        float normal[3];
-        const uint8_t(*triangles)[3] = nullptr;
-        const int accepted = acceptedTriangles(p, quad ? 4 : 3, normal, triangles);
-        for (int k = 0; k < accepted; ++k) {
-            const size_t from = t + size_t(triangles + k - FaceTriangles);
-            if (kept != from) {
-                facets[kept] = facets[from];
-                ids[kept] = ids[from];
+        size_t count = 0;
+        for (; count < Block && t < facets.size();) {
+            // A quad's two triangles follow each other with the face's number.
+            const bool quad = t + 1 < facets.size() && facets[t + 1].Face == facets[t].Face;
+            const Vec3 p[4] = {point(ids[t][0]), point(ids[t][1]), point(ids[t][2]),
+                               quad ? point(ids[t + 1][2]) : Vec3{0, 0, 0}};
+            double normal[3];
+            int first = 0;
+            const int accepted = acceptedTriangles(p, quad ? 4 : 3, normal, first);
+            if (accepted > 0) {
+                x[count] = normal[0];
+                y[count] = normal[1];
+                z[count] = normal[2];
+                faces[count++] = Face{t + size_t(first), accepted};
             }
-            std::memcpy(facets[kept].Normal, normal, sizeof normal);
-            ++kept;
+            t += quad ? 2 : 1;
         }
-        t += quad ? 2 : 1;
+        unitNormals(x, y, z, count, normals);
+        for (size_t f = 0; f < count; ++f)
+            for (int k = 0; k < faces[f].count; ++k) {
+                const size_t from = faces[f].at + size_t(k);
+                if (kept != from) {
+                    facets[kept] = facets[from];
+                    ids[kept] = ids[from];
+                }
+                std::memcpy(facets[kept].Normal, normals[f], sizeof normals[f]);
+                ++kept;
+            }
     }
     facets.resize(kept);
     ids.resize(kept);

@@ -9,6 +9,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <random>
 #include <thread>
 #include <tuple>
 
@@ -95,6 +96,39 @@ TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
         bytes.append(record, 50);
     }
     EXPECT_EQ(takeFile(path), bytes);
+}
+
+TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
+    // Normals are made unit two at a time where the processor can, one at a time otherwise:
+    // each face of 61 in one object against the same face alone in an object of its own.
+    std::mt19937 rng(16);
+    std::uniform_real_distribution<float> coordinate(-500, 500);
+    std::vector<TTriVerts> faces(61);
+    for (TTriVerts& f : faces)
+        for (Vec3& v : f)
+            v = Vec3{coordinate(rng), coordinate(rng), coordinate(rng) / 1000};
+    const TTriVerts texCoords{};
+    const std::string stl = exportWith<TSTLRenderer>("normals.stl", [&](TSTLRenderer& r) {
+        r.setObjectMatrix(Matrix4::Identity());
+        r.initObject("all");
+        for (const TTriVerts& f : faces)
+            r.triangle(f, false, texCoords);
+        r.endObject(1, 1, false);
+        for (const TTriVerts& f : faces) {
+            r.initObject("one");
+            r.triangle(f, false, texCoords);
+            r.endObject(1, 1, false);
+        }
+    });
+    ASSERT_EQ(stl.size(), 84 + 2 * faces.size() * 50);
+    for (size_t i = 0; i < faces.size(); ++i) {
+        const std::string together = stl.substr(84 + 50 * i, 12);
+        const std::string alone = stl.substr(84 + 50 * (faces.size() + i), 12);
+        EXPECT_TRUE(together == alone) << "face " << i;
+        float n[3];
+        std::memcpy(n, together.data(), sizeof n);
+        EXPECT_NEAR(n[0] * n[0] + n[1] * n[1] + n[2] * n[2], 1.0f, 1e-6f) << "face " << i;
+    }
 }
 
 TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
