@@ -498,6 +498,12 @@ class TOBJRenderer : public TMeshRenderer {
     TExportFile objFile, mtlFile;
     std::string directory_; // of the .obj, with its "/" (empty for the current directory)
     uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0; // written so far
+    // An object's positions, normals and texture coordinates stored once, and its positions
+    // placed with their numbers there: room kept from object to object.
+    TUniqueValues<std::array<float, 3>> positions_, normals_;
+    TUniqueValues<std::array<float, 2>> texCoords_;
+    std::vector<std::array<float, 3>> placed_;
+    std::vector<uint32_t> placedAt_;
     std::map<TMaterialKey, std::string> materials_;
     std::map<std::string, std::string> images_; // image file -> its name beside the .obj
 };

@@ -166,8 +166,11 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
     if (indexCount == 0) return;
 
     // Positions, texture coordinates and normals are each stored once per object.
-    TUniqueValues<Triple> positions, normals;
-    TUniqueValues<Pair> texCoords;
+    TUniqueValues<Triple>&positions = positions_, &normals = normals_;
+    TUniqueValues<Pair>& texCoords = texCoords_;
+    positions.clear();
+    normals.clear();
+    texCoords.clear();
     std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
     std::string corners;            // the formatted corners of one run, and
     std::vector<uint32_t> cornerAt; // where each begins
@@ -180,13 +183,14 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
     // Each position is placed and looked up once; the corners at it take its number. The
     // positions are placed first, so that the table's slots for those a few corners on can be
     // fetched into the cache ahead of their look-up.
-    std::vector<uint32_t> placedAt(object.Positions, UINT32_MAX);
-    std::vector<Triple> placed(object.Positions);
-    for (const TMeshRun& run : runs)
-        for (size_t i = 0; i < run.Vertices.size(); ++i) {
-            const Vec3 p = placePoint(placement, run.Vertices[i].Position);
-            placed[run.PositionIds[i]] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
-        }
+    std::vector<uint32_t>& placedAt = placedAt_;
+    std::vector<Triple>& placed = placed_;
+    placedAt.assign(object.Positions, UINT32_MAX);
+    placed.resize(object.Positions);
+    for (size_t i = 0; i < object.Positions; ++i) {
+        const Vec3 p = placePoint(placement, object.Points[i].data());
+        placed[i] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
+    }
     positions.reserve(object.Positions);
     constexpr size_t Ahead = 16;
     for (size_t r = 0; r < runs.size(); ++r) {
