@@ -214,7 +214,7 @@ void TMeshRenderer::endRendering() {
         if (std::exchange(hasWriting_, false)) writing_ = TMeshObject{};
         if (std::exchange(hasWelding_, false)) {
             std::swap(writing_, welding_);
-            finishAndWrite(writing_);
+            writeObject(writing_);
         }
     });
     step("endRendering", [&] {
@@ -524,22 +524,10 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 
 void TMeshRenderer::prepare(TMeshObject& object) {
     settleFaces(object);
-    // Where the writer has the lighter load, turning the pieces and filling the runs are left
-    // to it.
-    const bool writerFinishes = !writesHeavily();
-    object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_,
-                                  writerFinishes ? &object.Across : nullptr);
-    if (usesRuns() && !writerFinishes) fillRuns(object);
-}
-
-void TMeshRenderer::finishAndWrite(TMeshObject& object) {
-    if (!object.Across.empty()) {
-        turnPiecesOutwards(object.Facets, object.PositionIds, object.Across, object.Points,
-                           &writeRoom_);
-        object.Across.clear();
-    }
-    if (usesRuns() && !writesHeavily()) fillRuns(object);
-    writeObject(object);
+    // All of it here, where the data are fresh from the weld: the writer, the stage that takes
+    // longest otherwise, only writes.
+    object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_);
+    if (usesRuns()) fillRuns(object);
 }
 
 template <class Work>
@@ -602,7 +590,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);
         start(welder_, welderError_, [this] { prepare(welding_); });
-        if (hasWriting_) start(writer_, writerError_, [this] { finishAndWrite(writing_); });
+        if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
     });
     clearRuns();
 }

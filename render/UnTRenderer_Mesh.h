@@ -98,18 +98,9 @@ struct TMeshFacet {
 // weldTriangles for facets whose corners are numbered already (ids), with positions the
 // positions by number (a grid's own points may share bits with others and are told apart by
 // their numbers): the numbers stand if they make a closed surface; else the weld runs and
-// numbers and positions come out as it leaves them. Given pendingSides, the facets of a surface
-// closed as numbered are not turned yet: pendingSides receives their sides' pairing for
-// turnPiecesOutwards (it stays empty when the weld did all). Returns the count of positions.
+// numbers and positions come out as it leaves them. Returns the count of positions.
 uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
-                    std::vector<std::array<float, 3>>& positions, TWeldRoom* room = nullptr,
-                    std::vector<uint32_t>* pendingSides = nullptr);
-// Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
-// facets' corners' position numbers into positions, across per side the facet across it.
-void turnPiecesOutwards(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
-                        const std::vector<uint32_t>& across,
-                        const std::vector<std::array<float, 3>>& positions,
-                        TWeldRoom* room = nullptr);
+                    std::vector<std::array<float, 3>>& positions, TWeldRoom* room = nullptr);
 
 // The weld's pairing of triangle sides: false when an edge of the triangles (given by their
 // corners' position numbers, all below positionCount) is shared by more than two of them; else
@@ -281,9 +272,6 @@ struct TMeshObject {
     // The positions by number, bitwise those of the corners: as collected (a grid's own points
     // told apart by their numbers), then as welded.
     std::vector<std::array<float, 3>> Points;
-    // While not empty, the sides' pairing of a closed surface whose pieces are still to be
-    // turned outwards (done just before writing, for formats that read only the triangles).
-    std::vector<uint32_t> Across;
 };
 
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
@@ -347,9 +335,6 @@ class TMeshRenderer : public TRenderer {
     virtual void writeObject(const TMeshObject& object) = 0;
     // Whether writeObject reads the runs' tables (else only the triangles).
     virtual bool usesRuns() const { return true; }
-    // Whether writing takes longer than welding, so that turning the pieces outwards and filling
-    // the runs go with the weld rather than on the writer's thread.
-    virtual bool writesHeavily() const { return false; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
     // Releases the open files after a failure without writing more; never throws.
@@ -381,15 +366,12 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Gives the object's faces their normals, welds it and, unless the writer does, turns its
-    // pieces and fills its runs' tables.
+    // Gives the object's faces their normals, welds it, turns its pieces outwards and fills its
+    // runs' tables: all that writing it needs.
     void prepare(TMeshObject& object);
     // Gives each face its flat normal (that of its first triangle with an area, as the screen
     // draws it) and drops the triangles without area.
     static void settleFaces(TMeshObject& object);
-    // Turns the object's pieces outwards and fills its runs where the weld left that to the
-    // writer, and writes it.
-    void finishAndWrite(TMeshObject& object);
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
     void fillRuns(TMeshObject& object);
     // Waits for the objects being welded and written; rethrows what failed there.
@@ -420,8 +402,8 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
-    TWeldRoom weldRoom_, writeRoom_; // the welder's and the writer's
-    size_t largestObject_ = 0;       // most triangles an object of this export had
+    TWeldRoom weldRoom_;       // the welder's
+    size_t largestObject_ = 0; // most triangles an object of this export had
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {
@@ -486,7 +468,6 @@ class TOBJRenderer : public TMeshRenderer {
   protected:
     void openFiles(const std::string& fileName) override;
     void writeObject(const TMeshObject& object) override;
-    bool writesHeavily() const override { return true; } // text
     void closeFiles() override;
     void abandonFiles() noexcept override;
 
