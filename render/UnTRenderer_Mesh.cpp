@@ -523,7 +523,7 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 }
 
 void TMeshRenderer::prepare(TMeshObject& object) {
-    settleFaces(object);
+    if (!usesRuns()) settleFaces(object);
     // All of it here, where the data are fresh from the weld: the writer, the stage that takes
     // longest otherwise, only writes.
     object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_);
@@ -565,6 +565,10 @@ void TMeshRenderer::stopWorkers() noexcept {
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
+        // Where the weld's thread also fills the runs, it has the most to do: the faces get their
+        // normals here, before the hand-over, instead.
+        collectedBits_.moveValuesTo(collecting_.Points);
+        if (usesRuns()) settleFaces(collecting_);
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.
@@ -575,7 +579,6 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             writing_ = std::move(welding_);
             hasWriting_ = true;
         }
-        collectedBits_.moveValuesTo(collecting_.Points);
         gridIds_.clear();
         gridSerial_ = 0;
         welding_ = std::move(collecting_);

@@ -87,7 +87,7 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
 
 // One triangle of an object as the mesh exports keep it: its corners' positions are given by
 // their numbers (beside it, into the object's positions), the rest as in TMeshTriangle; the
-// normal is its face's once the faces are settled on the weld's thread.
+// normal is its face's once the faces are settled (at the end of the object or before the weld).
 struct TMeshFacet {
     float TexCoords[3][2];
     float Normal[3];
@@ -366,8 +366,8 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Gives the object's faces their normals, welds it, turns its pieces outwards and fills its
-    // runs' tables: all that writing it needs.
+    // Gives the object's faces their normals (unless endObject did), welds it, turns its pieces
+    // outwards and fills its runs' tables: all that writing it needs.
     void prepare(TMeshObject& object);
     // Gives each face its flat normal (that of its first triangle with an area, as the screen
     // draws it) and drops the triangles without area.
