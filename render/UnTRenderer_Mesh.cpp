@@ -528,6 +528,7 @@ void TMeshRenderer::prepare(TMeshObject& object) {
     // longest otherwise, only writes.
     object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_);
     if (usesRuns()) fillRuns(object);
+    prepareWriting(object);
 }
 
 template <class Work>

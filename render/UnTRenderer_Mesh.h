@@ -272,6 +272,12 @@ struct TMeshObject {
     // The positions by number, bitwise those of the corners: as collected (a grid's own points
     // told apart by their numbers), then as welded.
     std::vector<std::array<float, 3>> Points;
+    // For a format that stores values once per object (OBJ): the distinct placed positions,
+    // texture coordinates and placed normals, and per run, for each of its stored corners, its
+    // numbers into them (position, texture coordinate, normal).
+    std::vector<std::array<float, 3>> PlacedPositions, PlacedNormals;
+    std::vector<std::array<float, 2>> TexCoords;
+    std::vector<std::vector<std::array<uint32_t, 3>>> CornerValues;
 };
 
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
@@ -335,6 +341,9 @@ class TMeshRenderer : public TRenderer {
     virtual void writeObject(const TMeshObject& object) = 0;
     // Whether writeObject reads the runs' tables (else only the triangles).
     virtual bool usesRuns() const { return true; }
+    // What the format works out before writing, into object's own fields: runs on the weld's
+    // thread once the runs are filled, and reads object and the format's own members only.
+    virtual void prepareWriting(TMeshObject& /*object*/) {}
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
     // Releases the open files after a failure without writing more; never throws.
@@ -467,6 +476,7 @@ class TOBJRenderer : public TMeshRenderer {
 
   protected:
     void openFiles(const std::string& fileName) override;
+    void prepareWriting(TMeshObject& object) override;
     void writeObject(const TMeshObject& object) override;
     void closeFiles() override;
     void abandonFiles() noexcept override;
@@ -479,8 +489,8 @@ class TOBJRenderer : public TMeshRenderer {
     TExportFile objFile, mtlFile;
     std::string directory_; // of the .obj, with its "/" (empty for the current directory)
     uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0; // written so far
-    // An object's positions, normals and texture coordinates stored once, and its positions
-    // placed with their numbers there: room kept from object to object.
+    // prepareWriting's: an object's positions, normals and texture coordinates stored once, and
+    // its positions placed with their numbers there; room kept from object to object.
     TUniqueValues<std::array<float, 3>> positions_, normals_;
     TUniqueValues<std::array<float, 2>> texCoords_;
     std::vector<std::array<float, 3>> placed_;

@@ -158,22 +158,16 @@ const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
     return materials_.emplace(std::move(key), std::move(name)).first->second;
 }
 
-void TOBJRenderer::writeObject(const TMeshObject& object) {
+void TOBJRenderer::prepareWriting(TMeshObject& object) {
     const std::vector<TMeshRun>& runs = object.Runs;
-    size_t indexCount = 0;
-    for (const TMeshRun& run : runs)
-        indexCount += run.Indices.size();
-    if (indexCount == 0) return;
-
     // Positions, texture coordinates and normals are each stored once per object.
     TUniqueValues<Triple>&positions = positions_, &normals = normals_;
     TUniqueValues<Pair>& texCoords = texCoords_;
     positions.clear();
     normals.clear();
     texCoords.clear();
-    std::vector<std::vector<std::array<uint32_t, 3>>> references(runs.size());
-    std::string corners;            // the formatted corners of one run, and
-    std::vector<uint32_t> cornerAt; // where each begins
+    std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
+    references.resize(runs.size());
     const Matrix4 placement =
         scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
     // Corners of one face follow each other: the last normal is turned and looked up once.
@@ -195,6 +189,7 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
     constexpr size_t Ahead = 16;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
+        references[r].clear();
         references[r].reserve(run.Vertices.size());
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
@@ -213,7 +208,22 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
             references[r].push_back({position, t, normal});
         }
     }
+    // The values go with the object, the tables' room stays.
+    positions.moveValuesTo(object.PlacedPositions);
+    normals.moveValuesTo(object.PlacedNormals);
+    texCoords.moveValuesTo(object.TexCoords);
+}
 
+void TOBJRenderer::writeObject(const TMeshObject& object) {
+    const std::vector<TMeshRun>& runs = object.Runs;
+    size_t indexCount = 0;
+    for (const TMeshRun& run : runs)
+        indexCount += run.Indices.size();
+    if (indexCount == 0) return;
+
+    const std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
+    std::string corners;            // the formatted corners of one run, and
+    std::vector<uint32_t> cornerAt; // where each begins
     objFile.writeLine("o " + lineText(object.Name.empty() ? "unnamed" : object.Name));
     auto writeValues = [&](std::string_view keyword, const auto& values) {
         for (const auto& value : values) {
@@ -225,9 +235,9 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
             objFile.commit(put(out, "\r\n"));
         }
     };
-    writeValues("v", positions.values());
-    writeValues("vt", texCoords.values());
-    writeValues("vn", normals.values());
+    writeValues("v", object.PlacedPositions);
+    writeValues("vt", object.TexCoords);
+    writeValues("vn", object.PlacedNormals);
 
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
@@ -261,9 +271,9 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
             objFile.commit(put(out, "\r\n"));
         }
     }
-    positionBase_ += positions.size();
-    texCoordBase_ += texCoords.size();
-    normalBase_ += normals.size();
+    positionBase_ += object.PlacedPositions.size();
+    texCoordBase_ += object.TexCoords.size();
+    normalBase_ += object.PlacedNormals.size();
 }
 
 void TOBJRenderer::closeFiles() {
