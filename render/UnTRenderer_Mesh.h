@@ -429,8 +429,10 @@ class TGLTFRenderer : public TMeshRenderer {
     TGLTFRenderer();
     ~TGLTFRenderer() override;
 
-    // Most bytes of binary data kept in memory before they go to the file (or a scratch file).
-    size_t binaryInMemory = size_t(32) << 20;
+    // Most bytes of binary data kept in memory before they go to the file (or a scratch file):
+    // enough for the JSON to follow straight on in most files, little enough that a large export
+    // soon stops copying its data through fresh memory.
+    size_t binaryInMemory = size_t(8) << 20;
     // Where the binary chunk of such a file starts: a multiple of this (a file system block).
     static constexpr size_t PrefixAlignment = 4096;
     // Room left for the header and the JSON before binary data that goes straight to the file
