@@ -175,7 +175,7 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
             fileError("Cannot write", "scratch", errno);
     } else {
         // All the room at once: untouched pages cost no memory, and nothing is copied on growth.
-        if (binary_.capacity() < binaryInMemory) binary_.reserve(binaryInMemory);
+        reserveLarge(binary_, binaryInMemory);
         const char* bytes = static_cast<const char*>(data);
         binary_.insert(binary_.end(), bytes, bytes + size);
     }

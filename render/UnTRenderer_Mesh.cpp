@@ -11,6 +11,7 @@
 #include <system_error>
 #include <utility>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -155,6 +156,18 @@ bool sameColor(const ColorF& a, const ColorF& b) {
 
 } // namespace
 
+void adviseLargePages(const void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t Large = uintptr_t(2) << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + Large - 1) & ~(Large - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Large - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
 void fileError(const char* what, const std::string& name, int err) {
     throw std::runtime_error(std::string(what) + " \"" + name +
                              "\": " + (err != 0 ? std::strerror(err) : "input/output error"));
@@ -297,6 +310,13 @@ constexpr uint8_t FaceTriangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
 template <class Number>
 void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
+    std::vector<TMeshFacet>& facets = collecting_.Facets;
+    if (facets.size() + 2 > facets.capacity()) {
+        // Grown here as the vector would, so that the new room can take large pages.
+        const size_t room = std::max<size_t>(2 * facets.capacity(), 1024);
+        reserveLarge(facets, room);
+        reserveLarge(collecting_.PositionIds, room);
+    }
     // The face's corners are numbered in the order its triangles first use them.
     uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
     for (int t = 0; t < n - 2; ++t) {
@@ -312,7 +332,7 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
         out.Normal[0] = out.Normal[1] = out.Normal[2] = 0; // given with the weld
         out.Run = uint32_t(currentRun_);
         out.Face = faceCount_;
-        collecting_.Facets.push_back(out);
+        facets.push_back(out);
         collecting_.PositionIds.push_back(outIds);
     }
     ++faceCount_;
@@ -321,6 +341,7 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
 void TMeshRenderer::fillRuns(TMeshObject& object) {
     // A corner can equal only corners at its position: each position keeps the list of the
     // corners stored at it, which a face's own corners mostly head.
+    reserveLarge(storedAt_, object.Positions);
     storedAt_.assign(object.Positions, 0);
     stored_.clear();
     const auto& positionIds = object.PositionIds;
@@ -332,12 +353,12 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     for (const TMeshFacet& t : triangles)
         object.Runs[t.Run].Indices.push_back(0);
     for (TMeshRun& run : object.Runs) {
-        run.Vertices.reserve(run.Indices.size());
-        run.PositionIds.reserve(run.Indices.size());
-        run.Indices.reserve(3 * run.Indices.size());
+        reserveLarge(run.Vertices, run.Indices.size());
+        reserveLarge(run.PositionIds, run.Indices.size());
+        reserveLarge(run.Indices, 3 * run.Indices.size());
         run.Indices.clear();
     }
-    stored_.reserve(3 * triangles.size());
+    reserveLarge(stored_, 3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
     for (size_t i = 0; i < triangles.size(); ++i) {
         const TMeshFacet& t = triangles[i];
@@ -588,8 +609,8 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // Room for as many triangles as the largest object so far has at once, instead of
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
-        collecting_.Facets.reserve(largestObject_);
-        collecting_.PositionIds.reserve(largestObject_);
+        reserveLarge(collecting_.Facets, largestObject_);
+        reserveLarge(collecting_.PositionIds, largestObject_);
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);

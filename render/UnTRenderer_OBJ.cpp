@@ -179,7 +179,9 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
     // fetched into the cache ahead of their look-up.
     std::vector<uint32_t>& placedAt = placedAt_;
     std::vector<Triple>& placed = placed_;
+    reserveLarge(placedAt, object.Positions);
     placedAt.assign(object.Positions, UINT32_MAX);
+    reserveLarge(placed, object.Positions);
     placed.resize(object.Positions);
     for (size_t i = 0; i < object.Positions; ++i) {
         const Vec3 p = placePoint(placement, object.Points[i].data());
@@ -190,7 +192,7 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].clear();
-        references[r].reserve(run.Vertices.size());
+        reserveLarge(references[r], run.Vertices.size());
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
             if (i + Ahead < run.Vertices.size())

@@ -99,6 +99,7 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
         root.swap(room->root);
         volume.swap(room->volume);
     }
+    reserveLarge(root, n);
     root.resize(n);
     for (uint32_t t = 0; t < n; ++t)
         root[t] = t;
@@ -120,6 +121,7 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
     }
     // The volumes come from the positions by number, which the corners carry bitwise: the
     // triangles themselves, five times the size, are read again only to turn the inward ones.
+    reserveLarge(volume, n);
     volume.assign(n, 0);
     for (uint32_t t = 0; t < n; ++t) {
         const uint32_t r = root[t] = find(t);
