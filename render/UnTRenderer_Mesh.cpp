@@ -347,16 +347,17 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     const auto& positionIds = object.PositionIds;
     const std::vector<TMeshFacet>& triangles = object.Facets;
     const std::vector<std::array<float, 3>>& points = object.Points;
-    // Room for every corner of a run once, so that its tables never move while they fill.
-    for (TMeshRun& run : object.Runs)
-        run.Indices.resize(0);
+    // Room for every corner of a run once, so that its tables never move while they fill (room
+    // never written takes no memory).
+    std::vector<size_t> corners(object.Runs.size(), 0);
     for (const TMeshFacet& t : triangles)
-        object.Runs[t.Run].Indices.push_back(0);
-    for (TMeshRun& run : object.Runs) {
-        reserveLarge(run.Vertices, run.Indices.size());
-        reserveLarge(run.PositionIds, run.Indices.size());
-        reserveLarge(run.Indices, 3 * run.Indices.size());
+        corners[t.Run] += 3;
+    for (size_t r = 0; r < object.Runs.size(); ++r) {
+        TMeshRun& run = object.Runs[r];
         run.Indices.clear();
+        reserveLarge(run.Vertices, corners[r]);
+        reserveLarge(run.PositionIds, corners[r]);
+        reserveLarge(run.Indices, corners[r]);
     }
     reserveLarge(stored_, 3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
