@@ -160,12 +160,10 @@ const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
 
 void TOBJRenderer::prepareWriting(TMeshObject& object) {
     const std::vector<TMeshRun>& runs = object.Runs;
-    // Positions, texture coordinates and normals are each stored once per object.
+    // Positions, texture coordinates and normals are each stored once per object; the tables
+    // are empty, their values having gone with the object before.
     TUniqueValues<Triple>&positions = positions_, &normals = normals_;
     TUniqueValues<Pair>& texCoords = texCoords_;
-    positions.clear();
-    normals.clear();
-    texCoords.clear();
     std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
     references.resize(runs.size());
     const Matrix4 placement =

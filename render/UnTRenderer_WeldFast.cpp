@@ -141,15 +141,6 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
     }
 }
 
-// Turns each closed piece of a closed surface outwards (positive enclosed volume): ids are the
-// facets' corners' position numbers into positions, across per side the facet across it.
-void turnPiecesOutwards(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
-                        const std::vector<uint32_t>& across,
-                        const std::vector<std::array<float, 3>>& positions, TWeldRoom* room) {
-    turnPieces(
-        facets, ids, across, [&](uint32_t i) { return weld::toPoint(positions[i].data()); }, room);
-}
-
 } // namespace
 
 void weld::turnPiecesOutwards(WeldState& w, const std::vector<uint32_t>& across) {
@@ -178,7 +169,9 @@ uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint
         for (const auto& p : positions)
             plain = plain && kept(p[0]) && kept(p[1]) && kept(p[2]);
         if (plain && sidesClosed(ids, uint32_t(positions.size()), across, room)) {
-            turnPiecesOutwards(facets, ids, across, positions, room);
+            turnPieces(
+                facets, ids, across, [&](uint32_t i) { return toPoint(positions[i].data()); },
+                room);
             return uint32_t(positions.size());
         }
     }
