@@ -246,12 +246,14 @@ void TMeshRenderer::clearRuns() {
     gridIds_.clear();
     gridSerial_ = 0;
     faceCount_ = 0;
-    for (TMeshRun& run : runs) {
-        run.Vertices.clear();
-        run.PositionIds.clear();
-        run.Indices.clear();
-        run.Texture = TTextureObj{};
-        spare_.push_back(std::move(run));
+    // The spare runs lie the first last, so that lendRunRoom gives the room of this object's first
+    // run to the first run of the next one: objects alike have runs alike.
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        run->Vertices.clear();
+        run->PositionIds.clear();
+        run->Indices.clear();
+        run->Texture = TTextureObj{};
+        spare_.push_back(std::move(*run));
     }
     runs.clear();
     currentRun_ = -1;
@@ -602,11 +604,19 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             writing_ = std::move(welding_);
             hasWriting_ = true;
         }
-        gridIds_.clear();
-        gridSerial_ = 0;
         welding_ = std::move(collecting_);
         hasWelding_ = true;
         collecting_ = std::move(written);
+        if (usesRuns()) {
+            // The writer reads the runs alone: the triangles' room of the object welded last
+            // serves the next one, and the runs' room of the object written last those of the
+            // one welded now. Two objects' worth of each is in use, not three.
+            collecting_.Facets.swap(writing_.Facets);
+            collecting_.PositionIds.swap(writing_.PositionIds);
+            collecting_.Points.swap(writing_.Points);
+        }
+        clearRuns();
+        if (usesRuns()) lendRunRoom(welding_.Runs);
         // Room for as many triangles as the largest object so far has at once, instead of
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
@@ -618,7 +628,16 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         start(welder_, welderError_, [this] { prepare(welding_); });
         if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
     });
-    clearRuns();
+}
+
+void TMeshRenderer::lendRunRoom(std::vector<TMeshRun>& runs) {
+    // Spare runs lie the first last, as their object had them.
+    for (size_t i = 0; i < runs.size() && i < spare_.size(); ++i) {
+        TMeshRun& room = spare_[spare_.size() - 1 - i];
+        runs[i].Vertices.swap(room.Vertices);
+        runs[i].PositionIds.swap(room.PositionIds);
+        runs[i].Indices.swap(room.Indices);
+    }
 }
 
 TMeshRenderer::~TMeshRenderer() {

@@ -414,6 +414,8 @@ class TMeshRenderer : public TRenderer {
     // number(c) gives the position number of corner c, asked once per corner.
     template <class Number> void addFace(const TMeshCorner* corners, int n, Number number);
     TMeshRun& currentRun();
+    // Gives runs the room of the spare runs, the first run that of the first.
+    void lendRunRoom(std::vector<TMeshRun>& runs);
 
     std::string formatName_;
     int32_t currentRun_ = -1; // index into collecting_.Runs; -1 after a colour or texture change
