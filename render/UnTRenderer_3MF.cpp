@@ -315,7 +315,7 @@ void T3MFRenderer::writeObject(const TMeshObject& mesh) {
             if (vertex == UINT32_MAX) {
                 vertex = uint32_t(vertices.size());
                 vertices.emplace_back();
-                std::copy_n(run.Vertices[i].Position, 3, vertices.back().m_fPosition);
+                std::copy_n(mesh.Points[run.PositionIds[i]].data(), 3, vertices.back().m_fPosition);
             }
             vertexOf.push_back(vertex);
         }

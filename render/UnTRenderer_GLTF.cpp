@@ -261,6 +261,7 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
         if (run.Indices.empty()) continue;
         const uint32_t material = materialFor(run);
         const std::vector<TMeshVertex>& vertices = run.Vertices;
+        const std::vector<std::array<float, 3>>& points = object.Points;
         const bool textured = run.textured();
         const size_t count = vertices.size();
         const uint32_t stride = textured ? 32 : 24;
@@ -268,8 +269,8 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
         // Interleaved position, normal and (when textured) texture coordinate, V flipped to the
         // image's top-left origin.
         float lo[3], hi[3];
-        std::copy_n(vertices[0].Position, 3, lo);
-        std::copy_n(vertices[0].Position, 3, hi);
+        std::copy_n(points[run.PositionIds[0]].data(), 3, lo);
+        std::copy_n(points[run.PositionIds[0]].data(), 3, hi);
         std::vector<char> pack(std::min(count, PackVertices) * stride);
         const uint64_t vertexOffset = binaryLength_;
         for (size_t start = 0; start < count; start += PackVertices) {
@@ -277,10 +278,11 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
             char* at = pack.data();
             for (size_t i = start; i < end; ++i) {
                 const TMeshVertex& v = vertices[i];
+                const std::array<float, 3>& p = points[run.PositionIds[i]];
                 for (int a = 0; a < 3; ++a) {
-                    lo[a] = std::min(lo[a], v.Position[a]);
-                    hi[a] = std::max(hi[a], v.Position[a]);
-                    at = storeF32(at, v.Position[a]);
+                    lo[a] = std::min(lo[a], p[a]);
+                    hi[a] = std::max(hi[a], p[a]);
+                    at = storeF32(at, p[a]);
                 }
                 for (int a = 0; a < 3; ++a)
                     at = storeF32(at, v.Normal[a]);

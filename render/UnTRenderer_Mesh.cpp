@@ -348,7 +348,6 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     stored_.clear();
     const auto& positionIds = object.PositionIds;
     const std::vector<TMeshFacet>& triangles = object.Facets;
-    const std::vector<std::array<float, 3>>& points = object.Points;
     // Room for every corner of a run once, so that its tables never move while they fill (room
     // never written takes no memory).
     std::vector<size_t> corners(object.Runs.size(), 0);
@@ -381,8 +380,8 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
                                     sizeof t.TexCoords[k]) == 0)
                         index = last[b];
             if (index == UINT32_MAX) {
+                // The corners at one position share it: the rest tells them apart.
                 TMeshVertex v;
-                std::memcpy(v.Position, points[position].data(), sizeof v.Position);
                 std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
                 std::memcpy(v.TexCoord, t.TexCoords[k], sizeof v.TexCoord);
                 uint32_t& first = storedAt_[position];
@@ -608,12 +607,11 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         hasWelding_ = true;
         collecting_ = std::move(written);
         if (usesRuns()) {
-            // The writer reads the runs alone: the triangles' room of the object welded last
-            // serves the next one, and the runs' room of the object written last those of the
+            // The writer reads the runs and the positions: the triangles' room of the object welded
+            // last serves the next one, and the runs' room of the object written last those of the
             // one welded now. Two objects' worth of each is in use, not three.
             collecting_.Facets.swap(writing_.Facets);
             collecting_.PositionIds.swap(writing_.PositionIds);
-            collecting_.Points.swap(writing_.Points);
         }
         clearRuns();
         if (usesRuns()) lendRunRoom(welding_.Runs);

@@ -48,14 +48,14 @@ class TStagedFiles {
     std::vector<File> files_;
 };
 
-// One corner of an exported triangle: position in the object's own coordinates, the unit normal of
-// its face and the texture coordinate as the builders give it (s, t; 0, 0 when untextured).
+// One corner of an exported triangle beside its position (which its run gives by number): the unit
+// normal of its face and the texture coordinate as the builders give it (s, t; 0, 0 when
+// untextured).
 struct TMeshVertex {
-    float Position[3];
     float Normal[3];
     float TexCoord[2];
 };
-static_assert(sizeof(TMeshVertex) == 32);
+static_assert(sizeof(TMeshVertex) == 20);
 
 // A corner of a triangle: its position and texture coordinate (as in TMeshVertex).
 struct TMeshCorner {

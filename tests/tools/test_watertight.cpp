@@ -145,11 +145,11 @@ class KeptGLTF : public TGLTFRenderer {
   protected:
     void writeObject(const TMeshObject& object) override {
         for (const TMeshRun& run : object.Runs) {
-            const auto& vertices = run.Vertices;
             for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
                 Triangle t;
                 for (int k = 0; k < 3; ++k) {
-                    const Vec3 p = placePoint(object.Matrix, vertices[run.Indices[i + k]].Position);
+                    const uint32_t position = run.PositionIds[run.Indices[i + k]];
+                    const Vec3 p = placePoint(object.Matrix, object.Points[position].data());
                     t[k] = {p.X, p.Y, p.Z};
                 }
                 triangles.push_back(t);
