@@ -9,15 +9,6 @@
 
 namespace {
 
-// Corners closer than this fraction of the object's largest coordinate, in every axis, are one
-// corner: a few units in the last place of a float, where one point computed along two ways (a
-// lathe's last step back at its first angle) lands; no two corners a user can draw come this
-// close.
-constexpr double WeldFraction = 1.0 / (1 << 20);
-// Two corners of open edges (edges of one triangle only) closer than this fraction of the shortest
-// open edge at either are one corner computed twice: a ring reached through two segments' frames,
-// whose angles the builders take from a table, or a cap's outline and the sides' end.
-constexpr double SeamFraction = 1.0 / 1024;
 // How many times edges are split at corners that end on them, each pass looking afresh.
 constexpr int MaxSplitPasses = 8;
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace weld {
 
@@ -63,14 +64,101 @@ bool kept(double v) {
     return std::isfinite(v) && !(v == 0 && std::signbit(v));
 }
 
-// closedAsGiven past the positions' check.
-bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
+// Whether every triangle has three corners and every edge is one of at most two triangles,
+// which run it opposite ways: gives the triangle across each side then (OpenSide where none).
+bool sidesPaired(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
                  TWeldRoom* room) {
     for (const Ids& id : ids)
         if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
     bool eachWayOnce = false;
-    if (!pairSides(ids, count, across, &eachWayOnce, room) || !eachWayOnce) return false;
-    return std::find(across.begin(), across.end(), OpenSide) == across.end();
+    return pairSides(ids, count, across, &eachWayOnce, room) && eachWayOnce;
+}
+
+bool anyOpen(const std::vector<uint32_t>& across) {
+    return std::find(across.begin(), across.end(), OpenSide) != across.end();
+}
+
+// closedAsGiven past the positions' check.
+bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
+                 TWeldRoom* room) {
+    return sidesPaired(ids, count, across, room) && !anyOpen(across);
+}
+
+double distanceToSide(const Point3& p, const Point3& a, const Point3& b) {
+    const double d[3] = {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
+    const double v[3] = {p.X - a.X, p.Y - a.Y, p.Z - a.Z};
+    const double length2 = d[0] * d[0] + d[1] * d[1] + d[2] * d[2];
+    double s = length2 > 0 ? (v[0] * d[0] + v[1] * d[1] + v[2] * d[2]) / length2 : 0;
+    s = std::clamp(s, 0.0, 1.0);
+    const double e[3] = {v[0] - s * d[0], v[1] - s * d[1], v[2] - s * d[2]};
+    return std::sqrt(e[0] * e[0] + e[1] * e[1] + e[2] * e[2]);
+}
+
+// Whether the open sides (those no other triangle shares) lie well apart, so that the weld proper
+// would leave them as they are: no side shorter than the margin, and no corner of an open side
+// within the margin of an open side it does not end. The margin is twice the farthest any corner
+// may go there, the weld's tolerance or a seam's reach along the longest open side. False too
+// when the look would take long (open corners crowded together).
+bool openSidesApart(const std::vector<Ids>& ids, const std::vector<std::array<float, 3>>& positions,
+                    const std::vector<uint32_t>& across) {
+    struct Side {
+        uint32_t a, b;
+    };
+    std::vector<Side> sides;
+    for (size_t i = 0; i < across.size(); ++i)
+        if (across[i] == OpenSide) {
+            const Ids& id = ids[i / 3];
+            sides.push_back(Side{id[i % 3], id[(i % 3 + 1) % 3]});
+        }
+    auto point = [&](uint32_t i) { return toPoint(positions[i].data()); };
+    double largest = 0, longest = 0;
+    for (const auto& p : positions)
+        largest = std::max(
+            {largest, std::fabs(double(p[0])), std::fabs(double(p[1])), std::fabs(double(p[2]))});
+    for (const Side& s : sides)
+        longest = std::max(longest, distanceToSide(point(s.b), point(s.a), point(s.a)));
+    const double margin = 2 * std::max(largest * WeldFraction, longest * SeamFraction);
+    for (const Side& s : sides)
+        if (!(distanceToSide(point(s.b), point(s.a), point(s.a)) > margin)) return false;
+    // The corners by cells as wide as the longest side: each side looks into the few cells
+    // within the margin of it.
+    const double cell = longest;
+    if (!(largest / cell < double(int64_t(1) << 40))) return false;
+    auto cellOf = [&](double v) { return int64_t(std::floor(v / cell)); };
+    auto key = [](int64_t x, int64_t y, int64_t z) {
+        return (uint64_t(x) * 0x9E3779B97F4A7C15ull) ^ (uint64_t(y) * 0xC2B2AE3D27D4EB4Full) ^
+               (uint64_t(z) * 0x165667B19E3779F9ull);
+    };
+    std::vector<std::pair<uint64_t, uint32_t>> cells; // cell key, corner
+    for (const Side& s : sides)
+        for (uint32_t c : {s.a, s.b}) {
+            const Point3 p = point(c);
+            cells.emplace_back(key(cellOf(p.X), cellOf(p.Y), cellOf(p.Z)), c);
+        }
+    std::sort(cells.begin(), cells.end());
+    cells.erase(std::unique(cells.begin(), cells.end()), cells.end());
+    size_t budget = 64 * sides.size() + 4096;
+    for (const Side& s : sides) {
+        const Point3 a = point(s.a), b = point(s.b);
+        int64_t low[3], high[3];
+        const double pa[3] = {a.X, a.Y, a.Z}, pb[3] = {b.X, b.Y, b.Z};
+        for (int k = 0; k < 3; ++k) {
+            low[k] = cellOf(std::min(pa[k], pb[k]) - margin);
+            high[k] = cellOf(std::max(pa[k], pb[k]) + margin);
+        }
+        for (int64_t x = low[0]; x <= high[0]; ++x)
+            for (int64_t y = low[1]; y <= high[1]; ++y)
+                for (int64_t z = low[2]; z <= high[2]; ++z) {
+                    const uint64_t k = key(x, y, z);
+                    auto c = std::lower_bound(cells.begin(), cells.end(), std::make_pair(k, 0u));
+                    for (; c != cells.end() && c->first == k; ++c) {
+                        if (c->second == s.a || c->second == s.b) continue;
+                        if (--budget == 0 || !(distanceToSide(point(c->second), a, b) > margin))
+                            return false;
+                    }
+                }
+    }
+    return true;
 }
 
 } // namespace
@@ -86,10 +174,12 @@ bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
 
 namespace {
 
-// Turns each closed piece outwards; position(i) gives position number i as a Point3.
+// Turns each closed piece outwards; position(i) gives position number i as a Point3. Where open
+// is set, pieces with an open side keep their winding.
 template <class Triangle, class Position>
 void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
-                const std::vector<uint32_t>& across, Position position, TWeldRoom* room) {
+                const std::vector<uint32_t>& across, Position position, TWeldRoom* room,
+                bool open = false) {
     using namespace weld;
     const uint32_t n = uint32_t(triangles.size());
     // Each triangle leads to the first triangle of its piece.
@@ -133,6 +223,11 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
         volume[r] += u[0] * (v[1] * q[2] - v[2] * q[1]) - u[1] * (v[0] * q[2] - v[2] * q[0]) +
                      u[2] * (v[0] * q[1] - v[1] * q[0]);
     }
+    // An open piece encloses nothing: its volume becomes no number, which is never below zero.
+    if (open)
+        for (uint32_t t = 0; t < 3 * n; ++t)
+            if (across[t] == OpenSide)
+                volume[root[t / 3]] = std::numeric_limits<double>::quiet_NaN();
     for (uint32_t t = 0; t < n; ++t)
         if (volume[root[t]] < 0) flip(triangles[t], ids[t]);
     if (room) {
@@ -168,11 +263,16 @@ uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint
         bool plain = true;
         for (const auto& p : positions)
             plain = plain && kept(p[0]) && kept(p[1]) && kept(p[2]);
-        if (plain && sidesClosed(ids, uint32_t(positions.size()), across, room)) {
-            turnPieces(
-                facets, ids, across, [&](uint32_t i) { return toPoint(positions[i].data()); },
-                room);
-            return uint32_t(positions.size());
+        // A surface whose open sides lie apart (an open profile's, a lathe's away from its
+        // axis) is settled the same way: only its closed pieces are turned.
+        if (plain && sidesPaired(ids, uint32_t(positions.size()), across, room)) {
+            const bool open = anyOpen(across);
+            if (!open || openSidesApart(ids, positions, across)) {
+                turnPieces(
+                    facets, ids, across, [&](uint32_t i) { return toPoint(positions[i].data()); },
+                    room, open);
+                return uint32_t(positions.size());
+            }
         }
     }
     // The weld proper, on the corners' positions; numbers and positions as it leaves them.

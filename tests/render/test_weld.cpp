@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -105,6 +106,109 @@ TEST(Weld, ClosedSolidsComeOutWoundOutwardsWithTheirCornersMerged) {
                                   std::memcmp(mesh[t].Corners[k].Position,
                                               mesh[u].Corners[l].Position, sizeof(float[3])) == 0);
         EXPECT_EQ(ids[0][0], 0u);
+    }
+}
+
+// The sides of a tube between the heights y0 and y1 round the ring (x, z), the quads as two
+// triangles, wound outwards round a ring given counter-clockwise seen from above.
+std::vector<Face> tube(const std::vector<std::array<float, 2>>& ring, float y0, float y1) {
+    std::vector<Face> faces;
+    for (size_t i = 0; i < ring.size(); ++i) {
+        const auto& p = ring[i];
+        const auto& q = ring[(i + 1) % ring.size()];
+        const Corner a{p[0], y0, p[1]}, b{q[0], y0, q[1]}, c{q[0], y1, q[1]}, d{p[0], y1, p[1]};
+        faces.push_back({a, c, b});
+        faces.push_back({a, d, c});
+    }
+    return faces;
+}
+
+// A mesh as the exporters hand it to the weld, corners numbered by their bits, welded; and the
+// welded triangles' corners with the sign of their normals.
+std::pair<std::vector<Face>, std::vector<float>> weldedAsFacets(const std::vector<Face>& faces) {
+    std::vector<TMeshFacet> facets;
+    std::vector<std::array<uint32_t, 3>> ids;
+    std::vector<Corner> positions;
+    for (const Face& f : faces) {
+        TMeshFacet facet{};
+        std::array<uint32_t, 3> id{};
+        for (int k = 0; k < 3; ++k) {
+            facet.TexCoords[k][0] = float(k);
+            const auto at = std::find(positions.begin(), positions.end(), f[k]);
+            id[k] = uint32_t(at - positions.begin());
+            if (at == positions.end()) positions.push_back(f[k]);
+        }
+        facet.Normal[2] = 1;
+        facet.Face = uint32_t(facets.size());
+        facets.push_back(facet);
+        ids.push_back(id);
+    }
+    weldFacets(facets, ids, positions);
+    std::pair<std::vector<Face>, std::vector<float>> out;
+    for (size_t t = 0; t < facets.size(); ++t) {
+        out.first.push_back({positions[ids[t][0]], positions[ids[t][1]], positions[ids[t][2]]});
+        out.second.push_back(facets[t].Normal[2]);
+    }
+    return out;
+}
+
+std::pair<std::vector<Face>, std::vector<float>> weldedWhole(const std::vector<Face>& faces) {
+    std::vector<TMeshTriangle> mesh = triangles(faces);
+    weldTriangles(mesh);
+    std::pair<std::vector<Face>, std::vector<float>> out;
+    for (const TMeshTriangle& t : mesh) {
+        Face f;
+        for (int k = 0; k < 3; ++k)
+            std::memcpy(f[k].data(), t.Corners[k].Position, sizeof f[k]);
+        out.first.push_back(f);
+        out.second.push_back(t.Normal[2]);
+    }
+    return out;
+}
+
+// Surfaces with open sides come out of the exporters' weld as out of the weld proper: open pieces
+// keep their winding, closed ones are turned, and open sides that meet or touch are mended.
+TEST(Weld, OpenSurfacesComeOutAsTheWholeWeldLeavesThem) {
+    const std::vector<std::array<float, 2>> square{{0, 0}, {0, 2}, {2, 2}, {2, 0}};
+    std::vector<Face> inward;
+    for (const Face& f : tube(square, 0, 1))
+        inward.push_back(reversed(f));
+    // The last side of the ring computed a unit in the last place off at its far end: a seam.
+    std::vector<Face> seam = tube(square, 0, 1);
+    for (size_t t : {6, 7})
+        for (Corner& c : seam[t])
+            if (c[0] == 0 && c[2] == 0) c[2] = std::nextafter(0.0f, 1.0f);
+    // A tube on top whose ring has a corner halfway along each side of the lower one's.
+    const std::vector<std::array<float, 2>> eight{{0, 0}, {0, 1}, {0, 2}, {1, 2},
+                                                  {2, 2}, {2, 1}, {2, 0}, {1, 0}};
+    struct Case {
+        const char* name;
+        std::vector<Face> faces;
+        size_t triangles; // after the weld
+    } cases[] = {
+        {"an open tube", tube(square, 0, 1), 8},
+        {"an open tube wound inwards", inward, 8},
+        {"an open tube and a closed solid given inward",
+         tube(square, 0, 1) + shifted(std::vector<Face>{reversed(Outward[0]), reversed(Outward[1]),
+                                                        reversed(Outward[2]), reversed(Outward[3])},
+                                      5),
+         12},
+        {"an open tube with a seam", seam, 8},
+        {"two open tubes, one's corners on the other's sides",
+         tube(square, 0, 1) + tube(eight, 1, 2), 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto whole = weldedWhole(c.faces);
+        EXPECT_EQ(whole.first.size(), c.triangles);
+        const auto asFacets = weldedAsFacets(c.faces);
+        ASSERT_EQ(asFacets.first.size(), whole.first.size());
+        for (size_t t = 0; t < whole.first.size(); ++t) {
+            for (int k = 0; k < 3; ++k)
+                EXPECT_TRUE(sameBits(asFacets.first[t][k].data(), whole.first[t][k]))
+                    << "triangle " << t << " corner " << k;
+            EXPECT_EQ(asFacets.second[t], whole.second[t]) << "triangle " << t;
+        }
     }
 }
 
