@@ -191,10 +191,14 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
         const TMeshRun& run = runs[r];
         references[r].clear();
         reserveLarge(references[r], run.Vertices.size());
+        const bool textured = run.textured();
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
-            if (i + Ahead < run.Vertices.size())
+            if (i + Ahead < run.Vertices.size()) {
                 positions.prefetch(placed[run.PositionIds[i + Ahead]]);
+                const float* t = run.Vertices[i + Ahead].TexCoord;
+                if (textured) texCoords.prefetch(Pair{t[0], t[1]});
+            }
             uint32_t& position = placedAt[run.PositionIds[i]];
             if (position == UINT32_MAX) position = positions.add(placed[run.PositionIds[i]]);
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
@@ -204,7 +208,7 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
                 normalKnown = true;
             }
             const uint32_t t =
-                run.textured() ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
+                textured ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
             references[r].push_back({position, t, normal});
         }
     }
