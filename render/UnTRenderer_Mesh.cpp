@@ -246,6 +246,7 @@ void TMeshRenderer::clearRuns() {
     gridIds_.clear();
     gridSerial_ = 0;
     faceCount_ = 0;
+    pendingCount_ = 0;
     // The spare runs lie the first last, so that lendRunRoom gives the room of this object's first
     // run to the first run of the next one: objects alike have runs alike.
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
@@ -307,6 +308,21 @@ namespace {
 // A quad's triangles; a triangle's is the first.
 constexpr uint8_t FaceTriangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
 
+// Which triangles of a face (a quad's are (0 1 2) and (0 2 3)) have an area, and the face's
+// flat normal: that of the first one with an area, as the screen draws it, not yet of unit
+// length. Returns how many there are, from the first one with an area on (first).
+int acceptedTriangles(const Vec3* p, int n, double normal[3], int& first) {
+    double second[3];
+    // A quad's two triangles share the diagonal from corner 0 to 2.
+    const Difference diagonal = minus(p[2], p[0]);
+    const bool hasFirst = sideNormal(minus(p[1], p[0]), diagonal, minus(p[2], p[1]), normal);
+    const bool hasSecond =
+        n == 4 && sideNormal(diagonal, minus(p[3], p[0]), minus(p[3], p[2]), second);
+    if (!hasFirst && hasSecond) std::copy_n(second, 3, normal);
+    first = hasFirst ? 0 : 1;
+    return int(hasFirst) + int(hasSecond);
+}
+
 } // namespace
 
 template <class Number>
@@ -319,23 +335,38 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
         reserveLarge(facets, room);
         reserveLarge(collecting_.PositionIds, room);
     }
-    // The face's corners are numbered in the order its triangles first use them.
-    uint32_t ids[4] = {UINT32_MAX, UINT32_MAX, UINT32_MAX, UINT32_MAX};
-    for (int t = 0; t < n - 2; ++t) {
-        // Built whole here and appended (appending an empty one to fill would clear it first).
-        TMeshFacet out;
-        std::array<uint32_t, 3> outIds;
-        for (int k = 0; k < 3; ++k) {
-            const uint8_t c = FaceTriangles[t][k];
-            std::memcpy(out.TexCoords[k], corners[c].TexCoord, sizeof out.TexCoords[k]);
-            if (ids[c] == UINT32_MAX) ids[c] = number(c);
-            outIds[size_t(k)] = ids[c];
+    // The face's corners are numbered in the order its triangles first use them, whether they
+    // have an area or not.
+    uint32_t ids[4];
+    for (int c = 0; c < n; ++c)
+        ids[c] = number(uint8_t(c));
+    Vec3 p[4];
+    for (int c = 0; c < n; ++c)
+        p[c] = Vec3{corners[c].Position[0], corners[c].Position[1], corners[c].Position[2]};
+    double normal[3];
+    int first = 0;
+    const int accepted = acceptedTriangles(p, n, normal, first);
+    if (accepted > 0) {
+        pending_[pendingCount_] = PendingFace{facets.size(), accepted};
+        pendingX_[pendingCount_] = normal[0];
+        pendingY_[pendingCount_] = normal[1];
+        pendingZ_[pendingCount_] = normal[2];
+        for (int t = first; t < first + accepted; ++t) {
+            // Built whole here and appended (appending an empty one to fill would clear it first).
+            TMeshFacet out;
+            std::array<uint32_t, 3> outIds;
+            for (int k = 0; k < 3; ++k) {
+                const uint8_t c = FaceTriangles[t][k];
+                std::memcpy(out.TexCoords[k], corners[c].TexCoord, sizeof out.TexCoords[k]);
+                outIds[size_t(k)] = ids[c];
+            }
+            out.Normal[0] = out.Normal[1] = out.Normal[2] = 0; // given with settleFaces
+            out.Run = uint32_t(currentRun_);
+            out.Face = faceCount_;
+            facets.push_back(out);
+            collecting_.PositionIds.push_back(outIds);
         }
-        out.Normal[0] = out.Normal[1] = out.Normal[2] = 0; // given with the weld
-        out.Run = uint32_t(currentRun_);
-        out.Face = faceCount_;
-        facets.push_back(out);
-        collecting_.PositionIds.push_back(outIds);
+        if (++pendingCount_ == SettleBlock) settleFaces();
     }
     ++faceCount_;
 }
@@ -406,25 +437,6 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     }
 }
 
-namespace {
-
-// Which triangles of a face (a quad's are (0 1 2) and (0 2 3)) have an area, and the face's
-// flat normal: that of the first one with an area, as the screen draws it, not yet of unit
-// length. Returns how many there are, from the first one with an area on (first).
-int acceptedTriangles(const Vec3* p, int n, double normal[3], int& first) {
-    double second[3];
-    // A quad's two triangles share the diagonal from corner 0 to 2.
-    const Difference diagonal = minus(p[2], p[0]);
-    const bool hasFirst = sideNormal(minus(p[1], p[0]), diagonal, minus(p[2], p[1]), normal);
-    const bool hasSecond =
-        n == 4 && sideNormal(diagonal, minus(p[3], p[0]), minus(p[3], p[2]), second);
-    if (!hasFirst && hasSecond) std::copy_n(second, 3, normal);
-    first = hasFirst ? 0 : 1;
-    return int(hasFirst) + int(hasSecond);
-}
-
-} // namespace
-
 void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
     textured = textured && faceTexture.TexId != -1;
     TMeshCorner corners[4];
@@ -437,53 +449,14 @@ void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textur
     });
 }
 
-void TMeshRenderer::settleFaces(TMeshObject& object) {
-    std::vector<TMeshFacet>& facets = object.Facets;
-    std::vector<std::array<uint32_t, 3>>& ids = object.PositionIds;
-    const std::vector<std::array<float, 3>>& points = object.Points;
-    auto point = [&](uint32_t id) { return Vec3{points[id][0], points[id][1], points[id][2]}; };
-    // A block of faces at a time: which of their triangles have an area and their normals, then
-    // the normals' unit lengths all together, then the triangles kept.
-    constexpr size_t Block = 256;
-    struct Face {
-        size_t at; // its first triangle with an area
-        int count; // of triangles with an area
-    } faces[Block];
-    double x[Block], y[Block], z[Block];
-    float normals[Block][3];
-    size_t kept = 0;
-    for (size_t t = 0; t < facets.size();) {
-        size_t count = 0;
-        for (; count < Block && t < facets.size();) {
-            // A quad's two triangles follow each other with the face's number.
-            const bool quad = t + 1 < facets.size() && facets[t + 1].Face == facets[t].Face;
-            const Vec3 p[4] = {point(ids[t][0]), point(ids[t][1]), point(ids[t][2]),
-                               quad ? point(ids[t + 1][2]) : Vec3{0, 0, 0}};
-            double normal[3];
-            int first = 0;
-            const int accepted = acceptedTriangles(p, quad ? 4 : 3, normal, first);
-            if (accepted > 0) {
-                x[count] = normal[0];
-                y[count] = normal[1];
-                z[count] = normal[2];
-                faces[count++] = Face{t + size_t(first), accepted};
-            }
-            t += quad ? 2 : 1;
-        }
-        unitNormals(x, y, z, count, normals);
-        for (size_t f = 0; f < count; ++f)
-            for (int k = 0; k < faces[f].count; ++k) {
-                const size_t from = faces[f].at + size_t(k);
-                if (kept != from) {
-                    facets[kept] = facets[from];
-                    ids[kept] = ids[from];
-                }
-                std::memcpy(facets[kept].Normal, normals[f], sizeof normals[f]);
-                ++kept;
-            }
-    }
-    facets.resize(kept);
-    ids.resize(kept);
+void TMeshRenderer::settleFaces() {
+    float normals[SettleBlock][3];
+    unitNormals(pendingX_.data(), pendingY_.data(), pendingZ_.data(), pendingCount_, normals);
+    std::vector<TMeshFacet>& facets = collecting_.Facets;
+    for (size_t f = 0; f < pendingCount_; ++f)
+        for (int k = 0; k < pending_[f].count; ++k)
+            std::memcpy(facets[pending_[f].at + size_t(k)].Normal, normals[f], sizeof normals[f]);
+    pendingCount_ = 0;
 }
 
 void TMeshRenderer::quads(const TQuadVerts& vertices, bool textured, const TQuadVerts& texCoords) {
@@ -546,7 +519,6 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 }
 
 void TMeshRenderer::prepare(TMeshObject& object) {
-    if (!usesRuns()) settleFaces(object);
     // All of it here, where the data are fresh from the weld: the writer, the stage that takes
     // longest otherwise, only writes.
     object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_);
@@ -589,10 +561,8 @@ void TMeshRenderer::stopWorkers() noexcept {
 
 void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
-        // Where the weld's thread also fills the runs, it has the most to do: the faces get their
-        // normals here, before the hand-over, instead.
         collectedBits_.moveValuesTo(collecting_.Points);
-        if (usesRuns()) settleFaces(collecting_);
+        settleFaces();
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.

@@ -88,7 +88,7 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
 
 // One triangle of an object as the mesh exports keep it: its corners' positions are given by
 // their numbers (beside it, into the object's positions), the rest as in TMeshTriangle; the
-// normal is its face's once the faces are settled (at the end of the object or before the weld).
+// normal is its face's, of unit length, given a few faces after it came (all by the object's end).
 struct TMeshFacet {
     float TexCoords[3][2];
     float Normal[3];
@@ -394,12 +394,11 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Gives the object's faces their normals (unless endObject did), welds it, turns its pieces
-    // outwards and fills its runs' tables: all that writing it needs.
+    // Welds the object, turns its pieces outwards and fills its runs' tables: all that writing
+    // it needs.
     void prepare(TMeshObject& object);
-    // Gives each face its flat normal (that of its first triangle with an area, as the screen
-    // draws it) and drops the triangles without area.
-    static void settleFaces(TMeshObject& object);
+    // Gives the faces added last their unit normals, all together.
+    void settleFaces();
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
     void fillRuns(TMeshObject& object);
     // Waits for the objects being welded and written; rethrows what failed there.
@@ -410,8 +409,9 @@ class TMeshRenderer : public TRenderer {
     // numbered by their bits.
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);
     // Adds a face of n corners (a quad: the triangles 0 1 2 and 0 2 3) to the object's triangles
-    // in the run of the current colour and texture, its normal to come with the weld;
-    // number(c) gives the position number of corner c, asked once per corner.
+    // in the run of the current colour and texture: those of its triangles that have an area,
+    // with its flat normal (that of the first of them, as the screen draws it) to come with
+    // settleFaces; number(c) gives the position number of corner c, asked once per corner.
     template <class Number> void addFace(const TMeshCorner* corners, int n, Number number);
     TMeshRun& currentRun();
     // Gives runs the room of the spare runs, the first run that of the first.
@@ -424,6 +424,16 @@ class TMeshRenderer : public TRenderer {
     uint32_t gridBase_ = 0;
     TUniqueValues<std::array<float, 3>> collectedBits_; // the object's positions so far
     std::vector<uint32_t> gridIds_; // per grid point of the object: its position's number
+    // The faces added since settleFaces last ran: where their triangles begin and how many they
+    // have, and their normals not yet of unit length.
+    static constexpr size_t SettleBlock = 256;
+    struct PendingFace {
+        size_t at;
+        int count;
+    };
+    std::array<PendingFace, SettleBlock> pending_;
+    std::array<double, SettleBlock> pendingX_, pendingY_, pendingZ_;
+    size_t pendingCount_ = 0;
     // Emptied runs of earlier objects: their room serves the next ones.
     std::vector<TMeshRun> spare_;
     // The object being collected, the one before it being welded, and the one before that being
