@@ -257,6 +257,17 @@ uint32_t TGLTFRenderer::materialFor(const TMeshRun& run) {
 
 void TGLTFRenderer::writeObject(const TMeshObject& object) {
     std::string primitives;
+    // A round of binary data, fill(at) putting its bytes from at on: straight into the file's
+    // buffer once the data go to the file, else through pack.
+    std::vector<char> pack(PackVertices * 32);
+    auto packBinary = [&](size_t bytes, auto fill) {
+        if (direct_) {
+            outFile.commit(fill(outFile.reserve(bytes)));
+            binaryLength_ += bytes;
+        } else {
+            appendBinary(pack.data(), size_t(fill(pack.data()) - pack.data()));
+        }
+    };
     for (const TMeshRun& run : object.Runs) {
         if (run.Indices.empty()) continue;
         const uint32_t material = materialFor(run);
@@ -271,27 +282,27 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
         float lo[3], hi[3];
         std::copy_n(points[run.PositionIds[0]].data(), 3, lo);
         std::copy_n(points[run.PositionIds[0]].data(), 3, hi);
-        std::vector<char> pack(std::min(count, PackVertices) * stride);
         const uint64_t vertexOffset = binaryLength_;
         for (size_t start = 0; start < count; start += PackVertices) {
             const size_t end = std::min(count, start + PackVertices);
-            char* at = pack.data();
-            for (size_t i = start; i < end; ++i) {
-                const TMeshVertex& v = vertices[i];
-                const std::array<float, 3>& p = points[run.PositionIds[i]];
-                for (int a = 0; a < 3; ++a) {
-                    lo[a] = std::min(lo[a], p[a]);
-                    hi[a] = std::max(hi[a], p[a]);
-                    at = storeF32(at, p[a]);
+            packBinary((end - start) * stride, [&](char* at) {
+                for (size_t i = start; i < end; ++i) {
+                    const TMeshVertex& v = vertices[i];
+                    const std::array<float, 3>& p = points[run.PositionIds[i]];
+                    for (int a = 0; a < 3; ++a) {
+                        lo[a] = std::min(lo[a], p[a]);
+                        hi[a] = std::max(hi[a], p[a]);
+                        at = storeF32(at, p[a]);
+                    }
+                    for (int a = 0; a < 3; ++a)
+                        at = storeF32(at, v.Normal[a]);
+                    if (textured) {
+                        at = storeF32(at, v.TexCoord[0]);
+                        at = storeF32(at, 1.0f - v.TexCoord[1]);
+                    }
                 }
-                for (int a = 0; a < 3; ++a)
-                    at = storeF32(at, v.Normal[a]);
-                if (textured) {
-                    at = storeF32(at, v.TexCoord[0]);
-                    at = storeF32(at, 1.0f - v.TexCoord[1]);
-                }
-            }
-            appendBinary(pack.data(), size_t(at - pack.data()));
+                return at;
+            });
         }
         const uint32_t vertexView =
             addBufferView(vertexOffset, count * stride, stride, ArrayBuffer);
@@ -300,14 +311,14 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
         const bool shortIndices = count <= 65535;
         const size_t indexSize = shortIndices ? 2 : 4;
         const uint64_t indexOffset = binaryLength_;
-        std::vector<char> indexPack(std::min(run.Indices.size(), 3 * PackVertices) * indexSize);
         for (size_t start = 0; start < run.Indices.size(); start += 3 * PackVertices) {
             const size_t end = std::min(run.Indices.size(), start + 3 * PackVertices);
-            char* at = indexPack.data();
-            for (size_t i = start; i < end; ++i)
-                at = shortIndices ? storeU16(at, uint16_t(run.Indices[i]))
-                                  : storeU32(at, run.Indices[i]);
-            appendBinary(indexPack.data(), size_t(at - indexPack.data()));
+            packBinary((end - start) * indexSize, [&](char* at) {
+                for (size_t i = start; i < end; ++i)
+                    at = shortIndices ? storeU16(at, uint16_t(run.Indices[i]))
+                                      : storeU32(at, run.Indices[i]);
+                return at;
+            });
         }
         const uint32_t indexView =
             addBufferView(indexOffset, run.Indices.size() * indexSize, 0, ElementArrayBuffer);
