@@ -253,6 +253,7 @@ void TMeshRenderer::clearRuns() {
         run->Vertices.clear();
         run->PositionIds.clear();
         run->Indices.clear();
+        run->Triangles = 0;
         run->Texture = TTextureObj{};
         spare_.push_back(std::move(*run));
     }
@@ -366,6 +367,7 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
             facets.push_back(out);
             collecting_.PositionIds.push_back(outIds);
         }
+        collecting_.Runs[size_t(currentRun_)].Triangles += size_t(accepted);
         if (++pendingCount_ == SettleBlock) settleFaces();
     }
     ++faceCount_;
@@ -381,15 +383,11 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     const std::vector<TMeshFacet>& triangles = object.Facets;
     // Room for every corner of a run once, so that its tables never move while they fill (room
     // never written takes no memory).
-    std::vector<size_t> corners(object.Runs.size(), 0);
-    for (const TMeshFacet& t : triangles)
-        corners[t.Run] += 3;
-    for (size_t r = 0; r < object.Runs.size(); ++r) {
-        TMeshRun& run = object.Runs[r];
+    for (TMeshRun& run : object.Runs) {
         run.Indices.clear();
-        reserveLarge(run.Vertices, corners[r]);
-        reserveLarge(run.PositionIds, corners[r]);
-        reserveLarge(run.Indices, corners[r]);
+        reserveLarge(run.Vertices, 3 * run.Triangles);
+        reserveLarge(run.PositionIds, 3 * run.Triangles);
+        reserveLarge(run.Indices, 3 * run.Triangles);
     }
     reserveLarge(stored_, 3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before

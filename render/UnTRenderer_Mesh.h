@@ -273,6 +273,8 @@ struct TMeshRun {
     std::vector<TMeshVertex> Vertices;
     std::vector<uint32_t> PositionIds; // per vertex, its position's number in the object
     std::vector<uint32_t> Indices;     // three per triangle, into Vertices
+    // Its triangles as collected, which the weld seldom changes: the room its tables take.
+    size_t Triangles = 0;
 
     bool textured() const { return Texture.TexId != -1; }
 };
