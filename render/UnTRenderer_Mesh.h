@@ -103,14 +103,14 @@ struct TMeshFacet {
 uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
                     std::vector<std::array<float, 3>>& positions, TWeldRoom* room = nullptr);
 
-// The weld's pairing of triangle sides: false when an edge of the triangles (given by their
-// corners' position numbers, all below positionCount) is shared by more than two of them; else
-// across holds, per triangle side, the other triangle with that edge, or UINT32_MAX when none,
-// and eachWayOnce (when given) whether the two triangles of every shared edge run it opposite
-// ways.
+// The weld's pairing of triangle sides: false when a triangle (given by its corners' position
+// numbers, all below positionCount) repeats a corner or an edge is shared by more than two of
+// them; else across holds, per triangle side, the other triangle with that edge, or UINT32_MAX
+// when none, eachWayOnce (when given) whether the two triangles of every shared edge run it
+// opposite ways, and anyOpen (when given) whether some side has no other triangle.
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
                std::vector<uint32_t>& across, bool* eachWayOnce = nullptr,
-               TWeldRoom* room = nullptr);
+               TWeldRoom* room = nullptr, bool* anyOpen = nullptr);
 
 // Asks the system to back the whole 2 MiB pages of a buffer not yet written with large pages,
 // which take a fraction of the faults to fill and to give back; a hint, ignored where unsupported.

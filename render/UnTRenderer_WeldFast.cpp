@@ -66,23 +66,19 @@ bool kept(double v) {
 }
 
 // Whether every triangle has three corners and every edge is one of at most two triangles,
-// which run it opposite ways: gives the triangle across each side then (OpenSide where none).
+// which run it opposite ways: gives the triangle across each side then (OpenSide where none) and
+// whether any side is open.
 bool sidesPaired(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
-                 TWeldRoom* room) {
-    for (const Ids& id : ids)
-        if (id[0] == id[1] || id[1] == id[2] || id[0] == id[2]) return false;
+                 TWeldRoom* room, bool& open) {
     bool eachWayOnce = false;
-    return pairSides(ids, count, across, &eachWayOnce, room) && eachWayOnce;
-}
-
-bool anyOpen(const std::vector<uint32_t>& across) {
-    return std::find(across.begin(), across.end(), OpenSide) != across.end();
+    return pairSides(ids, count, across, &eachWayOnce, room, &open) && eachWayOnce;
 }
 
 // closedAsGiven past the positions' check.
 bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
                  TWeldRoom* room) {
-    return sidesPaired(ids, count, across, room) && !anyOpen(across);
+    bool open = false;
+    return sidesPaired(ids, count, across, room, open) && !open;
 }
 
 double distanceToSide(const Point3& p, const Point3& a, const Point3& b) {
@@ -212,10 +208,15 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
     }
     // The volumes come from the positions by number, which the corners carry bitwise: the
     // triangles themselves, five times the size, are read again only to turn the inward ones.
-    reserveLarge(volume, n);
-    volume.assign(n, 0);
+    // A piece's root is its first triangle: its volume starts there, and only the roots' are
+    // written.
+    if (volume.size() < n) {
+        reserveLarge(volume, n);
+        volume.resize(n);
+    }
     for (uint32_t t = 0; t < n; ++t) {
         const uint32_t r = root[t] = find(t);
+        if (r == t) volume[r] = 0;
         const Point3 o = position(ids[r][0]);
         const Point3 a = position(ids[t][0]), b = position(ids[t][1]), c = position(ids[t][2]);
         const double u[3] = {a.X - o.X, a.Y - o.Y, a.Z - o.Z};
@@ -266,8 +267,8 @@ uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint
             plain = plain && kept(p[0]) && kept(p[1]) && kept(p[2]);
         // A surface whose open sides lie apart (an open profile's, a lathe's away from its
         // axis) is settled the same way: only its closed pieces are turned.
-        if (plain && sidesPaired(ids, uint32_t(positions.size()), across, room)) {
-            const bool open = anyOpen(across);
+        bool open = false;
+        if (plain && sidesPaired(ids, uint32_t(positions.size()), across, room, open)) {
             if (!open || openSidesApart(ids, positions, across)) {
                 turnPieces(
                     facets, ids, across, [&](uint32_t i) { return toPoint(positions[i].data()); },

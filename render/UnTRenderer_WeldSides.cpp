@@ -5,7 +5,7 @@
 #include <algorithm>
 
 bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positionCount,
-               std::vector<uint32_t>& across, bool* eachWayOnce, TWeldRoom* room) {
+               std::vector<uint32_t>& across, bool* eachWayOnce, TWeldRoom* room, bool* anyOpen) {
     // The tables come from room, when given, and go back there whichever way this returns.
     std::vector<uint32_t> first, fill;
     std::vector<TWeldRoom::SideEnd> ends;
@@ -23,11 +23,12 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
     // whether it runs from the higher end.
     const size_t n = ids.size();
     if (3 * n >= UINT32_MAX || positionCount >= (uint32_t(1) << 31)) return false;
-    bool oneWayEach = true;
+    bool oneWayEach = true, open = false;
     reserveLarge(first, size_t(positionCount) + 1);
     first.assign(size_t(positionCount) + 1, 0);
     for (const auto& id : ids) {
         const uint32_t a = id[0], b = id[1], c = id[2];
+        if (a == b || b == c || c == a) return false;
         ++first[std::min(a, b) + 1];
         ++first[std::min(b, c) + 1];
         ++first[std::min(c, a) + 1];
@@ -63,6 +64,7 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
             for (uint32_t j = i + 1; j < last; ++j)
                 if ((end[j].other ^ other) < 2) ++count, match = j;
             if (count > 1) return false;
+            open = open || count == 0;
             if (count == 1) {
                 oneWayEach = oneWayEach && end[match].other != other;
                 paired[match] = 1;
@@ -72,5 +74,6 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
         }
     }
     if (eachWayOnce) *eachWayOnce = oneWayEach;
+    if (anyOpen) *anyOpen = open;
     return true;
 }
