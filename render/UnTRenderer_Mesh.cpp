@@ -239,13 +239,13 @@ void TMeshRenderer::endRendering() {
 void TMeshRenderer::clearRuns() {
     std::vector<TMeshRun>& runs = collecting_.Runs;
     collecting_.Facets.clear();
+    collecting_.Faces.clear();
     collecting_.PositionIds.clear();
     collecting_.Positions = 0;
     collecting_.Points.clear();
     collectedBits_.clear();
     gridIds_.clear();
     gridSerial_ = 0;
-    faceCount_ = 0;
     pendingCount_ = 0;
     // The spare runs lie the first last, so that lendRunRoom gives the room of this object's first
     // run to the first run of the next one: objects alike have runs alike.
@@ -330,12 +330,15 @@ template <class Number>
 void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
     std::vector<TMeshFacet>& facets = collecting_.Facets;
+    std::vector<TMeshFace>& faces = collecting_.Faces;
+    // Grown here as the vectors would, so that the new room can take large pages.
     if (facets.size() + 2 > facets.capacity()) {
-        // Grown here as the vector would, so that the new room can take large pages.
         const size_t room = std::max<size_t>(2 * facets.capacity(), 1024);
         reserveLarge(facets, room);
         reserveLarge(collecting_.PositionIds, room);
     }
+    if (faces.size() + 1 > faces.capacity())
+        reserveLarge(faces, std::max<size_t>(2 * faces.capacity(), 1024));
     // The face's corners are numbered in the order its triangles first use them, whether they
     // have an area or not.
     uint32_t ids[4];
@@ -348,29 +351,31 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     int first = 0;
     const int accepted = acceptedTriangles(p, n, normal, first);
     if (accepted > 0) {
-        pending_[pendingCount_] = PendingFace{facets.size(), accepted};
+        if (faces.size() >= TMeshFacet::MaxFaces)
+            throw std::runtime_error("the object has too many faces");
+        const uint32_t index = uint32_t(faces.size());
+        // Built whole here and appended (appending an empty one to fill would clear it first).
+        TMeshFace face;
+        for (int c = 0; c < 4; ++c)
+            for (int a = 0; a < 2; ++a)
+                face.TexCoords[c][a] = c < n ? corners[c].TexCoord[a] : 0.0f;
+        face.Normal[0] = face.Normal[1] = face.Normal[2] = 0; // given with settleFaces
+        face.Run = uint32_t(currentRun_);
+        faces.push_back(face);
+        pending_[pendingCount_] = index;
         pendingX_[pendingCount_] = normal[0];
         pendingY_[pendingCount_] = normal[1];
         pendingZ_[pendingCount_] = normal[2];
         for (int t = first; t < first + accepted; ++t) {
-            // Built whole here and appended (appending an empty one to fill would clear it first).
-            TMeshFacet out;
             std::array<uint32_t, 3> outIds;
-            for (int k = 0; k < 3; ++k) {
-                const uint8_t c = FaceTriangles[t][k];
-                std::memcpy(out.TexCoords[k], corners[c].TexCoord, sizeof out.TexCoords[k]);
-                outIds[size_t(k)] = ids[c];
-            }
-            out.Normal[0] = out.Normal[1] = out.Normal[2] = 0; // given with settleFaces
-            out.Run = uint32_t(currentRun_);
-            out.Face = faceCount_;
-            facets.push_back(out);
+            for (int k = 0; k < 3; ++k)
+                outIds[size_t(k)] = ids[FaceTriangles[t][k]];
+            facets.push_back(TMeshFacet::of(index, t == 1));
             collecting_.PositionIds.push_back(outIds);
         }
         collecting_.Runs[size_t(currentRun_)].Triangles += size_t(accepted);
         if (++pendingCount_ == SettleBlock) settleFaces();
     }
-    ++faceCount_;
 }
 
 void TMeshRenderer::fillRuns(TMeshObject& object) {
@@ -381,6 +386,7 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     stored_.clear();
     const auto& positionIds = object.PositionIds;
     const std::vector<TMeshFacet>& triangles = object.Facets;
+    const std::vector<TMeshFace>& faces = object.Faces;
     // Room for every corner of a run once, so that its tables never move while they fill (room
     // never written takes no memory).
     for (TMeshRun& run : object.Runs) {
@@ -393,30 +399,35 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
     for (size_t i = 0; i < triangles.size(); ++i) {
         const TMeshFacet& t = triangles[i];
-        TMeshRun& run = object.Runs[t.Run];
-        // The triangles of one face share its normal: a corner of the triangle before at the same
-        // position with the same texture coordinate is the same vertex.
-        const bool sameFace = i > 0 && triangles[i - 1].Face == t.Face &&
-                              std::memcmp(triangles[i - 1].Normal, t.Normal, sizeof t.Normal) == 0;
+        const TMeshFace& face = faces[t.face()];
+        TMeshRun& run = object.Runs[face.Run];
+        float normal[3];
+        t.normal(face, normal);
+        // The triangles of one face turned the same way share its normal: a corner of the
+        // triangle before at the same position with the same texture coordinate is the same
+        // vertex.
+        const bool sameFace = i > 0 && triangles[i - 1].face() == t.face() &&
+                              triangles[i - 1].flipped() == t.flipped();
         uint32_t indices[3];
         for (size_t k = 0; k < 3; ++k) {
             const uint32_t position = positionIds[i][k];
+            const float* texCoord = face.TexCoords[t.corner(int(k))];
             uint32_t index = UINT32_MAX;
             if (sameFace)
                 for (size_t b = 0; b < 3 && index == UINT32_MAX; ++b)
                     if (positionIds[i - 1][b] == position &&
-                        std::memcmp(triangles[i - 1].TexCoords[b], t.TexCoords[k],
-                                    sizeof t.TexCoords[k]) == 0)
+                        std::memcmp(face.TexCoords[triangles[i - 1].corner(int(b))], texCoord,
+                                    sizeof face.TexCoords[0]) == 0)
                         index = last[b];
             if (index == UINT32_MAX) {
                 // The corners at one position share it: the rest tells them apart.
                 TMeshVertex v;
-                std::memcpy(v.Normal, t.Normal, sizeof v.Normal);
-                std::memcpy(v.TexCoord, t.TexCoords[k], sizeof v.TexCoord);
+                std::memcpy(v.Normal, normal, sizeof v.Normal);
+                std::memcpy(v.TexCoord, texCoord, sizeof v.TexCoord);
                 uint32_t& first = storedAt_[position];
                 for (uint32_t s = first; s != 0 && index == UINT32_MAX; s = stored_[s - 1].next) {
                     const StoredCorner& c = stored_[s - 1];
-                    if (c.run == t.Run &&
+                    if (c.run == face.Run &&
                         std::memcmp(&run.Vertices[c.index], &v, sizeof(TMeshVertex)) == 0)
                         index = c.index;
                 }
@@ -424,7 +435,7 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
                     index = uint32_t(run.Vertices.size());
                     run.Vertices.push_back(v);
                     run.PositionIds.push_back(position);
-                    stored_.push_back(StoredCorner{t.Run, index, first});
+                    stored_.push_back(StoredCorner{face.Run, index, first});
                     first = uint32_t(stored_.size());
                 }
             }
@@ -450,10 +461,9 @@ void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textur
 void TMeshRenderer::settleFaces() {
     float normals[SettleBlock][3];
     unitNormals(pendingX_.data(), pendingY_.data(), pendingZ_.data(), pendingCount_, normals);
-    std::vector<TMeshFacet>& facets = collecting_.Facets;
+    std::vector<TMeshFace>& faces = collecting_.Faces;
     for (size_t f = 0; f < pendingCount_; ++f)
-        for (int k = 0; k < pending_[f].count; ++k)
-            std::memcpy(facets[pending_[f].at + size_t(k)].Normal, normals[f], sizeof normals[f]);
+        std::memcpy(faces[pending_[f]].Normal, normals[f], sizeof normals[f]);
     pendingCount_ = 0;
 }
 
@@ -519,7 +529,8 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 void TMeshRenderer::prepare(TMeshObject& object) {
     // All of it here, where the data are fresh from the weld: the writer, the stage that takes
     // longest otherwise, only writes.
-    object.Positions = weldFacets(object.Facets, object.PositionIds, object.Points, &weldRoom_);
+    object.Positions =
+        weldFacets(object.Facets, object.Faces, object.PositionIds, object.Points, &weldRoom_);
     if (usesRuns()) fillRuns(object);
     prepareWriting(object);
 }
@@ -579,6 +590,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             // last serves the next one, and the runs' room of the object written last those of the
             // one welded now. Two objects' worth of each is in use, not three.
             collecting_.Facets.swap(writing_.Facets);
+            collecting_.Faces.swap(writing_.Faces);
             collecting_.PositionIds.swap(writing_.PositionIds);
         }
         clearRuns();
@@ -586,8 +598,10 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // Room for as many triangles as the largest object so far has at once, instead of
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
+        largestFaces_ = std::max(largestFaces_, welding_.Faces.size());
         reserveLarge(collecting_.Facets, largestObject_);
         reserveLarge(collecting_.PositionIds, largestObject_);
+        reserveLarge(collecting_.Faces, largestFaces_);
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);

@@ -86,21 +86,54 @@ uint32_t weldTriangles(std::vector<TMeshTriangle>& triangles,
                        std::vector<std::array<uint32_t, 3>>* positionIds = nullptr,
                        TWeldRoom* room = nullptr);
 
-// One triangle of an object as the mesh exports keep it: its corners' positions are given by
-// their numbers (beside it, into the object's positions), the rest as in TMeshTriangle; the
-// normal is its face's, of unit length, given a few faces after it came (all by the object's end).
-struct TMeshFacet {
-    float TexCoords[3][2];
+// One face of an object as the mesh exports keep it, a quad or a triangle (its fourth corner
+// unused): its corners' texture coordinates as in TMeshTriangle, its flat normal, of unit length
+// once settled (a few faces after it came, all by the object's end), and its run.
+struct TMeshFace {
+    float TexCoords[4][2];
     float Normal[3];
     uint32_t Run;
-    uint32_t Face;
 };
 
-// weldTriangles for facets whose corners are numbered already (ids), with positions the
+// One triangle of an object as the mesh exports keep it: its face, which of the face's
+// triangles it is ((0 1 2) or a quad's (0 2 3)), and whether it is turned round (its corners 1
+// and 2 swapped, its normal the face's negated). Its corners' positions are given by their
+// numbers, beside it.
+class TMeshFacet {
+  public:
+    // Faces an object can have.
+    static constexpr uint32_t MaxFaces = uint32_t(1) << 30;
+
+    static TMeshFacet of(uint32_t face, bool second) {
+        TMeshFacet t;
+        t.bits_ = face << 2 | uint32_t(second) << 1;
+        return t;
+    }
+    uint32_t face() const { return bits_ >> 2; }
+    bool flipped() const { return (bits_ & 1) != 0; }
+    void flip() { bits_ ^= 1; }
+    // The face's corner that is the triangle's corner k.
+    int corner(int k) const {
+        static constexpr uint8_t Corners[2][3] = {{0, 1, 2}, {0, 2, 3}};
+        return Corners[(bits_ >> 1) & 1][flipped() && k > 0 ? 3 - k : k];
+    }
+    // The triangle's normal: its face's, negated when it is turned round.
+    void normal(const TMeshFace& face, float out[3]) const {
+        for (int a = 0; a < 3; ++a)
+            out[a] = flipped() ? 0.0f - face.Normal[a] : face.Normal[a];
+    }
+
+  private:
+    uint32_t bits_ = 0; // face << 2 | second << 1 | flipped
+};
+
+// weldTriangles for facets of faces whose corners are numbered already (ids), with positions the
 // positions by number (a grid's own points may share bits with others and are told apart by
-// their numbers): the numbers stand if they make a closed surface; else the weld runs and
-// numbers and positions come out as it leaves them. Returns the count of positions.
-uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
+// their numbers): the numbers stand if they make a closed surface; else the weld runs, and
+// faces (one per triangle then), numbers and positions come out as it leaves them. Returns the
+// count of positions.
+uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<TMeshFace>& faces,
+                    std::vector<std::array<uint32_t, 3>>& ids,
                     std::vector<std::array<float, 3>>& positions, TWeldRoom* room = nullptr);
 
 // The weld's pairing of triangle sides: false when a triangle (given by its corners' position
@@ -279,14 +312,15 @@ struct TMeshRun {
     bool textured() const { return Texture.TexId != -1; }
 };
 
-// One object as the formats write it: its name and placement, its triangles (welded) with their
-// corners' position numbers and the positions by number, and unless the format reads only the
-// triangles, its runs with their corners stored once.
+// One object as the formats write it: its name and placement, its faces and their triangles
+// (welded) with their corners' position numbers and the positions by number, and unless the
+// format reads only the triangles, its runs with their corners stored once.
 struct TMeshObject {
     std::string Name;
     Matrix4 Matrix;
     std::vector<TMeshRun> Runs; // in order of first use
-    std::vector<TMeshFacet> Facets;
+    std::vector<TMeshFace> Faces;
+    std::vector<TMeshFacet> Facets; // the triangles of the faces, in order
     // Per facet: its corners' position numbers, as collected and then as welded.
     std::vector<std::array<uint32_t, 3>> PositionIds;
     uint32_t Positions = 0; // the position numbers are below it
@@ -421,19 +455,13 @@ class TMeshRenderer : public TRenderer {
 
     std::string formatName_;
     int32_t currentRun_ = -1; // index into collecting_.Runs; -1 after a colour or texture change
-    uint32_t faceCount_ = 0;  // faces of the current object so far
     uint64_t gridSerial_ = 0; // the grid whose points are numbered from gridBase_ on
     uint32_t gridBase_ = 0;
     TUniqueValues<std::array<float, 3>> collectedBits_; // the object's positions so far
     std::vector<uint32_t> gridIds_; // per grid point of the object: its position's number
-    // The faces added since settleFaces last ran: where their triangles begin and how many they
-    // have, and their normals not yet of unit length.
+    // The faces added since settleFaces last ran, and their normals not yet of unit length.
     static constexpr size_t SettleBlock = 256;
-    struct PendingFace {
-        size_t at;
-        int count;
-    };
-    std::array<PendingFace, SettleBlock> pending_;
+    std::array<uint32_t, SettleBlock> pending_;
     std::array<double, SettleBlock> pendingX_, pendingY_, pendingZ_;
     size_t pendingCount_ = 0;
     // Emptied runs of earlier objects: their room serves the next ones.
@@ -446,6 +474,7 @@ class TMeshRenderer : public TRenderer {
     std::exception_ptr welderError_, writerError_;
     TWeldRoom weldRoom_;       // the welder's
     size_t largestObject_ = 0; // most triangles an object of this export had
+    size_t largestFaces_ = 0;  // and most faces
     // fillRuns's room, kept from object to object.
     std::vector<uint32_t> storedAt_;
     struct StoredCorner {

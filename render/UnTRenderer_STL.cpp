@@ -39,10 +39,11 @@ void TSTLRenderer::writeObject(const TMeshObject& object) {
     float lastNormal[3] = {0, 0, 0};
     Vec3 normal{0, 0, 0};
     for (size_t i = 0; i < object.Facets.size(); ++i) {
-        const TMeshFacet& t = object.Facets[i];
-        if (std::memcmp(lastNormal, t.Normal, sizeof lastNormal) != 0) {
-            std::memcpy(lastNormal, t.Normal, sizeof lastNormal);
-            normal = placeDirection(object.Matrix, t.Normal);
+        float facetNormal[3];
+        object.Facets[i].normal(object.Faces[object.Facets[i].face()], facetNormal);
+        if (std::memcmp(lastNormal, facetNormal, sizeof lastNormal) != 0) {
+            std::memcpy(lastNormal, facetNormal, sizeof lastNormal);
+            normal = placeDirection(object.Matrix, facetNormal);
         }
         char* at = storeVec3(outFile.reserve(TriangleSize), normal);
         for (size_t k = 0; k < 3; ++k) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <stdexcept>
 
 namespace weld {
 
@@ -246,10 +247,12 @@ void weld::turnPiecesOutwards(WeldState& w, const std::vector<uint32_t>& across)
         w.triangles, w.ids, across, [&](uint32_t i) { return positions[i]; }, w.room);
 }
 
-uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint32_t, 3>>& ids,
+uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<TMeshFace>& faces,
+                    std::vector<std::array<uint32_t, 3>>& ids,
                     std::vector<std::array<float, 3>>& positions, TWeldRoom* room) {
     using namespace weld;
     if (facets.empty()) {
+        faces.clear();
         ids.clear();
         positions.clear();
         return 0;
@@ -281,30 +284,35 @@ uint32_t weldFacets(std::vector<TMeshFacet>& facets, std::vector<std::array<uint
     std::vector<TMeshTriangle> triangles(facets.size());
     for (size_t t = 0; t < facets.size(); ++t) {
         TMeshTriangle& full = triangles[t];
-        for (size_t k = 0; k < 3; ++k) {
-            std::memcpy(full.Corners[k].Position, positions[ids[t][k]].data(),
+        const TMeshFace& face = faces[facets[t].face()];
+        for (int k = 0; k < 3; ++k) {
+            std::memcpy(full.Corners[k].Position, positions[ids[t][size_t(k)]].data(),
                         sizeof full.Corners[k].Position);
-            std::memcpy(full.Corners[k].TexCoord, facets[t].TexCoords[k],
+            std::memcpy(full.Corners[k].TexCoord, face.TexCoords[facets[t].corner(k)],
                         sizeof full.Corners[k].TexCoord);
         }
-        std::memcpy(full.Normal, facets[t].Normal, sizeof full.Normal);
-        full.Run = facets[t].Run;
-        full.Face = facets[t].Face;
+        facets[t].normal(face, full.Normal);
+        full.Run = face.Run;
+        full.Face = facets[t].face();
     }
     const uint32_t count = weldTriangles(triangles, &ids, room);
+    // Each triangle the weld leaves becomes a face of its own.
+    if (triangles.size() >= TMeshFacet::MaxFaces)
+        throw std::runtime_error("the object has too many triangles");
     facets.resize(triangles.size());
+    faces.assign(triangles.size(), TMeshFace{});
     positions.assign(count, {0, 0, 0});
     for (size_t t = 0; t < triangles.size(); ++t) {
         const TMeshTriangle& full = triangles[t];
-        TMeshFacet& facet = facets[t];
+        TMeshFace& face = faces[t];
         for (size_t k = 0; k < 3; ++k) {
-            std::memcpy(facet.TexCoords[k], full.Corners[k].TexCoord, sizeof facet.TexCoords[k]);
+            std::memcpy(face.TexCoords[k], full.Corners[k].TexCoord, sizeof face.TexCoords[k]);
             std::memcpy(positions[ids[t][k]].data(), full.Corners[k].Position,
                         sizeof full.Corners[k].Position);
         }
-        std::memcpy(facet.Normal, full.Normal, sizeof facet.Normal);
-        facet.Run = full.Run;
-        facet.Face = full.Face;
+        std::memcpy(face.Normal, full.Normal, sizeof face.Normal);
+        face.Run = full.Run;
+        facets[t] = TMeshFacet::of(uint32_t(t), false);
     }
     return count;
 }

@@ -47,11 +47,8 @@ inline void flip(TMeshTriangle& t, Ids& id) {
         n = 0.0f - n;
 }
 inline void flip(TMeshFacet& t, Ids& id) {
-    std::swap(t.TexCoords[1][0], t.TexCoords[2][0]);
-    std::swap(t.TexCoords[1][1], t.TexCoords[2][1]);
+    t.flip();
     std::swap(id[1], id[2]);
-    for (float& n : t.Normal)
-        n = 0.0f - n;
 }
 
 // Numbers the corners by their bits alone (w.ids) and gives their positions; returns how many

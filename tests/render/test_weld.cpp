@@ -127,27 +127,31 @@ std::vector<Face> tube(const std::vector<std::array<float, 2>>& ring, float y0, 
 // welded triangles' corners with the sign of their normals.
 std::pair<std::vector<Face>, std::vector<float>> weldedAsFacets(const std::vector<Face>& faces) {
     std::vector<TMeshFacet> facets;
+    std::vector<TMeshFace> meshFaces;
     std::vector<std::array<uint32_t, 3>> ids;
     std::vector<Corner> positions;
     for (const Face& f : faces) {
-        TMeshFacet facet{};
+        TMeshFace face{};
         std::array<uint32_t, 3> id{};
         for (int k = 0; k < 3; ++k) {
-            facet.TexCoords[k][0] = float(k);
+            face.TexCoords[k][0] = float(k);
             const auto at = std::find(positions.begin(), positions.end(), f[k]);
             id[k] = uint32_t(at - positions.begin());
             if (at == positions.end()) positions.push_back(f[k]);
         }
-        facet.Normal[2] = 1;
-        facet.Face = uint32_t(facets.size());
-        facets.push_back(facet);
+        face.Normal[2] = 1;
+        face.Run = 7;
+        facets.push_back(TMeshFacet::of(uint32_t(meshFaces.size()), false));
+        meshFaces.push_back(face);
         ids.push_back(id);
     }
-    weldFacets(facets, ids, positions);
+    weldFacets(facets, meshFaces, ids, positions);
     std::pair<std::vector<Face>, std::vector<float>> out;
     for (size_t t = 0; t < facets.size(); ++t) {
         out.first.push_back({positions[ids[t][0]], positions[ids[t][1]], positions[ids[t][2]]});
-        out.second.push_back(facets[t].Normal[2]);
+        float normal[3];
+        facets[t].normal(meshFaces[facets[t].face()], normal);
+        out.second.push_back(normal[2]);
     }
     return out;
 }
