@@ -559,6 +559,9 @@ class TOBJRenderer : public TMeshRenderer {
     TUniqueValues<std::array<float, 2>> texCoords_;
     std::vector<std::array<float, 3>> placed_;
     std::vector<uint32_t> placedAt_;
+    // writeObject's: the formatted corners of a run, room kept from run to run.
+    std::unique_ptr<char[]> cornerText_;
+    size_t cornerRoom_ = 0;
     std::map<TMaterialKey, std::string> materials_;
     std::map<std::string, std::string> images_; // image file -> its name beside the .obj
 };

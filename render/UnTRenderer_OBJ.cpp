@@ -19,6 +19,10 @@ using Pair = std::array<float, 2>;
 
 // Longest line written: a keyword and three numbers, or a face of three corner references.
 constexpr size_t MaxLine = 8 + 3 * (MaxFixed6Length + 1) + 2;
+// Longest corner reference of a face, " v/vt/vn", and how many bytes of one are copied at once.
+constexpr size_t MaxCorner = 3 * (MaxDecimalLength + 1);
+constexpr size_t CopyWidth = 32;
+static_assert(1 + 3 * std::max(MaxCorner, CopyWidth) + 2 <= MaxLine);
 
 char* put(char* out, std::string_view text) {
     std::memcpy(out, text.data(), text.size());
@@ -226,8 +230,7 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
     if (indexCount == 0) return;
 
     const std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
-    std::string corners;            // the formatted corners of one run, and
-    std::vector<uint32_t> cornerAt; // where each begins
+    std::vector<size_t> cornerAt; // where each formatted corner of a run begins
     objFile.writeLine("o " + lineText(object.Name.empty() ? "unnamed" : object.Name));
     auto writeValues = [&](std::string_view keyword, const auto& values) {
         for (const auto& value : values) {
@@ -247,30 +250,41 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
         const TMeshRun& run = runs[r];
         if (run.Indices.empty()) continue;
         objFile.writeLine("usemtl " + materialFor(run));
-        // Each corner's " v/vt/vn" is formatted once; its faces copy it.
+        // Each corner's " v/vt/vn" is formatted once, one after the other, into room for the
+        // longest each; its faces copy it.
         const bool textured = run.textured();
         const std::vector<std::array<uint32_t, 3>>& refs = references[r];
-        corners.clear();
+        const size_t room = refs.size() * MaxCorner + CopyWidth;
+        if (room > cornerRoom_) {
+            cornerText_ = std::make_unique_for_overwrite<char[]>(room);
+            cornerRoom_ = room;
+        }
+        char* const text = cornerText_.get();
         cornerAt.resize(refs.size() + 1);
-        char text[3 * (MaxDecimalLength + 1) + 1];
+        size_t at = 0, longest = 0;
         for (size_t v = 0; v < refs.size(); ++v) {
-            char* out = text;
+            char* out = text + at;
             *out++ = ' ';
             out = putDecimal(out, int64_t(positionBase_ + refs[v][0] + 1));
             *out++ = '/';
             if (textured) out = putDecimal(out, int64_t(texCoordBase_ + refs[v][1] + 1));
             *out++ = '/';
             out = putDecimal(out, int64_t(normalBase_ + refs[v][2] + 1));
-            cornerAt[v] = uint32_t(corners.size());
-            corners.append(text, size_t(out - text));
+            cornerAt[v] = at;
+            longest = std::max(longest, size_t(out - (text + at)));
+            at = size_t(out - text);
         }
-        cornerAt[refs.size()] = uint32_t(corners.size());
+        cornerAt[refs.size()] = at;
+        // Corners no longer than CopyWidth (indices below a billion) are copied CopyWidth bytes at
+        // a time, the next one written over the rest; the room holds that much after the last.
+        const bool narrow = longest <= CopyWidth;
         for (size_t i = 0; i < run.Indices.size(); i += 3) {
             char* out = put(objFile.reserve(MaxLine), "f");
             for (size_t k = 0; k < 3; ++k) {
                 const uint32_t v = run.Indices[i + k];
-                out = put(out, std::string_view(corners).substr(cornerAt[v],
-                                                                cornerAt[v + 1] - cornerAt[v]));
+                const size_t length = cornerAt[v + 1] - cornerAt[v];
+                std::memcpy(out, text + cornerAt[v], narrow ? CopyWidth : length);
+                out += length;
             }
             objFile.commit(put(out, "\r\n"));
         }
