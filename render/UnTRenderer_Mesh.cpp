@@ -526,11 +526,15 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
     bufferTexturedVertex(vertex, texCoord, normal);
 }
 
+void TMeshRenderer::weld(TMeshObject& object) {
+    object.Positions =
+        weldFacets(object.Facets, object.Faces, object.PositionIds, object.Points, &weldRoom_);
+}
+
 void TMeshRenderer::prepare(TMeshObject& object) {
     // All of it here, where the data are fresh from the weld: the writer, the stage that takes
     // longest otherwise, only writes.
-    object.Positions =
-        weldFacets(object.Facets, object.Faces, object.PositionIds, object.Points, &weldRoom_);
+    if (!weldsWhereCollected()) weld(object);
     if (usesRuns()) fillRuns(object);
     prepareWriting(object);
 }
@@ -572,6 +576,8 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
         collectedBits_.moveValuesTo(collecting_.Points);
         settleFaces();
+        // The weld's room is the collecting thread's then: prepare leaves it alone.
+        if (weldsWhereCollected()) weld(collecting_);
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.

@@ -399,6 +399,9 @@ class TMeshRenderer : public TRenderer {
     // What the format works out before writing, into object's own fields: runs on the weld's
     // thread once the runs are filled, and reads object and the format's own members only.
     virtual void prepareWriting(TMeshObject& /*object*/) {}
+    // Whether prepareWriting has so much to do that the weld goes to the collecting thread, at
+    // the end of each object, instead of the weld's; the files' bytes are the same either way.
+    virtual bool weldsWhereCollected() const { return false; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
     // Releases the open files after a failure without writing more; never throws.
@@ -433,6 +436,8 @@ class TMeshRenderer : public TRenderer {
     // Welds the object, turns its pieces outwards and fills its runs' tables: all that writing
     // it needs.
     void prepare(TMeshObject& object);
+    // Welds the object: its triangles wound outwards, its positions numbered (weldFacets).
+    void weld(TMeshObject& object);
     // Gives the faces added last their unit normals, all together.
     void settleFaces();
     // Stores each run's corners once, from the welded triangles and their positions' numbers.
@@ -541,6 +546,7 @@ class TOBJRenderer : public TMeshRenderer {
   protected:
     void openFiles(const std::string& fileName) override;
     void prepareWriting(TMeshObject& object) override;
+    bool weldsWhereCollected() const override { return true; }
     void writeObject(const TMeshObject& object) override;
     void closeFiles() override;
     void abandonFiles() noexcept override;
