@@ -433,8 +433,8 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Welds the object, turns its pieces outwards and fills its runs' tables: all that writing
-    // it needs.
+    // Welds the object (unless the collecting thread did), fills its runs' tables and works out
+    // what the format needs besides: all that writing it needs.
     void prepare(TMeshObject& object);
     // Welds the object: its triangles wound outwards, its positions numbered (weldFacets).
     void weld(TMeshObject& object);
@@ -477,7 +477,7 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
-    TWeldRoom weldRoom_;       // the welder's
+    TWeldRoom weldRoom_;       // the weld's, on whichever thread it runs
     size_t largestObject_ = 0; // most triangles an object of this export had
     size_t largestFaces_ = 0;  // and most faces
     // fillRuns's room, kept from object to object.
