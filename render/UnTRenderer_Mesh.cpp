@@ -306,9 +306,6 @@ TMeshRun& TMeshRenderer::currentRun() {
 
 namespace {
 
-// A quad's triangles; a triangle's is the first.
-constexpr uint8_t FaceTriangles[2][3] = {{0, 1, 2}, {0, 2, 3}};
-
 // Which triangles of a face (a quad's are (0 1 2) and (0 2 3)) have an area, and the face's
 // flat normal: that of the first one with an area, as the screen draws it, not yet of unit
 // length. Returns how many there are, from the first one with an area on (first).
@@ -367,10 +364,11 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
         pendingY_[pendingCount_] = normal[1];
         pendingZ_[pendingCount_] = normal[2];
         for (int t = first; t < first + accepted; ++t) {
+            const TMeshFacet facet = TMeshFacet::of(index, t == 1);
             std::array<uint32_t, 3> outIds;
             for (int k = 0; k < 3; ++k)
-                outIds[size_t(k)] = ids[FaceTriangles[t][k]];
-            facets.push_back(TMeshFacet::of(index, t == 1));
+                outIds[size_t(k)] = ids[facet.corner(k)];
+            facets.push_back(facet);
             collecting_.PositionIds.push_back(outIds);
         }
         collecting_.Runs[size_t(currentRun_)].Triangles += size_t(accepted);
@@ -532,8 +530,7 @@ void TMeshRenderer::weld(TMeshObject& object) {
 }
 
 void TMeshRenderer::prepare(TMeshObject& object) {
-    // All of it here, where the data are fresh from the weld: the writer, the stage that takes
-    // longest otherwise, only writes.
+    // All of it here, where the data are fresh from the weld: the writer only writes.
     if (!weldsWhereCollected()) weld(object);
     if (usesRuns()) fillRuns(object);
     prepareWriting(object);

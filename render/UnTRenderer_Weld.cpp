@@ -453,11 +453,6 @@ bool dropFacesBackToBack(WeldState& w, const Sides& sides) {
     return true;
 }
 
-double distance(const Point3& a, const Point3& b) {
-    return std::sqrt((a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y) +
-                     (a.Z - b.Z) * (a.Z - b.Z));
-}
-
 // Joins open edges (edges of one triangle only) that run back along each other with ends much
 // closer than their length: the two sides of a seam that the builders computed apart. Returns
 // whether any corner moved; joined marks the positions that went and those they went to.

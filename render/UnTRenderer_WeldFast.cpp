@@ -75,13 +75,6 @@ bool sidesPaired(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32
     return pairSides(ids, count, across, &eachWayOnce, room, &open) && eachWayOnce;
 }
 
-// closedAsGiven past the positions' check.
-bool sidesClosed(const std::vector<Ids>& ids, uint32_t count, std::vector<uint32_t>& across,
-                 TWeldRoom* room) {
-    bool open = false;
-    return sidesPaired(ids, count, across, room, open) && !open;
-}
-
 double distanceToSide(const Point3& p, const Point3& a, const Point3& b) {
     const double d[3] = {b.X - a.X, b.Y - a.Y, b.Z - a.Z};
     const double v[3] = {p.X - a.X, p.Y - a.Y, p.Z - a.Z};
@@ -114,10 +107,10 @@ bool openSidesApart(const std::vector<Ids>& ids, const std::vector<std::array<fl
         largest = std::max(
             {largest, std::fabs(double(p[0])), std::fabs(double(p[1])), std::fabs(double(p[2]))});
     for (const Side& s : sides)
-        longest = std::max(longest, distanceToSide(point(s.b), point(s.a), point(s.a)));
+        longest = std::max(longest, distance(point(s.a), point(s.b)));
     const double margin = 2 * std::max(largest * WeldFraction, longest * SeamFraction);
     for (const Side& s : sides)
-        if (!(distanceToSide(point(s.b), point(s.a), point(s.a)) > margin)) return false;
+        if (!(distance(point(s.a), point(s.b)) > margin)) return false;
     // The corners by cells as wide as the longest side: each side looks into the few cells
     // within the margin of it.
     const double cell = longest;
@@ -165,7 +158,8 @@ bool openSidesApart(const std::vector<Ids>& ids, const std::vector<std::array<fl
 bool closedAsGiven(WeldState& w, std::vector<uint32_t>& across) {
     for (const Point3& p : w.positions)
         if (!kept(p.X) || !kept(p.Y) || !kept(p.Z)) return false;
-    return sidesClosed(w.ids, uint32_t(w.positions.size()), across, w.room);
+    bool open = false;
+    return sidesPaired(w.ids, uint32_t(w.positions.size()), across, w.room, open) && !open;
 }
 
 } // namespace weld

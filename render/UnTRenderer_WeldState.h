@@ -5,6 +5,7 @@
 #include "render/UnTRenderer_Mesh.h"
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <utility>
 #include <vector>
@@ -25,6 +26,11 @@ constexpr double SeamFraction = 1.0 / 1024;
 
 inline Point3 toPoint(const float p[3]) {
     return Point3{p[0], p[1], p[2]};
+}
+
+inline double distance(const Point3& a, const Point3& b) {
+    return std::sqrt((a.X - b.X) * (a.X - b.X) + (a.Y - b.Y) * (a.Y - b.Y) +
+                     (a.Z - b.Z) * (a.Z - b.Z));
 }
 
 using Ids = std::array<uint32_t, 3>;
