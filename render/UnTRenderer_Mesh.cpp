@@ -529,9 +529,15 @@ void TMeshRenderer::weld(TMeshObject& object) {
         weldFacets(object.Facets, object.Faces, object.PositionIds, object.Points, &weldRoom_);
 }
 
-void TMeshRenderer::prepare(TMeshObject& object) {
+void TMeshRenderer::prepare(TMeshObject& object, bool welded) {
     // All of it here, where the data are fresh from the weld: the writer only writes.
-    if (!weldsWhereCollected()) weld(object);
+    if (!welded) {
+        const TGiveBack roomBack{[this] {
+            weldRoomBusy_.store(false);
+            weldRoomBusy_.notify_all();
+        }};
+        weld(object);
+    }
     if (usesRuns()) fillRuns(object);
     prepareWriting(object);
 }
@@ -573,8 +579,14 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
     step("endObject", [&] {
         collectedBits_.moveValuesTo(collecting_.Points);
         settleFaces();
-        // The weld's room is the collecting thread's then: prepare leaves it alone.
-        if (weldsWhereCollected()) weld(collecting_);
+        // Where the format asks for it, the object is welded here while the thread after is busy
+        // with the one before; the first object, with that thread idle, is welded there. The
+        // weld's room serves one weld at a time.
+        const bool weldHere = weldsWhereCollected() && hasWelding_;
+        if (weldHere) {
+            weldRoomBusy_.wait(true);
+            weld(collecting_);
+        }
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.
@@ -608,7 +620,8 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);
-        start(welder_, welderError_, [this] { prepare(welding_); });
+        if (!weldHere) weldRoomBusy_.store(true);
+        start(welder_, welderError_, [this, weldHere] { prepare(welding_, weldHere); });
         if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
     });
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 #include <exception>
 #include <iterator>
@@ -281,6 +282,7 @@ template <class Back> struct TGiveBack {
     Back back;
     ~TGiveBack() { back(); }
 };
+template <class Back> TGiveBack(Back) -> TGiveBack<Back>;
 
 // The weld's tables, kept from one object to the next so that each object's weld finds its
 // memory ready instead of asking the system afresh.
@@ -328,11 +330,13 @@ struct TMeshObject {
     // told apart by their numbers), then as welded.
     std::vector<std::array<float, 3>> Points;
     // For a format that stores values once per object (OBJ): the distinct placed positions,
-    // texture coordinates and placed normals, and per run, for each of its stored corners, its
-    // numbers into them (position, texture coordinate, normal).
+    // texture coordinates and placed normals; per position number, its number among the placed
+    // positions; and per run, for each of its stored corners, its numbers among the others
+    // (texture coordinate, normal).
     std::vector<std::array<float, 3>> PlacedPositions, PlacedNormals;
     std::vector<std::array<float, 2>> TexCoords;
-    std::vector<std::vector<std::array<uint32_t, 3>>> CornerValues;
+    std::vector<uint32_t> PositionNumbers;
+    std::vector<std::vector<std::array<uint32_t, 2>>> CornerValues;
 };
 
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
@@ -400,7 +404,8 @@ class TMeshRenderer : public TRenderer {
     // thread once the runs are filled, and reads object and the format's own members only.
     virtual void prepareWriting(TMeshObject& /*object*/) {}
     // Whether prepareWriting has so much to do that the weld goes to the collecting thread, at
-    // the end of each object, instead of the weld's; the files' bytes are the same either way.
+    // the end of each object but the first (when the weld's thread has nothing else to do),
+    // instead of the weld's; the files' bytes are the same either way.
     virtual bool weldsWhereCollected() const { return false; }
     // Completes and closes the files; staged renames them afterwards.
     virtual void closeFiles() = 0;
@@ -433,9 +438,9 @@ class TMeshRenderer : public TRenderer {
   private:
     [[noreturn]] void fail(const char* stepName, const char* cause);
     void clearRuns();
-    // Welds the object (unless the collecting thread did), fills its runs' tables and works out
-    // what the format needs besides: all that writing it needs.
-    void prepare(TMeshObject& object);
+    // Welds the object (unless welded already, by the collecting thread), fills its runs' tables
+    // and works out what the format needs besides: all that writing it needs.
+    void prepare(TMeshObject& object, bool welded);
     // Welds the object: its triangles wound outwards, its positions numbered (weldFacets).
     void weld(TMeshObject& object);
     // Gives the faces added last their unit normals, all together.
@@ -477,7 +482,9 @@ class TMeshRenderer : public TRenderer {
     bool hasWelding_ = false, hasWriting_ = false;
     std::thread welder_, writer_;
     std::exception_ptr welderError_, writerError_;
-    TWeldRoom weldRoom_;       // the weld's, on whichever thread it runs
+    TWeldRoom weldRoom_; // the weld's, on whichever thread it runs
+    // Whether a weld on the thread after the collecting one may still be using weldRoom_.
+    std::atomic<bool> weldRoomBusy_{false};
     size_t largestObject_ = 0; // most triangles an object of this export had
     size_t largestFaces_ = 0;  // and most faces
     // fillRuns's room, kept from object to object.
@@ -559,12 +566,15 @@ class TOBJRenderer : public TMeshRenderer {
     TExportFile objFile, mtlFile;
     std::string directory_; // of the .obj, with its "/" (empty for the current directory)
     uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0; // written so far
+    // Numbers the object's placed positions (PlacedPositions, PositionNumbers): prepareWriting's
+    // other half, on a thread of its own.
+    void numberPositions(TMeshObject& object);
+
     // prepareWriting's: an object's positions, normals and texture coordinates stored once, and
-    // its positions placed with their numbers there; room kept from object to object.
+    // its positions placed; room kept from object to object.
     TUniqueValues<std::array<float, 3>> positions_, normals_;
     TUniqueValues<std::array<float, 2>> texCoords_;
     std::vector<std::array<float, 3>> placed_;
-    std::vector<uint32_t> placedAt_;
     // writeObject's: the formatted corners of a run, room kept from run to run.
     std::unique_ptr<char[]> cornerText_;
     size_t cornerRoom_ = 0;

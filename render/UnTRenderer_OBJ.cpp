@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <cmath>
 #include <memory>
+#include <system_error>
+#include <thread>
 
 #include <sys/stat.h>
 
@@ -165,31 +167,36 @@ const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
 void TOBJRenderer::prepareWriting(TMeshObject& object) {
     const std::vector<TMeshRun>& runs = object.Runs;
     // Positions, texture coordinates and normals are each stored once per object; the tables
-    // are empty, their values having gone with the object before.
-    TUniqueValues<Triple>&positions = positions_, &normals = normals_;
+    // are empty, their values having gone with the object before. The positions of a large
+    // object are numbered on a thread of their own while the normals and texture coordinates are
+    // numbered here.
+    constexpr uint32_t PositionsApart = 4096;
+    std::exception_ptr positionsError;
+    std::thread positionsThread;
+    try {
+        if (weldInBackground && object.Positions >= PositionsApart)
+            positionsThread = std::thread([&] {
+                try {
+                    numberPositions(object);
+                } catch (...) {
+                    positionsError = std::current_exception();
+                }
+            });
+    } catch (const std::system_error&) {
+        // No thread to be had (a process limit): one after the other.
+    }
+    if (!positionsThread.joinable()) numberPositions(object);
+    const TGiveBack joinPositions{[&] {
+        if (positionsThread.joinable()) positionsThread.join();
+    }};
+    TUniqueValues<Triple>& normals = normals_;
     TUniqueValues<Pair>& texCoords = texCoords_;
-    std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
+    std::vector<std::vector<std::array<uint32_t, 2>>>& references = object.CornerValues;
     references.resize(runs.size());
-    const Matrix4 placement =
-        scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
     // Corners of one face follow each other: the last normal is turned and looked up once.
     float lastNormal[3] = {0, 0, 0};
     uint32_t normal = 0;
     bool normalKnown = false;
-    // Each position is placed and looked up once; the corners at it take its number. The
-    // positions are placed first, so that the table's slots for those a few corners on can be
-    // fetched into the cache ahead of their look-up.
-    std::vector<uint32_t>& placedAt = placedAt_;
-    std::vector<Triple>& placed = placed_;
-    reserveLarge(placedAt, object.Positions);
-    placedAt.assign(object.Positions, UINT32_MAX);
-    reserveLarge(placed, object.Positions);
-    placed.resize(object.Positions);
-    for (size_t i = 0; i < object.Positions; ++i) {
-        const Vec3 p = placePoint(placement, object.Points[i].data());
-        placed[i] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
-    }
-    positions.reserve(object.Positions);
     constexpr size_t Ahead = 16;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
@@ -198,13 +205,10 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
         const bool textured = run.textured();
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
-            if (i + Ahead < run.Vertices.size()) {
-                positions.prefetch(placed[run.PositionIds[i + Ahead]]);
+            if (textured && i + Ahead < run.Vertices.size()) {
                 const float* t = run.Vertices[i + Ahead].TexCoord;
-                if (textured) texCoords.prefetch(Pair{t[0], t[1]});
+                texCoords.prefetch(Pair{t[0], t[1]});
             }
-            uint32_t& position = placedAt[run.PositionIds[i]];
-            if (position == UINT32_MAX) position = positions.add(placed[run.PositionIds[i]]);
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
                 const Vec3 n = placeDirection(object.Matrix, v.Normal);
@@ -213,13 +217,44 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
             }
             const uint32_t t =
                 textured ? texCoords.add(Pair{v.TexCoord[0], v.TexCoord[1]}) : uint32_t(0);
-            references[r].push_back({position, t, normal});
+            references[r].push_back({t, normal});
         }
     }
     // The values go with the object, the tables' room stays.
-    positions.moveValuesTo(object.PlacedPositions);
     normals.moveValuesTo(object.PlacedNormals);
     texCoords.moveValuesTo(object.TexCoords);
+    if (positionsThread.joinable()) positionsThread.join();
+    if (positionsError) std::rethrow_exception(positionsError);
+}
+
+void TOBJRenderer::numberPositions(TMeshObject& object) {
+    // Each position is placed and looked up once, in the order the runs' corners first use it;
+    // the corners at it take its number. The positions are placed first, so that the table's
+    // slots for those a few corners on can be fetched into the cache ahead of their look-up.
+    TUniqueValues<Triple>& positions = positions_;
+    const Matrix4 placement =
+        scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
+    std::vector<uint32_t>& numbers = object.PositionNumbers;
+    reserveLarge(numbers, object.Positions);
+    numbers.assign(object.Positions, UINT32_MAX);
+    std::vector<Triple>& placed = placed_;
+    reserveLarge(placed, object.Positions);
+    placed.resize(object.Positions);
+    for (size_t i = 0; i < object.Positions; ++i) {
+        const Vec3 p = placePoint(placement, object.Points[i].data());
+        placed[i] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
+    }
+    positions.reserve(object.Positions);
+    constexpr size_t Ahead = 16;
+    for (const TMeshRun& run : object.Runs) {
+        const std::vector<uint32_t>& ids = run.PositionIds;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (i + Ahead < ids.size()) positions.prefetch(placed[ids[i + Ahead]]);
+            uint32_t& number = numbers[ids[i]];
+            if (number == UINT32_MAX) number = positions.add(placed[ids[i]]);
+        }
+    }
+    positions.moveValuesTo(object.PlacedPositions);
 }
 
 void TOBJRenderer::writeObject(const TMeshObject& object) {
@@ -229,7 +264,8 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
         indexCount += run.Indices.size();
     if (indexCount == 0) return;
 
-    const std::vector<std::vector<std::array<uint32_t, 3>>>& references = object.CornerValues;
+    const std::vector<std::vector<std::array<uint32_t, 2>>>& references = object.CornerValues;
+    const std::vector<uint32_t>& positionNumbers = object.PositionNumbers;
     std::vector<size_t> cornerAt; // where each formatted corner of a run begins
     objFile.writeLine("o " + lineText(object.Name.empty() ? "unnamed" : object.Name));
     auto writeValues = [&](std::string_view keyword, const auto& values) {
@@ -253,7 +289,7 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
         // Each corner's " v/vt/vn" is formatted once, one after the other, into room for the
         // longest each; its faces copy it.
         const bool textured = run.textured();
-        const std::vector<std::array<uint32_t, 3>>& refs = references[r];
+        const std::vector<std::array<uint32_t, 2>>& refs = references[r];
         const size_t room = refs.size() * MaxCorner + CopyWidth;
         if (room > cornerRoom_) {
             cornerText_ = std::make_unique_for_overwrite<char[]>(room);
@@ -265,11 +301,12 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
         for (size_t v = 0; v < refs.size(); ++v) {
             char* out = text + at;
             *out++ = ' ';
-            out = putDecimal(out, int64_t(positionBase_ + refs[v][0] + 1));
+            const uint32_t position = positionNumbers[run.PositionIds[v]];
+            out = putDecimal(out, int64_t(positionBase_ + position + 1));
             *out++ = '/';
-            if (textured) out = putDecimal(out, int64_t(texCoordBase_ + refs[v][1] + 1));
+            if (textured) out = putDecimal(out, int64_t(texCoordBase_ + refs[v][0] + 1));
             *out++ = '/';
-            out = putDecimal(out, int64_t(normalBase_ + refs[v][2] + 1));
+            out = putDecimal(out, int64_t(normalBase_ + refs[v][1] + 1));
             cornerAt[v] = at;
             longest = std::max(longest, size_t(out - (text + at)));
             at = size_t(out - text);

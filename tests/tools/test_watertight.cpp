@@ -472,8 +472,8 @@ TEST_F(MeshExport, EdgesOutsideEveryGroupTakeTheDefaultAppearanceInEveryExporter
 // Objects are welded on a second thread while the next is built, and the sides come with their
 // grid points' numbers; the files are the same bytes as when each object is welded in turn from
 // loose quads, objects in document order. The document mixes solids whose corners already meet
-// with ones the weld must mend, an open profile, a profile corner drawn twice and a lathe pinched
-// on its axis.
+// with ones the weld must mend, an open profile, a profile corner drawn twice, a lathe pinched
+// on its axis and a solid large enough for OBJ to number its positions on a thread of their own.
 TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
     auto bytesOf = [&](std::unique_ptr<TMeshRenderer> renderer, const std::string& name,
                        bool fast) {
@@ -488,7 +488,7 @@ TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
                           {{-10, -10}, {10, -10}, {10, -10}, {10, 10}, {-10, 10}, {-10, -10}}),
                      lathe({{0, 0}, {30, 0}, {40, 50}, {0, 50}, {0, 0}}, 72),
                      lathe({{0, 0}, {30, 0}, {0, 25}, {30, 50}, {0, 50}, {0, 0}}, 9),
-                     lathe({{20, 0}, {35, 0}, {35, 10}}, 12)),
+                     lathe({{20, 0}, {35, 0}, {35, 10}}, 12), gearRing(33, 6)),
             -1, file(name));
         setCurrentRenderer(nullptr);
         return readBytes(file(name));
