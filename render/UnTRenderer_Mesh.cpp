@@ -542,26 +542,6 @@ void TMeshRenderer::prepare(TMeshObject& object, bool welded) {
     prepareWriting(object);
 }
 
-template <class Work>
-void TMeshRenderer::start(std::thread& thread, std::exception_ptr& error, Work work) {
-    auto guarded = [&error, work] {
-        try {
-            work();
-        } catch (...) {
-            error = std::current_exception();
-        }
-    };
-    if (weldInBackground) {
-        try {
-            thread = std::thread(guarded);
-            return;
-        } catch (const std::system_error&) {
-            // No thread to be had (a process limit): the work is done here instead.
-        }
-    }
-    guarded();
-}
-
 void TMeshRenderer::waitForWorkers() {
     if (welder_.joinable()) welder_.join();
     if (writer_.joinable()) writer_.join();

@@ -18,6 +18,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <thread>
 #include <type_traits>
 #include <utility>
@@ -429,6 +430,26 @@ class TMeshRenderer : public TRenderer {
     // Waits for the objects still being welded or written, dropping what failed there; derived
     // renderers call it first in their destructors, before their files go.
     void stopWorkers() noexcept;
+    // Runs work on thread (or at once when not in the background, or when no thread is to be
+    // had), keeping what it throws in error.
+    template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work) {
+        auto guarded = [&error, work] {
+            try {
+                work();
+            } catch (...) {
+                error = std::current_exception();
+            }
+        };
+        if (weldInBackground) {
+            try {
+                thread = std::thread(guarded);
+                return;
+            } catch (const std::system_error&) {
+                // No thread to be had (a process limit): the work is done here instead.
+            }
+        }
+        guarded();
+    }
 
     TStagedFiles staged;
     const TExportUnit unit = exportUnit(); // what one world unit is in this export
@@ -449,8 +470,6 @@ class TMeshRenderer : public TRenderer {
     void fillRuns(TMeshObject& object);
     // Waits for the objects being welded and written; rethrows what failed there.
     void waitForWorkers();
-    // Runs work on thread (or at once when not in the background), keeping what it throws.
-    template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work);
     // Adds a face of n corners (p, 3 or 4) with their texture coordinates (t), its corners
     // numbered by their bits.
     void collectFace(const Vec3* p, const Vec3* t, int n, bool textured);

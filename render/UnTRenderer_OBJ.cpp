@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cmath>
 #include <memory>
-#include <system_error>
 #include <thread>
 
 #include <sys/stat.h>
@@ -173,19 +172,10 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
     constexpr uint32_t PositionsApart = 4096;
     std::exception_ptr positionsError;
     std::thread positionsThread;
-    try {
-        if (weldInBackground && object.Positions >= PositionsApart)
-            positionsThread = std::thread([&] {
-                try {
-                    numberPositions(object);
-                } catch (...) {
-                    positionsError = std::current_exception();
-                }
-            });
-    } catch (const std::system_error&) {
-        // No thread to be had (a process limit): one after the other.
-    }
-    if (!positionsThread.joinable()) numberPositions(object);
+    if (object.Positions >= PositionsApart)
+        start(positionsThread, positionsError, [this, &object] { numberPositions(object); });
+    else
+        numberPositions(object);
     const TGiveBack joinPositions{[&] {
         if (positionsThread.joinable()) positionsThread.join();
     }};
