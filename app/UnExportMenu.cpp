@@ -3,7 +3,7 @@
 
 #include "app/UnDataDirectory.h"
 #include "app/unPalvorin.h"
-#include "render/UnExportUnit.h"
+#include "meshexport/UnExportUnit.h"
 
 #include <QAction>
 #include <QActionGroup>

@@ -7,7 +7,7 @@
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
 #include "model/UnTExtrStream.h"
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_OGL.h"
 #include "scene/UnOpenGL_GL.h"

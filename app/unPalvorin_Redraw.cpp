@@ -1,7 +1,7 @@
 // The main window's picture: the screen's steps around the shared traversal, and frames.
 #include "app/UnGLCanvas.h"
 #include "app/unPalvorin.h"
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer_OGL.h"
 #include "scene/UnOpenGL_GL.h"
 #include "ui_unPalvorin.h"

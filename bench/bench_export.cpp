@@ -2,7 +2,7 @@
 // raw writes.
 #include "bench/BenchClock.h"
 #include "model/UnTExtrObj.h"
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 

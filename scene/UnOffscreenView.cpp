@@ -1,7 +1,7 @@
 // Offscreen pictures: EGL surfaceless context, framebuffer object, the view's redraw and Fit all.
 #include "scene/UnOffscreenView.h"
 
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
 #include "scene/UnOpenGL_GL.h"

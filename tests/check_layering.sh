@@ -1,25 +1,35 @@
 #!/usr/bin/env bash
-# Fails when a core source (model, mesh, exporters, texture table, object file, the editor's figures
-# and the polyline edit control's logic) includes Qt or OpenGL.
-# The end caps may include GLU for the tessellator.
+# Fails when a source of the core libraries (palvorin_core, palvorin_figures) or a command-line tool
+# includes Qt or OpenGL. The end caps may include GLU for the tessellator.
+# Usage: check_layering.sh ROOT SOURCE...; the sources come from the build, each with the header of
+# the same name beside it.
 root=${1:-.}
+shift
 cd "$root" || exit 2
-core=$(ls model/*.h model/*.cpp mesh/*.h mesh/*.cpp render/UnTRenderer.* render/UnTRenderer_DXF.* \
-          render/UnTRenderer_VRML.* render/UnTRenderer_3DS.* \
-          render/UnTRenderer_Mesh.* render/UnTRenderer_GLTF.* render/UnTRenderer_OBJ.* \
-          render/UnTRenderer_STL.* render/UnRedraw.* scene/UnOpenGL.h \
-          scene/UnOpenGL.cpp scene/UnBmpTex*.* tools/*.cpp editor/fmath.* editor/LineLibrary.* \
-          editor/unTFC*.* editor/UnTFC*.* editor/UnMultiLineEditCore.* \
-          app/Internationalization_File.* 2>/dev/null)
-bad=$(grep -n -E '#include *[<"](Q[A-Za-z]|qt|GL/gl\.h|GL/glx|GL/glext|QtOpenGL|epoxy)' $core)
+if [ $# -eq 0 ]; then
+  echo "no core sources given"
+  exit 2
+fi
+core=()
+for s in "$@"; do
+  core+=("$s")
+  h="${s%.cpp}.h"
+  [ "$h" != "$s" ] && [ -f "$h" ] && core+=("$h")
+done
+# Headers without a source of their own in the core's folders.
+for d in model mesh meshexport traversal; do
+  for h in "$d"/*.h; do [ -f "$h" ] && core+=("$h"); done
+done
+core+=(render/UnTRenderer.h render/UnTRenderer_Exporters.h scene/UnOpenGL.h)
+bad=$(grep -n -E '#include *[<"](Q[A-Za-z]|qt|GL/gl\.h|GL/glx|GL/glext|QtOpenGL|epoxy)' "${core[@]}")
 if [ -n "$bad" ]; then
   echo "core sources include Qt or OpenGL headers:"
   echo "$bad"
   exit 1
 fi
-glu=$(grep -l -E '#include *[<"]GL/glu\.h' $core | grep -v '^mesh/UnEndCaps\.cpp$')
+glu=$(grep -l -E '#include *[<"]GL/glu\.h' "${core[@]}" | grep -v 'mesh/UnEndCaps\.cpp$')
 if [ -n "$glu" ]; then
   echo "only the end caps may use GLU: $glu"
   exit 1
 fi
-echo "core layering ok"
+echo "core layering ok: ${#core[@]} files"

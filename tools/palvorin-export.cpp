@@ -2,8 +2,8 @@
 // PNG picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
-#include "render/UnExportUnit.h"
-#include "render/UnRedraw.h"
+#include "meshexport/UnExportUnit.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
 #include "tools/UnOutlineDocument.h"

@@ -3,7 +3,7 @@
 #include "JpegEncode.h"
 #include "fuzz_files.h"
 #include "model/UnTExtrObj.h"
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"

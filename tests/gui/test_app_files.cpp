@@ -1,8 +1,8 @@
 // Main window tests of Open, Save and the seven exports, their dialogs and their failures.
 #include "test_app_fixture.h"
 
-#include "render/UnExportUnit.h"
-#include "render/UnRedraw.h"
+#include "meshexport/UnExportUnit.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_OGL.h"
 

@@ -3,7 +3,7 @@
 #include "gl_fixture.h"
 #include "tools/export_fixtures.h"
 
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "scene/UnTextureUpload.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The document traversal seen by a recording renderer: calls, screen hooks, list ids, skips.
 #include "export_fixtures.h"
 
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
 

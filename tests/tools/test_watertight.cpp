@@ -5,9 +5,9 @@
 #include "MeshClosure.h"
 #include "export_fixtures.h"
 
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 #include "render/UnTRenderer_Exporters.h"
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 #include "scene/UnOpenGL.h"
 
 #include <gtest/gtest.h>

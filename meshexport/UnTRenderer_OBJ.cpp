@@ -1,6 +1,6 @@
 // The Wavefront OBJ exporter: the .obj with placed positions, texture coordinates and normals per
 // object, its .mtl beside it, and the texture images copied there when they are not.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
 #include "model/UnSaveTarget.h"

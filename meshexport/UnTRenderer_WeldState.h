@@ -2,7 +2,7 @@
 // solids whose corners already meet by their bits.
 #pragma once
 
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include <array>
 #include <cmath>

@@ -1,6 +1,6 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
 // with its normal, in millimetres, written object by object.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include <cstring>
 #include <limits>

@@ -1,6 +1,6 @@
 // The weld's quick pairing of triangle sides, for surfaces where no edge is shared by more than
 // two triangles.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
 // The document traversal shared by the main window's redraw and the command-line exporter.
-#include "render/UnRedraw.h"
+#include "traversal/UnRedraw.h"
 
 #include "mesh/UnExtrusionBuilder.h"
 #include "mesh/UnLatheBuilder.h"

@@ -1,6 +1,6 @@
 // Tests of the weld of the mesh exporters on small solids: corners merged bit for bit and within
 // tolerance, closed pieces wound outwards, nothing else changed.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The face collector of the indexed-mesh exporters: runs per object, zero-area faces left out,
 // flat normals, merged corners, each object welded and written on threads of their own while the
 // next is built; and the staged files that make their exports all-or-nothing.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include <algorithm>
 #include <cerrno>

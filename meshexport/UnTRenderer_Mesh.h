@@ -4,7 +4,7 @@
 #pragma once
 
 #include "model/UnSaveTarget.h"
-#include "render/UnExportUnit.h"
+#include "meshexport/UnExportUnit.h"
 #include "render/UnTRenderer_Exporters.h"
 
 #include <cstdint>

@@ -1,7 +1,7 @@
 // The weld's fast path: corners numbered by their bits once, and solids whose corners already
 // meet (or surfaces whose open sides lie well apart) settled without the tolerance merge, seam
 // joining and splits.
-#include "render/UnTRenderer_WeldState.h"
+#include "meshexport/UnTRenderer_WeldState.h"
 
 #include <algorithm>
 #include <cmath>

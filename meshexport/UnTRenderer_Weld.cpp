@@ -1,7 +1,7 @@
 // Welding of an object's triangles for the indexed-mesh exporters: one position for every corner
 // the builders computed twice, no triangle without area, no edge ending inside another, closed
 // pieces wound outwards.
-#include "render/UnTRenderer_WeldState.h"
+#include "meshexport/UnTRenderer_WeldState.h"
 
 #include <algorithm>
 #include <cmath>

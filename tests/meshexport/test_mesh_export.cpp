@@ -1,6 +1,6 @@
 // Tests of the glTF, OBJ and STL exporters: exact STL and OBJ bytes, the GLB container, merged
 // corners, left-out faces without area, and files that appear only when the whole export worked.
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 #include "TestFiles.h"
 #include "render_test_util.h"
 

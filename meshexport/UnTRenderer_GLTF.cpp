@@ -3,7 +3,7 @@
 // and describes all of it, so the binary data waits: in memory up to binaryInMemory bytes; beyond
 // that it goes straight into the file, and the header and the JSON are put before it at the end
 // (a pipe or a device takes it from an unnamed scratch file beside the export instead).
-#include "render/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
 #include "model/UnSaveTarget.h"

@@ -1,5 +1,5 @@
 // The export unit: the accepted names and the current choice.
-#include "render/UnExportUnit.h"
+#include "meshexport/UnExportUnit.h"
 
 namespace {
 const TExportUnit* current = &ExportUnits[0];
