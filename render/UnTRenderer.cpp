@@ -196,6 +196,11 @@ void setCurrentRenderer(std::unique_ptr<TRenderer> renderer) {
     theCurrentRenderer = std::move(renderer);
 }
 
+std::unique_ptr<TRenderer> exchangeCurrentRenderer(std::unique_ptr<TRenderer> renderer) {
+    theCurrentRenderer.swap(renderer);
+    return renderer;
+}
+
 void useDXFRenderer() {
     setCurrentRenderer(std::make_unique<TDXFRenderer>());
 }

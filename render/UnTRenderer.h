@@ -96,6 +96,8 @@ class TRenderer {
 TRenderer* currentRenderer();
 // Frees the current renderer and installs renderer (may be null).
 void setCurrentRenderer(std::unique_ptr<TRenderer> renderer);
+// Installs renderer and hands back the one it replaces, whole, for a pass that puts it back after.
+std::unique_ptr<TRenderer> exchangeCurrentRenderer(std::unique_ptr<TRenderer> renderer);
 
 void useDXFRenderer();
 void useVRMLRenderer();

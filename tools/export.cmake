@@ -1,5 +1,6 @@
 # palvorin-export: the command-line exporter and picture maker; needs no display.
 add_executable(palvorin-export ${CMAKE_CURRENT_LIST_DIR}/palvorin-export.cpp
+                               ${CMAKE_CURRENT_LIST_DIR}/UnMakingReports.cpp
                                ${CMAKE_CURRENT_LIST_DIR}/UnOutlineDocument.cpp)
 target_link_libraries(palvorin-export PRIVATE palvorin_core)
 # PNG pictures through an offscreen OpenGL context (not in the core-only build).

@@ -6,6 +6,7 @@
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
+#include "tools/UnMakingReports.h"
 #include "tools/UnOutlineDocument.h"
 
 #include <cerrno>
@@ -86,6 +87,10 @@ void printHelp() {
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
         "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
         "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
+        "       palvorin-export INPUT.PLV [--report R.json] [--cut-list C.csv] [--turning T.csv]\n"
+        "                       [OUTPUT]\n"
+        "       palvorin-export --profile PROFILE.dxf --frame WxH [--allowance MM]\n"
+        "                       [--rebate X_MM] OUTPUT\n"
         "\n"
         "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
         "mesh builders as the program's Refresh, each object at its own position and rotation.\n"
@@ -117,6 +122,25 @@ void printHelp() {
         "                       read only the entities on layer L of the drawing\n"
         "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
         "                       first)\n"
+        "  --report FILE.json   measurements of the document and of each object (size,\n"
+        "                       volume and area of the exported mesh, profile area, path length)\n"
+        "  --density KG_PER_M3  with --report, each solid's mass for this density\n"
+        "  --cut-list FILE.csv  the swept objects' members, mitres, corner pieces and stock\n"
+        "  --kerf MM            with --cut-list, the saw's kerf per piece, 0..20 (default 3)\n"
+        "  --waste PERCENT      with --cut-list, waste added to the total, 0..100 (default 10)\n"
+        "  --stock MM           with --cut-list, one stock length, from the longest member to\n"
+        "                       100000 (default 2400)\n"
+        "  --turning FILE.csv   the lathe objects' rings for segmented turning\n"
+        "  --board MM           with --turning, the ring thickness, 1..200 (default 19)\n"
+        "  --segments N         with --turning, segments per ring, 3..100 (default: the lathe's\n"
+        "                       steps)\n"
+        "  --allowance MM       the rings' turning allowance, 0..50 (default 3); with --frame,\n"
+        "                       the room round the picture in all (default 2)\n"
+        "  --frame WxH          the first object's path becomes the frame for a picture of W by\n"
+        "                       H mm: closed, mitred, the profile outward, the rebate round the\n"
+        "                       picture plus the allowance\n"
+        "  --rebate X_MM        with --frame, the x across the profile (mm) of the wall the\n"
+        "                       picture rests on (default: the profile's second-smallest x)\n"
         "  -h, --help           show this help and exit\n"
         "\n"
         "Texture images are looked for in the document's own directory, then at the path the\n"
@@ -161,6 +185,7 @@ struct Options {
     bool verbose = false;
     bool help = false;
     TOutlineOptions outlines;
+    TMakingOptions making;
 };
 
 constexpr int DefaultPictureSize = 512;
@@ -211,8 +236,10 @@ std::optional<std::string> optionValue(const std::string& longName, const std::s
 // is no outline option.
 bool takeOutlineOption(TOutlineOptions& o, int argc, char** argv, int& i) {
     const std::pair<const char*, std::string*> fields[] = {
-        {"--profile", &o.Profile},           {"--path", &o.Path},
-        {"--profile-layer", &o.ProfileLayer}, {"--path-layer", &o.PathLayer},
+        {"--profile", &o.Profile},
+        {"--path", &o.Path},
+        {"--profile-layer", &o.ProfileLayer},
+        {"--path-layer", &o.PathLayer},
         {"--object", &o.Object},
     };
     for (const auto& [name, field] : fields)
@@ -250,13 +277,16 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 return usageError("invalid size '" + *value + "': use N or WxH, each side " +
                                   SizeRange);
         } else if (takeOutlineOption(options.outlines, argc, argv, i)) {
+        } else if (takeMakingOption(options.making, [&](const std::string& name) {
+                       return optionValue(name, name, argc, argv, i);
+                   })) {
         } else if (std::optional<std::string> value =
                        optionValue("--lathe", "--lathe", argc, argv, i)) {
             char* end = nullptr;
             const long n = std::strtol(value->c_str(), &end, 10);
             if (value->empty() || *end != '\0' || n < 3 || n > 100)
-                return usageError("--lathe takes a number of steps from 3 to 100, not '" +
-                                  *value + "'");
+                return usageError("--lathe takes a number of steps from 3 to 100, not '" + *value +
+                                  "'");
             options.outlines.Lathe = int(n);
         } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
             options.unit = findExportUnit(*value);
@@ -268,14 +298,20 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     }
     if (options.help) return std::nullopt;
     const TOutlineOptions& o = options.outlines;
+    const TMakingOptions& m = options.making;
     if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
+    if (m.Frame && (!o.Path.empty() || o.Lathe > 0))
+        return usageError("--frame makes the path: it excludes --path and --lathe");
+    if (m.Rebate && !m.Frame) return usageError("--rebate goes with --frame");
     if (o.Any() && positional.size() == 1) {
         // A new document: its one object needs both outlines.
         if (o.Profile.empty()) return usageError("a new document needs --profile");
-        if (o.Path.empty() == (o.Lathe == 0))
-            return usageError("a new document needs --path or --lathe");
+        if (o.Path.empty() == (o.Lathe == 0) && !m.Frame)
+            return usageError("a new document needs --path, --lathe or --frame");
         positional.insert(positional.begin(), std::string());
     }
+    // Reports alone need no OUTPUT.
+    if (m.AnyReport() && positional.size() == 1) positional.push_back(std::string());
     if (!o.Object.empty() && !o.Any()) return usageError("--object goes with --profile or --path");
     if ((!o.ProfileLayer.empty() && o.Profile.empty()) || (!o.PathLayer.empty() && o.Path.empty()))
         return usageError("a layer option needs the drawing it applies to");
@@ -286,6 +322,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                                                 : "too many arguments");
     options.input = positional[0];
     options.output = positional[1];
+    if (options.output.empty()) return std::nullopt;
     if (!options.format) {
         options.format = formatFromExtension(options.output);
         if (!options.format)
@@ -392,6 +429,35 @@ int run(const Options& options) {
         for (const std::string& line : report)
             std::fprintf(stderr, "%s: %s\n", Program, line.c_str());
     }
+    if (options.making.Frame) {
+        try {
+            applyFrame(doc, options.making);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+    }
+    // The reports are worked out first, so that a setting out of range writes nothing, and
+    // written last, once the export succeeded.
+    TReportFiles reports;
+    if (options.making.AnyReport()) {
+        std::vector<std::string> warnings;
+        try {
+            reports = makingReports(doc, options.making, warnings);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+        for (const std::string& line : warnings)
+            std::fprintf(stderr, "%s: warning: %s\n", Program, line.c_str());
+    }
+    auto writeReports = [&] {
+        try {
+            writeReportFiles(reports);
+        } catch (const std::exception& e) {
+            return failure(e.what());
+        }
+        return 0;
+    };
+    if (options.output.empty()) return writeReports();
 
     int drawable = 0;
     for (int i = 0; i < doc.Count(); ++i)
@@ -439,7 +505,7 @@ int run(const Options& options) {
     if (options.verbose)
         std::fprintf(stderr, "%s: wrote %s (%s, %d of %d objects, %lld bytes)\n", Program,
                      options.output.c_str(), options.format->title, drawable, doc.Count(), bytes);
-    return 0;
+    return writeReports();
 }
 
 } // namespace
@@ -450,6 +516,8 @@ int main(int argc, char** argv) {
         if (auto code = parseArguments(argc, argv, options)) return *code;
     } catch (const MissingValue& missing) {
         return usageError("option '" + missing.option + "' needs a value");
+    } catch (const std::invalid_argument& bad) {
+        return usageError(bad.what());
     }
     if (options.help) {
         printHelp();
