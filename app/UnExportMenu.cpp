@@ -1,4 +1,4 @@
-// The export unit setting of the Tools menu, saved in the program's settings.
+// The export unit and up axis settings of the Tools menu, saved in the program's settings.
 #include "app/UnExportMenu.h"
 
 #include "app/UnDataDirectory.h"
@@ -12,11 +12,22 @@
 namespace {
 
 const char* const UnitKey = "export/unit";
+const char* const UpKey = "export/up";
 
 // What the menu shows for each unit, in the order of ExportUnits.
 const char* const UnitCaptions[] = {"Millimetres (mm)", "Centimetres (cm)", "Metres (m)",
                                     "Inches (in)"};
 static_assert(std::size(UnitCaptions) == std::size(ExportUnits));
+
+// The up axis choices and what the menu shows for them.
+const struct {
+    TUpChoice choice;
+    const char* caption;
+} UpChoices[] = {
+    {TUpChoice::Format, "Up axis as each &format expects (STL and 3MF: Z, OBJ: Y)"},
+    {TUpChoice::Y, "&Y up in STL, OBJ and 3MF"},
+    {TUpChoice::Z, "&Z up in STL, OBJ and 3MF"},
+};
 
 void addUnitMenu(TfrmPalvorin& window) {
     const QByteArray saved = programSettings().value(UnitKey).toString().toLatin1();
@@ -42,6 +53,29 @@ void addUnitMenu(TfrmPalvorin& window) {
         QObject::connect(action, &QAction::triggered, &window, [&unit] {
             setExportUnit(unit);
             programSettings().setValue(UnitKey, QString::fromLatin1(unit.Name));
+        });
+    }
+
+    TUpChoice savedUp = TUpChoice::Format;
+    if (findUpChoice(programSettings().value(UpKey).toString().toStdString(), savedUp))
+        setExportUpChoice(savedUp);
+    menu->addSeparator();
+    auto* upGroup = new QActionGroup(menu);
+    upGroup->setExclusive(true);
+    for (const auto& up : UpChoices) {
+        QAction* action = menu->addAction(QString::fromLatin1(up.caption));
+        action->setObjectName(QStringLiteral("mnExportUp_") +
+                              QString::fromLatin1(*upChoiceName(up.choice) != '\0'
+                                                      ? upChoiceName(up.choice)
+                                                      : "format"));
+        action->setToolTip(QStringLiteral("Which axis points up in STL, OBJ and 3MF files"));
+        action->setCheckable(true);
+        action->setChecked(exportUpChoice() == up.choice);
+        upGroup->addAction(action);
+        const TUpChoice choice = up.choice;
+        QObject::connect(action, &QAction::triggered, &window, [choice] {
+            setExportUpChoice(choice);
+            programSettings().setValue(UpKey, QString::fromLatin1(upChoiceName(choice)));
         });
     }
 }

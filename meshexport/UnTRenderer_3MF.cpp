@@ -1,7 +1,8 @@
 // The 3MF exporter: one mesh object per document object with its corners merged, a build item
 // placed as the object is, one base material per colour and one texture per image, the unit
-// declared as the export unit; lib3mf puts the package together in memory, and its entries are
-// written to the staged file as a ZIP of the classic form.
+// declared as the export unit, the whole build lowered onto z = 0 when Z is up; lib3mf puts the
+// package together in memory, and its entries are written to the staged file as a ZIP of the
+// classic form.
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -206,7 +207,7 @@ std::vector<char> classicZip(const std::vector<char>& package) {
 
 class T3MFRenderer : public TMeshRenderer {
   public:
-    T3MFRenderer() : TMeshRenderer("3MF") {}
+    T3MFRenderer() : TMeshRenderer("3MF", exportUpAxis(TUpAxis::Z)) {}
     ~T3MFRenderer() override { stopWorkers(); }
 
   protected:
@@ -218,6 +219,8 @@ class T3MFRenderer : public TMeshRenderer {
   private:
     DWORD materialFor(const ColorF& color);
     DWORD textureFor(const TTextureObj& texture);
+    // Lowers every build item so that the lowest point of the build lies on z = 0.
+    void settleBuild();
 
     TExportFile outFile;
     Lib3MFPtr model_, materials_;
@@ -225,6 +228,15 @@ class T3MFRenderer : public TMeshRenderer {
     std::map<std::string, DWORD> materialIndex_; // by the colour's bytes
     std::map<std::string, DWORD> textureIndex_;  // resource id by image file
     uint64_t objectCount_ = 0;
+    // The build items with their placements, kept until the build is settled on z = 0 (Z up),
+    // and the lowest z the build reaches so far.
+    struct BuildItem {
+        Lib3MFPtr item;
+        NMR::MODELTRANSFORM transform;
+        double z; // the placement's z offset
+    };
+    std::vector<BuildItem> items_;
+    double lowest_ = HUGE_VAL;
 };
 
 void T3MFRenderer::openFiles(const std::string& fileName) {
@@ -383,9 +395,30 @@ void T3MFRenderer::writeObject(const TMeshObject& mesh) {
     check(NMR::lib3mf_builditem_setuuidutf8(item, identifier(3, objectCount_).c_str()), item,
           "setuuid");
     ++objectCount_;
+    if (upAxis == TUpAxis::Z) {
+        const double* e = mesh.Matrix.m;
+        double low = HUGE_VAL;
+        for (const NMR::MODELMESHVERTEX& v : vertices) {
+            const float* p = v.m_fPosition;
+            low = std::min(low, p[0] * e[2] + p[1] * e[6] + p[2] * e[10]);
+        }
+        lowest_ = std::min(lowest_, low + e[14]);
+        items_.push_back({std::move(itemHolder), transform, e[14]});
+    }
+}
+
+void T3MFRenderer::settleBuild() {
+    if (!std::isfinite(lowest_)) return;
+    for (BuildItem& b : items_) {
+        b.transform.m_fFields[2][3] = float(b.z - lowest_);
+        check(NMR::lib3mf_builditem_setobjecttransform(b.item.get(), &b.transform), b.item.get(),
+              "setobjecttransform");
+    }
+    items_.clear();
 }
 
 void T3MFRenderer::closeFiles() {
+    settleBuild();
     NMR::PLib3MFBase* model = model_.get();
     NMR::PLib3MFModelWriter* writer = nullptr;
     check(NMR::lib3mf_model_querywriter(model, "3mf", &writer), model, "querywriter");
@@ -404,6 +437,7 @@ void T3MFRenderer::closeFiles() {
 
 void T3MFRenderer::abandonFiles() noexcept {
     outFile.abandon();
+    items_.clear();
     materials_.reset();
     model_.reset();
 }

@@ -199,8 +199,8 @@ Matrix4 TMeshRenderer::scaledPlacement(const Matrix4& placement, double factor) 
 }
 
 // Faces before any state call take the default appearance.
-TMeshRenderer::TMeshRenderer(const char* formatName)
-    : faceColor(DefaultFaceColor), formatName_(formatName) {}
+TMeshRenderer::TMeshRenderer(const char* formatName, TUpAxis up)
+    : upAxis(up), faceColor(DefaultFaceColor), formatName_(formatName) {}
 
 void TMeshRenderer::fail(const char* stepName, const char* cause) {
     stopWorkers();
@@ -570,7 +570,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.
-        collecting_.Matrix = objectMatrix;
+        collecting_.Matrix = toExportFrame(objectMatrix, upAxis);
         TMeshObject written;
         if (std::exchange(hasWriting_, false)) written = std::move(writing_);
         if (std::exchange(hasWelding_, false)) {

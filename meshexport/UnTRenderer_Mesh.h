@@ -370,7 +370,8 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]);
 // "<code>: Renderer: Error in <format>:<step> <cause>".
 class TMeshRenderer : public TRenderer {
   public:
-    explicit TMeshRenderer(const char* formatName);
+    // up: the file's up axis (exportUpAxis for the formats that follow the user's choice).
+    explicit TMeshRenderer(const char* formatName, TUpAxis up = TUpAxis::Y);
     ~TMeshRenderer() override;
 
     // Whether each object is welded, and then written, on threads of their own while the next
@@ -453,6 +454,7 @@ class TMeshRenderer : public TRenderer {
 
     TStagedFiles staged;
     const TExportUnit unit = exportUnit(); // what one world unit is in this export
+    const TUpAxis upAxis; // of the file: each object's placement is turned into its frame
     ColorF faceColor;
     TTextureObj faceTexture; // TexId -1: untextured
 

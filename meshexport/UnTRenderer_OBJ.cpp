@@ -92,7 +92,7 @@ bool exists(const std::string& path) {
 
 } // namespace
 
-TOBJRenderer::TOBJRenderer() : TMeshRenderer("OBJ") {}
+TOBJRenderer::TOBJRenderer() : TMeshRenderer("OBJ", exportUpAxis(TUpAxis::Y)) {}
 
 void TOBJRenderer::openFiles(const std::string& fileName) {
     // The material library and the image copies go into the .obj's folder: a device or a pipe

@@ -18,7 +18,7 @@ char* storeVec3(char* at, const Vec3& v) {
 
 } // namespace
 
-TSTLRenderer::TSTLRenderer() : TMeshRenderer("STL") {}
+TSTLRenderer::TSTLRenderer() : TMeshRenderer("STL", exportUpAxis(TUpAxis::Z)) {}
 
 void TSTLRenderer::openFiles(const std::string& fileName) {
     outFile.open(staged.add(fileName));

@@ -589,7 +589,8 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
         out.Notes.push_back("ignored " + entityCounts(ignored) +
                             " (blocks, text, dimensions and hatches are not outlines)");
 
-    // Joining tolerance: 1e-6 of the drawing's size, at least 1e-4 drawing units.
+    // Joining tolerance: 1e-5 of the drawing's size, at least 0.001 mm (CAD programs write six
+    // significant digits); gaps up to WidestGap are closed with a note.
     double minX = HUGE_VAL, minY = HUGE_VAL, maxX = -HUGE_VAL, maxY = -HUGE_VAL;
     for (const TOutlineChain& c : pieces.Pieces)
         for (const TChainPoint& p : c.Points) {
@@ -601,7 +602,7 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
     for (TOutlineChain& c : pieces.Pieces)
         for (TChainPoint& p : c.Points)
             p.X *= k, p.Y *= k;
-    out.Tolerance = std::max(1e-6 * size, 1e-4) * k;
-    out.Chains = joinPieces(std::move(pieces.Pieces), out.Tolerance);
+    out.Tolerance = std::max(1e-5 * size * k, 1e-3);
+    out.Chains = joinPieces(std::move(pieces.Pieces), out.Tolerance, TDxfOutlines::WidestGap);
     return out;
 }

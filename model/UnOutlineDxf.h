@@ -29,6 +29,7 @@ struct TChainPoint {
 struct TOutlineChain {
     std::vector<TChainPoint> Points; // a closed chain ends on its first point
     bool Closed = false;
+    std::vector<std::string> Gaps; // the gaps wider than the joining tolerance closed in it
     double Length() const;
     double Area() const; // signed, counter-clockwise positive
 };
@@ -38,6 +39,7 @@ struct TDxfOutlines {
     double MillimetresPerUnit = 1;
     std::string UnitName = "millimetres";
     double Tolerance = 0;                     // joining tolerance, mm
+    static constexpr double WidestGap = 0.1;  // mm: wider gaps are left open
     std::map<std::string, int> Found;         // entity types of the model space and their counts
     std::map<std::string, int> OnOtherLayers; // usable entities skipped by the layer choice
     std::vector<std::string> Layers;          // layers holding usable entities, in drawing order
@@ -51,8 +53,10 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
                              const std::string& layer);
 
 // Joins pieces whose ends meet within tolerance (millimetres) into chains, in any order and either
-// direction; a piece marked closed stays a chain of its own.
-std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tolerance);
+// direction; a piece marked closed stays a chain of its own. Then the ends of the chains left open
+// that lie within widestGap are joined too, each such gap named in its chain's Gaps.
+std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tolerance,
+                                      double widestGap = 0);
 
 // "TEXT (1), INSERT (2)": entity types with their counts.
 std::string entityCounts(const std::map<std::string, int>& counts);

@@ -13,9 +13,19 @@ double dist(const TChainPoint& a, const TChainPoint& b) {
     return std::hypot(a.X - b.X, a.Y - b.Y);
 }
 
-} // namespace
+// "(8, 28) and (8, 27.95) mm": where a gap lies.
+std::string between(const TChainPoint& a, const TChainPoint& b) {
+    return "(" + millimetres(a.X) + ", " + millimetres(a.Y) + ") and (" + millimetres(b.X) + ", " +
+           millimetres(b.Y) + ") mm";
+}
 
-std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tol) {
+std::string gapNote(const TChainPoint& a, const TChainPoint& b) {
+    return "closed a gap of " + millimetres(dist(a, b)) + " mm between " + between(a, b);
+}
+
+// Joins the pieces whose ends meet within tol; a join wider than quiet is named in its chain's
+// Gaps.
+std::vector<TOutlineChain> joinWithin(std::vector<TOutlineChain> pieces, double tol, double quiet) {
     std::vector<TOutlineChain> chains;
     const size_t n = pieces.size();
     std::vector<bool> used(n, false);
@@ -70,6 +80,8 @@ std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double 
                     used[size_t(e) / 2] = true;
                     std::vector<TChainPoint>& q = pieces[size_t(e) / 2].Points;
                     if (e % 2) std::reverse(q.begin(), q.end());
+                    if (dist(chain.Points.back(), q.front()) > quiet)
+                        chain.Gaps.push_back(gapNote(chain.Points.back(), q.front()));
                     chain.Points.back().Corner |= q.front().Corner;
                     chain.Points.insert(chain.Points.end(), q.begin() + 1, q.end());
                     ++joined;
@@ -77,6 +89,8 @@ std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double 
                 }
                 if (dist(chain.Points.back(), chain.Points.front()) <= tol &&
                     (joined > 1 || chain.Points.size() > 2)) {
+                    if (dist(chain.Points.back(), chain.Points.front()) > quiet)
+                        chain.Gaps.push_back(gapNote(chain.Points.back(), chain.Points.front()));
                     chain.Points.front().Corner |= chain.Points.back().Corner;
                     chain.Points.back() = chain.Points.front();
                     chain.Closed = true;
@@ -88,6 +102,17 @@ std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double 
         chains.push_back(std::move(chain));
     }
     return chains;
+}
+
+} // namespace
+
+std::vector<TOutlineChain> joinPieces(std::vector<TOutlineChain> pieces, double tol,
+                                      double widestGap) {
+    std::vector<TOutlineChain> chains = joinWithin(std::move(pieces), tol, HUGE_VAL);
+    if (widestGap <= tol ||
+        std::all_of(chains.begin(), chains.end(), [](const TOutlineChain& c) { return c.Closed; }))
+        return chains;
+    return joinWithin(std::move(chains), widestGap, tol);
 }
 
 std::string entityCounts(const std::map<std::string, int>& counts) {
@@ -137,10 +162,8 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
             for (const TOutlineChain& c : chains)
                 if (c.Length() > open->Length()) open = &c;
             const TChainPoint &a = open->Points.front(), &b = open->Points.back();
-            throw EOutlineError("the profile in " + where + " does not close: its ends (" +
-                                millimetres(a.X) + ", " + millimetres(a.Y) + ") and (" +
-                                millimetres(b.X) + ", " + millimetres(b.Y) + ") mm are " +
-                                millimetres(dist(a, b)) + " mm apart");
+            throw EOutlineError("the profile in " + where + " does not close: its ends " +
+                                between(a, b) + " are " + millimetres(dist(a, b)) + " mm apart");
         }
         if (std::abs(best->Area()) <= drawing.Tolerance * drawing.Tolerance)
             throw EOutlineError("the closed outline in " + where + " encloses no area");
@@ -162,6 +185,7 @@ TOutlineChain chooseOutline(TDxfOutlines& drawing, TOutlineKind kind, const std:
                                     " chains in the drawing: the longest is used, " +
                                     std::to_string(candidates - 1) + " left out");
     }
+    drawing.Notes.insert(drawing.Notes.end(), best->Gaps.begin(), best->Gaps.end());
     return *best;
 }
 

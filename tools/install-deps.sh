@@ -14,6 +14,8 @@ if [ "${1:-}" = "--test" ]; then
   pkgs+=(python3 python3-ezdxf zlib1g-dev lib3ds-dev view3dscene assimp-utils locales clang libclang-rt-14-dev)
   # The freedesktop tools that check the installed desktop files.
   pkgs+=(desktop-file-utils appstream shared-mime-info file)
+  # The Debian package's own checker.
+  pkgs+=(lintian)
   # Node runs the glTF validator and three.js's loaders; any installed Node will do.
   command -v node >/dev/null 2>&1 || pkgs+=(nodejs)
   command -v npm >/dev/null 2>&1 || pkgs+=(npm)

@@ -114,6 +114,10 @@ void printHelp() {
         "  -u, --unit UNIT      what one unit of the document is: mm (the default), cm, m or in;\n"
         "                       STL and OBJ are written in millimetres, glTF in metres, and 3MF\n"
         "                       declares UNIT itself; DXF, VRML and 3DS keep the numbers\n"
+        "  --up y|z             the axis that points up in STL, OBJ and 3MF files; by default\n"
+        "                       STL and 3MF are Z up (what lies flat lies on the build plate,\n"
+        "                       and a 3MF build sits on z = 0), OBJ is Y up, as the document;\n"
+        "                       glTF is always Y up\n"
         "  -v, --verbose        report loading progress and a one-line summary on stderr\n"
         "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
         "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
@@ -182,6 +186,7 @@ struct Options {
     const Format* format = nullptr;
     int width = 0, height = 0; // of a picture; 0 until --size
     const TExportUnit* unit = &ExportUnits[0];
+    TUpChoice up = TUpChoice::Format;
     bool verbose = false;
     bool help = false;
     TOutlineOptions outlines;
@@ -292,6 +297,9 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
             options.unit = findExportUnit(*value);
             if (!options.unit)
                 return usageError("unknown unit '" + *value + "' (use " + exportUnitNames() + ")");
+        } else if (std::optional<std::string> value = optionValue("--up", "--up", argc, argv, i)) {
+            if (value->empty() || !findUpChoice(*value, options.up))
+                return usageError("--up takes y or z, not '" + *value + "'");
         } else {
             return usageError("unknown option '" + arg + "'");
         }
@@ -478,6 +486,7 @@ int run(const Options& options) {
 
     std::optional<TSaveTarget> out;
     setExportUnit(*options.unit);
+    setExportUpChoice(options.up);
     try {
         if (!options.format->stagesItself) out.emplace(options.output);
         if (out && !out->Direct()) rememberStagedFile(out->WritePath());

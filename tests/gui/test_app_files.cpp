@@ -12,6 +12,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <array>
 #include <cstring>
 
 namespace {
@@ -235,8 +236,8 @@ TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {
     EXPECT_TRUE(w->realSaveDialog(proposed, "All files (*)", QString()).isEmpty());
 }
 
-// Tools > Export unit: the choice applies to the next export and to later runs (a new window);
-// an STL export of an object that is not a solid warns, naming it, and writes the file.
+// Tools > Export unit: the unit and the up axis apply to the next export and to later runs (a new
+// window); an STL export of an object that is not a solid warns, naming it, and writes the file.
 TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     QTemporaryDir dir;
     TExtrObj& object = *w->CurrentObject;
@@ -249,24 +250,34 @@ TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     EXPECT_TRUE(w->messages[0].contains("\"open one\" is not closed"))
         << w->messages[0].toStdString();
     ASSERT_TRUE(w->command("mnExportUnit_mm")->isChecked());
+    ASSERT_TRUE(w->command("mnExportUp_format")->isChecked());
 
     w->command("mnExportUnit_m")->trigger();
+    w->command("mnExportUp_y")->trigger();
     w->saveAnswer = dir.filePath("m.stl");
     w->command("mnExpSTL")->trigger();
-    // The first corner's x: 1000 times the millimetre file's.
-    auto firstX = [](const QByteArray& stl) {
-        float x;
-        std::memcpy(&x, stl.constData() + 84 + 12, 4);
-        return x;
+    // The first corner: 1000 times the millimetre file's, Y up where that one is Z up.
+    auto firstCorner = [](const QByteArray& stl) {
+        std::array<float, 3> p;
+        std::memcpy(p.data(), stl.constData() + 84 + 12, 12);
+        return p;
     };
-    EXPECT_FLOAT_EQ(firstX(fileBytes(dir.filePath("m.stl"))),
-                    1000 * firstX(fileBytes(dir.filePath("mm.stl"))));
+    const std::array<float, 3> m = firstCorner(fileBytes(dir.filePath("m.stl")));
+    const std::array<float, 3> mm = firstCorner(fileBytes(dir.filePath("mm.stl")));
+    EXPECT_FLOAT_EQ(m[0], 1000 * mm[0]);
+    EXPECT_FLOAT_EQ(m[1], 1000 * mm[2]);
+    EXPECT_FLOAT_EQ(m[2], -1000 * mm[1]);
 
     w.reset();
     setExportUnit(ExportUnits[0]);
+    setExportUpChoice(TUpChoice::Format);
     TTestWindow next;
     EXPECT_TRUE(next.command("mnExportUnit_m")->isChecked());
     EXPECT_STREQ(exportUnit().Name, "m");
+    EXPECT_TRUE(next.command("mnExportUp_y")->isChecked());
+    EXPECT_EQ(exportUpChoice(), TUpChoice::Y);
     next.command("mnExportUnit_mm")->trigger();
     EXPECT_STREQ(exportUnit().Name, "mm");
+    next.command("mnExportUp_format")->trigger();
+    EXPECT_EQ(exportUpChoice(), TUpChoice::Format);
 }

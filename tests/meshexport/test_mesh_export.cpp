@@ -76,12 +76,12 @@ TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
         r.endObject(2, 1, false);
         r.endRendering();
     }
-    // Normal, then the three corners.
+    // Normal, then the three corners, Z up: the world's (x, y, z) is the file's (x, -z, y).
     const std::vector<std::array<float, 12>> expected = {
-        {0, 0, 1, 10, 0, 0, 11, 0, 0, 11, 1, 0},   {0, 0, 1, 10, 0, 0, 11, 1, 0, 10, 1, 0},
-        {0, 0, 1, 10, 0, 0, 11, 0, 0, 10, 1, 0}, // the second half of the quad with equal corners
-        {0, 0, -1, 10, 0, 0, 20, 10, 0, 20, 0, 0}, {0, 0, -1, 10, 0, 0, 10, 10, 0, 20, 10, 0},
-        {0, -1, 0, 0, 0, 5, 1, 0, 5, 1, 0, 6},     {0, -1, 0, 0, 0, 5, 1, 0, 6, 0, 0, 6},
+        {0, -1, 0, 10, 0, 0, 11, 0, 0, 11, 0, 1}, {0, -1, 0, 10, 0, 0, 11, 0, 1, 10, 0, 1},
+        {0, -1, 0, 10, 0, 0, 11, 0, 0, 10, 0, 1}, // the second half of the quad with equal corners
+        {0, 1, 0, 10, 0, 0, 20, 0, 10, 20, 0, 0}, {0, 1, 0, 10, 0, 0, 10, 0, 10, 20, 0, 10},
+        {0, 0, -1, 0, -5, 0, 1, -5, 0, 1, -6, 0}, {0, 0, -1, 0, -5, 0, 1, -6, 0, 0, -6, 0},
     };
     std::string bytes = "Binary STL written by Palvorin";
     bytes.resize(80, ' ');

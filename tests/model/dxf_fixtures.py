@@ -117,3 +117,56 @@ save(doc, "bowtie")
 doc, msp = new(units=6)
 msp.add_line((0, 0), (40000, 0))
 save(doc, "far")
+
+
+# Drawings as CAD programs write them, every number to six significant digits: the ends of arcs
+# given by centre, radius and angles miss the lines' ends by up to 0.0002 mm.
+def six(x):
+    return float(f"{x:.6g}")
+
+
+def arc_by_centre(msp, centre, radius, start, end):
+    msp.add_arc((six(centre[0]), six(centre[1])), six(radius), six(start), six(end))
+
+
+# A moulding 30 wide and 28 high: base, side, a cove (r = 18.0093, cutting in) from (30, 6) to
+# (20, 16), a round (r = 10.1207, bulging out) on to (8, 28), top and back.
+doc, msp = new()
+msp.add_line((0, 0), (30, 0))
+msp.add_line((30, 0), (30, 6))
+arc_by_centre(msp, (36.7119, 22.7119), 18.0093, 201.881, 248.119)
+arc_by_centre(msp, (10.0995, 18.0995), 10.1207, 348.028, 101.972)
+msp.add_line((8, 28), (0, 28))
+msp.add_line((0, 28), (0, 0))
+save(doc, "six_digits_moulding")
+
+# A regular hexagon of side 20 (corners on a circle of r = 20 about the origin): its first edge a
+# bulge (0.219067) of an open LWPOLYLINE that goes on straight to the third corner, its third edge
+# an arc of r = 25 bulging out, the rest lines.
+corner = [(six(20 * math.cos(k * math.pi / 3)), six(20 * math.sin(k * math.pi / 3)))
+          for k in range(6)]
+doc, msp = new()
+msp.add_lwpolyline([corner[0] + (0.219067,), corner[1] + (0,), corner[2] + (0,)], format="xyb")
+mid = ((corner[2][0] + corner[3][0]) / 2, (corner[2][1] + corner[3][1]) / 2)
+inward = math.sqrt(25 ** 2 - 10 ** 2)
+centre = (mid[0] + inward * math.cos(math.radians(-30)), mid[1] + inward * math.sin(math.radians(-30)))
+arc_by_centre(msp, centre, 25,
+              math.degrees(math.atan2(corner[2][1] - centre[1], corner[2][0] - centre[0])),
+              math.degrees(math.atan2(corner[3][1] - centre[1], corner[3][0] - centre[0])) % 360)
+for k in (3, 4, 5):
+    msp.add_line(corner[k], corner[(k + 1) % 6])
+save(doc, "six_digits_hexagon")
+
+# A 40 x 20 rectangle of lines whose last one stops 0.05 mm short of the first.
+doc, msp = new()
+for a, b in (((0, 0), (40, 0)), ((40, 0), (40, 20)), ((40, 20), (0, 20)), ((0, 20), (0, 0.05))):
+    msp.add_line(a, b)
+save(doc, "gap")
+
+# A picture frame: a lath 20 wide and 8 high (its underside on y = 0) and a 300 x 200 path.
+doc, msp = new()
+msp.add_lwpolyline([(0, 0), (20, 0), (20, 8), (0, 8)], close=True)
+save(doc, "lath")
+doc, msp = new()
+msp.add_lwpolyline([(0, 0), (300, 0), (300, 200), (0, 200)], close=True)
+save(doc, "picture")

@@ -57,6 +57,12 @@ double bulgeSegment(double bulge, double chord) {
     return r * r / 2 * (turn - std::sin(turn));
 }
 
+// The area between a chord and the shorter arc of radius r over it.
+double circleSegment(double r, double chord) {
+    const double turn = 2 * std::asin(chord / (2 * r));
+    return r * r / 2 * (turn - std::sin(turn));
+}
+
 struct Drawing {
     const char* name;
     TOutlineKind kind;
@@ -76,6 +82,10 @@ TEST_F(Outlines, EachEntityKindJoinedAndMeasured) {
     const std::vector<Point> roundedEnds = {{10, 0},  {90, 0},  {100, 10}, {100, 40},
                                             {90, 50}, {10, 50}, {0, 40},   {0, 10}};
     const std::vector<Point> ogeeCorners = {{0, 0}, {40, 0}, {40, 10}, {30, 20}, {20, 30}, {0, 30}};
+    const double mouldingArea = 598 - circleSegment(18.0093, 10 * std::sqrt(2.0)) +
+                                circleSegment(10.1207, 12 * std::sqrt(2.0));
+    const double hexagonArea =
+        600 * std::sqrt(3.0) + bulgeSegment(0.219067, 20) + circleSegment(25, 20);
     // clang-format off
     const Drawing drawings[] = {
         {"bulges", P, "", 100, true, 60, 70, bulgesArea, 0.1, {{0, 0}, {60, 40}}, ""},
@@ -94,6 +104,10 @@ TEST_F(Outlines, EachEntityKindJoinedAndMeasured) {
         {"several", Q, "", 5, true, 30, 30, None, 0, {}, "4 chains"},
         {"star", P, "", -1, true, 100, 100, None, 5, {}, "150 corners"},
         {"bowtie", P, "", 5, true, 30, 20, None, 0, {}, "crosses itself"},
+        {"six_digits_moulding", P, "", -1, true, 30, 28.2202, mouldingArea, 0.1, {{0, 0}, {0, 28}}, ""},
+        {"six_digits_hexagon", P, "", -1, true, 40, 34.641, hexagonArea, 0.1, {}, ""},
+        {"gap", P, "", -1, true, 40, 20, None, 0, {},
+         "closed a gap of 0.05 mm between (0, 0.05) and (0, 0) mm"},
     };
     // clang-format on
     for (const Drawing& d : drawings) {
@@ -126,6 +140,10 @@ TEST_F(Outlines, EachEntityKindJoinedAndMeasured) {
         for (const Point& q : d.exact)
             EXPECT_TRUE(holds(mm, q)) << "(" << q.x << ", " << q.y << ") not kept";
         EXPECT_NE(notes(o).find(d.note), std::string::npos) << notes(o);
+        // Ends a CAD program wrote to six digits join without a word.
+        if (std::string(d.note).find("gap") == std::string::npos) {
+            EXPECT_EQ(notes(o).find("closed a gap"), std::string::npos) << notes(o);
+        }
         if (std::string(d.name) == "ogee")
             std::printf("arc-heavy profile: %d vertices, deviation %.4f mm (%.4f mm before "
                         "rounding to the %.1f mm step)\n",

@@ -62,12 +62,14 @@ struct ReadBack {
 // Faces and points each format holds for the test scene (a 3DS quad is two triangles, a DXF face
 // has four corners; the points of the last three depend on the reader's merging and are not
 // compared), the image a textured scene names, and the file's unit in millimetres (glTF speaks
-// metres, the others millimetres, the scene's unit).
+// metres, the others millimetres, the scene's unit); whether the file is Z up (the world's
+// (x, y, z) its (x, -z, y)) and its build set on z = 0 (3MF).
 struct Format {
     const char* ext;
     long faces, points;
     const char* image;
     double unit = 1;
+    bool zUp = false, onPlate = false;
 };
 const Format Formats[] = {
     {".dxf", SceneQuads + SceneTriangles, 4 * (SceneQuads + SceneTriangles), nullptr},
@@ -75,8 +77,25 @@ const Format Formats[] = {
     {".wrl", SceneQuads + SceneTriangles, 4 * SceneQuads + 3 * SceneTriangles, "wood.jpg"},
     {".glb", SceneMeshTriangles, -1, "wood.bmp png 2 2", 1000},
     {".obj", SceneMeshTriangles, -1, "wood.bmp bmp 2 2"},
-    {".stl", SceneMeshTriangles, -1, nullptr},
+    {".stl", SceneMeshTriangles, -1, nullptr, 1, true},
 };
+const Format ThreeMF{".3mf", SceneMeshTriangles, -1, nullptr, 1, true, true};
+
+using Box = std::array<std::array<double, 3>, 2>; // lowest and highest corner
+
+// A box of the world as a file of the format holds it.
+Box inFile(const Format& f, const double (&lo)[3], const double (&hi)[3]) {
+    Box b{{{lo[0], lo[1], lo[2]}, {hi[0], hi[1], hi[2]}}};
+    if (f.zUp) b = Box{{{lo[0], -hi[2], lo[1]}, {hi[0], -lo[2], hi[1]}}};
+    if (f.onPlate) b[1][2] -= std::exchange(b[0][2], 0.0);
+    return b;
+}
+
+// A box read from a Z-up file back in the world.
+Box inWorld(const Format& f, const std::array<double, 3>& lo, const std::array<double, 3>& hi) {
+    if (!f.zUp) return Box{lo, hi};
+    return Box{{{lo[0], lo[2], -hi[1]}, {hi[0], hi[2], -lo[1]}}};
+}
 const Format& GLTF = Formats[3];
 const Format& OBJ = Formats[4];
 const Format& STL = Formats[5];
@@ -159,9 +178,10 @@ class ExportCli : public ScratchTest {
         if (f.points >= 0) {
             EXPECT_EQ(g.count["points"], f.points);
         }
-        for (int a = 0; a < 3; ++a) {
-            EXPECT_NEAR(g.lo[a] * f.unit, SceneMin[a], 1e-3) << "axis " << a;
-            EXPECT_NEAR(g.hi[a] * f.unit, SceneMax[a], 1e-3) << "axis " << a;
+        const Box box = inFile(f, SceneMin, SceneMax);
+        for (size_t a = 0; a < 3; ++a) {
+            EXPECT_NEAR(g.lo[a] * f.unit, box[0][a], 1e-3) << "axis " << a;
+            EXPECT_NEAR(g.hi[a] * f.unit, box[1][a], 1e-3) << "axis " << a;
         }
         if (f.points < 0 && g.count.count("three_faces")) expectReadersAgree(g);
         return g;
@@ -197,7 +217,7 @@ TEST_F(ExportCli, HelpExplainsUsageAndFormats) {
         EXPECT_EQ(r.exitCode, 0);
         EXPECT_NE(r.out.find("Usage: palvorin-export"), std::string::npos) << r.out;
         for (const char* word : {".dxf", ".wrl", ".3ds", ".glb", ".obj", ".stl", ".3mf", ".plv",
-                                 "--format", "--unit", "--verbose"})
+                                 "--format", "--unit", "--up", "--verbose"})
             EXPECT_NE(r.out.find(word), std::string::npos) << word;
     }
 }
@@ -219,6 +239,7 @@ TEST_F(ExportCli, FailuresExitWithTheirCodeAndWriteNothing) {
         {{"--format", "fbx", in, out}, 2, "palvorin-export"},
         {{"--unit", "yard", in, out}, 2, "unknown unit 'yard' (use mm, cm, m, in)"},
         {{in, out, "--unit="}, 2, "option '--unit' needs a value"},
+        {{"--up", "x", in, out}, 2, "--up takes y or z, not 'x'"},
         {{in, at("out.gltf")}, 2, "palvorin-export"}, // the text form is not written
         {{in, out, "--format"}, 2, "palvorin-export"},
         {{in, at("out.txt")}, 2, "palvorin-export"},
@@ -443,13 +464,17 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
             for (size_t i = 0; i + 3 < texture.size(); i += 4)
                 EXPECT_GT(std::stol(texture[i + 2]) * std::stol(texture[i + 3]), 0) << texture[i];
         }
-        for (const ReadBack& g : found) {
+        const Format* formats[] = {&GLTF, &OBJ, &STL};
+        for (size_t k = 0; k < found.size(); ++k) {
+            const ReadBack& g = found[k];
             EXPECT_EQ(g.count.at("faces"), found[0].count.at("faces"));
-            const double unit = &g == &found[0] ? GLTF.unit : 1;
-            for (size_t a = 0; a < 3; ++a) {
-                EXPECT_NEAR(g.lo[a], found[1].lo[a] / unit, 1e-4 * std::fabs(g.lo[a]) + 1e-6);
-                EXPECT_NEAR(g.hi[a], found[1].hi[a] / unit, 1e-4 * std::fabs(g.hi[a]) + 1e-6);
-            }
+            const Box box = inWorld(*formats[k], g.lo, g.hi);
+            for (size_t a = 0; a < 3; ++a)
+                for (size_t end = 0; end < 2; ++end) {
+                    const double v = box[end][a] * formats[k]->unit;
+                    const double obj = (end == 0 ? found[1].lo : found[1].hi)[a];
+                    EXPECT_NEAR(v, obj, 1e-4 * std::fabs(v) + 1e-6) << formats[k]->ext << a;
+                }
         }
     }
 }
@@ -458,7 +483,7 @@ TEST_F(ExportCli, ExampleDocumentsArriveWholeAndTexturedInEveryMeshFormat) {
 // same bytes every time, textures as images of the package; assimp reads it back.
 TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
     const fs::path in = saveScene("plain.plv");
-    const ReadBack g = exportAndRead(in, Format{".3mf", SceneMeshTriangles, -1, nullptr}, "a");
+    const ReadBack g = exportAndRead(in, ThreeMF, "a");
     EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{"millimeter"});
     // "R G B" -> faces: the ring's group is red, the block's caps take the white of its top and
     // bottom, and its sides, in no group, a grey.
@@ -488,20 +513,26 @@ TEST_F(ExportCli, ThreeMFHoldsEachObjectPlacedWithItsColours) {
 
 // --unit says what one unit of the document is: STL and OBJ stay in millimetres, glTF in metres,
 // 3MF declares the unit and keeps the numbers.
-TEST_F(ExportCli, UnitOptionScalesMillimetreAndMetreFormatsAndNames3MFUnit) {
+TEST_F(ExportCli, UnitAndUpOptionsScaleAndTurnTheFilesAndName3MFUnit) {
     const fs::path in = saveScene("plain.plv");
-    // Arguments before the output, its extension, the file's coordinates per document unit and
-    // the unit a 3MF declares.
-    const std::tuple<std::vector<std::string>, const char*, double, const char*> cases[] = {
-        {{}, ".stl", 1, nullptr},
-        {{"--unit", "m"}, ".stl", 1000, nullptr},
-        {{"-u", "in"}, ".obj", 25.4, nullptr},
-        {{"--unit=cm"}, ".glb", 0.01, nullptr},
-        {{"--unit", "in"}, ".3mf", 1, "inch"},
-        {{"--unit=m"}, ".3mf", 1, "meter"},
-    };
+    // Arguments before the output, its extension, the file's coordinates per document unit, the
+    // unit a 3MF declares, and the frame the file is in: Y up (as OBJ), Z up (as STL) or Z up on
+    // the plate (as 3MF). glTF stays Y up whatever --up says.
+    const std::tuple<std::vector<std::string>, const char*, double, const char*, const Format*>
+        cases[] = {
+            {{}, ".stl", 1, nullptr, &STL},
+            {{"--unit", "m"}, ".stl", 1000, nullptr, &STL},
+            {{"-u", "in"}, ".obj", 25.4, nullptr, &OBJ},
+            {{"--unit=cm"}, ".glb", 0.01, nullptr, &OBJ},
+            {{"--unit", "in"}, ".3mf", 1, "inch", &ThreeMF},
+            {{"--unit=m"}, ".3mf", 1, "meter", &ThreeMF},
+            {{"--up", "y"}, ".stl", 1, nullptr, &OBJ},
+            {{"--up=y"}, ".3mf", 1, "millimeter", &OBJ},
+            {{"--up", "z"}, ".obj", 1, nullptr, &STL},
+            {{"--up", "z"}, ".glb", 0.001, nullptr, &OBJ},
+        };
     int k = 0;
-    for (const auto& [options, ext, scale, declared] : cases) {
+    for (const auto& [options, ext, scale, declared, frame] : cases) {
         std::vector<std::string> args = options;
         const fs::path out = dir / ("out" + std::to_string(k++) + ext);
         args.push_back(in.string());
@@ -510,9 +541,13 @@ TEST_F(ExportCli, UnitOptionScalesMillimetreAndMetreFormatsAndNames3MFUnit) {
         const auto r = cli(args);
         ASSERT_EQ(r.exitCode, 0) << r.err;
         const ReadBack g = read(out);
+        double lo[3], hi[3];
+        for (size_t a = 0; a < 3; ++a)
+            lo[a] = SceneMin[a] * scale, hi[a] = SceneMax[a] * scale;
+        const Box box = inFile(*frame, lo, hi);
         for (size_t a = 0; a < 3; ++a) {
-            EXPECT_NEAR(g.lo[a], SceneMin[a] * scale, 1e-4 * std::fabs(SceneMin[a] * scale));
-            EXPECT_NEAR(g.hi[a], SceneMax[a] * scale, 1e-4 * std::fabs(SceneMax[a] * scale));
+            EXPECT_NEAR(g.lo[a], box[0][a], 1e-4 * std::fabs(box[0][a]) + 1e-6) << a;
+            EXPECT_NEAR(g.hi[a], box[1][a], 1e-4 * std::fabs(box[1][a]) + 1e-6) << a;
         }
         if (declared) {
             EXPECT_EQ(g.lines.at("unit"), std::vector<std::string>{declared});
@@ -576,17 +611,17 @@ class ExportOutlines : public ExportCli {
 
 TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
     // The 40 x 30 moulding swept along a 2 m line drawn in metres; the 2 x 1 inch rectangle
-    // turned in 24 steps (its width becomes the radius).
+    // turned in 24 steps (its width becomes the radius); Z up, the profile's height along z.
     const struct {
         std::vector<std::string> args;
         std::array<double, 3> extent;
         const char* says;
     } cases[] = {
         {{"--profile", dxf("ogee"), "--path", dxf("metres"), file("swept.stl")},
-         {2000, 30, 40},
+         {2000, 40, 30},
          "ogee.dxf: profile: 100 vertices (closed), largest deviation 0.0667 mm"},
         {{"--profile", dxf("inches"), "--lathe", "24", file("turned.stl")},
-         {101.6, 25.4, 101.6},
+         {101.6, 101.6, 25.4},
          "inches.dxf: drawing units: inches"},
     };
     for (const auto& c : cases) {
@@ -614,6 +649,29 @@ TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
     EXPECT_EQ(after.Items(after.Count() - 1).ProfileCount, 100);
     EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale, 10);
     EXPECT_EQ(after.Items(0).ProfileCount, before.Items(0).ProfileCount);
+}
+
+TEST_F(ExportOutlines, FlatFrameLiesOnTheBuildPlateInSTLAnd3MF) {
+    // A lath 8 high on y = 0 swept round a 300 x 200 picture: its height is the file's smallest
+    // extent, along z from 0 (Z up), or along y with --up y.
+    for (const char* ext : {".stl", ".3mf"})
+        for (const bool yUp : {false, true}) {
+            SCOPED_TRACE(std::string(ext) + (yUp ? " --up y" : ""));
+            const std::string out = file(std::string("frame") + (yUp ? "-y" : "") + ext);
+            std::vector<std::string> args = {"--profile", dxf("lath"), "--path", dxf("picture")};
+            if (yUp) args.insert(args.end(), {"--up", "y"});
+            args.push_back(out);
+            const ProcessResult r = cli(args);
+            ASSERT_EQ(r.exitCode, 0) << r.err;
+            const ReadBack g = read(out);
+            const size_t up = yUp ? 1 : 2;
+            EXPECT_NEAR(g.lo[up], 0, 1e-4);
+            EXPECT_NEAR(g.hi[up], 8, 1e-4);
+            for (size_t a = 0; a < 3; ++a)
+                if (a != up) {
+                    EXPECT_GT(g.hi[a] - g.lo[a], 199) << a;
+                }
+        }
 }
 
 TEST_F(ExportOutlines, BadDrawingsAndOptionsFailWithTheirReasonAndWriteNothing) {
