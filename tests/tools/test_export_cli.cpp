@@ -692,7 +692,7 @@ TEST_F(ExportOutlines, BadDrawingsAndOptionsFailWithTheirReasonAndWriteNothing) 
         {{in, "--object", "nosuch", "--profile", dxf("ogee"), out},
          1,
          "no object is named \"nosuch\""},
-        {{"--profile", dxf("ogee"), out}, 2, "needs --path or --lathe"},
+        {{"--profile", dxf("ogee"), out}, 2, "needs --path, --lathe or --frame"},
         {{"--profile", dxf("ogee"), "--path", dxf("metres"), "--lathe", "8", out}, 2, "exclude"},
         {{"--profile", dxf("ogee"), "--lathe", "2", out}, 2, "from 3 to 100"},
         {{"--profile", dxf("ogee"), "--path-layer", "A", "--lathe", "8", out}, 2, "layer option"},
