@@ -2,6 +2,7 @@
 #include "app/Internationalization.h"
 
 #include "app/Internationalization_File.h"
+#include "app/UnAccelerators.h"
 #include "app/UnDataDirectory.h"
 #include "model/UnAnsiText.h"
 
@@ -15,6 +16,8 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMainWindow>
+#include <QPushButton>
+#include <QStyle>
 #include <QStringDecoder>
 #include <QTabBar>
 #include <QTabWidget>
@@ -203,8 +206,41 @@ void TInternationalization::SetProgram(std::unique_ptr<TInternationalization> tr
     programTranslator() = std::move(translator);
 }
 
+namespace {
+
+// Room a push button's text keeps on each side, in pixels.
+constexpr int ButtonTextRoom = 10;
+
+// A translation may be longer than the English text the form was laid out for: each push button
+// of the form gets the width its text needs with room on both sides.
+void widenButtonsForTexts(QWidget* form) {
+    for (QPushButton* b : form->findChildren<QPushButton*>()) {
+        if (b->window() != form || b->text().isEmpty()) continue;
+        const QString shown = QString(b->text()).remove(QLatin1Char('&'));
+        int need = b->fontMetrics().horizontalAdvance(shown) + 2 * ButtonTextRoom +
+                   b->style()->pixelMetric(QStyle::PM_ButtonMargin, nullptr, b);
+        if (!b->icon().isNull()) need += b->iconSize().width() + 4;
+        if (b->minimumWidth() >= need) continue;
+        b->setMinimumWidth(need);
+        if (b->maximumWidth() < need) b->setMaximumWidth(need);
+    }
+}
+
+} // namespace
+
 void translateForm(QWidget* form) {
     TInternationalization::Program().Translate(form);
+    addAccelerators(form);
+    widenButtonsForTexts(form);
+}
+
+QString EchoText(const QString& typed, int maxLength) {
+    QString line = typed.simplified();
+    if (line.size() <= maxLength) return line;
+    // A surrogate pair is not cut in two.
+    qsizetype cut = maxLength;
+    if (line[cut - 1].isHighSurrogate()) --cut;
+    return line.left(cut) + QChar(0x2026);
 }
 
 QString translatedText(const QString& text) {

@@ -56,6 +56,9 @@ class TInternationalization {
 // The program's translator applied to a form, and to one text.
 void translateForm(QWidget* form);
 QString translatedText(const QString& text);
+// What the user typed, as a message repeats it: on one line, cut to maxLength characters with an
+// ellipsis, so that a long paste cannot widen the message's window.
+QString EchoText(const QString& typed, int maxLength = 40);
 // One of the program's messages (app/UnMessages.h), translated.
 inline QString translatedText(const char* text) {
     return translatedText(QString::fromUtf8(text));

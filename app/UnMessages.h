@@ -48,12 +48,15 @@
     X(TopCaption, "Top color and texture")                                                         \
     X(BottomCaption, "Bottom color and texture")                                                   \
     X(TexturesDirectoryTitle, "Default textures directory")                                        \
+    X(EmptyViewHint, "Ctrl+E draws the profile, Ctrl+Shift+E the path")                            \
     X(ProfileEditorCaption, "Profile editor")                                                      \
     X(PathEditorCaption, "Path editor")                                                            \
     X(NotARun, "The selected points must be 2 or more, and in sequence!!")                         \
     X(VertexLimit, "Limit of %1 vertices reached")                                                 \
     X(VertexCount, "Vertices: %1")                                                                 \
     X(PointsTableTitle, "Points table")                                                            \
+    X(PasteRowsHint, "Paste rows of X and %1 (Ctrl+V) from a spreadsheet or a listing; Ctrl+C "    \
+                     "copies the selected rows.")                                                  \
     X(RowNotANumber, "Row %1: \"%2\" is not a number. Nothing was changed.")                       \
     X(RowEmptyCell, "Row %1: a cell is empty. Nothing was changed.")                               \
     X(RowNotAPoint,                                                                                \

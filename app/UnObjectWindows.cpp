@@ -10,5 +10,7 @@ std::unique_ptr<TOutlineEditorWindow> TPalvorinWindows::CreateOutlineEditor() {
 }
 
 std::unique_ptr<TOptionsDialogWindow> TPalvorinWindows::CreateOptionsDialog() {
-    return std::make_unique<TfrmExtrOptionDialog>(parent);
+    auto dialog = std::make_unique<TfrmExtrOptionDialog>(parent);
+    dialog->DocumentFolder = documentFolder;
+    return dialog;
 }

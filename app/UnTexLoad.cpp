@@ -129,7 +129,8 @@ void TTexLoad::okClick() {
     const std::string texName = modelString(name);
     for (const TTextureObj& t : textureList) {
         if (t.TexName == texName) {
-            showMessage(QMessageBox::Information, translatedText(msg::TextureNameTaken).arg(name));
+            showMessage(QMessageBox::Information,
+                        translatedText(msg::TextureNameTaken).arg(EchoText(name)));
             return;
         }
     }

@@ -74,7 +74,7 @@ void TfrmExtrOptionDialog::FormActivate() {
     ui->sePrecision->setValue(f.Precision);
     ui->seProfileScale->setValue(f.ProfileScale);
     ui->sePathScale->setValue(f.PathScale);
-    showTexDir(fileNameText(f.TexDir));
+    showTexDir(f.TexDir.empty() && DocumentFolder ? DocumentFolder() : fileNameText(f.TexDir));
     ui->chkLathe->setChecked(f.Lathe);
     ui->chkRoundCorner->setChecked(f.RoundCorner);
     ui->chkEmbCorner->setChecked(f.EmbCorner);

@@ -5,6 +5,7 @@
 
 #include <QDialog>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -24,6 +25,10 @@ class TfrmExtrOptionDialog : public QDialog, public TOptionsDialogWindow {
 
     // The controls from the fields (each time the dialog is shown).
     void FormActivate();
+
+    // The folder shown for an object without a textures folder of its own: its document's
+    // folder, or empty for a document not saved yet.
+    std::function<QString()> DocumentFolder;
 
   public slots:
     void okClick();

@@ -30,6 +30,7 @@
 #include <QSpinBox>
 #include <QStyledItemDelegate>
 #include <QUrl>
+#include <QVBoxLayout>
 
 #include <QTimer>
 
@@ -83,7 +84,10 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     connect(recoveryTimer, &QTimer::timeout, this, &TfrmPalvorin::writeRecoveryNow);
     recovery = std::make_unique<TRecoveryFile>(TRecoveryFile::DefaultFolder());
     if (objectWindowFactory() == nullptr) {
-        windows = std::make_unique<TPalvorinWindows>(this);
+        windows = std::make_unique<TPalvorinWindows>(this, [this] {
+            return DocumentFileName.isEmpty() ? QString()
+                                              : QFileInfo(DocumentFileName).absolutePath() + '/';
+        });
         setObjectWindowFactory(windows.get());
     }
 
@@ -156,6 +160,14 @@ void TfrmPalvorin::createToolbarAndMenus() {
 
     createMenuCommands();
     addStatusPanels(ui->StatusBar1, panels);
+
+    emptyHint = new QLabel(QString::fromUtf8(msg::EmptyViewHint), ui->glcanvas);
+    emptyHint->setObjectName(QStringLiteral("emptyHint"));
+    emptyHint->setAlignment(Qt::AlignCenter);
+    emptyHint->setWordWrap(true);
+    emptyHint->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* hintLayout = new QVBoxLayout(ui->glcanvas);
+    hintLayout->addWidget(emptyHint);
 }
 
 void TfrmPalvorin::connectCommands() {
@@ -268,6 +280,7 @@ void TfrmPalvorin::NewDocument() {
     }
     MoveMode = 1;
     showMoveTypePicture();
+    updateEmptyHint();
     ui->mnWireframed->setChecked(false);
     objectBounds.clear();
     setDocumentSaved(QString());

@@ -251,6 +251,8 @@ class TfrmPalvorin : public QMainWindow {
     void replaceObjectPlacement();
     // The document's file (empty for a new document) in the title, no unsaved changes.
     void setDocumentSaved(const QString& fileName);
+    // The view's line of help shows while no object of the document can be drawn.
+    void updateEmptyHint();
     // The sphere around every drawn object, handed to the scene for its near and far planes.
     void updateSceneExtent();
     QString openErrorText(const QString& fileName, const std::exception& error) const;
@@ -264,11 +266,13 @@ class TfrmPalvorin : public QMainWindow {
     QIcon cameraPicture;
     QIcon objectPicture;
     bool redrawPending = false;
-    bool closingDown = false; // the window was closed: no command starts any more
+    bool fitAfterRedraw = false; // an opened document: the next redraw frames it from above
+    bool closingDown = false;    // the window was closed: no command starts any more
     bool dragMovedObject = false;
     std::unique_ptr<TRecoveryFile> recovery;
     QTimer* recoveryTimer = nullptr;
     QLabel* recoveryOffLabel = nullptr;        // says once that recovery is off
+    QLabel* emptyHint = nullptr;               // over the view of a document with nothing drawn
     std::unique_ptr<TPalvorinWindows> windows; // installed when no other factory is
     // Each drawn object's box in its own coordinates, by display list.
     std::unordered_map<int32_t, std::pair<Vec3, Vec3>> objectBounds;

@@ -4,6 +4,7 @@
 #include "app/UnBusyCursor.h"
 #include "app/UnGLCanvas.h"
 #include "app/UnMessages.h"
+#include "app/UnSaveFolder.h"
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
 #include "model/UnTExtrStream.h"
@@ -40,13 +41,6 @@ bool looksLikeDocument(const QString& fileName) {
     if (!file.open(QIODevice::ReadOnly)) return false;
     const QByteArray head = file.read(10);
     return head.size() == 10 && head.mid(4) == "PALV10";
-}
-
-// The name a save dialog proposes: the current file with the command's extension; nothing while
-// the document has no file yet.
-QString proposedName(const QString& currentFileName, const QString& ext) {
-    if (currentFileName.isEmpty()) return QString();
-    return TfrmPalvorin::ChangeFileExt(currentFileName, ext);
 }
 
 // Passes progress lines to the message window. Showing a line lets Qt paint, which may leave
@@ -117,6 +111,8 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
         setDocumentSaved(fileName);
         resetHistory(true);
         AddRecentFile(fileName);
+        // Whatever the document's size, the view starts outside it, looking down on it.
+        fitAfterRedraw = true;
         // The document opens; the faces of textures that did not load show their colour.
         if (!missing.empty()) {
             busy.reset();
@@ -150,7 +146,12 @@ QString TfrmPalvorin::openErrorText(const QString& fileName, const std::exceptio
 void TfrmPalvorin::loadClick() {
     runCommand([&] {
         if (!SaveChangesIfWanted()) return;
-        const QString name = chooseOpenFileName(CurrentFileName, palvorinFilter());
+        // The document's file, or the folder a save would start in.
+        const QString proposed =
+            DocumentFileName.isEmpty()
+                ? QFileInfo(ProposedSaveName(QString(), QStringLiteral(".PLV"))).absolutePath()
+                : DocumentFileName;
+        const QString name = chooseOpenFileName(proposed, palvorinFilter());
         if (name.isEmpty()) return;
         OpenDocument(name);
         Redraw();
@@ -167,6 +168,7 @@ void TfrmPalvorin::SaveDocument(const QString& fileName) {
     CurrentFileName = name;
     TBusyCursor busy;
     Document->SaveToFile(fileNameBytes(name));
+    NoteSaveFolder(name);
     History.MarkSaved();
     setDocumentSaved(name);
     historyChanged();
@@ -183,8 +185,9 @@ bool TfrmPalvorin::refuseIncompleteSave() {
 
 bool TfrmPalvorin::SaveWithDialog() {
     if (refuseIncompleteSave()) return false;
-    const QString name = chooseSaveFileName(proposedName(CurrentFileName, QStringLiteral(".PLV")),
-                                            palvorinFilter(), QStringLiteral("PLV"));
+    const QString name =
+        chooseSaveFileName(ProposedSaveName(DocumentFileName, QStringLiteral(".PLV")),
+                           palvorinFilter(), QStringLiteral("PLV"));
     if (name.isEmpty()) return false;
     return saveReporting(name);
 }
@@ -241,6 +244,7 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     }
     useOGLRenderer();
     SceneReady = true;
+    NoteSaveFolder(fileName);
     if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
         for (const std::string& name : notSolidObjects(*Document))
@@ -262,7 +266,8 @@ void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
 }
 
 QString TfrmPalvorin::chooseExportName(const QString& ext, const QString& description) {
-    QString name = chooseSaveFileName(proposedName(CurrentFileName, ext),
+    // The document's name, not the last export's: each format gets the document's name.
+    QString name = chooseSaveFileName(ProposedSaveName(DocumentFileName, ext),
                                       fileFilter(description, ext), ext.mid(1));
     // A name typed without an extension gets the format's.
     if (!name.isEmpty() && QFileInfo(name).suffix().isEmpty()) name += ext;

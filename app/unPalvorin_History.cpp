@@ -1,5 +1,6 @@
 // The main window's document history: steps recorded after commands, Undo and Redo.
 #include "app/Internationalization.h"
+#include "app/UnAccelerators.h"
 #include "app/UnGLCanvas.h"
 #include "app/UnMessages.h"
 #include "app/unPalvorin.h"
@@ -8,6 +9,7 @@
 #include "ui_unPalvorin.h"
 
 #include <QListWidget>
+#include <QMenu>
 #include <QTimer>
 
 #include <algorithm>
@@ -55,6 +57,9 @@ void TfrmPalvorin::updateUndoCommands() {
     ui->mnUndo->setText(name("Undo", msg::UndoStep, History.UndoLabel()));
     ui->mnRedo->setEnabled(History.CanRedo());
     ui->mnRedo->setText(name("Redo", msg::RedoStep, History.RedoLabel()));
+    // The new texts take their accelerators again.
+    for (QObject* holder : ui->mnUndo->associatedObjects())
+        if (auto* menu = qobject_cast<QMenu*>(holder)) addMenuAccelerators(menu);
 }
 
 void TfrmPalvorin::restoreDocument(const std::string& bytes, int selected) {

@@ -6,6 +6,7 @@
 #include "scene/UnOpenGL_GL.h"
 #include "ui_unPalvorin.h"
 
+#include <QLabel>
 #include <QMetaObject>
 #include <QTimer>
 
@@ -153,7 +154,19 @@ void TfrmPalvorin::Redraw() {
     }
     SceneReady = true;
     updateSceneExtent();
+    if (fitAfterRedraw && scene.ready) {
+        fitAfterRedraw = false;
+        fitCameraFromAbove();
+    }
+    updateEmptyHint();
     ui->glcanvas->update();
+}
+
+void TfrmPalvorin::updateEmptyHint() {
+    bool empty = true;
+    for (int i = 0; i < Document->Count() && empty; ++i)
+        empty = !objectDrawable(Document->Items(i));
+    emptyHint->setVisible(empty);
 }
 
 void TfrmPalvorin::updateSceneExtent() {

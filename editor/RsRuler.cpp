@@ -18,10 +18,9 @@ namespace {
 constexpr int ShortTick = 6;
 constexpr int LongTick = 8;
 constexpr int LabelDepth = 8;
+static_assert(HairLineDepth <= LabelDepth, "the hair line stops short of the labels");
 constexpr int MarkFrom = 12;
 constexpr int MarkTo = 16;
-// Half the room a label gets along the ruler.
-constexpr int LabelHalfWidth = 40;
 // Steps below one pixel cannot be shown; the ruler then draws no ticks (and cannot loop forever).
 constexpr double SmallestStep = 1.0;
 
@@ -218,26 +217,30 @@ QRect TRsRuler::span(int pos0, int pos1, int depth0, int depth1) const {
 }
 
 void TRsRuler::drawLabel(QPainter& painter, int pos, const QString& text) const {
-    const int h = painter.fontMetrics().height();
+    const QFontMetrics metrics = painter.fontMetrics();
+    const int h = metrics.height();
+    // The whole text stays within the ruler's inside: an end label moves in instead of being cut.
+    const int w = metrics.horizontalAdvance(text) + 2;
+    const int border = TRulerBand::border(FFlat);
+    const int first = border + w / 2, last = length() - border - (w - w / 2);
+    const int centre = first > last ? length() / 2 : std::clamp(pos, first, last);
     if (horizontal()) {
-        painter.drawText(
-            span(pos - LabelHalfWidth, pos + LabelHalfWidth, LabelDepth, LabelDepth + h),
-            Qt::AlignCenter, text);
+        painter.drawText(span(centre - w / 2, centre - w / 2 + w, LabelDepth, LabelDepth + h),
+                         Qt::AlignCenter, text);
         return;
     }
     // Vertical rulers turn their labels so that the text's top faces away from the drawing.
-    const QRect cell = span(pos, pos + 1, LabelDepth, LabelDepth + h);
+    const QRect cell = span(centre, centre + 1, LabelDepth, LabelDepth + h);
     painter.save();
     painter.translate(QRectF(cell).center());
     painter.rotate(FDirection == rdLeft ? -90 : 90);
-    painter.drawText(QRectF(-LabelHalfWidth, -h / 2.0, 2 * LabelHalfWidth, h), Qt::AlignCenter,
-                     text);
+    painter.drawText(QRectF(-w / 2.0, -h / 2.0, w, h), Qt::AlignCenter, text);
     painter.restore();
 }
 
 void TRsRuler::drawHairLine(QPainter& painter) const {
     if (!FHairLine || FHairLinePos == -1) return;
-    const int depth = TRulerBand::depth(FFlat);
+    const int depth = HairLineDepth;
     const QRect r = FHairLineStyle == hlsLine
                         ? span(FHairLinePos, FHairLinePos + 1, 0, depth)
                         : span(TRulerBand::border(FFlat), FHairLinePos + 1, 0, depth);
@@ -250,7 +253,7 @@ void TRsRuler::drawHairLine(QPainter& painter) const {
 void TRsRuler::updateHairLine(int32_t pos, THairLineStyle style) {
     if (pos == -1) return;
     const int from = style == hlsLine ? pos : 0;
-    update(span(from, pos + 1, 0, TRulerBand::depth(FFlat)));
+    update(span(from, pos + 1, 0, HairLineDepth));
 }
 
 void TRsRuler::paintEvent(QPaintEvent*) {

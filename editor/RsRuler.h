@@ -13,6 +13,9 @@ enum THairLineStyle { hlsLine, hlsRect };
 
 // Thickness of a ruler (and side of a corner) in pixels.
 constexpr int RulerThickness = 24;
+// Depth of the hair line from the inner edge: it runs beside the ticks and stops short of the
+// labels, so it never covers a number.
+constexpr int HairLineDepth = 8;
 
 // Geometry shared by rulers and corners, in pixels across the ruler.
 struct TRulerBand {
@@ -75,6 +78,7 @@ class TRsRuler : public QWidget {
     QPoint at(int pos, int depth) const;
     // Rectangle spanning [pos0, pos1) along and [depth0, depth1) across.
     QRect span(int pos0, int pos1, int depth0, int depth1) const;
+    // Draws text centred on pos, moved inwards where it would stand over an end of the ruler.
     void drawLabel(class QPainter& painter, int pos, const QString& text) const;
     void drawHairLine(class QPainter& painter) const;
     // Repaints the strip that a hair line at pos in that style covers.

@@ -60,9 +60,9 @@ TPointsTable::TPointsTable(const std::vector<OutlineVertex>& outline, int32_t sc
         b->setAutoDefault(false);
     Note = new QLabel(this);
     Note->setWordWrap(true);
-    auto* hint = new QLabel(QStringLiteral("Paste rows of X and Y (Ctrl+V) from a spreadsheet or a "
-                                           "listing; Ctrl+C copies the selected rows."),
-                            this);
+    // The hint names the columns as their headings do (X and Y, or X and Z on a path).
+    auto* hint = new QLabel(translatedText(msg::PasteRowsHint).arg(yName), this);
+    hint->setObjectName(QStringLiteral("hint"));
     hint->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("OK"));
@@ -178,7 +178,7 @@ void TPointsTable::closedToggled(bool closed) {
 }
 
 QString TPointsTable::problemText(const TRowsProblem& p) const {
-    const QString text = QString::fromStdString(p.Text);
+    const QString text = EchoText(QString::fromStdString(p.Text));
     switch (p.Error) {
     case TRowsError::NotANumber:
         return translatedText(msg::RowNotANumber).arg(p.Row).arg(text);

@@ -63,6 +63,7 @@ TPolEdit::TPolEdit(QWidget* parent) : QMainWindow(parent), ui(std::make_unique<U
     setWindowIcon(svgIcon(QStringLiteral("appicon")));
     createToolbarAndMenus();
     createEditCommands();
+    createViewMenu();
     connectCommands();
     new TOutlineCommands(this); // File > Import outline... and Export outline...
     translateForm(this);
@@ -111,17 +112,6 @@ void TPolEdit::createToolbarAndMenus() {
     ui->mnUndo->setShortcut(QKeySequence::Undo);
     ui->mnDelete->setShortcut(QKeySequence::Delete);
     ui->mnSave->setShortcut(QKeySequence::Save);
-
-    const QColor bar = colorOf(0x447C1B);
-    // Light buttons on the dark bar keep the pictures readable.
-    ui->pnlToolbar->setStyleSheet(
-        QStringLiteral("QToolBar { background: %1; border: none; spacing: 3px; padding: 3px; }"
-                       "QToolButton { background: #f4f6f2; border: 1px solid #0f4a28; "
-                       "border-radius: 4px; padding: 1px; }"
-                       "QToolButton:hover { background: #ffffff; border-color: #ffffff; }"
-                       "QToolButton:pressed { background: #cfe3d6; }"
-                       "QLabel { color: white; }")
-            .arg(bar.name()));
 
     addStatusPanels(ui->StatusBar1, panels);
 
@@ -330,6 +320,8 @@ void TPolEdit::ShowModal() {
         const Point2 o = originPixel();
         box->horizontalScrollBar()->setValue(o.X - box->viewport()->width() / 2);
         box->verticalScrollBar()->setValue(o.Y - box->viewport()->height() / 2);
+        // An outline larger than the window, or away from the middle, is shown whole.
+        if (!outlineInView()) fitOutlineClick();
     });
     QEventLoop loop;
     modalLoop = &loop;

@@ -10,6 +10,7 @@
 #include <QMessageBox>
 
 #include <QPoint>
+#include <QRectF>
 
 #include <array>
 #include <functional>
@@ -108,6 +109,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void imageOkClick();
     void salvaClick();
     void annullaClick();
+    // View > Fit outline (key F): the whole outline in view, with a margin.
+    void fitOutlineClick();
 
   protected:
     // The user's answers come through these; tests answer them.
@@ -140,6 +143,12 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     // The commands beyond the form's: redo, close shape, points table, round corner, the point
     // fields, the wider zoom range (UnPolEditor_Commands.cpp).
     void createEditCommands();
+    // The View menu (UnPolEditor_View.cpp).
+    void createViewMenu();
+    // The outline's box in control pixels at 100 % (empty when there is no outline).
+    QRectF outlineBox() const;
+    // The whole outline lies inside the scroll box's view as it is now.
+    bool outlineInView() const;
     // Wheel zoom and scroll, middle-button pan; true when the event was used.
     bool navigationEvent(QObject* watched, QEvent* event);
     // Group colours on edges and vertex handles over the outline.

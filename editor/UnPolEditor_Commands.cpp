@@ -265,7 +265,7 @@ void TPolEdit::pointTyped(const QString& x, const QString& y) {
     const QString texts[2] = {x, y};
     for (int k = 0; k < 2; ++k)
         if (!ParseMm(texts[k].toStdString(), mm[k])) {
-            panels[1]->setText(translatedText(msg::NotAMillimetreValue).arg(texts[k]));
+            panels[1]->setText(translatedText(msg::NotAMillimetreValue).arg(EchoText(texts[k])));
             return;
         }
     const double mx = mm[0], my = mm[1];

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <unistd.h>
 
 namespace {
 
@@ -43,22 +42,12 @@ TObjectWindowFactory* objectWindowFactory() {
     return installedWindowFactory;
 }
 
-std::string ProgramDirectory() {
-    std::string path(4096, '\0');
-    const ssize_t len = readlink("/proc/self/exe", path.data(), path.size());
-    if (len > 0 && static_cast<size_t>(len) < path.size()) {
-        path.resize(static_cast<size_t>(len));
-        const size_t slash = path.rfind('/');
-        if (slash != std::string::npos) return path.substr(0, slash + 1);
-    }
-    return "./";
-}
-
 // ---------------------------------------------------------------------------------------------
 // TExtrObj
 
+// A new object has no textures folder: it takes its document's folder when the document is
+// saved and opened again (the properties dialog shows that folder meanwhile).
 TExtrObj::TExtrObj() : Groups(std::make_shared<TGroupPropertyList>()) {
-    TexDir = ProgramDirectory();
     Options.TexDir = TexDir;
     Options.Name = Name;
     Options.Precision = Precision;

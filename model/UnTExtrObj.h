@@ -106,9 +106,6 @@ class TObjectWindowFactory {
 void setObjectWindowFactory(TObjectWindowFactory* factory);
 TObjectWindowFactory* objectWindowFactory();
 
-// Directory of the running program, ending in "/".
-std::string ProgramDirectory();
-
 class TExtrObj {
   public:
     TExtrObj();

@@ -179,13 +179,12 @@ TOffscreenView::~TOffscreenView() {
 }
 
 TPicture TOffscreenView::render(TExtrObjList& doc) {
-    // Build the meshes with no picture drawn, place the camera around what was built (Fit all),
-    // then draw the lists as a repaint does.
+    // Build the meshes with no picture drawn, look down on what was built from the front, framing
+    // all of it, then draw the lists as a repaint does.
     TPictureRedrawHooks hooks;
     redrawDocument(doc, -1, std::string(), &hooks);
     setSceneExtent(hooks.extent);
-    setProjection();
-    fitCamera();
+    fitCameraFromAbove();
     beginFrame(std::string());
     drawAllLists();
     finishFrame();

@@ -67,6 +67,8 @@ Vec3 ViewRotated(const Vec3& p, float rx, float ry, float rz);
 // and 1000 while the sphere lies within 1000 of the eye; a farther one moves the far plane out to
 // hold it, and the near plane up to a thousandth of the far one where nothing is that close.
 void ClipPlanes(const Vec3& eye, const Vec3& centre, double radius, double& zNear, double& zFar);
+// Degrees below the horizon the camera looks after Open and in pictures.
+constexpr float LookDownAngle = 30;
 // The eye (in the rotated frame) from which a camera looking along -Z, with a vertical field of
 // fovY degrees and the aspect width / height, sees every corner of the extent.
 Vec3 FittingEye(const TSceneExtent& extent, float rx, float ry, float rz, double fovY,

@@ -182,6 +182,15 @@ void fitCamera() {
     setCamera(eye.X, eye.Y, eye.Z, scene.rx, scene.ry);
 }
 
+void fitCameraFromAbove() {
+    // The view turns the world by -rx about X: -(360 - a) tips its top a degrees towards the eye.
+    scene.rx = 360 - LookDownAngle;
+    scene.ry = 0;
+    scene.rz = 0;
+    fitCamera();
+    if (scene.extent.Empty()) setProjection();
+}
+
 void viewDirection(float& fx, float& fz) {
     const double dx = static_cast<double>(scene.centre.X) - scene.eye.X;
     const double dz = static_cast<double>(scene.centre.Z) - scene.eye.Z;

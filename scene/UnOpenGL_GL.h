@@ -43,6 +43,9 @@ void setProjection();
 void setSceneExtent(const TSceneExtent& extent);
 // Moves the camera, keeping its rotation, so that the whole extent is in view.
 void fitCamera();
+// Turns the camera to look down on the scene from the front at LookDownAngle degrees, then fits
+// it to the extent (the view after Open and in pictures: what lies flat shows its face).
+void fitCameraFromAbove();
 void setCamera(float eyeX, float eyeY, float eyeZ, float rx, float ry);
 void rotateCamera(float dRx, float dRy);
 void panCamera(float side, float up);

@@ -89,7 +89,7 @@ TEST_P(RulerDirections, CustomUnitsTicksAndLabels) {
 INSTANTIATE_TEST_SUITE_P(Rulers, RulerDirections,
                          ::testing::Values(rdTop, rdLeft, rdRight, rdBottom));
 
-TEST(RsRuler, RejectedValuesChangeNothingHairLineInvertsTheBandOnly) {
+TEST(RsRuler, RejectedValuesChangeNothingHairLineInvertsBesideTheTicksOnly) {
     CustomRuler c(rdTop);
     c.ruler.SetScale(100);
     const QImage plain = shot(c.ruler);
@@ -114,10 +114,37 @@ TEST(RsRuler, RejectedValuesChangeNothingHairLineInvertsTheBandOnly) {
                 EXPECT_TRUE(x >= firstColumn && x <= pos) << x;
                 EXPECT_EQ(img.pixel(x, y) & 0xFFFFFF, ~plain.pixel(x, y) & 0xFFFFFF);
             }
-        EXPECT_EQ(changed, (pos - firstColumn + 1) * TRulerBand::depth(true)) << style;
+        // Beside the ticks, never over a label.
+        EXPECT_EQ(changed, (pos - firstColumn + 1) * HairLineDepth) << style;
         c.ruler.SetHairLinePos(-1);
         EXPECT_EQ(shot(c.ruler), plain);
     }
+}
+
+TEST_P(RulerDirections, EndLabelsStandWholeInsideTheRuler) {
+    const TRulerDir dir = GetParam();
+    const bool vertical = dir == rdLeft || dir == rdRight;
+    // Millimetre labels every 50 pixels: "0" on the first pixel and "400" on the last of a ruler
+    // 401 long, "400" well inside one 461 long.
+    Ink ends[2], whole;
+    for (int extra : {1, 61}) {
+        CustomRuler c(dir);
+        c.ruler.resize(c.ruler.width() + (vertical ? 0 : extra),
+                       c.ruler.height() + (vertical ? extra : 0));
+        c.ruler.SetDrawingUnits(1, 0, 1);
+        const QImage img = shot(c.ruler);
+        // Beyond the labelled ticks, which reach 10 pixels out.
+        if (extra == 1) {
+            ends[0] = ink(img, dir, 0, 12, 10, Deep);
+            ends[1] = ink(img, dir, Length - 30, Length, 10, Deep);
+        } else {
+            whole = ink(img, dir, Length - 30, Length + 30, 10, Deep);
+        }
+    }
+    EXPECT_GT(ends[0].posMin, 0);
+    EXPECT_GT(ends[0].count, 4);
+    EXPECT_LT(ends[1].posMax, Length);
+    EXPECT_EQ(ends[1].count, whole.count) << "the last label is cut";
 }
 
 TEST(RsRuler, StepsOfTheMeasuringUnits) {

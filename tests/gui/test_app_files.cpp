@@ -1,6 +1,8 @@
 // Main window tests of Open, Save and the seven exports, their dialogs and their failures.
 #include "test_app_fixture.h"
 
+#include "app/UnSaveFolder.h"
+
 #include "meshexport/UnExportUnit.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
@@ -14,6 +16,7 @@
 
 #include <array>
 #include <cstring>
+#include <unistd.h>
 
 namespace {
 
@@ -105,6 +108,47 @@ TEST_F(AppTest, SaveAndExportOfNothingSayWhyAndWriteNothing) {
                            "a path."}));
 }
 
+TEST_F(AppTest, SaveAndExportProposeAWritableFolderAndUntitledAfterNew) {
+    QTemporaryDir dir, locked;
+    EXPECT_FALSE(ProposableSaveFolder(dir.filePath("none")));
+    EXPECT_FALSE(ProposableSaveFolder(example("frame.PLV"))); // a file is no folder
+    EXPECT_FALSE(ProposableSaveFolder("/usr/share"));         // not even for root
+    EXPECT_TRUE(ProposableSaveFolder(dir.path()));
+
+    // A new document: "untitled" in a folder the user may write.
+    open("frame.PLV");
+    w->newClick();
+    setOutline(*w->CurrentObject, {{0, 0}, {10, 0}, {0, 10}, {0, 0}}, {{0, 0}, {0, 50}}, false);
+    w->saveClick();
+    EXPECT_EQ(QFileInfo(w->lastProposed).fileName(), "untitled.PLV");
+    EXPECT_TRUE(ProposableSaveFolder(QFileInfo(w->lastProposed).path()))
+        << w->lastProposed.toStdString();
+    // After a save, the folder saved into; a new document's exports start there too.
+    open("frame.PLV");
+    w->saveAnswer = dir.filePath("kept.PLV");
+    w->mnSaveAsClick();
+    w->newClick();
+    setOutline(*w->CurrentObject, {{0, 0}, {10, 0}, {0, 10}, {0, 0}}, {{0, 0}, {0, 50}}, false);
+    w->saveAnswer.clear();
+    for (const char* command : {"mnExpSTL", "save"}) {
+        w->command(command)->trigger();
+        EXPECT_EQ(QFileInfo(w->lastProposed).absolutePath(), dir.path()) << command;
+        EXPECT_TRUE(QFileInfo(w->lastProposed).fileName().startsWith("untitled.")) << command;
+    }
+    // A document in a folder the user cannot write: Save proposes a writable one (root may
+    // write anywhere: only the system's and the program's folders are kept from it).
+    if (geteuid() == 0) return;
+    copyExamples(locked.path(), {"frame.PLV", "wood.bmp", "checker.bmp"});
+    ASSERT_TRUE(
+        QFile::setPermissions(locked.path(), QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    w->openAnswer = locked.filePath("frame.PLV");
+    w->loadClick();
+    w->saveClick();
+    EXPECT_EQ(w->lastProposed, dir.filePath("frame.PLV")) << "the last folder saved into";
+    QFile::setPermissions(locked.path(),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
 TEST_F(AppTest, FailedOpenNamesTheFileSaysWhatIsWrongAndStartsANewDocument) {
     QTemporaryDir dir;
     ASSERT_TRUE(writeFile(dir.filePath("cut.PLV"), fileBytes(example("frame.PLV")).left(60)));
@@ -146,10 +190,10 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
     };
     for (const auto& [command, ext, filter, magic, use] : cases) {
         SCOPED_TRACE(command);
-        const QString previous = w->CurrentFileName;
         w->saveAnswer = dir.filePath("scene" + ext);
         w->command(command)->trigger();
-        EXPECT_EQ(w->lastProposed, TfrmPalvorin::ChangeFileExt(previous, ext));
+        // The document's name each time, not the last export's.
+        EXPECT_EQ(w->lastProposed, TfrmPalvorin::ChangeFileExt(example("frame.PLV"), ext));
         EXPECT_TRUE(w->lastFilter.startsWith(filter));
         EXPECT_TRUE(w->lastFilter.endsWith("All files (*)"));
         EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
@@ -169,10 +213,10 @@ TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
     EXPECT_EQ(fileBytes(dir.filePath("scene.mtl")), fileBytes(batchDir.filePath("scene.mtl")));
     for (const char* image : {"wood.bmp", "checker.bmp"})
         EXPECT_EQ(fileBytes(dir.filePath(image)), fileBytes(example(image)));
-    // After exporting part of a scene, Save proposes the same name as a document.
+    // Save proposes the document's own file, not the last export's name.
     w->saveAnswer.clear();
     w->saveClick();
-    EXPECT_EQ(w->lastProposed, dir.filePath("scene.PLV"));
+    EXPECT_EQ(w->lastProposed, example("frame.PLV"));
 }
 
 TEST_F(AppTest, CancelledOrUnwritableExportWritesNothingAndKeepsTheView) {

@@ -124,6 +124,11 @@ TEST(SmallDialogs, MessageWindowShowsUtf8) {
 TEST_F(AppTest, AboutBoxAndHelpPage) {
     whenModal<TAboutBox>([](TAboutBox& box) {
         EXPECT_EQ(box.findChild<QLabel*>("Version")->text(), "Version 1.5 - 2005");
+        // The rights notice names the licence and links to its text.
+        const QLabel* notice = box.findChild<QLabel*>("RightsNotice");
+        EXPECT_TRUE(notice->text().startsWith("Free software under the <a href=\"https://"));
+        EXPECT_TRUE(notice->text().contains("GNU General Public License, version 3 or later"));
+        EXPECT_TRUE(notice->openExternalLinks());
         EXPECT_FALSE(box.findChild<QLabel*>("ProgramIcon")->pixmap().isNull());
         box.findChild<QPushButton*>("okButton")->click();
     });

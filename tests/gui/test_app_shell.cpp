@@ -11,6 +11,7 @@
 #include <QCheckBox>
 #include <QColorDialog>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -58,7 +59,7 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
         EXPECT_EQ(d.windowTitle(), "Extrusion options");
         auto* pages = child<QTabWidget>(d, "PageControl1");
         EXPECT_EQ(pages->count(), 3);
-        EXPECT_EQ(pages->tabText(2), "Coordinates");
+        EXPECT_EQ(pages->tabText(2).remove('&'), "Coordinates");
         for (auto [name, value, minimum, maximum] : {std::tuple{"sePrecision", 2, 1, 20},
                                                      {"seProfileScale", 50, 10, 500},
                                                      {"sePathScale", 100, 10, 500},
@@ -114,6 +115,26 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     EXPECT_EQ(w->CurrentObject->Rotation.Y, -180.0f);
     EXPECT_TRUE(w->CurrentObject->RoundCorner);
     EXPECT_EQ(w->CurrentObject->Options.Name, "wheel");
+}
+
+TEST_F(AppTest, PropertiesShowTheDocumentsFolderForTexturesNeverTheProgramsOwn) {
+    QTemporaryDir dir;
+    copyExamples(dir.path(), {"frame.PLV", "wood.bmp", "checker.bmp"});
+    auto shownFolder = [&] {
+        QString shown;
+        whenModal<TfrmExtrOptionDialog>([&](TfrmExtrOptionDialog& d) {
+            shown = child<QLabel>(d, "texdir")->toolTip();
+            child<QPushButton>(d, "cancel")->click();
+        });
+        w->optionsClick();
+        return shown;
+    };
+    EXPECT_EQ(shownFolder(), ""); // a new document has no folder yet
+    w->openAnswer = dir.filePath("frame.PLV");
+    w->loadClick();
+    EXPECT_EQ(shownFolder(), dir.path() + '/');
+    w->btNewobjClick(); // an object added to it shows the document's folder too
+    EXPECT_EQ(shownFolder(), dir.path() + '/');
 }
 
 TEST(SpinEdit, TypingIsLimitedAndLeavingTheFieldPullsIntoRange) {

@@ -5,6 +5,7 @@
 #include "scene/UnOpenGL_GL.h"
 
 #include <QAction>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -56,6 +57,37 @@ TEST_F(AppTest, OpenedExampleIsDrawnInTheMiddleOfTheView) {
     for (int x : {image.width() / 10, image.width() - 2})
         EXPECT_LE(drawnPixels(image, QRect(x, 0, 1, image.height())), 4) << x;
     EXPECT_GT(markerPixels(image), 10);
+}
+
+TEST_F(AppTest, OpenLooksDownOnTheDocumentSoAFlatFrameShowsItsFace) {
+    // A frame lying flat: a profile 20 wide and 6 high swept round a closed square of 300.
+    setOutline(*w->CurrentObject, {{0, 0}, {20, 0}, {20, 6}, {0, 6}, {0, 0}},
+               {{-150, -150}, {150, -150}, {150, 150}, {-150, 150}}, true);
+    // Rows of the view's middle half that show the frame (the selection mark's thin lines cross
+    // the whole view: a row counts when more than they are drawn).
+    auto rowsShown = [](const QImage& image) {
+        int rows = 0;
+        for (int y = 0; y < image.height(); ++y)
+            rows += drawnPixels(image, QRect(image.width() / 4, y, image.width() / 2, 1)) > 8;
+        return rows;
+    };
+    w->disegnaClick();
+    const QImage level = frame(); // the camera of a new document looks level: an edge
+    EXPECT_LT(rowsShown(level), level.height() / 10);
+
+    QTemporaryDir dir;
+    w->saveAnswer = dir.filePath("flat.PLV");
+    w->saveClick();
+    w->openAnswer = w->saveAnswer;
+    w->loadClick();
+    EXPECT_FLOAT_EQ(scene.rx, 360 - LookDownAngle);
+    const QImage above = frame();
+    EXPECT_GT(rowsShown(above), above.height() / 4) << "the frame's face shows";
+    // The whole frame in view: the border rows and columns show background only.
+    for (const QRect& edge :
+         {QRect(0, 0, above.width(), 1), QRect(0, above.height() - 1, above.width(), 1),
+          QRect(above.width() - 1, 0, 1, above.height())})
+        EXPECT_LE(drawnPixels(above, edge), 4);
 }
 
 TEST_F(ViewTest, WireframeDrawsOutlinesOnly) {
