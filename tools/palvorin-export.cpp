@@ -307,7 +307,7 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
         // A new document: its one object needs both outlines.
         if (o.Profile.empty()) return usageError("a new document needs --profile");
         if (o.Path.empty() == (o.Lathe == 0) && !m.Frame)
-            return usageError("a new document needs --path, --lathe or --frame");
+            return usageError("a new document needs --path or --lathe");
         positional.insert(positional.begin(), std::string());
     }
     // Reports alone need no OUTPUT.
