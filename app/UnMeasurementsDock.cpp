@@ -183,7 +183,10 @@ void TMeasurementsDock::fill() {
         row("Path length", number(o.Outlines.PathLength, 2) + QStringLiteral(" mm"));
     }
     heading(tr("Document"));
-    solidFigures(measures_.Whole, true);
+    if (measures_.Whole.Built)
+        solidFigures(measures_.Whole, true);
+    else
+        row("Cannot be measured", tr("no complete object"));
 }
 
 QString TMeasurementsDock::figuresText() const {
