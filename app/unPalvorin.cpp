@@ -1,6 +1,7 @@
 // The main window: construction, command wiring, new document, view, lathe, help, about.
 #include "app/unPalvorin.h"
 #include "app/UnExportMenu.h"
+#include "app/UnMakingCommands.h"
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
@@ -76,6 +77,7 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     installExportMenus(*this);
     connectCommands();
     translateForm(this);
+    installMakingCommands(*this); // translates its own texts
     nameKeysInToolTips();
     fillRecentMenu(); // file names are not translated
     recoveryTimer = new QTimer(this);
@@ -440,10 +442,12 @@ void TfrmPalvorin::editOutline(QAction* command, bool path) {
         QAction* action;
         ~Enable() { action->setEnabled(true); }
     } enableAgain{command};
-    if (path)
+    if (path) {
+        showProfileSide(*CurrentObject);
         CurrentObject->EditPath();
-    else
+    } else {
         CurrentObject->EditProfile();
+    }
     // The keyboard (F, the arrows) belongs to the main window again.
     activateWindow();
     const auto& editor = path ? CurrentObject->PathEditor : CurrentObject->ProfileEditor;

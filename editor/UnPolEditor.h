@@ -48,6 +48,10 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     std::vector<TTextureObj> Textures;
     bool PathMode = false;
     int32_t UnitScale = 100; // the outline's scale: millimetres of the solid per 100 stored units
+    // In path mode, the profile's extent across the path (its x, millimetres of the solid, to the
+    // right of the path's direction as stored): drawn as a light band beside the path. Both 0:
+    // no band.
+    double ProfileXMin = 0, ProfileXMax = 0;
     // The control shows a background picture (it stays from one edit to the next); the
     // background button then removes it.
     bool BackgroundLoaded() const;

@@ -23,6 +23,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
+
+#include <cmath>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QSpinBox>
@@ -367,6 +369,23 @@ void TPolEdit::paintOverlay(QPainter* painter) {
                 painter->drawLine(pixel(k), pixel(k + 1));
             }
         }
+    // The side of the path the profile lies on: the band it covers, beside each edge.
+    if (PathMode && (ProfileXMin != 0 || ProfileXMax != 0)) {
+        const double perUnit = 100.0 / std::max(UnitScale, 1);
+        painter->setPen(Qt::NoPen);
+        painter->setBrush(QColor(255, 170, 60, 70));
+        for (int32_t k = 0; k + 1 < line.VertexCount(); ++k) {
+            const QPointF a = pixel(k), b = pixel(k + 1);
+            const QPointF d = b - a;
+            const double length = std::hypot(d.x(), d.y());
+            if (length <= 0) continue;
+            // Right of the direction as stored (y grows with YSign on the model's y).
+            const QPointF right(YSign * d.y() / length, -YSign * d.x() / length);
+            const QPointF lo = right * (ProfileXMin * perUnit * e.Zoom);
+            const QPointF hi = right * (ProfileXMax * perUnit * e.Zoom);
+            painter->drawPolygon(QPolygonF({a + lo, b + lo, b + hi, a + hi}));
+        }
+    }
     // Handles on every vertex while the outline is not selected (a selected one shows its own).
     if (line.State == fcNone)
         for (int32_t k = 0; k < line.VertexCount(); ++k) {

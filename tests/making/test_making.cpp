@@ -81,6 +81,14 @@ TEST(CutList, MemberLengthsAndMitres) {
     const MemberCase cases[] = {
         {"outside", 0, Rectangle, true, {380, 280, 380, 280}, {300, 200, 300, 200}, 45},
         {"inside", -40, Rectangle, true, {300, 200, 300, 200}, {220, 120, 220, 120}, 45},
+        // Drawn clockwise, the same moulding lies inside: which side follows the direction.
+        {"clockwise",
+         0,
+         {{0, 0}, {0, 200}, {300, 200}, {300, 0}, {0, 0}},
+         true,
+         {200, 300, 200, 300},
+         {120, 220, 120, 220},
+         45},
         // An equilateral triangle and a regular hexagon (sides 1000 and 1000000).
         {"triangle", 0, {{0, 0}, {1000000, 0}, {500000, hy}, {0, 0}}, true, {}, {}, 60},
         {"hexagon",
@@ -252,6 +260,10 @@ TEST(PictureFrame, OutsideAndSightSizes) {
     EXPECT_NEAR(list.Rows[0].Long, 362, 1e-9);
     EXPECT_NEAR(list.Rows[0].Short, 282, 1e-9);
     EXPECT_NEAR(list.Rows[1].Short, 182, 1e-9);
+    // An odd allowance puts the corners on half millimetres: the path's scale keeps them exact.
+    makePictureFrame(doc.Items(0), {300, 200, 1, 15});
+    EXPECT_EQ(doc.Items(0).PathScale, 50);
+    EXPECT_NEAR(cutList(doc.Items(0)).Rows[1].Long, 261, 1e-9);
     EXPECT_EQ(checkFrameSettings(doc.Items(0), {300, 200, 2, 60}),
               "Rebate must be from 5 to 45 mm (across the profile)");
     EXPECT_EQ(checkFrameSettings(doc.Items(0), {0, 200, 2, 15}),
