@@ -236,7 +236,7 @@ TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {
 }
 
 // Tools > Export unit: the choice applies to the next export and to later runs (a new window);
-// an STL export of an object that is not a solid warns, naming it, and writes the file.
+// an STL export of an object that is not watertight warns, naming it, and writes the file.
 TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     QTemporaryDir dir;
     TExtrObj& object = *w->CurrentObject;
@@ -246,7 +246,7 @@ TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     w->command("mnExpSTL")->trigger();
     ASSERT_EQ(w->messages.size(), 1);
     EXPECT_EQ(w->messageIcons[0], QMessageBox::Warning);
-    EXPECT_TRUE(w->messages[0].contains("\"open one\" is not closed"))
+    EXPECT_TRUE(w->messages[0].contains("Not watertight: \"open one\" is not one closed surface"))
         << w->messages[0].toStdString();
     ASSERT_TRUE(w->command("mnExportUnit_mm")->isChecked());
 
