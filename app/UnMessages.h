@@ -23,8 +23,9 @@
     X(StlFiles, "STL files")                                                                       \
     X(ThreeMFFiles, "3MF files")                                                                   \
     X(NotSolid,                                                                                    \
-      "Not a solid: the profile of %1 is not closed, so the export shows it as the view "          \
-      "does, without caps.")                                                                       \
+      "Not watertight: %1 is not one closed surface (a profile that is not closed, a path that "   \
+      "ends on its start without being closed, or faces that do not meet), so the file does not "  \
+      "describe a solid.")                                                                         \
     X(AllFiles, "All files")                                                                       \
     X(ImageFiles, "Images")                                                                        \
     X(Loading, "Loading %1")                                                                       \
@@ -65,6 +66,11 @@
     X(TooManyRows, "Row %1: an outline holds at most %2 points. Nothing was changed.")             \
     X(TooFewRows, "An outline needs at least two points. Nothing was changed.")                    \
     X(RoundingNote, "Rounded to the storage grid of %1 mm: row %2 moved by %3 mm.")                \
+    X(PointRounded, "Rounded to the storage grid of %1 mm: point %2 moved by %3 mm.")              \
+    X(ScaleRefined, "Scale refined to %1 % (storage step %2 mm) to keep the values exact; the "    \
+                    "solid keeps its size.")                                                       \
+    X(PathEndsOnStart, "The path ends on its start: Closed polygon is ticked, so it is saved "     \
+                       "closed (untick it for an open path).")                                     \
     X(ClosedShapeHint, "The shape is closed: double-click on a segment to add a point.")           \
     X(PointThereHint, "A point is already there: double-click on a segment or away from the line " \
                       "to add one.")                                                               \
@@ -80,12 +86,12 @@
     X(ProfileNotClosed, "The profile is not closed: the solid will have no end caps.")             \
     X(ProfileCrossing, "The profile crosses itself: the solid's end caps will be wrong.")          \
     X(PathRepeatedPoints,                                                                          \
-      "The path repeats a point next to itself: the solid will have zero-length segments there.") \
+      "The path repeats a point next to itself: the solid will have zero-length segments there.")  \
     X(SaveAnyway, "Save anyway")                                                                   \
     X(KeepEditing, "Keep editing")                                                                 \
     X(DiscardProfile, "Discard the changes to the profile?")                                       \
     X(DiscardPath, "Discard the changes to the path?")                                             \
-    X(NotAMillimetreValue, "\"%1\" is not a number of millimetres.")                              \
+    X(NotAMillimetreValue, "\"%1\" is not a number of millimetres.")                               \
     X(BackgroundKept, "The background stays as it was.")                                           \
     X(UndoStep, "Undo %1")                                                                         \
     X(RedoStep, "Redo %1")                                                                         \

@@ -204,6 +204,8 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->btCopyobj, &QPushButton::clicked, this, &TfrmPalvorin::btCopyobjClick);
     connect(ui->btSelobj, &QPushButton::clicked, this, &TfrmPalvorin::btSelobjClick);
     connect(ui->lbObjects, &QListWidget::itemDoubleClicked, this, &TfrmPalvorin::lbObjectsDblClick);
+    connect(ui->lbObjects, &QListWidget::currentRowChanged, this,
+            &TfrmPalvorin::lbObjectsCurrentRowChanged);
     connect(ui->btDelobj, &QPushButton::clicked, this, &TfrmPalvorin::btDelobjClick);
     connect(ui->about, &QAction::triggered, this, &TfrmPalvorin::aboutClick);
     connect(ui->mnAbout, &QAction::triggered, this, &TfrmPalvorin::mnAboutClick);
@@ -268,10 +270,8 @@ void TfrmPalvorin::showMoveTypePicture() {
 void TfrmPalvorin::NewDocument() {
     Document = std::make_unique<TExtrObjList>();
     addFirstObject();
-    setStatusName("obj1");
-    ui->lbObjects->clear();
-    addObjectLine(QStringLiteral("obj1"), true);
     SelectedIndex = 0;
+    fillObjectList();
     LastListId = 0;
     // The axes marker's list goes with the scene; a stale id would collide with the first object.
     AxesListId = 0;

@@ -141,6 +141,7 @@ class TfrmPalvorin : public QMainWindow {
     void btCopyobjClick();
     void btSelobjClick();
     void lbObjectsDblClick();
+    void lbObjectsCurrentRowChanged(int row);
     void btDelobjClick();
     void glcanvasMouseDown(int x, int y);
     void glcanvasMouseMove(int x, int y);
@@ -244,6 +245,7 @@ class TfrmPalvorin : public QMainWindow {
     // The file an export writes, asked for in the save dialog; empty when the user cancels.
     QString chooseExportName(const QString& ext, const QString& description);
     void fillObjectList();
+    void showCurrentObject();
     void addObjectLine(const QString& name, bool selected);
     void setLinePicture(int index, bool selected);
     void setStatusName(const std::string& name);

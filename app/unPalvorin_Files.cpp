@@ -103,10 +103,9 @@ void TfrmPalvorin::OpenDocument(const QString& fileName) {
                         translatedText(msg::EmptyDocument).arg(QFileInfo(fileName).fileName()));
             return;
         }
-        fillObjectList();
         CurrentObject = &Document->Items(0);
         SelectedIndex = 0;
-        setStatusName(CurrentObject->Name);
+        fillObjectList();
         messages.reset();
         setDocumentSaved(fileName);
         resetHistory(true);
@@ -230,11 +229,13 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     CurrentFileName = fileName;
     TBusyCursor busy;
     if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
+    std::vector<std::string> open;
     try {
         useExportRenderer();
         // The file renderer gets the traversal without the screen's list steps, so the view's
         // display lists stay as they are and the view still shows the document afterwards.
         redrawDocument(*Document, SelectedIndex, fileNameBytes(fileName), nullptr);
+        open = notWatertightObjects(*Document);
     } catch (...) {
         // Freeing the exporter closes its file; the solid screen renderer comes back.
         useOGLRenderer();
@@ -247,7 +248,7 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     NoteSaveFolder(fileName);
     if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
-        for (const std::string& name : notSolidObjects(*Document))
+        for (const std::string& name : open)
             names << QStringLiteral("\"%1\"").arg(modelText(name));
         if (!names.isEmpty())
             showMessage(QMessageBox::Warning,

@@ -79,9 +79,6 @@ void TfrmPalvorin::restoreDocument(const std::string& bytes, int selected) {
     SelectedIndex = std::clamp(selected, 0, Document->Count() - 1);
     CurrentObject = &Document->Items(SelectedIndex);
     fillObjectList();
-    for (int i = 0; i < ui->lbObjects->count(); ++i)
-        setLinePicture(i, i == SelectedIndex);
-    setStatusName(CurrentObject->Name);
     Redraw();
     if (!problems.empty())
         showMessage(QMessageBox::Warning, modelText(textureProblemsMessage(problems)));

@@ -6,8 +6,10 @@
 #include "ui_unPalvorin.h"
 
 #include <QListWidget>
+#include <QSignalBlocker>
 
 void TfrmPalvorin::addObjectLine(const QString& name, bool selected) {
+    const QSignalBlocker quiet(ui->lbObjects);
     auto* line = new QListWidgetItem(selected ? SelectedPicture : UnselectedPicture, name);
     ui->lbObjects->addItem(line);
 }
@@ -17,13 +19,30 @@ void TfrmPalvorin::setLinePicture(int index, bool selected) {
         line->setIcon(selected ? SelectedPicture : UnselectedPicture);
 }
 
-// One line per object, the first one marked as the current object and highlighted, so that the
-// panel's commands and their keys work on it at once.
+// One line per object; the current object's line is marked and highlighted.
 void TfrmPalvorin::fillObjectList() {
-    ui->lbObjects->clear();
+    {
+        const QSignalBlocker quiet(ui->lbObjects);
+        ui->lbObjects->clear();
+    }
     for (int i = 0; i < Document->Count(); ++i)
-        addObjectLine(modelText(Document->Items(i).Name), i == 0);
-    if (Document->Count() > 0) ui->lbObjects->setCurrentRow(0);
+        addObjectLine(modelText(Document->Items(i).Name), false);
+    showCurrentObject();
+}
+
+// The highlight and the mark go with the current object, and its name to the status bar, so that
+// what the panel's commands act on is what the list shows.
+void TfrmPalvorin::showCurrentObject() {
+    const QSignalBlocker quiet(ui->lbObjects);
+    for (int i = 0; i < ui->lbObjects->count(); ++i)
+        setLinePicture(i, i == SelectedIndex);
+    ui->lbObjects->setCurrentRow(SelectedIndex);
+    if (CurrentObject) setStatusName(CurrentObject->Name);
+}
+
+// A click on a line (or the keyboard moving the highlight) makes that object current.
+void TfrmPalvorin::lbObjectsCurrentRowChanged(int row) {
+    if (row >= 0 && row != SelectedIndex) btSelobjClick();
 }
 
 void TfrmPalvorin::addObject() {
@@ -32,10 +51,9 @@ void TfrmPalvorin::addObject() {
     TExtrObj* added = object.get();
     const int position = Document->Add(std::move(object));
     addObjectLine(modelText(added->Name), true);
-    setLinePicture(SelectedIndex, false);
     CurrentObject = added;
     SelectedIndex = position;
-    setStatusName(added->Name);
+    showCurrentObject();
 }
 
 void TfrmPalvorin::btNewobjClick() {
@@ -47,7 +65,7 @@ void TfrmPalvorin::btNewobjClick() {
 
 void TfrmPalvorin::btCopyobjClick() {
     runCommand([&] {
-        // The source is the current object, whatever line is highlighted (or none).
+        // The source is the current object.
         const int source = SelectedIndex;
         const QString label = stepName("Copy");
         addObject();
@@ -62,11 +80,9 @@ void TfrmPalvorin::btSelobjClick() {
         const int row = ui->lbObjects->currentRow();
         if (row < 0 || row >= Document->Count()) return;
         CurrentObject = &Document->Items(row);
-        setLinePicture(SelectedIndex, false);
-        setLinePicture(row, true);
         SelectedIndex = row;
         History.SetSelection(row);
-        setStatusName(CurrentObject->Name);
+        showCurrentObject();
         Redraw();
     });
 }
@@ -77,9 +93,9 @@ void TfrmPalvorin::lbObjectsDblClick() {
 
 void TfrmPalvorin::btDelobjClick() {
     runCommand([&] {
-        const int row = ui->lbObjects->currentRow();
-        // The last object of a document cannot be deleted.
-        if (row < 0 || row >= Document->Count() || ui->lbObjects->count() < 2) return;
+        // The current object goes; the last object of a document cannot be deleted.
+        const int row = SelectedIndex;
+        if (row < 0 || row >= Document->Count() || Document->Count() < 2) return;
         const uint32_t lists = Document->Items(row).DisplayList;
         const QString label = QStringLiteral("%1 %2").arg(translatedText("Delete"),
                                                           modelText(Document->Items(row).Name));
@@ -88,14 +104,13 @@ void TfrmPalvorin::btDelobjClick() {
             deleteObjectLists(static_cast<int32_t>(lists));
         }
         Document->Delete(row);
-        delete ui->lbObjects->takeItem(row);
+        {
+            const QSignalBlocker quiet(ui->lbObjects);
+            delete ui->lbObjects->takeItem(row);
+        }
         CurrentObject = &Document->Items(0);
         SelectedIndex = 0;
-        ui->lbObjects->setCurrentRow(0);
-        // Only line 0 is marked now, also when the deleted line came before the old current one.
-        for (int i = 0; i < ui->lbObjects->count(); ++i)
-            setLinePicture(i, i == 0);
-        setStatusName(CurrentObject->Name);
+        showCurrentObject();
         Redraw();
         RecordStep(label);
     });

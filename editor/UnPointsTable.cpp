@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -136,7 +137,7 @@ bool TPointsTable::lastRepeatsFirst() const {
         double a = 0, b = 0;
         const QTableWidgetItem *first = Table->item(0, c), *last = Table->item(n - 1, c);
         if (!first || !last || !ParseMm(first->text().toStdString(), a) ||
-            !ParseMm(last->text().toStdString(), b) || MmToStored(a, Scale) != MmToStored(b, Scale))
+            !ParseMm(last->text().toStdString(), b) || std::fabs(a - b) > 1e-6)
             return false;
     }
     return true;
@@ -152,9 +153,9 @@ void TPointsTable::refresh() {
     std::vector<TPointRow> rows;
     TRowsProblem problem;
     readRows(rows, problem);
-    const TRoundedRows rounded = RoundToStorage(rows, Scale);
+    const TStoredRows rounded = StoreExactly(rows, Scale, Reach);
     RoundingText = rounded.MaxShift > RoundingNoteLimit ? translatedText(msg::RoundingNote)
-                                                              .arg(mm(StoredToMm(1, Scale)))
+                                                              .arg(mm(StoredToMm(1, rounded.Scale)))
                                                               .arg(rounded.WorstRow)
                                                               .arg(mm(rounded.MaxShift))
                                                         : QString();
@@ -256,11 +257,11 @@ void TPointsTable::accept() {
     std::vector<TPointRow> rows;
     TRowsProblem problem;
     if (!readRows(rows, problem)) return showMessage(problemText(problem));
-    const TRoundedRows rounded = RoundToStorage(rows, Scale);
+    Stored = StoreExactly(rows, Scale, Reach);
     Outline.assign(rows.size(), OutlineVertex{});
     for (size_t r = 0; r < rows.size(); ++r) {
-        Outline[r].X = rounded.Stored[r].X;
-        Outline[r].Y = rounded.Stored[r].Y;
+        Outline[r].X = Stored.Stored[r].X;
+        Outline[r].Y = Stored.Stored[r].Y;
         const QList<int> groups = Table->item(int(r), 0)->data(Qt::UserRole).value<QList<int>>();
         for (int k = 0; k < groups.size() && k < 10; ++k)
             Outline[r].Groups[k] = groups[k];

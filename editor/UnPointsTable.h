@@ -22,6 +22,10 @@ class TPointsTable : public QDialog {
 
     // After OK: the rows in stored coordinates; a row keeps the groups of the vertex it came from.
     std::vector<OutlineVertex> Outline;
+    // After OK: the rows stored at the scale that keeps them exact (StoreExactly), which may be
+    // finer than the outline's, within Reach stored units from the origin.
+    TStoredRows Stored;
+    int32_t Reach = 1'000'000;
     // After OK: the rounding note (empty when rounding moved no point by more than 0.001 mm).
     QString RoundingText;
 

@@ -147,6 +147,57 @@ TRoundedRows RoundToStorage(const std::vector<TPointRow>& rows, int32_t scalePer
     return result;
 }
 
+TStoredRows StoreExactly(const std::vector<TPointRow>& rows, int32_t currentScale, int32_t reach) {
+    // Coordinates that are whole hundredths of a millimetre, as such; a scale (percent) holds
+    // one exactly when it divides it.
+    std::vector<int64_t> onCurrentStep;
+    std::vector<double> values;
+    for (const TPointRow& r : rows)
+        for (double v : {r.X, r.Y}) {
+            values.push_back(v);
+            const double hundredths = v * 100;
+            const double whole = std::nearbyint(hundredths);
+            if (std::fabs(hundredths - whole) <= 1e-4 && std::fmod(whole, currentScale) == 0)
+                onCurrentStep.push_back(int64_t(whole));
+        }
+    auto usable = [&](int32_t scale) {
+        for (int64_t n : onCurrentStep)
+            if (n % scale != 0) return false;
+        for (double v : values)
+            if (std::fabs(v * 100 / scale) > reach + 0.5) return false;
+        return true;
+    };
+    // The stored rows at a scale, and how far all of them moved together.
+    auto at = [&](int32_t scale, double& moved) {
+        TStoredRows stored;
+        static_cast<TRoundedRows&>(stored) = RoundToStorage(rows, scale);
+        stored.Scale = scale;
+        moved = 0;
+        for (size_t i = 0; i < rows.size(); ++i)
+            moved += std::hypot(StoredToMm(stored.Stored[i].X, scale) - rows[i].X,
+                                StoredToMm(stored.Stored[i].Y, scale) - rows[i].Y);
+        return stored;
+    };
+    constexpr double Exact = 1e-6; // millimetres
+    double bestMoved = 0;
+    TStoredRows best = at(std::max(currentScale, 1), bestMoved);
+    if (best.MaxShift <= Exact) return best;
+    const TStoredRows current = best;
+    for (int32_t scale = currentScale - 1; scale >= MinRefinedScale; --scale) {
+        if (!usable(scale)) continue;
+        double moved = 0;
+        TStoredRows candidate = at(scale, moved);
+        if (candidate.MaxShift <= Exact) return candidate;
+        // The farthest move first, then all moves together.
+        if (candidate.MaxShift < best.MaxShift - Exact ||
+            (candidate.MaxShift < best.MaxShift + Exact && moved < bestMoved - Exact)) {
+            best = std::move(candidate);
+            bestMoved = moved;
+        }
+    }
+    return current.MaxShift <= RoundingNoteLimit ? current : best;
+}
+
 TRowsProblem CheckRowCount(int32_t rows) {
     if (rows > MaxOutlineVertices) return {TRowsError::TooMany, MaxOutlineVertices + 1, {}};
     if (rows < 2) return {TRowsError::TooFew, rows, {}};

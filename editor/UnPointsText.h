@@ -53,6 +53,19 @@ struct TRoundedRows {
 };
 TRoundedRows RoundToStorage(const std::vector<TPointRow>& rows, int32_t scalePercent);
 
+// The finest scale an outline's refinement goes to (a storage step of 0.1 mm).
+constexpr int32_t MinRefinedScale = 10;
+// Rows stored at a scale that keeps them exact: the current scale when it holds every coordinate
+// (within a millionth of a millimetre), else the coarsest one below it, down to MinRefinedScale,
+// that does. A refined scale never moves a coordinate that lies on the current step and keeps
+// every stored coordinate within reach (stored units from the origin), so the solid keeps its
+// size. When no scale holds them, the one that moves them least, which stays the current one
+// while that moves no point by more than RoundingNoteLimit.
+struct TStoredRows : TRoundedRows {
+    int32_t Scale = 100;
+};
+TStoredRows StoreExactly(const std::vector<TPointRow>& rows, int32_t currentScale, int32_t reach);
+
 // Rounding that moves a point by more than this (millimetres) is pointed out.
 constexpr double RoundingNoteLimit = 0.001;
 

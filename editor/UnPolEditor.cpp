@@ -284,7 +284,9 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
         m = 2;
     }
     e.SetVertices(buffer.data(), m);
+    KeepOpen = false;
     ui->ckClosed->setChecked(closed);
+    closeEndingPath();
     if (!PathMode && groups) {
         Groups = std::make_shared<TGroupPropertyList>();
         for (int i = 0; i < groups->Count(); ++i) {
@@ -448,7 +450,11 @@ void TPolEdit::closeshapeClick() {
 }
 
 void TPolEdit::drawcircleClick() {
-    edit([](TMultiLineEdit& e) { e.InscribeInEllipse(); });
+    // The ellipse's points as exactly as the outline's scale can be refined to hold them.
+    std::vector<TPointRow> rows;
+    for (const auto& p : ui->MultiLineEdit1->Line.EllipsePoints())
+        rows.push_back({toMm(double(p[0] - Origin.X)), toMm(double((p[1] - Origin.Y) * YSign))});
+    placeStored(storeExactly(rows), storedOutline(), true);
 }
 
 void TPolEdit::invOrderClick() {
@@ -634,6 +640,9 @@ void TPolEdit::salvaClick() {
     if (const QString warning = SaveWarning(); !warning.isEmpty() && !askSaveAnyway(warning))
         return;
     zoomTo100();
+    // A closed path ends on its start.
+    if (PathMode && ui->ckClosed->isChecked() && !ui->MultiLineEdit1->IsClosed())
+        edit([](TMultiLineEdit& e) { e.CloseOutline(); });
     const std::vector<OutlineVertex> stored = storedOutline();
     std::copy(stored.begin(), stored.end(), Vertices.begin());
     const size_t n = stored.size();

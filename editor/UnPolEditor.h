@@ -3,6 +3,7 @@
 // coordinates (origin at the centre; y up for a profile, down for a path).
 #pragma once
 
+#include "editor/UnPointsText.h"
 #include "model/UnTExtrObj.h"
 #include "model/UnTgroupObj.h"
 
@@ -92,6 +93,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void pointsTableClick();
     void roundCornerClick();
     void pointTyped(const QString& x, const QString& y);
+    // The user ticks or unticks Closed polygon: ticking closes an open path.
+    void closedClicked(bool closed);
     void deleteClick();
     void closeshapeClick();
     void drawcircleClick();
@@ -168,6 +171,18 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     std::vector<OutlineVertex> storedOutline() const;
     void replaceOutline(const std::vector<OutlineVertex>& stored,
                         const std::function<void()>& alongside = {});
+    // Stored rows (StoreExactly) into the outline as one undo step, with their scale; in place
+    // (the same vertices, keeping the selection) or replacing the outline, whose records give the
+    // groups. The status bar tells of a refined scale and of a point that moved.
+    void placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline, bool inPlace,
+                     const std::function<void()>& alongside = {});
+    // StoreExactly for rows in millimetres of the solid, within the drawing sheet's reach.
+    TStoredRows storeExactly(const std::vector<TPointRow>& rows) const;
+    // The outline's stored points in millimetres of the solid.
+    std::vector<TPointRow> outlineMm() const;
+    // A path that ends on its start is closed, unless the user unticked Closed polygon for it;
+    // the status bar says so.
+    void closeEndingPath();
     // The state an edit started with, for HasChanges.
     void noteLoadedState();
     QString groupIds() const;
@@ -192,6 +207,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool FCancelled = false;
     bool FClosed = false;
     bool Leaving = false; // the user chose to leave: closing asks nothing more
+    bool KeepOpen =
+        false; // the user unticked Closed polygon: a path ending on its start stays open
     std::vector<OutlineVertex> LoadedOutline;
     bool LoadedClosed = false;
     QString LoadedGroups;

@@ -73,6 +73,8 @@ void TPolEdit::createEditCommands() {
     connect(ui->MultiLineEdit1, &TMultiLineEdit::OnChange, this, &TPolEdit::showPointFields);
     connect(ui->ckClosed, &QCheckBox::toggled, this,
             [this](bool closed) { ui->MultiLineEdit1->HostClosed = closed; });
+    connect(ui->ckClosed, &QCheckBox::clicked, this, &TPolEdit::closedClicked);
+    connect(ui->MultiLineEdit1, &TMultiLineEdit::OnChange, this, &TPolEdit::closeEndingPath);
 
     QComboBox* zoom = ui->lZoom;
     for (int percent : ExtraZooms) {
@@ -129,6 +131,79 @@ void TPolEdit::replaceOutline(const std::vector<OutlineVertex>& stored,
         e.SetVertices(model.data(), int32_t(model.size()));
         if (alongside) alongside();
     });
+}
+
+std::vector<TPointRow> TPolEdit::outlineMm() const {
+    std::vector<TPointRow> rows;
+    for (const OutlineVertex& v : storedOutline())
+        rows.push_back({toMm(v.X), toMm(v.Y)});
+    return rows;
+}
+
+TStoredRows TPolEdit::storeExactly(const std::vector<TPointRow>& rows) const {
+    // As far as the drawing sheet reaches from the origin, so that every point can be dragged.
+    return StoreExactly(rows, UnitScale, std::min(Origin.X, Origin.Y));
+}
+
+void TPolEdit::placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline,
+                           bool inPlace, const std::function<void()>& alongside) {
+    for (size_t i = 0; i < outline.size() && i < stored.Stored.size(); ++i)
+        outline[i].X = stored.Stored[i].X, outline[i].Y = stored.Stored[i].Y;
+    const int32_t before = UnitScale;
+    // The point of the drawing in the middle of the view stays there when the scale changes.
+    TMultiLineEdit& e = *ui->MultiLineEdit1;
+    const QWidget* view = ui->ScrollBox1->viewport();
+    const double cx = (view->width() / 2.0 - e.x()) / e.Zoom - Origin.X;
+    const double cy = (view->height() / 2.0 - e.y()) / e.Zoom - Origin.Y;
+    auto withScale = [&] {
+        SetScale(stored.Scale);
+        if (alongside) alongside();
+    };
+    if (inPlace && int32_t(outline.size()) == e.Line.VertexCount()) {
+        edit([&](TMultiLineEdit& c) {
+            for (int32_t i = 0; i < c.Line.VertexCount(); ++i)
+                c.Line.Vertex(i).Pos = ToModel(outline[size_t(i)]);
+            withScale();
+        });
+    } else {
+        replaceOutline(outline, withScale);
+    }
+    QStringList notes;
+    if (UnitScale != before) {
+        const double k = double(before) / UnitScale;
+        ui->ScrollBox1->horizontalScrollBar()->setValue(
+            RoundHalfEven((cx * k + Origin.X) * e.Zoom - view->width() / 2.0));
+        ui->ScrollBox1->verticalScrollBar()->setValue(
+            RoundHalfEven((cy * k + Origin.Y) * e.Zoom - view->height() / 2.0));
+        notes << translatedText(msg::ScaleRefined).arg(UnitScale).arg(mmText(toMm(1)));
+    }
+    if (stored.MaxShift > RoundingNoteLimit)
+        notes << translatedText(msg::PointRounded)
+                     .arg(mmText(toMm(1)))
+                     .arg(stored.WorstRow)
+                     .arg(mmText(stored.MaxShift));
+    panels[1]->setText(notes.join(QLatin1Char(' ')));
+}
+
+// ---- closed paths -------------------------------------------------------------------------------
+
+void TPolEdit::closedClicked(bool closed) {
+    TMultiLineEdit& e = *ui->MultiLineEdit1;
+    KeepOpen = !closed;
+    // The box and the closing point are one undo step: the step starts from the box as it was.
+    e.HostClosed = !closed;
+    edit([&](TMultiLineEdit& c) {
+        if (closed && !c.IsClosed()) c.CloseOutline();
+        c.HostClosed = closed;
+    });
+}
+
+void TPolEdit::closeEndingPath() {
+    const TMultiLineEdit& e = *ui->MultiLineEdit1;
+    if (!PathMode || KeepOpen || ui->ckClosed->isChecked() || e.Mode != mmIdle || !e.IsClosed())
+        return;
+    ui->ckClosed->setChecked(true);
+    panels[1]->setText(translatedText(msg::PathEndsOnStart));
 }
 
 // ---- unsaved changes ----------------------------------------------------------------------------
@@ -195,12 +270,20 @@ void TPolEdit::redoClick() {
 void TPolEdit::pointsTableClick() {
     TPointsTable table(storedOutline(), UnitScale,
                        PathMode ? QStringLiteral("Z") : QStringLiteral("Y"), this);
+    table.Reach = std::min(Origin.X, Origin.Y);
+    const bool shownClosed = table.closedBox()->isChecked();
     const bool accepted = table.exec() == QDialog::Accepted;
     // The keyboard comes back to the window; the zoom stays as the user chose it.
     activateWindow();
     if (!accepted) return;
-    replaceOutline(table.Outline);
-    panels[1]->setText(table.RoundingText);
+    // Closing or opening the outline in the table (its box, or a last row repeating the first)
+    // ticks or unticks a path's Closed polygon with it.
+    const bool closed = table.closedBox()->isChecked();
+    const bool closing = PathMode && closed != shownClosed;
+    placeStored(table.Stored, table.Outline, false, [&] {
+        if (closing) ui->ckClosed->setChecked(closed);
+    });
+    if (closing) KeepOpen = !closed;
 }
 
 bool TPolEdit::askRoundCorner(double& radiusMm, int32_t& segments) {
@@ -224,9 +307,12 @@ void TPolEdit::roundCornerClick() {
     const TCornerResult r = RoundCorners(storedOutline(), corners, radius / toMm(1), segments);
     // Points are numbered from 1, as the rows of the points table.
     const int point = r.Vertex + 1;
+    std::vector<TPointRow> exact;
+    for (const auto& p : r.Exact)
+        exact.push_back({toMm(p[0]), toMm(p[1])});
     switch (r.Error) {
     case TCornerError::None:
-        return replaceOutline(r.Outline);
+        return placeStored(storeExactly(exact), r.Outline, false);
     case TCornerError::NoCorner:
         return showMessage(QMessageBox::Warning, translatedText(msg::CornerNoneChosen));
     case TCornerError::OpenEnd:
@@ -270,14 +356,17 @@ void TPolEdit::pointTyped(const QString& x, const QString& y) {
             panels[1]->setText(translatedText(msg::NotAMillimetreValue).arg(EchoText(texts[k])));
             return;
         }
-    const double mx = mm[0], my = mm[1];
-    OutlineVertex stored{};
-    stored.X = toStored(mx), stored.Y = toStored(my);
-    const Point2 model = ToModel(stored);
-    edit([&](TMultiLineEdit& c) { c.MoveVertex(i, model); });
+    // Both ends of a closed outline go together.
+    std::vector<TPointRow> rows = outlineMm();
+    const int32_t last = int32_t(rows.size()) - 1;
+    for (int32_t k : {i, e.IsClosed() && i == 0 ? last : e.IsClosed() && i == last ? 0 : i})
+        rows[size_t(k)] = {mm[0], mm[1]};
+    placeStored(storeExactly(rows), storedOutline(), true);
     for (QLineEdit* f : {PointFields->xField(), PointFields->yField()})
         f->setModified(false);
     showPointFields();
+    // The drawing has the keyboard again: Ctrl+Z and the arrow keys work at once.
+    e.setFocus();
 }
 
 // ---- navigation and overlay ---------------------------------------------------------------------

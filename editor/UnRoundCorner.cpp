@@ -45,7 +45,8 @@ void mergeGroups(OutlineVertex& a, const OutlineVertex& b) {
 
 // The arc's points from the tangent point on the edge to prev to the one on the edge to next.
 std::vector<OutlineVertex> arc(const std::vector<OutlineVertex>& o, const Corner& c, double r,
-                               int32_t segments, const OutlineVertex& groups) {
+                               int32_t segments, const OutlineVertex& groups,
+                               std::vector<std::array<double, 2>>& exact) {
     const V p = at(o[c.index]);
     const V u = (at(o[c.prev]) - p) * (1 / length(at(o[c.prev]) - p));
     const V w = (at(o[c.next]) - p) * (1 / length(at(o[c.next]) - p));
@@ -66,6 +67,7 @@ std::vector<OutlineVertex> arc(const std::vector<OutlineVertex>& o, const Corner
                                                  std::sin(a0 + sweep * k / segments)} *
                                                    r;
         OutlineVertex v = groups;
+        exact.push_back({q.x, q.y});
         v.X = RoundHalfEven(q.x);
         v.Y = RoundHalfEven(q.y);
         points.push_back(v);
@@ -148,29 +150,37 @@ TCornerResult RoundCorners(const std::vector<OutlineVertex>& o, const std::vecto
         return nullptr;
     };
     std::vector<OutlineVertex>& out = result.Outline;
+    std::vector<std::array<double, 2>>& exact = result.Exact;
     std::vector<OutlineVertex> closing; // the start corner's arc, when the outline is closed
+    std::vector<std::array<double, 2>> closingExact;
     for (int32_t i = 0; i < n; ++i) {
         const Corner* c = cornerAt(closed && i == n - 1 ? 0 : i);
         if (!c) {
             out.push_back(o[i]);
+            exact.push_back({double(o[i].X), double(o[i].Y)});
             continue;
         }
         OutlineVertex groups = o[i];
         if (closed && (i == 0 || i == n - 1)) mergeGroups(groups, o[i == 0 ? n - 1 : 0]);
-        std::vector<OutlineVertex> points = arc(o, *c, radius, segments, groups);
+        std::vector<std::array<double, 2>> arcExact;
+        std::vector<OutlineVertex> points = arc(o, *c, radius, segments, groups, arcExact);
         if (closed && i == 0) {
             // The closed outline now starts at the arc's far end and returns through the arc.
             OutlineVertex start = points.back();
             std::copy(std::begin(o[0].Groups), std::end(o[0].Groups), start.Groups);
             out.push_back(start);
+            exact.push_back(arcExact.back());
             closing = points;
+            closingExact = arcExact;
         } else if (closed && i == n - 1) {
             OutlineVertex end = closing.back();
             std::copy(std::begin(o[n - 1].Groups), std::end(o[n - 1].Groups), end.Groups);
             closing.back() = end;
             out.insert(out.end(), closing.begin(), closing.end());
+            exact.insert(exact.end(), closingExact.begin(), closingExact.end());
         } else {
             out.insert(out.end(), points.begin(), points.end());
+            exact.insert(exact.end(), arcExact.begin(), arcExact.end());
         }
     }
     return result;

@@ -4,6 +4,7 @@
 
 #include "model/unVectorCalc.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -26,6 +27,8 @@ struct TCornerResult {
     double MaxRadius = 0;   // DoesNotFit: the largest radius that fits there (stored units)
     int32_t PointCount = 0; // TooManyPoints: how many the result would have
     std::vector<OutlineVertex> Outline;
+    // Each point of Outline before it was rounded to stored units.
+    std::vector<std::array<double, 2>> Exact;
 };
 
 // corners: indices into outline (closed when its last vertex lies on its first; there both ends

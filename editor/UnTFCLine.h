@@ -6,6 +6,7 @@
 #include "editor/UnTFCCanvas.h"
 #include "editor/UnTFCPoint.h"
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -114,6 +115,8 @@ class TFCMultiLine : public TFCLine {
     void RemoveGroupFromSelected(int32_t id);
     void SelectGroup(int32_t id);
     void InscribeInEllipse();
+    // Where InscribeInEllipse puts each vertex (start to end), before rounding.
+    std::vector<std::array<long double, 2>> EllipsePoints() const;
     void Reverse();
     void CloseShape();
     void FlipHorizontal(int32_t axis);

@@ -207,7 +207,7 @@ void TFCMultiLine::SelectGroup(int32_t id) {
     if (any) State = fcWhole;
 }
 
-void TFCMultiLine::InscribeInEllipse() {
+std::vector<std::array<long double, 2>> TFCMultiLine::EllipsePoints() const {
     int32_t minX = StartPoint.Pos.X, maxX = minX, minY = StartPoint.Pos.Y, maxY = minY;
     for (int32_t i = 1; i < VertexCount(); ++i) {
         const Point2 p = Vertex(i).Pos;
@@ -219,12 +219,20 @@ void TFCMultiLine::InscribeInEllipse() {
     const long double twoPi = 2 * 3.14159265358979323846264338327950288L;
     const float step = static_cast<float>(twoPi / (Count() + 1));
     auto onEllipse = [&](long double theta) {
-        return Point2{RoundHalfEven(std::cos(theta) * w / 2 + cx),
-                      RoundHalfEven(std::sin(theta) * h / 2 + cy)};
+        return std::array<long double, 2>{std::cos(theta) * w / 2 + cx,
+                                          std::sin(theta) * h / 2 + cy};
     };
-    StartPoint.Pos = EndPoint.Pos = onEllipse(twoPi);
+    std::vector<std::array<long double, 2>> points{onEllipse(twoPi)};
     for (int32_t i = 0; i < Count(); ++i)
-        Points[i]->Pos = onEllipse(twoPi - (i + 1) * step);
+        points.push_back(onEllipse(twoPi - (i + 1) * step));
+    points.push_back(points.front());
+    return points;
+}
+
+void TFCMultiLine::InscribeInEllipse() {
+    const std::vector<std::array<long double, 2>> points = EllipsePoints();
+    for (int32_t i = 0; i < VertexCount(); ++i)
+        Vertex(i).Pos = {RoundHalfEven(points[size_t(i)][0]), RoundHalfEven(points[size_t(i)][1])};
 }
 
 void TFCMultiLine::Reverse() {

@@ -226,6 +226,7 @@ void TMeshRenderer::endRendering() {
         waitForWorkers();
         if (std::exchange(hasWriting_, false)) writing_ = TMeshObject{};
         if (std::exchange(hasWelding_, false)) {
+            if (!welding_.Closed) openObjects_.push_back(welding_.Name);
             std::swap(writing_, welding_);
             writeObject(writing_);
         }
@@ -527,6 +528,11 @@ void TMeshRenderer::texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) {
 void TMeshRenderer::weld(TMeshObject& object) {
     object.Positions =
         weldFacets(object.Facets, object.Faces, object.PositionIds, object.Points, &weldRoom_);
+    std::vector<uint32_t> across;
+    bool eachWayOnce = false, open = true;
+    object.Closed =
+        pairSides(object.PositionIds, object.Positions, across, &eachWayOnce, &weldRoom_, &open) &&
+        eachWayOnce && !open;
 }
 
 void TMeshRenderer::prepare(TMeshObject& object, bool welded) {
@@ -574,6 +580,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         TMeshObject written;
         if (std::exchange(hasWriting_, false)) written = std::move(writing_);
         if (std::exchange(hasWelding_, false)) {
+            if (!welding_.Closed) openObjects_.push_back(welding_.Name);
             writing_ = std::move(welding_);
             hasWriting_ = true;
         }

@@ -330,6 +330,9 @@ struct TMeshObject {
     // The positions by number, bitwise those of the corners: as collected (a grid's own points
     // told apart by their numbers), then as welded.
     std::vector<std::array<float, 3>> Points;
+    // Whether the welded surface is closed: every side shared by two triangles running it
+    // opposite ways.
+    bool Closed = true;
     // For a format that stores values once per object (OBJ): the distinct placed positions,
     // texture coordinates and placed normals; per position number, its number among the placed
     // positions; and per run, for each of its stored corners, its numbers among the others
@@ -393,6 +396,9 @@ class TMeshRenderer : public TRenderer {
     void texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) override;
     void initRendering(const std::string& fileName) override;
     void endRendering() override;
+    // The objects of this export whose welded surface is not closed, in document order, once
+    // endRendering has run.
+    const std::vector<std::string>& openObjects() const { return openObjects_; }
 
   protected:
     // Opens the format's files (through staged) for the export to fileName.
@@ -515,6 +521,7 @@ class TMeshRenderer : public TRenderer {
         uint32_t next; // the corner stored before it at its position + 1 (0: none)
     };
     std::vector<StoredCorner> stored_;
+    std::vector<std::string> openObjects_;
 };
 
 // glTF 2.0 binary (.glb): a node per object carrying its placement, a mesh per object with one

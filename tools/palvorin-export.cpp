@@ -162,7 +162,9 @@ void printHelp() {
         "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
         "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
         "An object whose profile is not closed is exported as the view shows it, without caps;\n"
-        "STL and 3MF exports name each such object in a warning, since it is not a solid.\n"
+        "STL and 3MF exports name in a warning each object that is not watertight, whatever the\n"
+        "cause (an open profile, a path ending on its start without being closed, faces that do\n"
+        "not meet).\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -361,14 +363,17 @@ struct RendererReset {
     ~RendererReset() { setCurrentRenderer(nullptr); }
 };
 
-void writeDocument(TExtrObjList& doc, const Format& format, const std::string& fileName) {
+// Returns the objects whose exported surface is not watertight.
+std::vector<std::string> writeDocument(TExtrObjList& doc, const Format& format,
+                                       const std::string& fileName) {
     if (!format.useRenderer) {
         doc.SaveToFile(fileName);
-        return;
+        return {};
     }
     RendererReset reset;
     format.useRenderer();
     redrawDocument(doc, 0, fileName);
+    return notWatertightObjects(doc);
 }
 
 // A picture (a thumbnailer's call) never hangs: after PictureTimeLimit seconds the process ends
@@ -477,14 +482,8 @@ int run(const Options& options) {
     // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
     // here: the other writers do it themselves (OBJ for its material library and texture copies
     // too), so they get OUTPUT itself.
-    if (exportNeedsSolids(options.format->useRenderer))
-        for (const std::string& name : notSolidObjects(doc))
-            std::fprintf(stderr,
-                         "%s: warning: object \"%s\" is not a solid: its profile is not closed, "
-                         "so it is exported as the view shows it, without caps\n",
-                         Program, name.c_str());
-
     std::optional<TSaveTarget> out;
+    std::vector<std::string> open;
     setExportUnit(*options.unit);
     setExportUpChoice(options.up);
     try {
@@ -495,7 +494,7 @@ int run(const Options& options) {
             writePicturePng(view->render(doc), out->WritePath());
         else
 #endif
-            writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
+            open = writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
         return failure("export to '" + options.output + "' failed: " + e.what());
     }
@@ -511,6 +510,12 @@ int run(const Options& options) {
         return failure(e.what());
     }
 
+    if (exportNeedsSolids(options.format->useRenderer))
+        for (const std::string& name : open)
+            std::fprintf(stderr,
+                         "%s: warning: object \"%s\" is not watertight: it is not one closed "
+                         "surface, so it does not describe a solid\n",
+                         Program, name.c_str());
     if (options.verbose)
         std::fprintf(stderr, "%s: wrote %s (%s, %d of %d objects, %lld bytes)\n", Program,
                      options.output.c_str(), options.format->title, drawable, doc.Count(), bytes);

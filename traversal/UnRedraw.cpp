@@ -3,6 +3,7 @@
 
 #include "mesh/UnExtrusionBuilder.h"
 #include "mesh/UnLatheBuilder.h"
+#include "meshexport/UnTRenderer_Mesh.h"
 #include "model/UnTProfileObj.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
@@ -32,17 +33,29 @@ bool objectIsSolid(const TExtrObj& object) {
     return first.X == axis && last.X == axis;
 }
 
-std::vector<std::string> notSolidObjects(const TExtrObjList& doc) {
+bool exportNeedsSolids(void (*useRenderer)()) {
+    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer;
+}
+
+bool pathEndsOnItsStart(const TExtrObj& object) {
+    const int32_t count = std::min(object.PathCount, MaxOutlineVertices);
+    if (object.Lathe || object.PathClosed || count < 3) return false;
+    const OutlineVertex &first = object.Path[0], &last = object.Path[size_t(count - 1)];
+    return first.X == last.X && first.Y == last.Y;
+}
+
+std::vector<std::string> notWatertightObjects(const TExtrObjList& doc) {
+    const auto* mesh = dynamic_cast<const TMeshRenderer*>(currentRenderer());
+    const std::vector<std::string> none, &open = mesh ? mesh->openObjects() : none;
     std::vector<std::string> names;
     for (int i = 0; i < doc.Count(); ++i) {
         const TExtrObj& object = doc.Items(i);
-        if (objectDrawable(object) && !objectIsSolid(object)) names.push_back(object.Name);
+        if (!objectDrawable(object)) continue;
+        if (!objectIsSolid(object) || pathEndsOnItsStart(object) ||
+            std::find(open.begin(), open.end(), object.Name) != open.end())
+            names.push_back(object.Name);
     }
     return names;
-}
-
-bool exportNeedsSolids(void (*useRenderer)()) {
-    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer;
 }
 
 namespace {

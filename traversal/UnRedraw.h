@@ -31,12 +31,16 @@ bool objectDrawable(const TExtrObj& object);
 // True when the object encloses a volume: its profile is closed (the last vertex repeats the
 // first), or it is a lathe whose profile starts and ends on the axis.
 bool objectIsSolid(const TExtrObj& object);
-// The names of the drawable objects of doc that are not solids: they are exported as the view
-// shows them, open edges and all, which STL and 3MF exports warn about.
-std::vector<std::string> notSolidObjects(const TExtrObjList& doc);
 // True for the exports meant for printing (STL, 3MF), given the function that selects the
-// renderer: only solids make sense there, so they warn about notSolidObjects.
+// renderer: only solids make sense there, so they warn about the objects that are not watertight.
 bool exportNeedsSolids(void (*useRenderer)());
+// True when the object's path is open but ends on its start: the two end caps meet inside the
+// solid, which is notched there instead of joined.
+bool pathEndsOnItsStart(const TExtrObj& object);
+// After an export's redraw of doc, while its renderer is still the current one: the drawable
+// objects that are not watertight, in document order. Not solids (objectIsSolid), open paths that
+// end on their start, and whatever surface a mesh export's weld found not closed.
+std::vector<std::string> notWatertightObjects(const TExtrObjList& doc);
 
 // Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
 // always finished. Returns the list id of the last object built (0 when none).

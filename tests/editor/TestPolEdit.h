@@ -8,9 +8,12 @@
 #include "editor/GraphicListBox.h"
 #include "editor/UnGroupEdit.h"
 #include "editor/UnMultiLineEdit.h"
+#include "editor/UnPointsTable.h"
 #include "editor/UnPolEditor.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QTableWidget>
 #include <QPushButton>
 #include <QStringList>
 #include <QTest>
@@ -175,3 +178,21 @@ class PolEditTest : public ::testing::Test {
         return outlineOf(r.data(), count);
     }
 };
+
+// The window on screen and active, so that its keys reach it. Another test's window on the same
+// display may take the focus meanwhile: activation is asked again a few times.
+inline void showActive(QWidget& w) {
+    w.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    bool active = false;
+    for (int attempt = 0; attempt < 5 && !active; ++attempt) {
+        w.activateWindow();
+        QApplication::setActiveWindow(&w);
+        active = QTest::qWaitForWindowActive(&w, 1000);
+    }
+    ASSERT_TRUE(active);
+}
+
+inline QString cell(const TPointsTable& t, int row, int column) {
+    return t.table()->item(row, column)->text();
+}

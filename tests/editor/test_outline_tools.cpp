@@ -110,6 +110,33 @@ TEST(PointsText, RoundingToTheStorageGridIsNotedBeyondAThousandthOfAMillimetre) 
     EXPECT_EQ(FormatMm(74.2137, DecimalsForStep(0.2)), "74.2");
 }
 
+TEST(PointsText, StoringExactlyRefinesTheScaleOnlyAsFarAsTheValuesNeed) {
+    struct Case {
+        std::vector<TPointRow> rows;
+        int32_t current, reach, scale;
+        double shift;
+    };
+    const Case cases[] = {
+        {{{10, 20}, {2.5, 0}}, 50, 2400, 50, 0},         // on the step: the scale stays
+        {{{10, 20}, {2.3, 0}}, 50, 2400, 10, 0},         // 2.3 needs 0.1 mm
+        {{{10, 20}, {2.4, 0}}, 50, 2400, 40, 0},         // 0.4 mm: the coarsest that holds all
+        {{{10, 20}, {2.2, 0}}, 40, 2400, 20, 0},         // 0.2 mm
+        {{{10, 20}, {0.3, 0}}, 100, 2400, 10, 0},        // 30 and the 1000s: 10
+        {{{300, 20}, {2.3, 0}}, 50, 2400, 25, 0.05},     // 10 % would put 300 mm past the sheet
+        {{{10, 20}, {0.05, 0}}, 50, 2400, 50, 0.05},     // no step holds it: it moves, say so
+        {{{10, 20}, {0.0004, 0}}, 50, 2400, 50, 0.0004}, // within the note's limit: kept
+        {{{1, 0}, {0, 1}, {0.7071068, 0.7071068}}, 100, 2400, 10, 0.0101}, // the least move
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.rows.back().X);
+        const TStoredRows r = StoreExactly(c.rows, c.current, c.reach);
+        EXPECT_EQ(r.Scale, c.scale);
+        EXPECT_NEAR(r.MaxShift, c.shift, 1e-4);
+        // Points that were on the old step are exactly where they were.
+        EXPECT_DOUBLE_EQ(StoredToMm(r.Stored[0].X, r.Scale), c.rows[0].X);
+    }
+}
+
 TEST(RoundCorner, EachCornerBecomesATangentArcOfTheRadiusWithTheCornersGroups) {
     // A 200 x 100 rectangle, closed; the corner at (200, 0) carries groups 3 and 4.
     std::vector<OutlineVertex> o = outline({{0, 0}, {200, 0}, {200, 100}, {0, 100}, {0, 0}});

@@ -285,28 +285,6 @@ TEST_F(PolEditTest, ArrowKeysNudgeTheDraggedPartExceptInNumberFields) {
 
 // ---- exact drawing: the points table, the point fields, wheel zoom, Save checks, Cancel ---------
 
-namespace {
-
-// The window on screen and active, so that its keys reach it. Another test's window on the same
-// display may take the focus meanwhile: activation is asked again a few times.
-void showActive(QWidget& w) {
-    w.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
-    bool active = false;
-    for (int attempt = 0; attempt < 5 && !active; ++attempt) {
-        w.activateWindow();
-        QApplication::setActiveWindow(&w);
-        active = QTest::qWaitForWindowActive(&w, 1000);
-    }
-    ASSERT_TRUE(active);
-}
-
-QString cell(const TPointsTable& t, int row, int column) {
-    return t.table()->item(row, column)->text();
-}
-
-} // namespace
-
 TEST_F(PolEditTest, CtrlTOpensThePointsTableAndPastedRowsReplaceTheOutlineAsOneStep) {
     w.SetScale(50); // a stored unit is half a millimetre of the solid
     open({{0, 0, {3}}, {100, 0, {3}}});
@@ -334,18 +312,23 @@ TEST_F(PolEditTest, CtrlTOpensThePointsTableAndPastedRowsReplaceTheOutlineAsOneS
         QApplication::clipboard()->setText(QStringLiteral("60.3; 20"));
         QTest::keyClick(t.table(), Qt::Key_V, Qt::ControlModifier);
         EXPECT_EQ(cell(t, 2, 0), "60.3");
-        EXPECT_EQ(t.noteLabel()->text(), "Rounded to the storage grid of 0.5 mm: row 3 moved by "
-                                         "0.2 mm.");
+        // 60.3 needs a finer step: the scale is refined, nothing is rounded.
+        EXPECT_EQ(t.noteLabel()->text(), "");
         QTest::keyClick(&t, Qt::Key_Return);
     });
     QTest::keyClick(&w, Qt::Key_T, Qt::ControlModifier);
     EXPECT_TRUE(opened);
     EXPECT_EQ(e.UndoCount(), before + 1);
-    EXPECT_EQ(w.statusPanel(1)->text(), "Rounded to the storage grid of 0.5 mm: row 3 moved by "
-                                        "0.2 mm.");
+    EXPECT_EQ(w.statusPanel(1)->text(), "Scale refined to 10 % (storage step 0.1 mm) to keep the "
+                                        "values exact; the solid keeps its size.");
     // Pasted rows are new points, without the groups of the rows they replaced.
-    EXPECT_EQ(save(), (Outline{{0, 0}, {120, 0}, {121, 40}, {120, 80}, {0, 80}, {0, 0}}));
+    EXPECT_EQ(w.Scale(), 10);
+    EXPECT_EQ(save(), (Outline{{0, 0}, {600, 0}, {603, 200}, {600, 400}, {0, 400}, {0, 0}}));
     EXPECT_TRUE(w.questions.isEmpty()); // closed and simple: no warning
+    // The undo step takes back the scale with the points.
+    w.press("mnUndo");
+    EXPECT_EQ(w.Scale(), 50);
+    EXPECT_EQ(save(), (Outline{{0, 0, {3}}, {100, 0, {3}}}));
 
     // A bad cell is refused with its row named; Escape leaves the outline alone.
     open({{0, 0}, {100, 0}});

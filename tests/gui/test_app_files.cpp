@@ -281,7 +281,7 @@ TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {
 }
 
 // Tools > Export unit: the unit and the up axis apply to the next export and to later runs (a new
-// window); an STL export of an object that is not a solid warns, naming it, and writes the file.
+// window); an STL export of an object that is not watertight warns, naming it, and writes the file.
 TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     QTemporaryDir dir;
     TExtrObj& object = *w->CurrentObject;
@@ -291,7 +291,7 @@ TEST_F(AppTest, ExportUnitIsKeptBetweenRunsAndOpenProfilesAreNamedInAWarning) {
     w->command("mnExpSTL")->trigger();
     ASSERT_EQ(w->messages.size(), 1);
     EXPECT_EQ(w->messageIcons[0], QMessageBox::Warning);
-    EXPECT_TRUE(w->messages[0].contains("\"open one\" is not closed"))
+    EXPECT_TRUE(w->messages[0].contains("Not watertight: \"open one\" is not one closed surface"))
         << w->messages[0].toStdString();
     ASSERT_TRUE(w->command("mnExportUnit_mm")->isChecked());
     ASSERT_TRUE(w->command("mnExportUp_format")->isChecked());

@@ -138,8 +138,8 @@ class AppTest : public ::testing::Test {
         w->loadClick();
         ASSERT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
     }
-    // The object list shows names, the selection picture only on row current, which is the
-    // current object and is named in the status bar.
+    // The object list shows names, the selection picture and the highlight only on row current,
+    // which is the current object and is named in the status bar.
     void expectObjects(const QStringList& names, int current) {
         QStringList shown;
         QList<int> marked;
@@ -150,6 +150,7 @@ class AppTest : public ::testing::Test {
         }
         EXPECT_EQ(shown, names);
         EXPECT_EQ(marked, QList<int>{current});
+        EXPECT_EQ(w->lbObjects()->currentRow(), current); // the highlight follows
         EXPECT_EQ(w->SelectedIndex, current);
         ASSERT_EQ(w->Document->Count(), names.size());
         EXPECT_EQ(w->CurrentObject, &w->Document->Items(current));

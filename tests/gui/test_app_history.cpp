@@ -55,7 +55,7 @@ TEST_F(AppTest, EveryCommandIsUndoneAndRedoneToTheSameBytes) {
     // The step's name in the Edit menu, what the user does, the command.
     const std::tuple<QString, std::function<void()>, std::function<void()>> steps[] = {
         {"Add new obj3", [] {}, [&] { w->btNewobjClick(); }},
-        {"Copy obj3", [&] { w->lbObjects()->setCurrentRow(0); }, [&] { w->btCopyobjClick(); }},
+        {"Copy frame", [&] { w->lbObjects()->setCurrentRow(0); }, [&] { w->btCopyobjClick(); }},
         {"Delete picture", [&] { w->lbObjects()->setCurrentRow(1); },
          [&] { w->command("mnDeleteObject")->trigger(); }},
         {"Properties wheel",

@@ -33,48 +33,56 @@ TEST_F(AppTest, NewWindowHoldsObj1AndAddNewSelectAndDoubleClickChangeTheCurrentO
     expectObjects({"obj1", "obj2", "obj3"}, 1);
 }
 
-TEST_F(AppTest, DeleteRemovesTheHighlightedObjectButNeverTheLast) {
+TEST_F(AppTest, AClickOnALineMakesItCurrentDeleteRemovesTheCurrentObjectButNeverTheLast) {
     w->btNewobjClick();
     w->btNewobjClick();
-    w->lbObjects()->setCurrentRow(1);
+    w->lbObjects()->setCurrentRow(1); // a click on the line
+    expectObjects({"obj1", "obj2", "obj3"}, 1);
     w->setWindowModified(false);
     w->btDelobjClick();
     EXPECT_TRUE(w->isWindowModified());
-    expectObjects({"obj1", "obj3"}, 0); // only the first line marked, though obj3 was
+    expectObjects({"obj1", "obj3"}, 0);
     EXPECT_EQ(w->Document->Items(1).Name, "obj3");
-    EXPECT_EQ(w->lbObjects()->currentRow(), 0);
 
     w->btNewobjClick(); // names can repeat: Count + 1 is 3 again
     expectObjects({"obj1", "obj3", "obj3"}, 2);
-    for (int i = 0; i < 3; ++i) {
-        w->lbObjects()->setCurrentRow(0);
+    for (int i = 0; i < 3; ++i)
         w->btDelobjClick();
-    }
     expectObjects({"obj3"}, 0);
 }
 
-TEST_F(AppTest, CopyTakesTheCurrentObjectNotTheHighlightedLine) {
+// The highlight is the current object's line through every command, so that Copy, Delete and
+// Properties act on the object the list shows.
+TEST_F(AppTest, TheHighlightFollowsTheCurrentObjectThroughAddCopyDeleteUndoRedo) {
     TExtrObj& first = w->Document->Items(0);
     setOutline(first, {{-20, -20}, {20, -20}, {20, 20}, {-20, 20}, {-20, -20}}, {{0, -50}, {0, 50}},
                false);
     first.SetProfileScale(120);
-    w->btNewobjClick(); // obj2, empty, current
-    w->lbObjects()->setCurrentRow(0);
-    w->btSelobjClick(); // obj1 current again
-    w->lbObjects()->setCurrentRow(1);
-    w->btCopyobjClick();
-
-    expectObjects({"obj1", "obj2", "obj3"}, 2);
-    const TExtrObj& copy = w->Document->Items(2); // what it takes over is the object's Assign
+    w->mnCopyObjectClick(); // Ctrl+D in a new document: the copy is current and highlighted
+    expectObjects({"obj1", "obj2"}, 1);
+    const TExtrObj& copy = w->Document->Items(1); // what it takes over is the object's Assign
     EXPECT_EQ(copy.ProfileCount, 5);
     EXPECT_EQ(copy.ProfileScale, 120);
     EXPECT_EQ(copy.Groups, first.Groups);
     EXPECT_TRUE(w->SceneReady); // Copy redraws
+    w->btNewobjClick();
+    expectObjects({"obj1", "obj2", "obj3"}, 2);
+    w->mnUndoClick();
+    expectObjects({"obj1", "obj2"}, 1);
+    w->mnRedoClick();
+    expectObjects({"obj1", "obj2", "obj3"}, 2);
 
-    // Right after Open the panel's commands work on the current object without a click first.
+    // Open highlights the first object; Ctrl+D copies it; Delete removes the copy, not the first.
     open("frame.PLV");
+    expectObjects({"frame", "picture"}, 0);
     w->mnCopyObjectClick();
     expectObjects({"frame", "picture", "obj3"}, 2);
+    w->mnDeleteObjectClick();
+    expectObjects({"frame", "picture"}, 0);
+    w->mnUndoClick();
+    expectObjects({"frame", "picture", "obj3"}, 2);
+    w->mnRedoClick();
+    expectObjects({"frame", "picture"}, 0);
 }
 
 TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoACircle) {

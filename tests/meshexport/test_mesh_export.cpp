@@ -98,6 +98,33 @@ TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
     EXPECT_EQ(takeFile(path), bytes);
 }
 
+// The six faces of a unit cube (all of them, or all but the top).
+void cube(TRenderer& r, const char* name, bool top) {
+    r.initObject(name);
+    const Vec3 c[8] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
+                       {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
+    const int faces[6][4] = {{0, 3, 2, 1}, {0, 1, 5, 4}, {1, 2, 6, 5},
+                             {2, 3, 7, 6}, {3, 0, 4, 7}, {4, 5, 6, 7}};
+    for (int f = 0; f < (top ? 6 : 5); ++f)
+        r.quads(quad({c[faces[f][0]], c[faces[f][1]], c[faces[f][2]], c[faces[f][3]]}), false,
+                unitTexCoords());
+    r.endObject(1, 1, false);
+}
+
+TEST(STLExport, NamesTheObjectsWhoseWeldedSurfaceIsNotClosed) {
+    for (bool background : {false, true}) {
+        TSTLRenderer r;
+        r.weldInBackground = background;
+        r.initRendering(scratchPath("open.stl"));
+        r.setObjectMatrix(Matrix4::Identity());
+        for (const char* name : {"box", "lid off", "box", "sheet", "last box"})
+            name == std::string("sheet") ? facesWithDegenerates(r)
+                                         : cube(r, name, name != std::string("lid off"));
+        r.endRendering();
+        EXPECT_EQ(r.openObjects(), (std::vector<std::string>{"lid off", "a"}));
+    }
+}
+
 TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
     // Normals are made unit two at a time where the processor can, one at a time otherwise:
     // each face of 61 in one object against the same face alone in an object of its own.
