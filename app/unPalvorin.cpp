@@ -33,6 +33,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include <QTimer>
 
 namespace {
@@ -71,13 +73,18 @@ TfrmPalvorin::TfrmPalvorin(QWidget* parent)
     ui->lbObjects->setItemDelegate(new TObjectLineDelegate(ui->lbObjects));
     ui->splitter->setStretchFactor(0, 1);
     ui->splitter->setStretchFactor(1, 0);
-    ui->splitter->setSizes({860, 190});
 
     createToolbarAndMenus();
     installExportMenus(*this);
     connectCommands();
     translateForm(this);
     installMakingCommands(*this); // translates its own texts
+    // The object panel is as wide as its buttons' texts need, in whatever language.
+    QWidget* panel = ui->paObjlist;
+    for (QLayout* layout : panel->findChildren<QLayout*>())
+        layout->invalidate(); // the sizes they keep are those of the English texts
+    panel->setMinimumWidth(std::max(panel->minimumWidth(), panel->layout()->minimumSize().width()));
+    ui->splitter->setSizes({860, std::max(190, panel->minimumWidth())});
     nameKeysInToolTips();
     fillRecentMenu(); // file names are not translated
     recoveryTimer = new QTimer(this);

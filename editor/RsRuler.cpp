@@ -221,9 +221,17 @@ void TRsRuler::drawLabel(QPainter& painter, int pos, const QString& text) const 
     const int h = metrics.height();
     // The whole text stays within the ruler's inside: an end label moves in instead of being cut.
     const int w = metrics.horizontalAdvance(text) + 2;
-    const int border = TRulerBand::border(FFlat);
-    const int first = border + w / 2, last = length() - border - (w - w / 2);
-    const int centre = first > last ? length() / 2 : std::clamp(pos, first, last);
+    // Only the part of the ruler its parent shows counts: a ruler as long as a scrolled drawing
+    // reaches beyond the strip that holds it.
+    int from = TRulerBand::border(FFlat), to = length() - TRulerBand::border(FFlat);
+    if (const QWidget* strip = parentWidget()) {
+        const QRect shown = strip->rect().translated(-geometry().topLeft()) & rect();
+        from = std::max(from, horizontal() ? shown.left() : shown.top());
+        to = std::min(to, (horizontal() ? shown.right() : shown.bottom()) + 1);
+    }
+    if (pos < from || pos >= to) return; // labels of the hidden part stay there
+    const int first = from + w / 2, last = to - (w - w / 2);
+    const int centre = first > last ? (from + to) / 2 : std::clamp(pos, first, last);
     if (horizontal()) {
         painter.drawText(span(centre - w / 2, centre - w / 2 + w, LabelDepth, LabelDepth + h),
                          Qt::AlignCenter, text);

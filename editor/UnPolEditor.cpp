@@ -385,6 +385,9 @@ void TPolEdit::placeRulers() {
     const Point2 o = originPixel();
     ui->RsRuler1->SetDrawingUnits(pixelsPerMm, o.X, 1);
     ui->rsruler2->SetDrawingUnits(pixelsPerMm, o.Y, PathMode ? 1 : -1);
+    // The labels at the ends of the strips follow the scrolling.
+    ui->RsRuler1->update();
+    ui->rsruler2->update();
 }
 
 void TPolEdit::MultiLineEdit1MouseMove(int x, int y) {

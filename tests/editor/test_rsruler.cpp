@@ -2,6 +2,7 @@
 #include "editor/RsRuler.h"
 
 #include <QImage>
+#include <QWidget>
 
 #include <gtest/gtest.h>
 
@@ -144,7 +145,28 @@ TEST_P(RulerDirections, EndLabelsStandWholeInsideTheRuler) {
     EXPECT_GT(ends[0].posMin, 0);
     EXPECT_GT(ends[0].count, 4);
     EXPECT_LT(ends[1].posMax, Length);
-    EXPECT_EQ(ends[1].count, whole.count) << "the last label is cut";
+    EXPECT_NEAR(ends[1].posMax - ends[1].posMin, whole.posMax - whole.posMin, 1)
+        << "the last label is cut";
+}
+
+TEST(RsRuler, LabelsStayWholeAtTheEndsOfTheStripThatShowsTheRuler) {
+    // A scrolled drawing: the ruler starts 50 pixels left of its strip, so "50" stands on the
+    // strip's first pixel.
+    QWidget strip;
+    strip.resize(300, RulerThickness);
+    TRsRuler inside(&strip), alone;
+    for (TRsRuler* r : {&inside, &alone}) {
+        r->resize(Length, RulerThickness);
+        r->SetFlat(true);
+        r->SetDrawingUnits(1, 0, 1);
+    }
+    inside.move(-50, 0);
+    const QImage shown = strip.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const Ink edge = ink(shown, rdTop, 0, 30, 10, Deep);
+    const Ink whole = ink(shot(alone), rdTop, 30, 70, 10, Deep);
+    EXPECT_GT(edge.posMin, 0);
+    EXPECT_NEAR(edge.posMax - edge.posMin, whole.posMax - whole.posMin, 1)
+        << "the label at the strip's end is cut";
 }
 
 TEST(RsRuler, StepsOfTheMeasuringUnits) {

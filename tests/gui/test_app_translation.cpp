@@ -11,6 +11,7 @@
 
 #include <QAction>
 #include <QGroupBox>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -116,6 +117,8 @@ TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
             const QPushButton* add = window.findChild<QPushButton*>("btNewobj");
             EXPECT_GE(add->minimumWidth(),
                       add->fontMetrics().horizontalAdvance(add->text().remove('&')) + 20);
+            const QWidget* panel = window.findChild<QWidget*>("paObjlist");
+            EXPECT_GE(panel->minimumWidth(), panel->layout()->minimumSize().width());
             TfrmExtrOptionDialog options;
             TfrmLathe lathe;
             TTexLoad chooser;
