@@ -2,6 +2,7 @@
 // placed as the object is, one base material per colour and one texture per image, the unit
 // declared as the export unit; lib3mf puts the package together in memory, and its entries are
 // written to the staged file as a ZIP of the classic form.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"

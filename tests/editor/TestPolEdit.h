@@ -9,6 +9,7 @@
 #include "editor/UnGroupEdit.h"
 #include "editor/UnMultiLineEdit.h"
 #include "editor/UnPolEditor.h"
+#include "WhenModal.h"
 
 #include <QAction>
 #include <QPushButton>
@@ -152,6 +153,8 @@ class PolEditTest : public ::testing::Test {
     TTestPolEdit w;
     TMultiLineEdit& e = *w.MultiLineEdit1();
     TGroupListRef saved;
+
+    void TearDown() override { expectEveryModalShown(); }
 
     // A path has no groups and is closed as given (by default when it is a path).
     void open(const Outline& outline, bool path = false, TGroupListRef groups = {},
