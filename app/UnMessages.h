@@ -40,6 +40,17 @@
     X(EmptyDocument, "%1 holds no objects.")                                                       \
     X(OpenFailed, "%1 could not be opened.")                                                       \
     X(TechnicalDetails, "Details: %1")                                                             \
+    X(ExportFailedKept, "Could not export to %1: %2. The earlier file is unchanged.")              \
+    X(ExportFailedNothing, "Could not export to %1: %2. Nothing was written.")                     \
+    X(ExportFailed, "Could not export to %1: %2.")                                                 \
+    X(CauseUnknown, "an error stopped it")                                                         \
+    X(CauseNoSpace, "no space left on the device")                                                 \
+    X(CauseReadOnly, "the folder is read-only")                                                    \
+    X(CauseNotAllowed, "you are not allowed to write there")                                       \
+    X(CauseIsFolder, "it is a folder")                                                             \
+    X(CauseNoFolder, "the folder does not exist")                                                  \
+    X(CauseTooLarge, "the file would be too large")                                                \
+    X(CauseImageUnreadable, "a texture image could not be read")                                   \
     X(TextureNameAndFile, "Type texture name and select file to load!!")                           \
     X(TextureNameTaken, "A texture named \"%1\" exists already: choose another name.")             \
     X(TextureInUse, "The texture \"%1\" is used by the object \"%2\" and cannot be deleted.")      \

@@ -4,6 +4,7 @@
 #include "app/UnDocumentHistory.h"
 #include "app/UnQtText.h"
 #include "model/UnTExtrObj.h"
+#include "model/UnWriteFailure.h"
 
 #include <QIcon>
 #include <QMainWindow>
@@ -258,6 +259,8 @@ class TfrmPalvorin : public QMainWindow {
     // The sphere around every drawn object, handed to the scene for its near and far planes.
     void updateSceneExtent();
     QString openErrorText(const QString& fileName, const std::exception& error) const;
+    QString exportErrorText(const QString& fileName, const char* technical,
+                            TTargetBefore before) const;
     // The name of an object that shows the texture, or empty.
     std::string textureUser(const std::string& texName) const;
 

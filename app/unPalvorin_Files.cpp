@@ -8,6 +8,7 @@
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
 #include "model/UnTExtrStream.h"
+#include "model/UnWriteFailure.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "render/UnTRenderer_OGL.h"
@@ -15,11 +16,14 @@
 #include "ui_unPalvorin.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <iterator>
 #include <optional>
+#include <string_view>
 #include <stdexcept>
 
 namespace {
@@ -142,6 +146,31 @@ QString TfrmPalvorin::openErrorText(const QString& fileName, const std::exceptio
            translatedText(msg::TechnicalDetails).arg(messageText(error.what()));
 }
 
+// The window translates the plain causes by their English words.
+constexpr bool causesTranslated() {
+    const char* const translated[] = {
+        msg::CauseUnknown,  msg::CauseNoSpace,  msg::CauseReadOnly, msg::CauseNotAllowed,
+        msg::CauseIsFolder, msg::CauseNoFolder, msg::CauseTooLarge, msg::CauseImageUnreadable};
+    static_assert(std::size(translated) == std::size(WriteCauseTexts));
+    for (size_t i = 0; i < std::size(translated); ++i)
+        if (std::string_view(translated[i]) != WriteCauseTexts[i]) return false;
+    return true;
+}
+static_assert(causesTranslated());
+
+// The file and the cause in plain words, what became of the earlier file, then the exporter's own
+// message.
+QString TfrmPalvorin::exportErrorText(const QString& fileName, const char* technical,
+                                      TTargetBefore before) const {
+    const char* plain = before == TTargetBefore::File      ? msg::ExportFailedKept
+                        : before == TTargetBefore::Nothing ? msg::ExportFailedNothing
+                                                           : msg::ExportFailed;
+    const char* cause = WriteCauseTexts[int(writeFailureCause(technical))];
+    return translatedText(plain).arg(QDir::toNativeSeparators(fileName), translatedText(cause)) +
+           QStringLiteral("\n\n") +
+           translatedText(msg::TechnicalDetails).arg(messageText(technical));
+}
+
 void TfrmPalvorin::loadClick() {
     runCommand([&] {
         if (!SaveChangesIfWanted()) return;
@@ -225,9 +254,10 @@ bool TfrmPalvorin::refuseEmptyExport() {
 void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRenderer)()) {
     if (refuseEmptyExport()) return;
     const QString previousFileName = CurrentFileName;
+    const TTargetBefore before = targetBefore(fileNameBytes(fileName));
     SceneReady = false;
     CurrentFileName = fileName;
-    TBusyCursor busy;
+    std::optional<TBusyCursor> busy(std::in_place);
     if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
     std::vector<std::string> open;
     try {
@@ -236,16 +266,19 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
         // display lists stay as they are and the view still shows the document afterwards.
         redrawDocument(*Document, SelectedIndex, fileNameBytes(fileName), nullptr);
         open = notWatertightObjects(*Document);
-    } catch (...) {
-        // Freeing the exporter closes its file; the solid screen renderer comes back.
+    } catch (const std::exception& e) {
+        // Freeing the exporter removes what it wrote; the solid screen renderer comes back.
         useOGLRenderer();
         SceneReady = true;
         CurrentFileName = previousFileName;
-        throw;
+        busy.reset();
+        showMessage(QMessageBox::Critical, exportErrorText(fileName, e.what(), before));
+        return;
     }
     useOGLRenderer();
     SceneReady = true;
     NoteSaveFolder(fileName);
+    busy.reset();
     if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
         for (const std::string& name : open)

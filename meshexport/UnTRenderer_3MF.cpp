@@ -3,6 +3,7 @@
 // declared as the export unit, the whole build lowered onto z = 0 when Z is up; lib3mf puts the
 // package together in memory, and its entries are written to the staged file as a ZIP of the
 // classic form.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"

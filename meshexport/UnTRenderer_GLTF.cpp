@@ -3,6 +3,7 @@
 // and describes all of it, so the binary data waits: in memory up to binaryInMemory bytes; beyond
 // that it goes straight into the file, and the header and the JSON are put before it at the end
 // (a pipe or a device takes it from an unnamed scratch file beside the export instead).
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -133,7 +134,6 @@ TGLTFRenderer::~TGLTFRenderer() {
 
 void TGLTFRenderer::openFiles(const std::string& fileName) {
     outFile.open(staged.add(fileName));
-    target_ = fileName;
 }
 
 void TGLTFRenderer::abandonFiles() noexcept {
@@ -154,13 +154,11 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
         std::vector<char>().swap(binary_);
     }
     if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory) {
-        // The scratch file lies beside the export (where there is room for it) and has no name.
-        const std::string scratchName = createTemporaryBeside(target_);
+        // Only an output that cannot seek (a pipe, a device) gets here: the scratch file has no
+        // name and lies in the folder for temporary files.
         errno = 0;
-        scratch_ = openEmptied(scratchName, true);
-        const int err = errno;
-        std::remove(scratchName.c_str());
-        if (!scratch_) fileError("Cannot create file", scratchName, err);
+        scratch_ = openScratch();
+        if (!scratch_) fileError("Cannot create file", "scratch", errno);
         std::setvbuf(scratch_, nullptr, _IOFBF, size_t(1) << 20);
         errno = 0;
         if (std::fwrite(binary_.data(), 1, binary_.size(), scratch_) != binary_.size())

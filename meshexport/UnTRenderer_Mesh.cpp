@@ -1,6 +1,7 @@
 // The face collector of the indexed-mesh exporters: runs per object, zero-area faces left out,
 // flat normals, merged corners, each object welded and written on threads of their own while the
 // next is built; and the staged files that make their exports all-or-nothing.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include <algorithm>
@@ -18,40 +19,6 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-
-// ---------------------------------------------------------------------------------------------
-// TStagedFiles
-
-std::string TStagedFiles::add(const std::string& target) {
-    struct stat st {};
-    const bool isNew = ::stat(target.c_str(), &st) != 0;
-    auto staged = std::make_unique<TSaveTarget>(target);
-    std::string path = staged->WritePath();
-    files_.push_back(File{std::move(staged), isNew});
-    return path;
-}
-
-void TStagedFiles::commit() {
-    std::vector<std::string> brought; // new files already in place
-    while (!files_.empty()) {
-        const File& file = files_.back();
-        try {
-            file.target->Commit();
-        } catch (const ESaveTargetError& e) {
-            const std::string message = e.what();
-            for (const std::string& name : brought)
-                std::remove(name.c_str());
-            discard();
-            throw std::runtime_error(message);
-        }
-        if (file.isNew) brought.push_back(file.target->TargetPath());
-        files_.pop_back();
-    }
-}
-
-void TStagedFiles::discard() noexcept {
-    files_.clear(); // each uncommitted target removes its temporary file
-}
 
 // ---------------------------------------------------------------------------------------------
 // Geometry

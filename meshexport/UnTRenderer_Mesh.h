@@ -1,9 +1,10 @@
 // The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): their shared
 // face collector with its weld and its pipeline of threads, and the staged files that make an
 // export all-or-nothing.
+// See docs/architecture.md (The mesh export pipeline).
 #pragma once
 
-#include "model/UnSaveTarget.h"
+#include "render/UnStagedFiles.h"
 #include "meshexport/UnExportUnit.h"
 #include "render/UnTRenderer_Exporters.h"
 
@@ -23,32 +24,6 @@
 #include <type_traits>
 #include <utility>
 #include <vector>
-
-// Files of one export written under temporary names beside their targets and renamed over them
-// only when the whole export succeeded; the temporaries are removed otherwise. As in saving, links
-// are followed, replaced files keep their permissions, and a device or pipe is written directly.
-class TStagedFiles {
-  public:
-    TStagedFiles() = default;
-    TStagedFiles(const TStagedFiles&) = delete;
-    TStagedFiles& operator=(const TStagedFiles&) = delete;
-    ~TStagedFiles() { discard(); }
-
-    // Creates the temporary file for target and returns its name.
-    std::string add(const std::string& target);
-    // Renames every temporary over its target, the last added first (the main file last of all).
-    // Should one rename fail, the files it already brought in that were new are taken back.
-    void commit();
-    // Removes the temporaries not committed yet; never throws.
-    void discard() noexcept;
-
-  private:
-    struct File {
-        std::unique_ptr<TSaveTarget> target;
-        bool isNew; // no file of the target's name existed when the export began
-    };
-    std::vector<File> files_;
-};
 
 // One corner of an exported triangle beside its position (which its run gives by number): the unit
 // normal of its face and the texture coordinate as the builders give it (s, t; 0, 0 when
@@ -559,7 +534,6 @@ class TGLTFRenderer : public TMeshRenderer {
     uint32_t addBufferView(uint64_t offset, uint64_t length, uint32_t stride, uint32_t target);
 
     TExportFile outFile;
-    std::string target_;
     std::vector<char> binary_;     // the binary chunk until the end, or
     std::FILE* scratch_ = nullptr; // its file once it is too big for memory, or
     bool direct_ = false;          // the export file itself, the framing put before it at the end
@@ -608,6 +582,9 @@ class TOBJRenderer : public TMeshRenderer {
     size_t cornerRoom_ = 0;
     std::map<TMaterialKey, std::string> materials_;
     std::map<std::string, std::string> images_; // image file -> its name beside the .obj
+    // The image copies, staged by the writer apart from the renderer's own files, which take them
+    // over when the files are closed.
+    TStagedFiles imageCopies_;
 };
 
 // Binary STL: an 80-byte header naming the program, the triangle count, then every triangle with

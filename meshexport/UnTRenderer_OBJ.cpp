@@ -1,5 +1,6 @@
 // The Wavefront OBJ exporter: the .obj with placed positions, texture coordinates and normals per
 // object, its .mtl beside it, and the texture images copied there when they are not.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include "model/UnAnsiText.h"
@@ -137,7 +138,7 @@ std::string TOBJRenderer::imageBeside(const TTextureObj& texture) {
         if (exists(path)) {
             if (!sameContent(texture.FileName, path)) continue;
         } else {
-            copyFile(texture.FileName, staged.add(path));
+            copyFile(texture.FileName, imageCopies_.add(path));
         }
         images_.emplace(texture.FileName, candidate);
         return candidate;
@@ -324,9 +325,11 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
 void TOBJRenderer::closeFiles() {
     objFile.close();
     mtlFile.close();
+    staged.adopt(imageCopies_); // renamed first, the .obj last
 }
 
 void TOBJRenderer::abandonFiles() noexcept {
     objFile.abandon();
     mtlFile.abandon();
+    imageCopies_.discard();
 }

@@ -1,5 +1,6 @@
 // The binary STL exporter: a header naming the program, the triangle count and every placed face
 // with its normal, in millimetres, written object by object.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include <cstring>
@@ -21,7 +22,7 @@ char* storeVec3(char* at, const Vec3& v) {
 TSTLRenderer::TSTLRenderer() : TMeshRenderer("STL", exportUpAxis(TUpAxis::Z)) {}
 
 void TSTLRenderer::openFiles(const std::string& fileName) {
-    outFile.open(staged.add(fileName));
+    outFile.open(staged.add(fileName), true);
     std::string header(HeaderSize, ' ');
     header.replace(0, HeaderText.size(), HeaderText);
     outFile.write(header);

@@ -1,6 +1,7 @@
 // Welding of an object's triangles for the indexed-mesh exporters: one position for every corner
 // the builders computed twice, no triangle without area, no edge ending inside another, closed
 // pieces wound outwards.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_WeldState.h"
 
 #include <algorithm>

@@ -38,23 +38,32 @@ std::string followLinks(const std::string& fileName) {
     raiseTargetError("Cannot create file", fileName, ELOOP);
 }
 
-// Creates an empty, exclusive file next to target; returns its name and its open descriptor.
-std::string openTemporaryBeside(const std::string& target, int& fd) {
+// Makes a new name target + mark + six random characters with make, trying again while the name
+// is taken (make gives 0, or the errno of its failure); returns the name made.
+template <class Make>
+std::string makeBeside(const std::string& target, const char* mark, Make make) {
     std::random_device seed;
     std::mt19937 random(seed());
     const char* letters = "abcdefghijklmnopqrstuvwxyz0123456789";
     int lastError = EEXIST;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        std::string name = target + ".tmp-";
+        std::string name = target + mark;
         for (int i = 0; i < 6; ++i)
             name += letters[random() % 36];
-        // A new file gets the permissions a plain create would give it (0666 less the umask).
-        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0) return name;
-        lastError = errno;
+        lastError = make(name);
+        if (lastError == 0) return name;
         if (lastError != EEXIST) break;
     }
     raiseTargetError("Cannot create file", target, lastError);
+}
+
+// Creates an empty, exclusive file next to target; returns its name and its open descriptor.
+std::string openTemporaryBeside(const std::string& target, int& fd) {
+    return makeBeside(target, ".tmp-", [&fd](const std::string& name) {
+        // A new file gets the permissions a plain create would give it (0666 less the umask).
+        fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        return fd >= 0 ? 0 : errno;
+    });
 }
 
 } // namespace
@@ -77,6 +86,22 @@ std::FILE* openEmptied(const std::string& fileName, bool readBack) {
         ::close(fd);
         errno = err;
     }
+    return f;
+}
+
+std::string keepBeside(const std::string& target) {
+    return makeBeside(target, ".old-", [&target](const std::string& name) {
+        return ::link(target.c_str(), name.c_str()) == 0 ? 0 : errno;
+    });
+}
+
+std::FILE* openScratch() {
+    const char* dir = std::getenv("TMPDIR");
+    const int fd =
+        ::open(dir != nullptr && *dir != '\0' ? dir : "/tmp", O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    if (fd < 0) return std::tmpfile(); // a file system without unnamed files
+    std::FILE* f = ::fdopen(fd, "w+b");
+    if (!f) ::close(fd);
     return f;
 }
 

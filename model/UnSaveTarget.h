@@ -17,6 +17,15 @@ class ESaveTargetError : public std::runtime_error {
 // "Cannot create file "<target>": <reason>" when the directory takes no new file.
 std::string createTemporaryBeside(const std::string& target);
 
+// Makes a second name (a hard link) target + ".old-" + six random characters for the existing file
+// target, which thus outlives its replacement; throws ESaveTargetError "Cannot create file
+// "<target>": <reason>" (also where the file system has no links).
+std::string keepBeside(const std::string& target);
+
+// An unnamed file for scratch data, in $TMPDIR (else /tmp), gone when closed; nullptr with errno
+// set when there is none to be had.
+std::FILE* openScratch();
+
 // Opens fileName for writing ("wb", or "w+b" with readBack), creating it or emptying it; nullptr
 // with errno set when it cannot. A file that is empty already (a temporary one just created) is
 // not truncated: some file systems (ext4) send all of a file emptied by truncation to the disk

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 #include <fcntl.h>
 #include <linux/falloc.h>
@@ -218,20 +219,26 @@ namespace {
 std::runtime_error systemError(int err) {
     return std::runtime_error(err != 0 ? std::strerror(err) : "input/output error");
 }
+
+// Closes a file however the scope is left.
+struct TGiveBackFile {
+    std::FILE* file;
+    ~TGiveBackFile() { std::fclose(file); }
+};
 } // namespace
 
 TExportFile::~TExportFile() {
-    // An export that stopped early keeps what it wrote so far; errors cannot be reported here.
-    if (file_) {
-        try {
-            close();
-        } catch (...) {
-        }
-    }
     abandon();
 }
 
-void TExportFile::open(const std::string& fileName) {
+void TExportFile::openStaged(const std::string& target, bool seeksBack) {
+    abandon();
+    auto staging = std::make_unique<TSaveTarget>(target);
+    open(staging->WritePath(), seeksBack);
+    staging_ = std::move(staging);
+}
+
+void TExportFile::open(const std::string& fileName, bool seeksBack) {
     abandon();
     errno = 0;
     std::FILE* f = openEmptied(fileName);
@@ -252,6 +259,19 @@ void TExportFile::open(const std::string& fileName) {
         capacity_ = BufferSize;
     }
     file_ = f;
+    if (seeksBack && !isRegularFile()) {
+        errno = 0;
+        std::FILE* scratch = openScratch();
+        if (!scratch) {
+            const int err = errno;
+            abandon();
+            throw std::runtime_error(std::string("Cannot create a scratch file: ") +
+                                     (err != 0 ? std::strerror(err) : "unknown error"));
+        }
+        std::setvbuf(scratch, nullptr, _IONBF, 0);
+        final_ = f;
+        file_ = scratch;
+    }
     written_ = 0;
     used_ = 0;
     room_ = BufferSize;
@@ -417,6 +437,13 @@ void TExportFile::close() {
     requireOpen();
     try {
         flushBuffer();
+        if (final_) {
+            // The scratch file's bytes go to the file in one piece, now that its start is known.
+            std::FILE* scratch = std::exchange(file_, std::exchange(final_, nullptr));
+            const uint64_t length = std::exchange(written_, 0);
+            const TGiveBackFile closeScratch{scratch};
+            append(scratch, "the scratch file", length);
+        }
     } catch (...) {
         abandon();
         throw;
@@ -426,14 +453,24 @@ void TExportFile::close() {
     room_ = 0;
     used_ = 0;
     errno = 0;
-    if (std::fclose(f) != 0) throw systemError(errno);
+    if (std::fclose(f) != 0) {
+        const int err = errno;
+        staging_.reset();
+        throw systemError(err);
+    }
+    if (staging_) {
+        const std::unique_ptr<TSaveTarget> staging = std::move(staging_);
+        staging->Commit();
+    }
 }
 
 void TExportFile::abandon() noexcept {
-    if (file_) {
-        std::fclose(file_);
-        file_ = nullptr;
-    }
+    for (std::FILE** f : {&file_, &final_})
+        if (*f) {
+            std::fclose(*f);
+            *f = nullptr;
+        }
+    staging_.reset();
     room_ = 0;
     used_ = 0;
 }

@@ -133,7 +133,7 @@ T3DSRenderer::T3DSRenderer() : faceColor{0.8f, 0.8f, 0.8f, 1.0f} {}
 
 void T3DSRenderer::initRendering(const std::string& fileName) {
     exportStep(outStream, 10, "Error in 3DS:initObject ", [&] {
-        outStream.open(fileName);
+        outStream.openStaged(fileName, true);
         outStream.writeU16(0x4D4D);
         outStream.writeU32(8888);
         outStream.writeU16(0x3D3D);

@@ -46,7 +46,7 @@ void TDXFRenderer::texturedVertex(Vec3 vertex, Vec3, Vec3 normal) {
 
 void TDXFRenderer::initRendering(const std::string& fileName) {
     // A file that cannot be created is reported by the file layer itself, unwrapped.
-    outFile.open(fileName);
+    outFile.openStaged(fileName);
     exportStep(outFile, 10, "Error in DXF:initRendering ", [&] {
         for (const char* line : HeaderLines)
             outFile.writeLine(line);

@@ -1,6 +1,8 @@
 // The three file exporters (DXF, VRML 2.0, 3DS) and the buffered export file they write through.
+// See docs/architecture.md (Saving an export).
 #pragma once
 
+#include "model/UnSaveTarget.h"
 #include "render/UnTRenderer.h"
 
 #include <bit>
@@ -231,10 +233,15 @@ class TExportFile {
     TExportFile() = default;
     TExportFile(const TExportFile&) = delete;
     TExportFile& operator=(const TExportFile&) = delete;
-    ~TExportFile(); // sends what is buffered and closes the file if still open, ignoring errors
+    ~TExportFile(); // abandons the file if still open: a staged one leaves nothing behind
 
-    // Creates (truncates) the file; throws "Cannot create file "<name>": <reason>".
-    void open(const std::string& fileName);
+    // Creates (truncates) the file; throws "Cannot create file "<name>": <reason>". A format that
+    // writes its start last (seeksBack) and is given a file that cannot seek (a pipe, a device)
+    // writes to an unnamed scratch file instead, which close() then copies to the file.
+    void open(const std::string& fileName, bool seeksBack = false);
+    // open() of a temporary file beside target (TSaveTarget) that close() renames over target;
+    // abandon() removes it.
+    void openStaged(const std::string& target, bool seeksBack = false);
     bool isOpen() const { return file_ != nullptr; }
 
     void write(std::string_view text) {
@@ -278,9 +285,11 @@ class TExportFile {
     // puts the rest of it before them: the file system makes room where it can (the rest's size
     // a multiple of its block size), else the bytes are moved. room is at most head's size.
     void prepend(std::string_view head, size_t room = 0);
-    // Sends the buffer and closes the file; the file is released even when this throws.
+    // Sends the buffer and closes the file (a staged one renamed over its target); the file is
+    // released even when this throws.
     void close();
-    // Releases the file without writing what is still buffered; never throws.
+    // Releases the file without writing what is still buffered (a staged one removed); never
+    // throws.
     void abandon() noexcept;
 
   private:
@@ -291,6 +300,8 @@ class TExportFile {
     void makeRoom(size_t n);
 
     std::FILE* file_ = nullptr;
+    std::FILE* final_ = nullptr; // the file itself while file_ is a scratch file
+    std::unique_ptr<TSaveTarget> staging_;
     // buffer_ holds capacity_ bytes; room_ is the part writes may fill (0 while closed).
     std::unique_ptr<char[]> buffer_;
     size_t capacity_ = 0;

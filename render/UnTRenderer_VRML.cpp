@@ -44,7 +44,7 @@ TVRMLRenderer::TVRMLRenderer() : faceColor{0.8f, 0.8f, 0.8f, 1.0f} {}
 
 void TVRMLRenderer::initRendering(const std::string& fileName) {
     // A file that cannot be created is reported by the file layer itself, unwrapped.
-    outFile.open(fileName);
+    outFile.openStaged(fileName);
     exportStep(outFile, 10, "Error in VRML:initRendering ", [&] {
         outFile.writeLine("#VRML V2.0 utf8");
         outFile.writeLine("# exported by Palvorin v 1.0");

@@ -2,6 +2,7 @@
 // PNG picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
+#include "model/UnWriteFailure.h"
 #include "meshexport/UnExportUnit.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
@@ -42,9 +43,9 @@ struct Format {
 };
 
 const Format Formats[] = {
-    {"DXF", "dxf", nullptr, &useDXFRenderer, false},
-    {"VRML 2.0", "wrl", "vrml", &useVRMLRenderer, false},
-    {"3DS", "3ds", nullptr, &use3DSRenderer, false},
+    {"DXF", "dxf", nullptr, &useDXFRenderer, true},
+    {"VRML 2.0", "wrl", "vrml", &useVRMLRenderer, true},
+    {"3DS", "3ds", nullptr, &use3DSRenderer, true},
     {"glTF 2.0", "glb", "gltf", &useGLTFRenderer, true},
     {"OBJ", "obj", nullptr, &useOBJRenderer, true},
     {"STL", "stl", nullptr, &useSTLRenderer, true},
@@ -154,7 +155,9 @@ void printHelp() {
         "export succeeded, so a failed export leaves no file behind (and an existing OUTPUT\n"
         "untouched); an OBJ export does the same for its .mtl and texture copies. A symbolic\n"
         "link is followed and an existing OUTPUT keeps its permissions; a device or pipe given as\n"
-        "OUTPUT is written directly. A document without any complete object is an error: nothing\n"
+        "OUTPUT is written directly (STL, 3DS and glTF keep what must wait for the end in an\n"
+        "unnamed scratch file in $TMPDIR meanwhile). A failed export says why, and that the\n"
+        "earlier file is unchanged. A document without any complete object is an error: nothing\n"
         "is written.\n"
         "Numbers in text formats always use '.' as the decimal separator.\n"
         "A picture that takes longer than 10 seconds is abandoned (thumbnailers must not hang).\n"
@@ -404,7 +407,10 @@ int run(const Options& options) {
     if (!options.input.empty() && S_ISDIR(st.st_mode))
         return failure("'" + options.input + "' is a directory");
     if (stat(options.output.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-        return failure("'" + options.output + "' is a directory");
+        return failure(exportFailureText(options.output,
+                                         "Cannot create file \"" + options.output +
+                                             "\": " + std::strerror(EISDIR),
+                                         TTargetBefore::Device));
 
         // The picture's scene comes first: the document's textures are loaded into its context.
 #ifdef PALVORIN_PICTURES
@@ -479,13 +485,14 @@ int run(const Options& options) {
         return failure("nothing to export: '" + options.input + "' holds no complete object");
 
     // A regular file is written beside the output and renamed over it once complete; a device
-    // or a pipe is written directly, so its errors are reported. Only DXF, VRML and 3DS need this
-    // here: the other writers do it themselves (OBJ for its material library and texture copies
-    // too), so they get OUTPUT itself.
+    // or a pipe is written directly, so its errors are reported. Only the picture needs this here:
+    // the other writers do it themselves (OBJ for its material library and texture copies too),
+    // so they get OUTPUT itself.
     std::optional<TSaveTarget> out;
     std::vector<std::string> open;
     setExportUnit(*options.unit);
     setExportUpChoice(options.up);
+    const TTargetBefore before = targetBefore(options.output);
     try {
         if (!options.format->stagesItself) out.emplace(options.output);
         if (out && !out->Direct()) rememberStagedFile(out->WritePath());
@@ -496,7 +503,7 @@ int run(const Options& options) {
 #endif
             open = writeDocument(doc, *options.format, out ? out->WritePath() : options.output);
     } catch (const std::exception& e) {
-        return failure("export to '" + options.output + "' failed: " + e.what());
+        return failure(exportFailureText(options.output, e.what(), before));
     }
     const std::string written = out ? out->WritePath() : options.output;
     // Only a regular file tells its size: a device or a pipe written directly reports 0.
@@ -507,7 +514,7 @@ int run(const Options& options) {
     try {
         if (out) out->Commit();
     } catch (const std::exception& e) {
-        return failure(e.what());
+        return failure(exportFailureText(options.output, e.what(), before));
     }
 
     if (exportNeedsSolids(options.format->useRenderer))

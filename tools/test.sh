@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs the whole test suite under a virtual display;
 # then builds the core again with AddressSanitizer and UndefinedBehaviorSanitizer and runs its tests
-# and the fuzz corpora under them, failing on any report.
+# and the fuzz corpora under them, failing on any report; last the mesh-export tests run under
+# ThreadSanitizer (a third build of the core), failing on any report.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash tools/install-deps.sh --test
@@ -19,3 +20,12 @@ cmake --build build-sanitize -j2
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
+
+# The mesh exports' threads (see docs/architecture.md) checked by ThreadSanitizer: a report ends the
+# test program with an error.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_TESTING=ON \
+  -DPALVORIN_CORE_ONLY=ON -DPALVORIN_THREAD_SANITIZER=ON
+cmake --build build-tsan -j2 --target test_mesh_export test_weld
+for test in test_mesh_export test_weld; do
+  TSAN_OPTIONS=halt_on_error=1:exitcode=66 "build-tsan/tests/meshexport/$test"
+done

@@ -10,6 +10,7 @@
 #include "editor/UnMultiLineEdit.h"
 #include "editor/UnPointsTable.h"
 #include "editor/UnPolEditor.h"
+#include "WhenModal.h"
 
 #include <QAction>
 #include <QApplication>
@@ -155,6 +156,8 @@ class PolEditTest : public ::testing::Test {
     TTestPolEdit w;
     TMultiLineEdit& e = *w.MultiLineEdit1();
     TGroupListRef saved;
+
+    void TearDown() override { expectEveryModalShown(); }
 
     // A path has no groups and is closed as given (by default when it is a path).
     void open(const Outline& outline, bool path = false, TGroupListRef groups = {},

@@ -2,6 +2,7 @@
 #include "test_app_fixture.h"
 
 #include "app/UnSaveFolder.h"
+#include "FileSizeLimit.h"
 
 #include "meshexport/UnExportUnit.h"
 #include "traversal/UnRedraw.h"
@@ -260,6 +261,59 @@ TEST_F(AppTest, CancelledOrUnwritableExportWritesNothingAndKeepsTheView) {
     EXPECT_TRUE(w->messages[1].contains("walnut.jpg")) << w->messages[1].toStdString();
     EXPECT_TRUE(solidScreenRenderer());
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"part.DXF"});
+}
+
+// A failed export of any format names the file and the cause in plain words, then the exporter's
+// message; the earlier file stays byte for byte and nothing is left beside it.
+TEST_F(AppTest, FailedExportOfEveryFormatSaysWhyAndKeepsTheEarlierFile) {
+    open("vase.PLV");
+    QTemporaryDir dir;
+    const QString earlier = dir.filePath("vase.mtl");
+    ASSERT_TRUE(writeFile(earlier, "earlier library"));
+    const std::pair<const char*, QString> commands[] = {
+        {"mnExpDXF", ".DXF"},  {"mnfacesetVRML", ".WRL"}, {"mnExp3DS", ".3DS"},
+        {"mnExpGLTF", ".glb"}, {"mnExpOBJ", ".obj"},      {"mnExpSTL", ".stl"},
+        {"mnExp3MF", ".3mf"},
+    };
+    for (const auto& [command, ext] : commands) {
+        SCOPED_TRACE(command);
+        w->saveAnswer = dir.filePath("vase" + ext);
+        ASSERT_TRUE(writeFile(w->saveAnswer, "earlier"));
+        const QStringList before = QDir(dir.path()).entryList(QDir::Files);
+        {
+            const FileSizeLimit limit(8 << 10);
+            w->command(command)->trigger();
+        }
+        ASSERT_EQ(w->messages.size(), 1);
+        EXPECT_EQ(w->messageIcons[0], QMessageBox::Critical);
+        const QString plain = "Could not export to " + w->saveAnswer +
+                              ": the file would be too large. The earlier file is unchanged.\n\n"
+                              "Details: ";
+        EXPECT_TRUE(w->messages[0].startsWith(plain)) << w->messages[0].toStdString();
+        EXPECT_EQ(fileBytes(w->saveAnswer), "earlier");
+        EXPECT_EQ(fileBytes(earlier), "earlier library");
+        EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), before);
+        EXPECT_TRUE(solidScreenRenderer());
+        w->messages.clear();
+        w->messageIcons.clear();
+    }
+    // A folder, and a link into a folder that does not exist.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("folder.stl"));
+    ASSERT_TRUE(QFile::link(dir.filePath("missing/vase.stl"), dir.filePath("link.stl")));
+    const std::pair<QString, QString> targets[] = {
+        {dir.filePath("folder.stl"),
+         "Could not export to " + dir.filePath("folder.stl") + ": it is a folder.\n\n"},
+        {dir.filePath("link.stl"), "Could not export to " + dir.filePath("link.stl") +
+                                       ": the folder does not exist. Nothing was written.\n\n"},
+    };
+    for (const auto& [target, plain] : targets) {
+        w->saveAnswer = target;
+        w->mnExpSTLClick();
+        ASSERT_EQ(w->messages.size(), 1);
+        EXPECT_TRUE(w->messages[0].startsWith(plain)) << w->messages[0].toStdString();
+        w->messages.clear();
+    }
+    EXPECT_TRUE(QFileInfo(dir.filePath("link.stl")).isSymLink());
 }
 
 TEST_F(AppTest, SaveDialogProposesTheNameAndAddsTheExtension) {

@@ -124,7 +124,10 @@ class AppTest : public ::testing::Test {
         ASSERT_TRUE(QTest::qWaitForWindowExposed(w.get()));
         ASSERT_TRUE(QTest::qWaitFor([&] { return w->glcanvas()->isValid(); }, 5000));
     }
-    void TearDown() override { w.reset(); }
+    void TearDown() override {
+        expectEveryModalShown();
+        w.reset();
+    }
 
     static QString example(const char* name) {
         return QStringLiteral(PALVORIN_SOURCE_DIR "/examples/") + QLatin1String(name);

@@ -272,7 +272,8 @@ TEST_F(AppTest, NoCommandStartsOnceTheWindowIsClosed) {
     });
     w->loadtexClick();
     EXPECT_FALSE(opened);
-    w->show(); // the timer of whenModal is still waiting: a shown window takes commands again
+    EXPECT_EQ(forgetModalWaits(), 1); // no dialog came, as meant
+    w->show();                        // a shown window takes commands again
     whenModal<TTexLoad>([&](TTexLoad& chooser) {
         opened = true;
         chooser.reject();

@@ -28,14 +28,6 @@ class MeshExportFiles : public ScratchTest {
     }
 };
 
-std::vector<std::string> names(const fs::path& dir) {
-    std::vector<std::string> out;
-    for (const auto& e : fs::directory_iterator(dir))
-        out.push_back(e.path().filename().string());
-    std::sort(out.begin(), out.end());
-    return out;
-}
-
 // Turns a quarter about X, then moves 5 along Z: (x, y, z) goes to (x, -z, y + 5).
 Matrix4 quarterTurn() {
     Matrix4 m = Matrix4::Identity();
@@ -246,8 +238,8 @@ TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
                                            "Kd 1.000000 0.500000 0.000000\r\n"
                                            "map_Kd marble.bmp\r\n");
     // The image went beside the file under a free name; the other pictures stayed as they were.
-    EXPECT_EQ(names(out), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
-                                                    "wood-2.bmp", "wood.bmp"}));
+    EXPECT_EQ(fileNames(out), (std::vector<std::string>{"marble.bmp", "scene.mtl", "scene.obj",
+                                                        "wood-2.bmp", "wood.bmp"}));
     EXPECT_EQ(readText(out / "wood-2.bmp"), "wood pixels");
     EXPECT_EQ(readText(out / "wood.bmp"), "another picture of the same name");
 }
@@ -398,7 +390,7 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
         EXPECT_EQ(readText(target), "old");
         std::vector<std::string> files = {"out.mtl", fs::path(target).filename()};
         std::sort(files.begin(), files.end());
-        EXPECT_EQ(names(out), files);
+        EXPECT_EQ(fileNames(out), files);
         fs::remove(target);
     }
 
@@ -416,7 +408,7 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
     EXPECT_EQ(
         message.rfind("renderer: 10: Renderer: Error in OBJ:endObject Cannot read texture", 0), 0u)
         << message;
-    EXPECT_EQ(names(out), std::vector<std::string>{"out.mtl"});
+    EXPECT_EQ(fileNames(out), std::vector<std::string>{"out.mtl"});
     EXPECT_EQ(readText(out / "out.mtl"), "old");
 
     // A material library that cannot replace what has its name: the image copy goes away again.
@@ -434,5 +426,5 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
     EXPECT_EQ(errorOf([&] { r->endRendering(); }),
               "renderer: 10: Renderer: Error in OBJ:endRendering Cannot replace file \"" +
                   (out / "out.mtl").string() + "\": Is a directory");
-    EXPECT_EQ(names(out), (std::vector<std::string>{"elsewhere", "out.mtl"}));
+    EXPECT_EQ(fileNames(out), (std::vector<std::string>{"elsewhere", "out.mtl"}));
 }

@@ -5,7 +5,9 @@
 #include "model/unVectorCalc.h"
 #include "render/UnTRenderer.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -15,6 +17,15 @@ inline std::string scratchPath(const std::string& name) {
     std::string dir = ::testing::TempDir();
     if (!dir.empty() && dir.back() != '/') dir += '/';
     return dir + "palvorin_render_" + std::to_string(::getpid()) + "_" + name;
+}
+
+// The names in a folder, sorted.
+inline std::vector<std::string> fileNames(const std::filesystem::path& dir) {
+    std::vector<std::string> out;
+    for (const auto& e : std::filesystem::directory_iterator(dir))
+        out.push_back(e.path().filename().string());
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 // Reads a scratch file whole and removes it.

@@ -275,6 +275,66 @@ TEST_F(ExportCli, FailureDuringExportKeepsTheOldOutputAndLeavesNoTemporaryFile) 
     EXPECT_EQ(strayFiles({"broken.plv", "out.dxf"}), std::vector<std::string>{});
 }
 
+// On a full disk and in a read-only folder (a small file system of its own, mounted where the
+// system lets a user do so) every format fails with the cause in plain words, and the earlier file
+// stays as it was with nothing beside it; a link into a missing folder names that cause too.
+TEST_F(ExportCli, FullDiskAndReadOnlyFolderKeepTheEarlierFileInEveryFormat) {
+    const std::string in = saveScene("textured.plv", true).string();
+    fs::create_directories(dir / "disk");
+    const std::string disk = (dir / "disk").string();
+    // $1 the folder, $2 the extension, $3 the mode, $4 the document, $5 the tool; a file system of
+    // 64 KiB, all but its last pages taken, or read-only; prints the exit code, the earlier file
+    // and the folder's names.
+    const std::string script =
+        "mount -t tmpfs -o size=64k tmpfs \"$1\" 2>/dev/null || exit 77\n"
+        "printf earlier > \"$1/out.$2\"; printf earlier > \"$1/out.mtl\"\n"
+        "if [ \"$3\" = ro ]; then mount -o remount,ro \"$1\" || exit 77\n"
+        "else head -c 56k /dev/zero > \"$1/filler\" 2>/dev/null; fi\n"
+        "\"$5\" \"$4\" \"$1/out.$2\"; echo \" $?\"\n"
+        "cat \"$1/out.$2\"; echo; LC_ALL=C ls -A \"$1\" | tr \"\\n\" \" \"\n";
+    for (const char* mode : {"full", "ro"})
+        for (const char* ext : {"dxf", "wrl", "3ds", "glb", "obj", "stl", "3mf"}) {
+            SCOPED_TRACE(std::string(mode) + " " + ext);
+            const auto r = run({"unshare", "-rm", "sh", "-c", script, "sh", disk, ext, mode, in,
+                                PALVORIN_EXPORT_BIN},
+                               dir);
+            if (r.exitCode == 77) GTEST_SKIP() << "no file system of its own can be mounted";
+            const std::string out = "out." + std::string(ext);
+            std::string names = std::string(mode) == "ro" ? "" : "filler ";
+            names += out < "out.mtl" ? out + " out.mtl " : "out.mtl " + out + " ";
+            EXPECT_EQ(r.out, " 1\nearlier\n" + names);
+            const std::string cause = std::string(mode) == "ro" ? "the folder is read-only"
+                                                                : "no space left on the device";
+            EXPECT_NE(r.err.find("could not export to '" + disk + "/" + out + "': " + cause +
+                                 "; the earlier file is unchanged ("),
+                      std::string::npos)
+                << r.err;
+        }
+    fs::create_symlink("missing-dir/out.stl", dir / "dangling.stl");
+    const auto r = cli({in, (dir / "dangling.stl").string()});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("'" + (dir / "dangling.stl").string() +
+                         "': the folder does not exist; nothing was written"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling.stl"));
+}
+
+// Every format but OBJ (whose companions need a folder) goes through a pipe as into a file.
+TEST_F(ExportCli, PipesTakeWhatFilesTake) {
+    const std::string in = saveScene("textured.plv", true).string();
+    for (const char* ext : {"dxf", "wrl", "3ds", "glb", "stl", "3mf"}) {
+        SCOPED_TRACE(ext);
+        const fs::path file = dir / (std::string("file.") + ext), piped = dir / "piped";
+        ASSERT_EQ(cli({in, file.string()}).exitCode, 0);
+        const std::string line = "'" PALVORIN_EXPORT_BIN "' '" + in + "' /dev/stdout --format " +
+                                 ext + " | gzip | gzip -d > '" + piped.string() + "'";
+        ASSERT_EQ(run({"sh", "-c", line}, dir).exitCode, 0);
+        EXPECT_TRUE(readText(piped) == readText(file));
+        EXPECT_EQ(cli({"--format", ext, in, "/dev/null"}).exitCode, 0);
+    }
+}
+
 TEST_F(ExportCli, MissingImageIsAWarningAndOutputsBehaveLikeSavedDocuments) {
     const fs::path input = saveScene("textured.plv", true);
     fs::remove(dir / "wood.bmp");
