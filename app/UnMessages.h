@@ -22,6 +22,10 @@
     X(ObjFiles, "Wavefront OBJ files")                                                             \
     X(StlFiles, "STL files")                                                                       \
     X(ThreeMFFiles, "3MF files")                                                                   \
+    X(StepFiles, "STEP files")                                                                     \
+    X(StepShell,                                                                                   \
+      "Not a valid solid: the faces of %1 do not make one (%2), so the STEP file holds them as a " \
+      "shell.")                                                                                    \
     X(NotSolid,                                                                                    \
       "Not a solid: the profile of %1 is not closed, so the export shows it as the view "          \
       "does, without caps.")                                                                       \

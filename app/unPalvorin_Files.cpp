@@ -6,6 +6,7 @@
 #include "app/UnMessages.h"
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
+#include "meshexport/UnTRenderer_STEP.h"
 #include "model/UnTExtrStream.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
@@ -18,6 +19,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <optional>
 #include <stdexcept>
 
@@ -249,6 +251,16 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
             showMessage(QMessageBox::Warning,
                         translatedText(msg::NotSolid).arg(names.join(QStringLiteral(", "))));
     }
+    if (useExportRenderer == &useSTEPRenderer) {
+        // Closed objects whose faces still do not make a valid solid.
+        const std::vector<std::string> open = notSolidObjects(*Document);
+        for (const TStepShellObject& shell : stepShellObjects())
+            if (std::find(open.begin(), open.end(), shell.Name) == open.end())
+                showMessage(QMessageBox::Warning,
+                            translatedText(msg::StepShell)
+                                .arg(QStringLiteral("\"%1\"").arg(modelText(shell.Name)),
+                                     QString::fromLatin1(shell.Reason)));
+    }
 }
 
 void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
@@ -297,4 +309,8 @@ void TfrmPalvorin::mnExpSTLClick() {
 
 void TfrmPalvorin::mnExp3MFClick() {
     exportCommand(QStringLiteral(".3mf"), QString::fromUtf8(msg::ThreeMFFiles), &use3MFRenderer);
+}
+
+void TfrmPalvorin::mnExpSTEPClick() {
+    exportCommand(QStringLiteral(".step"), QString::fromUtf8(msg::StepFiles), &useSTEPRenderer);
 }

@@ -42,7 +42,8 @@ std::vector<std::string> notSolidObjects(const TExtrObjList& doc) {
 }
 
 bool exportNeedsSolids(void (*useRenderer)()) {
-    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer;
+    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer ||
+           useRenderer == &useSTEPRenderer;
 }
 
 namespace {

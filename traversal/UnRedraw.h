@@ -34,8 +34,8 @@ bool objectIsSolid(const TExtrObj& object);
 // The names of the drawable objects of doc that are not solids: they are exported as the view
 // shows them, open edges and all, which STL and 3MF exports warn about.
 std::vector<std::string> notSolidObjects(const TExtrObjList& doc);
-// True for the exports meant for printing (STL, 3MF), given the function that selects the
-// renderer: only solids make sense there, so they warn about notSolidObjects.
+// True for the exports meant for printing or machining (STL, 3MF, STEP), given the function that
+// selects the renderer: only solids make sense there, so they warn about notSolidObjects.
 bool exportNeedsSolids(void (*useRenderer)());
 
 // Runs one redraw of doc against the current renderer. Incomplete objects are skipped; the frame is
