@@ -22,6 +22,10 @@
     X(ObjFiles, "Wavefront OBJ files")                                                             \
     X(StlFiles, "STL files")                                                                       \
     X(ThreeMFFiles, "3MF files")                                                                   \
+    X(StepFiles, "STEP files")                                                                     \
+    X(StepShell,                                                                                   \
+      "Not a valid solid: the faces of %1 do not make one (%2), so the STEP file holds them as a " \
+      "shell.")                                                                                    \
     X(NotSolid,                                                                                    \
       "Not watertight: %1 is not one closed surface (a profile that is not closed, a path that "   \
       "ends on its start without being closed, or faces that do not meet), so the file does not "  \

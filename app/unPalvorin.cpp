@@ -194,6 +194,7 @@ void TfrmPalvorin::connectCommands() {
     connect(ui->mnExpOBJ, &QAction::triggered, this, &TfrmPalvorin::mnExpOBJClick);
     connect(ui->mnExpSTL, &QAction::triggered, this, &TfrmPalvorin::mnExpSTLClick);
     connect(ui->mnExp3MF, &QAction::triggered, this, &TfrmPalvorin::mnExp3MFClick);
+    connect(ui->mnExpSTEP, &QAction::triggered, this, &TfrmPalvorin::mnExpSTEPClick);
     connect(ui->mnExportPicture, &QAction::triggered, this, &TfrmPalvorin::mnExportPictureClick);
     connect(ui->editprofile, &QAction::triggered, this, &TfrmPalvorin::editprofileClick);
     connect(ui->mnEditprofile, &QAction::triggered, this, &TfrmPalvorin::mnEditprofileClick);

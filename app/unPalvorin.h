@@ -126,6 +126,7 @@ class TfrmPalvorin : public QMainWindow {
     void mnExpSTLClick();
     void mnExportPictureClick();
     void mnExp3MFClick();
+    void mnExpSTEPClick();
     void editprofileClick();
     void mnEditprofileClick();
     void editpathClick();

@@ -7,6 +7,7 @@
 #include "app/UnSaveFolder.h"
 #include "app/UnfrmMessage.h"
 #include "app/unPalvorin.h"
+#include "meshexport/UnTRenderer_STEP.h"
 #include "model/UnTExtrStream.h"
 #include "model/UnWriteFailure.h"
 #include "traversal/UnRedraw.h"
@@ -21,6 +22,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <iterator>
 #include <optional>
 #include <string_view>
@@ -287,6 +289,15 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
             showMessage(QMessageBox::Warning,
                         translatedText(msg::NotSolid).arg(names.join(QStringLiteral(", "))));
     }
+    if (useExportRenderer == &useSTEPRenderer) {
+        // Closed objects whose faces still do not make a valid solid.
+        for (const TStepShellObject& shell : stepShellObjects())
+            if (std::find(open.begin(), open.end(), shell.Name) == open.end())
+                showMessage(QMessageBox::Warning,
+                            translatedText(msg::StepShell)
+                                .arg(QStringLiteral("\"%1\"").arg(modelText(shell.Name)),
+                                     QString::fromLatin1(shell.Reason)));
+    }
 }
 
 void TfrmPalvorin::exportCommand(const QString& ext, const QString& description,
@@ -336,4 +347,8 @@ void TfrmPalvorin::mnExpSTLClick() {
 
 void TfrmPalvorin::mnExp3MFClick() {
     exportCommand(QStringLiteral(".3mf"), QString::fromUtf8(msg::ThreeMFFiles), &use3MFRenderer);
+}
+
+void TfrmPalvorin::mnExpSTEPClick() {
+    exportCommand(QStringLiteral(".step"), QString::fromUtf8(msg::StepFiles), &useSTEPRenderer);
 }

@@ -417,7 +417,7 @@ int main(int argc, char** argv) {
                      "  N extrusions and N lathe objects (10), P slices per segment (20),\n"
                      "  V vertices per outline (99), best of R runs (1); files go to DIR (a new\n"
                      "  temporary one by default) and are removed unless --keep; RUN is one of\n"
-                     "  DXF, VRML, 3DS, glTF, OBJ, STL, 3MF.\n");
+                     "  DXF, VRML, 3DS, glTF, OBJ, STL, 3MF, STEP (a sweep of its own).\n");
         return 2;
     }
     bool ownDir = false;
@@ -460,6 +460,20 @@ int main(int argc, char** argv) {
         for (const Run& run : runs)
             if (s.only.empty() || s.only == run.name)
                 printResult(runExport(doc, s, run.name, run.ext, run.select, run.companion), faces);
+        if (s.only.empty() || s.only == "STEP") {
+            // Exact solids take one object at a time: a sweep of a 100-vertex profile along a
+            // 100-vertex path, one slice per corner.
+            TExtrObjList sweep;
+            Settings one = s;
+            one.vertices = 100;
+            one.precision = 1;
+            sweep.Add(makeExtrusion(0, one));
+            long long sweepQuads = 0, sweepTriangles = 0;
+            runCount(sweep, s, sweepQuads, sweepTriangles);
+            const long long sweepFaces = sweepQuads + sweepTriangles;
+            std::printf("\nSTEP: one 100 x 100-vertex sweep, %lld faces\n", sweepFaces);
+            printResult(runExport(sweep, s, "STEP", "step", useSTEPRenderer), sweepFaces);
+        }
         std::printf("\nfaces/s and MB/s use wall time; raw = one fwrite loop writing the same "
                     "bytes (for 3MF: deflating its model XML with zlib at level 1 in memory, the\n"
                     "floor of a ZIP format);\nratio = export wall time / raw wall time, cpu r. = "

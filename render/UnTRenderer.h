@@ -106,3 +106,5 @@ void useGLTFRenderer();
 void useOBJRenderer();
 void useSTLRenderer();
 void use3MFRenderer();
+// STEP AP214: an exact solid of planar faces per object (meshexport/UnTRenderer_STEP.cpp).
+void useSTEPRenderer();

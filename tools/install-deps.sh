@@ -5,6 +5,7 @@ pkgs=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev libqt6opengl6-dev qt6-svg-dev libgl-dev libglu1-mesa-dev libjpeg62-turbo-dev
   libpng-dev libegl-dev libegl-mesa0 libdxflib-dev lib3mf-dev
+  libocct-data-exchange-dev libocct-modeling-algorithms-dev libocct-ocaf-dev
   libgtest-dev xvfb xauth libgl1-mesa-dri
   qt6-translations-l10n
 )

@@ -1,15 +1,17 @@
-// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL, 3MF or a
-// PNG picture, or saves it again, from the command line.
+// palvorin-export: writes a Palvorin document as DXF, VRML 2.0, 3DS, glTF 2.0, OBJ, STL, 3MF, STEP
+// or a PNG picture, or saves it again, from the command line.
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "model/UnWriteFailure.h"
 #include "meshexport/UnExportUnit.h"
+#include "meshexport/UnTRenderer_STEP.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
 #include "tools/UnMakingReports.h"
 #include "tools/UnOutlineDocument.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -50,6 +52,7 @@ const Format Formats[] = {
     {"OBJ", "obj", nullptr, &useOBJRenderer, true},
     {"STL", "stl", nullptr, &useSTLRenderer, true},
     {"3MF", "3mf", nullptr, &use3MFRenderer, true},
+    {"STEP", "step", "stp", &useSTEPRenderer, true},
     {"PLV", "plv", nullptr, nullptr, true},
     {"PNG picture", "png", nullptr, nullptr, false},
 };
@@ -80,6 +83,7 @@ const Format* formatFromExtension(const std::string& path) {
     const std::string ext = lowerCase(std::string_view(path).substr(dot + 1));
     for (const Format& format : Formats)
         if (ext == format.extension) return &format;
+    if (ext == "stp") return formatFromName(ext);
     return nullptr;
 }
 
@@ -105,15 +109,18 @@ void printHelp() {
         "  .stl  stl    binary STL, triangles only, no colour\n"
         "  .3mf  3mf    3MF package, a mesh object and a build item per object, colours and\n"
         "               textures kept\n"
+        "  .step step   STEP AP214 (also .stp), an exact solid of planar faces per object,\n"
+        "               named, its faces coloured; no textures\n"
         "  .plv  plv    the document itself, loaded and saved again\n"
         "  .png  png    a picture of the view after Fit all, drawn without a display\n"
         "\n"
         "Options:\n"
-        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, 3mf, plv or\n"
-        "                       png; overrides the extension\n"
+        "  -f, --format FORMAT  dxf, vrml (or wrl), 3ds, gltf (or glb), obj, stl, 3mf, step\n"
+        "                       (or stp), plv or png; overrides the extension\n"
         "  -s, --size N|WxH     picture size in pixels, each side 16..8192 (default 512)\n"
         "  -u, --unit UNIT      what one unit of the document is: mm (the default), cm, m or in;\n"
-        "                       STL and OBJ are written in millimetres, glTF in metres, and 3MF\n"
+        "                       STL, OBJ and STEP are written in millimetres, glTF in metres, and "
+        "3MF\n"
         "                       declares UNIT itself; DXF, VRML and 3DS keep the numbers\n"
         "  --up y|z             the axis that points up in STL, OBJ and 3MF files; by default\n"
         "                       STL and 3MF are Z up (what lies flat lies on the build plate,\n"
@@ -165,9 +172,10 @@ void printHelp() {
         "outline holds at most 100 vertices: curves are approximated and the largest deviation\n"
         "in millimetres is reported on stderr, with notes on what the drawing held besides.\n"
         "An object whose profile is not closed is exported as the view shows it, without caps;\n"
-        "STL and 3MF exports name in a warning each object that is not watertight, whatever the\n"
-        "cause (an open profile, a path ending on its start without being closed, faces that do\n"
-        "not meet).\n"
+        "STL, 3MF and STEP exports name in a warning each object that is not watertight, whatever\n"
+        "the cause (an open profile, a path ending on its start without being closed, faces that\n"
+        "do not meet); a STEP export also names each object whose faces do not make a valid solid\n"
+        "(a profile that crosses itself, a path that folds back) and writes it as a shell.\n"
         "\n"
         "Exit status: 0 on success, 1 when the document cannot be read or the export fails,\n"
         "2 for a bad command line.\n",
@@ -505,6 +513,12 @@ int run(const Options& options) {
     } catch (const std::exception& e) {
         return failure(exportFailureText(options.output, e.what(), before));
     }
+    // Objects that are not watertight are named below instead.
+    if (options.format->useRenderer == &useSTEPRenderer)
+        for (const TStepShellObject& shell : stepShellObjects())
+            if (std::find(open.begin(), open.end(), shell.Name) == open.end())
+                std::fprintf(stderr, "%s: warning: object \"%s\" is written as a shell: %s\n",
+                             Program, shell.Name.c_str(), shell.Reason.c_str());
     const std::string written = out ? out->WritePath() : options.output;
     // Only a regular file tells its size: a device or a pipe written directly reports 0.
     const bool found = stat(written.c_str(), &st) == 0;

@@ -34,7 +34,8 @@ bool objectIsSolid(const TExtrObj& object) {
 }
 
 bool exportNeedsSolids(void (*useRenderer)()) {
-    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer;
+    return useRenderer == &useSTLRenderer || useRenderer == &use3MFRenderer ||
+           useRenderer == &useSTEPRenderer;
 }
 
 bool pathEndsOnItsStart(const TExtrObj& object) {

@@ -31,8 +31,9 @@ bool objectDrawable(const TExtrObj& object);
 // True when the object encloses a volume: its profile is closed (the last vertex repeats the
 // first), or it is a lathe whose profile starts and ends on the axis.
 bool objectIsSolid(const TExtrObj& object);
-// True for the exports meant for printing (STL, 3MF), given the function that selects the
-// renderer: only solids make sense there, so they warn about the objects that are not watertight.
+// True for the exports meant for printing or machining (STL, 3MF, STEP), given the function that
+// selects the renderer: only solids make sense there, so they warn about the objects that are not
+// watertight.
 bool exportNeedsSolids(void (*useRenderer)());
 // True when the object's path is open but ends on its start: the two end caps meet inside the
 // solid, which is notched there instead of joined.

@@ -1,13 +1,16 @@
 // Mesh exports of closed solids (STL, OBJ, glTF, 3MF): every edge shared by exactly two triangles,
-// once each way, with bit-identical corners, no triangle without area, wound outwards; the
+// once each way, with bit-identical corners, no triangle without area, wound outwards; STEP
+// solids read back valid, of the STL's volume and extent, named and coloured; the
 // builders' own faces closed as exactly before any weld; and one appearance for the profile edges
 // outside every group in every exporter.
 #include "MeshClosure.h"
+#include "StepReadBack.h"
 #include "export_fixtures.h"
 
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer_Exporters.h"
 #include "meshexport/UnTRenderer_Mesh.h"
+#include "meshexport/UnTRenderer_STEP.h"
 #include "scene/UnOpenGL.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +22,7 @@
 #include <functional>
 #include <map>
 #include <sstream>
+#include <string_view>
 
 #include <zlib.h>
 
@@ -501,4 +505,125 @@ TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
               bytesOf(std::make_unique<TOBJRenderer>(), "all.obj", true));
     EXPECT_EQ(bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", false),
               bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", true));
+}
+
+// The facets the view draws (quad and triangle calls) per object, and the colours they take.
+class DrawnFacets : public TRenderer {
+  public:
+    struct Object {
+        size_t facets = 0;
+        std::vector<ColorF> colours;
+    };
+    std::vector<Object> objects;
+
+    void initObject(const std::string&) override {
+        objects.emplace_back();
+        colour_ = DefaultFaceColor;
+    }
+    void setColor(ColorF colour) override { colour_ = colour; }
+    void quads(const TQuadVerts&, bool, const TQuadVerts&) override { add(); }
+    void triangle(const TTriVerts&, bool, const TTriVerts&) override { add(); }
+    void texturedVertex(Vec3 vertex, Vec3 texCoord, Vec3 normal) override {
+        bufferTexturedVertex(vertex, texCoord, normal);
+    }
+
+  private:
+    void add() {
+        Object& o = objects.back();
+        ++o.facets;
+        if (std::none_of(o.colours.begin(), o.colours.end(),
+                         [&](const ColorF& c) { return std::memcmp(&c, &colour_, sizeof c) == 0; }))
+            o.colours.push_back(colour_);
+    }
+    ColorF colour_ = DefaultFaceColor;
+};
+
+// Each closed object becomes one valid solid of planar faces, no more faces than the view draws
+// facets, named as the object and every face coloured as drawn; together they hold the STL's
+// volume and its extent, Z up. (The bench's gear, thousands of faces, is the bench's.)
+TEST_F(MeshExport, ClosedProfilesGiveValidStepSolidsOfTheStlVolumeAndExtent) {
+    for (const Case& c : Cases) {
+        if (std::string_view(c.name) == "gear on a wavy ring") continue;
+        SCOPED_TRACE(c.name);
+        exportAs<TSTLRenderer>(document(c), "solid.stl");
+        setCurrentRenderer(nullptr);
+        double stlVolume = 0;
+        std::array<double, 6> yUp{1e300, 1e300, 1e300, -1e300, -1e300, -1e300};
+        for (const Triangle& t : readStl(file("solid.stl"))) {
+            const Corner &a = t[0], &b = t[1], &d = t[2];
+            stlVolume += (double(a[0]) * (double(b[1]) * d[2] - double(b[2]) * d[1]) -
+                          double(a[1]) * (double(b[0]) * d[2] - double(b[2]) * d[0]) +
+                          double(a[2]) * (double(b[0]) * d[1] - double(b[1]) * d[0])) /
+                         6;
+            for (const Corner& p : t)
+                for (size_t k = 0; k < 3; ++k) {
+                    yUp[k] = std::min(yUp[k], double(p[k]));
+                    yUp[k + 3] = std::max(yUp[k + 3], double(p[k]));
+                }
+        }
+        // The STL's extent Z up (its y becomes z, its z becomes -y), unless it is Z up itself.
+        const std::array<double, 6> zUp{yUp[0], -yUp[5], yUp[1], yUp[3], -yUp[2], yUp[4]};
+
+        auto doc = document(c);
+        auto drawing = std::make_unique<DrawnFacets>();
+        const DrawnFacets& drawnNow = *drawing;
+        setCurrentRenderer(std::move(drawing));
+        redrawDocument(*doc, -1, "");
+        const DrawnFacets drawn = drawnNow;
+        useSTEPRenderer();
+        redrawDocument(*doc, -1, file("solid.step"));
+        setCurrentRenderer(nullptr);
+        for (const TStepShellObject& shell : stepShellObjects())
+            ADD_FAILURE() << shell.Name << " is a shell: " << shell.Reason;
+
+        const std::vector<StepShape> shapes = readStepShapes(file("solid.step"));
+        ASSERT_EQ(shapes.size(), size_t(doc->Count()));
+        double volume = 0;
+        std::array<double, 6> box{1e300, 1e300, 1e300, -1e300, -1e300, -1e300};
+        for (size_t i = 0; i < shapes.size(); ++i) {
+            const StepShape& s = shapes[i];
+            SCOPED_TRACE(s.Name);
+            EXPECT_EQ(s.Name, doc->Items(int(i)).Name);
+            EXPECT_TRUE(s.Solid && s.Valid);
+            EXPECT_LE(s.Faces, drawn.objects[i].facets);
+            EXPECT_EQ(s.ColouredFaces, s.Faces);
+            EXPECT_EQ(s.Colours.size(), drawn.objects[i].colours.size());
+            for (const ColorF& d : drawn.objects[i].colours)
+                EXPECT_TRUE(std::any_of(s.Colours.begin(), s.Colours.end(),
+                                        [&](const auto& k) {
+                                            return std::abs(k[0] - d.R) + std::abs(k[1] - d.G) +
+                                                       std::abs(k[2] - d.B) <
+                                                   1e-3f;
+                                        }))
+                    << d.R << " " << d.G << " " << d.B;
+            volume += s.Volume;
+            for (size_t k = 0; k < 3; ++k) {
+                box[k] = std::min(box[k], s.Box[k]);
+                box[k + 3] = std::max(box[k + 3], s.Box[k + 3]);
+            }
+        }
+        EXPECT_NEAR(volume, stlVolume, 1e-6 * stlVolume);
+        auto within = [&](const std::array<double, 6>& expected) {
+            for (size_t k = 0; k < 6; ++k)
+                if (std::abs(box[k] - expected[k]) > 1e-6) return false;
+            return true;
+        };
+        EXPECT_TRUE(within(zUp) || within(yUp)) << box[0] << " " << box[1] << " " << box[2] << " "
+                                                << box[3] << " " << box[4] << " " << box[5];
+    }
+}
+
+// Faces that make no valid solid (a path that folds back on itself) are written as a shell, and
+// the object is named with the reason.
+TEST_F(MeshExport, StepWritesAnObjectWhoseFacesMakeNoSolidAsANamedShell) {
+    useSTEPRenderer();
+    redrawDocument(*makeDoc("", sweep(Square, {{0, 0}, {0, 100}, {0, 40}}, false, false, false)),
+                   -1, file("bad.step"));
+    setCurrentRenderer(nullptr);
+    ASSERT_EQ(stepShellObjects().size(), 1u);
+    EXPECT_EQ(stepShellObjects()[0].Name, "solid");
+    EXPECT_FALSE(stepShellObjects()[0].Reason.empty());
+    const std::vector<StepShape> shapes = readStepShapes(file("bad.step"));
+    ASSERT_EQ(shapes.size(), 1u);
+    EXPECT_FALSE(shapes[0].Solid);
 }
