@@ -1,6 +1,7 @@
 // The command line's outlines from DXF drawings, put into a new or a loaded document.
 #include "tools/UnOutlineDocument.h"
 
+#include "model/UnLathePitch.h"
 #include "model/UnOutlineImport.h"
 #include "model/UnTExtrObj.h"
 
@@ -45,5 +46,9 @@ void applyOutlineOptions(TExtrObjList& doc, bool newDocument, const TOutlineOpti
             throw EOutlineError("--lathe needs a profile: the object \"" + object->Name +
                                 "\" has none");
         object->MakeLathe(options.Lathe);
+        object->LatheRise = static_cast<float>(options.Rise);
+        object->LatheTurns = static_cast<float>(options.Turns);
+        if (const std::string warning = lathePitchWarning(*object); !warning.empty())
+            report.push_back("warning: " + warning);
     }
 }

@@ -6,11 +6,14 @@
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
+#include "model/UnLathePitch.h"
 #include "tools/UnOutlineDocument.h"
 
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -84,7 +87,8 @@ const Format* formatFromExtension(const std::string& path) {
 void printHelp() {
     std::fputs(
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
-        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
+        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N [--rise MM]\n"
+        "                       [--turns T]) OUTPUT\n"
         "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
         "\n"
         "Writes every object of the Palvorin document INPUT.PLV to OUTPUT, through the same\n"
@@ -113,6 +117,7 @@ void printHelp() {
         "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
         "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
         "  --lathe N            spin the profile about the vertical axis in N steps (3..100)\n"
+        "  --rise MM, --turns T with --lathe, rise MM millimetres a turn for T turns (a thread)\n"
         "  --profile-layer L, --path-layer L\n"
         "                       read only the entities on layer L of the drawing\n"
         "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
@@ -187,6 +192,13 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
 }
 
+// A decimal number with "." whatever the locale, nothing else.
+bool parseNumber(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
 // A missing option value: the message for the command line.
 struct MissingValue {
     std::string option;
@@ -258,6 +270,16 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 return usageError("--lathe takes a number of steps from 3 to 100, not '" +
                                   *value + "'");
             options.outlines.Lathe = int(n);
+        } else if (std::optional<std::string> value =
+                       optionValue("--rise", "--rise", argc, argv, i)) {
+            if (!parseNumber(*value, options.outlines.Rise))
+                return usageError("--rise takes a number of millimetres, not '" + *value + "'");
+            options.outlines.Pitch = true;
+        } else if (std::optional<std::string> value =
+                       optionValue("--turns", "--turns", argc, argv, i)) {
+            if (!parseNumber(*value, options.outlines.Turns))
+                return usageError("--turns takes a number, not '" + *value + "'");
+            options.outlines.Pitch = true;
         } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
             options.unit = findExportUnit(*value);
             if (!options.unit)
@@ -269,6 +291,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     if (options.help) return std::nullopt;
     const TOutlineOptions& o = options.outlines;
     if (!o.Path.empty() && o.Lathe > 0) return usageError("--path and --lathe exclude each other");
+    if (o.Pitch && o.Lathe == 0) return usageError("--rise and --turns go with --lathe");
+    if (o.Pitch)
+        if (const std::string error = lathePitchError(o.Lathe, o.Rise, o.Turns); !error.empty())
+            return usageError(error);
     if (o.Any() && positional.size() == 1) {
         // A new document: its one object needs both outlines.
         if (o.Profile.empty()) return usageError("a new document needs --profile");
