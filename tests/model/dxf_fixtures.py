@@ -136,3 +136,8 @@ doc, msp = new()
 msp.add_line((0, 0, 0), (100, 0, 50))
 msp.add_line((100, 100, 100), (100, 0, 50))
 save(doc, "rising-lines")
+
+# A path straight up: one vertical LINE.
+doc, msp = new()
+msp.add_line((10, 20, 0), (10, 20, 100))
+save(doc, "vertical-line")

@@ -177,6 +177,14 @@ TEST_F(RisingExport, CommandLineBuildsFromThreeDimensionalDrawings) {
     ASSERT_EQ(exportTool("--profile " + circle + " --lathe 12 --rise 8 --turns 3 " + stl), 0);
     EXPECT_NE(readText(dir / "out.txt").find("The turns overlap"), std::string::npos);
 
+    // A path straight up is built facing +X, with a warning.
+    ASSERT_EQ(exportTool("--profile " + circle + " --path " + (dir / "vertical-line.dxf").string() +
+                         " " + stl),
+              0)
+        << readText(dir / "out.txt");
+    EXPECT_NE(readText(dir / "out.txt").find("straight up or down"), std::string::npos);
+    EXPECT_EQ(watertightFaults(readStlTriangles(stl)), "");
+
     const struct {
         std::string args, says;
     } refused[] = {
