@@ -1,4 +1,5 @@
-// The lathe dialog: asks how many steps the circular path of a lathe object gets.
+// The lathe dialog: asks how many steps the circular path of a lathe object gets, and its pitch
+// (rise per turn and turns).
 #pragma once
 
 #include <QDialog>
@@ -8,6 +9,7 @@
 namespace Ui {
 class TfrmLathe;
 }
+class QLineEdit;
 class QPushButton;
 class QSpinBox;
 
@@ -21,6 +23,10 @@ class TfrmLathe : public QDialog {
     bool Confirmed = false;
 
     QSpinBox* subdiv() const;
+    QLineEdit* rise() const;
+    QLineEdit* turns() const;
+    // The pitch read by OK (0 and 1 until then).
+    double Rise = 0, Turns = 1;
     QPushButton* ok() const;
     QPushButton* cancella() const;
 

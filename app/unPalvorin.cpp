@@ -5,6 +5,7 @@
 
 #include "app/Internationalization.h"
 #include "app/UnFrmLathe.h"
+#include "model/UnLathePitch.h"
 #include "app/UnDataDirectory.h"
 #include "app/UnGLCanvas.h"
 #include "editor/UnIcons.h"
@@ -376,8 +377,15 @@ void TfrmPalvorin::latheClick() {
             TfrmLathe dialog(this);
             dialog.exec();
             confirmed = dialog.Confirmed;
-            if (confirmed) CurrentObject->MakeLathe(dialog.subdiv()->value());
+            if (confirmed) {
+                CurrentObject->MakeLathe(dialog.subdiv()->value());
+                CurrentObject->LatheRise = static_cast<float>(dialog.Rise);
+                CurrentObject->LatheTurns = static_cast<float>(dialog.Turns);
+            }
         }
+        if (const std::string warning = confirmed ? lathePitchWarning(*CurrentObject) : "";
+            !warning.empty())
+            showMessage(QMessageBox::Warning, translatedText(QString::fromStdString(warning)));
         Redraw();
         if (confirmed) RecordStep(stepName("Lathe"));
     });

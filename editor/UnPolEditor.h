@@ -71,6 +71,10 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool Saved() const override { return FSaved; }
     bool Closed() const override { return FClosed; }
     void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) override;
+    // A path's heights go back as they came, or as the Helix command made them, while the outline
+    // is still the one they belong to.
+    void SetHeights(const float* heights, int32_t count) override;
+    bool GetHeights(float* heights, int32_t count) override;
     bool Cancelled() const { return FCancelled; }
     // The outline, its groups or the Closed box differ from what the edit started with.
     bool HasChanges() const;
@@ -92,6 +96,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void redoClick();
     void pointsTableClick();
     void roundCornerClick();
+    void helixClick();
     void pointTyped(const QString& x, const QString& y);
     // The user ticks or unticks Closed polygon: ticking closes an open path.
     void closedClicked(bool closed);
@@ -214,6 +219,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     QString LoadedGroups;
     TPointFields* PointFields = nullptr;
     TRoundCornerDialog* CornerDialog = nullptr;
+    std::vector<float> Heights;                // the path's, for HeightsOutline
+    std::vector<OutlineVertex> HeightsOutline; // the stored outline the heights belong to
     bool Panning = false;
     QPoint PanFrom, PanScroll;
 };

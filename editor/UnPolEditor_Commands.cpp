@@ -3,6 +3,8 @@
 // navigation, the outline's overlay, the checks on Save and the question before changes are lost.
 #include "editor/UnPolEditor.h"
 
+#include "editor/UnHelixDialog.h"
+
 #include "app/Internationalization.h"
 #include "app/UnMessages.h"
 #include "editor/GraphicListBox.h"
@@ -66,6 +68,7 @@ void TPolEdit::createEditCommands() {
     menu->addAction(command("mnPointsTable", "Points table...", &TPolEdit::pointsTableClick,
                             {QKeySequence(Qt::CTRL | Qt::Key_T)}));
     menu->addAction(command("mnRoundCorner", "Round corner...", &TPolEdit::roundCornerClick, {}));
+    menu->addAction(command("mnHelix", "&Helix...", &TPolEdit::helixClick, {}));
 
     PointFields = new TPointFields(this);
     ui->pnlToolbar->addWidget(PointFields);
@@ -485,4 +488,38 @@ void TPolEdit::paintOverlay(QPainter* painter) {
             painter->drawRect(QRectF(p.x() - 2.5, p.y() - 2.5, 5, 5));
         }
     painter->restore();
+}
+
+// ---- heights and the helix
+// -----------------------------------------------------------------------
+
+void TPolEdit::SetHeights(const float* heights, int32_t count) {
+    Heights.assign(heights, heights + std::max(count, 0));
+    HeightsOutline = storedOutline();
+}
+
+bool TPolEdit::GetHeights(float* heights, int32_t count) {
+    const std::vector<OutlineVertex> now = storedOutline();
+    auto same = [](const OutlineVertex& a, const OutlineVertex& b) {
+        return a.X == b.X && a.Y == b.Y;
+    };
+    if (int32_t(Heights.size()) != count || now.size() != HeightsOutline.size() ||
+        !std::equal(now.begin(), now.end(), HeightsOutline.begin(), same))
+        return false;
+    std::copy(Heights.begin(), Heights.end(), heights);
+    return true;
+}
+
+void TPolEdit::helixClick() {
+    if (!PathMode) return;
+    static THelixSpec spec;
+    const bool accepted = askHelix(this, spec);
+    activateWindow();
+    if (!accepted) return;
+    const THelixPath helix = makeHelixPath(spec, UnitScale);
+    const std::vector<OutlineVertex> stored(helix.Vertices.begin(),
+                                            helix.Vertices.begin() + helix.Count);
+    replaceOutline(stored, [&] { ui->ckClosed->setChecked(false); });
+    Heights.assign(helix.Heights.begin(), helix.Heights.begin() + helix.Count);
+    HeightsOutline = storedOutline();
 }

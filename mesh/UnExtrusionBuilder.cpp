@@ -4,6 +4,7 @@
 
 #include "mesh/UnEndCaps.h"
 #include "mesh/UnFaceAppearance.h"
+#include "mesh/UnRisingSweep.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnBmpTex.h"
 #include "scene/UnOpenGL.h"
@@ -455,6 +456,9 @@ int32_t buildExtrusion(const std::string& name, TProfileObj& path, TProfileObj& 
                        bool fixedTexCoords, bool selected, const ColorF* /*highlight*/,
                        int32_t listId) {
     if (lathe) return listId;
+    if (pathRises(path))
+        return buildRisingExtrusion(name, path, profile, precision, closed, mitre, embCorner,
+                                    fixedTexCoords, selected, listId);
     allocListId(listId);
     TRenderer& renderer = *currentRenderer();
     renderer.initObject(name);

@@ -219,7 +219,7 @@ struct GuardPass {
 };
 
 struct Vertex {
-    double X, Y, Bulge;
+    double X, Y, Bulge, Z;
 };
 
 // dxflib's entities as pieces in drawing units.
@@ -237,7 +237,7 @@ class PieceCollector : public DL_CreationAdapter {
     void addLine(const DL_LineData& d) override {
         flush();
         TOutlineChain c;
-        c.Points = {{d.x1, d.y1, true}, {d.x2, d.y2, true}};
+        c.Points = {{d.x1, d.y1, true, d.z1}, {d.x2, d.y2, true, d.z2}};
         add(std::move(c));
     }
     void addArc(const DL_ArcData& d) override {
@@ -283,7 +283,7 @@ class PieceCollector : public DL_CreationAdapter {
         PolylineVertices.clear();
     }
     void addVertex(const DL_VertexData& d) override {
-        if (InPolyline) PolylineVertices.push_back({d.x, d.y, d.bulge});
+        if (InPolyline) PolylineVertices.push_back({d.x, d.y, d.bulge, d.z});
     }
     void endSequence() override { flush(); }
     void addSpline(const DL_SplineData& d) override {
@@ -295,14 +295,14 @@ class PieceCollector : public DL_CreationAdapter {
     }
     void addControlPoint(const DL_ControlPointData& d) override {
         if (!InSpline) return;
-        Control.push_back({d.x, d.y, false});
+        Control.push_back({d.x, d.y, false, d.z});
         Weights.push_back(d.w > 0 && std::isfinite(d.w) ? d.w : 1.0);
     }
     void addKnot(const DL_KnotData& d) override {
         if (InSpline) Knots.push_back(d.k);
     }
     void addFitPoint(const DL_FitPointData& d) override {
-        if (InSpline) Fit.push_back({d.x, d.y, false});
+        if (InSpline) Fit.push_back({d.x, d.y, false, d.z});
     }
     // Every other entity reaches the adapter's empty handlers: the guard pass let none through.
 
@@ -327,7 +327,8 @@ class PieceCollector : public DL_CreationAdapter {
                                 std::to_string(MaxPoints) + " points)");
         for (const TChainPoint& p : c.Points)
             if (!std::isfinite(p.X) || !std::isfinite(p.Y) || std::abs(p.X) > MaxCoordinate ||
-                std::abs(p.Y) > MaxCoordinate) {
+                std::abs(p.Y) > MaxCoordinate || !std::isfinite(p.Z) ||
+                std::abs(p.Z) > MaxCoordinate) {
                 ++OutOfRange; // a number no drawing means
                 return;
             }
@@ -367,15 +368,16 @@ class PieceCollector : public DL_CreationAdapter {
     void finishPolyline() {
         std::vector<Vertex> v;
         for (const Vertex& p : PolylineVertices)
-            if (v.empty() || p.X != v.back().X || p.Y != v.back().Y) v.push_back(p);
+            if (v.empty() || p.X != v.back().X || p.Y != v.back().Y || p.Z != v.back().Z)
+                v.push_back(p);
         if (PolylineClosed && v.size() > 1 && v.back().X == v.front().X &&
-            v.back().Y == v.front().Y)
+            v.back().Y == v.front().Y && v.back().Z == v.front().Z)
             v.pop_back();
         if (v.size() < 2) return;
         TOutlineChain c;
         c.Closed = PolylineClosed;
         const size_t segments = PolylineClosed ? v.size() : v.size() - 1;
-        c.Points.push_back({v[0].X, v[0].Y, true});
+        c.Points.push_back({v[0].X, v[0].Y, true, v[0].Z});
         for (size_t i = 0; i < segments; ++i) {
             const Vertex& a = v[i];
             const Vertex& b = v[(i + 1) % v.size()];
@@ -396,9 +398,9 @@ class PieceCollector : public DL_CreationAdapter {
                 }
             }
             if (arcAdded)
-                c.Points.back() = {b.X, b.Y, true}; // the arc ends exactly on the vertex
+                c.Points.back() = {b.X, b.Y, true, b.Z}; // the arc ends exactly on the vertex
             else
-                c.Points.push_back({b.X, b.Y, true});
+                c.Points.push_back({b.X, b.Y, true, b.Z});
         }
         if (PolylineClosed) c.Points.back() = c.Points.front();
         if (PolylineMirrored)
@@ -460,6 +462,11 @@ class PieceCollector : public DL_CreationAdapter {
             return;
         }
         if (c.Points.size() < 2) return;
+        // Heights run evenly from the first defining point's to the last one's.
+        const std::vector<TChainPoint>& given = Control.size() > p ? Control : Fit;
+        for (size_t i = 0; i < c.Points.size() && !given.empty(); ++i)
+            c.Points[i].Z = given.front().Z + (given.back().Z - given.front().Z) * double(i) /
+                                                  double(c.Points.size() - 1);
         c.Points.front().Corner = c.Points.back().Corner = true;
         const TChainPoint &a = c.Points.front(), &b = c.Points.back();
         if (SplineClosed && std::hypot(a.X - b.X, a.Y - b.Y) < 1e-9 * (1 + std::abs(a.X)))

@@ -24,6 +24,7 @@ enum class TOutlineKind { Profile, Path };
 struct TChainPoint {
     double X = 0, Y = 0;
     bool Corner = false;
+    double Z = 0; // height in millimetres, from the ends of LINEs, 3D POLYLINE vertices, SPLINEs
 };
 
 struct TOutlineChain {

@@ -9,7 +9,9 @@
 
 namespace {
 
+// In space when the points lie at different heights: a helix's turns end above their starts.
 double dist(const TChainPoint& a, const TChainPoint& b) {
+    if (a.Z != b.Z) return std::hypot(a.X - b.X, a.Y - b.Y, a.Z - b.Z);
     return std::hypot(a.X - b.X, a.Y - b.Y);
 }
 

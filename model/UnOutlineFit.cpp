@@ -231,9 +231,12 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
         OutlineVertex v;
         v.X = RoundHalfEven(p[i].X * 100 / out.Scale);
         v.Y = RoundHalfEven(ySign * p[i].Y * 100 / out.Scale);
+        const float height =
+            kind == TOutlineKind::Path ? static_cast<float>(p[i].Z * 100 / out.Scale) + 0.0f : 0;
         if (out.Count > 0 && v.X == out.Vertices[out.Count - 1].X &&
-            v.Y == out.Vertices[out.Count - 1].Y)
+            v.Y == out.Vertices[out.Count - 1].Y && height == out.Heights[size_t(out.Count - 1)])
             continue; // two vertices on one storage step
+        out.Heights[size_t(out.Count)] = height;
         out.Vertices[out.Count++] = v;
         at.push_back(i);
     }
@@ -260,10 +263,16 @@ TStoredOutline storeOutline(const TOutlineChain& chain, TOutlineKind kind, int32
                             " corners, more than an outline holds: simplified to " +
                             std::to_string(out.Count) + " vertices");
     }
+    // A path at one height all along (a 2D polyline's elevation) lies in the plane.
+    if (std::all_of(out.Heights.begin(), out.Heights.begin() + out.Count,
+                    [&](float h) { return h == out.Heights[0]; }))
+        out.Heights.fill(0.0f);
     std::vector<Point2> points;
     for (int32_t i = 0; i < out.Count; ++i)
         points.push_back(Point2{out.Vertices[size_t(i)].X, out.Vertices[size_t(i)].Y});
-    if (outlineCrossesItself(points))
+    const bool rises =
+        std::any_of(out.Heights.begin(), out.Heights.end(), [](float h) { return h != 0; });
+    if (!rises && outlineCrossesItself(points))
         out.Notes.push_back("warning: the outline crosses itself");
     return out;
 }

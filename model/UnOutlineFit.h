@@ -16,6 +16,7 @@ constexpr int32_t MinOutlineScale = 10, MaxOutlineScale = 500;
 
 struct TStoredOutline {
     std::array<OutlineVertex, MaxOutlineVertices> Vertices{};
+    std::array<float, MaxOutlineVertices> Heights{}; // a path's, in stored units; 0 in the plane
     int32_t Count = 0;
     int32_t Scale = 100;     // percent: millimetres = stored x Scale / 100
     bool Closed = false;     // a closed outline ends on its first vertex

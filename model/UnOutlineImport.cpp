@@ -90,6 +90,7 @@ void setObjectOutline(TExtrObj& object, TOutlineKind kind, const TStoredOutline&
         object.SetProfileScale(outline.Scale);
     } else {
         object.PathCount = outline.Count;
+        object.PathHeight = outline.Heights;
         object.SetPathScale(outline.Scale);
         object.SetPathClosed(outline.Closed);
     }

@@ -155,6 +155,9 @@ void TExtrObj::Assign(TExtrObj& dest) const {
     dest.Profile = Profile;
     dest.PathCount = PathCount;
     dest.Path = Path;
+    dest.PathHeight = PathHeight;
+    dest.LatheRise = LatheRise;
+    dest.LatheTurns = LatheTurns;
     dest.Groups = Groups; // shared, not duplicated
     dest.Position = Position;
     dest.Rotation = Rotation;
@@ -201,6 +204,7 @@ void TExtrObj::EditPath() {
     editor.Reset();
     editor.SetScale(PathScale);
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
+    editor.SetHeights(PathHeight.data(), BoundedCount(PathCount));
     editor.ShowModal();
     if (!editor.Saved()) return;
     if (editor.Scale() > 0) SetPathScale(editor.Scale());
@@ -208,6 +212,8 @@ void TExtrObj::EditPath() {
     TGroupListRef groups = Groups;
     editor.GetData(Path.data(), count, groups); // path mode leaves the groups as they are
     PathCount = BoundedCount(count);
+    editor.GetHeights(PathHeight.data(), PathCount);
+    std::fill(PathHeight.begin() + PathCount, PathHeight.end(), 0.0f);
     SetPathClosed(editor.Closed());
 }
 
@@ -270,7 +276,8 @@ void TExtrObj::BuildElementLists(TProfileObj& profileList, TProfileObj& pathList
     const ColorF corners = ColorToRGB(CornersColor);
     for (int32_t i = 0; i < pathCount; ++i) {
         TProfileElementObj e;
-        e.Point = Vec3{static_cast<float>(Path[i].X * Ext(t)), 0.0f,
+        e.Point = Vec3{static_cast<float>(Path[i].X * Ext(t)),
+                       static_cast<float>(PathHeight[size_t(i)] * Ext(t)) + 0.0f,
                        static_cast<float>(Path[i].Y * Ext(t))};
         e.Texture = CornersTexture;
         e.Color = corners;
@@ -343,8 +350,15 @@ void TExtrObj::MakeCirclePath(int32_t radius, int32_t segments) {
         ++PathCount;
         a = static_cast<float>(Ext(a) + step);
     }
+    PathHeight.fill(0.0f);
     SetPathClosed(true);
     SetLathe(true);
+}
+
+bool TExtrObj::HasHeights() const {
+    const int32_t count = BoundedCount(PathCount);
+    return std::any_of(PathHeight.begin(), PathHeight.begin() + count,
+                       [](float h) { return h != 0; });
 }
 
 // ---------------------------------------------------------------------------------------------

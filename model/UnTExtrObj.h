@@ -93,6 +93,11 @@ class TOutlineEditorWindow {
     // Fills outline[0..count-1]; in profile mode groups receives the editor's group list, in path
     // mode it is left untouched.
     virtual void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) = 0;
+    // The path's vertex heights (path units, one per vertex), handed over after SetData and read
+    // back after GetData. An editor that does not handle them returns false and the object keeps
+    // its heights for the vertices that remain.
+    virtual void SetHeights(const float* /*heights*/, int32_t /*count*/) {}
+    virtual bool GetHeights(float* /*heights*/, int32_t /*count*/) { return false; }
 };
 
 // Creates the windows the objects open; the application installs one at start, tests install fakes.
@@ -122,6 +127,9 @@ class TExtrObj {
     TGroupListRef Groups;
     std::array<OutlineVertex, MaxOutlineVertices> Path{};
     int32_t PathCount = 0;
+    // Height of each path vertex above the plane, in path units like X and Y (world Y =
+    // height x PathScale / 100); all 0 for a path in the plane.
+    std::array<float, MaxOutlineVertices> PathHeight{};
     bool PathClosed = false;
     int32_t Precision = 2;
     int32_t ProfileScale = 50;
@@ -136,6 +144,10 @@ class TExtrObj {
     std::string TopTexture;
     TColor BottomColor = 0xFFFFFF;
     std::string BottomTexture;
+    // A lathe's pitch: the rise per turn in millimetres of the solid and the number of turns; 0
+    // and 1 spin the profile once in place.
+    float LatheRise = 0;
+    float LatheTurns = 1;
     TfrmExtrOption Options;
     std::unique_ptr<TOutlineEditorWindow> ProfileEditor;
     std::unique_ptr<TOutlineEditorWindow> PathEditor;
@@ -174,6 +186,10 @@ class TExtrObj {
     // width in subdivisions steps.
     void MakeLathe(int32_t subdivisions) { MakeCirclePath(NormalizeLatheProfile(), subdivisions); }
     bool IsComplete() const { return ProfileCount > 0 && PathCount > 0; }
+    // True when a used path vertex has a height other than 0.
+    bool HasHeights() const;
+    // True when the lathe rises or turns other than once.
+    bool HasPitch() const { return LatheRise != 0 || LatheTurns != 1; }
 
     void SaveToStream(TExtrStream& stream) const;
     // dir: directory of the file being read, ending in "/"; empty keeps the stored directory.

@@ -1,5 +1,6 @@
 // The object file (.PLV): object records, the options block, and whole-document save and load.
 #include "model/UnAnsiText.h"
+#include "model/UnObjectExtension.h"
 #include "model/UnSaveTarget.h"
 #include "model/UnTExtrObj.h"
 #include "model/UnTExtrStream.h"
@@ -280,6 +281,7 @@ void TExtrObjList::writeDocument(TExtrStream& stream) const {
     for (const auto& object : Objects)
         object->SaveToStream(stream);
     saveTextureTable(stream);
+    writeExtensionBlock(stream, Objects);
 }
 
 std::vector<std::string> TExtrObjList::readDocument(TExtrStream& stream, const std::string& dir,
@@ -297,6 +299,7 @@ std::vector<std::string> TExtrObjList::readDocument(TExtrStream& stream, const s
         loaded.push_back(std::move(object));
     }
     std::vector<std::string> unloaded = loadTextureTable(stream, dir, messages);
+    readExtensionBlock(stream, loaded);
     stream.Free();
     Objects = std::move(loaded);
     return unloaded;

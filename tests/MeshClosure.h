@@ -2,6 +2,8 @@
 // corners with identical bits, no triangle without area, wound outwards.
 #pragma once
 
+#include "TestFiles.h"
+
 #include <array>
 #include <cstdint>
 #include <cstring>
@@ -55,4 +57,18 @@ inline std::string watertightFaults(const std::vector<Triangle>& triangles, bool
     if (sameWay) out << sameWay << " edges run the same way twice; ";
     if (outwards && !(volume > 0)) out << "volume " << volume / 6 << " not positive; ";
     return out.str();
+}
+
+// The triangles of a binary STL file.
+inline std::vector<Triangle> readStlTriangles(const std::filesystem::path& path) {
+    const Bytes bytes = readBytes(path);
+    std::vector<Triangle> out;
+    if (bytes.size() < 84) return out;
+    const uint32_t count = readLE(bytes, 80, 4);
+    for (uint32_t i = 0; i < count && 84 + 50 * size_t(i + 1) <= bytes.size(); ++i) {
+        Triangle t;
+        std::memcpy(t.data(), &bytes[84 + 50 * size_t(i) + 12], sizeof t);
+        out.push_back(t);
+    }
+    return out;
 }

@@ -1,8 +1,11 @@
 // The command line's outlines from DXF drawings, put into a new or a loaded document.
 #include "tools/UnOutlineDocument.h"
 
+#include "mesh/UnRisingSweep.h"
+#include "model/UnLathePitch.h"
 #include "model/UnOutlineImport.h"
 #include "model/UnTExtrObj.h"
+#include "model/UnTProfileObj.h"
 
 #include <memory>
 
@@ -39,11 +42,22 @@ void applyOutlineOptions(TExtrObjList& doc, bool newDocument, const TOutlineOpti
     if (!options.Path.empty()) {
         apply(options.Path, options.PathLayer, TOutlineKind::Path);
         object->SetLathe(false);
+        if (object->HasHeights()) {
+            TProfileObj profileList, pathList;
+            object->BuildElementLists(profileList, pathList);
+            if (const std::string problem = risingPathProblem(pathList, object->PathClosed);
+                !problem.empty())
+                report.push_back(options.Path + ": warning: " + problem);
+        }
     }
     if (options.Lathe > 0) {
         if (object->ProfileCount == 0)
             throw EOutlineError("--lathe needs a profile: the object \"" + object->Name +
                                 "\" has none");
         object->MakeLathe(options.Lathe);
+        object->LatheRise = static_cast<float>(options.Rise);
+        object->LatheTurns = static_cast<float>(options.Turns);
+        if (const std::string warning = lathePitchWarning(*object); !warning.empty())
+            report.push_back("warning: " + warning);
     }
 }

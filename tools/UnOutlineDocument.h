@@ -11,6 +11,8 @@ struct TOutlineOptions {
     std::string ProfileLayer, PathLayer; // empty: every layer
     std::string Object;                  // the object's name, empty: the first object
     int Lathe = 0;                       // subdivisions, 0: no lathe
+    double Rise = 0, Turns = 1;          // the lathe's pitch: millimetres a turn, turns
+    bool Pitch = false;                  // --rise or --turns given
     bool Any() const { return !Profile.empty() || !Path.empty() || Lathe > 0; }
 };
 

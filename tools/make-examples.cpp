@@ -1,4 +1,5 @@
-// Builds the example documents (moulding, vase, frame) and their texture images.
+// Builds the example documents (moulding, vase, frame, handrail, twist) and their texture images.
+#include "model/UnHelixPath.h"
 #include "model/UnTExtrObj.h"
 #include "model/UnTgroupObj.h"
 #include "scene/UnBmpTex.h"
@@ -445,6 +446,83 @@ std::unique_ptr<TExtrObj> makePanel() {
     return object;
 }
 
+// A moulded handrail climbing a quarter-turn stair: a straight flight, a quarter turn round the
+// newel, a second flight, rising 0.7 mm a millimetre of going.
+std::unique_ptr<TExtrObj> makeHandrail() {
+    auto object = std::make_unique<TExtrObj>();
+    commonOptions(*object, "handrail");
+    ProfileDraft d;
+    d.scale = 2;
+    d.to(-20, 0, 1); // flat underside with a groove
+    d.to(-6, 0, 1);
+    d.to(-6, 4, 1);
+    d.to(6, 4, 1);
+    d.to(6, 0, 1);
+    d.to(20, 0, 2);
+    const int steps = 14;
+    for (int i = 0; i <= steps; ++i) { // rounded top from one side over to the other
+        const double a = Pi * i / steps;
+        d.to(28 * std::cos(a), 22 + 22 * std::sin(a) * (0.8 + 0.2 * std::sin(a)), 2);
+    }
+    setProfile(*object, d, {{1, DarkBrown, "", 1, 1}, {2, White, "walnut", 10, 1}});
+    std::vector<std::pair<double, double>> plan = {{0, 0}, {0, 900}};
+    for (int i = 1; i <= 6; ++i) {
+        const double a = Pi / 2 * i / 6;
+        plan.push_back({300 - 300 * std::cos(a), 900 + 300 * std::sin(a)});
+    }
+    plan.push_back({1200, 1200});
+    double climbed = 0;
+    for (size_t i = 0; i < plan.size(); ++i) {
+        if (i > 0)
+            climbed += 0.7 * std::hypot(plan[i].first - plan[i - 1].first,
+                                        plan[i].second - plan[i - 1].second);
+        object->Path[i] = OutlineVertex{};
+        object->Path[i].X = int32_t(std::lround(plan[i].first));
+        object->Path[i].Y = int32_t(std::lround(plan[i].second));
+        object->PathHeight[i] = float(std::round(climbed));
+    }
+    object->PathCount = int32_t(plan.size());
+    object->SetPathClosed(false);
+    object->SetPathScale(100);
+    object->SetTopColor(rgb(120, 80, 50));
+    object->SetBottomColor(rgb(120, 80, 50));
+    object->SetCornersTexture("walnut");
+    object->SetRotation(Vec3{25, 150, 0});
+    return object;
+}
+
+// A barley-twist column: three strands wound round each other on helices of two turns.
+std::vector<std::unique_ptr<TExtrObj>> makeTwist() {
+    std::vector<std::unique_ptr<TExtrObj>> objects;
+    for (int k = 0; k < 3; ++k) {
+        auto strand = std::make_unique<TExtrObj>();
+        commonOptions(*strand, "strand " + std::to_string(k + 1));
+        ProfileDraft d;
+        for (int i = 0; i < 16; ++i) {
+            const double a = 2 * Pi * i / 16;
+            d.to(14 * std::cos(a), 14 * std::sin(a), 1);
+        }
+        setProfile(*strand, d, {{1, White, "wood", 2, 1}});
+        THelixSpec helix;
+        helix.Radius = 16;
+        helix.RisePerTurn = 180;
+        helix.Turns = 2;
+        helix.StepsPerTurn = 24;
+        helix.StartAngle = 120.0 * k;
+        const THelixPath path = makeHelixPath(helix, 100);
+        std::copy_n(path.Vertices.begin(), path.Count, strand->Path.begin());
+        std::copy_n(path.Heights.begin(), path.Count, strand->PathHeight.begin());
+        strand->PathCount = path.Count;
+        strand->SetPathClosed(false);
+        strand->SetPathScale(100);
+        strand->SetTopColor(rgb(150, 98, 60));
+        strand->SetBottomColor(rgb(150, 98, 60));
+        strand->SetPrecision(1);
+        objects.push_back(std::move(strand));
+    }
+    return objects;
+}
+
 // The texture table saved with a document names the images without a directory: the loader looks
 // for them beside the document.
 void useTextures(const std::filesystem::path& dir, const std::vector<std::string>& names) {
@@ -494,6 +572,14 @@ int main(int argc, char** argv) {
         frame.push_back(makePanel());
         useTextures(dir, {"wood.bmp", "checker.bmp"});
         saveDocument(dir / "frame.PLV", std::move(frame));
+
+        std::vector<std::unique_ptr<TExtrObj>> handrail;
+        handrail.push_back(makeHandrail());
+        useTextures(dir, {"walnut.jpg"});
+        saveDocument(dir / "handrail.PLV", std::move(handrail));
+
+        useTextures(dir, {"wood.bmp", "walnut.jpg"});
+        saveDocument(dir / "twist.PLV", makeTwist());
         clearTextureTable();
         return 0;
     } catch (const std::exception& e) {

@@ -9,12 +9,15 @@
 #include "render/UnTRenderer.h"
 #include "scene/UnOffscreenView.h" // the picture sizes; the view itself only with PALVORIN_PICTURES
 #include "tools/UnMakingReports.h"
+#include "model/UnLathePitch.h"
 #include "tools/UnOutlineDocument.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -90,7 +93,8 @@ const Format* formatFromExtension(const std::string& path) {
 void printHelp() {
     std::fputs(
         "Usage: palvorin-export [OPTIONS] INPUT.PLV OUTPUT\n"
-        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N) OUTPUT\n"
+        "       palvorin-export --profile PROFILE.dxf (--path PATH.dxf | --lathe N [--rise MM]\n"
+        "                       [--turns T]) OUTPUT\n"
         "       palvorin-export INPUT.PLV --profile PROFILE.dxf [--path PATH.dxf] OUTPUT\n"
         "       palvorin-export INPUT.PLV [--report R.json] [--cut-list C.csv] [--turning T.csv]\n"
         "                       [OUTPUT]\n"
@@ -130,6 +134,7 @@ void printHelp() {
         "  --profile FILE.dxf   the profile from a DXF drawing (its largest closed outline)\n"
         "  --path FILE.dxf      the path from a DXF drawing (its longest chain, open or closed)\n"
         "  --lathe N            spin the profile about the vertical axis in N steps (3..100)\n"
+        "  --rise MM, --turns T with --lathe, rise MM millimetres a turn for T turns (a thread)\n"
         "  --profile-layer L, --path-layer L\n"
         "                       read only the entities on layer L of the drawing\n"
         "  --object NAME        with INPUT, the object that takes the outlines (default: the\n"
@@ -230,6 +235,13 @@ bool parseSize(const std::string& text, int& width, int& height) {
     return number(text.substr(0, x), width) && number(text.substr(x + 1), height);
 }
 
+// A decimal number with "." whatever the locale, nothing else.
+bool parseNumber(const std::string& text, double& value) {
+    const char* end = text.data() + text.size();
+    const auto [ptr, ec] = std::from_chars(text.data(), end, value);
+    return !text.empty() && ec == std::errc() && ptr == end && std::isfinite(value);
+}
+
 // A missing option value: the message for the command line.
 struct MissingValue {
     std::string option;
@@ -306,6 +318,16 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
                 return usageError("--lathe takes a number of steps from 3 to 100, not '" + *value +
                                   "'");
             options.outlines.Lathe = int(n);
+        } else if (std::optional<std::string> value =
+                       optionValue("--rise", "--rise", argc, argv, i)) {
+            if (!parseNumber(*value, options.outlines.Rise))
+                return usageError("--rise takes a number of millimetres, not '" + *value + "'");
+            options.outlines.Pitch = true;
+        } else if (std::optional<std::string> value =
+                       optionValue("--turns", "--turns", argc, argv, i)) {
+            if (!parseNumber(*value, options.outlines.Turns))
+                return usageError("--turns takes a number, not '" + *value + "'");
+            options.outlines.Pitch = true;
         } else if (std::optional<std::string> value = optionValue("--unit", "-u", argc, argv, i)) {
             options.unit = findExportUnit(*value);
             if (!options.unit)
@@ -324,6 +346,10 @@ std::optional<int> parseArguments(int argc, char** argv, Options& options) {
     if (m.Frame && (!o.Path.empty() || o.Lathe > 0))
         return usageError("--frame makes the path: it excludes --path and --lathe");
     if (m.Rebate && !m.Frame) return usageError("--rebate goes with --frame");
+    if (o.Pitch && o.Lathe == 0) return usageError("--rise and --turns go with --lathe");
+    if (o.Pitch)
+        if (const std::string error = lathePitchError(o.Lathe, o.Rise, o.Turns); !error.empty())
+            return usageError(error);
     if (o.Any() && positional.size() == 1) {
         // A new document: its one object needs both outlines.
         if (o.Profile.empty()) return usageError("a new document needs --profile");

@@ -61,6 +61,17 @@ std::vector<std::string> notWatertightObjects(const TExtrObjList& doc) {
 
 namespace {
 
+TLathePitch lathePitch(const TExtrObj& object) {
+    TLathePitch pitch;
+    pitch.Rise = object.LatheRise;
+    pitch.Turns = object.LatheTurns;
+    pitch.StartColor = ColorToRGB(object.TopColor);
+    pitch.StartTexture = object.TopTexture;
+    pitch.EndColor = ColorToRGB(object.BottomColor);
+    pitch.EndTexture = object.BottomTexture;
+    return pitch;
+}
+
 // Builds one object's mesh into the current renderer and returns the list id it used.
 uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
                      TRedrawHooks& hooks) {
@@ -77,7 +88,7 @@ uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
     int32_t id;
     if (object.Lathe)
         id = buildLathe(object.Name, pathList, profileList, object.Precision, false, selected,
-                        &highlight, listId);
+                        &highlight, listId, lathePitch(object));
     else
         id = buildExtrusion(object.Name, pathList, profileList, object.Precision, object.PathClosed,
                             object.Lathe, !object.RoundCorner, object.EmbCorner, false, selected,

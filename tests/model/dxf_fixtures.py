@@ -170,3 +170,26 @@ save(doc, "lath")
 doc, msp = new()
 msp.add_lwpolyline([(0, 0), (300, 0), (300, 200), (0, 200)], close=True)
 save(doc, "picture")
+# A helix as a 3D POLYLINE: radius 50, rising 30 a turn, 3 turns in 24 steps a turn; and a 10 mm
+# circle to sweep along it.
+doc, msp = new("R12")
+msp.add_polyline3d([(50 * math.cos(2 * math.pi * i / 24), 50 * math.sin(2 * math.pi * i / 24),
+                     30 * i / 24) for i in range(73)])
+save(doc, "helix-3d")
+doc, msp = new()
+msp.add_circle((0, 0), 5)
+save(doc, "circle-10")
+doc, msp = new()
+msp.add_lwpolyline([(0, 5), (4, 0), (8, 5), (4, 10)], close=True)
+save(doc, "diamond")
+
+# Two LINEs rising in z, the second written end to start.
+doc, msp = new()
+msp.add_line((0, 0, 0), (100, 0, 50))
+msp.add_line((100, 100, 100), (100, 0, 50))
+save(doc, "rising-lines")
+
+# A path straight up: one vertical LINE.
+doc, msp = new()
+msp.add_line((10, 20, 0), (10, 20, 100))
+save(doc, "vertical-line")

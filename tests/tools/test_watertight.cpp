@@ -30,19 +30,6 @@ using namespace fixtures;
 
 namespace {
 
-std::vector<Triangle> readStl(const std::string& path) {
-    const Bytes bytes = readBytes(path);
-    std::vector<Triangle> out;
-    if (bytes.size() < 84) return out;
-    const uint32_t count = readLE(bytes, 80, 4);
-    for (uint32_t i = 0; i < count && 84 + 50 * size_t(i + 1) <= bytes.size(); ++i) {
-        Triangle t;
-        std::memcpy(t.data(), &bytes[84 + 50 * size_t(i) + 12], sizeof t);
-        out.push_back(t);
-    }
-    return out;
-}
-
 // The triangles of an OBJ file, by the positions their "f" lines index.
 std::vector<Triangle> readObj(const std::string& path) {
     std::istringstream text(readText(path));
@@ -267,6 +254,20 @@ std::unique_ptr<TExtrObj> gearRing(int n, int precision) {
     return object;
 }
 
+// A path of heights: a helix of radius 80 rising 60 a turn in 12 steps, or a closed ring of 16
+// tilted across x.
+std::unique_ptr<TExtrObj> rising(bool helix, bool round, bool embedded) {
+    auto object = sweep(Square, {}, !helix, round, embedded);
+    object->PathCount = helix ? 25 : 17;
+    for (int i = 0; i < object->PathCount; ++i) {
+        const double a = 2 * M_PI * i / (helix ? 12 : 16);
+        const int x = int(std::lround(80 * std::cos(a))), y = int(std::lround(80 * std::sin(a)));
+        setOutline(object->Path.data() + i, {{x, y}});
+        object->PathHeight[size_t(i)] = helix ? 5.0f * float(i) : float(0.4 * x + 20);
+    }
+    return object;
+}
+
 struct Case {
     const char* name;
     std::function<std::unique_ptr<TExtrObj>()> make;
@@ -354,6 +355,11 @@ const Case Cases[] = {
      [] {
          return lathe({{20, 0}, {35, 0}, {35, 10}, {20, 10}, {20, 0}}, 72);
      }},
+    {"helix mitred", [] { return rising(true, false, false); }},
+    {"helix round", [] { return rising(true, true, false); }, false},
+    {"helix embedded", [] { return rising(true, false, true); }},
+    {"tilted ring mitred", [] { return rising(false, false, false); }},
+    {"tilted ring embedded", [] { return rising(false, false, true); }},
     {"example frame", nullptr, true, "frame.PLV"},
     {"example moulding", nullptr, true, "moulding.PLV"},
     {"example vase", nullptr, true, "vase.PLV"},
@@ -390,7 +396,7 @@ TEST_F(MeshExport, ClosedProfilesGiveWatertightSolidsInEveryMeshFormat) {
     for (const Case& c : Cases) {
         SCOPED_TRACE(c.name);
         exportAs<TSTLRenderer>(document(c), "solid.stl");
-        EXPECT_EQ(watertightFaults(readStl(file("solid.stl"))), "");
+        EXPECT_EQ(watertightFaults(readStlTriangles(file("solid.stl"))), "");
         exportAs<TOBJRenderer>(document(c), "solid.obj");
         EXPECT_EQ(watertightFaults(readObj(file("solid.obj"))), "");
         const KeptGLTF* gltf = exportAs<KeptGLTF>(document(c), "solid.glb");
@@ -427,7 +433,7 @@ TEST_F(MeshExport, BuildersCloseEverySolidExactly) {
 // the solid is still wound outwards.
 TEST_F(MeshExport, RoundCornerFoldsTouchAlongOneEdgeOfAnOutwardSolid) {
     exportAs<TSTLRenderer>(makeDoc("", turn(90, true, false, Star)), "folds.stl");
-    EXPECT_EQ(watertightFaults(readStl(file("folds.stl"))), "2 edges run the same way twice; ");
+    EXPECT_EQ(watertightFaults(readStlTriangles(file("folds.stl"))), "2 edges run the same way twice; ");
 }
 
 // The L-turn with a green start cap, a red end cap and blue corners and no edge group: the sides
