@@ -205,6 +205,8 @@ void TPolEdit::closeEndingPath() {
     const TMultiLineEdit& e = *ui->MultiLineEdit1;
     if (!PathMode || KeepOpen || ui->ckClosed->isChecked() || e.Mode != mmIdle || !e.IsClosed())
         return;
+    // A rising path (a helix of whole turns) ends above its start, not on it.
+    if (!Heights.empty() && Heights.front() != Heights.back()) return;
     ui->ckClosed->setChecked(true);
     panels[1]->setText(translatedText(msg::PathEndsOnStart));
 }

@@ -82,7 +82,9 @@ TEST_F(AppTest, OpenLooksDownOnTheDocumentSoAFlatFrameShowsItsFace) {
     w->loadClick();
     EXPECT_FLOAT_EQ(scene.rx, 360 - LookDownAngle);
     const QImage above = frame();
-    EXPECT_GT(rowsShown(above), above.height() / 4) << "the frame's face shows";
+    // A level camera shows under a tenth of the rows; from above the face takes a fifth or more,
+    // however wide the docks beside the view leave it.
+    EXPECT_GT(rowsShown(above), above.height() / 5) << "the frame's face shows";
     // The whole frame in view: the border rows and columns show background only.
     for (const QRect& edge :
          {QRect(0, 0, above.width(), 1), QRect(0, above.height() - 1, above.width(), 1),

@@ -555,7 +555,7 @@ TEST_F(MeshExport, ClosedProfilesGiveValidStepSolidsOfTheStlVolumeAndExtent) {
         setCurrentRenderer(nullptr);
         double stlVolume = 0;
         std::array<double, 6> yUp{1e300, 1e300, 1e300, -1e300, -1e300, -1e300};
-        for (const Triangle& t : readStl(file("solid.stl"))) {
+        for (const Triangle& t : readStlTriangles(file("solid.stl"))) {
             const Corner &a = t[0], &b = t[1], &d = t[2];
             stlVolume += (double(a[0]) * (double(b[1]) * d[2] - double(b[2]) * d[1]) -
                           double(a[1]) * (double(b[0]) * d[2] - double(b[2]) * d[0]) +
