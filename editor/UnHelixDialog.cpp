@@ -12,7 +12,7 @@
 #include <QRadioButton>
 #include <QSpinBox>
 
-bool askHelix(QWidget* parent, THelixSpec& spec) {
+bool askHelix(QWidget* parent, THelixShape& shape) {
     QDialog dialog(parent);
     dialog.setObjectName(QStringLiteral("HelixDialog"));
     dialog.setWindowTitle(translatedText("Helix"));
@@ -25,19 +25,19 @@ bool askHelix(QWidget* parent, THelixSpec& spec) {
         box->setValue(value);
         return box;
     };
-    QDoubleSpinBox* radius = number("radius", spec.Radius, 0.1, 100000, 2);
-    QDoubleSpinBox* rise = number("rise", spec.RisePerTurn, -100000, 100000, 2);
-    QDoubleSpinBox* turns = number("turns", spec.Turns, 0.05, 1000, 2);
+    QDoubleSpinBox* radius = number("radius", shape.Radius, 0.1, 100000, 2);
+    QDoubleSpinBox* rise = number("rise", shape.RisePerTurn, -100000, 100000, 2);
+    QDoubleSpinBox* turns = number("turns", shape.Turns, 0.05, 1000, 2);
     auto* steps = new QSpinBox(&dialog);
     steps->setObjectName(QStringLiteral("steps"));
     steps->setRange(3, 360);
-    steps->setValue(spec.StepsPerTurn);
-    QDoubleSpinBox* start = number("start", spec.StartAngle, -360, 360, 1);
+    steps->setValue(shape.StepsPerTurn);
+    QDoubleSpinBox* start = number("start", shape.StartAngle, -360, 360, 1);
     auto* right = new QRadioButton(translatedText("&Right hand"), &dialog);
     auto* left = new QRadioButton(translatedText("&Left hand"), &dialog);
     right->setObjectName(QStringLiteral("right"));
     left->setObjectName(QStringLiteral("left"));
-    (spec.LeftHand ? left : right)->setChecked(true);
+    (shape.LeftHand ? left : right)->setChecked(true);
     form->addRow(translatedText("R&adius (mm)"), radius);
     form->addRow(translatedText("&Rise per turn (mm)"), rise);
     form->addRow(translatedText("&Turns"), turns);
@@ -48,7 +48,7 @@ bool askHelix(QWidget* parent, THelixSpec& spec) {
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(buttons);
     QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    THelixSpec chosen = spec;
+    THelixShape chosen = shape;
     QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, [&] {
         chosen.Radius = radius->value();
         chosen.RisePerTurn = rise->value();
@@ -63,6 +63,6 @@ bool askHelix(QWidget* parent, THelixSpec& spec) {
         box.exec();
     });
     if (dialog.exec() != QDialog::Accepted) return false;
-    spec = chosen;
+    shape = chosen;
     return true;
 }

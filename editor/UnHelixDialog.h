@@ -6,6 +6,6 @@
 
 class QWidget;
 
-// Shows the dialog on spec; true when OK took values that make a helix (values that do not are
+// Shows the dialog on shape; true when OK took values that make a helix (values that do not are
 // refused with a message that says why, the dialog staying open).
-bool askHelix(QWidget* parent, THelixSpec& spec);
+bool askHelix(QWidget* parent, THelixShape& shape);

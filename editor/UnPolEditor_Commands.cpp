@@ -514,11 +514,11 @@ bool TPolEdit::GetHeights(float* heights, int32_t count) {
 
 void TPolEdit::helixClick() {
     if (!PathMode) return;
-    static THelixSpec spec;
-    const bool accepted = askHelix(this, spec);
+    static THelixShape shape;
+    const bool accepted = askHelix(this, shape);
     activateWindow();
     if (!accepted) return;
-    const THelixPath helix = makeHelixPath(spec, UnitScale);
+    const THelixPath helix = makeHelixPath(shape, UnitScale);
     const std::vector<OutlineVertex> stored(helix.Vertices.begin(),
                                             helix.Vertices.begin() + helix.Count);
     replaceOutline(stored, [&] { ui->ckClosed->setChecked(false); });

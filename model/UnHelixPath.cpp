@@ -7,12 +7,12 @@
 #include <cmath>
 #include <stdexcept>
 
-int64_t helixVertices(const THelixSpec& s) {
+int64_t helixVertices(const THelixShape& s) {
     const double steps = std::round(s.Turns * s.StepsPerTurn);
     return std::isfinite(steps) && steps < 1e9 ? int64_t(steps) + 1 : INT64_MAX;
 }
 
-std::string helixProblem(const THelixSpec& s) {
+std::string helixProblem(const THelixShape& s) {
     if (!std::isfinite(s.Radius) || !(s.Radius > 0) || s.Radius > 1e6)
         return "The radius must be a number of millimetres above 0.";
     if (!std::isfinite(s.RisePerTurn) || std::fabs(s.RisePerTurn) > MaxLatheRise)
@@ -30,7 +30,7 @@ std::string helixProblem(const THelixSpec& s) {
     return {};
 }
 
-THelixPath makeHelixPath(const THelixSpec& s, int32_t scale) {
+THelixPath makeHelixPath(const THelixShape& s, int32_t scale) {
     if (const std::string problem = helixProblem(s); !problem.empty())
         throw std::invalid_argument(problem);
     THelixPath out;

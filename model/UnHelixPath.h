@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-struct THelixSpec {
+struct THelixShape {
     double Radius = 50;      // millimetres
     double RisePerTurn = 30; // millimetres
     double Turns = 2;
@@ -24,13 +24,13 @@ struct THelixPath {
 };
 
 // The number of vertices the helix needs: turns x steps per turn, rounded, plus one.
-int64_t helixVertices(const THelixSpec& spec);
+int64_t helixVertices(const THelixShape& shape);
 
 // Why the helix cannot be made (a value that is not a number or out of range, more vertices than
 // an outline holds, with how many it would need); empty when it can.
-std::string helixProblem(const THelixSpec& spec);
+std::string helixProblem(const THelixShape& shape);
 
 // The helix in path units at scale percent (stored = millimetres x 100 / scale), the plan
 // coordinates rounded to whole units and the heights kept exact. Throws std::invalid_argument
 // with helixProblem's text.
-THelixPath makeHelixPath(const THelixSpec& spec, int32_t scale);
+THelixPath makeHelixPath(const THelixShape& shape, int32_t scale);

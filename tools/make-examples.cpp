@@ -503,7 +503,7 @@ std::vector<std::unique_ptr<TExtrObj>> makeTwist() {
             d.to(14 * std::cos(a), 14 * std::sin(a), 1);
         }
         setProfile(*strand, d, {{1, White, "wood", 2, 1}});
-        THelixSpec helix;
+        THelixShape helix;
         helix.Radius = 16;
         helix.RisePerTurn = 180;
         helix.Turns = 2;

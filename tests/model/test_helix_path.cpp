@@ -6,7 +6,7 @@
 #include <cmath>
 
 TEST(HelixPath, VerticesHeightsAndHand) {
-    THelixSpec s;
+    THelixShape s;
     s.Radius = 50;
     s.RisePerTurn = 30;
     s.Turns = 3;
@@ -41,7 +41,7 @@ TEST(HelixPath, RefusedValuesSayWhy) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.says);
-        THelixSpec s;
+        THelixShape s;
         s.Radius = c.radius, s.RisePerTurn = c.rise, s.Turns = c.turns, s.StepsPerTurn = c.steps;
         EXPECT_NE(helixProblem(s).find(c.says), std::string::npos) << helixProblem(s);
         EXPECT_THROW(makeHelixPath(s, 100), std::invalid_argument);
