@@ -32,5 +32,6 @@ cmake --build build-sanitize -j2 --target "fuzz_$target"
 work=${PALVORIN_FUZZ_WORK:-/tmp/palvorin-fuzz}/$target
 mkdir -p "$work/corpus"
 echo "fuzz.sh: running fuzz_$target for $seconds s; findings in $work" >&2
+export LSAN_OPTIONS="suppressions=$PWD/tests/lsan-occt.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 exec build-sanitize/tests/fuzz/"fuzz_$target" -max_total_time="$seconds" -print_final_stats=1 \
   -artifact_prefix="$work/" "$@" "$work/corpus" "tests/fuzz/corpus/$target"

@@ -18,6 +18,7 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DBUILD_
   -DPALVORIN_CORE_ONLY=ON -DPALVORIN_SANITIZE=ON -DPALVORIN_FUZZ=ON "${compiler[@]}"
 cmake --build build-sanitize -j2
 ASAN_OPTIONS=halt_on_error=1:abort_on_error=1:detect_leaks=1 \
+  LSAN_OPTIONS="suppressions=$PWD/tests/lsan-occt.supp" \
   UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j2
 
