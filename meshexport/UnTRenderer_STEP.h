@@ -2,6 +2,8 @@
 // close, and why. (The exporter itself is chosen with useSTEPRenderer.)
 #pragma once
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -13,3 +15,11 @@ struct TStepShellObject {
 
 // The objects of the STEP export started last that were written as shells, in document order.
 const std::vector<TStepShellObject>& stepShellObjects();
+
+// Told while the STEP exports started from now on write: the faces written so far and in all.
+// Returning false stops the export: no file is left, and a file it would have replaced stays as it
+// was. An empty function (the default) is not called.
+using TStepProgress = std::function<bool(size_t done, size_t total)>;
+void setStepProgress(TStepProgress progress);
+// True when the STEP export started last was stopped that way.
+bool stepExportCancelled();

@@ -59,7 +59,8 @@ class TRenderer {
     Vec3 primTexCoords[4]{};
     int32_t primMode = 0;
     std::string textureName;
-    Matrix4 objectMatrix; // identity until the first setObjectMatrix
+    Matrix4 objectMatrix;        // identity until the first setObjectMatrix
+    bool outlineCrosses = false; // the current object's profile crosses itself (the traversal's)
     Vec3 boundsMin{};
     Vec3 boundsMax{};
 

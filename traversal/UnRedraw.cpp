@@ -4,6 +4,7 @@
 #include "mesh/UnExtrusionBuilder.h"
 #include "mesh/UnLatheBuilder.h"
 #include "meshexport/UnTRenderer_Mesh.h"
+#include "model/UnOutlineFit.h"
 #include "model/UnTProfileObj.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
@@ -72,6 +73,15 @@ TLathePitch lathePitch(const TExtrObj& object) {
     return pitch;
 }
 
+// True when the object's profile crosses or touches itself: its faces cross each other then,
+// although they may close.
+bool profileCrosses(const TExtrObj& object) {
+    std::vector<Point2> points;
+    for (int i = 0; i < object.ProfileCount; ++i)
+        points.push_back(Point2{object.Profile[size_t(i)].X, object.Profile[size_t(i)].Y});
+    return outlineCrossesItself(points);
+}
+
 // Builds one object's mesh into the current renderer and returns the list id it used.
 uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
                      TRedrawHooks& hooks) {
@@ -82,6 +92,7 @@ uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
     object.BuildElementLists(profileList, pathList);
 
     placeObject(object.Position, object.Rotation);
+    currentRenderer()->outlineCrosses = profileCrosses(object);
     if (object.DisplayList != 0) hooks.deleteObjectLists(static_cast<int32_t>(object.DisplayList));
 
     const auto listId = static_cast<int32_t>(object.DisplayList);

@@ -433,7 +433,8 @@ TEST_F(MeshExport, BuildersCloseEverySolidExactly) {
 // the solid is still wound outwards.
 TEST_F(MeshExport, RoundCornerFoldsTouchAlongOneEdgeOfAnOutwardSolid) {
     exportAs<TSTLRenderer>(makeDoc("", turn(90, true, false, Star)), "folds.stl");
-    EXPECT_EQ(watertightFaults(readStlTriangles(file("folds.stl"))), "2 edges run the same way twice; ");
+    EXPECT_EQ(watertightFaults(readStlTriangles(file("folds.stl"))),
+              "2 edges run the same way twice; ");
 }
 
 // The L-turn with a green start cap, a red end cap and blue corners and no edge group: the sides
@@ -619,17 +620,59 @@ TEST_F(MeshExport, ClosedProfilesGiveValidStepSolidsOfTheStlVolumeAndExtent) {
     }
 }
 
-// Faces that make no valid solid (a path that folds back on itself) are written as a shell, and
-// the object is named with the reason.
+// Faces that make no valid solid (a path that folds back on itself, a profile crossing itself
+// although its faces close) are written as a shell, and the object is named with the reason.
 TEST_F(MeshExport, StepWritesAnObjectWhoseFacesMakeNoSolidAsANamedShell) {
-    useSTEPRenderer();
-    redrawDocument(*makeDoc("", sweep(Square, {{0, 0}, {0, 100}, {0, 40}}, false, false, false)),
-                   -1, file("bad.step"));
-    setCurrentRenderer(nullptr);
-    ASSERT_EQ(stepShellObjects().size(), 1u);
-    EXPECT_EQ(stepShellObjects()[0].Name, "solid");
-    EXPECT_FALSE(stepShellObjects()[0].Reason.empty());
-    const std::vector<StepShape> shapes = readStepShapes(file("bad.step"));
-    ASSERT_EQ(shapes.size(), 1u);
-    EXPECT_FALSE(shapes[0].Solid);
+    const Points BowTie{{-10, -10}, {10, 10}, {10, -10}, {-10, 10}, {-10, -10}};
+    // A notch from the top whose tip touches the bottom.
+    const Points Notch{{-10, -10}, {10, -10}, {10, 10},  {1, 10},
+                       {0, -10},   {-1, 10},  {-10, 10}, {-10, -10}};
+    struct {
+        std::unique_ptr<TExtrObj> object;
+        const char* reason;
+    } cases[] = {
+        {sweep(Square, {{0, 0}, {0, 100}, {0, 40}}, false, false, false), "its faces leave gaps"},
+        {sweep(BowTie, {{0, 0}, {0, 100}}, false, false, false),
+         "its faces do not make a valid solid"},
+        {sweep(Notch, {{0, 0}, {0, 100}}, false, false, false), "its profile crosses itself"},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.reason);
+        useSTEPRenderer();
+        redrawDocument(*makeDoc("", std::move(c.object)), -1, file("bad.step"));
+        setCurrentRenderer(nullptr);
+        ASSERT_EQ(stepShellObjects().size(), 1u);
+        EXPECT_EQ(stepShellObjects()[0].Name, "solid");
+        EXPECT_EQ(stepShellObjects()[0].Reason, c.reason);
+        const std::vector<StepShape> shapes = readStepShapes(file("bad.step"));
+        ASSERT_EQ(shapes.size(), 1u);
+        EXPECT_FALSE(shapes[0].Solid);
+        EXPECT_EQ(shapes[0].Name, "solid");
+    }
+}
+
+// An export stopped through its progress report leaves no file, and the file it would have
+// replaced stays as it was; one not stopped is told every face.
+TEST_F(MeshExport, StepExportStoppedThroughItsProgressLeavesTheEarlierFile) {
+    const Bytes earlier{'e', 'a', 'r', 'l', 'i', 'e', 'r'};
+    write("kept.step", earlier);
+    size_t last = 0, total = 0;
+    for (const bool stop : {true, false}) {
+        setStepProgress([&](size_t done, size_t all) {
+            last = done;
+            total = all;
+            return !stop;
+        });
+        useSTEPRenderer();
+        redrawDocument(*makeDoc("", zigzag(false, false, Square)), -1, file("kept.step"));
+        setCurrentRenderer(nullptr);
+        setStepProgress(nullptr);
+        EXPECT_EQ(stepExportCancelled(), stop);
+        EXPECT_EQ(readBytes(file("kept.step")) == earlier, stop);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir),
+                                std::filesystem::directory_iterator()),
+                  1);
+    }
+    EXPECT_GT(total, 0u);
+    EXPECT_EQ(last, total);
 }
