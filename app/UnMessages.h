@@ -23,6 +23,8 @@
     X(StlFiles, "STL files")                                                                       \
     X(ThreeMFFiles, "3MF files")                                                                   \
     X(StepFiles, "STEP files")                                                                     \
+    X(WritingStep, "Writing the STEP file...")                                                     \
+    X(CancelWriting, "&Cancel")                                                                    \
     X(StepShell,                                                                                   \
       "Not a valid solid: the faces of %1 do not make one (%2), so the STEP file holds them as a " \
       "shell.")                                                                                    \

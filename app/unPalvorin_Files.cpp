@@ -21,14 +21,19 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 
 #include <algorithm>
+#include <memory>
 #include <iterator>
 #include <optional>
 #include <string_view>
 #include <stdexcept>
 
 namespace {
+
+// A STEP export of at least this many faces shows its progress.
+constexpr size_t StepProgressFaces = 3000;
 
 // "Description (*.EXT *.ext);;All files (*)", the description translated.
 QString fileFilter(const QString& description, const QString& ext) {
@@ -262,6 +267,30 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
     std::optional<TBusyCursor> busy(std::in_place);
     if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
     std::vector<std::string> open;
+    // A STEP file of many faces takes a moment to write: its progress is shown, with a way out.
+    std::unique_ptr<QProgressDialog> progress;
+    const bool step = useExportRenderer == &useSTEPRenderer;
+    if (step)
+        setStepProgress([&](size_t done, size_t total) {
+            if (total < StepProgressFaces) return true;
+            if (!progress) {
+                busy.reset();
+                progress = std::make_unique<QProgressDialog>(translatedText(msg::WritingStep),
+                                                             translatedText(msg::CancelWriting), 0,
+                                                             int(total), this);
+                progress->setWindowModality(Qt::WindowModal);
+                progress->setMinimumDuration(0);
+            }
+            progress->setValue(int(done));
+            QCoreApplication::processEvents();
+            return !progress->wasCanceled();
+        });
+    struct TNoProgress {
+        bool step;
+        ~TNoProgress() {
+            if (step) setStepProgress(nullptr);
+        }
+    } noProgress{step};
     try {
         useExportRenderer();
         // The file renderer gets the traversal without the screen's list steps, so the view's
@@ -277,10 +306,16 @@ void TfrmPalvorin::ExportDocument(const QString& fileName, void (*useExportRende
         showMessage(QMessageBox::Critical, exportErrorText(fileName, e.what(), before));
         return;
     }
+    progress.reset();
     useOGLRenderer();
     SceneReady = true;
-    NoteSaveFolder(fileName);
     busy.reset();
+    if (step && stepExportCancelled()) {
+        // Stopped: no file was written, and the one there before stays.
+        CurrentFileName = previousFileName;
+        return;
+    }
+    NoteSaveFolder(fileName);
     if (exportNeedsSolids(useExportRenderer)) {
         QStringList names;
         for (const std::string& name : open)
