@@ -13,7 +13,9 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <array>
 #include <cstring>
@@ -171,6 +173,31 @@ TEST_F(AppTest, FailedOpenNamesTheFileSaysWhatIsWrongAndStartsANewDocument) {
         w->messages.clear();
         w->messageIcons.clear();
     }
+}
+
+// A STEP export of thousands of faces shows its progress; Cancel there leaves the file it would
+// have replaced as it was, nothing beside it, and no message.
+TEST_F(AppTest, CancellingALargeStepExportKeepsTheEarlierFile) {
+    QTemporaryDir dir;
+    open("twist.PLV"); // three strands of about 1900 faces each
+    const QString target = dir.filePath("twist.step");
+    ASSERT_TRUE(writeFile(target, "earlier"));
+    QString shown;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        if (auto* progress = w->findChild<QProgressDialog*>()) {
+            shown = progress->labelText();
+            progress->cancel();
+            press.stop();
+        }
+    });
+    press.start(0);
+    w->saveAnswer = target;
+    w->command("mnExpSTEP")->trigger();
+    EXPECT_EQ(shown, "Writing the STEP file...");
+    EXPECT_EQ(fileBytes(target), "earlier");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"twist.step"});
+    EXPECT_TRUE(w->messages.isEmpty()) << w->messages.join("|").toStdString();
 }
 
 TEST_F(AppTest, EachExportWritesWhatTheBatchExportWrites) {
