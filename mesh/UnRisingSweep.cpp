@@ -262,25 +262,32 @@ std::vector<TRisingCornerInfo> risingCorners(const TProfileObj& path, const TPro
     return out;
 }
 
-std::string risingPathProblem(const TProfileObj& path, bool closed) {
+TRisingPathProblem checkRisingPath(const TProfileObj& path, bool closed) {
     const TRisingPath r = distinctPoints(path, closed);
     const std::vector<TSweepFrame> frames = framesOf(r, closed);
     if (frames.empty()) return {};
     if (std::all_of(frames.begin(), frames.end(), [](const TSweepFrame& f) {
             return std::hypot(f.Z[0], f.Z[2]) <= VerticalShare;
         }))
-        return "The path runs only straight up or down: the profile has no direction to face "
-               "there, so it faces +X.";
+        return {RisingOnlyVerticalText, 0};
     const size_t S = frames.size();
     for (size_t v = closed ? 0 : 1; v < S; ++v) {
         const TSweepFrame& a = frames[(v + S - 1) % S];
         const TSweepFrame& b = frames[v];
         const double c = dot(of(a.Z), of(b.Z));
         if (std::cos(std::acos(std::clamp(c, -1.0, 1.0)) / 2) < MinMitreCos)
-            return "The path folds back on itself at vertex " + std::to_string(r.Element[v] + 1) +
-                   ": its section there stands across the incoming segment.";
+            return {RisingFoldsBackText, r.Element[v] + 1};
     }
     return {};
+}
+
+std::string risingPathProblem(const TProfileObj& path, bool closed) {
+    const TRisingPathProblem p = checkRisingPath(path, closed);
+    if (!p.Text) return {};
+    std::string text = p.Text;
+    if (const size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(p.Vertex));
+    return text;
 }
 
 int32_t buildRisingExtrusion(const std::string& name, TProfileObj& path, TProfileObj& profile,
