@@ -358,26 +358,17 @@ int32_t buildRisingExtrusion(const std::string& name, TProfileObj& path, TProfil
         if (!embCorner && s > 0 && before.Turns)
             buildCornerBands(Pa, profile, before.Ring, g.Rows.front(), segments[s - 1].Rows.back());
 
-        bool textured = false;
-        if (m >= 2 && !profile.Items(0).GroupStart)
-            applyAppearance(renderer, std::string(), DefaultFaceColor, textured);
+        TBandEdges edges(renderer, profile);
+        const bool& textured = edges.textured;
         const bool wedgeA = embCorner && before.Turns, wedgeB = embCorner && after.Turns;
         const size_t rows = g.Rows.size();
         const float uspan = Pb.TexU - Pa.TexU;
         for (int k = 0; k + 1 < m; ++k) {
             const size_t ka = size_t(k), kb = ka + 1;
-            const TProfileElementObj& a = profile.Items(k);
-            const TProfileElementObj& b = profile.Items(k + 1);
-            if (a.GroupStart) applyAppearance(renderer, a.Texture, a.Color, textured);
-            const float vNear = a.TexV;
-            const float vFar =
-                b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
-            const float R = static_cast<float>(a.RepeatU);
+            const TBandEdge edge = edges.edge(k);
             auto uv = [&](float u0, float u1) {
-                return fixedTexCoords
-                           ? FixedTexCoords
-                           : TQuadVerts{Vec3{(1 - u0) * R, vNear, 0}, Vec3{(1 - u1) * R, vNear, 0},
-                                        Vec3{(1 - u1) * R, vFar, 0}, Vec3{(1 - u0) * R, vFar, 0}};
+                return edge.quadTexCoords((1 - u0) * edge.RepeatU, (1 - u1) * edge.RepeatU,
+                                          fixedTexCoords);
             };
             if (wedgeA) {
                 const std::vector<Vec3>& from = g.Rows.front();
