@@ -177,3 +177,16 @@ TEST(BuildWarnings, RisingPathsThatRunStraightUpOrFoldBackAreNamed) {
     EXPECT_EQ(seen, (std::vector<std::string>{"shaft 0 " + std::string(RisingOnlyVerticalText),
                                               "fold 2 " + std::string(RisingFoldsBackText)}));
 }
+
+// An open path whose last point lies on its first leaves the end caps meeting inside the solid;
+// a helix of whole turns ends above its start and does not.
+TEST(BuildWarnings, APathEndsOnItsStartOnlyAtTheSameHeight) {
+    auto object = makeBlock();
+    object->PathCount = 4;
+    const int xz[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 0}};
+    for (int i = 0; i < 4; ++i)
+        object->Path[size_t(i)].X = xz[i][0], object->Path[size_t(i)].Y = xz[i][1];
+    EXPECT_TRUE(pathEndsOnItsStart(*object));
+    object->PathHeight = {0, 10, 20, 30};
+    EXPECT_FALSE(pathEndsOnItsStart(*object));
+}
