@@ -286,6 +286,7 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
     e.SetVertices(buffer.data(), m);
     KeepOpen = false;
     ui->ckClosed->setChecked(closed);
+    GivenClosed = closed;
     closeEndingPath();
     if (!PathMode && groups) {
         Groups = std::make_shared<TGroupPropertyList>();

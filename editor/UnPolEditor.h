@@ -224,6 +224,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
         false; // the user unticked Closed polygon: a path ending on its start stays open
     std::vector<OutlineVertex> LoadedOutline;
     bool LoadedClosed = false;
+    bool GivenClosed = false; // the Closed flag SetData was given
     QString LoadedGroups;
     TPointFields* PointFields = nullptr;
     TRoundCornerDialog* CornerDialog = nullptr;

@@ -9,15 +9,25 @@
 
 #include <QCheckBox>
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 
 #include <algorithm>
+#include <vector>
 
 void TPolEdit::SetHeights(const float* heights, int32_t count) {
     // Not an edit: the heights belong to the outline SetData gave.
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     e.Line.SetHeights(heights, std::max(count, 0));
-    LoadedHeights = e.Heights();
+    // SetData took the path for one in the plane: a rising path that ends above its start is not
+    // closed by ending on it after all.
+    const std::vector<float> h = e.Heights();
+    if (PathMode && !GivenClosed && ui->ckClosed->isChecked() && !h.empty() &&
+        h.front() != h.back()) {
+        ui->ckClosed->setChecked(false);
+        panels[1]->clear();
+    }
+    noteLoadedState();
     e.update();
 }
 
@@ -50,6 +60,8 @@ void TPolEdit::paintHeights(QPainter* painter) {
     painter->save();
     painter->setFont(font);
     painter->setPen(QColor(120, 40, 0));
+    // A label that would cover one already drawn is left out (a tight helix at a small zoom).
+    std::vector<QRectF> drawn;
     for (int32_t i = 0; i < int32_t(heights.size()); ++i) {
         if (heights[size_t(i)] == 0) continue;
         // A closed ring's end lies on its start: one label when their heights agree.
@@ -57,9 +69,15 @@ void TPolEdit::paintHeights(QPainter* painter) {
             heights.back() == heights.front())
             continue;
         const Point2 p = e.Line.Vertex(i).Pos;
-        const QPointF at(p.X * e.Zoom + 5, p.Y * e.Zoom - 5);
-        painter->drawText(at, QStringLiteral("h %1").arg(
-                                  QString::fromStdString(FormatMm(toMm(heights[size_t(i)])))));
+        const QString text =
+            QStringLiteral("h %1").arg(QString::fromStdString(FormatMm(toMm(heights[size_t(i)]))));
+        const QRectF box = QRectF(painter->fontMetrics().boundingRect(text))
+                               .translated(p.X * e.Zoom + 5, p.Y * e.Zoom - 5);
+        if (std::any_of(drawn.begin(), drawn.end(),
+                        [&](const QRectF& r) { return r.intersects(box); }))
+            continue;
+        drawn.push_back(box);
+        painter->drawText(QPointF(p.X * e.Zoom + 5, p.Y * e.Zoom - 5), text);
     }
     painter->restore();
 }

@@ -6,6 +6,7 @@
 
 #include "editor/UnPointFields.h"
 
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -95,4 +96,17 @@ TEST_F(PolEditTest, AProfileHasNoHeightColumnNorField) {
     w.press("mnPointsTable");
     EXPECT_EQ(columns, 2);
     EXPECT_FALSE(w.pointFields()->heightField()->isVisibleTo(&w));
+}
+
+// A helix of whole turns ends above its start: opened with its heights it stays open, where a
+// path in the plane that ends on its start is ticked closed.
+TEST_F(PolEditTest, ARisingPathEndingAboveItsStartOpensOpen) {
+    const Outline square{{0, 0}, {100, 0}, {100, 100}, {0, 100}, {0, 0}};
+    for (const bool rising : {false, true}) {
+        open(square, true, {}, false);
+        const float flat[5] = {}, climb[5] = {0, 10, 20, 30, 40};
+        w.SetHeights(rising ? climb : flat, 5);
+        EXPECT_EQ(w.findChild<QCheckBox*>("ckClosed")->isChecked(), !rising) << rising;
+        EXPECT_FALSE(w.HasChanges());
+    }
 }
