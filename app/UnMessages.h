@@ -75,6 +75,10 @@
     X(PointsTableTitle, "Points table")                                                            \
     X(PasteRowsHint, "Paste rows of X and %1 (Ctrl+V) from a spreadsheet or a listing; Ctrl+C "    \
                      "copies the selected rows.")                                                  \
+    X(PasteRowsHeightsHint,                                                                        \
+      "Paste rows of X, %1 and height, or of X and %1 keeping the heights (Ctrl+V), from a "       \
+      "spreadsheet or a listing; Ctrl+C copies the selected rows.")                                \
+    X(HeightColumn, "Height (mm)")                                                                 \
     X(RowNotANumber, "Row %1: \"%2\" is not a number. Nothing was changed.")                       \
     X(RowEmptyCell, "Row %1: a cell is empty. Nothing was changed.")                               \
     X(RowNotAPoint,                                                                                \

@@ -205,6 +205,9 @@ class TfrmPalvorin : public QMainWindow {
     // A null message stands for an exception that carries none.
     void reportException(const char* message);
     void reportLater(const QString& text);
+    // The status bar's last panel tells what the builders did instead of what a rising path asks
+    // (a path only straight up or down, a corner folding back); all of them in its tool tip.
+    void showBuildWarnings();
 
     void createToolbarAndMenus();
     // Tells why and returns true when the current object is not complete (nothing is saved).

@@ -1,6 +1,9 @@
 // The main window's picture: the screen's steps around the shared traversal, and frames.
 #include "app/UnGLCanvas.h"
 #include "app/unPalvorin.h"
+#include "app/Internationalization.h"
+#include "app/UnQtText.h"
+#include "traversal/UnBuildWarnings.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer_OGL.h"
 #include "scene/UnOpenGL_GL.h"
@@ -136,7 +139,7 @@ void TfrmPalvorin::Repaint() {
 }
 
 void TfrmPalvorin::Redraw() {
-    if (!Document || Document->Count() == 0) return;
+    if (!Document || Document->Count() == 0) return panels[2]->clear();
     if (ui->glcanvas->context() == nullptr) {
         // The view has no context before it is first shown; the redraw runs once it has one.
         redrawPending = true;
@@ -153,6 +156,7 @@ void TfrmPalvorin::Redraw() {
         throw;
     }
     SceneReady = true;
+    showBuildWarnings();
     updateSceneExtent();
     if (fitAfterRedraw && scene.ready) {
         fitAfterRedraw = false;
@@ -189,4 +193,17 @@ void TfrmPalvorin::disegnaClick() {
 
 void TfrmPalvorin::mnRefreshClick() {
     disegnaClick();
+}
+
+void TfrmPalvorin::showBuildWarnings() {
+    QStringList lines;
+    for (const TBuildWarning& w : buildWarnings(*Document)) {
+        QString text = translatedText(w.Text);
+        if (text.contains(QLatin1String("%1"))) text = text.arg(w.Vertex);
+        lines << QStringLiteral("\"%1\": %2").arg(modelText(w.Object), text);
+    }
+    QLabel* panel = panels[2];
+    panel->setText(lines.isEmpty() ? QString() : lines.front());
+    panel->setToolTip(lines.join(QLatin1Char('\n')));
+    panel->setStyleSheet(lines.isEmpty() ? QString() : QStringLiteral("color: #a04000;"));
 }

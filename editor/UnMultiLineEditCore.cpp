@@ -285,6 +285,11 @@ std::vector<uint8_t> TMultiLineEditCore::State() const {
     s.WriteInt32(HostScale);
     s.WriteBoolean(HostClosed);
     Line.SaveToStream(s);
+    // The heights follow the figure's record, which has no room for them.
+    const std::vector<float> heights = Line.Heights();
+    s.WriteInt32(int32_t(heights.size()));
+    for (float h : heights)
+        s.WriteDouble(h);
     return s.Bytes();
 }
 
@@ -307,6 +312,7 @@ void TMultiLineEditCore::Snapshot() {
 void TMultiLineEditCore::BeginChange() {
     Pending = State();
     PendingOutline = Outline();
+    PendingHeights = Heights();
     PendingScale = HostScale;
     PendingClosed = HostClosed;
 }
@@ -316,13 +322,15 @@ bool TMultiLineEditCore::EndChange() {
     const std::vector<OutlineVertex> now = Outline();
     const bool changed = !std::equal(now.begin(), now.end(), PendingOutline.begin(),
                                      PendingOutline.end(), VerticesEqual) ||
-                         HostScale != PendingScale || HostClosed != PendingClosed;
+                         Heights() != PendingHeights || HostScale != PendingScale ||
+                         HostClosed != PendingClosed;
     if (changed) {
         Push(UndoRing, std::move(Pending));
         RedoRing.clear();
     }
     Pending.clear();
     PendingOutline.clear();
+    PendingHeights.clear();
     return changed;
 }
 
@@ -334,6 +342,10 @@ void TMultiLineEditCore::Restore(std::vector<uint8_t> state) {
     HostClosed = s.ReadBoolean();
     TFCMultiLine restored;
     restored.LoadFromStream(s);
+    std::vector<float> heights(size_t(std::clamp(s.ReadInt32(), 0, MaxOutlineVertices)));
+    for (float& h : heights)
+        h = float(s.ReadDouble());
+    restored.SetHeights(heights.data(), int32_t(heights.size()));
     Line = std::move(restored);
     Line.SetScale(Zoom);
     SelectedFigures.clear();
@@ -427,6 +439,7 @@ bool TMultiLineEditCore::CloseOutline() {
         Line.AppendPoint(Line.StartPoint.Pos);
         Line.Points.back()->Groups = endGroups;
         Line.EndPoint.Groups = Line.StartPoint.Groups;
+        Line.EndPoint.Height = Line.StartPoint.Height;
     });
     return true;
 }
@@ -503,6 +516,6 @@ void TMultiLineEditCore::FlipHorizontal(int32_t axis) {
 void TMultiLineEditCore::FlipVertical(int32_t axis) {
     Command([&] { Line.FlipVertical(axis); });
 }
-void TMultiLineEditCore::SetVertices(const OutlineVertex* buffer, int32_t n) {
-    Command([&] { Line.SetVertices(buffer, n); });
+void TMultiLineEditCore::SetVertices(const OutlineVertex* buffer, int32_t n, const float* heights) {
+    Command([&] { Line.SetVertices(buffer, n, heights); });
 }

@@ -101,7 +101,7 @@ class TMultiLineEditCore {
     // dropped. The redo ring empties.
     void Snapshot();
     // One undo step per change: BeginChange notes the line's state, EndChange puts that state on
-    // the ring when the outline (positions or groups) differs from it; true then.
+    // the ring when the outline (positions, groups or heights) differs from it; true then.
     void BeginChange();
     bool EndChange();
     // Back to the newest snapshot, which leaves the ring; false when there is none. The state left
@@ -152,7 +152,9 @@ class TMultiLineEditCore {
     int32_t GetVertices(OutlineVertex* buffer) const { return Line.GetVertices(buffer); }
     // The vertices in model coordinates, start to end.
     std::vector<OutlineVertex> Outline() const;
-    void SetVertices(const OutlineVertex* buffer, int32_t n);
+    // The vertices' heights, in Outline's order.
+    std::vector<float> Heights() const { return Line.Heights(); }
+    void SetVertices(const OutlineVertex* buffer, int32_t n, const float* heights = nullptr);
 
   private:
     TMultiLineEditView& View;
@@ -166,6 +168,7 @@ class TMultiLineEditCore {
     std::deque<std::vector<uint8_t>> UndoRing, RedoRing;
     std::vector<uint8_t> Pending; // the state BeginChange noted
     std::vector<OutlineVertex> PendingOutline;
+    std::vector<float> PendingHeights;
     int32_t PendingScale = 0;
     bool PendingClosed = false;
 

@@ -101,10 +101,16 @@ bool TOutlineCommands::importFrom(const QString& fileName, const QString& layer)
     for (int32_t i = 0; i < outline.Count; ++i)
         stored.push_back(
             OutlineVertex{outline.Vertices[size_t(i)].X, outline.Vertices[size_t(i)].Y});
-    editor.replaceOutline(stored, [&] {
-        editor.SetScale(outline.Scale);
-        if (editor.PathMode) editor.ui->ckClosed->setChecked(outline.Closed);
-    });
+    // A path from a 3D drawing brings its heights.
+    const std::vector<float> heights(outline.Heights.begin(),
+                                     outline.Heights.begin() + outline.Count);
+    editor.replaceOutline(
+        stored,
+        [&] {
+            editor.SetScale(outline.Scale);
+            if (editor.PathMode) editor.ui->ckClosed->setChecked(outline.Closed);
+        },
+        heights);
 
     // The status bar's panel is narrow: the deviation there, the whole story in its tool tip.
     QString details = fromLocal(outlineSummary(outline, kind));

@@ -18,28 +18,38 @@ TPointFields::TPointFields(QWidget* parent) : QWidget(parent) {
         f->setFixedWidth(80);
         f->setEnabled(false);
         f->setToolTip(QStringLiteral("Millimetres of the solid; Return moves the selected point"));
-        connect(f, &QLineEdit::returnPressed, this, [this] { emit Typed(FX->text(), FY->text()); });
+        connect(f, &QLineEdit::returnPressed, this,
+                [this] { emit Typed(FX->text(), FY->text(), FH->text()); });
         return f;
     };
     FX = field("pointX");
     FY = field("pointY");
+    FH = field("pointHeight");
     FYName = new QLabel(QStringLiteral("Y"), this);
+    FHName = new QLabel(QStringLiteral("Height"), this);
     layout->addWidget(new QLabel(QStringLiteral("X"), this));
     layout->addWidget(FX);
     layout->addWidget(FYName);
     layout->addWidget(FY);
+    layout->addWidget(FHName);
+    layout->addWidget(FH);
     layout->addWidget(new QLabel(QStringLiteral("mm"), this));
+    SetPathMode(false);
 }
 
-void TPointFields::SetYName(const QString& name) {
-    FYName->setText(name);
+void TPointFields::SetPathMode(bool path) {
+    FYName->setText(path ? QStringLiteral("Z") : QStringLiteral("Y"));
+    FHName->setVisible(path);
+    FH->setVisible(path);
+    adjustSize();
 }
 
-void TPointFields::ShowPoint(bool shown, double x, double y) {
-    for (QLineEdit* f : {FX, FY}) {
+void TPointFields::ShowPoint(bool shown, double x, double y, double height) {
+    for (QLineEdit* f : {FX, FY, FH}) {
         f->setEnabled(shown);
         if (f->hasFocus() && f->isModified()) continue;
-        const QString text = shown ? QString::fromStdString(FormatMm(f == FX ? x : y)) : QString();
+        const double value = f == FX ? x : f == FY ? y : height;
+        const QString text = shown ? QString::fromStdString(FormatMm(value)) : QString();
         if (f->text() != text) {
             f->setText(text);
             f->setModified(false);

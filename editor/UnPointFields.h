@@ -1,5 +1,6 @@
-// The selected point's X and Y in millimetres of the solid, as two fields on the editor's tool
-// bar: they show the one selected point and move it exactly to a typed value (Return).
+// The selected point's X and Y (on a path X, Z and its height) in millimetres of the solid, as
+// fields on the editor's tool bar: they show the one selected point and move it exactly to a
+// typed value (Return).
 #pragma once
 
 #include <QWidget>
@@ -12,19 +13,20 @@ class TPointFields : public QWidget {
   public:
     explicit TPointFields(QWidget* parent = nullptr);
 
-    // The second field's name: Y for a profile, Z for a path.
-    void SetYName(const QString& name);
+    // A path's fields: Z for the second, and the height field shown.
+    void SetPathMode(bool path);
     // Shows a point (fields enabled) or none (fields empty and disabled); a field being typed in
     // keeps its text.
-    void ShowPoint(bool shown, double x, double y);
+    void ShowPoint(bool shown, double x, double y, double height);
     QLineEdit* xField() const { return FX; }
     QLineEdit* yField() const { return FY; }
+    QLineEdit* heightField() const { return FH; }
 
   signals:
-    // Return in either field, with both fields' texts.
-    void Typed(const QString& x, const QString& y);
+    // Return in any field, with the fields' texts.
+    void Typed(const QString& x, const QString& y, const QString& height);
 
   private:
-    QLabel* FYName;
-    QLineEdit *FX, *FY;
+    QLabel *FYName, *FHName;
+    QLineEdit *FX, *FY, *FH;
 };

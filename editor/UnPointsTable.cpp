@@ -37,18 +37,22 @@ QVariant groupsOf(const OutlineVertex& v) {
 } // namespace
 
 TPointsTable::TPointsTable(const std::vector<OutlineVertex>& outline, int32_t scalePercent,
-                           const QString& yName, QWidget* parent)
-    : QDialog(parent), Scale(scalePercent) {
+                           const QString& yName, QWidget* parent, const std::vector<float>& heights)
+    : QDialog(parent), Scale(scalePercent), Columns(heights.empty() ? 2 : 3) {
     setObjectName(QStringLiteral("PointsTable"));
     setWindowTitle(QString::fromLatin1(msg::PointsTableTitle));
-    Table = new QTableWidget(0, 2, this);
+    Table = new QTableWidget(0, Columns, this);
     Table->setObjectName(QStringLiteral("points"));
-    Table->setHorizontalHeaderLabels({QStringLiteral("X (mm)"), yName + QStringLiteral(" (mm)")});
+    QStringList headings{QStringLiteral("X (mm)"), yName + QStringLiteral(" (mm)")};
+    if (Columns == 3) headings << translatedText(msg::HeightColumn);
+    Table->setHorizontalHeaderLabels(headings);
     Table->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     Table->setSelectionBehavior(QAbstractItemView::SelectRows);
     Table->installEventFilter(this);
     for (const OutlineVertex& v : outline) {
-        setRow(Table->rowCount(), {StoredToMm(v.X, Scale), StoredToMm(v.Y, Scale)}, groupsOf(v));
+        const size_t i = size_t(Table->rowCount());
+        const double h = i < heights.size() ? StoredToMm(heights[i], Scale) : 0;
+        setRow(int(i), {StoredToMm(v.X, Scale), StoredToMm(v.Y, Scale), h, true}, groupsOf(v));
     }
 
     Closed = new QCheckBox(QStringLiteral("Closed"), this);
@@ -62,7 +66,9 @@ TPointsTable::TPointsTable(const std::vector<OutlineVertex>& outline, int32_t sc
     Note = new QLabel(this);
     Note->setWordWrap(true);
     // The hint names the columns as their headings do (X and Y, or X and Z on a path).
-    auto* hint = new QLabel(translatedText(msg::PasteRowsHint).arg(yName), this);
+    auto* hint = new QLabel(
+        translatedText(Columns == 3 ? msg::PasteRowsHeightsHint : msg::PasteRowsHint).arg(yName),
+        this);
     hint->setObjectName(QStringLiteral("hint"));
     hint->setWordWrap(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -80,7 +86,7 @@ TPointsTable::TPointsTable(const std::vector<OutlineVertex>& outline, int32_t sc
     layout->addLayout(row);
     layout->addWidget(Note);
     layout->addWidget(buttons);
-    resize(420, 560);
+    resize(Columns == 3 ? 520 : 420, 560);
 
     connect(buttons, &QDialogButtonBox::accepted, this, &TPointsTable::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &TPointsTable::reject);
@@ -103,6 +109,7 @@ void TPointsTable::setRow(int row, const TPointRow& point, const QVariant& group
     x->setData(Qt::UserRole, groups);
     Table->setItem(row, 0, x);
     Table->setItem(row, 1, new QTableWidgetItem(mm(point.Y)));
+    if (Columns == 3) Table->setItem(row, 2, new QTableWidgetItem(mm(point.H)));
 }
 
 bool TPointsTable::readRows(std::vector<TPointRow>& rows, TRowsProblem& problem) const {
@@ -118,10 +125,11 @@ bool TPointsTable::readRows(std::vector<TPointRow>& rows, TRowsProblem& problem)
 }
 
 bool TPointsTable::readRow(int r, TPointRow& p, TRowsProblem& problem) const {
-    for (int c = 0; c < 2; ++c) {
+    p.HasH = Columns == 3;
+    for (int c = 0; c < Columns; ++c) {
         const QTableWidgetItem* item = Table->item(r, c);
         const std::string text = item ? item->text().toStdString() : std::string();
-        if (!ParseMm(text, c == 0 ? p.X : p.Y)) {
+        if (!ParseMm(text, c == 0 ? p.X : c == 1 ? p.Y : p.H)) {
             const bool empty = QString::fromStdString(text).trimmed().isEmpty();
             problem = {empty ? TRowsError::EmptyCell : TRowsError::NotANumber, r + 1, text};
             return false;
@@ -133,7 +141,8 @@ bool TPointsTable::readRow(int r, TPointRow& p, TRowsProblem& problem) const {
 bool TPointsTable::lastRepeatsFirst() const {
     const int n = Table->rowCount();
     if (n < 2) return false;
-    for (int c = 0; c < 2; ++c) {
+    // A rising path that ends above its start is not closed.
+    for (int c = 0; c < Columns; ++c) {
         double a = 0, b = 0;
         const QTableWidgetItem *first = Table->item(0, c), *last = Table->item(n - 1, c);
         if (!first || !last || !ParseMm(first->text().toStdString(), a) ||
@@ -153,7 +162,8 @@ void TPointsTable::refresh() {
     std::vector<TPointRow> rows;
     TRowsProblem problem;
     readRows(rows, problem);
-    const TStoredRows rounded = StoreExactly(rows, Scale, Reach);
+    TStoredRows rounded = StoreExactly(rows, Scale, Reach);
+    if (Columns == 3) StoreHeights(rows, rounded);
     RoundingText = rounded.MaxShift > RoundingNoteLimit ? translatedText(msg::RoundingNote)
                                                               .arg(mm(StoredToMm(1, rounded.Scale)))
                                                               .arg(rounded.WorstRow)
@@ -170,7 +180,7 @@ void TPointsTable::closedToggled(bool closed) {
     if (closed && n >= 2 && !lastRepeatsFirst()) {
         setRow(n, {}, QVariant());
         const QSignalBlocker quiet(Table);
-        for (int c = 0; c < 2; ++c)
+        for (int c = 0; c < Columns; ++c)
             Table->item(n, c)->setText(Table->item(0, c) ? Table->item(0, c)->text() : QString());
     } else if (!closed && lastRepeatsFirst()) {
         Table->removeRow(n - 1);
@@ -213,19 +223,24 @@ void TPointsTable::copyRows() {
     TRowsProblem problem;
     for (qsizetype i = 0; i < chosen.size(); ++i)
         if (!readRow(chosen[i], rows[size_t(i)], problem)) return showMessage(problemText(problem));
-    QApplication::clipboard()->setText(QString::fromStdString(PointRowsToText(rows)));
+    QApplication::clipboard()->setText(QString::fromStdString(PointRowsToText(rows, Columns == 3)));
 }
 
 void TPointsTable::pasteRows(const QString& text) {
     TRowsProblem problem;
-    const std::vector<TPointRow> rows = ParsePointRows(text.toStdString(), problem);
+    std::vector<TPointRow> rows = ParsePointRows(text.toStdString(), problem, Columns == 3);
     if (problem.Error != TRowsError::None) return showMessage(problemText(problem));
     if (rows.empty()) return;
     const QList<int> selected = chosenRows(false);
     int at = Table->rowCount();
     if (!selected.isEmpty()) {
-        // The pasted rows take the place of the selected ones.
+        // The pasted rows take the place of the selected ones; a row without a height keeps the
+        // height of the row it replaces.
         at = selected.front();
+        for (size_t i = 0; i < rows.size() && i < size_t(selected.size()) && Columns == 3; ++i) {
+            const QTableWidgetItem* h = Table->item(selected[qsizetype(i)], 2);
+            if (!rows[i].HasH && h) ParseMm(h->text().toStdString(), rows[i].H);
+        }
         for (auto r = selected.rbegin(); r != selected.rend(); ++r)
             Table->removeRow(*r);
     } else if (Table->currentRow() >= 0) {
@@ -258,6 +273,7 @@ void TPointsTable::accept() {
     TRowsProblem problem;
     if (!readRows(rows, problem)) return showMessage(problemText(problem));
     Stored = StoreExactly(rows, Scale, Reach);
+    Heights = Columns == 3 ? StoreHeights(rows, Stored) : std::vector<float>();
     Outline.assign(rows.size(), OutlineVertex{});
     for (size_t r = 0; r < rows.size(); ++r) {
         Outline[r].X = Stored.Stored[r].X;

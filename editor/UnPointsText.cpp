@@ -84,7 +84,8 @@ bool ParseMm(const std::string& text, double& value) {
     return r.ec == std::errc() && r.ptr == end && std::isfinite(value) && std::fabs(value) < Reach;
 }
 
-std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& problem) {
+std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& problem,
+                                      bool heights) {
     problem = {};
     std::vector<TPointRow> rows;
     size_t from = 0;
@@ -109,13 +110,14 @@ std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& pro
             fields = split(line, ',');
         else
             fields = splitSpaces(line);
-        if (fields.size() != 2) {
+        if (fields.size() != 2 && (!heights || fields.size() != 3)) {
             problem = {TRowsError::FieldCount, row, line};
             return rows;
         }
         TPointRow p;
-        for (int k = 0; k < 2; ++k)
-            if (!ParseMm(fields[k], k == 0 ? p.X : p.Y)) {
+        p.HasH = fields.size() == 3;
+        for (size_t k = 0; k < fields.size(); ++k)
+            if (!ParseMm(fields[k], k == 0 ? p.X : k == 1 ? p.Y : p.H)) {
                 problem = {fields[k].empty() ? TRowsError::EmptyCell : TRowsError::NotANumber, row,
                            fields[k]};
                 return rows;
@@ -125,10 +127,10 @@ std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& pro
     return rows;
 }
 
-std::string PointRowsToText(const std::vector<TPointRow>& rows) {
+std::string PointRowsToText(const std::vector<TPointRow>& rows, bool heights) {
     std::string text;
     for (const TPointRow& r : rows)
-        text += FormatMm(r.X) + '\t' + FormatMm(r.Y) + '\n';
+        text += FormatMm(r.X) + '\t' + FormatMm(r.Y) + (heights ? '\t' + FormatMm(r.H) : "") + '\n';
     return text;
 }
 
@@ -196,6 +198,19 @@ TStoredRows StoreExactly(const std::vector<TPointRow>& rows, int32_t currentScal
         }
     }
     return current.MaxShift <= RoundingNoteLimit ? current : best;
+}
+
+std::vector<float> StoreHeights(const std::vector<TPointRow>& rows, TStoredRows& stored) {
+    std::vector<float> heights;
+    for (size_t i = 0; i < rows.size(); ++i) {
+        heights.push_back(float(rows[i].H * 100 / std::max(stored.Scale, 1)));
+        const double shift = std::fabs(StoredToMm(heights.back(), stored.Scale) - rows[i].H);
+        if (shift > stored.MaxShift) {
+            stored.MaxShift = shift;
+            stored.WorstRow = int32_t(i) + 1;
+        }
+    }
+    return heights;
 }
 
 TRowsProblem CheckRowCount(int32_t rows) {

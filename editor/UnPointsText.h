@@ -24,8 +24,10 @@ int DecimalsForStep(double step);
 // False for an empty cell, a non-number or a value beyond the editor's reach (1e7 mm).
 bool ParseMm(const std::string& text, double& value);
 
+// A row of the points table; H is a path vertex's height, HasH whether the row gave one.
 struct TPointRow {
-    double X = 0, Y = 0;
+    double X = 0, Y = 0, H = 0;
+    bool HasH = false;
 };
 
 // Why rows were refused; Row counts from 1.
@@ -36,13 +38,16 @@ struct TRowsProblem {
     std::string Text; // the offending cell or line
 };
 
-// Text with one point per line; X and Y separated by a tab, a semicolon, a comma or spaces.
-// Where tabs or semicolons separate, a comma inside a number is its decimal comma. Blank lines
-// are skipped. Problem names the first bad line; rows then holds the lines before it.
-std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& problem);
+// Text with one point per line; X and Y (and with heights also H, which a line may leave out)
+// separated by a tab, a semicolon, a comma or spaces. Where tabs or semicolons separate, a comma
+// inside a number is its decimal comma. Blank lines are skipped. Problem names the first bad
+// line; rows then holds the lines before it.
+std::vector<TPointRow> ParsePointRows(const std::string& text, TRowsProblem& problem,
+                                      bool heights = false);
 
-// The rows as tab-separated text, one line per row, ending each with a line feed.
-std::string PointRowsToText(const std::vector<TPointRow>& rows);
+// The rows as tab-separated text (X, Y and with heights H), one line per row, ending each with a
+// line feed.
+std::string PointRowsToText(const std::vector<TPointRow>& rows, bool heights = false);
 
 // Rows rounded to stored coordinates (integers times the scale), with how far rounding moved the
 // point that moved most (millimetres) and its row (from 1; 0 when nothing moved).
@@ -68,6 +73,10 @@ TStoredRows StoreExactly(const std::vector<TPointRow>& rows, int32_t currentScal
 
 // Rounding that moves a point by more than this (millimetres) is pointed out.
 constexpr double RoundingNoteLimit = 0.001;
+
+// The rows' heights as a path keeps them at stored.Scale (floats of stored units). A height that
+// moves by more than any point did makes its row the worst one of stored.
+std::vector<float> StoreHeights(const std::vector<TPointRow>& rows, TStoredRows& stored);
 
 // Checks the count limits: at least two rows, at most MaxOutlineVertices.
 TRowsProblem CheckRowCount(int32_t rows);

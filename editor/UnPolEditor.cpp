@@ -286,6 +286,7 @@ void TPolEdit::SetData(const OutlineVertex* outline, int32_t count, TGroupListRe
     e.SetVertices(buffer.data(), m);
     KeepOpen = false;
     ui->ckClosed->setChecked(closed);
+    GivenClosed = closed;
     closeEndingPath();
     if (!PathMode && groups) {
         Groups = std::make_shared<TGroupPropertyList>();
@@ -421,6 +422,7 @@ void TPolEdit::MultiLineEdit1Paint(QPainter* painter) {
         axis(clGreen, {0, -AxisLength}, QStringLiteral("Y"), {2, -AxisLength - 2});
     painter->restore();
     paintOverlay(painter);
+    paintHeights(painter);
     showVertexCount();
 }
 
@@ -455,9 +457,11 @@ void TPolEdit::closeshapeClick() {
 void TPolEdit::drawcircleClick() {
     // The ellipse's points as exactly as the outline's scale can be refined to hold them.
     std::vector<TPointRow> rows;
+    const std::vector<float> heights = ui->MultiLineEdit1->Heights();
     for (const auto& p : ui->MultiLineEdit1->Line.EllipsePoints())
-        rows.push_back({toMm(double(p[0] - Origin.X)), toMm(double((p[1] - Origin.Y) * YSign))});
-    placeStored(storeExactly(rows), storedOutline(), true);
+        rows.push_back({toMm(double(p[0] - Origin.X)), toMm(double((p[1] - Origin.Y) * YSign)),
+                        toMm(heights[std::min(rows.size(), heights.size() - 1)]), true});
+    placeRows(rows, storedOutline(), true);
 }
 
 void TPolEdit::invOrderClick() {
@@ -647,6 +651,7 @@ void TPolEdit::salvaClick() {
     if (PathMode && ui->ckClosed->isChecked() && !ui->MultiLineEdit1->IsClosed())
         edit([](TMultiLineEdit& e) { e.CloseOutline(); });
     const std::vector<OutlineVertex> stored = storedOutline();
+    SavedHeights = ui->MultiLineEdit1->Heights();
     std::copy(stored.begin(), stored.end(), Vertices.begin());
     const size_t n = stored.size();
     if (n < Vertices.size()) {

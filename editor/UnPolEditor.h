@@ -71,8 +71,8 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool Saved() const override { return FSaved; }
     bool Closed() const override { return FClosed; }
     void GetData(OutlineVertex* outline, int32_t& count, TGroupListRef& groups) override;
-    // A path's heights go back as they came, or as the Helix command made them, while the outline
-    // is still the one they belong to.
+    // A path's heights: each stays with its vertex through the editor's commands; after Save, the
+    // saved outline's (count must be its vertex count).
     void SetHeights(const float* heights, int32_t count) override;
     bool GetHeights(float* heights, int32_t count) override;
     bool Cancelled() const { return FCancelled; }
@@ -97,7 +97,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     void pointsTableClick();
     void roundCornerClick();
     void helixClick();
-    void pointTyped(const QString& x, const QString& y);
+    void pointTyped(const QString& x, const QString& y, const QString& height);
     // The user ticks or unticks Closed polygon: ticking closes an open path.
     void closedClicked(bool closed);
     void deleteClick();
@@ -165,25 +165,33 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
     bool navigationEvent(QObject* watched, QEvent* event);
     // Group colours on edges and vertex handles over the outline.
     void paintOverlay(QPainter* painter);
+    // On a path, "h" and the height in millimetres beside each vertex that has one.
+    void paintHeights(QPainter* painter);
     void showPointFields();
     // A stored point in millimetres of the solid, and back.
     double toMm(double stored) const;
     int32_t toStored(double mm) const;
     // After an undo or redo: the scale and Closed box the control's snapshot brought back.
     void takeUndoneState();
-    // The outline as stored, and replaced as one undo step; alongside sets within that step what
-    // goes with the outline (its scale, the Closed box).
+    // The outline as stored, and replaced as one undo step with its heights (none: 0); alongside
+    // sets within that step what goes with the outline (its scale, the Closed box).
     std::vector<OutlineVertex> storedOutline() const;
     void replaceOutline(const std::vector<OutlineVertex>& stored,
-                        const std::function<void()>& alongside = {});
-    // Stored rows (StoreExactly) into the outline as one undo step, with their scale; in place
-    // (the same vertices, keeping the selection) or replacing the outline, whose records give the
-    // groups. The status bar tells of a refined scale and of a point that moved.
-    void placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline, bool inPlace,
+                        const std::function<void()>& alongside = {},
+                        const std::vector<float>& heights = {});
+    // Stored rows (StoreExactly) and their heights (StoreHeights) into the outline as one undo
+    // step, with their scale; in place (the same vertices, keeping the selection) or replacing
+    // the outline, whose records give the groups. The status bar tells of a refined scale and of a
+    // point that moved.
+    void placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline,
+                     const std::vector<float>& heights, bool inPlace,
                      const std::function<void()>& alongside = {});
+    // Rows in millimetres of the solid (with their heights) stored exactly and placed.
+    void placeRows(const std::vector<TPointRow>& rows, std::vector<OutlineVertex> outline,
+                   bool inPlace);
     // StoreExactly for rows in millimetres of the solid, within the drawing sheet's reach.
     TStoredRows storeExactly(const std::vector<TPointRow>& rows) const;
-    // The outline's stored points in millimetres of the solid.
+    // The outline's stored points (and heights) in millimetres of the solid.
     std::vector<TPointRow> outlineMm() const;
     // A path that ends on its start is closed, unless the user unticked Closed polygon for it;
     // the status bar says so.
@@ -216,11 +224,12 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
         false; // the user unticked Closed polygon: a path ending on its start stays open
     std::vector<OutlineVertex> LoadedOutline;
     bool LoadedClosed = false;
+    bool GivenClosed = false; // the Closed flag SetData was given
     QString LoadedGroups;
     TPointFields* PointFields = nullptr;
     TRoundCornerDialog* CornerDialog = nullptr;
-    std::vector<float> Heights;                // the path's, for HeightsOutline
-    std::vector<OutlineVertex> HeightsOutline; // the stored outline the heights belong to
+    std::vector<float> LoadedHeights; // the heights an edit started with
+    std::vector<float> SavedHeights;  // the heights of the outline Save handed back
     bool Panning = false;
     QPoint PanFrom, PanScroll;
 };

@@ -124,22 +124,25 @@ std::vector<OutlineVertex> TPolEdit::storedOutline() const {
 }
 
 void TPolEdit::replaceOutline(const std::vector<OutlineVertex>& stored,
-                              const std::function<void()>& alongside) {
+                              const std::function<void()>& alongside,
+                              const std::vector<float>& heights) {
     std::vector<OutlineVertex> model = stored;
     for (OutlineVertex& p : model) {
         const Point2 m = ToModel(p);
         p.X = m.X, p.Y = m.Y;
     }
     edit([&](TMultiLineEdit& e) {
-        e.SetVertices(model.data(), int32_t(model.size()));
+        e.SetVertices(model.data(), int32_t(model.size()),
+                      heights.size() == model.size() ? heights.data() : nullptr);
         if (alongside) alongside();
     });
 }
 
 std::vector<TPointRow> TPolEdit::outlineMm() const {
     std::vector<TPointRow> rows;
+    const std::vector<float> heights = ui->MultiLineEdit1->Heights();
     for (const OutlineVertex& v : storedOutline())
-        rows.push_back({toMm(v.X), toMm(v.Y)});
+        rows.push_back({toMm(v.X), toMm(v.Y), toMm(heights[rows.size()]), true});
     return rows;
 }
 
@@ -148,8 +151,16 @@ TStoredRows TPolEdit::storeExactly(const std::vector<TPointRow>& rows) const {
     return StoreExactly(rows, UnitScale, std::min(Origin.X, Origin.Y));
 }
 
+void TPolEdit::placeRows(const std::vector<TPointRow>& rows, std::vector<OutlineVertex> outline,
+                         bool inPlace) {
+    TStoredRows stored = storeExactly(rows);
+    const std::vector<float> heights = StoreHeights(rows, stored);
+    placeStored(stored, std::move(outline), heights, inPlace);
+}
+
 void TPolEdit::placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline,
-                           bool inPlace, const std::function<void()>& alongside) {
+                           const std::vector<float>& heights, bool inPlace,
+                           const std::function<void()>& alongside) {
     for (size_t i = 0; i < outline.size() && i < stored.Stored.size(); ++i)
         outline[i].X = stored.Stored[i].X, outline[i].Y = stored.Stored[i].Y;
     const int32_t before = UnitScale;
@@ -166,10 +177,11 @@ void TPolEdit::placeStored(const TStoredRows& stored, std::vector<OutlineVertex>
         edit([&](TMultiLineEdit& c) {
             for (int32_t i = 0; i < c.Line.VertexCount(); ++i)
                 c.Line.Vertex(i).Pos = ToModel(outline[size_t(i)]);
+            c.Line.SetHeights(heights.data(), int32_t(heights.size()));
             withScale();
         });
     } else {
-        replaceOutline(outline, withScale);
+        replaceOutline(outline, withScale, heights);
     }
     QStringList notes;
     if (UnitScale != before) {
@@ -206,7 +218,7 @@ void TPolEdit::closeEndingPath() {
     if (!PathMode || KeepOpen || ui->ckClosed->isChecked() || e.Mode != mmIdle || !e.IsClosed())
         return;
     // A rising path (a helix of whole turns) ends above its start, not on it.
-    if (!Heights.empty() && Heights.front() != Heights.back()) return;
+    if (const std::vector<float> h = e.Heights(); !h.empty() && h.front() != h.back()) return;
     ui->ckClosed->setChecked(true);
     panels[1]->setText(translatedText(msg::PathEndsOnStart));
 }
@@ -222,6 +234,7 @@ QString TPolEdit::groupIds() const {
 
 void TPolEdit::noteLoadedState() {
     LoadedOutline = storedOutline();
+    LoadedHeights = ui->MultiLineEdit1->Heights();
     LoadedClosed = ui->ckClosed->isChecked();
     LoadedGroups = groupIds();
     ui->MultiLineEdit1->ClearUndo();
@@ -231,7 +244,8 @@ bool TPolEdit::HasChanges() const {
     const std::vector<OutlineVertex> now = storedOutline();
     const bool same = std::equal(now.begin(), now.end(), LoadedOutline.begin(), LoadedOutline.end(),
                                  LineLibrary::VerticesEqual);
-    return !same || ui->ckClosed->isChecked() != LoadedClosed || groupIds() != LoadedGroups;
+    return !same || ui->MultiLineEdit1->Heights() != LoadedHeights ||
+           ui->ckClosed->isChecked() != LoadedClosed || groupIds() != LoadedGroups;
 }
 
 bool TPolEdit::askDiscard(const QString& question) {
@@ -274,7 +288,8 @@ void TPolEdit::redoClick() {
 
 void TPolEdit::pointsTableClick() {
     TPointsTable table(storedOutline(), UnitScale,
-                       PathMode ? QStringLiteral("Z") : QStringLiteral("Y"), this);
+                       PathMode ? QStringLiteral("Z") : QStringLiteral("Y"), this,
+                       PathMode ? ui->MultiLineEdit1->Heights() : std::vector<float>());
     table.Reach = std::min(Origin.X, Origin.Y);
     const bool shownClosed = table.closedBox()->isChecked();
     const bool accepted = table.exec() == QDialog::Accepted;
@@ -285,7 +300,7 @@ void TPolEdit::pointsTableClick() {
     // ticks or unticks a path's Closed polygon with it.
     const bool closed = table.closedBox()->isChecked();
     const bool closing = PathMode && closed != shownClosed;
-    placeStored(table.Stored, table.Outline, false, [&] {
+    placeStored(table.Stored, table.Outline, table.Heights, false, [&] {
         if (closing) ui->ckClosed->setChecked(closed);
     });
     if (closing) KeepOpen = !closed;
@@ -313,11 +328,13 @@ void TPolEdit::roundCornerClick() {
     // Points are numbered from 1, as the rows of the points table.
     const int point = r.Vertex + 1;
     std::vector<TPointRow> exact;
+    const std::vector<float> heights =
+        HeightsAfterRounding(storedOutline(), e.Heights(), r.Outline);
     for (const auto& p : r.Exact)
-        exact.push_back({toMm(p[0]), toMm(p[1])});
+        exact.push_back({toMm(p[0]), toMm(p[1]), toMm(heights[exact.size()]), true});
     switch (r.Error) {
     case TCornerError::None:
-        return placeStored(storeExactly(exact), r.Outline, false);
+        return placeRows(exact, r.Outline, false);
     case TCornerError::NoCorner:
         return showMessage(QMessageBox::Warning, translatedText(msg::CornerNoneChosen));
     case TCornerError::OpenEnd:
@@ -340,34 +357,34 @@ void TPolEdit::roundCornerClick() {
 
 void TPolEdit::showPointFields() {
     const TMultiLineEdit& e = *ui->MultiLineEdit1;
-    PointFields->SetYName(PathMode ? QStringLiteral("Z") : QStringLiteral("Y"));
+    PointFields->SetPathMode(PathMode);
     const int32_t i = e.SingleSelectedVertex();
-    if (i < 0) return PointFields->ShowPoint(false, 0, 0);
+    if (i < 0) return PointFields->ShowPoint(false, 0, 0, 0);
     const TFCPoint& v = e.Line.Vertex(i);
-    OutlineVertex model{};
-    model.X = v.Pos.X, model.Y = v.Pos.Y;
-    const Point2 s = ToStored({model.X, model.Y});
-    PointFields->ShowPoint(true, toMm(s.X), toMm(s.Y));
+    const Point2 s = ToStored(v.Pos);
+    PointFields->ShowPoint(true, toMm(s.X), toMm(s.Y), toMm(v.Height));
 }
 
-void TPolEdit::pointTyped(const QString& x, const QString& y) {
+void TPolEdit::pointTyped(const QString& x, const QString& y, const QString& height) {
     TMultiLineEdit& e = *ui->MultiLineEdit1;
     const int32_t i = e.SingleSelectedVertex();
     if (i < 0) return;
-    double mm[2] = {0, 0};
-    const QString texts[2] = {x, y};
-    for (int k = 0; k < 2; ++k)
+    std::vector<TPointRow> rows = outlineMm();
+    double mm[3] = {0, 0, rows[size_t(i)].H};
+    const QString texts[3] = {x, y, height};
+    for (int k = 0; k < (PathMode ? 3 : 2); ++k)
         if (!ParseMm(texts[k].toStdString(), mm[k])) {
             panels[1]->setText(translatedText(msg::NotAMillimetreValue).arg(EchoText(texts[k])));
             return;
         }
-    // Both ends of a closed outline go together.
-    std::vector<TPointRow> rows = outlineMm();
+    // Both ends of a closed outline go together; their heights too when they were one point.
     const int32_t last = int32_t(rows.size()) - 1;
-    for (int32_t k : {i, e.IsClosed() && i == 0 ? last : e.IsClosed() && i == last ? 0 : i})
-        rows[size_t(k)] = {mm[0], mm[1]};
-    placeStored(storeExactly(rows), storedOutline(), true);
-    for (QLineEdit* f : {PointFields->xField(), PointFields->yField()})
+    const int32_t other = e.IsClosed() && i == 0 ? last : e.IsClosed() && i == last ? 0 : i;
+    const bool sameHeight = rows[size_t(other)].H == rows[size_t(i)].H;
+    for (int32_t k : {i, other})
+        rows[size_t(k)] = {mm[0], mm[1], k == i || sameHeight ? mm[2] : rows[size_t(k)].H, true};
+    placeRows(rows, storedOutline(), true);
+    for (QLineEdit* f : {PointFields->xField(), PointFields->yField(), PointFields->heightField()})
         f->setModified(false);
     showPointFields();
     // The drawing has the keyboard again: Ctrl+Z and the arrow keys work at once.
@@ -490,38 +507,4 @@ void TPolEdit::paintOverlay(QPainter* painter) {
             painter->drawRect(QRectF(p.x() - 2.5, p.y() - 2.5, 5, 5));
         }
     painter->restore();
-}
-
-// ---- heights and the helix
-// -----------------------------------------------------------------------
-
-void TPolEdit::SetHeights(const float* heights, int32_t count) {
-    Heights.assign(heights, heights + std::max(count, 0));
-    HeightsOutline = storedOutline();
-}
-
-bool TPolEdit::GetHeights(float* heights, int32_t count) {
-    const std::vector<OutlineVertex> now = storedOutline();
-    auto same = [](const OutlineVertex& a, const OutlineVertex& b) {
-        return a.X == b.X && a.Y == b.Y;
-    };
-    if (int32_t(Heights.size()) != count || now.size() != HeightsOutline.size() ||
-        !std::equal(now.begin(), now.end(), HeightsOutline.begin(), same))
-        return false;
-    std::copy(Heights.begin(), Heights.end(), heights);
-    return true;
-}
-
-void TPolEdit::helixClick() {
-    if (!PathMode) return;
-    static THelixShape shape;
-    const bool accepted = askHelix(this, shape);
-    activateWindow();
-    if (!accepted) return;
-    const THelixPath helix = makeHelixPath(shape, UnitScale);
-    const std::vector<OutlineVertex> stored(helix.Vertices.begin(),
-                                            helix.Vertices.begin() + helix.Count);
-    replaceOutline(stored, [&] { ui->ckClosed->setChecked(false); });
-    Heights.assign(helix.Heights.begin(), helix.Heights.begin() + helix.Count);
-    HeightsOutline = storedOutline();
 }

@@ -185,3 +185,27 @@ TCornerResult RoundCorners(const std::vector<OutlineVertex>& o, const std::vecto
     }
     return result;
 }
+
+std::vector<float> HeightsAfterRounding(const std::vector<OutlineVertex>& before,
+                                        const std::vector<float>& heights,
+                                        const std::vector<OutlineVertex>& after) {
+    auto same = [](const OutlineVertex& a, const OutlineVertex& b) {
+        return a.X == b.X && a.Y == b.Y;
+    };
+    auto height = [&](size_t i) { return i < heights.size() ? heights[i] : 0.0f; };
+    std::vector<float> result;
+    // Walking both outlines: a point that is not the next vertex of before belongs to the arc of
+    // that vertex, which the arc replaces.
+    size_t j = 0;
+    for (const OutlineVertex& v : after) {
+        if (j < before.size() && same(v, before[j])) {
+            result.push_back(height(j++));
+        } else if (j + 1 < before.size() && same(v, before[j + 1])) {
+            result.push_back(height(j + 1));
+            j += 2;
+        } else {
+            result.push_back(height(std::min(j, before.empty() ? 0 : before.size() - 1)));
+        }
+    }
+    return result;
+}

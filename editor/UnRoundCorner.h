@@ -35,3 +35,9 @@ struct TCornerResult {
 // name the same corner). radius in stored units (> 0), segments 1..20.
 TCornerResult RoundCorners(const std::vector<OutlineVertex>& outline,
                            const std::vector<int32_t>& corners, double radius, int32_t segments);
+
+// The heights of a rounded outline: a vertex kept from before keeps its height, the points of an
+// arc take the height of the corner they replace. after is RoundCorners' outline of before.
+std::vector<float> HeightsAfterRounding(const std::vector<OutlineVertex>& before,
+                                        const std::vector<float>& heights,
+                                        const std::vector<OutlineVertex>& after);

@@ -101,8 +101,9 @@ class TFCMultiLine : public TFCLine {
     void AddMidPoint(Point2 pt);
     // The end becomes the last intermediate vertex and moves to pt.
     void AppendPoint(Point2 pt);
-    // Inserted into the segment under pt (taking the groups of the vertex that begins it), or
-    // appended past the end when pt is on no segment.
+    // Inserted into the segment under pt (taking the groups of the vertex that begins it and the
+    // height part way between its ends' heights), or appended past the end when pt is on no
+    // segment (at the end's height).
     void AddPoint(Point2 pt);
     TSegmentHit SegmentHit(Point2 pt);
     // 8 when a selected or other intermediate vertex is under pt, else SegmentHit's code.
@@ -123,8 +124,13 @@ class TFCMultiLine : public TFCLine {
     void FlipVertical(int32_t axis);
     // At most MaxOutlineVertices records: the first 99 vertices and the end when longer.
     int32_t GetVertices(OutlineVertex* buffer) const;
-    // Records 0..n-1, n cut to MaxOutlineVertices; n < 1 changes nothing.
-    void SetVertices(const OutlineVertex* buffer, int32_t n);
+    // Records 0..n-1, n cut to MaxOutlineVertices, with their heights (none: 0); n < 1 changes
+    // nothing.
+    void SetVertices(const OutlineVertex* buffer, int32_t n, const float* heights = nullptr);
+    // The heights of the vertices GetVertices gives, in its order.
+    std::vector<float> Heights() const;
+    // Heights of vertices 0..n-1 (as GetVertices numbers them); vertices beyond n keep theirs.
+    void SetHeights(const float* heights, int32_t n);
     // The source's line fields, HitIndex and intermediate positions (without their groups).
     void Assign(const TFCMultiLine& source);
 

@@ -139,6 +139,7 @@ void TFCMultiLine::AddMidPoint(Point2 pt) {
 
 void TFCMultiLine::AppendPoint(Point2 pt) {
     AddMidPoint(EndPoint.Pos);
+    Points.back()->Height = EndPoint.Height;
     EndPoint.Pos = pt;
 }
 
@@ -148,6 +149,12 @@ void TFCMultiLine::AddPoint(Point2 pt) {
     std::unique_ptr<TFCPoint> p = NewVertex(pt);
     (hit.A == -1 ? StartPoint : *Points[hit.A]).CopyGroupsTo(*p);
     const int32_t at = hit.A == -1 ? 0 : hit.B == -2 ? Count() : hit.B;
+    // The segment runs from vertex at to vertex at + 1: the height rises or falls evenly along it.
+    const TFCPoint &a = Vertex(at), &b = Vertex(at + 1);
+    const double length = std::hypot(double(b.Pos.X) - a.Pos.X, double(b.Pos.Y) - a.Pos.Y);
+    const double t =
+        length > 0 ? std::hypot(double(pt.X) - a.Pos.X, double(pt.Y) - a.Pos.Y) / length : 0;
+    p->Height = float(a.Height + (double(b.Height) - a.Height) * std::clamp(t, 0.0, 1.0));
     Points.insert(Points.begin() + at, std::move(p));
 }
 
@@ -237,10 +244,12 @@ void TFCMultiLine::InscribeInEllipse() {
 
 void TFCMultiLine::Reverse() {
     std::swap(StartPoint.Pos, EndPoint.Pos);
+    std::swap(StartPoint.Height, EndPoint.Height);
     std::vector<std::unique_ptr<TFCPoint>> reversed;
     for (auto it = Points.rbegin(); it != Points.rend(); ++it) {
         reversed.emplace_back(NewVertex((*it)->Pos));
         reversed.back()->Groups = (*it)->Groups;
+        reversed.back()->Height = (*it)->Height;
     }
     ClearPoints();
     Points = std::move(reversed);
@@ -272,7 +281,7 @@ int32_t TFCMultiLine::GetVertices(OutlineVertex* buffer) const {
     return n;
 }
 
-void TFCMultiLine::SetVertices(const OutlineVertex* buffer, int32_t n) {
+void TFCMultiLine::SetVertices(const OutlineVertex* buffer, int32_t n, const float* heights) {
     n = std::min(n, MaxOutlineVertices);
     if (n < 1) return;
     auto set = [](TFCPoint& p, const OutlineVertex& v) {
@@ -287,6 +296,22 @@ void TFCMultiLine::SetVertices(const OutlineVertex* buffer, int32_t n) {
             Points.back()->AddGroup(g);
     }
     set(EndPoint, buffer[n - 1]);
+    const std::vector<float> zeros(size_t(n), 0.0f);
+    SetHeights(heights ? heights : zeros.data(), n);
+}
+
+std::vector<float> TFCMultiLine::Heights() const {
+    const int32_t n = std::min(VertexCount(), MaxOutlineVertices);
+    std::vector<float> heights(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i)
+        heights[size_t(i)] = (i == n - 1 ? EndPoint : Vertex(i)).Height;
+    return heights;
+}
+
+void TFCMultiLine::SetHeights(const float* heights, int32_t n) {
+    const int32_t count = std::min(VertexCount(), MaxOutlineVertices);
+    for (int32_t i = 0; i < std::min(n, count); ++i)
+        (i == count - 1 ? EndPoint : Vertex(i)).Height = heights[i];
 }
 
 void TFCMultiLine::Assign(const TFCMultiLine& source) {

@@ -15,6 +15,9 @@ class TFCPoint : public TFCObject {
 
     int32_t Size = 4; // side in pixels
     Point2 Pos{};
+    // A path vertex's height (path units, world Y). It goes wherever the vertex goes, but not
+    // into the record: the editor's undo states carry it after the figure.
+    float Height = 0;
 
     // The 102-byte record.
     static constexpr int RecordSize = 102;

@@ -356,22 +356,13 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
     std::vector<TQuadVerts> gridTexCoords;
 
     if (options & soSides) {
-        bool textured = false;
-        // Edges before the first group start take the default appearance, stated here so that
-        // neither the corner bands nor a list drawn earlier decide their look.
-        if (m >= 2 && !profile.Items(0).GroupStart)
-            applyAppearance(renderer, std::string(), DefaultFaceColor, textured);
+        TBandEdges edges(renderer, profile);
+        const bool& textured = edges.textured;
         for (int k = 0; k + 1 < m; ++k) {
             const size_t ka = size_t(k), kb = ka + 1;
-            const TProfileElementObj& a = profile.Items(k);
-            const TProfileElementObj& b = profile.Items(k + 1);
-            if (a.GroupStart) applyAppearance(renderer, a.Texture, a.Color, textured);
-
-            const float vNear = a.TexV;
-            const float vFar =
-                b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
-            const float R = static_cast<float>(a.RepeatU);
-            const float xa = a.Point.X, ya = a.Point.Y;
+            const TBandEdge edge = edges.edge(k);
+            const float R = edge.RepeatU;
+            const float xa = profile.Items(k).Point.X, ya = profile.Items(k).Point.Y;
 
             if (embedded && textured) {
                 // The wedges take the share of U that their length has along the edge.
@@ -394,9 +385,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
             if (wedgeAtStart) {
                 const float uOuter = (1 - (S.TexU + du0)) * R, uRing = (1 - S.TexU) * R;
                 renderer.quads(TQuadVerts{start[ka], ringS[ka], ringS[kb], start[kb]}, textured,
-                               fixed ? FixedTexCoords
-                                     : TQuadVerts{texCoord(uOuter, vNear), texCoord(uRing, vNear),
-                                                  texCoord(uRing, vFar), texCoord(uOuter, vFar)});
+                               edge.quadTexCoords(uOuter, uRing, fixed));
             }
 
             if (gridSides) {
@@ -411,10 +400,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
                     const float up = (1 - ((j - 1) * ustep + S.TexU + du0)) * R;
                     gridCorners[size_t(j - 1)] = {at(j, ka), at(j - 1, ka), at(j - 1, kb),
                                                   at(j, kb)};
-                    gridTexCoords[size_t(j - 1)] =
-                        fixed ? FixedTexCoords
-                              : TQuadVerts{texCoord(uj, vNear), texCoord(up, vNear),
-                                           texCoord(up, vFar), texCoord(uj, vFar)};
+                    gridTexCoords[size_t(j - 1)] = edge.quadTexCoords(uj, up, fixed);
                 }
                 renderer.gridQuads(grid, gridCorners.data(), gridTexCoords.data(), slices,
                                    textured);
@@ -423,9 +409,7 @@ void buildSegment(const TProfileElementObj& S, const TProfileElementObj& E, TPro
             if (wedgeAtEnd) {
                 const float uRing = (1 - E.TexU) * R, uInner = (1 - (E.TexU - du1)) * R;
                 renderer.quads(TQuadVerts{ringE[ka], end[ka], end[kb], ringE[kb]}, textured,
-                               fixed ? FixedTexCoords
-                                     : TQuadVerts{texCoord(uRing, vNear), texCoord(uInner, vNear),
-                                                  texCoord(uInner, vFar), texCoord(uRing, vFar)});
+                               edge.quadTexCoords(uRing, uInner, fixed));
             }
         }
     }

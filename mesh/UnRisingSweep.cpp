@@ -262,25 +262,32 @@ std::vector<TRisingCornerInfo> risingCorners(const TProfileObj& path, const TPro
     return out;
 }
 
-std::string risingPathProblem(const TProfileObj& path, bool closed) {
+TRisingPathProblem checkRisingPath(const TProfileObj& path, bool closed) {
     const TRisingPath r = distinctPoints(path, closed);
     const std::vector<TSweepFrame> frames = framesOf(r, closed);
     if (frames.empty()) return {};
     if (std::all_of(frames.begin(), frames.end(), [](const TSweepFrame& f) {
             return std::hypot(f.Z[0], f.Z[2]) <= VerticalShare;
         }))
-        return "The path runs only straight up or down: the profile has no direction to face "
-               "there, so it faces +X.";
+        return {RisingOnlyVerticalText, 0};
     const size_t S = frames.size();
     for (size_t v = closed ? 0 : 1; v < S; ++v) {
         const TSweepFrame& a = frames[(v + S - 1) % S];
         const TSweepFrame& b = frames[v];
         const double c = dot(of(a.Z), of(b.Z));
         if (std::cos(std::acos(std::clamp(c, -1.0, 1.0)) / 2) < MinMitreCos)
-            return "The path folds back on itself at vertex " + std::to_string(r.Element[v] + 1) +
-                   ": its section there stands across the incoming segment.";
+            return {RisingFoldsBackText, r.Element[v] + 1};
     }
     return {};
+}
+
+std::string risingPathProblem(const TProfileObj& path, bool closed) {
+    const TRisingPathProblem p = checkRisingPath(path, closed);
+    if (!p.Text) return {};
+    std::string text = p.Text;
+    if (const size_t at = text.find("%1"); at != std::string::npos)
+        text.replace(at, 2, std::to_string(p.Vertex));
+    return text;
 }
 
 int32_t buildRisingExtrusion(const std::string& name, TProfileObj& path, TProfileObj& profile,
@@ -351,26 +358,17 @@ int32_t buildRisingExtrusion(const std::string& name, TProfileObj& path, TProfil
         if (!embCorner && s > 0 && before.Turns)
             buildCornerBands(Pa, profile, before.Ring, g.Rows.front(), segments[s - 1].Rows.back());
 
-        bool textured = false;
-        if (m >= 2 && !profile.Items(0).GroupStart)
-            applyAppearance(renderer, std::string(), DefaultFaceColor, textured);
+        TBandEdges edges(renderer, profile);
+        const bool& textured = edges.textured;
         const bool wedgeA = embCorner && before.Turns, wedgeB = embCorner && after.Turns;
         const size_t rows = g.Rows.size();
         const float uspan = Pb.TexU - Pa.TexU;
         for (int k = 0; k + 1 < m; ++k) {
             const size_t ka = size_t(k), kb = ka + 1;
-            const TProfileElementObj& a = profile.Items(k);
-            const TProfileElementObj& b = profile.Items(k + 1);
-            if (a.GroupStart) applyAppearance(renderer, a.Texture, a.Color, textured);
-            const float vNear = a.TexV;
-            const float vFar =
-                b.GroupStart ? (a.FlipV ? 0.0f : static_cast<float>(a.RepeatV)) : b.TexV;
-            const float R = static_cast<float>(a.RepeatU);
+            const TBandEdge edge = edges.edge(k);
             auto uv = [&](float u0, float u1) {
-                return fixedTexCoords
-                           ? FixedTexCoords
-                           : TQuadVerts{Vec3{(1 - u0) * R, vNear, 0}, Vec3{(1 - u1) * R, vNear, 0},
-                                        Vec3{(1 - u1) * R, vFar, 0}, Vec3{(1 - u0) * R, vFar, 0}};
+                return edge.quadTexCoords((1 - u0) * edge.RepeatU, (1 - u1) * edge.RepeatU,
+                                          fixedTexCoords);
             };
             if (wedgeA) {
                 const std::vector<Vec3>& from = g.Rows.front();

@@ -15,7 +15,20 @@
 bool pathRises(const TProfileObj& path);
 
 // What a user should be told about a rising path: a path of vertical segments only, a corner that
-// folds back on itself. Empty when nothing.
+// folds back on itself (the first one). Text is null when nothing; %1 in it stands for Vertex,
+// the path's vertex counted from 1.
+struct TRisingPathProblem {
+    const char* Text = nullptr;
+    int32_t Vertex = 0;
+};
+inline constexpr const char* RisingOnlyVerticalText =
+    "The path runs only straight up or down: the profile has no direction to face there, so it "
+    "faces +X.";
+inline constexpr const char* RisingFoldsBackText =
+    "The path folds back on itself at vertex %1: its section there stands across the incoming "
+    "segment.";
+TRisingPathProblem checkRisingPath(const TProfileObj& path, bool closed);
+// The same as a sentence; empty when nothing.
 std::string risingPathProblem(const TProfileObj& path, bool closed);
 
 // The orientation of the profile along one segment: across (the profile's x), up (its y) and the

@@ -491,9 +491,36 @@ std::unique_ptr<TExtrObj> makeHandrail() {
     return object;
 }
 
-// A barley-twist column: three strands wound round each other on helices of two turns.
+// The column's turned base: a square-edged plinth, a torus and a fillet under the strands, whose
+// slanted ends it hides.
+std::unique_ptr<TExtrObj> makeTwistBase() {
+    auto object = std::make_unique<TExtrObj>();
+    commonOptions(*object, "base");
+    ProfileDraft d;
+    const int plinth = 1, torus = 2, top = 3;
+    d.to(0, -60, plinth);
+    d.to(58, -60, plinth);
+    d.to(58, -40, plinth);
+    for (int i = 0; i <= 8; ++i) { // the torus, a half round over the plinth
+        const double a = -Pi / 2 + Pi * i / 8;
+        d.to(46 + 10 * std::cos(a), -30 + 10 * std::sin(a), torus);
+    }
+    d.to(40, -20, top);
+    d.to(40, 12, top);
+    d.to(0, 12, top);
+    setProfile(*object, d,
+               {{plinth, White, "walnut", 3, 1},
+                {torus, White, "wood", 4, 1},
+                {top, White, "walnut", 2, 1}});
+    object->MakeLathe(32);
+    return object;
+}
+
+// A barley-twist column: three strands wound round each other on helices of two turns, on a
+// turned base.
 std::vector<std::unique_ptr<TExtrObj>> makeTwist() {
     std::vector<std::unique_ptr<TExtrObj>> objects;
+    objects.push_back(makeTwistBase());
     for (int k = 0; k < 3; ++k) {
         auto strand = std::make_unique<TExtrObj>();
         commonOptions(*strand, "strand " + std::to_string(k + 1));

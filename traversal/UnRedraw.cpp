@@ -43,7 +43,9 @@ bool pathEndsOnItsStart(const TExtrObj& object) {
     const int32_t count = std::min(object.PathCount, MaxOutlineVertices);
     if (object.Lathe || object.PathClosed || count < 3) return false;
     const OutlineVertex &first = object.Path[0], &last = object.Path[size_t(count - 1)];
-    return first.X == last.X && first.Y == last.Y;
+    // A rising path (a helix of whole turns) that ends above its start does not meet it.
+    return first.X == last.X && first.Y == last.Y &&
+           object.PathHeight[0] == object.PathHeight[size_t(count - 1)];
 }
 
 std::vector<std::string> notWatertightObjects(const TExtrObjList& doc) {

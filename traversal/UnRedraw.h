@@ -35,8 +35,8 @@ bool objectIsSolid(const TExtrObj& object);
 // selects the renderer: only solids make sense there, so they warn about the objects that are not
 // watertight.
 bool exportNeedsSolids(void (*useRenderer)());
-// True when the object's path is open but ends on its start: the two end caps meet inside the
-// solid, which is notched there instead of joined.
+// True when the object's path is open but ends on its start (at the same height): the two end
+// caps meet inside the solid, which is notched there instead of joined.
 bool pathEndsOnItsStart(const TExtrObj& object);
 // After an export's redraw of doc, while its renderer is still the current one: the drawable
 // objects that are not watertight, in document order. Not solids (objectIsSolid), open paths that

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <ostream>
 
 namespace {
@@ -237,7 +238,10 @@ TEST_F(LineEdit, UndoIsOnePerGestureWalksBackOverTheRingAndRedoIsDroppedByANewCh
     record.WriteInt32(37);
     record.WriteBoolean(true);
     edit.Line.SaveToStream(record);
-    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom, host fields and line record
+    record.WriteInt32(2); // the two vertices' heights
+    record.WriteDouble(0);
+    record.WriteDouble(0);
+    EXPECT_EQ(edit.Snapshots().back(), record.Bytes()); // zoom, host fields, record, heights
     edit.HostScale = 100;
     edit.HostClosed = false;
     ASSERT_TRUE(edit.Undo()); // the host's fields come back with the outline
@@ -377,4 +381,73 @@ TEST_F(LineEdit, ARubberBandSelectsInEveryDirectionAndOneVertexMovesExactly) {
     edit.MoveVertex(0, {590, 610});
     EXPECT_TRUE(edit.IsClosed());
     EXPECT_EQ(edit.Line.EndPoint.Pos, (Point2{590, 610}));
+}
+
+// Heights stay with their vertices: an inserted vertex rises evenly along its segment, a deleted
+// one takes its height along, reversing reverses them, closing gives the end the start's height,
+// appending past the end stays at the end's height, and undo and redo bring them back.
+TEST_F(LineEdit, HeightsFollowTheirVerticesThroughEveryCommandAndUndo) {
+    struct Case {
+        const char* name;
+        std::function<void(TMultiLineEditCore&)> command;
+        std::vector<float> heights;
+    };
+    auto select = [](TMultiLineEditCore& e, int32_t mid) {
+        e.Line.Points[size_t(mid)]->State = fcMarker;
+        e.Line.Selected.push_back(e.Line.Points[size_t(mid)].get());
+    };
+    const Case cases[] = {
+        {"insert in the first segment",
+         [](auto& e) {
+             e.AddPoint({688, 638});
+         },
+         {0, 5, 10, 30}},
+        {"insert three quarters along the second",
+         [](auto& e) {
+             e.AddPoint({738, 713});
+         },
+         {0, 10, 25, 30}},
+        {"double click on a segment",
+         [](auto& e) {
+             e.DoubleClick({738, 663});
+         },
+         {0, 10, 15, 30}},
+        {"delete the middle vertex",
+         [&](auto& e) {
+             select(e, 0);
+             e.DeleteSelected();
+         },
+         {0, 30}},
+        {"reverse", [](auto& e) { e.Reverse(); }, {30, 10, 0}},
+        {"close", [](auto& e) { e.CloseOutline(); }, {0, 10, 30, 0}},
+        {"append past the end",
+         [](auto& e) {
+             e.AddPoint({838, 738});
+         },
+         {0, 10, 30, 30}},
+        {"flip keeps them", [](auto& e) { e.FlipHorizontal(700); }, {0, 10, 30}},
+    };
+    const float start[] = {0, 10, 30};
+    const std::vector<OutlineVertex> outline = {{638, 638, {}}, {738, 638, {}}, {738, 738, {}}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        edit.SetVertices(outline.data(), 3, start);
+        edit.ClearUndo();
+        edit.BeginChange();
+        c.command(edit);
+        ASSERT_TRUE(edit.EndChange());
+        EXPECT_EQ(edit.Heights(), c.heights);
+        ASSERT_TRUE(edit.Undo());
+        EXPECT_EQ(edit.Heights(), std::vector<float>(start, start + 3));
+        ASSERT_TRUE(edit.Redo());
+        EXPECT_EQ(edit.Heights(), c.heights);
+    }
+    // A change of a height alone is an undo step of its own.
+    edit.SetVertices(outline.data(), 3, start);
+    edit.BeginChange();
+    const float raised[] = {0, 12.5f, 30};
+    edit.Line.SetHeights(raised, 3);
+    EXPECT_TRUE(edit.EndChange());
+    ASSERT_TRUE(edit.Undo());
+    EXPECT_EQ(edit.Heights(), std::vector<float>(start, start + 3));
 }

@@ -238,3 +238,48 @@ TEST(OutlineChecks, WhatTheSolidWouldLack) {
     EXPECT_TRUE(CheckPath(points({{0, 0}, {0, 500}, {0, 500}})).Repeated);
     EXPECT_FALSE(CheckPath(points({{0, 0}, {0, 500}, {0, 0}})).Any());
 }
+
+// A path's rows carry a third column, the height, which a pasted line may leave out; a profile's
+// rows take two columns only. Heights are stored as floats of path units at the rows' scale, and
+// one that a float cannot hold within a thousandth of a millimetre is the note's worst row.
+TEST(PointsText, PathRowsTakeAnOptionalHeightColumn) {
+    TRowsProblem problem;
+    const std::vector<TPointRow> rows =
+        ParsePointRows("0\t0\t25\n60;0\n60,5;40;-2,5\n", problem, true);
+    ASSERT_EQ(problem.Error, TRowsError::None);
+    ASSERT_EQ(rows.size(), 3u);
+    const std::pair<double, bool> heights[] = {{25, true}, {0, false}, {-2.5, true}};
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(rows[i].H, heights[i].first);
+        EXPECT_EQ(rows[i].HasH, heights[i].second);
+    }
+    EXPECT_EQ(PointRowsToText(rows, true), "0\t0\t25\n60\t0\t0\n60.5\t40\t-2.5\n");
+    for (const auto& [text, path] : {std::pair{"1 2 3\n", false}, {"1 2 3 4\n", true}}) {
+        ParsePointRows(text, problem, path);
+        EXPECT_EQ(problem.Error, TRowsError::FieldCount) << text;
+    }
+    ParsePointRows("1 2 x\n", problem, true);
+    EXPECT_EQ(problem.Error, TRowsError::NotANumber);
+
+    // At scale 50 a stored unit is half a millimetre: 25.3 mm is 50.6 units.
+    TStoredRows stored = StoreExactly({{0, 0, 25.3}, {10, 0, 1e6 + 0.3}}, 50, 1'000'000);
+    ASSERT_EQ(stored.Scale, 50);
+    const std::vector<float> h = StoreHeights({{0, 0, 25.3}, {10, 0, 1e6 + 0.3}}, stored);
+    EXPECT_EQ(h[0], 50.6f);
+    EXPECT_EQ(FormatMm(StoredToMm(h[0], 50)), "25.3");
+    EXPECT_EQ(stored.WorstRow, 2); // a float holds a million and a bit only to 1/32 mm
+    EXPECT_GT(stored.MaxShift, RoundingNoteLimit);
+}
+
+// Rounding a corner of a rising path: kept vertices keep their heights, the arc takes its
+// corner's, and at the closing corner of a ring the start and the end keep theirs.
+TEST(RoundCorner, HeightsStayWithTheVerticesAndTheArcTakesItsCorners) {
+    const std::vector<OutlineVertex> o = outline({{0, 0}, {200, 0}, {200, 100}, {0, 100}, {0, 0}});
+    const std::vector<float> heights = {1, 2, 3, 4, 5};
+    const TCornerResult r = RoundCorners(o, {1}, 40, 4);
+    EXPECT_EQ(HeightsAfterRounding(o, heights, r.Outline),
+              (std::vector<float>{1, 2, 2, 2, 2, 2, 3, 4, 5}));
+    const TCornerResult ring = RoundCorners(o, {4}, 20, 2);
+    EXPECT_EQ(HeightsAfterRounding(o, heights, ring.Outline),
+              (std::vector<float>{1, 2, 3, 4, 5, 5, 5}));
+}

@@ -167,3 +167,18 @@ TEST_F(ViewTest, DragsTurnMoveAndDollyTheCameraOrOnlyTheCurrentObject) {
         EXPECT_EQ(frame(), board);
     }
 }
+
+// A rising path that folds back is built with its fallback and the status bar says so, with the
+// object's name; a path that no longer folds clears it.
+TEST_F(AppTest, ABuildWarningOfARisingPathShowsInTheStatusBar) {
+    setOutline(*w->CurrentObject, {{0, 0}, {20, 0}, {20, 6}, {0, 6}, {0, 0}},
+               {{0, 0}, {100, 0}, {40, 0}, {40, 60}}, false);
+    w->CurrentObject->PathHeight = {0, 30, 12, 12};
+    w->disegnaClick();
+    EXPECT_EQ(w->statusPanel(2)->text(),
+              "\"obj1\": The path folds back on itself at vertex 2: its section there stands "
+              "across the incoming segment.");
+    w->CurrentObject->PathHeight = {0, 30, 30, 30};
+    w->disegnaClick();
+    EXPECT_EQ(w->statusPanel(2)->text(), "");
+}

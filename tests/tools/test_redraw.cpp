@@ -1,12 +1,15 @@
 // The document traversal seen by a recording renderer: calls, screen hooks, list ids, skips.
 #include "export_fixtures.h"
 
+#include "mesh/UnRisingSweep.h"
+#include "traversal/UnBuildWarnings.h"
 #include "traversal/UnRedraw.h"
 #include "render/UnTRenderer.h"
 #include "scene/UnOpenGL.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -138,3 +141,52 @@ TEST_F(Redraw, IncompleteObjectsAreSkippedAndTheFrameIsFinished) {
 }
 
 } // namespace
+
+// The warnings the window shows for a document's rising paths: a path that runs only straight up
+// or down, a corner that folds back (its vertex counted from 1); nothing for a flat or climbing
+// path, a lathe or an unfinished object.
+TEST(BuildWarnings, RisingPathsThatRunStraightUpOrFoldBackAreNamed) {
+    struct Case {
+        const char* name;
+        std::vector<std::array<int, 3>> path; // x, z, height
+        bool lathe;
+    };
+    const Case cases[] = {
+        {"flat", {{0, 0, 0}, {0, 100, 0}, {100, 100, 0}}, false},
+        {"climb", {{0, 0, 0}, {0, 100, 20}, {100, 100, 40}}, false},
+        {"shaft", {{0, 0, 0}, {0, 0, 100}}, false},
+        {"fold", {{0, 0, 0}, {100, 0, 30}, {40, 0, 12}, {40, 60, 12}}, false},
+        {"turned", {{0, 0, 0}, {100, 0, 30}, {0, 0, 0}}, true},
+    };
+    auto doc = makeDoc("", makeIncomplete());
+    for (const Case& c : cases) {
+        auto object = makeBlock();
+        object->SetName(c.name);
+        object->PathCount = int32_t(c.path.size());
+        for (size_t i = 0; i < c.path.size(); ++i) {
+            object->Path[i].X = c.path[i][0];
+            object->Path[i].Y = c.path[i][1];
+            object->PathHeight[i] = float(c.path[i][2]);
+        }
+        object->Lathe = c.lathe;
+        doc->Add(std::move(object));
+    }
+    std::vector<std::string> seen;
+    for (const TBuildWarning& w : buildWarnings(*doc))
+        seen.push_back(w.Object + " " + std::to_string(w.Vertex) + " " + w.Text);
+    EXPECT_EQ(seen, (std::vector<std::string>{"shaft 0 " + std::string(RisingOnlyVerticalText),
+                                              "fold 2 " + std::string(RisingFoldsBackText)}));
+}
+
+// An open path whose last point lies on its first leaves the end caps meeting inside the solid;
+// a helix of whole turns ends above its start and does not.
+TEST(BuildWarnings, APathEndsOnItsStartOnlyAtTheSameHeight) {
+    auto object = makeBlock();
+    object->PathCount = 4;
+    const int xz[4][2] = {{0, 0}, {100, 0}, {100, 100}, {0, 0}};
+    for (int i = 0; i < 4; ++i)
+        object->Path[size_t(i)].X = xz[i][0], object->Path[size_t(i)].Y = xz[i][1];
+    EXPECT_TRUE(pathEndsOnItsStart(*object));
+    object->PathHeight = {0, 10, 20, 30};
+    EXPECT_FALSE(pathEndsOnItsStart(*object));
+}
