@@ -41,6 +41,15 @@ TQuadVerts quad(std::initializer_list<Vec3> corners) {
     return q;
 }
 
+// The pipeline with STL or glTF, made without arguments (as exportWith makes its renderer).
+struct STLExport : TMeshRenderer {
+    STLExport() : TMeshRenderer(newSTLFormat()) {}
+};
+struct GLTFExport : TMeshRenderer {
+    GLTFExport() : TMeshRenderer(std::make_unique<TGLTFFormat>()) {}
+    TGLTFFormat& gltf() { return static_cast<TGLTFFormat&>(format()); }
+};
+
 // One object: a unit quad, a quad with two equal corners (one triangle left), a quad folded onto a
 // line (nothing left) and a cap fan of two triangles facing -Z.
 void facesWithDegenerates(TRenderer& r) {
@@ -58,7 +67,7 @@ void facesWithDegenerates(TRenderer& r) {
 TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
     const std::string path = scratchPath("faces.stl");
     {
-        TSTLRenderer r;
+        STLExport r;
         r.initRendering(path);
         r.setObjectMatrix(translation(10, 0, 0));
         facesWithDegenerates(r);
@@ -105,7 +114,7 @@ void cube(TRenderer& r, const char* name, bool top) {
 
 TEST(STLExport, NamesTheObjectsWhoseWeldedSurfaceIsNotClosed) {
     for (bool background : {false, true}) {
-        TSTLRenderer r;
+        STLExport r;
         r.weldInBackground = background;
         r.initRendering(scratchPath("open.stl"));
         r.setObjectMatrix(Matrix4::Identity());
@@ -127,7 +136,7 @@ TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
         for (Vec3& v : f)
             v = Vec3{coordinate(rng), coordinate(rng), coordinate(rng) / 1000};
     const TTriVerts texCoords{};
-    const std::string stl = exportWith<TSTLRenderer>("normals.stl", [&](TSTLRenderer& r) {
+    const std::string stl = exportWith<STLExport>("normals.stl", [&](STLExport& r) {
         r.setObjectMatrix(Matrix4::Identity());
         r.initObject("all");
         for (const TTriVerts& f : faces)
@@ -160,7 +169,7 @@ TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
     const TTextureObj none = texture("", -1);
     const ColorF orange{1, 0.5f, 0, 1}, blue{0, 0, 1, 1};
     {
-        TOBJRenderer r;
+        TMeshRenderer r(newOBJFormat());
         r.initRendering((out / "scene.obj").string());
         r.setObjectMatrix(translation(10, 0, 0));
         r.initObject("fr\xC3\xA9me"); // names are UTF-8 in memory
@@ -252,7 +261,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     pixels->Width = pixels->Height = 2;
     pixels->Pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
     wood.Image = pixels;
-    auto scene = [&](TGLTFRenderer& r) {
+    auto scene = [&](TRenderer& r) {
         for (float x : {0.0f, 10.0f}) {
             r.setObjectMatrix(translation(x, 0, 0));
             r.initObject(x == 0 ? "plain \"\xC3\xA9\"" : "moved");
@@ -269,18 +278,18 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
             plainQuad(r, float(2 * q), 0);
         r.endObject(3, 1, false);
     };
-    const std::string glb = exportWith<TGLTFRenderer>("scene.glb", scene);
+    const std::string glb = exportWith<GLTFExport>("scene.glb", scene);
     // When the binary data goes to the file from the first byte on, the header and the JSON are
     // put before it at the end: the same JSON and binary, the binary starting on a block.
     // The JSON fits in the room left for it, or the file system makes room for the rest.
-    const size_t headRoom = TGLTFRenderer().headRoom;
-    const std::string spilled = exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
-        r.binaryInMemory = 0;
+    const size_t headRoom = TGLTFFormat().headRoom;
+    const std::string spilled = exportWith<GLTFExport>("spilled.glb", [&](GLTFExport& r) {
+        r.gltf().binaryInMemory = 0;
         scene(r);
     });
-    const std::string roomless = exportWith<TGLTFRenderer>("roomless.glb", [&](TGLTFRenderer& r) {
-        r.binaryInMemory = 0;
-        r.headRoom = 0;
+    const std::string roomless = exportWith<GLTFExport>("roomless.glb", [&](GLTFExport& r) {
+        r.gltf().binaryInMemory = 0;
+        r.gltf().headRoom = 0;
         scene(r);
     });
     auto chunks = [](const std::string& file) {
@@ -297,7 +306,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     const auto [roomlessSize, roomlessJson, roomlessBinAt, roomlessBin] = chunks(roomless);
     EXPECT_EQ(spilledBinAt, headRoom);
     EXPECT_EQ(roomlessSize, roomless.size());
-    EXPECT_EQ(roomlessBinAt % TGLTFRenderer::PrefixAlignment, 0u);
+    EXPECT_EQ(roomlessBinAt % TGLTFFormat::PrefixAlignment, 0u);
     EXPECT_LT(roomlessBinAt, headRoom);
     EXPECT_LT(binAt - 28 - json0.size(), 4u); // in memory, the JSON is padded to 4 bytes only
     EXPECT_EQ(spilledJson, json0);
@@ -314,8 +323,8 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
         piped.assign(std::istreambuf_iterator<char>(in), {});
     });
     {
-        TGLTFRenderer r;
-        r.binaryInMemory = 0;
+        GLTFExport r;
+        r.gltf().binaryInMemory = 0;
         r.initRendering(pipe);
         scene(r);
         r.endRendering();
@@ -356,9 +365,9 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
 TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
     const fs::path out = freshDir("failures");
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<TRenderer>()>>> kinds = {
-        {"glb", [] { return std::make_unique<TGLTFRenderer>(); }},
-        {"obj", [] { return std::make_unique<TOBJRenderer>(); }},
-        {"stl", [] { return std::make_unique<TSTLRenderer>(); }},
+        {"glb", [] { return std::make_unique<GLTFExport>(); }},
+        {"obj", [] { return std::make_unique<TMeshRenderer>(newOBJFormat()); }},
+        {"stl", [] { return std::make_unique<STLExport>(); }},
     };
     for (const auto& kind : kinds) {
         // Plain references: lambdas of clang 14 cannot capture structured bindings.
