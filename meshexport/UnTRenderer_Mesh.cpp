@@ -12,13 +12,8 @@
 #include <system_error>
 #include <utility>
 
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 // ---------------------------------------------------------------------------------------------
 // Geometry
@@ -73,34 +68,9 @@ double roundToInteger(double x) {
 }
 
 // The unit normals of count faces whose normals' coordinates are x, y and z, snapped to the
-// grid; two at a time where the processor can, with the same arithmetic (and results) as one
-// at a time.
+// grid.
 void unitNormals(const double* x, const double* y, const double* z, size_t count, float (*out)[3]) {
-    size_t i = 0;
-#ifdef __SSE2__
-    const __m128d grid = _mm_set1_pd(NormalGrid), shift = _mm_set1_pd(RoundingShift),
-                  one = _mm_set1_pd(1.0);
-    const __m128 zero = _mm_setzero_ps();
-    auto squares = [](const __m128d* v) {
-        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(v[0], v[0]), _mm_mul_pd(v[1], v[1])),
-                          _mm_mul_pd(v[2], v[2]));
-    };
-    for (; i + 2 <= count; i += 2) {
-        const __m128d n[3] = {_mm_loadu_pd(x + i), _mm_loadu_pd(y + i), _mm_loadu_pd(z + i)};
-        const __m128d scale = _mm_div_pd(grid, _mm_sqrt_pd(squares(n)));
-        __m128d q[3];
-        for (int k = 0; k < 3; ++k)
-            q[k] = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(n[k], scale), shift), shift);
-        const __m128d unit = _mm_div_pd(one, _mm_sqrt_pd(squares(q)));
-        for (int k = 0; k < 3; ++k) {
-            float pair[4];
-            _mm_storeu_ps(pair, _mm_add_ps(_mm_cvtpd_ps(_mm_mul_pd(q[k], unit)), zero));
-            out[i][k] = pair[0];
-            out[i + 1][k] = pair[1];
-        }
-    }
-#endif
-    for (; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         // One division each instead of three: the snap absorbs the scale's last-bit rounding.
         const double scale = NormalGrid / std::sqrt(x[i] * x[i] + y[i] * y[i] + z[i] * z[i]);
         const double q[3] = {roundToInteger(x[i] * scale), roundToInteger(y[i] * scale),
@@ -122,18 +92,6 @@ bool sameColor(const ColorF& a, const ColorF& b) {
 }
 
 } // namespace
-
-void adviseLargePages(const void* data, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-    constexpr uintptr_t Large = uintptr_t(2) << 20;
-    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + Large - 1) & ~(Large - 1);
-    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Large - 1);
-    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
 
 void fileError(const char* what, const std::string& name, int err) {
     throw std::runtime_error(std::string(what) + " \"" + name +
@@ -303,14 +261,14 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
     std::vector<TMeshFacet>& facets = collecting_.Facets;
     std::vector<TMeshFace>& faces = collecting_.Faces;
-    // Grown here as the vectors would, so that the new room can take large pages.
+    // Grown here as the vectors would, the positions' numbers with the triangles.
     if (facets.size() + 2 > facets.capacity()) {
         const size_t room = std::max<size_t>(2 * facets.capacity(), 1024);
-        reserveLarge(facets, room);
-        reserveLarge(collecting_.PositionIds, room);
+        facets.reserve(room);
+        collecting_.PositionIds.reserve(room);
     }
     if (faces.size() + 1 > faces.capacity())
-        reserveLarge(faces, std::max<size_t>(2 * faces.capacity(), 1024));
+        faces.reserve(std::max<size_t>(2 * faces.capacity(), 1024));
     // The face's corners are numbered in the order its triangles first use them, whether they
     // have an area or not.
     uint32_t ids[4];
@@ -354,7 +312,7 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
 void TMeshRenderer::fillRuns(TMeshObject& object) {
     // A corner can equal only corners at its position: each position keeps the list of the
     // corners stored at it, which a face's own corners mostly head.
-    reserveLarge(storedAt_, object.Positions);
+    storedAt_.reserve(object.Positions);
     storedAt_.assign(object.Positions, 0);
     stored_.clear();
     const auto& positionIds = object.PositionIds;
@@ -364,11 +322,11 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     // never written takes no memory).
     for (TMeshRun& run : object.Runs) {
         run.Indices.clear();
-        reserveLarge(run.Vertices, 3 * run.Triangles);
-        reserveLarge(run.PositionIds, 3 * run.Triangles);
-        reserveLarge(run.Indices, 3 * run.Triangles);
+        run.Vertices.reserve(3 * run.Triangles);
+        run.PositionIds.reserve(3 * run.Triangles);
+        run.Indices.reserve(3 * run.Triangles);
     }
-    reserveLarge(stored_, 3 * triangles.size());
+    stored_.reserve(3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
     for (size_t i = 0; i < triangles.size(); ++i) {
         const TMeshFacet& t = triangles[i];
@@ -462,13 +420,6 @@ __attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
         gridSerial_ = grid.Serial;
         gridBase_ = uint32_t(gridIds_.size());
         gridIds_.resize(gridIds_.size() + size, UINT32_MAX);
-        // The look-up table's slots for the shared points are fetched while the quads are taken.
-        for (size_t i = 0; i < size; ++i)
-            if (grid.Shared[i]) {
-                std::array<float, 3> bits;
-                std::memcpy(bits.data(), &grid.Points[i], sizeof bits);
-                collectedBits_.prefetch(bits);
-            }
     }
     step("quads", [&] {
         const Vec3* p = grid.Points.data();
@@ -596,9 +547,9 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
         largestFaces_ = std::max(largestFaces_, welding_.Faces.size());
-        reserveLarge(collecting_.Facets, largestObject_);
-        reserveLarge(collecting_.PositionIds, largestObject_);
-        reserveLarge(collecting_.Faces, largestFaces_);
+        collecting_.Facets.reserve(largestObject_);
+        collecting_.PositionIds.reserve(largestObject_);
+        collecting_.Faces.reserve(largestFaces_);
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);

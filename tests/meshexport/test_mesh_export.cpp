@@ -127,7 +127,7 @@ TEST(STLExport, NamesTheObjectsWhoseWeldedSurfaceIsNotClosed) {
 }
 
 TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
-    // Normals are made unit two at a time where the processor can, one at a time otherwise:
+    // Normals are made unit a block of faces at a time, in the block a face happens to fall in:
     // each face of 61 in one object against the same face alone in an object of its own.
     std::mt19937 rng(16);
     std::uniform_real_distribution<float> coordinate(-500, 500);
