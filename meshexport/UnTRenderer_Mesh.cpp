@@ -1,6 +1,7 @@
-// The face collector of the indexed-mesh exporters: runs per object, zero-area faces left out,
-// flat normals, merged corners, each object welded and written on threads of their own while the
-// next is built; and the staged files that make their exports all-or-nothing.
+// The mesh export pipeline: collecting faces into runs per object (zero-area faces left out, flat
+// normals, merged corners), then each object prepared (welded, its runs filled, the format's own
+// preparation) and written by its format on threads the pipeline owns while the next is built;
+// the staged files make each export all-or-nothing.
 // See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 

@@ -1,6 +1,6 @@
-// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): their shared
-// face collector with its weld and its pipeline of threads, and the staged files that make an
-// export all-or-nothing.
+// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): the pipeline
+// (TMeshRenderer) that collects, welds and hands each object to its format (TMeshFormat) on
+// threads it owns, the object record they share, and the weld.
 // See docs/architecture.md (The mesh export pipeline).
 #pragma once
 

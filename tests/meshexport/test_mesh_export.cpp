@@ -4,6 +4,8 @@
 #include "TestFiles.h"
 #include "render_test_util.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -436,4 +438,85 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
               "renderer: 10: Renderer: Error in OBJ:endRendering Cannot replace file \"" +
                   (out / "out.mtl").string() + "\": Is a directory");
     EXPECT_EQ(fileNames(out), (std::vector<std::string>{"elsewhere", "out.mtl"}));
+}
+
+// A format that records what the pipeline asks of it: each object's record filled by both parts of
+// prepare (and on which threads), the objects written in order, and whether a write was still
+// running when the format went.
+struct RecordingFormat : TMeshFormat {
+    struct Record : TMeshFormatState {
+        std::string parts[2];
+        std::thread::id threads[2];
+    };
+    RecordingFormat(std::vector<std::string>& log, std::atomic<bool>& writing, const char* fault)
+        : TMeshFormat("Recording"), log(log), writing(writing), fault(fault) {}
+    ~RecordingFormat() override { log.push_back(writing ? "freed while writing" : "freed"); }
+    int prepareParts() const override { return 2; }
+    std::unique_ptr<TMeshFormatState> newState() const override {
+        return std::make_unique<Record>();
+    }
+    void begin(const std::string&, TStagedFiles&) override { log.push_back("begin"); }
+    void prepare(const TMeshObject& object, TMeshFormatState& state, int part) override {
+        auto& record = static_cast<Record&>(state);
+        record.parts[part] = object.Name;
+        record.threads[part] = std::this_thread::get_id();
+    }
+    void writeObject(const TMeshObject& object) override {
+        writing = true;
+        const auto& record = static_cast<const Record&>(*object.Prepared);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // still writing when freed
+        writing = false;
+        if (object.Name == fault) throw std::runtime_error("boom");
+        log.push_back(object.Name + ":" + record.parts[0] + "," + record.parts[1] +
+                      (record.threads[0] != record.threads[1] ? " apart" : " together"));
+    }
+    void finish(TStagedFiles&) override { log.push_back("finish"); }
+    void abandon() noexcept override { log.push_back("abandon"); }
+
+    std::vector<std::string>& log;
+    std::atomic<bool>& writing;
+    std::string fault;
+};
+
+TEST(MeshPipeline, OwnsTheThreadsAndHandsEachObjectWithItsFormatsRecord) {
+    // "big" has 4400 positions: its two parts of prepare run side by side in the background.
+    auto run = [](bool background, const char* fault, bool end) {
+        std::vector<std::string> log;
+        std::atomic<bool> writing{false};
+        std::string error;
+        {
+            TMeshRenderer r(std::make_unique<RecordingFormat>(log, writing, fault));
+            r.weldInBackground = background;
+            r.initRendering("unused");
+            r.setObjectMatrix(Matrix4::Identity());
+            error = errorOf([&] {
+                for (const char* name : {"small", "big", "last"}) {
+                    r.initObject(name);
+                    for (int q = 0; q < (name == std::string("big") ? 1100 : 1); ++q)
+                        plainQuad(r, float(2 * q), 0);
+                    r.endObject(1, 1, false);
+                }
+                if (end) r.endRendering();
+            });
+        }
+        return std::pair(log, error);
+    };
+    using Log = std::vector<std::string>;
+    const Log whole = {"begin",
+                       "small:small,small together",
+                       "big:big,big apart",
+                       "last:last,last together",
+                       "finish",
+                       "freed"};
+    EXPECT_EQ(run(true, "", true), std::pair(whole, std::string("no error")));
+    Log inTurn = whole;
+    inTurn[2] = "big:big,big together";
+    EXPECT_EQ(run(false, "", true), std::pair(inTurn, std::string("no error")));
+    // Freed before its end: the write under way ends before the format goes.
+    EXPECT_EQ(run(true, "", false).first,
+              (Log{"begin", "small:small,small together", "big:big,big apart", "freed"}));
+    // A failed write: the files are abandoned, never finished.
+    EXPECT_EQ(run(true, "big", true),
+              std::pair(Log{"begin", "small:small,small together", "abandon", "freed"},
+                        std::string("renderer: 10: Renderer: Error in Recording:endObject boom")));
 }
