@@ -170,7 +170,7 @@ uint64_t TGLTFFormat::appendBinary(const void* data, size_t size) {
             fileError("Cannot write", "scratch", errno);
     } else {
         // All the room at once: untouched pages cost no memory, and nothing is copied on growth.
-        binary_.reserve(binaryInMemory);
+        reserveLarge(binary_, binaryInMemory);
         const char* bytes = static_cast<const char*>(data);
         binary_.insert(binary_.end(), bytes, bytes + size);
     }

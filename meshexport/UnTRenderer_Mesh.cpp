@@ -13,6 +13,7 @@
 #include <system_error>
 #include <utility>
 
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -93,6 +94,18 @@ bool sameColor(const ColorF& a, const ColorF& b) {
 }
 
 } // namespace
+
+void adviseLargePages(const void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+    constexpr uintptr_t Large = uintptr_t(2) << 20;
+    const uintptr_t from = (reinterpret_cast<uintptr_t>(data) + Large - 1) & ~(Large - 1);
+    const uintptr_t to = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Large - 1);
+    if (to > from) madvise(reinterpret_cast<void*>(from), to - from, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
 
 void fileError(const char* what, const std::string& name, int err) {
     throw std::runtime_error(std::string(what) + " \"" + name +
@@ -262,14 +275,14 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
     if (currentRun_ < 0) currentRun();
     std::vector<TMeshFacet>& facets = collecting_.Facets;
     std::vector<TMeshFace>& faces = collecting_.Faces;
-    // Grown here as the vectors would, the positions' numbers with the triangles.
+    // Grown here as the vectors would, so that the new room can take large pages.
     if (facets.size() + 2 > facets.capacity()) {
         const size_t room = std::max<size_t>(2 * facets.capacity(), 1024);
-        facets.reserve(room);
-        collecting_.PositionIds.reserve(room);
+        reserveLarge(facets, room);
+        reserveLarge(collecting_.PositionIds, room);
     }
     if (faces.size() + 1 > faces.capacity())
-        faces.reserve(std::max<size_t>(2 * faces.capacity(), 1024));
+        reserveLarge(faces, std::max<size_t>(2 * faces.capacity(), 1024));
     // The face's corners are numbered in the order its triangles first use them, whether they
     // have an area or not.
     uint32_t ids[4];
@@ -313,7 +326,7 @@ void TMeshRenderer::addFace(const TMeshCorner* corners, int n, Number number) {
 void TMeshRenderer::fillRuns(TMeshObject& object) {
     // A corner can equal only corners at its position: each position keeps the list of the
     // corners stored at it, which a face's own corners mostly head.
-    storedAt_.reserve(object.Positions);
+    reserveLarge(storedAt_, object.Positions);
     storedAt_.assign(object.Positions, 0);
     stored_.clear();
     const auto& positionIds = object.PositionIds;
@@ -323,11 +336,11 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
     // never written takes no memory).
     for (TMeshRun& run : object.Runs) {
         run.Indices.clear();
-        run.Vertices.reserve(3 * run.Triangles);
-        run.PositionIds.reserve(3 * run.Triangles);
-        run.Indices.reserve(3 * run.Triangles);
+        reserveLarge(run.Vertices, 3 * run.Triangles);
+        reserveLarge(run.PositionIds, 3 * run.Triangles);
+        reserveLarge(run.Indices, 3 * run.Triangles);
     }
-    stored_.reserve(3 * triangles.size());
+    reserveLarge(stored_, 3 * triangles.size());
     uint32_t last[3] = {0, 0, 0}; // the indices of the triangle before
     for (size_t i = 0; i < triangles.size(); ++i) {
         const TMeshFacet& t = triangles[i];
@@ -421,6 +434,13 @@ __attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
         gridSerial_ = grid.Serial;
         gridBase_ = uint32_t(gridIds_.size());
         gridIds_.resize(gridIds_.size() + size, UINT32_MAX);
+        // The look-up table's slots for the shared points are fetched while the quads are taken.
+        for (size_t i = 0; i < size; ++i)
+            if (grid.Shared[i]) {
+                std::array<float, 3> bits;
+                std::memcpy(bits.data(), &grid.Points[i], sizeof bits);
+                collectedBits_.prefetch(bits);
+            }
     }
     step("quads", [&] {
         const Vec3* p = grid.Points.data();
@@ -548,9 +568,9 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
         largestFaces_ = std::max(largestFaces_, welding_.Faces.size());
-        collecting_.Facets.reserve(largestObject_);
-        collecting_.PositionIds.reserve(largestObject_);
-        collecting_.Faces.reserve(largestFaces_);
+        reserveLarge(collecting_.Facets, largestObject_);
+        reserveLarge(collecting_.PositionIds, largestObject_);
+        reserveLarge(collecting_.Faces, largestFaces_);
         // A closed surface has about half as many corners as triangles; most are grid points of
         // their own grid, which the look-up table never holds.
         collectedBits_.reserveValues(largestObject_ / 2 + 16);

@@ -132,10 +132,12 @@ class TOBJFormat : public TMeshFormat {
     // The name the texture has beside the .obj, copying the image there when it is not.
     std::string imageBeside(const TTextureObj& texture);
 
-    // prepare's tables: an object's positions, normals and texture coordinates stored once; room
-    // kept from object to object. Positions' on one thread, the others' on another.
+    // prepare's tables: an object's positions, normals and texture coordinates stored once, and
+    // its positions placed; room kept from object to object. Positions' on one thread, the
+    // others' on another.
     TUniqueValues<Triple> positions_, normals_;
     TUniqueValues<Pair> texCoords_;
+    std::vector<Triple> placed_;
     // The writer's: the files, the counts of values written so far, the formatted corners of a
     // run (room kept from run to run), the materials and image copies made.
     TExportFile objFile, mtlFile;
@@ -241,13 +243,18 @@ void TOBJFormat::numberCorners(const TMeshObject& object, Prepared& out) {
     float lastNormal[3] = {0, 0, 0};
     uint32_t normal = 0;
     bool normalKnown = false;
+    constexpr size_t Ahead = 16;
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
         references[r].clear();
-        references[r].reserve(run.Vertices.size());
+        reserveLarge(references[r], run.Vertices.size());
         const bool textured = run.textured();
         for (size_t i = 0; i < run.Vertices.size(); ++i) {
             const TMeshVertex& v = run.Vertices[i];
+            if (textured && i + Ahead < run.Vertices.size()) {
+                const float* t = run.Vertices[i + Ahead].TexCoord;
+                texCoords.prefetch(Pair{t[0], t[1]});
+            }
             if (!normalKnown || std::memcmp(lastNormal, v.Normal, sizeof lastNormal) != 0) {
                 std::memcpy(lastNormal, v.Normal, sizeof lastNormal);
                 const Vec3 n = placeDirection(object.Matrix, v.Normal);
@@ -265,22 +272,32 @@ void TOBJFormat::numberCorners(const TMeshObject& object, Prepared& out) {
 }
 
 void TOBJFormat::numberPositions(const TMeshObject& object, Prepared& out) {
-    // Each position is placed and looked up once, where the runs' corners first use it; the
-    // corners at it take its number.
+    // Each position is placed and looked up once, in the order the runs' corners first use it;
+    // the corners at it take its number. The positions are placed first, so that the table's
+    // slots for those a few corners on can be fetched into the cache ahead of their look-up.
     TUniqueValues<Triple>& positions = positions_;
     const Matrix4 placement =
         scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
     std::vector<uint32_t>& numbers = out.PositionNumbers;
+    reserveLarge(numbers, object.Positions);
     numbers.assign(object.Positions, UINT32_MAX);
+    std::vector<Triple>& placed = placed_;
+    reserveLarge(placed, object.Positions);
+    placed.resize(object.Positions);
+    for (size_t i = 0; i < object.Positions; ++i) {
+        const Vec3 p = placePoint(placement, object.Points[i].data());
+        placed[i] = Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f};
+    }
     positions.reserve(object.Positions);
-    for (const TMeshRun& run : object.Runs)
-        for (const uint32_t id : run.PositionIds) {
-            uint32_t& number = numbers[id];
-            if (number == UINT32_MAX) {
-                const Vec3 p = placePoint(placement, object.Points[id].data());
-                number = positions.add(Triple{p.X + 0.0f, p.Y + 0.0f, p.Z + 0.0f});
-            }
+    constexpr size_t Ahead = 16;
+    for (const TMeshRun& run : object.Runs) {
+        const std::vector<uint32_t>& ids = run.PositionIds;
+        for (size_t i = 0; i < ids.size(); ++i) {
+            if (i + Ahead < ids.size()) positions.prefetch(placed[ids[i + Ahead]]);
+            uint32_t& number = numbers[ids[i]];
+            if (number == UINT32_MAX) number = positions.add(placed[ids[i]]);
         }
+    }
     positions.moveValuesTo(out.PlacedPositions);
 }
 

@@ -27,7 +27,15 @@ uint32_t numberCornersByBits(WeldState& w) {
         std::memcpy(b.data(), p, sizeof b);
         return distinct.add(b);
     };
+    // The large table is mostly out of the cache: the slots of corners a few triangles on are
+    // fetched while these are numbered.
+    constexpr size_t Ahead = 16;
     for (size_t t = 0; t < w.triangles.size(); ++t) {
+        if (t + Ahead < w.triangles.size()) {
+            Bits b;
+            std::memcpy(b.data(), w.triangles[t + Ahead].Corners[2].Position, sizeof b);
+            distinct.prefetch(b);
+        }
         const TMeshTriangle& triangle = w.triangles[t];
         Ids& id = w.ids[t];
         const TMeshTriangle* before = t > 0 ? &w.triangles[t - 1] : nullptr;
@@ -174,7 +182,7 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
         root.swap(room->root);
         volume.swap(room->volume);
     }
-    root.reserve(n);
+    reserveLarge(root, n);
     root.resize(n);
     for (uint32_t t = 0; t < n; ++t)
         root[t] = t;
@@ -199,7 +207,7 @@ void turnPieces(std::vector<Triangle>& triangles, std::vector<weld::Ids>& ids,
     // A piece's root is its first triangle: its volume starts there, and only the roots' are
     // written.
     if (volume.size() < n) {
-        volume.reserve(n);
+        reserveLarge(volume, n);
         volume.resize(n);
     }
     for (uint32_t t = 0; t < n; ++t) {

@@ -25,7 +25,7 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
     const size_t n = ids.size();
     if (3 * n >= UINT32_MAX || positionCount >= (uint32_t(1) << 31)) return false;
     bool oneWayEach = true, open = false;
-    first.reserve(size_t(positionCount) + 1);
+    reserveLarge(first, size_t(positionCount) + 1);
     first.assign(size_t(positionCount) + 1, 0);
     for (const auto& id : ids) {
         const uint32_t a = id[0], b = id[1], c = id[2];
@@ -36,7 +36,7 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
     }
     for (size_t i = 1; i < first.size(); ++i)
         first[i] += first[i - 1];
-    ends.reserve(3 * n);
+    reserveLarge(ends, 3 * n);
     ends.resize(3 * n);
     fill.assign(first.begin(), first.end() - 1);
     auto put = [&](uint32_t a, uint32_t b, uint32_t side) {
@@ -51,9 +51,9 @@ bool pairSides(const std::vector<std::array<uint32_t, 3>>& ids, uint32_t positio
     }
     // Each side pairs with the one other side of the same ends, if any: the first side of an
     // edge looks for the others after it, which then need no look of their own.
-    across.reserve(3 * n);
+    reserveLarge(across, 3 * n);
     across.assign(3 * n, UINT32_MAX);
-    paired.reserve(3 * n);
+    reserveLarge(paired, 3 * n);
     paired.assign(3 * n, 0); // by place in ends
     const TWeldRoom::SideEnd* end = ends.data();
     for (size_t p = 0; p < positionCount; ++p) {
