@@ -206,16 +206,19 @@ std::vector<char> classicZip(const std::vector<char>& package) {
     return out;
 }
 
-class T3MFRenderer : public TMeshRenderer {
+class T3MFFormat : public TMeshFormat {
   public:
-    T3MFRenderer() : TMeshRenderer("3MF", exportUpAxis(TUpAxis::Z)) {}
-    ~T3MFRenderer() override { stopWorkers(); }
+    T3MFFormat() : TMeshFormat("3MF", exportUpAxis(TUpAxis::Z)) {}
 
-  protected:
-    void openFiles(const std::string& fileName) override;
+    void begin(const std::string& fileName, TStagedFiles& staged) override;
     void writeObject(const TMeshObject& mesh) override;
-    void closeFiles() override;
-    void abandonFiles() noexcept override;
+    void finish(TStagedFiles& staged) override;
+    void abandon() noexcept override {
+        outFile.abandon();
+        items_.clear();
+        materials_.reset();
+        model_.reset();
+    }
 
   private:
     DWORD materialFor(const ColorF& color);
@@ -240,7 +243,7 @@ class T3MFRenderer : public TMeshRenderer {
     double lowest_ = HUGE_VAL;
 };
 
-void T3MFRenderer::openFiles(const std::string& fileName) {
+void T3MFFormat::begin(const std::string& fileName, TStagedFiles& staged) {
     outFile.open(staged.add(fileName));
     NMR::PLib3MFModel* model = nullptr;
     check(NMR::lib3mf_createmodel(&model), nullptr, "createmodel");
@@ -255,7 +258,7 @@ void T3MFRenderer::openFiles(const std::string& fileName) {
           "getresourceid");
 }
 
-DWORD T3MFRenderer::materialFor(const ColorF& color) {
+DWORD T3MFFormat::materialFor(const ColorF& color) {
     std::string key(reinterpret_cast<const char*>(&color), sizeof color);
     const auto known = materialIndex_.find(key);
     if (known != materialIndex_.end()) return known->second;
@@ -274,7 +277,7 @@ DWORD T3MFRenderer::materialFor(const ColorF& color) {
     return index;
 }
 
-DWORD T3MFRenderer::textureFor(const TTextureObj& texture) {
+DWORD T3MFFormat::textureFor(const TTextureObj& texture) {
     const auto known = textureIndex_.find(texture.FileName);
     if (known != textureIndex_.end()) return known->second;
     std::vector<char> bytes;
@@ -307,7 +310,7 @@ DWORD T3MFRenderer::textureFor(const TTextureObj& texture) {
     return id;
 }
 
-void T3MFRenderer::writeObject(const TMeshObject& mesh) {
+void T3MFFormat::writeObject(const TMeshObject& mesh) {
     // Corners that share a position are one vertex of the object, whatever their normal, colour
     // or texture coordinate: the mesh is closed where the faces meet.
     // The weld numbers positions so that equal numbers are equal bits (no -0 left): each number
@@ -408,7 +411,7 @@ void T3MFRenderer::writeObject(const TMeshObject& mesh) {
     }
 }
 
-void T3MFRenderer::settleBuild() {
+void T3MFFormat::settleBuild() {
     if (!std::isfinite(lowest_)) return;
     for (BuildItem& b : items_) {
         b.transform.m_fFields[2][3] = float(b.z - lowest_);
@@ -418,7 +421,7 @@ void T3MFRenderer::settleBuild() {
     items_.clear();
 }
 
-void T3MFRenderer::closeFiles() {
+void T3MFFormat::finish(TStagedFiles&) {
     settleBuild();
     NMR::PLib3MFBase* model = model_.get();
     NMR::PLib3MFModelWriter* writer = nullptr;
@@ -436,15 +439,8 @@ void T3MFRenderer::closeFiles() {
     outFile.close();
 }
 
-void T3MFRenderer::abandonFiles() noexcept {
-    outFile.abandon();
-    items_.clear();
-    materials_.reset();
-    model_.reset();
-}
-
 } // namespace
 
-void use3MFRenderer() {
-    setCurrentRenderer(std::make_unique<T3MFRenderer>());
+std::unique_ptr<TMeshFormat> new3MFFormat() {
+    return std::make_unique<T3MFFormat>();
 }

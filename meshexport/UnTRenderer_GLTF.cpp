@@ -125,18 +125,15 @@ const char* embeddedImage(const TTextureObj& texture, std::vector<char>& bytes) 
     return "image/png";
 }
 
-TGLTFRenderer::TGLTFRenderer() : TMeshRenderer("glTF") {}
-
-TGLTFRenderer::~TGLTFRenderer() {
-    stopWorkers();
+TGLTFFormat::~TGLTFFormat() {
     if (scratch_) std::fclose(scratch_);
 }
 
-void TGLTFRenderer::openFiles(const std::string& fileName) {
+void TGLTFFormat::begin(const std::string& fileName, TStagedFiles& staged) {
     outFile.open(staged.add(fileName));
 }
 
-void TGLTFRenderer::abandonFiles() noexcept {
+void TGLTFFormat::abandon() noexcept {
     outFile.abandon();
     std::vector<char>().swap(binary_);
     if (scratch_) std::fclose(scratch_);
@@ -144,7 +141,7 @@ void TGLTFRenderer::abandonFiles() noexcept {
     direct_ = false;
 }
 
-uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
+uint64_t TGLTFFormat::appendBinary(const void* data, size_t size) {
     const uint64_t offset = binaryLength_;
     if (!scratch_ && !direct_ && binary_.size() + size > binaryInMemory &&
         outFile.isRegularFile()) {
@@ -181,13 +178,13 @@ uint64_t TGLTFRenderer::appendBinary(const void* data, size_t size) {
     return offset;
 }
 
-void TGLTFRenderer::alignBinary() {
+void TGLTFFormat::alignBinary() {
     static const char zeros[4] = {};
     if (binaryLength_ % 4 != 0) appendBinary(zeros, 4 - binaryLength_ % 4);
 }
 
-uint32_t TGLTFRenderer::addBufferView(uint64_t offset, uint64_t length, uint32_t stride,
-                                      uint32_t target) {
+uint32_t TGLTFFormat::addBufferView(uint64_t offset, uint64_t length, uint32_t stride,
+                                    uint32_t target) {
     std::string& v = item(views_);
     v += "{\"buffer\":0,\"byteOffset\":";
     appendCount(v, offset);
@@ -199,7 +196,7 @@ uint32_t TGLTFRenderer::addBufferView(uint64_t offset, uint64_t length, uint32_t
     return viewCount_++;
 }
 
-uint32_t TGLTFRenderer::textureFor(const TTextureObj& texture) {
+uint32_t TGLTFFormat::textureFor(const TTextureObj& texture) {
     const auto known = textureIndex_.find(texture.FileName);
     if (known != textureIndex_.end()) return known->second;
 
@@ -225,7 +222,7 @@ uint32_t TGLTFRenderer::textureFor(const TTextureObj& texture) {
     return index;
 }
 
-uint32_t TGLTFRenderer::materialFor(const TMeshRun& run) {
+uint32_t TGLTFFormat::materialFor(const TMeshRun& run) {
     TMaterialKey key = materialKey(run);
     const auto known = materialIndex_.find(key);
     if (known != materialIndex_.end()) return known->second;
@@ -253,7 +250,7 @@ uint32_t TGLTFRenderer::materialFor(const TMeshRun& run) {
     return index;
 }
 
-void TGLTFRenderer::writeObject(const TMeshObject& object) {
+void TGLTFFormat::writeObject(const TMeshObject& object) {
     std::string primitives;
     // A round of binary data, fill(at) putting its bytes from at on: straight into the file's
     // buffer once the data go to the file, else through pack.
@@ -393,7 +390,7 @@ void TGLTFRenderer::writeObject(const TMeshObject& object) {
     node += '}';
 }
 
-void TGLTFRenderer::closeFiles() {
+void TGLTFFormat::finish(TStagedFiles&) {
     std::string json = "{\"asset\":{\"version\":\"2.0\",\"generator\":\"Palvorin\"},\"scene\":0,"
                        "\"scenes\":[{";
     if (meshCount_ > 0) {

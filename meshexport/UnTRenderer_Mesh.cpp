@@ -1,6 +1,7 @@
-// The face collector of the indexed-mesh exporters: runs per object, zero-area faces left out,
-// flat normals, merged corners, each object welded and written on threads of their own while the
-// next is built; and the staged files that make their exports all-or-nothing.
+// The mesh export pipeline: collecting faces into runs per object (zero-area faces left out, flat
+// normals, merged corners), then each object prepared (welded, its runs filled, the format's own
+// preparation) and written by its format on threads the pipeline owns while the next is built;
+// the staged files make each export all-or-nothing.
 // See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
@@ -15,10 +16,6 @@
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 // ---------------------------------------------------------------------------------------------
 // Geometry
@@ -73,34 +70,9 @@ double roundToInteger(double x) {
 }
 
 // The unit normals of count faces whose normals' coordinates are x, y and z, snapped to the
-// grid; two at a time where the processor can, with the same arithmetic (and results) as one
-// at a time.
+// grid.
 void unitNormals(const double* x, const double* y, const double* z, size_t count, float (*out)[3]) {
-    size_t i = 0;
-#ifdef __SSE2__
-    const __m128d grid = _mm_set1_pd(NormalGrid), shift = _mm_set1_pd(RoundingShift),
-                  one = _mm_set1_pd(1.0);
-    const __m128 zero = _mm_setzero_ps();
-    auto squares = [](const __m128d* v) {
-        return _mm_add_pd(_mm_add_pd(_mm_mul_pd(v[0], v[0]), _mm_mul_pd(v[1], v[1])),
-                          _mm_mul_pd(v[2], v[2]));
-    };
-    for (; i + 2 <= count; i += 2) {
-        const __m128d n[3] = {_mm_loadu_pd(x + i), _mm_loadu_pd(y + i), _mm_loadu_pd(z + i)};
-        const __m128d scale = _mm_div_pd(grid, _mm_sqrt_pd(squares(n)));
-        __m128d q[3];
-        for (int k = 0; k < 3; ++k)
-            q[k] = _mm_sub_pd(_mm_add_pd(_mm_mul_pd(n[k], scale), shift), shift);
-        const __m128d unit = _mm_div_pd(one, _mm_sqrt_pd(squares(q)));
-        for (int k = 0; k < 3; ++k) {
-            float pair[4];
-            _mm_storeu_ps(pair, _mm_add_ps(_mm_cvtpd_ps(_mm_mul_pd(q[k], unit)), zero));
-            out[i][k] = pair[0];
-            out[i + 1][k] = pair[1];
-        }
-    }
-#endif
-    for (; i < count; ++i) {
+    for (size_t i = 0; i < count; ++i) {
         // One division each instead of three: the snap absorbs the scale's last-bit rounding.
         const double scale = NormalGrid / std::sqrt(x[i] * x[i] + y[i] * y[i] + z[i] * z[i]);
         const double q[3] = {roundToInteger(x[i] * scale), roundToInteger(y[i] * scale),
@@ -158,7 +130,7 @@ Vec3 placeDirection(const Matrix4& m, const float d[3]) {
 // ---------------------------------------------------------------------------------------------
 // TMeshRenderer
 
-Matrix4 TMeshRenderer::scaledPlacement(const Matrix4& placement, double factor) {
+Matrix4 scaledPlacement(const Matrix4& placement, double factor) {
     Matrix4 m = placement;
     for (int i = 0; i < 16; ++i)
         if (i % 4 != 3) m.m[i] *= factor;
@@ -166,23 +138,30 @@ Matrix4 TMeshRenderer::scaledPlacement(const Matrix4& placement, double factor) 
 }
 
 // Faces before any state call take the default appearance.
-TMeshRenderer::TMeshRenderer(const char* formatName, TUpAxis up)
-    : upAxis(up), faceColor(DefaultFaceColor), formatName_(formatName) {}
+TMeshRenderer::TMeshRenderer(std::unique_ptr<TMeshFormat> format)
+    : format_(std::move(format)), upAxis_(format_->upAxis), faceColor_(DefaultFaceColor) {}
 
-void TMeshRenderer::fail(const char* stepName, const char* cause) {
+void TMeshRenderer::fail(const char* stepName, std::exception_ptr cause) {
     stopWorkers();
-    abandonFiles();
-    staged.discard();
-    rendererError(10, "Error in " + formatName_ + ":" + stepName + " " + cause);
+    format_->abandon();
+    staged_.discard();
+    std::string what = "unknown error";
+    try {
+        std::rethrow_exception(cause);
+    } catch (const std::exception& e) {
+        what = e.what();
+    } catch (...) {
+    }
+    rendererError(10, std::string("Error in ") + format_->name + ":" + stepName + " " + what);
 }
 
 void TMeshRenderer::initRendering(const std::string& fileName) {
     // As with the other exporters, a file that cannot be created is reported by the file layer.
     try {
-        openFiles(fileName);
+        format_->begin(fileName, staged_);
     } catch (...) {
-        abandonFiles();
-        staged.discard();
+        format_->abandon();
+        staged_.discard();
         throw;
     }
 }
@@ -195,12 +174,12 @@ void TMeshRenderer::endRendering() {
         if (std::exchange(hasWelding_, false)) {
             if (!welding_.Closed) openObjects_.push_back(welding_.Name);
             std::swap(writing_, welding_);
-            writeObject(writing_);
+            format_->writeObject(writing_);
         }
     });
     step("endRendering", [&] {
-        closeFiles();
-        staged.commit();
+        format_->finish(staged_);
+        staged_.commit();
     });
 }
 
@@ -234,38 +213,38 @@ void TMeshRenderer::initObject(const std::string& name) {
     collecting_.Name = name;
     lastVertex = -1;
     // Nothing of the previous object's appearance carries over.
-    faceColor = DefaultFaceColor;
-    faceTexture = TTextureObj{};
+    faceColor_ = DefaultFaceColor;
+    faceTexture_ = TTextureObj{};
     textureName.clear();
 }
 
 void TMeshRenderer::setTexture(TTextureObj texture) {
     if (texture.TexId == -1) texture = TTextureObj{};
-    faceTexture = std::move(texture);
+    faceTexture_ = std::move(texture);
     // Only a flag here: the base class's flush passes it on as the textured argument.
-    textureName = faceTexture.TexId != -1 ? "texture " + faceTexture.FileName : std::string();
+    textureName = faceTexture_.TexId != -1 ? "texture " + faceTexture_.FileName : std::string();
     currentRun_ = -1;
 }
 
 void TMeshRenderer::setColor(ColorF color) {
-    faceColor = color;
+    faceColor_ = color;
     currentRun_ = -1;
 }
 
 TMeshRun& TMeshRenderer::currentRun() {
     std::vector<TMeshRun>& runs = collecting_.Runs;
     if (currentRun_ < 0) {
-        const bool textured = faceTexture.TexId != -1;
+        const bool textured = faceTexture_.TexId != -1;
         for (size_t i = 0; i < runs.size() && currentRun_ < 0; ++i)
-            if (sameColor(runs[i].Color, faceColor) && runs[i].textured() == textured &&
-                (!textured || runs[i].Texture.FileName == faceTexture.FileName))
+            if (sameColor(runs[i].Color, faceColor_) && runs[i].textured() == textured &&
+                (!textured || runs[i].Texture.FileName == faceTexture_.FileName))
                 currentRun_ = int32_t(i);
         if (currentRun_ < 0) {
             if (spare_.empty()) spare_.emplace_back();
             runs.push_back(std::move(spare_.back()));
             spare_.pop_back();
-            runs.back().Color = faceColor;
-            runs.back().Texture = faceTexture;
+            runs.back().Color = faceColor_;
+            runs.back().Texture = faceTexture_;
             currentRun_ = int32_t(runs.size() - 1);
         }
     }
@@ -413,7 +392,7 @@ void TMeshRenderer::fillRuns(TMeshObject& object) {
 }
 
 void TMeshRenderer::collectFace(const Vec3* p, const Vec3* t, int n, bool textured) {
-    textured = textured && faceTexture.TexId != -1;
+    textured = textured && faceTexture_.TexId != -1;
     TMeshCorner corners[4];
     for (int k = 0; k < n; ++k)
         corners[k] = corner(p[k], t[k], textured);
@@ -465,7 +444,7 @@ __attribute__((flatten)) void TMeshRenderer::gridQuads(const TPointGrid& grid,
     }
     step("quads", [&] {
         const Vec3* p = grid.Points.data();
-        const bool withTexture = textured && faceTexture.TexId != -1;
+        const bool withTexture = textured && faceTexture_.TexId != -1;
         for (int32_t i = 0; i < count; ++i) {
             const TQuadIndices& c = corners[i];
             TMeshCorner quad[4];
@@ -511,8 +490,29 @@ void TMeshRenderer::prepare(TMeshObject& object, bool welded) {
         }};
         weld(object);
     }
-    if (usesRuns()) fillRuns(object);
-    prepareWriting(object);
+    if (format_->usesRuns()) fillRuns(object);
+    if (!object.Prepared) object.Prepared = format_->newState();
+    if (!object.Prepared) return;
+    // The parts of a large object side by side, each on a helper thread but the first; a small
+    // one's in turn, where a thread would cost more than it saves.
+    constexpr uint32_t SideBySide = 4096; // positions
+    const int parts = format_->prepareParts();
+    const bool sideBySide = parts > 1 && object.Positions >= SideBySide;
+    std::vector<std::thread> helpers(sideBySide ? size_t(parts - 1) : 0);
+    std::vector<std::exception_ptr> errors(helpers.size());
+    const auto joinHelpers = [&helpers] {
+        for (std::thread& helper : helpers)
+            if (helper.joinable()) helper.join();
+    };
+    const TGiveBack joined{joinHelpers};
+    for (size_t h = 0; h < helpers.size(); ++h)
+        start(helpers[h], errors[h],
+              [this, &object, h] { format_->prepare(object, *object.Prepared, int(h) + 1); });
+    for (int part = 0; part < (sideBySide ? 1 : parts); ++part)
+        format_->prepare(object, *object.Prepared, part);
+    joinHelpers();
+    for (std::exception_ptr& error : errors)
+        if (error) std::rethrow_exception(error);
 }
 
 void TMeshRenderer::waitForWorkers() {
@@ -535,7 +535,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         // Where the format asks for it, the object is welded here while the thread after is busy
         // with the one before; the first object, with that thread idle, is welded there. The
         // weld's room serves one weld at a time.
-        const bool weldHere = weldsWhereCollected() && hasWelding_;
+        const bool weldHere = format_->weldsWhereCollected() && hasWelding_;
         if (weldHere) {
             weldRoomBusy_.wait(true);
             weld(collecting_);
@@ -543,7 +543,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         waitForWorkers();
         // The object before is written while this one is welded and the next one built; the
         // written one's room serves the next.
-        collecting_.Matrix = toExportFrame(objectMatrix, upAxis);
+        collecting_.Matrix = toExportFrame(objectMatrix, upAxis_);
         TMeshObject written;
         if (std::exchange(hasWriting_, false)) written = std::move(writing_);
         if (std::exchange(hasWelding_, false)) {
@@ -554,7 +554,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         welding_ = std::move(collecting_);
         hasWelding_ = true;
         collecting_ = std::move(written);
-        if (usesRuns()) {
+        if (format_->usesRuns()) {
             // The writer reads the runs and the positions: the triangles' room of the object welded
             // last serves the next one, and the runs' room of the object written last those of the
             // one welded now. Two objects' worth of each is in use, not three.
@@ -563,7 +563,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
             collecting_.PositionIds.swap(writing_.PositionIds);
         }
         clearRuns();
-        if (usesRuns()) lendRunRoom(welding_.Runs);
+        if (format_->usesRuns()) lendRunRoom(welding_.Runs);
         // Room for as many triangles as the largest object so far has at once, instead of
         // growing step by step while the next one is collected.
         largestObject_ = std::max(largestObject_, welding_.Facets.size());
@@ -576,7 +576,7 @@ void TMeshRenderer::endObject(int32_t, int32_t, bool) {
         collectedBits_.reserveValues(largestObject_ / 2 + 16);
         if (!weldHere) weldRoomBusy_.store(true);
         start(welder_, welderError_, [this, weldHere] { prepare(welding_, weldHere); });
-        if (hasWriting_) start(writer_, writerError_, [this] { writeObject(writing_); });
+        if (hasWriting_) start(writer_, writerError_, [this] { format_->writeObject(writing_); });
     });
 }
 
@@ -597,12 +597,23 @@ TMeshRenderer::~TMeshRenderer() {
 // ---------------------------------------------------------------------------------------------
 // Selection
 
+namespace {
+
+void useMeshFormat(std::unique_ptr<TMeshFormat> format) {
+    setCurrentRenderer(std::make_unique<TMeshRenderer>(std::move(format)));
+}
+
+} // namespace
+
 void useGLTFRenderer() {
-    setCurrentRenderer(std::make_unique<TGLTFRenderer>());
+    useMeshFormat(std::make_unique<TGLTFFormat>());
 }
 void useOBJRenderer() {
-    setCurrentRenderer(std::make_unique<TOBJRenderer>());
+    useMeshFormat(newOBJFormat());
 }
 void useSTLRenderer() {
-    setCurrentRenderer(std::make_unique<TSTLRenderer>());
+    useMeshFormat(newSTLFormat());
+}
+void use3MFRenderer() {
+    useMeshFormat(new3MFFormat());
 }

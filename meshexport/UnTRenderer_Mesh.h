@@ -1,6 +1,6 @@
-// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): their shared
-// face collector with its weld and its pipeline of threads, and the staged files that make an
-// export all-or-nothing.
+// The indexed-mesh exporters (glTF 2.0 binary, Wavefront OBJ + MTL, binary STL, 3MF): the pipeline
+// (TMeshRenderer) that collects, welds and hands each object to its format (TMeshFormat) on
+// threads it owns, the object record they share, and the weld.
 // See docs/architecture.md (The mesh export pipeline).
 #pragma once
 
@@ -290,6 +290,11 @@ struct TMeshRun {
     bool textured() const { return Texture.TexId != -1; }
 };
 
+// What a format keeps of one object between preparing and writing it (TMeshFormat::prepare).
+struct TMeshFormatState {
+    virtual ~TMeshFormatState() = default;
+};
+
 // One object as the formats write it: its name and placement, its faces and their triangles
 // (welded) with their corners' position numbers and the positions by number, and unless the
 // format reads only the triangles, its runs with their corners stored once.
@@ -308,14 +313,9 @@ struct TMeshObject {
     // Whether the welded surface is closed: every side shared by two triangles running it
     // opposite ways.
     bool Closed = true;
-    // For a format that stores values once per object (OBJ): the distinct placed positions,
-    // texture coordinates and placed normals; per position number, its number among the placed
-    // positions; and per run, for each of its stored corners, its numbers among the others
-    // (texture coordinate, normal).
-    std::vector<std::array<float, 3>> PlacedPositions, PlacedNormals;
-    std::vector<std::array<float, 2>> TexCoords;
-    std::vector<uint32_t> PositionNumbers;
-    std::vector<std::vector<std::array<uint32_t, 2>>> CornerValues;
+    // What the format worked out for writing the object (TMeshFormat::prepare): its own, carried
+    // with the object and never read by the pipeline; null for a format that prepares nothing.
+    std::unique_ptr<TMeshFormatState> Prepared;
 };
 
 // What tells materials apart: the colour's bytes and the image file (empty when untextured).
@@ -342,14 +342,67 @@ inline Vec3 placePoint(const Matrix4& m, const float p[3]) {
                 float(x * e[2] + y * e[6] + z * e[10] + e[14])};
 }
 Vec3 placeDirection(const Matrix4& m, const float d[3]);
+// A placement followed by a scaling by factor (the export unit's conversion).
+Matrix4 scaledPlacement(const Matrix4& placement, double factor);
 
-// The renderer half shared by the three formats: runs of faces per object, zero-area faces left
-// out, flat normals as the screen shows them, every protected step reported as
-// "<code>: Renderer: Error in <format>:<step> <cause>".
+// A file format of the mesh exports: the hooks the pipeline (TMeshRenderer) calls, each on the
+// thread the pipeline chooses; a format never starts, joins or stops a thread itself.
+// See docs/architecture.md (The mesh export pipeline).
+class TMeshFormat {
+  public:
+    // name: as the renderer's errors give it; up: the file's up axis (exportUpAxis for the
+    // formats that follow the user's choice).
+    explicit TMeshFormat(const char* name, TUpAxis up = TUpAxis::Y) : name(name), upAxis(up) {}
+    virtual ~TMeshFormat() = default;
+
+    const char* const name;
+    const TUpAxis upAxis; // of the file: each object's placement comes turned into its frame
+    const TExportUnit unit = exportUnit(); // what one world unit is in this export
+
+    // Whether writeObject reads the runs' tables (else only the triangles).
+    virtual bool usesRuns() const { return true; }
+    // Whether prepare has so much to do that the weld goes to the collecting thread, at the end
+    // of each object but the first (when the weld's thread has nothing else to do), instead of
+    // the weld's; the files' bytes are the same either way.
+    virtual bool weldsWhereCollected() const { return false; }
+    // Into how many independent parts prepare falls: the pipeline may run them side by side.
+    virtual int prepareParts() const { return 1; }
+
+    // Opens the format's files (each through staged) for the export to fileName. Collecting
+    // thread.
+    virtual void begin(const std::string& fileName, TStagedFiles& staged) = 0;
+    // A fresh record for prepare to fill (null: the format prepares nothing); one serves object
+    // after object.
+    virtual std::unique_ptr<TMeshFormatState> newState() const { return nullptr; }
+    // Works out part (below prepareParts) of what writing object takes, into state: on the
+    // weld's thread (or a helper beside it) once the runs are filled, while the writer writes
+    // the object before. Reads object and the tables of prepare's own only.
+    virtual void prepare(const TMeshObject& /*object*/, TMeshFormatState& /*state*/, int /*part*/) {
+    }
+    // Writes a finished object (with its Prepared record): on the writer's thread, in document
+    // order; touches the format's output only.
+    virtual void writeObject(const TMeshObject& object) = 0;
+    // Completes and closes the files, handing staged any it kept apart; staged renames them
+    // afterwards. Collecting thread, every worker stopped.
+    virtual void finish(TStagedFiles& staged) = 0;
+    // Releases the open files after a failure without writing more; never throws. Every worker
+    // stopped.
+    virtual void abandon() noexcept = 0;
+};
+
+// The formats other than glTF (whose options its class shows).
+std::unique_ptr<TMeshFormat> newOBJFormat();
+std::unique_ptr<TMeshFormat> newSTLFormat();
+std::unique_ptr<TMeshFormat> new3MFFormat();
+
+// The mesh export pipeline, the renderer every mesh format is written through: runs of faces per
+// object, zero-area faces left out, flat normals as the screen shows them, each object welded and
+// written on threads it owns while the next is built, every protected step reported as
+// "<code>: Renderer: Error in <format>:<step> <cause>". It owns its format and calls its hooks.
 class TMeshRenderer : public TRenderer {
   public:
-    // up: the file's up axis (exportUpAxis for the formats that follow the user's choice).
-    explicit TMeshRenderer(const char* formatName, TUpAxis up = TUpAxis::Y);
+    explicit TMeshRenderer(std::unique_ptr<TMeshFormat> format);
+    // Stops the workers before the format goes.
     ~TMeshRenderer() override;
 
     // Whether each object is welded, and then written, on threads of their own while the next
@@ -358,6 +411,8 @@ class TMeshRenderer : public TRenderer {
     // Whether the grid points' numbers go to the weld (else grid quads are taken as loose ones);
     // the files' bytes are the same either way.
     bool keepGridNumbers = true;
+
+    TMeshFormat& format() { return *format_; }
 
     void initObject(const std::string& name) override;
     void setTexture(TTextureObj texture) override;
@@ -375,43 +430,16 @@ class TMeshRenderer : public TRenderer {
     // endRendering has run.
     const std::vector<std::string>& openObjects() const { return openObjects_; }
 
-  protected:
-    // Opens the format's files (through staged) for the export to fileName.
-    virtual void openFiles(const std::string& fileName) = 0;
-    // Writes a finished object. Runs on a thread of its own while the next objects are built and
-    // welded: it reads object and the format's own members only, never the renderer's state.
-    virtual void writeObject(const TMeshObject& object) = 0;
-    // Whether writeObject reads the runs' tables (else only the triangles).
-    virtual bool usesRuns() const { return true; }
-    // What the format works out before writing, into object's own fields: runs on the weld's
-    // thread once the runs are filled, and reads object and the format's own members only.
-    virtual void prepareWriting(TMeshObject& /*object*/) {}
-    // Whether prepareWriting has so much to do that the weld goes to the collecting thread, at
-    // the end of each object but the first (when the weld's thread has nothing else to do),
-    // instead of the weld's; the files' bytes are the same either way.
-    virtual bool weldsWhereCollected() const { return false; }
-    // Completes and closes the files; staged renames them afterwards.
-    virtual void closeFiles() = 0;
-    // Releases the open files after a failure without writing more; never throws.
-    virtual void abandonFiles() noexcept = 0;
-
+  private:
     // Runs one protected step: any failure discards the export's files and becomes the renderer
     // error with the step's literal.
     template <class Body> void step(const char* stepName, Body&& body) {
         try {
             body();
-        } catch (const std::exception& e) {
-            fail(stepName, e.what());
         } catch (...) {
-            fail(stepName, "unknown error");
+            fail(stepName, std::current_exception());
         }
     }
-
-    // A placement followed by a scaling by factor (the export unit's conversion).
-    static Matrix4 scaledPlacement(const Matrix4& placement, double factor);
-    // Waits for the objects still being welded or written, dropping what failed there; derived
-    // renderers call it first in their destructors, before their files go.
-    void stopWorkers() noexcept;
     // Runs work on thread (or at once when not in the background, or when no thread is to be
     // had), keeping what it throws in error.
     template <class Work> void start(std::thread& thread, std::exception_ptr& error, Work work) {
@@ -432,18 +460,13 @@ class TMeshRenderer : public TRenderer {
         }
         guarded();
     }
-
-    TStagedFiles staged;
-    const TExportUnit unit = exportUnit(); // what one world unit is in this export
-    const TUpAxis upAxis; // of the file: each object's placement is turned into its frame
-    ColorF faceColor;
-    TTextureObj faceTexture; // TexId -1: untextured
-
-  private:
-    [[noreturn]] void fail(const char* stepName, const char* cause);
+    // Waits for the objects still being welded or written, dropping what failed there.
+    void stopWorkers() noexcept;
+    [[noreturn]] void fail(const char* stepName, std::exception_ptr cause);
     void clearRuns();
     // Welds the object (unless welded already, by the collecting thread), fills its runs' tables
-    // and works out what the format needs besides: all that writing it needs.
+    // and has the format work out what it needs besides (its parts side by side where the object
+    // is large): all that writing it needs.
     void prepare(TMeshObject& object, bool welded);
     // Welds the object: its triangles wound outwards, its positions numbered (weldFacets).
     void weld(TMeshObject& object);
@@ -465,7 +488,12 @@ class TMeshRenderer : public TRenderer {
     // Gives runs the room of the spare runs, the first run that of the first.
     void lendRunRoom(std::vector<TMeshRun>& runs);
 
-    std::string formatName_;
+    TStagedFiles staged_;
+    // Declared after staged_: its open files go before the staged names are discarded.
+    std::unique_ptr<TMeshFormat> format_;
+    const TUpAxis upAxis_;
+    ColorF faceColor_;
+    TTextureObj faceTexture_; // TexId -1: untextured
     int32_t currentRun_ = -1; // index into collecting_.Runs; -1 after a colour or texture change
     uint64_t gridSerial_ = 0; // the grid whose points are numbered from gridBase_ on
     uint32_t gridBase_ = 0;
@@ -501,10 +529,10 @@ class TMeshRenderer : public TRenderer {
 
 // glTF 2.0 binary (.glb): a node per object carrying its placement, a mesh per object with one
 // primitive per run, a material per colour and texture, textures embedded as PNG or JPEG.
-class TGLTFRenderer : public TMeshRenderer {
+class TGLTFFormat : public TMeshFormat {
   public:
-    TGLTFRenderer();
-    ~TGLTFRenderer() override;
+    TGLTFFormat() : TMeshFormat("glTF") {}
+    ~TGLTFFormat() override;
 
     // Most bytes of binary data kept in memory before they go to the file (or a scratch file):
     // enough for the JSON to follow straight on in most files, little enough that a large export
@@ -519,11 +547,10 @@ class TGLTFRenderer : public TMeshRenderer {
     // file, so that the bytes are the same.
     size_t headRoom = size_t(256) << 10;
 
-  protected:
-    void openFiles(const std::string& fileName) override;
+    void begin(const std::string& fileName, TStagedFiles& staged) override;
     void writeObject(const TMeshObject& object) override;
-    void closeFiles() override;
-    void abandonFiles() noexcept override;
+    void finish(TStagedFiles& staged) override;
+    void abandon() noexcept override;
 
   private:
     uint32_t materialFor(const TMeshRun& run);
@@ -543,67 +570,4 @@ class TGLTFRenderer : public TMeshRenderer {
     std::string nodes_, meshes_, accessors_, views_, materials_, textures_, images_;
     std::map<TMaterialKey, uint32_t> materialIndex_;
     std::map<std::string, uint32_t> textureIndex_; // by image file
-};
-
-// Wavefront OBJ with its material library: "o" per object, placed "v", "vt", "vn" stored once per
-// object, "usemtl" per run; a material per colour and texture, textures copied beside the file.
-class TOBJRenderer : public TMeshRenderer {
-  public:
-    TOBJRenderer();
-    ~TOBJRenderer() override { stopWorkers(); }
-
-  protected:
-    void openFiles(const std::string& fileName) override;
-    void prepareWriting(TMeshObject& object) override;
-    bool weldsWhereCollected() const override { return true; }
-    void writeObject(const TMeshObject& object) override;
-    void closeFiles() override;
-    void abandonFiles() noexcept override;
-
-  private:
-    const std::string& materialFor(const TMeshRun& run);
-    // The name the texture has beside the .obj, copying the image there when it is not.
-    std::string imageBeside(const TTextureObj& texture);
-
-    TExportFile objFile, mtlFile;
-    std::string directory_; // of the .obj, with its "/" (empty for the current directory)
-    uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0; // written so far
-    // Numbers the object's placed positions (PlacedPositions, PositionNumbers): prepareWriting's
-    // other half, on a thread of its own.
-    void numberPositions(TMeshObject& object);
-
-    // prepareWriting's: an object's positions, normals and texture coordinates stored once, and
-    // its positions placed; room kept from object to object.
-    TUniqueValues<std::array<float, 3>> positions_, normals_;
-    TUniqueValues<std::array<float, 2>> texCoords_;
-    std::vector<std::array<float, 3>> placed_;
-    // writeObject's: the formatted corners of a run, room kept from run to run.
-    std::unique_ptr<char[]> cornerText_;
-    size_t cornerRoom_ = 0;
-    std::map<TMaterialKey, std::string> materials_;
-    std::map<std::string, std::string> images_; // image file -> its name beside the .obj
-    // The image copies, staged by the writer apart from the renderer's own files, which take them
-    // over when the files are closed.
-    TStagedFiles imageCopies_;
-};
-
-// Binary STL: an 80-byte header naming the program, the triangle count, then every triangle with
-// its normal, placed; no colour.
-class TSTLRenderer : public TMeshRenderer {
-  public:
-    TSTLRenderer();
-    ~TSTLRenderer() override { stopWorkers(); }
-
-  protected:
-    void openFiles(const std::string& fileName) override;
-    void writeObject(const TMeshObject& object) override;
-    bool usesRuns() const override { return false; }
-    void closeFiles() override;
-    void abandonFiles() noexcept override { outFile.abandon(); }
-
-  private:
-    TExportFile outFile;
-    uint64_t triangleCount_ = 0;
-    std::vector<Vec3> placed_; // the object's positions placed, where placedYet_
-    std::vector<uint8_t> placedYet_;
 };

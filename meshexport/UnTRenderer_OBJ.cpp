@@ -10,7 +10,6 @@
 #include <cerrno>
 #include <cmath>
 #include <memory>
-#include <thread>
 
 #include <sys/stat.h>
 
@@ -93,9 +92,69 @@ bool exists(const std::string& path) {
 
 } // namespace
 
-TOBJRenderer::TOBJRenderer() : TMeshRenderer("OBJ", exportUpAxis(TUpAxis::Y)) {}
+namespace {
 
-void TOBJRenderer::openFiles(const std::string& fileName) {
+// Wavefront OBJ with its material library: "o" per object, placed "v", "vt", "vn" stored once per
+// object, "usemtl" per run; a material per colour and texture, textures copied beside the file.
+class TOBJFormat : public TMeshFormat {
+  public:
+    TOBJFormat() : TMeshFormat("OBJ", exportUpAxis(TUpAxis::Y)) {}
+
+    bool weldsWhereCollected() const override { return true; }
+    // The positions (Positions) apart from the normals and texture coordinates (Corners).
+    int prepareParts() const override { return 2; }
+    void begin(const std::string& fileName, TStagedFiles& staged) override;
+    std::unique_ptr<TMeshFormatState> newState() const override {
+        return std::make_unique<Prepared>();
+    }
+    void prepare(const TMeshObject& object, TMeshFormatState& state, int part) override;
+    void writeObject(const TMeshObject& object) override;
+    void finish(TStagedFiles& staged) override;
+    void abandon() noexcept override;
+
+  private:
+    enum Part { Corners, Positions };
+    // What prepare works out of an object: its distinct placed positions, texture coordinates
+    // and placed normals; per position number, its number among the placed positions; and per
+    // run, for each of its stored corners, its numbers among the others (texture coordinate,
+    // normal).
+    struct Prepared : TMeshFormatState {
+        std::vector<Triple> PlacedPositions, PlacedNormals;
+        std::vector<Pair> TexCoords;
+        std::vector<uint32_t> PositionNumbers;
+        std::vector<std::vector<std::array<uint32_t, 2>>> CornerValues;
+    };
+
+    // prepare's halves.
+    void numberPositions(const TMeshObject& object, Prepared& out);
+    void numberCorners(const TMeshObject& object, Prepared& out);
+    const std::string& materialFor(const TMeshRun& run);
+    // The name the texture has beside the .obj, copying the image there when it is not.
+    std::string imageBeside(const TTextureObj& texture);
+
+    // prepare's tables: an object's positions, normals and texture coordinates stored once, and
+    // its positions placed; room kept from object to object. Positions' on one thread, the
+    // others' on another.
+    TUniqueValues<Triple> positions_, normals_;
+    TUniqueValues<Pair> texCoords_;
+    std::vector<Triple> placed_;
+    // The writer's: the files, the counts of values written so far, the formatted corners of a
+    // run (room kept from run to run), the materials and image copies made.
+    TExportFile objFile, mtlFile;
+    std::string directory_; // of the .obj, with its "/" (empty for the current directory)
+    uint64_t positionBase_ = 0, texCoordBase_ = 0, normalBase_ = 0;
+    std::unique_ptr<char[]> cornerText_;
+    size_t cornerRoom_ = 0;
+    std::map<TMaterialKey, std::string> materials_;
+    std::map<std::string, std::string> images_; // image file -> its name beside the .obj
+    // The image copies, staged by the writer apart from the pipeline's files, which take them
+    // over when the files are closed.
+    TStagedFiles imageCopies_;
+};
+
+} // namespace
+
+void TOBJFormat::begin(const std::string& fileName, TStagedFiles& staged) {
     // The material library and the image copies go into the .obj's folder: a device or a pipe
     // has none of its own, and they must not land among the system's devices.
     struct stat st {};
@@ -118,7 +177,7 @@ void TOBJRenderer::openFiles(const std::string& fileName) {
     mtlFile.writeLine("# Materials of " + base + ", written by Palvorin");
 }
 
-std::string TOBJRenderer::imageBeside(const TTextureObj& texture) {
+std::string TOBJFormat::imageBeside(const TTextureObj& texture) {
     const auto known = images_.find(texture.FileName);
     if (known != images_.end()) return known->second;
 
@@ -145,7 +204,7 @@ std::string TOBJRenderer::imageBeside(const TTextureObj& texture) {
     }
 }
 
-const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
+const std::string& TOBJFormat::materialFor(const TMeshRun& run) {
     TMaterialKey key = materialKey(run);
     const auto known = materials_.find(key);
     if (known != materials_.end()) return known->second;
@@ -164,25 +223,21 @@ const std::string& TOBJRenderer::materialFor(const TMeshRun& run) {
     return materials_.emplace(std::move(key), std::move(name)).first->second;
 }
 
-void TOBJRenderer::prepareWriting(TMeshObject& object) {
-    const std::vector<TMeshRun>& runs = object.Runs;
+void TOBJFormat::prepare(const TMeshObject& object, TMeshFormatState& state, int part) {
     // Positions, texture coordinates and normals are each stored once per object; the tables
-    // are empty, their values having gone with the object before. The positions of a large
-    // object are numbered on a thread of their own while the normals and texture coordinates are
-    // numbered here.
-    constexpr uint32_t PositionsApart = 4096;
-    std::exception_ptr positionsError;
-    std::thread positionsThread;
-    if (object.Positions >= PositionsApart)
-        start(positionsThread, positionsError, [this, &object] { numberPositions(object); });
+    // are empty, their values having gone with the object before.
+    Prepared& out = static_cast<Prepared&>(state);
+    if (part == Positions)
+        numberPositions(object, out);
     else
-        numberPositions(object);
-    const TGiveBack joinPositions{[&] {
-        if (positionsThread.joinable()) positionsThread.join();
-    }};
+        numberCorners(object, out);
+}
+
+void TOBJFormat::numberCorners(const TMeshObject& object, Prepared& out) {
+    const std::vector<TMeshRun>& runs = object.Runs;
     TUniqueValues<Triple>& normals = normals_;
     TUniqueValues<Pair>& texCoords = texCoords_;
-    std::vector<std::vector<std::array<uint32_t, 2>>>& references = object.CornerValues;
+    std::vector<std::vector<std::array<uint32_t, 2>>>& references = out.CornerValues;
     references.resize(runs.size());
     // Corners of one face follow each other: the last normal is turned and looked up once.
     float lastNormal[3] = {0, 0, 0};
@@ -212,20 +267,18 @@ void TOBJRenderer::prepareWriting(TMeshObject& object) {
         }
     }
     // The values go with the object, the tables' room stays.
-    normals.moveValuesTo(object.PlacedNormals);
-    texCoords.moveValuesTo(object.TexCoords);
-    if (positionsThread.joinable()) positionsThread.join();
-    if (positionsError) std::rethrow_exception(positionsError);
+    normals.moveValuesTo(out.PlacedNormals);
+    texCoords.moveValuesTo(out.TexCoords);
 }
 
-void TOBJRenderer::numberPositions(TMeshObject& object) {
+void TOBJFormat::numberPositions(const TMeshObject& object, Prepared& out) {
     // Each position is placed and looked up once, in the order the runs' corners first use it;
     // the corners at it take its number. The positions are placed first, so that the table's
     // slots for those a few corners on can be fetched into the cache ahead of their look-up.
     TUniqueValues<Triple>& positions = positions_;
     const Matrix4 placement =
         scaledPlacement(object.Matrix, unit.Millimetres); // positions in millimetres
-    std::vector<uint32_t>& numbers = object.PositionNumbers;
+    std::vector<uint32_t>& numbers = out.PositionNumbers;
     reserveLarge(numbers, object.Positions);
     numbers.assign(object.Positions, UINT32_MAX);
     std::vector<Triple>& placed = placed_;
@@ -245,18 +298,19 @@ void TOBJRenderer::numberPositions(TMeshObject& object) {
             if (number == UINT32_MAX) number = positions.add(placed[ids[i]]);
         }
     }
-    positions.moveValuesTo(object.PlacedPositions);
+    positions.moveValuesTo(out.PlacedPositions);
 }
 
-void TOBJRenderer::writeObject(const TMeshObject& object) {
+void TOBJFormat::writeObject(const TMeshObject& object) {
     const std::vector<TMeshRun>& runs = object.Runs;
     size_t indexCount = 0;
     for (const TMeshRun& run : runs)
         indexCount += run.Indices.size();
     if (indexCount == 0) return;
 
-    const std::vector<std::vector<std::array<uint32_t, 2>>>& references = object.CornerValues;
-    const std::vector<uint32_t>& positionNumbers = object.PositionNumbers;
+    const Prepared& prepared = static_cast<const Prepared&>(*object.Prepared);
+    const std::vector<std::vector<std::array<uint32_t, 2>>>& references = prepared.CornerValues;
+    const std::vector<uint32_t>& positionNumbers = prepared.PositionNumbers;
     std::vector<size_t> cornerAt; // where each formatted corner of a run begins
     objFile.writeLine("o " + lineText(object.Name.empty() ? "unnamed" : object.Name));
     auto writeValues = [&](std::string_view keyword, const auto& values) {
@@ -269,9 +323,9 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
             objFile.commit(put(out, "\r\n"));
         }
     };
-    writeValues("v", object.PlacedPositions);
-    writeValues("vt", object.TexCoords);
-    writeValues("vn", object.PlacedNormals);
+    writeValues("v", prepared.PlacedPositions);
+    writeValues("vt", prepared.TexCoords);
+    writeValues("vn", prepared.PlacedNormals);
 
     for (size_t r = 0; r < runs.size(); ++r) {
         const TMeshRun& run = runs[r];
@@ -317,19 +371,23 @@ void TOBJRenderer::writeObject(const TMeshObject& object) {
             objFile.commit(put(out, "\r\n"));
         }
     }
-    positionBase_ += object.PlacedPositions.size();
-    texCoordBase_ += object.TexCoords.size();
-    normalBase_ += object.PlacedNormals.size();
+    positionBase_ += prepared.PlacedPositions.size();
+    texCoordBase_ += prepared.TexCoords.size();
+    normalBase_ += prepared.PlacedNormals.size();
 }
 
-void TOBJRenderer::closeFiles() {
+void TOBJFormat::finish(TStagedFiles& staged) {
     objFile.close();
     mtlFile.close();
     staged.adopt(imageCopies_); // renamed first, the .obj last
 }
 
-void TOBJRenderer::abandonFiles() noexcept {
+void TOBJFormat::abandon() noexcept {
     objFile.abandon();
     mtlFile.abandon();
     imageCopies_.discard();
+}
+
+std::unique_ptr<TMeshFormat> newOBJFormat() {
+    return std::make_unique<TOBJFormat>();
 }

@@ -17,11 +17,28 @@ char* storeVec3(char* at, const Vec3& v) {
     return storeF32(storeF32(storeF32(at, v.X), v.Y), v.Z);
 }
 
+// Binary STL: an 80-byte header naming the program, the triangle count, then every triangle with
+// its normal, placed; no colour.
+class TSTLFormat : public TMeshFormat {
+  public:
+    TSTLFormat() : TMeshFormat("STL", exportUpAxis(TUpAxis::Z)) {}
+
+    bool usesRuns() const override { return false; }
+    void begin(const std::string& fileName, TStagedFiles& staged) override;
+    void writeObject(const TMeshObject& object) override;
+    void finish(TStagedFiles& staged) override;
+    void abandon() noexcept override { outFile.abandon(); }
+
+  private:
+    TExportFile outFile;
+    uint64_t triangleCount_ = 0;
+    std::vector<Vec3> placed_; // the object's positions placed, where placedYet_
+    std::vector<uint8_t> placedYet_;
+};
+
 } // namespace
 
-TSTLRenderer::TSTLRenderer() : TMeshRenderer("STL", exportUpAxis(TUpAxis::Z)) {}
-
-void TSTLRenderer::openFiles(const std::string& fileName) {
+void TSTLFormat::begin(const std::string& fileName, TStagedFiles& staged) {
     outFile.open(staged.add(fileName), true);
     std::string header(HeaderSize, ' ');
     header.replace(0, HeaderText.size(), HeaderText);
@@ -30,7 +47,7 @@ void TSTLRenderer::openFiles(const std::string& fileName) {
     triangleCount_ = 0;
 }
 
-void TSTLRenderer::writeObject(const TMeshObject& object) {
+void TSTLFormat::writeObject(const TMeshObject& object) {
     // Each face's normal turned once (the triangles of one face follow each other), its corners
     // placed in millimetres.
     const Matrix4 placement = scaledPlacement(object.Matrix, unit.Millimetres);
@@ -60,9 +77,13 @@ void TSTLRenderer::writeObject(const TMeshObject& object) {
     triangleCount_ += object.Facets.size();
 }
 
-void TSTLRenderer::closeFiles() {
+void TSTLFormat::finish(TStagedFiles&) {
     if (triangleCount_ > std::numeric_limits<uint32_t>::max())
         throw std::runtime_error("the scene exceeds the 4294967295 triangles of an STL file");
     outFile.patchU32(HeaderSize, uint32_t(triangleCount_));
     outFile.close();
+}
+
+std::unique_ptr<TMeshFormat> newSTLFormat() {
+    return std::make_unique<TSTLFormat>();
 }

@@ -1,6 +1,7 @@
 // The weld's fast path: corners numbered by their bits once, and solids whose corners already
 // meet (or surfaces whose open sides lie well apart) settled without the tolerance merge, seam
-// joining and splits.
+// joining and splits. The weld is the prepare stage's first step.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_WeldState.h"
 
 #include <algorithm>

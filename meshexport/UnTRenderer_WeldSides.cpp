@@ -1,5 +1,6 @@
 // The weld's quick pairing of triangle sides, for surfaces where no edge is shared by more than
-// two triangles.
+// two triangles. The weld is the prepare stage's first step.
+// See docs/architecture.md (The mesh export pipeline).
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include <algorithm>

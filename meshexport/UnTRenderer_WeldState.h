@@ -1,5 +1,6 @@
 // The weld's shared state between its files: the object being welded, and the fast path for
 // solids whose corners already meet by their bits.
+// See docs/architecture.md (The mesh export pipeline).
 #pragma once
 
 #include "meshexport/UnTRenderer_Mesh.h"

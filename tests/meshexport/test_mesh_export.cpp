@@ -4,6 +4,8 @@
 #include "TestFiles.h"
 #include "render_test_util.h"
 
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -41,6 +43,15 @@ TQuadVerts quad(std::initializer_list<Vec3> corners) {
     return q;
 }
 
+// The pipeline with STL or glTF, made without arguments (as exportWith makes its renderer).
+struct STLExport : TMeshRenderer {
+    STLExport() : TMeshRenderer(newSTLFormat()) {}
+};
+struct GLTFExport : TMeshRenderer {
+    GLTFExport() : TMeshRenderer(std::make_unique<TGLTFFormat>()) {}
+    TGLTFFormat& gltf() { return static_cast<TGLTFFormat&>(format()); }
+};
+
 // One object: a unit quad, a quad with two equal corners (one triangle left), a quad folded onto a
 // line (nothing left) and a cap fan of two triangles facing -Z.
 void facesWithDegenerates(TRenderer& r) {
@@ -58,7 +69,7 @@ void facesWithDegenerates(TRenderer& r) {
 TEST(STLExport, PlacedTrianglesWithTheirNormalsAndNoFaceWithoutArea) {
     const std::string path = scratchPath("faces.stl");
     {
-        TSTLRenderer r;
+        STLExport r;
         r.initRendering(path);
         r.setObjectMatrix(translation(10, 0, 0));
         facesWithDegenerates(r);
@@ -105,7 +116,7 @@ void cube(TRenderer& r, const char* name, bool top) {
 
 TEST(STLExport, NamesTheObjectsWhoseWeldedSurfaceIsNotClosed) {
     for (bool background : {false, true}) {
-        TSTLRenderer r;
+        STLExport r;
         r.weldInBackground = background;
         r.initRendering(scratchPath("open.stl"));
         r.setObjectMatrix(Matrix4::Identity());
@@ -118,7 +129,7 @@ TEST(STLExport, NamesTheObjectsWhoseWeldedSurfaceIsNotClosed) {
 }
 
 TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
-    // Normals are made unit two at a time where the processor can, one at a time otherwise:
+    // Normals are made unit a block of faces at a time, in the block a face happens to fall in:
     // each face of 61 in one object against the same face alone in an object of its own.
     std::mt19937 rng(16);
     std::uniform_real_distribution<float> coordinate(-500, 500);
@@ -127,7 +138,7 @@ TEST(STLExport, AFacesNormalIsTheSameAloneOrAmongOthers) {
         for (Vec3& v : f)
             v = Vec3{coordinate(rng), coordinate(rng), coordinate(rng) / 1000};
     const TTriVerts texCoords{};
-    const std::string stl = exportWith<TSTLRenderer>("normals.stl", [&](TSTLRenderer& r) {
+    const std::string stl = exportWith<STLExport>("normals.stl", [&](STLExport& r) {
         r.setObjectMatrix(Matrix4::Identity());
         r.initObject("all");
         for (const TTriVerts& f : faces)
@@ -160,7 +171,7 @@ TEST_F(MeshExportFiles, ObjectsRunsMaterialsAndTextureCopiesExactly) {
     const TTextureObj none = texture("", -1);
     const ColorF orange{1, 0.5f, 0, 1}, blue{0, 0, 1, 1};
     {
-        TOBJRenderer r;
+        TMeshRenderer r(newOBJFormat());
         r.initRendering((out / "scene.obj").string());
         r.setObjectMatrix(translation(10, 0, 0));
         r.initObject("fr\xC3\xA9me"); // names are UTF-8 in memory
@@ -252,7 +263,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     pixels->Width = pixels->Height = 2;
     pixels->Pixels = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
     wood.Image = pixels;
-    auto scene = [&](TGLTFRenderer& r) {
+    auto scene = [&](TRenderer& r) {
         for (float x : {0.0f, 10.0f}) {
             r.setObjectMatrix(translation(x, 0, 0));
             r.initObject(x == 0 ? "plain \"\xC3\xA9\"" : "moved");
@@ -269,18 +280,18 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
             plainQuad(r, float(2 * q), 0);
         r.endObject(3, 1, false);
     };
-    const std::string glb = exportWith<TGLTFRenderer>("scene.glb", scene);
+    const std::string glb = exportWith<GLTFExport>("scene.glb", scene);
     // When the binary data goes to the file from the first byte on, the header and the JSON are
     // put before it at the end: the same JSON and binary, the binary starting on a block.
     // The JSON fits in the room left for it, or the file system makes room for the rest.
-    const size_t headRoom = TGLTFRenderer().headRoom;
-    const std::string spilled = exportWith<TGLTFRenderer>("spilled.glb", [&](TGLTFRenderer& r) {
-        r.binaryInMemory = 0;
+    const size_t headRoom = TGLTFFormat().headRoom;
+    const std::string spilled = exportWith<GLTFExport>("spilled.glb", [&](GLTFExport& r) {
+        r.gltf().binaryInMemory = 0;
         scene(r);
     });
-    const std::string roomless = exportWith<TGLTFRenderer>("roomless.glb", [&](TGLTFRenderer& r) {
-        r.binaryInMemory = 0;
-        r.headRoom = 0;
+    const std::string roomless = exportWith<GLTFExport>("roomless.glb", [&](GLTFExport& r) {
+        r.gltf().binaryInMemory = 0;
+        r.gltf().headRoom = 0;
         scene(r);
     });
     auto chunks = [](const std::string& file) {
@@ -297,7 +308,7 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
     const auto [roomlessSize, roomlessJson, roomlessBinAt, roomlessBin] = chunks(roomless);
     EXPECT_EQ(spilledBinAt, headRoom);
     EXPECT_EQ(roomlessSize, roomless.size());
-    EXPECT_EQ(roomlessBinAt % TGLTFRenderer::PrefixAlignment, 0u);
+    EXPECT_EQ(roomlessBinAt % TGLTFFormat::PrefixAlignment, 0u);
     EXPECT_LT(roomlessBinAt, headRoom);
     EXPECT_LT(binAt - 28 - json0.size(), 4u); // in memory, the JSON is padded to 4 bytes only
     EXPECT_EQ(spilledJson, json0);
@@ -314,8 +325,8 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
         piped.assign(std::istreambuf_iterator<char>(in), {});
     });
     {
-        TGLTFRenderer r;
-        r.binaryInMemory = 0;
+        GLTFExport r;
+        r.gltf().binaryInMemory = 0;
         r.initRendering(pipe);
         scene(r);
         r.endRendering();
@@ -356,9 +367,9 @@ TEST(GLTFExport, ContainerNodesMaterialsAndIndexWidths) {
 TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
     const fs::path out = freshDir("failures");
     const std::vector<std::pair<const char*, std::function<std::unique_ptr<TRenderer>()>>> kinds = {
-        {"glb", [] { return std::make_unique<TGLTFRenderer>(); }},
-        {"obj", [] { return std::make_unique<TOBJRenderer>(); }},
-        {"stl", [] { return std::make_unique<TSTLRenderer>(); }},
+        {"glb", [] { return std::make_unique<GLTFExport>(); }},
+        {"obj", [] { return std::make_unique<TMeshRenderer>(newOBJFormat()); }},
+        {"stl", [] { return std::make_unique<STLExport>(); }},
     };
     for (const auto& kind : kinds) {
         // Plain references: lambdas of clang 14 cannot capture structured bindings.
@@ -427,4 +438,85 @@ TEST_F(MeshExportFiles, FailedOrUnfinishedExportsLeaveNoFileAndKeepOldOnes) {
               "renderer: 10: Renderer: Error in OBJ:endRendering Cannot replace file \"" +
                   (out / "out.mtl").string() + "\": Is a directory");
     EXPECT_EQ(fileNames(out), (std::vector<std::string>{"elsewhere", "out.mtl"}));
+}
+
+// A format that records what the pipeline asks of it: each object's record filled by both parts of
+// prepare (and on which threads), the objects written in order, and whether a write was still
+// running when the format went.
+struct RecordingFormat : TMeshFormat {
+    struct Record : TMeshFormatState {
+        std::string parts[2];
+        std::thread::id threads[2];
+    };
+    RecordingFormat(std::vector<std::string>& log, std::atomic<bool>& writing, const char* fault)
+        : TMeshFormat("Recording"), log(log), writing(writing), fault(fault) {}
+    ~RecordingFormat() override { log.push_back(writing ? "freed while writing" : "freed"); }
+    int prepareParts() const override { return 2; }
+    std::unique_ptr<TMeshFormatState> newState() const override {
+        return std::make_unique<Record>();
+    }
+    void begin(const std::string&, TStagedFiles&) override { log.push_back("begin"); }
+    void prepare(const TMeshObject& object, TMeshFormatState& state, int part) override {
+        auto& record = static_cast<Record&>(state);
+        record.parts[part] = object.Name;
+        record.threads[part] = std::this_thread::get_id();
+    }
+    void writeObject(const TMeshObject& object) override {
+        writing = true;
+        const auto& record = static_cast<const Record&>(*object.Prepared);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20)); // still writing when freed
+        writing = false;
+        if (object.Name == fault) throw std::runtime_error("boom");
+        log.push_back(object.Name + ":" + record.parts[0] + "," + record.parts[1] +
+                      (record.threads[0] != record.threads[1] ? " apart" : " together"));
+    }
+    void finish(TStagedFiles&) override { log.push_back("finish"); }
+    void abandon() noexcept override { log.push_back("abandon"); }
+
+    std::vector<std::string>& log;
+    std::atomic<bool>& writing;
+    std::string fault;
+};
+
+TEST(MeshPipeline, OwnsTheThreadsAndHandsEachObjectWithItsFormatsRecord) {
+    // "big" has 4400 positions: its two parts of prepare run side by side in the background.
+    auto run = [](bool background, const char* fault, bool end) {
+        std::vector<std::string> log;
+        std::atomic<bool> writing{false};
+        std::string error;
+        {
+            TMeshRenderer r(std::make_unique<RecordingFormat>(log, writing, fault));
+            r.weldInBackground = background;
+            r.initRendering("unused");
+            r.setObjectMatrix(Matrix4::Identity());
+            error = errorOf([&] {
+                for (const char* name : {"small", "big", "last"}) {
+                    r.initObject(name);
+                    for (int q = 0; q < (name == std::string("big") ? 1100 : 1); ++q)
+                        plainQuad(r, float(2 * q), 0);
+                    r.endObject(1, 1, false);
+                }
+                if (end) r.endRendering();
+            });
+        }
+        return std::pair(log, error);
+    };
+    using Log = std::vector<std::string>;
+    const Log whole = {"begin",
+                       "small:small,small together",
+                       "big:big,big apart",
+                       "last:last,last together",
+                       "finish",
+                       "freed"};
+    EXPECT_EQ(run(true, "", true), std::pair(whole, std::string("no error")));
+    Log inTurn = whole;
+    inTurn[2] = "big:big,big together";
+    EXPECT_EQ(run(false, "", true), std::pair(inTurn, std::string("no error")));
+    // Freed before its end: the write under way ends before the format goes.
+    EXPECT_EQ(run(true, "", false).first,
+              (Log{"begin", "small:small,small together", "big:big,big apart", "freed"}));
+    // A failed write: the files are abandoned, never finished.
+    EXPECT_EQ(run(true, "big", true),
+              std::pair(Log{"begin", "small:small,small together", "abandon", "freed"},
+                        std::string("renderer: 10: Renderer: Error in Recording:endObject boom")));
 }

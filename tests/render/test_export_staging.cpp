@@ -182,9 +182,9 @@ TEST_F(ExportStaging, EveryFormatButOBJWritesToAPipeWhatItWritesToAFile) {
     }
     // glTF's binary data past what it keeps in memory takes a scratch file on the way.
     auto smallGLTF = [] {
-        auto gltf = std::make_unique<TGLTFRenderer>();
+        auto gltf = std::make_unique<TGLTFFormat>();
         gltf->binaryInMemory = 1024;
-        setCurrentRenderer(std::move(gltf));
+        setCurrentRenderer(std::make_unique<TMeshRenderer>(std::move(gltf)));
     };
     smallGLTF();
     const std::string piped = throughPipe(3000);

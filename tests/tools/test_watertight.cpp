@@ -128,12 +128,11 @@ std::vector<Triangle> read3mf(const std::string& path) {
 }
 
 // The glTF exporter with the runs of every object kept as it writes them: their corners, placed.
-class KeptGLTF : public TGLTFRenderer {
+class KeptGLTF : public TGLTFFormat {
   public:
     std::vector<Triangle> triangles;
     std::vector<std::pair<ColorF, size_t>> colours; // colour and triangle count of each run
 
-  protected:
     void writeObject(const TMeshObject& object) override {
         for (const TMeshRun& run : object.Runs) {
             for (size_t i = 0; i + 2 < run.Indices.size(); i += 3) {
@@ -147,7 +146,7 @@ class KeptGLTF : public TGLTFRenderer {
             }
             colours.emplace_back(run.Color, run.Indices.size() / 3);
         }
-        TGLTFRenderer::writeObject(object);
+        TGLTFFormat::writeObject(object);
     }
 };
 
@@ -164,12 +163,15 @@ class MeshExport : public ScratchTest {
         ScratchTest::TearDown();
     }
     // Exports the document through renderer to name; the renderer stays current.
-    template <class R> R* exportAs(std::unique_ptr<TExtrObjList> doc, const std::string& name) {
-        auto renderer = std::make_unique<R>();
-        R* r = renderer.get();
-        setCurrentRenderer(std::move(renderer));
+    // Exports doc with the pipeline and a format F; returns the format, alive until the next
+    // export.
+    template <class F = TMeshFormat>
+    F* exportAs(std::unique_ptr<TExtrObjList> doc, const std::string& name,
+                std::unique_ptr<F> format = std::make_unique<F>()) {
+        F* f = format.get();
+        setCurrentRenderer(std::make_unique<TMeshRenderer>(std::move(format)));
         redrawDocument(*doc, -1, file(name));
-        return r;
+        return f;
     }
 };
 
@@ -395,9 +397,9 @@ class CapturedFaces : public TRenderer {
 TEST_F(MeshExport, ClosedProfilesGiveWatertightSolidsInEveryMeshFormat) {
     for (const Case& c : Cases) {
         SCOPED_TRACE(c.name);
-        exportAs<TSTLRenderer>(document(c), "solid.stl");
+        exportAs(document(c), "solid.stl", newSTLFormat());
         EXPECT_EQ(watertightFaults(readStlTriangles(file("solid.stl"))), "");
-        exportAs<TOBJRenderer>(document(c), "solid.obj");
+        exportAs(document(c), "solid.obj", newOBJFormat());
         EXPECT_EQ(watertightFaults(readObj(file("solid.obj"))), "");
         const KeptGLTF* gltf = exportAs<KeptGLTF>(document(c), "solid.glb");
         EXPECT_EQ(watertightFaults(gltf->triangles), "");
@@ -432,7 +434,7 @@ TEST_F(MeshExport, BuildersCloseEverySolidExactly) {
 // round it from both sides and touch along one edge: four triangles there, paired two by two, and
 // the solid is still wound outwards.
 TEST_F(MeshExport, RoundCornerFoldsTouchAlongOneEdgeOfAnOutwardSolid) {
-    exportAs<TSTLRenderer>(makeDoc("", turn(90, true, false, Star)), "folds.stl");
+    exportAs(makeDoc("", turn(90, true, false, Star)), "folds.stl", newSTLFormat());
     EXPECT_EQ(watertightFaults(readStlTriangles(file("folds.stl"))),
               "2 edges run the same way twice; ");
 }
@@ -457,7 +459,8 @@ TEST_F(MeshExport, EdgesOutsideEveryGroupTakeTheDefaultAppearanceInEveryExporter
                              {{g, g, g}, 48}, {{0, 1, 0}, 2}, {{1, 0, 0}, 2}, {{0, 0, 1}, 8}}));
 
     // Each VRML shape's colour and face count.
-    exportAs<TVRMLRenderer>(makeDoc("", lTurn()), "l.wrl");
+    setCurrentRenderer(std::make_unique<TVRMLRenderer>());
+    redrawDocument(*makeDoc("", lTurn()), -1, file("l.wrl"));
     const std::string wrl = readText(file("l.wrl"));
     std::vector<std::pair<std::string, int>> shapes;
     for (size_t at = wrl.find("diffuseColor "); at != std::string::npos;
@@ -486,8 +489,8 @@ TEST_F(MeshExport, EdgesOutsideEveryGroupTakeTheDefaultAppearanceInEveryExporter
 // with ones the weld must mend, an open profile, a profile corner drawn twice, a lathe pinched
 // on its axis and a solid large enough for OBJ to number its positions on a thread of their own.
 TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
-    auto bytesOf = [&](std::unique_ptr<TMeshRenderer> renderer, const std::string& name,
-                       bool fast) {
+    auto bytesOf = [&](std::unique_ptr<TMeshFormat> format, const std::string& name, bool fast) {
+        auto renderer = std::make_unique<TMeshRenderer>(std::move(format));
         renderer->weldInBackground = renderer->keepGridNumbers = fast;
         setCurrentRenderer(std::move(renderer));
         redrawDocument(
@@ -504,14 +507,13 @@ TEST_F(MeshExport, WeldingInTheBackgroundFromGridsWritesTheSameBytes) {
         setCurrentRenderer(nullptr);
         return readBytes(file(name));
     };
-    const Bytes stl = bytesOf(std::make_unique<TSTLRenderer>(), "all.stl", false);
+    const Bytes stl = bytesOf(newSTLFormat(), "all.stl", false);
     ASSERT_GT(stl.size(), 84u);
     EXPECT_EQ(readLE(stl, 80, 4), (stl.size() - 84) / 50);
-    EXPECT_EQ(stl, bytesOf(std::make_unique<TSTLRenderer>(), "all.stl", true));
-    EXPECT_EQ(bytesOf(std::make_unique<TOBJRenderer>(), "all.obj", false),
-              bytesOf(std::make_unique<TOBJRenderer>(), "all.obj", true));
-    EXPECT_EQ(bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", false),
-              bytesOf(std::make_unique<TGLTFRenderer>(), "all.glb", true));
+    EXPECT_EQ(stl, bytesOf(newSTLFormat(), "all.stl", true));
+    EXPECT_EQ(bytesOf(newOBJFormat(), "all.obj", false), bytesOf(newOBJFormat(), "all.obj", true));
+    EXPECT_EQ(bytesOf(std::make_unique<TGLTFFormat>(), "all.glb", false),
+              bytesOf(std::make_unique<TGLTFFormat>(), "all.glb", true));
 }
 
 // The facets the view draws (quad and triangle calls) per object, and the colours they take.
@@ -552,7 +554,7 @@ TEST_F(MeshExport, ClosedProfilesGiveValidStepSolidsOfTheStlVolumeAndExtent) {
     for (const Case& c : Cases) {
         if (std::string_view(c.name) == "gear on a wavy ring") continue;
         SCOPED_TRACE(c.name);
-        exportAs<TSTLRenderer>(document(c), "solid.stl");
+        exportAs(document(c), "solid.stl", newSTLFormat());
         setCurrentRenderer(nullptr);
         double stlVolume = 0;
         std::array<double, 6> yUp{1e300, 1e300, 1e300, -1e300, -1e300, -1e300};
