@@ -178,7 +178,7 @@ void TCutListWindow::recompute() {
     const TExtrObjList& doc = *window_.Document;
     for (int i = 0; i < doc.Count(); ++i) {
         const TExtrObj& object = doc.Items(i);
-        if (object.Lathe) {
+        if (object.Lathe()) {
             tables_.push_back(::turningTable(object, turningSettings()));
             tableObjects_.push_back(i);
         } else {

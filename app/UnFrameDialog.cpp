@@ -33,7 +33,7 @@ class TProfileRebateView : public QWidget {
         : QWidget(parent), rebate_(rebate) {
         setObjectName(QStringLiteral("pbProfile"));
         setMinimumSize(260, 180);
-        const double s = object.ProfileScale / 100.0;
+        const double s = object.ProfileScale() / 100.0;
         for (int i = 0; i < std::min(object.ProfileCount, MaxOutlineVertices); ++i)
             points_ << QPointF(object.Profile[size_t(i)].X * s, object.Profile[size_t(i)].Y * s);
         setToolTip(tr("Click the vertex the picture's edge rests against"));

@@ -728,7 +728,7 @@ TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
     after.LoadFromFile(file("changed.plv"), nullptr);
     ASSERT_EQ(after.Count(), before.Count());
     EXPECT_EQ(after.Items(after.Count() - 1).ProfileCount, 100);
-    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale, 10);
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale(), 10);
     EXPECT_EQ(after.Items(0).ProfileCount, before.Items(0).ProfileCount);
 }
 
