@@ -313,10 +313,14 @@ TEST_F(ExportCli, FullDiskAndReadOnlyFolderKeepTheEarlierFileInEveryFormat) {
     fs::create_symlink("missing-dir/out.stl", dir / "dangling.stl");
     const auto r = cli({in, (dir / "dangling.stl").string()});
     EXPECT_EQ(r.exitCode, 1);
+#pragma GCC diagnostic push
+// False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#pragma GCC diagnostic ignored "-Wrestrict"
     EXPECT_NE(r.err.find("'" + (dir / "dangling.stl").string() +
                          "': the folder does not exist; nothing was written"),
               std::string::npos)
         << r.err;
+#pragma GCC diagnostic pop
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.stl"));
 }
 
