@@ -28,10 +28,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return translatedText(text);
-}
-
 QString number(double value, int decimals = 2) {
     return QString::number(value, 'f', decimals);
 }
@@ -54,7 +50,7 @@ QTableWidget* table(QWidget* parent, const char* name, const std::vector<const c
     t->setColumnCount(int(headers.size()));
     QStringList labels;
     for (const char* h : headers)
-        labels << tr(h);
+        labels << translatedText(h);
     t->setHorizontalHeaderLabels(labels);
     t->setEditTriggers(QAbstractItemView::NoEditTriggers);
     t->verticalHeader()->setVisible(false);
@@ -67,7 +63,7 @@ QHBoxLayout* settingsRow(QWidget* page,
                          std::initializer_list<std::pair<const char*, QWidget*>> fields) {
     auto* row = new QHBoxLayout;
     for (auto [label, box] : fields) {
-        auto* l = new QLabel(tr(label), page);
+        auto* l = new QLabel(translatedText(label), page);
         l->setBuddy(box);
         row->addWidget(l);
         row->addWidget(box);
@@ -91,7 +87,7 @@ void setRow(QTableWidget* t, const QStringList& cells) {
 
 TCutListWindow::TCutListWindow(TfrmPalvorin& window) : QDialog(&window), window_(window) {
     setObjectName(QStringLiteral("frmCutList"));
-    setWindowTitle(tr("Cut list"));
+    setWindowTitle(translatedText("Cut list"));
     resize(1000, 560);
     auto* layout = new QVBoxLayout(this);
     tabs_ = new QTabWidget(this);
@@ -114,7 +110,7 @@ TCutListWindow::TCutListWindow(TfrmPalvorin& window) : QDialog(&window), window_
     stockSummary_->setObjectName(QStringLiteral("lblStock"));
     stockSummary_->setWordWrap(true);
     cutLayout->addWidget(stockSummary_);
-    tabs_->addTab(cutPage, tr("Cut list"));
+    tabs_->addTab(cutPage, translatedText("Cut list"));
 
     auto* ringPage = new QWidget(tabs_);
     auto* ringLayout = new QVBoxLayout(ringPage);
@@ -123,7 +119,7 @@ TCutListWindow::TCutListWindow(TfrmPalvorin& window) : QDialog(&window), window_
     segments_ = new QSpinBox(ringPage);
     segments_->setObjectName(QStringLiteral("seSegments"));
     segments_->setRange(2, 100);
-    segments_->setSpecialValueText(tr("the lathe's steps"));
+    segments_->setSpecialValueText(translatedText("the lathe's steps"));
     segments_->setValue(2);
     ringLayout->addLayout(settingsRow(ringPage, {{"&Board thickness", board_},
                                                  {"Se&gments per ring", segments_},
@@ -136,14 +132,15 @@ TCutListWindow::TCutListWindow(TfrmPalvorin& window) : QDialog(&window), window_
     ringNote_ = new QLabel(ringPage);
     ringNote_->setWordWrap(true);
     ringLayout->addWidget(ringNote_);
-    tabs_->addTab(ringPage, tr("Segmented turning"));
+    tabs_->addTab(ringPage, translatedText("Segmented turning"));
 
     auto* buttons = new QDialogButtonBox(this);
-    auto* csv = buttons->addButton(tr("Save as &CSV..."), QDialogButtonBox::ActionRole);
+    auto* csv = buttons->addButton(translatedText("Save as &CSV..."), QDialogButtonBox::ActionRole);
     csv->setObjectName(QStringLiteral("btSaveCsv"));
-    auto* pdf = buttons->addButton(tr("&Print / Save as PDF..."), QDialogButtonBox::ActionRole);
+    auto* pdf =
+        buttons->addButton(translatedText("&Print / Save as PDF..."), QDialogButtonBox::ActionRole);
     pdf->setObjectName(QStringLiteral("btPrint"));
-    auto* close = buttons->addButton(tr("C&lose"), QDialogButtonBox::RejectRole);
+    auto* close = buttons->addButton(translatedText("C&lose"), QDialogButtonBox::RejectRole);
     close->setObjectName(QStringLiteral("btClose"));
     layout->addWidget(buttons);
     connect(csv, &QPushButton::clicked, this, &TCutListWindow::saveCsv);
@@ -178,7 +175,7 @@ void TCutListWindow::recompute() {
     const TExtrObjList& doc = *window_.Document;
     for (int i = 0; i < doc.Count(); ++i) {
         const TExtrObj& object = doc.Items(i);
-        if (object.Lathe) {
+        if (object.Lathe()) {
             tables_.push_back(::turningTable(object, turningSettings()));
             tableObjects_.push_back(i);
         } else {
@@ -199,21 +196,22 @@ void TCutListWindow::fillCutTable() {
         if (!list.Problem.empty())
             setRow(cutTable_, {name, QString(), QString(), QString(), QString(), QString(),
                                QString(), QString(), QString(), QString(), QString(), QString(),
-                               QString(), tr(list.Problem.c_str())});
+                               QString(), translatedText(list.Problem.c_str())});
         for (const TCutRow& row : list.Rows) {
             const QString member =
                 (row.Corner ? QStringLiteral("C") : QString()) + QString::number(row.Member);
             if (!row.Problem.empty()) {
-                setRow(cutTable_, {name, member, tr(row.KindName()), QString(), QString(),
-                                   QString(), QString(), QString(), QString(), QString(), QString(),
-                                   QString(), QString(), tr(row.Problem.c_str())});
+                setRow(cutTable_,
+                       {name, member, translatedText(row.KindName()), QString(), QString(),
+                        QString(), QString(), QString(), QString(), QString(), QString(), QString(),
+                        QString(), translatedText(row.Problem.c_str())});
                 continue;
             }
             setRow(cutTable_,
-                   {name, member, tr(row.KindName()), number(row.Long), number(row.Short),
-                    number(row.MitreStart, 1), number(row.MitreEnd, 1),
-                    row.Corner ? QString() : tr(endKindName(row.StartKind)),
-                    row.Corner ? QString() : tr(endKindName(row.EndKind)),
+                   {name, member, translatedText(row.KindName()), number(row.Long),
+                    number(row.Short), number(row.MitreStart, 1), number(row.MitreEnd, 1),
+                    row.Corner ? QString() : translatedText(endKindName(row.StartKind)),
+                    row.Corner ? QString() : translatedText(endKindName(row.EndKind)),
                     row.Corner ? number(row.Radius) : QString(),
                     row.Corner ? number(row.Angle, 1) : QString(), number(list.Width),
                     number(list.Height), QString()});
@@ -222,20 +220,21 @@ void TCutListWindow::fillCutTable() {
         if (pieces.empty()) continue;
         const std::string problem = checkStockSettings(stockSettings(), pieces);
         if (!problem.empty()) {
-            stockProblem_ = tr(problem.c_str());
+            stockProblem_ = translatedText(problem.c_str());
             summary << name + QStringLiteral(": ") + stockProblem_;
             continue;
         }
         const TStockSummary s = stockSummary(pieces, stockSettings());
-        summary << tr("%1: %2 pieces, buy %3 mm of moulding (kerf and waste included): %4 "
-                      "stock lengths of %5 mm")
+        summary << translatedText(
+                       "%1: %2 pieces, buy %3 mm of moulding (kerf and waste included): %4 "
+                       "stock lengths of %5 mm")
                        .arg(name)
                        .arg(s.Pieces)
                        .arg(number(s.Total, 0))
                        .arg(s.StockLengths)
                        .arg(number(stock_->value(), 0));
     }
-    if (lists_.empty()) summary << tr("The document has no swept object.");
+    if (lists_.empty()) summary << translatedText("The document has no swept object.");
     stockSummary_->setText(summary.join(QLatin1Char('\n')));
     stockSummary_->setStyleSheet(stockProblem_.isEmpty() ? QString()
                                                          : QStringLiteral("color: #b00000"));
@@ -248,14 +247,16 @@ void TCutListWindow::fillRingTable() {
         if (!t.Problem.empty())
             setRow(ringTable_,
                    {name, QString(), QString(), QString(), QString(), QString(), QString(),
-                    QString(), QString(), QString(), QString(), tr(t.Problem.c_str())});
+                    QString(), QString(), QString(), QString(), translatedText(t.Problem.c_str())});
         for (const TRing& r : t.Rings)
-            setRow(ringTable_, {name, QString::number(r.Ring), number(r.From), number(r.To),
-                                number(r.Outer), number(r.Inner), QString::number(r.Segments),
-                                number(r.SegmentLength), number(r.SegmentWidth), number(r.Mitre),
-                                number(r.BoardLength), r.SolidRing ? tr("solid ring") : QString()});
+            setRow(ringTable_,
+                   {name, QString::number(r.Ring), number(r.From), number(r.To), number(r.Outer),
+                    number(r.Inner), QString::number(r.Segments), number(r.SegmentLength),
+                    number(r.SegmentWidth), number(r.Mitre), number(r.BoardLength),
+                    r.SolidRing ? translatedText("solid ring") : QString()});
     }
-    ringNote_->setText(tables_.empty() ? tr("The document has no lathe object.") : QString());
+    ringNote_->setText(tables_.empty() ? translatedText("The document has no lathe object.")
+                                       : QString());
 }
 
 std::string TCutListWindow::csvText() const {
@@ -264,7 +265,8 @@ std::string TCutListWindow::csvText() const {
 }
 
 QString TCutListWindow::chooseCsvFile(const QString& proposed) {
-    return QFileDialog::getSaveFileName(this, tr("Save as CSV"), proposed, tr("CSV files (*.csv)"));
+    return QFileDialog::getSaveFileName(this, translatedText("Save as CSV"), proposed,
+                                        translatedText("CSV files (*.csv)"));
 }
 
 bool TCutListWindow::choosePrinter(QPrinter& printer) {
@@ -288,8 +290,9 @@ void TCutListWindow::saveCsv() {
         const std::string text = csvText();
         if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
             file.write(text.data(), qint64(text.size())) != qint64(text.size()) || !file.flush())
-            throw std::runtime_error(
-                tr("Cannot write \"%1\": %2").arg(name, file.errorString()).toStdString());
+            throw std::runtime_error(translatedText("Cannot write \"%1\": %2")
+                                         .arg(name, file.errorString())
+                                         .toStdString());
     } catch (const std::exception& e) {
         QMessageBox::warning(this, windowTitle(), QString::fromUtf8(e.what()));
     }

@@ -91,7 +91,7 @@ void drawMember(Page& page, const TCutRow& row, double width, double k, double x
 void drawProfile(Page& page, const TExtrObj& object, double top) {
     const int count = std::min(object.ProfileCount, MaxOutlineVertices);
     if (count < 2) return;
-    const double s = object.ProfileScale / 100.0;
+    const double s = object.ProfileScale() / 100.0;
     QPolygonF polygon;
     for (int i = 0; i < count; ++i)
         polygon << QPointF(object.Profile[size_t(i)].X * s, -object.Profile[size_t(i)].Y * s);

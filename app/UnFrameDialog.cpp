@@ -21,10 +21,6 @@
 
 namespace {
 
-QString tr(const char* text) {
-    return translatedText(text);
-}
-
 // The profile drawn across the path (x to the right, outward of the frame), the rebate's line on
 // it; a click takes the x of the nearest vertex.
 class TProfileRebateView : public QWidget {
@@ -33,10 +29,10 @@ class TProfileRebateView : public QWidget {
         : QWidget(parent), rebate_(rebate) {
         setObjectName(QStringLiteral("pbProfile"));
         setMinimumSize(260, 180);
-        const double s = object.ProfileScale / 100.0;
+        const double s = object.ProfileScale() / 100.0;
         for (int i = 0; i < std::min(object.ProfileCount, MaxOutlineVertices); ++i)
             points_ << QPointF(object.Profile[size_t(i)].X * s, object.Profile[size_t(i)].Y * s);
-        setToolTip(tr("Click the vertex the picture's edge rests against"));
+        setToolTip(translatedText("Click the vertex the picture's edge rests against"));
         connect(&rebate, &QDoubleSpinBox::valueChanged, this, [this] { update(); });
     }
 
@@ -58,8 +54,9 @@ class TProfileRebateView : public QWidget {
         p.drawLine(QPointF(x, 0), QPointF(x, height()));
         p.setPen(Qt::darkGray);
         p.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignLeft | Qt::AlignBottom,
-                   tr("picture side"));
-        p.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignBottom, tr("outside"));
+                   translatedText("picture side"));
+        p.drawText(rect().adjusted(6, 4, -6, -4), Qt::AlignRight | Qt::AlignBottom,
+                   translatedText("outside"));
     }
     void mousePressEvent(QMouseEvent* event) override {
         const QTransform t = toView();
@@ -101,7 +98,7 @@ QDoubleSpinBox* field(QWidget* parent, const char* name, double lo, double hi, d
 TFrameDialog::TFrameDialog(const TExtrObj& object, QWidget* parent)
     : QDialog(parent), object_(object) {
     setObjectName(QStringLiteral("frmFrame"));
-    setWindowTitle(tr("Frame for a picture"));
+    setWindowTitle(translatedText("Frame for a picture"));
     const std::vector<double> steps = profileSteps(object);
     QSettings settings = programSettings();
     width_ = field(this, "sePictureWidth", 1, 10000, settings.value("frame/width", 300).toDouble());
@@ -112,10 +109,10 @@ TFrameDialog::TFrameDialog(const TExtrObj& object, QWidget* parent)
                     steps.empty() ? 0 : steps.back(), proposedRebate(object));
     auto* layout = new QVBoxLayout(this);
     auto* form = new QFormLayout;
-    form->addRow(tr("Picture &width"), width_);
-    form->addRow(tr("Picture &height"), height_);
-    form->addRow(tr("&Allowance (in all)"), allowance_);
-    form->addRow(tr("&Rebate (x across the profile)"), rebate_);
+    form->addRow(translatedText("Picture &width"), width_);
+    form->addRow(translatedText("Picture &height"), height_);
+    form->addRow(translatedText("&Allowance (in all)"), allowance_);
+    form->addRow(translatedText("&Rebate (x across the profile)"), rebate_);
     layout->addLayout(form);
     layout->addWidget(new TProfileRebateView(object, *rebate_, this), 1);
     problem_ = new QLabel(this);
@@ -145,9 +142,10 @@ void frameForAPicture(TfrmPalvorin& window) {
     TExtrObj* object = window.CurrentObject;
     if (object == nullptr) return;
     if (object->ProfileCount < 3) {
-        QMessageBox::information(&window, tr("Frame for a picture"),
-                                 tr("Draw the moulding's profile first: the frame is built "
-                                    "from its rebate."));
+        QMessageBox::information(
+            &window, translatedText("Frame for a picture"),
+            translatedText("Draw the moulding's profile first: the frame is built "
+                           "from its rebate."));
         return;
     }
     TFrameDialog dialog(*object, &window);
@@ -156,7 +154,7 @@ void frameForAPicture(TfrmPalvorin& window) {
     programSettings().setValue("frame/width", s.Width);
     programSettings().setValue("frame/height", s.Height);
     makePictureFrame(*object, s);
-    window.RecordStep(tr("Frame for a picture") + QStringLiteral(" ") +
+    window.RecordStep(translatedText("Frame for a picture") + QStringLiteral(" ") +
                       QString::fromStdString(object->Name));
     window.Redraw();
 }

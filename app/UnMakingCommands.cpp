@@ -47,6 +47,6 @@ void showProfileSide(TExtrObj& object) {
     auto* editor = dynamic_cast<TPolEdit*>(object.PathEditor.get());
     if (editor == nullptr) return;
     const std::vector<double> steps = profileSteps(object);
-    editor->ProfileXMin = steps.empty() || object.Lathe ? 0 : steps.front();
-    editor->ProfileXMax = steps.empty() || object.Lathe ? 0 : steps.back();
+    editor->ProfileXMin = steps.empty() || object.Lathe() ? 0 : steps.front();
+    editor->ProfileXMax = steps.empty() || object.Lathe() ? 0 : steps.back();
 }

@@ -27,10 +27,6 @@ const char* const DensityKey = "measurements/density";
 // Windows at least this wide show the dock from the start.
 constexpr int WideWindow = 1100;
 
-QString tr(const char* text) {
-    return translatedText(text);
-}
-
 QString number(double value, int decimals) {
     return QString::number(value, 'f', decimals);
 }
@@ -63,15 +59,16 @@ TMeasurementsDock::TMeasurementsDock(TfrmPalvorin& window)
     material_->setObjectName(QStringLiteral("cbMaterial"));
     for (const TMaterial& m : Materials)
         material_->addItem(
-            QStringLiteral("%1 (%2 kg/m³)").arg(tr(m.Name)).arg(number(m.Density, 0)), m.Density);
-    material_->addItem(tr("Custom"), 0.0);
+            QStringLiteral("%1 (%2 kg/m³)").arg(translatedText(m.Name)).arg(number(m.Density, 0)),
+            m.Density);
+    material_->addItem(translatedText("Custom"), 0.0);
     density_ = new QDoubleSpinBox(body);
     density_->setObjectName(QStringLiteral("seDensity"));
     density_->setRange(1, 30000);
     density_->setDecimals(0);
     density_->setSuffix(QStringLiteral(" kg/m³"));
-    form->addRow(tr("&Material"), material_);
-    form->addRow(tr("&Density"), density_);
+    form->addRow(translatedText("&Material"), material_);
+    form->addRow(translatedText("&Density"), density_);
     layout->addLayout(form);
     setWidget(body);
 
@@ -90,7 +87,7 @@ TMeasurementsDock::TMeasurementsDock(TfrmPalvorin& window)
         fill();
     });
 
-    auto* copy = new QAction(tr("&Copy"), this);
+    auto* copy = new QAction(translatedText("&Copy"), this);
     copy->setShortcut(QKeySequence::Copy);
     copy->setShortcutContext(Qt::WidgetWithChildrenShortcut);
     addAction(copy);
@@ -158,35 +155,35 @@ void TMeasurementsDock::fill() {
         item->setFirstColumnSpanned(true);
     };
     auto row = [&](const char* name, const QString& value) {
-        new QTreeWidgetItem(figures_, {tr(name), value});
+        new QTreeWidgetItem(figures_, {translatedText(name), value});
     };
     const double kg = density();
     auto solidFigures = [&](const TMeshMeasures& m, bool withMass) {
         row("Size", sizeText(m));
-        row("Volume",
-            m.Solid ? number(m.Volume / 1000, 2) + QStringLiteral(" cm³") : tr("not a solid"));
+        row("Volume", m.Solid ? number(m.Volume / 1000, 2) + QStringLiteral(" cm³")
+                              : translatedText("not a solid"));
         row("Surface area", number(m.Area / 100, 2) + QStringLiteral(" cm²"));
         if (withMass)
             row("Mass", m.Solid ? number(massKg(m.Volume, kg), 3) + QStringLiteral(" kg")
-                                : tr("not a solid"));
+                                : translatedText("not a solid"));
     };
     const int index = window_.SelectedIndex;
     if (index >= 0 && size_t(index) < measures_.Objects.size()) {
         const TObjectMeasures& o = measures_.Objects[size_t(index)];
-        heading(tr("Current object: %1").arg(modelText(o.Name)));
+        heading(translatedText("Current object: %1").arg(modelText(o.Name)));
         if (!o.Problem.empty())
-            row("Cannot be measured", tr(o.Problem.c_str()));
+            row("Cannot be measured", translatedText(o.Problem.c_str()));
         else
             solidFigures(o.Mesh, true);
         row("Profile area", number(o.Outlines.ProfileArea / 100, 2) + QStringLiteral(" cm²"));
         row("Profile perimeter", number(o.Outlines.ProfilePerimeter, 2) + QStringLiteral(" mm"));
         row("Path length", number(o.Outlines.PathLength, 2) + QStringLiteral(" mm"));
     }
-    heading(tr("Document"));
+    heading(translatedText("Document"));
     if (measures_.Whole.Built)
         solidFigures(measures_.Whole, true);
     else
-        row("Cannot be measured", tr("no complete object"));
+        row("Cannot be measured", translatedText("no complete object"));
 }
 
 QString TMeasurementsDock::figuresText() const {

@@ -442,7 +442,7 @@ void TfrmPalvorin::mnEditprofileClick() {
 
 void TfrmPalvorin::editpathClick() {
     runCommand([&] {
-        if (CurrentObject->Lathe) {
+        if (CurrentObject->Lathe()) {
             showMessage(QMessageBox::Warning, translatedText(msg::LathePathNotEditable));
             return;
         }
@@ -494,8 +494,8 @@ void TfrmPalvorin::optionsClick() {
 std::string TfrmPalvorin::textureUser(const std::string& texName) const {
     for (int i = 0; i < Document->Count(); ++i) {
         const TExtrObj& o = Document->Items(i);
-        bool used =
-            o.CornersTexture == texName || o.TopTexture == texName || o.BottomTexture == texName;
+        bool used = o.CornersTexture() == texName || o.TopTexture() == texName ||
+                    o.BottomTexture() == texName;
         if (o.Groups)
             for (int g = 0; !used && g < o.Groups->Count(); ++g)
                 used = o.Groups->Items(g).Texture == texName;
@@ -513,7 +513,7 @@ void TfrmPalvorin::loadtexClick() {
                 if (ui->glcanvas->context() != nullptr) ui->glcanvas->makeCurrent();
             };
             dialog.TextureUser = [this](const std::string& name) { return textureUser(name); };
-            dialog.PictureDirectory = fileNameText(CurrentObject->TexDir);
+            dialog.PictureDirectory = fileNameText(CurrentObject->TexDir());
             dialog.setTextureList(textureTable);
             dialog.exec();
             changed = dialog.Changed;

@@ -63,7 +63,7 @@ double cornerLength(double x, double h, double t1, double t2, bool roundSection)
 TCutList cutList(const TExtrObj& object) {
     TCutList list;
     list.Object = object.Name;
-    if (object.Lathe) {
+    if (object.Lathe()) {
         list.Problem = "a lathe object: see the turning table";
         return list;
     }
@@ -75,7 +75,7 @@ TCutList cutList(const TExtrObj& object) {
         list.Problem = object.PathCount <= 0 ? "no path" : "the path has a single point";
         return list;
     }
-    const double ps = object.ProfileScale / 100.0, ts = object.PathScale / 100.0;
+    const double ps = object.ProfileScale() / 100.0, ts = object.PathScale() / 100.0;
     double xMin = object.Profile[0].X * ps, xMax = xMin, yMin = object.Profile[0].Y * ps;
     double yMax = yMin, halfWidth = 0;
     const int profileCount = std::min(object.ProfileCount, MaxOutlineVertices);
@@ -123,9 +123,9 @@ TCutList cutList(const TExtrObj& object) {
         return turn;
     };
 
-    const TEndKind style = object.EmbCorner     ? TEndKind::Embedded
-                           : object.RoundCorner ? TEndKind::Round
-                                                : TEndKind::Mitre;
+    const TEndKind style = object.EmbCorner()     ? TEndKind::Embedded
+                           : object.RoundCorner() ? TEndKind::Round
+                                                  : TEndKind::Mitre;
     // The straight part's trim at each end of each member (as the solid's sides end) and whether
     // it reaches half the member, where a mitre corner becomes a band.
     auto trim = [&](int member, const Turn& turn) {
@@ -203,7 +203,7 @@ TCutList cutList(const TExtrObj& object) {
         corner.MitreStart = corner.MitreEnd = corner.Angle / 2;
         // The outer side of the turn is to the right of a left turn.
         const double side = end.Angle >= 0 ? 1 : -1;
-        const bool roundSection = object.RoundCorner;
+        const bool roundSection = object.RoundCorner();
         const double a = cornerLength(side * xMin, h, t1, t2, roundSection);
         const double b = cornerLength(side * xMax, h, t1, t2, roundSection);
         corner.Long = std::max(a, b);

@@ -165,8 +165,8 @@ double polylineLength(const std::vector<Planar>& points) {
 TOutlineMeasures measureOutlines(const TExtrObj& object) {
     TOutlineMeasures m;
     const auto profile =
-        scaledOutline(object.Profile.data(), object.ProfileCount, object.ProfileScale);
-    const auto path = scaledOutline(object.Path.data(), object.PathCount, object.PathScale);
+        scaledOutline(object.Profile.data(), object.ProfileCount, object.ProfileScale());
+    const auto path = scaledOutline(object.Path.data(), object.PathCount, object.PathScale());
     m.ProfilePerimeter = polylineLength(profile);
     m.PathLength = polylineLength(path);
     if (!profile.empty()) {

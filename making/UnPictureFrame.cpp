@@ -8,7 +8,7 @@
 
 std::vector<double> profileSteps(const TExtrObj& object) {
     std::vector<double> xs;
-    const double s = object.ProfileScale / 100.0;
+    const double s = object.ProfileScale() / 100.0;
     for (int i = 0; i < std::min(object.ProfileCount, MaxOutlineVertices); ++i)
         xs.push_back(object.Profile[size_t(i)].X * s);
     std::sort(xs.begin(), xs.end());

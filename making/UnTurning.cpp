@@ -19,7 +19,7 @@ std::string checkTurningSettings(const TTurningSettings& s) {
 TTurningTable turningTable(const TExtrObj& object, const TTurningSettings& settings) {
     TTurningTable table;
     table.Object = object.Name;
-    if (!object.Lathe) {
+    if (!object.Lathe()) {
         table.Problem = "not a lathe object: see the cut list";
         return table;
     }
@@ -36,7 +36,7 @@ TTurningTable turningTable(const TExtrObj& object, const TTurningSettings& setti
     }
     // The profile as the lathe spins it: moved so that its leftmost point is on the axis, and
     // closed by the axis (or by its own last edge).
-    const double s = object.ProfileScale / 100.0;
+    const double s = object.ProfileScale() / 100.0;
     struct Point {
         double X, Y;
     };

@@ -30,7 +30,7 @@ std::string lathePitchWarning(const TExtrObj& o) {
         lo = std::min(lo, o.Profile[size_t(i)].Y);
         hi = std::max(hi, o.Profile[size_t(i)].Y);
     }
-    const double height = (double(hi) - lo) * o.ProfileScale / 100;
+    const double height = (double(hi) - lo) * o.ProfileScale() / 100;
     if (std::fabs(o.LatheRise) >= height) return {};
     return "The turns overlap: a rise of " + millimetres(std::fabs(o.LatheRise)) +
            " mm per turn is less than the profile's height of " + millimetres(height) +

@@ -48,17 +48,7 @@ TObjectWindowFactory* objectWindowFactory() {
 // A new object has no textures folder: it takes its document's folder when the document is
 // saved and opened again (the properties dialog shows that folder meanwhile).
 TExtrObj::TExtrObj() : Groups(std::make_shared<TGroupPropertyList>()) {
-    Options.TexDir = TexDir;
     Options.Name = Name;
-    Options.Precision = Precision;
-    Options.ProfileScale = ProfileScale;
-    Options.PathScale = PathScale;
-    Options.Lathe = Lathe;
-    Options.RoundCorner = RoundCorner;
-    Options.EmbCorner = EmbCorner;
-    Options.CornersColor = CornersColor;
-    Options.TopColor = TopColor;
-    Options.BottomColor = BottomColor;
 }
 
 TExtrObj::~TExtrObj() = default;
@@ -84,71 +74,6 @@ void TExtrObj::SetPathClosed(bool value) {
     PathClosed = value;
 }
 
-void TExtrObj::SetPrecision(int32_t value) {
-    Precision = value;
-    Options.Precision = value;
-}
-
-void TExtrObj::SetProfileScale(int32_t value) {
-    ProfileScale = value;
-    Options.ProfileScale = value;
-}
-
-void TExtrObj::SetPathScale(int32_t value) {
-    PathScale = value;
-    Options.PathScale = value;
-}
-
-void TExtrObj::SetLathe(bool value) {
-    Lathe = value;
-    Options.Lathe = value;
-}
-
-void TExtrObj::SetTexDir(const std::string& value) {
-    TexDir = value;
-    Options.TexDir = value;
-}
-
-void TExtrObj::SetRoundCorner(bool value) {
-    RoundCorner = value;
-    Options.RoundCorner = value;
-}
-
-void TExtrObj::SetEmbCorner(bool value) {
-    EmbCorner = value;
-    Options.EmbCorner = value;
-}
-
-void TExtrObj::SetCornersColor(TColor value) {
-    CornersColor = value;
-    Options.CornersColor = value;
-}
-
-void TExtrObj::SetCornersTexture(const std::string& value) {
-    CornersTexture = value;
-    Options.CornersTexture = value;
-}
-
-void TExtrObj::SetTopColor(TColor value) {
-    TopColor = value;
-    Options.TopColor = value;
-}
-
-void TExtrObj::SetTopTexture(const std::string& value) {
-    TopTexture = value;
-    Options.TopTexture = value;
-}
-
-void TExtrObj::SetBottomColor(TColor value) {
-    BottomColor = value;
-    Options.BottomColor = value;
-}
-
-void TExtrObj::SetBottomTexture(const std::string& value) {
-    BottomTexture = value;
-    Options.BottomTexture = value;
-}
-
 void TExtrObj::Assign(TExtrObj& dest) const {
     if (&dest == this) return;
     dest.ProfileCount = ProfileCount;
@@ -162,19 +87,19 @@ void TExtrObj::Assign(TExtrObj& dest) const {
     dest.Position = Position;
     dest.Rotation = Rotation;
     dest.SetPathClosed(PathClosed);
-    dest.SetPrecision(Precision);
-    dest.SetProfileScale(ProfileScale);
-    dest.SetPathScale(PathScale);
-    dest.SetLathe(Lathe);
-    dest.SetTexDir(TexDir);
-    dest.SetRoundCorner(RoundCorner);
-    dest.SetEmbCorner(EmbCorner);
-    dest.SetCornersColor(CornersColor);
-    dest.SetCornersTexture(CornersTexture);
-    dest.SetTopColor(TopColor);
-    dest.SetTopTexture(TopTexture);
-    dest.SetBottomColor(BottomColor);
-    dest.SetBottomTexture(BottomTexture);
+    dest.SetPrecision(Precision());
+    dest.SetProfileScale(ProfileScale());
+    dest.SetPathScale(PathScale());
+    dest.SetLathe(Lathe());
+    dest.SetTexDir(TexDir());
+    dest.SetRoundCorner(RoundCorner());
+    dest.SetEmbCorner(EmbCorner());
+    dest.SetCornersColor(CornersColor());
+    dest.SetCornersTexture(CornersTexture());
+    dest.SetTopColor(TopColor());
+    dest.SetTopTexture(TopTexture());
+    dest.SetBottomColor(BottomColor());
+    dest.SetBottomTexture(BottomTexture());
 }
 
 void TExtrObj::EditProfile() {
@@ -184,7 +109,7 @@ void TExtrObj::EditProfile() {
     editor.SetPathMode(false);
     editor.Reset();
     editor.SetTextures(textureTable);
-    editor.SetScale(ProfileScale);
+    editor.SetScale(ProfileScale());
     editor.SetData(Profile.data(), BoundedCount(ProfileCount), Groups, false);
     editor.ShowModal();
     if (!editor.Saved()) return;
@@ -202,7 +127,7 @@ void TExtrObj::EditPath() {
     editor.SetCaption("Path editor");
     editor.SetPathMode(true);
     editor.Reset();
-    editor.SetScale(PathScale);
+    editor.SetScale(PathScale());
     editor.SetData(Path.data(), BoundedCount(PathCount), nullptr, PathClosed);
     editor.SetHeights(PathHeight.data(), BoundedCount(PathCount));
     editor.ShowModal();
@@ -228,28 +153,15 @@ void TfrmExtrOption::SetCoordinates(const Vec3& position, const Vec3& rotation) 
 
 void TExtrObj::EditOptions() {
     if (!OptionsDialog) OptionsDialog = RequireWindowFactory().CreateOptionsDialog();
-    Options.TexDir = TexDir;
     Options.SetTextures(textureTable);
     Options.SetCoordinates(Position, Rotation);
 
     OptionsDialog->ShowModal(Options);
 
-    // Whichever button closed the dialog, the object takes the dialog's copy; after Cancel that
-    // copy is unchanged except for the colour/texture buttons and the rounded coordinates.
-    const TfrmExtrOption o = Options;
-    SetPrecision(o.Precision);
-    SetProfileScale(o.ProfileScale);
-    SetPathScale(o.PathScale);
-    SetLathe(o.Lathe);
-    SetTexDir(o.TexDir);
-    SetRoundCorner(o.RoundCorner);
-    SetEmbCorner(o.EmbCorner);
-    SetCornersColor(o.CornersColor);
-    SetCornersTexture(o.CornersTexture);
-    SetTopColor(o.TopColor);
-    SetTopTexture(o.TopTexture);
-    SetBottomColor(o.BottomColor);
-    SetBottomTexture(o.BottomTexture);
+    // The dialog edits the options in place. Whichever button closed it, the object takes the
+    // dialog's name and coordinates; after Cancel the options are unchanged except for the
+    // colour/texture buttons, and the placement comes back rounded.
+    const TfrmExtrOption& o = Options;
     SetName(o.Name);
     SetPosition(Vec3{static_cast<float>(o.CoordX), static_cast<float>(o.CoordY),
                      static_cast<float>(o.CoordZ)});
@@ -262,7 +174,7 @@ void TExtrObj::BuildElementLists(TProfileObj& profileList, TProfileObj& pathList
     const int32_t pathCount = BoundedCount(PathCount);
     if (profileCount == 0 || pathCount == 0) return;
 
-    const float s = static_cast<float>(Ext(ProfileScale) / 100);
+    const float s = static_cast<float>(Ext(ProfileScale()) / 100);
     for (int32_t i = 0; i < profileCount; ++i) {
         TProfileElementObj e;
         e.Point = Vec3{static_cast<float>(Profile[i].X * Ext(s)),
@@ -272,24 +184,24 @@ void TExtrObj::BuildElementLists(TProfileObj& profileList, TProfileObj& pathList
     ApplyGroups(profileList, Groups.get());
 
     // The path lies in the world X/Z plane: the editor's Y becomes world Z.
-    const float t = static_cast<float>(Ext(PathScale) / 100);
-    const ColorF corners = ColorToRGB(CornersColor);
+    const float t = static_cast<float>(Ext(PathScale()) / 100);
+    const ColorF corners = ColorToRGB(CornersColor());
     for (int32_t i = 0; i < pathCount; ++i) {
         TProfileElementObj e;
         e.Point = Vec3{static_cast<float>(Path[i].X * Ext(t)),
                        static_cast<float>(PathHeight[size_t(i)] * Ext(t)) + 0.0f,
                        static_cast<float>(Path[i].Y * Ext(t))};
-        e.Texture = CornersTexture;
+        e.Texture = CornersTexture();
         e.Color = corners;
         pathList.Add(e);
     }
     if (!PathClosed) {
         const int first = pathList.Count() - pathCount;
         const int last = pathList.Count() - 1;
-        pathList.SetTexture(first, TopTexture);
-        pathList.SetColor(first, ColorToRGB(TopColor));
-        pathList.SetTexture(last, BottomTexture);
-        pathList.SetColor(last, ColorToRGB(BottomColor));
+        pathList.SetTexture(first, TopTexture());
+        pathList.SetColor(first, ColorToRGB(TopColor()));
+        pathList.SetTexture(last, BottomTexture());
+        pathList.SetColor(last, ColorToRGB(BottomColor()));
     }
 }
 

@@ -1,4 +1,4 @@
-// The extrusion object (one solid of the document), its options copy, its editor links and the
+// The extrusion object (one solid of the document), its options, its editor links and the
 // document list.
 #pragma once
 
@@ -32,8 +32,9 @@ class EFileVersionError : public std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// The options copy held by the object's properties dialog: what the dialog shows and edits, and
-// what the options block of the object file stores.
+// An object's options: what its properties dialog shows and edits, what the options block of the
+// object file stores and what the object's accessors read. The name and the six coordinate fields
+// are the dialog's copies of the object's own.
 class TfrmExtrOption {
   public:
     std::vector<TTextureObj> Textures;
@@ -131,46 +132,49 @@ class TExtrObj {
     // height x PathScale / 100); all 0 for a path in the plane.
     std::array<float, MaxOutlineVertices> PathHeight{};
     bool PathClosed = false;
-    int32_t Precision = 2;
-    int32_t ProfileScale = 50;
-    int32_t PathScale = 100;
-    bool Lathe = false;
-    std::string TexDir;
-    bool RoundCorner = false;
-    bool EmbCorner = false;
-    TColor CornersColor = 0xFFFFFF;
-    std::string CornersTexture;
-    TColor TopColor = 0xFFFFFF;
-    std::string TopTexture;
-    TColor BottomColor = 0xFFFFFF;
-    std::string BottomTexture;
     // A lathe's pitch: the rise per turn in millimetres of the solid and the number of turns; 0
     // and 1 spin the profile once in place.
     float LatheRise = 0;
     float LatheTurns = 1;
+    // The object's options, stored once: the properties dialog edits them in place, the options
+    // block of the file holds them, and the accessors below read them.
     TfrmExtrOption Options;
     std::unique_ptr<TOutlineEditorWindow> ProfileEditor;
     std::unique_ptr<TOutlineEditorWindow> PathEditor;
     std::unique_ptr<TOptionsDialogWindow> OptionsDialog;
+
+    int32_t Precision() const { return Options.Precision; }
+    int32_t ProfileScale() const { return Options.ProfileScale; }
+    int32_t PathScale() const { return Options.PathScale; }
+    bool Lathe() const { return Options.Lathe; }
+    const std::string& TexDir() const { return Options.TexDir; }
+    bool RoundCorner() const { return Options.RoundCorner; }
+    bool EmbCorner() const { return Options.EmbCorner; }
+    TColor CornersColor() const { return Options.CornersColor; }
+    const std::string& CornersTexture() const { return Options.CornersTexture; }
+    TColor TopColor() const { return Options.TopColor; }
+    const std::string& TopTexture() const { return Options.TopTexture; }
+    TColor BottomColor() const { return Options.BottomColor; }
+    const std::string& BottomTexture() const { return Options.BottomTexture; }
 
     void SetName(const std::string& value);
     void SetDisplayList(uint32_t value);
     void SetPosition(const Vec3& value);
     void SetRotation(const Vec3& value);
     void SetPathClosed(bool value);
-    void SetPrecision(int32_t value);
-    void SetProfileScale(int32_t value);
-    void SetPathScale(int32_t value);
-    void SetLathe(bool value);
-    void SetTexDir(const std::string& value);
-    void SetRoundCorner(bool value);
-    void SetEmbCorner(bool value);
-    void SetCornersColor(TColor value);
-    void SetCornersTexture(const std::string& value);
-    void SetTopColor(TColor value);
-    void SetTopTexture(const std::string& value);
-    void SetBottomColor(TColor value);
-    void SetBottomTexture(const std::string& value);
+    void SetPrecision(int32_t value) { Options.Precision = value; }
+    void SetProfileScale(int32_t value) { Options.ProfileScale = value; }
+    void SetPathScale(int32_t value) { Options.PathScale = value; }
+    void SetLathe(bool value) { Options.Lathe = value; }
+    void SetTexDir(const std::string& value) { Options.TexDir = value; }
+    void SetRoundCorner(bool value) { Options.RoundCorner = value; }
+    void SetEmbCorner(bool value) { Options.EmbCorner = value; }
+    void SetCornersColor(TColor value) { Options.CornersColor = value; }
+    void SetCornersTexture(const std::string& value) { Options.CornersTexture = value; }
+    void SetTopColor(TColor value) { Options.TopColor = value; }
+    void SetTopTexture(const std::string& value) { Options.TopTexture = value; }
+    void SetBottomColor(TColor value) { Options.BottomColor = value; }
+    void SetBottomTexture(const std::string& value) { Options.BottomTexture = value; }
 
     // Copies this object into dest (outlines, shared groups, placement, options; not the name).
     void Assign(TExtrObj& dest) const;

@@ -256,19 +256,6 @@ void TExtrObj::LoadFromStream(TExtrStream& stream, const std::string& dir) {
     Position = position;
     Rotation = rotation;
     Options = std::move(options);
-    Precision = Options.Precision;
-    ProfileScale = Options.ProfileScale;
-    PathScale = Options.PathScale;
-    Lathe = Options.Lathe;
-    TexDir = Options.TexDir;
-    RoundCorner = Options.RoundCorner;
-    EmbCorner = Options.EmbCorner;
-    CornersColor = Options.CornersColor;
-    CornersTexture = Options.CornersTexture;
-    TopColor = Options.TopColor;
-    TopTexture = Options.TopTexture;
-    BottomColor = Options.BottomColor;
-    BottomTexture = Options.BottomTexture;
 }
 
 // ---- whole document ----

@@ -122,7 +122,7 @@ TReportFiles makingReports(TExtrObjList& doc, const TMakingOptions& options,
     if (!options.CutList.empty()) {
         std::vector<TCutList> lists;
         for (int i = 0; i < doc.Count(); ++i) {
-            if (doc.Items(i).Lathe) continue;
+            if (doc.Items(i).Lathe()) continue;
             lists.push_back(cutList(doc.Items(i)));
             const TCutList& list = lists.back();
             if (!list.Problem.empty())
@@ -141,7 +141,7 @@ TReportFiles makingReports(TExtrObjList& doc, const TMakingOptions& options,
     if (!options.Turning.empty()) {
         std::vector<TTurningTable> tables;
         for (int i = 0; i < doc.Count(); ++i) {
-            if (!doc.Items(i).Lathe) continue;
+            if (!doc.Items(i).Lathe()) continue;
             tables.push_back(turningTable(doc.Items(i), options.Rings));
             if (!tables.back().Problem.empty())
                 warnings.push_back("object \"" + tables.back().Object +

@@ -30,7 +30,7 @@ void applyOutlineOptions(TExtrObjList& doc, bool newDocument, const TOutlineOpti
 
     auto apply = [&](const std::string& file, const std::string& layer, TOutlineKind kind) {
         const int32_t current =
-            kind == TOutlineKind::Profile ? object->ProfileScale : object->PathScale;
+            kind == TOutlineKind::Profile ? object->ProfileScale() : object->PathScale();
         const TStoredOutline outline = importOutline(file, kind, layer, current);
         setObjectOutline(*object, kind, outline);
         report.push_back(file + ": " + outlineSummary(outline, kind));

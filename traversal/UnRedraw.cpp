@@ -16,7 +16,7 @@ bool objectDrawable(const TExtrObj& object) {
     if (object.ProfileCount > MaxOutlineVertices || object.PathCount > MaxOutlineVertices)
         return false;
     // The lathe builder takes its angular steps from the path: one vertex gives no step at all.
-    if (object.Lathe && object.PathCount < 2) return false;
+    if (object.Lathe() && object.PathCount < 2) return false;
     return true;
 }
 
@@ -26,7 +26,7 @@ bool objectIsSolid(const TExtrObj& object) {
     const OutlineVertex& first = object.Profile[0];
     const OutlineVertex& last = object.Profile[size_t(count - 1)];
     if (first.X == last.X && first.Y == last.Y) return true;
-    if (!object.Lathe) return false;
+    if (!object.Lathe()) return false;
     // The lathe builder spins the profile about its leftmost point's vertical.
     int32_t axis = first.X;
     for (int32_t i = 1; i < count; ++i)
@@ -41,7 +41,7 @@ bool exportNeedsSolids(void (*useRenderer)()) {
 
 bool pathEndsOnItsStart(const TExtrObj& object) {
     const int32_t count = std::min(object.PathCount, MaxOutlineVertices);
-    if (object.Lathe || object.PathClosed || count < 3) return false;
+    if (object.Lathe() || object.PathClosed || count < 3) return false;
     const OutlineVertex &first = object.Path[0], &last = object.Path[size_t(count - 1)];
     // A rising path (a helix of whole turns) that ends above its start does not meet it.
     return first.X == last.X && first.Y == last.Y &&
@@ -68,10 +68,10 @@ TLathePitch lathePitch(const TExtrObj& object) {
     TLathePitch pitch;
     pitch.Rise = object.LatheRise;
     pitch.Turns = object.LatheTurns;
-    pitch.StartColor = ColorToRGB(object.TopColor);
-    pitch.StartTexture = object.TopTexture;
-    pitch.EndColor = ColorToRGB(object.BottomColor);
-    pitch.EndTexture = object.BottomTexture;
+    pitch.StartColor = ColorToRGB(object.TopColor());
+    pitch.StartTexture = object.TopTexture();
+    pitch.EndColor = ColorToRGB(object.BottomColor());
+    pitch.EndTexture = object.BottomTexture();
     return pitch;
 }
 
@@ -87,7 +87,7 @@ bool profileCrosses(const TExtrObj& object) {
 // Builds one object's mesh into the current renderer and returns the list id it used.
 uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
                      TRedrawHooks& hooks) {
-    if (object.Lathe) object.NormalizeLatheProfile();
+    if (object.Lathe()) object.NormalizeLatheProfile();
 
     TProfileObj profileList;
     TProfileObj pathList;
@@ -99,13 +99,13 @@ uint32_t buildObject(TExtrObj& object, bool selected, const ColorF& highlight,
 
     const auto listId = static_cast<int32_t>(object.DisplayList);
     int32_t id;
-    if (object.Lathe)
-        id = buildLathe(object.Name, pathList, profileList, object.Precision, false, selected,
+    if (object.Lathe())
+        id = buildLathe(object.Name, pathList, profileList, object.Precision(), false, selected,
                         &highlight, listId, lathePitch(object));
     else
-        id = buildExtrusion(object.Name, pathList, profileList, object.Precision, object.PathClosed,
-                            object.Lathe, !object.RoundCorner, object.EmbCorner, false, selected,
-                            &highlight, listId);
+        id = buildExtrusion(object.Name, pathList, profileList, object.Precision(),
+                            object.PathClosed, object.Lathe(), !object.RoundCorner(),
+                            object.EmbCorner(), false, selected, &highlight, listId);
 
     object.SetDisplayList(static_cast<uint32_t>(id));
     hooks.placeObjectList(id, object.Position, object.Rotation);

@@ -48,8 +48,12 @@ class RecordingCanvas : public TFCCanvas {
     void log(const std::string& s) { Calls.push_back(s); }
     static std::string points(std::vector<Point2> p) {
         std::string s;
+#pragma GCC diagnostic push
+// False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#pragma GCC diagnostic ignored "-Wrestrict"
         for (auto& q : p)
             s += " " + std::to_string(q.X) + "," + std::to_string(q.Y);
+#pragma GCC diagnostic pop
         return s;
     }
     static std::string points(std::span<const Point2> p) {

@@ -62,7 +62,7 @@ TEST_F(AppTest, TheHighlightFollowsTheCurrentObjectThroughAddCopyDeleteUndoRedo)
     expectObjects({"obj1", "obj2"}, 1);
     const TExtrObj& copy = w->Document->Items(1); // what it takes over is the object's Assign
     EXPECT_EQ(copy.ProfileCount, 5);
-    EXPECT_EQ(copy.ProfileScale, 120);
+    EXPECT_EQ(copy.ProfileScale(), 120);
     EXPECT_EQ(copy.Groups, first.Groups);
     EXPECT_TRUE(w->SceneReady); // Copy redraws
     w->btNewobjClick();
@@ -89,7 +89,7 @@ TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoAC
     w->latheClick();
     EXPECT_EQ(w->messages, QStringList{"Create first a profile!"});
     EXPECT_EQ(w->messageIcons.value(0), QMessageBox::Critical);
-    EXPECT_FALSE(w->CurrentObject->Lathe);
+    EXPECT_FALSE(w->CurrentObject->Lathe());
 
     setOutline(*w->CurrentObject, {{30, 0}, {80, 0}, {60, 90}, {30, 90}, {30, 0}}, {}, false);
     const TExtrObj& o = *w->CurrentObject;
@@ -108,7 +108,7 @@ TEST_F(AppTest, LatheNeedsAProfileCancelAndCloseBoxLeaveTheObjectOkTurnsItIntoAC
                 dialog.close();
         });
         w->latheClick();
-        EXPECT_EQ(o.Lathe, ok);
+        EXPECT_EQ(o.Lathe(), ok);
         EXPECT_EQ(w->isWindowModified(), ok);
         EXPECT_EQ(o.PathCount, ok ? 13 : 0);
         EXPECT_EQ(o.Profile[0].X, ok ? 0 : 30); // shifted onto the axis

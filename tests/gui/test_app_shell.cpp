@@ -95,9 +95,9 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     });
     w->optionsClick();
     expectObjects({"obj1"}, 0);
-    EXPECT_EQ(w->CurrentObject->Precision, 2);
-    EXPECT_EQ(w->CurrentObject->TopColor, 0x0000FFu); // the chooser's change stays
-    EXPECT_EQ(w->CurrentObject->TopTexture, "wood");
+    EXPECT_EQ(w->CurrentObject->Precision(), 2);
+    EXPECT_EQ(w->CurrentObject->TopColor(), 0x0000FFu); // the chooser's change stays
+    EXPECT_EQ(w->CurrentObject->TopTexture(), "wood");
     // Cancel still hands back the whole-number coordinates the dialog showed.
     EXPECT_EQ(w->CurrentObject->Position.X, 1.0f);
     EXPECT_EQ(w->CurrentObject->Position.Z, 3.0f);
@@ -113,7 +113,7 @@ TEST_F(AppTest, PropertiesShowTheObjectAndStoreOnlyOnOk) {
     w->optionsClick();
     expectObjects({"wheel"}, 0);
     EXPECT_EQ(w->CurrentObject->Rotation.Y, -180.0f);
-    EXPECT_TRUE(w->CurrentObject->RoundCorner);
+    EXPECT_TRUE(w->CurrentObject->RoundCorner());
     EXPECT_EQ(w->CurrentObject->Options.Name, "wheel");
 }
 

@@ -2,6 +2,8 @@
 #include "test_app_fixture.h"
 
 #include "app/Internationalization.h"
+#include "app/UnCutListWindow.h"
+#include "app/UnFrameDialog.h"
 #include "app/UnFrmLathe.h"
 #include "app/UnMessages.h"
 #include "app/UnTexLoad.h"
@@ -10,6 +12,7 @@
 #include "editor/UnPolEditor.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLayout>
 #include <QLineEdit>
@@ -102,8 +105,14 @@ TEST(Translation, FormWalkTranslatesCaptionsAndHintsAndLogsTheRestOnce) {
 }
 
 TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
-    // The language, the caption of File > Open.
-    for (auto [code, open] : {std::pair{"ITA", "Apri"}, {"DEU", "\u00d6ffnen"}}) {
+    // The language, the caption of File > Open, the measurements dock's last material, the cut
+    // list window's title.
+    struct Language {
+        const char *code, *open, *custom, *cutList;
+    };
+    for (auto [code, open, custom, cutList] :
+         {Language{"ITA", "Apri", "Personalizzato", "Distinta di taglio"},
+          Language{"DEU", "\u00d6ffnen", "Eigene", "Zuschnittliste"}}) {
         SCOPED_TRACE(code);
         QTemporaryDir dir;
         const QString log = dir.filePath("messages.log");
@@ -119,6 +128,13 @@ TEST(Translation, ShippedLanguagesTranslateEveryFormAndMessage) {
                       add->fontMetrics().horizontalAdvance(add->text().remove('&')) + 20);
             const QWidget* panel = window.findChild<QWidget*>("paObjlist");
             EXPECT_GE(panel->minimumWidth(), panel->layout()->minimumSize().width());
+            // The making windows translate their own texts.
+            const auto* material = window.findChild<QComboBox*>("cbMaterial");
+            ASSERT_NE(material, nullptr);
+            EXPECT_EQ(material->itemText(material->count() - 1), QString::fromUtf8(custom));
+            TCutListWindow list(window);
+            EXPECT_EQ(list.windowTitle(), QString::fromUtf8(cutList));
+            TFrameDialog frame(*window.CurrentObject, &window);
             TfrmExtrOptionDialog options;
             TfrmLathe lathe;
             TTexLoad chooser;

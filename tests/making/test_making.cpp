@@ -262,7 +262,7 @@ TEST(PictureFrame, OutsideAndSightSizes) {
     EXPECT_NEAR(list.Rows[1].Short, 182, 1e-9);
     // An odd allowance puts the corners on half millimetres: the path's scale keeps them exact.
     makePictureFrame(doc.Items(0), {300, 200, 1, 15});
-    EXPECT_EQ(doc.Items(0).PathScale, 50);
+    EXPECT_EQ(doc.Items(0).PathScale(), 50);
     EXPECT_NEAR(cutList(doc.Items(0)).Rows[1].Long, 261, 1e-9);
     EXPECT_EQ(checkFrameSettings(doc.Items(0), {300, 200, 2, 60}),
               "Rebate must be from 5 to 45 mm (across the profile)");

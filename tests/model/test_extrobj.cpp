@@ -106,7 +106,7 @@ void ConfigureWithSetters(TExtrObj& o) {
 
 // ---- object state ----------------------------------------------------------------------------
 
-TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqualAndReduceRotationsAbove360) {
+TEST(ExtrObj, DefaultsSettersAndRotationsReducedAbove360) {
     TExtrObj o;
     EXPECT_EQ(o.Name, "extrobj");
     ASSERT_TRUE(o.Groups);
@@ -114,16 +114,16 @@ TEST(ExtrObj, DefaultsAndSettersKeepTheOptionsCopyEqualAndReduceRotationsAbove36
     EXPECT_FALSE(o.IsComplete());
     // Default settings are checked byte for byte where an object is saved. The textures folder
     // starts empty, never the program's folder: the document's folder replaces it on opening.
-    EXPECT_TRUE(o.TexDir.empty());
-    ExpectOptionsMatchObject(o);
+    EXPECT_TRUE(o.TexDir().empty());
+    ExpectDialogNameMatchesObject(o);
 
     ConfigureWithSetters(o);
     EXPECT_EQ(o.Name, "wheel");
-    EXPECT_EQ(o.TexDir, "/tmp/tex/");
+    EXPECT_EQ(o.TexDir(), "/tmp/tex/");
     EXPECT_EQ(Settings(o),
               std::make_tuple(7, 120, 300, true, true, true, 0x010203u, std::string("c"), 0x040506u,
                               std::string("t"), 0x070809u, std::string("b")));
-    ExpectOptionsMatchObject(o);
+    ExpectDialogNameMatchesObject(o);
 
     // A rotation is reduced only above 360.
     const std::pair<Vec3, Vec3> turns[] = {{{370, 720, 365}, {10, 0, 5}},
@@ -152,15 +152,15 @@ TEST(ExtrObj, AssignCopiesAllButNameAndDisplayListAndSharesGroupsThatOutliveTheS
     const std::weak_ptr<TGroupPropertyList> dstOwnList = dst->Groups;
     src->Assign(*dst);
 
-    EXPECT_EQ(std::tie(dst->Name, dst->DisplayList, dst->PathClosed, dst->TexDir),
-              std::make_tuple("target", 0u, true, src->TexDir));
+    EXPECT_EQ(std::tie(dst->Name, dst->DisplayList, dst->PathClosed, dst->TexDir()),
+              std::make_tuple("target", 0u, true, src->TexDir()));
     EXPECT_EQ(std::tie(dst->ProfileCount, dst->Profile[0].Groups[0], dst->Profile[99].X,
                        dst->PathCount, dst->Path[1].Y),
               std::make_tuple(1, 5, -7, 2, 6));
     ExpectVec(dst->Position, 1.25f, 2, 3);
     ExpectVec(dst->Rotation, 400, 0, -10);
     EXPECT_EQ(Settings(*dst), Settings(*src));
-    ExpectOptionsMatchObject(*dst);
+    ExpectDialogNameMatchesObject(*dst);
 
     // One list, seen by both; the destination released its own.
     EXPECT_EQ(dst->Groups, src->Groups);
@@ -207,7 +207,7 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
             EXPECT_EQ(std::tie(o.Path[k].X, o.Path[k].Y, o.Path[k].Groups[0]),
                       std::make_tuple(c.points[k].first, c.points[k].second, 0))
                 << k;
-        EXPECT_TRUE(o.PathClosed && o.Lathe && o.Options.Lathe);
+        EXPECT_TRUE(o.PathClosed && o.Lathe());
     }
 
     for (int32_t segments : {99, 5000}) {
@@ -223,7 +223,7 @@ TEST(ExtrObj, MakeCirclePathRoundsClosesAndStaysWithinOutline) {
     none.MakeCirclePath(50, 0);
     none.MakeCirclePath(50, -3);
     EXPECT_EQ(none.PathCount, 2);
-    EXPECT_FALSE(none.Lathe);
+    EXPECT_FALSE(none.Lathe());
 }
 
 // ---- editing through windows -----------------------------------------------------------------
@@ -318,11 +318,11 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedPlacementAndTakesWhatTheDialogLeave
     EXPECT_EQ(std::tie(s.seen.CoordX, s.seen.CoordY, s.seen.CoordZ), std::make_tuple(1, 0, 3));
     // Halves go to the even neighbour.
     EXPECT_EQ(std::tie(s.seen.RotX, s.seen.RotY, s.seen.RotZ), std::make_tuple(2, 0, 4));
-    EXPECT_EQ(std::tie(o.Name, o.Precision, o.TopColor, o.TopTexture),
+    EXPECT_EQ(std::make_tuple(o.Name, o.Precision(), o.TopColor(), o.TopTexture()),
               std::make_tuple("before", 5, 0x00FF00u, "grass"));
     ExpectVec(o.Position, 1, 0, 3);
     ExpectVec(o.Rotation, 2, 0, 4);
-    ExpectOptionsMatchObject(o);
+    ExpectDialogNameMatchesObject(o);
 
     // OK: everything the dialog holds is taken, from the same dialog.
     s.user = [](TfrmExtrOption& d) {
@@ -336,11 +336,11 @@ TEST_F(ObjectWindows, EditOptionsShowsRoundedPlacementAndTakesWhatTheDialogLeave
     o.EditOptions();
     EXPECT_EQ(std::tie(s.dialogsMade, s.dialogShown), std::make_tuple(1, 2));
     EXPECT_EQ(o.Name, "after");
-    EXPECT_EQ(o.TexDir, "/other");
+    EXPECT_EQ(o.TexDir(), "/other");
     EXPECT_EQ(Settings(o), Settings(s.left));
     ExpectVec(o.Position, -50, 7, 9999);
     ExpectVec(o.Rotation, 90, -360, 360);
-    ExpectOptionsMatchObject(o);
+    ExpectDialogNameMatchesObject(o);
 }
 
 // ---- the document list -----------------------------------------------------------------------

@@ -167,6 +167,61 @@ TEST_F(ObjectFileTest, SmallDocumentIsWrittenByteForByte) {
     EXPECT_EQ(got, w.b);
 }
 
+// Each option's setter reaches its own place in the options block, and reading the file back gives
+// the object the same options.
+TEST_F(ObjectFileTest, EveryOptionGoesFromItsSetterToItsPlaceInTheFileAndBack) {
+    struct Case {
+        const char* name;
+        std::function<void(TExtrObj&)> set;
+        size_t offset;   // in the options block
+        size_t replaced; // bytes of the default value
+        Bytes stored;
+    };
+    const Case cases[] = {
+        {"RoundCorner", [](TExtrObj& o) { o.SetRoundCorner(true); }, 1, 1, {1}},
+        {"EmbCorner", [](TExtrObj& o) { o.SetEmbCorner(true); }, 2, 1, {1}},
+        {"Lathe", [](TExtrObj& o) { o.SetLathe(true); }, 3, 1, {1}},
+        {"PathScale", [](TExtrObj& o) { o.SetPathScale(250); }, 4, 4, ByteWriter().i32(250).b},
+        {"ProfileScale", [](TExtrObj& o) { o.SetProfileScale(10); }, 8, 4, ByteWriter().i32(10).b},
+        {"Precision", [](TExtrObj& o) { o.SetPrecision(20); }, 12, 4, ByteWriter().i32(20).b},
+        {"TexDir", [](TExtrObj& o) { o.SetTexDir("/t/"); }, 16, 4, ByteWriter().str("/t/").b},
+        {"CornersColor", [](TExtrObj& o) { o.SetCornersColor(0x010203); }, 20, 4,
+         ByteWriter().i32(0x010203).b},
+        {"CornersTexture", [](TExtrObj& o) { o.SetCornersTexture("c"); }, 24, 4,
+         ByteWriter().str("c").b},
+        {"TopColor", [](TExtrObj& o) { o.SetTopColor(0x040506); }, 28, 4,
+         ByteWriter().i32(0x040506).b},
+        {"TopTexture", [](TExtrObj& o) { o.SetTopTexture("top"); }, 32, 4,
+         ByteWriter().str("top").b},
+        {"BottomColor", [](TExtrObj& o) { o.SetBottomColor(0); }, 36, 4, ByteWriter().i32(0).b},
+        {"BottomTexture", [](TExtrObj& o) { o.SetBottomTexture("bt"); }, 40, 4,
+         ByteWriter().str("bt").b},
+    };
+    auto bytesOf = [](const std::string& text) { return Bytes(text.begin(), text.end()); };
+    const Bytes plain = bytesOf(docOf(makeObject("o", 3, 2, 1)).SaveToBytes());
+    // The default options block (44 bytes) comes just before the empty texture table.
+    const size_t block = plain.size() - 4 - 44;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TExtrObjList doc = docOf(makeObject("o", 3, 2, 1));
+        c.set(doc.Items(0));
+        const std::string saved = doc.SaveToBytes();
+        Bytes expected = plain;
+        const auto at = expected.begin() + std::ptrdiff_t(block + c.offset);
+        expected.insert(expected.erase(at, at + std::ptrdiff_t(c.replaced)), c.stored.begin(),
+                        c.stored.end());
+        EXPECT_EQ(bytesOf(saved), expected);
+
+        TExtrObjList back;
+        back.RestoreFromBytes(saved);
+        ASSERT_EQ(back.Count(), 1);
+        const TExtrObj& s = doc.Items(0);
+        const TExtrObj& d = back.Items(0);
+        EXPECT_EQ(Settings(d), Settings(s));
+        EXPECT_EQ(d.TexDir(), s.TexDir());
+    }
+}
+
 TEST_F(ObjectFileTest, RoundTripKeepsObjectsGroupsPlacementAndOptions) {
     auto a = makeObject("first", 5, 4, 1);
     a->SetPathClosed(true);
@@ -175,8 +230,8 @@ TEST_F(ObjectFileTest, RoundTripKeepsObjectsGroupsPlacementAndOptions) {
     a->Groups->Add(MakeGroup(12, 0x00FFFFFF, "wood", -2, 0, true, true));
     a->SetPosition({0.1f, -0.0f, 1e-40f});
     a->Rotation = {359.9f, -30.25f, 3.4e38f};
-    Settings(*a) = Settings(a->Options) = std::make_tuple(
-        17, 250, 30, true, true, true, 0x00010203u, "c", 0x00040506u, "top tex", 0x00070809u, "b");
+    Settings(a->Options) = std::make_tuple(17, 250, 30, true, true, true, 0x00010203u, "c",
+                                           0x00040506u, "top tex", 0x00070809u, "b");
     auto empty = makeObject("empty outlines", 0, 0, 2);
     empty->SetTexDir(""); // an empty folder is accepted and replaced by the file's folder
     auto c = makeObject("full", 100, 100, 3);
@@ -210,8 +265,8 @@ TEST_F(ObjectFileTest, RoundTripKeepsObjectsGroupsPlacementAndOptions) {
             EXPECT_EQ(GroupFields(d.Groups->Items(g)), GroupFields(s.Groups->Items(g))) << g;
         // Object fields and the options copy agree, and the textures directory is the file's.
         EXPECT_EQ(Settings(d), Settings(s));
-        EXPECT_EQ(d.TexDir, dirSlash);
-        ExpectOptionsMatchObject(d);
+        EXPECT_EQ(d.TexDir(), dirSlash);
+        ExpectDialogNameMatchesObject(d);
     }
     // The dialog's coordinate fields are the placement rounded half to even.
     const TfrmExtrOption& full = loaded.Items(2).Options;
@@ -286,7 +341,7 @@ TEST_F(ObjectFileTest, TextIsWindows1252InTheFileAndTexturesComeFromTheDocuments
     const std::string movedSlash = moved.string() + "/";
     ASSERT_EQ(loaded.Count(), 2);
     for (int k = 0; k < 2; ++k)
-        EXPECT_EQ(loaded.Items(k).TexDir, movedSlash);
+        EXPECT_EQ(loaded.Items(k).TexDir(), movedSlash);
     EXPECT_EQ(loaded.Items(0).Name, "B\u00e4ume \u20ac");
     EXPECT_EQ(loaded.Items(0).Groups->Items(0).Texture, "B\u00e4ume");
     ASSERT_EQ(textureTable.size(), 1u);

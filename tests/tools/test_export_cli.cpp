@@ -313,10 +313,14 @@ TEST_F(ExportCli, FullDiskAndReadOnlyFolderKeepTheEarlierFileInEveryFormat) {
     fs::create_symlink("missing-dir/out.stl", dir / "dangling.stl");
     const auto r = cli({in, (dir / "dangling.stl").string()});
     EXPECT_EQ(r.exitCode, 1);
+#pragma GCC diagnostic push
+// False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#pragma GCC diagnostic ignored "-Wrestrict"
     EXPECT_NE(r.err.find("'" + (dir / "dangling.stl").string() +
                          "': the folder does not exist; nothing was written"),
               std::string::npos)
         << r.err;
+#pragma GCC diagnostic pop
     EXPECT_TRUE(fs::is_symlink(dir / "dangling.stl"));
 }
 
@@ -728,7 +732,7 @@ TEST_F(ExportOutlines, SolidsFromDrawingsMeasureTheirMillimetres) {
     after.LoadFromFile(file("changed.plv"), nullptr);
     ASSERT_EQ(after.Count(), before.Count());
     EXPECT_EQ(after.Items(after.Count() - 1).ProfileCount, 100);
-    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale, 10);
+    EXPECT_EQ(after.Items(after.Count() - 1).ProfileScale(), 10);
     EXPECT_EQ(after.Items(0).ProfileCount, before.Items(0).ProfileCount);
 }
 

@@ -47,8 +47,12 @@ class Recorder : public TRenderer, public TRedrawHooks {
     }
     void placeObjectList(int32_t id, const Vec3& p, const Vec3& r) override {
         std::string text = "hook place " + std::to_string(id);
+#pragma GCC diagnostic push
+// False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#pragma GCC diagnostic ignored "-Wrestrict"
         for (float v : {p.X, p.Y, p.Z, r.X, r.Y, r.Z})
             text += " " + std::to_string(static_cast<int>(v));
+#pragma GCC diagnostic pop
         log.push_back(text);
     }
     void drawAllLists() override { log.push_back("hook drawAllLists"); }

@@ -155,7 +155,7 @@ TEST_F(RisingExport, CommandLineBuildsFromThreeDimensionalDrawings) {
     doc.LoadFromFile(plv, nullptr);
     const TExtrObj& spring = doc.Items(0);
     ASSERT_EQ(spring.PathCount, 73);
-    EXPECT_NEAR(spring.PathHeight[72] * spring.PathScale / 100.0, 90, 1e-3);
+    EXPECT_NEAR(spring.PathHeight[72] * spring.PathScale() / 100.0, 90, 1e-3);
     ASSERT_EQ(exportTool(plv + " " + stl), 0) << readText(dir / "out.txt");
     EXPECT_EQ(watertightFaults(readStlTriangles(stl)), "");
 
@@ -165,7 +165,7 @@ TEST_F(RisingExport, CommandLineBuildsFromThreeDimensionalDrawings) {
     doc.LoadFromFile(plv, nullptr);
     ASSERT_EQ(doc.Items(0).PathCount, 3);
     EXPECT_EQ(std::abs(doc.Items(0).PathHeight[2] - doc.Items(0).PathHeight[0]) *
-                  doc.Items(0).PathScale / 100,
+                  doc.Items(0).PathScale() / 100,
               100);
 
     // The lathe moves the profile onto the axis: a diamond touches it at one corner, and turns
