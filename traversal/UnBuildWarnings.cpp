@@ -10,7 +10,7 @@ std::vector<TBuildWarning> buildWarnings(const TExtrObjList& doc) {
     for (int i = 0; i < doc.Count(); ++i) {
         const TExtrObj& object = doc.Items(i);
         // A lathe turns its profile about the axis: its path is no sweep line.
-        if (!objectDrawable(object) || object.Lathe || !object.HasHeights()) continue;
+        if (!objectDrawable(object) || object.Lathe() || !object.HasHeights()) continue;
         TProfileObj profileList, pathList;
         object.BuildElementLists(profileList, pathList);
         if (!pathRises(pathList)) continue;

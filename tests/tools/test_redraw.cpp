@@ -172,7 +172,7 @@ TEST(BuildWarnings, RisingPathsThatRunStraightUpOrFoldBackAreNamed) {
             object->Path[i].Y = c.path[i][1];
             object->PathHeight[i] = float(c.path[i][2]);
         }
-        object->Lathe = c.lathe;
+        object->SetLathe(c.lathe);
         doc->Add(std::move(object));
     }
     std::vector<std::string> seen;
