@@ -608,7 +608,7 @@ TDxfOutlines readDxfOutlines(const std::string& bytes, const std::string& name,
     const double k = unit->Millimetres;
     for (TOutlineChain& c : pieces.Pieces)
         for (TChainPoint& p : c.Points)
-            p.X *= k, p.Y *= k;
+            p.X *= k, p.Y *= k, p.Z *= k;
     out.Tolerance = std::max(1e-5 * size * k, 1e-3);
     out.Chains = joinPieces(std::move(pieces.Pieces), out.Tolerance, TDxfOutlines::WidestGap);
     return out;

@@ -183,11 +183,12 @@ doc, msp = new()
 msp.add_lwpolyline([(0, 5), (4, 0), (8, 5), (4, 10)], close=True)
 save(doc, "diamond")
 
-# Two LINEs rising in z, the second written end to start.
-doc, msp = new()
-msp.add_line((0, 0, 0), (100, 0, 50))
-msp.add_line((100, 100, 100), (100, 0, 50))
-save(doc, "rising-lines")
+# Two LINEs rising in z, the second written end to start; again in centimetres.
+for units, name in ((4, "rising-lines"), (5, "rising-lines-cm")):
+    doc, msp = new(units=units)
+    msp.add_line((0, 0, 0), (100, 0, 50))
+    msp.add_line((100, 100, 100), (100, 0, 50))
+    save(doc, name)
 
 # A path straight up: one vertical LINE.
 doc, msp = new()

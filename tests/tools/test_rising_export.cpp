@@ -159,14 +159,19 @@ TEST_F(RisingExport, CommandLineBuildsFromThreeDimensionalDrawings) {
     ASSERT_EQ(exportTool(plv + " " + stl), 0) << readText(dir / "out.txt");
     EXPECT_EQ(watertightFaults(readStlTriangles(stl)), "");
 
-    ASSERT_EQ(exportTool("--profile " + circle + " --path " + (dir / "rising-lines.dxf").string() +
-                         " " + plv),
-              0);
-    doc.LoadFromFile(plv, nullptr);
-    ASSERT_EQ(doc.Items(0).PathCount, 3);
-    EXPECT_EQ(std::abs(doc.Items(0).PathHeight[2] - doc.Items(0).PathHeight[0]) *
-                  doc.Items(0).PathScale() / 100,
-              100);
+    // Heights are converted with the drawing's units, as the plan is.
+    for (const auto& [drawing, rise] :
+         {std::pair{"rising-lines.dxf", 100}, {"rising-lines-cm.dxf", 1000}}) {
+        SCOPED_TRACE(drawing);
+        ASSERT_EQ(
+            exportTool("--profile " + circle + " --path " + (dir / drawing).string() + " " + plv),
+            0);
+        doc.LoadFromFile(plv, nullptr);
+        const TExtrObj& path = doc.Items(0);
+        ASSERT_EQ(path.PathCount, 3);
+        EXPECT_EQ(std::abs(path.PathHeight[2] - path.PathHeight[0]) * path.PathScale() / 100, rise);
+        EXPECT_EQ(std::abs(path.Path[1].X - path.Path[0].X) * path.PathScale() / 100, rise);
+    }
 
     // The lathe moves the profile onto the axis: a diamond touches it at one corner, and turns
     // that do not overlap leave that corner's track a line of the solid's edges.
