@@ -248,6 +248,8 @@ void TPolEdit::Reset() {
     Leaving = false;
     ui->groupbox->setVisible(!PathMode);
     ui->ckClosed->setVisible(PathMode);
+    // A helix is a path; a profile has no use for it.
+    if (auto* helix = findChild<QAction*>(QStringLiteral("mnHelix"))) helix->setVisible(PathMode);
     YSign = PathMode ? 1 : -1;
     showBackgroundTab();
     GroupCount = 0;

@@ -43,12 +43,16 @@ void TPolEdit::helixClick() {
     const bool accepted = askHelix(this, shape);
     activateWindow();
     if (!accepted) return;
-    const THelixPath helix = makeHelixPath(shape, UnitScale);
-    const std::vector<OutlineVertex> stored(helix.Vertices.begin(),
-                                            helix.Vertices.begin() + helix.Count);
-    replaceOutline(
-        stored, [&] { ui->ckClosed->setChecked(false); },
-        std::vector<float>(helix.Heights.begin(), helix.Heights.begin() + helix.Count));
+    // The helix's exact points go in as typed ones do: the scale is refined to hold them, and
+    // the status bar tells of any point that still had to move.
+    std::vector<TPointRow> rows;
+    for (const auto& p : helixPointsMm(shape))
+        rows.push_back({p[0], p[1], p[2], true});
+    TStoredRows stored = storeExactly(rows);
+    const std::vector<float> heights = StoreHeights(rows, stored);
+    placeStored(stored, std::vector<OutlineVertex>(rows.size()), heights, false,
+                [&] { ui->ckClosed->setChecked(false); });
+    if (!outlineInView()) fitOutlineClick();
 }
 
 void TPolEdit::paintHeights(QPainter* painter) {

@@ -30,21 +30,30 @@ std::string helixProblem(const THelixShape& s) {
     return {};
 }
 
-THelixPath makeHelixPath(const THelixShape& s, int32_t scale) {
+std::vector<std::array<double, 3>> helixPointsMm(const THelixShape& s) {
     if (const std::string problem = helixProblem(s); !problem.empty())
         throw std::invalid_argument(problem);
-    THelixPath out;
-    out.Count = int32_t(helixVertices(s));
-    const double units = 100.0 / scale; // stored units per millimetre
+    std::vector<std::array<double, 3>> points(size_t(helixVertices(s)));
     const double hand = s.LeftHand ? -1 : 1;
     const double start = s.StartAngle * M_PI / 180;
-    for (int32_t i = 0; i < out.Count; ++i) {
-        const double t = 2 * M_PI * i / s.StepsPerTurn;
+    for (size_t i = 0; i < points.size(); ++i) {
+        const double t = 2 * M_PI * double(i) / s.StepsPerTurn;
         const double a = start + hand * t;
-        OutlineVertex& v = out.Vertices[size_t(i)];
-        v.X = RoundHalfEven(s.Radius * std::sin(a) * units);
-        v.Y = RoundHalfEven(s.Radius * std::cos(a) * units);
-        out.Heights[size_t(i)] = static_cast<float>(s.RisePerTurn * i / s.StepsPerTurn * units);
+        points[i] = {s.Radius * std::sin(a), s.Radius * std::cos(a),
+                     s.RisePerTurn * double(i) / s.StepsPerTurn};
+    }
+    return points;
+}
+
+THelixPath makeHelixPath(const THelixShape& s, int32_t scale) {
+    const std::vector<std::array<double, 3>> points = helixPointsMm(s);
+    THelixPath out;
+    out.Count = int32_t(points.size());
+    const double units = 100.0 / scale; // stored units per millimetre
+    for (size_t i = 0; i < points.size(); ++i) {
+        out.Vertices[i].X = RoundHalfEven(points[i][0] * units);
+        out.Vertices[i].Y = RoundHalfEven(points[i][1] * units);
+        out.Heights[i] = static_cast<float>(points[i][2] * units);
     }
     return out;
 }

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 struct THelixShape {
     double Radius = 50;      // millimetres
@@ -29,6 +30,9 @@ int64_t helixVertices(const THelixShape& shape);
 // Why the helix cannot be made (a value that is not a number or out of range, more vertices than
 // an outline holds, with how many it would need); empty when it can.
 std::string helixProblem(const THelixShape& shape);
+
+// The helix's points in millimetres, exactly: {x, plan y (the world's z), height}.
+std::vector<std::array<double, 3>> helixPointsMm(const THelixShape& shape);
 
 // The helix in path units at scale percent (stored = millimetres x 100 / scale), the plan
 // coordinates rounded to whole units and the heights kept exact. Throws std::invalid_argument
