@@ -3,6 +3,7 @@
 // vectors and colour styles are written once.
 #include "meshexport/UnStepWriter.h"
 
+#include <cerrno>
 #include <algorithm>
 #include <charconv>
 #include <cmath>
@@ -120,7 +121,10 @@ TStepWriter::TStepWriter(std::string& text, const std::string& fileName, std::FI
 }
 
 void TStepWriter::flush() {
-    written_ = written_ && std::fwrite(text_.data(), 1, text_.size(), out_) == text_.size();
+    if (written_ && std::fwrite(text_.data(), 1, text_.size(), out_) != text_.size()) {
+        written_ = false;
+        error_ = errno;
+    }
     text_.clear();
 }
 

@@ -41,6 +41,8 @@ class TStepWriter {
                    const std::function<bool(size_t faces)>& written = nullptr);
     // Ends the file; false when out could not take all of it.
     bool finish();
+    // The system's error number of the first write out did not take (0: none).
+    int error() const { return error_; }
 
   private:
     uint32_t emit(const std::string& entity);
@@ -54,6 +56,7 @@ class TStepWriter {
     std::string& text_;
     std::FILE* out_;
     bool written_ = true; // everything handed to out_ went in
+    int error_ = 0;
     uint32_t next_ = 1;
     uint32_t productContext_ = 0, definitionContext_ = 0, millimetre_ = 0, radian_ = 0,
              steradian_ = 0, origin_ = 0;

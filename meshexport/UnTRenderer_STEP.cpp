@@ -9,6 +9,7 @@
 #include "meshexport/UnTRenderer_Mesh.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -212,7 +213,7 @@ void TSTEPRenderer::write() {
     auto goOn = [&](size_t written) { return !progressReport || progressReport(written, total); };
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(stagedName_.c_str(), "wb"),
                                                          &std::fclose);
-    if (!file) throw std::runtime_error("the file could not be written");
+    if (!file) fileError("Cannot create file", target_, errno);
     std::string text;
     TStepWriter writer(text, target_, file.get());
     bool stopped = !goOn(0);
@@ -221,8 +222,9 @@ void TSTEPRenderer::write() {
         done += objects_[i].Faces.size();
     }
     const bool whole = !stopped && writer.finish();
-    if (std::fclose(file.release()) != 0 || (!stopped && !whole))
-        throw std::runtime_error("the file could not be written");
+    const int closed = std::fclose(file.release()) == 0 ? 0 : errno;
+    if (!stopped && !whole) fileError("Cannot write", target_, writer.error());
+    if (closed != 0) fileError("Cannot write", target_, closed);
     if (stopped || !goOn(done)) {
         cancelled = true;
         staged_.discard();

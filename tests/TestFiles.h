@@ -25,6 +25,14 @@ inline std::string readText(const std::filesystem::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// An export's text with the name a STEP header gives its file left out: the same export through a
+// pipe names the pipe.
+inline std::string withoutStepFileName(std::string text) {
+    const size_t at = text.find("FILE_NAME('");
+    if (at != std::string::npos) text.erase(at + 11, text.find('\'', at + 11) - (at + 11));
+    return text;
+}
+
 inline void writeBytes(const std::filesystem::path& path, const Bytes& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

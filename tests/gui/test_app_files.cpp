@@ -301,7 +301,7 @@ TEST_F(AppTest, FailedExportOfEveryFormatSaysWhyAndKeepsTheEarlierFile) {
     const std::pair<const char*, QString> commands[] = {
         {"mnExpDXF", ".DXF"},  {"mnfacesetVRML", ".WRL"}, {"mnExp3DS", ".3DS"},
         {"mnExpGLTF", ".glb"}, {"mnExpOBJ", ".obj"},      {"mnExpSTL", ".stl"},
-        {"mnExp3MF", ".3mf"},
+        {"mnExp3MF", ".3mf"},  {"mnExpSTEP", ".step"},
     };
     for (const auto& [command, ext] : commands) {
         SCOPED_TRACE(command);
