@@ -19,7 +19,9 @@ double dist(const TChainPoint& a, const TChainPoint& b) {
 std::string between(const TChainPoint& a, const TChainPoint& b) {
 #pragma GCC diagnostic push
 // False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#ifndef __clang__ // clang has no such warning
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
     return "(" + millimetres(a.X) + ", " + millimetres(a.Y) + ") and (" + millimetres(b.X) + ", " +
            millimetres(b.Y) + ") mm";
 #pragma GCC diagnostic pop

@@ -50,7 +50,9 @@ class RecordingCanvas : public TFCCanvas {
         std::string s;
 #pragma GCC diagnostic push
 // False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#ifndef __clang__ // clang has no such warning
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
         for (auto& q : p)
             s += " " + std::to_string(q.X) + "," + std::to_string(q.Y);
 #pragma GCC diagnostic pop

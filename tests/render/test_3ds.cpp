@@ -59,7 +59,9 @@ std::string shape(const Chunk& c, bool lengths = true) {
     std::string s = head;
 #pragma GCC diagnostic push
 // False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#ifndef __clang__ // clang has no such warning
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
     for (size_t i = 0; i < c.kids.size() && c.id != 0xAFFF; ++i)
         s += (i == 0 ? "[" : " ") + shape(c.kids[i], lengths) + (i + 1 == c.kids.size() ? "]" : "");
 #pragma GCC diagnostic pop

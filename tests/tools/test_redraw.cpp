@@ -49,7 +49,9 @@ class Recorder : public TRenderer, public TRedrawHooks {
         std::string text = "hook place " + std::to_string(id);
 #pragma GCC diagnostic push
 // False positive of GCC 12 at -O3 (GCC bug 105329): "x" + std::string&& copies no overlap.
+#ifndef __clang__ // clang has no such warning
 #pragma GCC diagnostic ignored "-Wrestrict"
+#endif
         for (float v : {p.X, p.Y, p.Z, r.X, r.Y, r.Z})
             text += " " + std::to_string(static_cast<int>(v));
 #pragma GCC diagnostic pop
