@@ -188,7 +188,7 @@ class TPolEdit : public QMainWindow, public TOutlineEditorWindow {
                      const std::function<void()>& alongside = {});
     // Rows in millimetres of the solid (with their heights) stored exactly and placed.
     void placeRows(const std::vector<TPointRow>& rows, std::vector<OutlineVertex> outline,
-                   bool inPlace);
+                   bool inPlace, const std::function<void()>& alongside = {});
     // StoreExactly for rows in millimetres of the solid, within the drawing sheet's reach.
     TStoredRows storeExactly(const std::vector<TPointRow>& rows) const;
     // The outline's stored points (and heights) in millimetres of the solid.

@@ -152,10 +152,10 @@ TStoredRows TPolEdit::storeExactly(const std::vector<TPointRow>& rows) const {
 }
 
 void TPolEdit::placeRows(const std::vector<TPointRow>& rows, std::vector<OutlineVertex> outline,
-                         bool inPlace) {
+                         bool inPlace, const std::function<void()>& alongside) {
     TStoredRows stored = storeExactly(rows);
     const std::vector<float> heights = StoreHeights(rows, stored);
-    placeStored(stored, std::move(outline), heights, inPlace);
+    placeStored(stored, std::move(outline), heights, inPlace, alongside);
 }
 
 void TPolEdit::placeStored(const TStoredRows& stored, std::vector<OutlineVertex> outline,

@@ -48,10 +48,8 @@ void TPolEdit::helixClick() {
     std::vector<TPointRow> rows;
     for (const auto& p : helixPointsMm(shape))
         rows.push_back({p[0], p[1], p[2], true});
-    TStoredRows stored = storeExactly(rows);
-    const std::vector<float> heights = StoreHeights(rows, stored);
-    placeStored(stored, std::vector<OutlineVertex>(rows.size()), heights, false,
-                [&] { ui->ckClosed->setChecked(false); });
+    placeRows(rows, std::vector<OutlineVertex>(rows.size()), false,
+              [&] { ui->ckClosed->setChecked(false); });
     if (!outlineInView()) fitOutlineClick();
 }
 

@@ -3,8 +3,8 @@
 // vectors and colour styles are written once.
 #include "meshexport/UnStepWriter.h"
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstring>
